@@ -1,0 +1,15 @@
+# tarnwick_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+#
+# One executable per test file group, registered with CTest under a fixed locale, time zone
+# and offscreen Qt platform, so that no result depends on the machine the tests run on.
+function(tarnwick_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    TARNWICK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    LABELS "${ARG_LABELS}"
+    ENVIRONMENT "LC_ALL=C.UTF-8;TZ=UTC;QT_QPA_PLATFORM=offscreen")
+endfunction()

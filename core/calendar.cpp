@@ -1,0 +1,91 @@
+#include "calendar.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace tarnwick {
+
+namespace {
+
+// Two digits for values below 100, as the date and time texts write them.
+std::string TwoDigits(int value) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", value);
+  return buf;
+}
+
+std::string JoinDate(const CalendarDate& d, DateOrder order) {
+  const std::string m = TwoDigits(d.month), dd = TwoDigits(d.day), y = std::to_string(d.year);
+  switch (order) {
+    case DateOrder::YearMonthDay: return y + "/" + m + "/" + dd;
+    case DateOrder::DayMonthYear: return dd + "/" + m + "/" + y;
+    case DateOrder::MonthDayYear: break;
+  }
+  return m + "/" + dd + "/" + y;
+}
+
+}  // namespace
+
+double ConvertDatetoJD(int month, int day, int year) {
+  const double a = (year + 4800.0) * 12.0 + month - 3.0;
+  const double b = (2.0 * (a - 12.0 * std::floor(a / 12.0)) + 7.0 + 365.0 * a) / 12.0;
+  double j = std::floor(b) + day + std::floor(a / 48.0) - 32083.0;  // Julian calendar day number
+  if (j > 2299171.0) {  // after 15 October 1582: Gregorian correction
+    j = j + std::floor(a / 4800.0) - std::floor(a / 1200.0) + 38.0;
+  }
+  return j - 0.5;
+}
+
+CalendarDate CalendarDateFromJD(double jd) {
+  double l = std::floor(jd + 0.5) + 68569.0;
+  const double n = std::floor(4.0 * l / 146097.0);
+  l = l - std::floor((146097.0 * n + 3.0) / 4.0);
+  const double i = std::floor(4000.0 * (l + 1.0) / 1461001.0);
+  l = l - std::floor(1461.0 * i / 4.0) + 31.0;
+  const double j = std::floor(80.0 * l / 2447.0);
+  const double day = l - std::floor(2447.0 * j / 80.0);
+  l = std::floor(j / 11.0);
+  const double month = j + 2.0 - 12.0 * l;
+  const double year = 100.0 * (n - 49.0) + i + l;
+  return {static_cast<int>(month), static_cast<int>(day), static_cast<int>(year)};
+}
+
+std::string ConvertJDtoDate(double jd, DateOrder order) {
+  return JoinDate(CalendarDateFromJD(jd), order);
+}
+
+double ConvertHourstoHoursMinutes(double hours) {
+  const double whole = std::floor(hours);
+  return whole + (hours - whole) * 60.0 / 100.0;
+}
+
+int Days_in_Month(int year, int month) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  if (month == 2) {
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return leap ? 29 : 28;
+  }
+  return kDays[month - 1];
+}
+
+DateAndTimeText ConvertJDtoDateandTime(double jd_ut, double tz_hours, DateOrder order) {
+  const double local = jd_ut - tz_hours / 24.0;
+  const CalendarDate date = CalendarDateFromJD(local);
+  const double midnight = ConvertDatetoJD(date.month, date.day, date.year);
+  const double hm = ConvertHourstoHoursMinutes((local - midnight) * 24.0);
+  int hour = static_cast<int>(std::floor(hm));
+  // Minutes rounded to the nearest whole number, exact halves to the even one.
+  int minute = static_cast<int>(std::nearbyint((hm - hour) * 100.0));
+  if (minute == 60) {
+    minute = 0;
+    hour += 1;
+  }
+  if (hour == 24 && minute == 0) {
+    // From 23:59:30 on the rounded clock reads 24:00: that is midnight of the next day.
+    return {ConvertJDtoDate(midnight + 1.0, order), "00:00"};
+  }
+  return {JoinDate(date, order), TwoDigits(hour) + ":" + TwoDigits(minute)};
+}
+
+}  // namespace tarnwick

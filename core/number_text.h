@@ -1,0 +1,26 @@
+// Numbers read from and written into texts: the leading-number rule, whole-text decimals and
+// fixed patterns such as "00.0" and "00.000".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+// The longest leading part of the text that reads as a decimal number with "." as the
+// decimal point: optional blanks, an optional sign, digits with an optional fraction.
+// "3.0" gives 3, "2.5x" gives 2.5; nothing when no digit leads (empty text, "abc", "-").
+std::optional<double> LeadingNumber(std::string_view text);
+
+// The whole text, blanks around it aside, as a decimal number: an optional sign, digits, and
+// an optional fraction after "." or after decimal_separator. Nothing for an empty text, a
+// lone sign, two decimal signs or any other character.
+std::optional<double> WholeDecimal(std::string_view text, char decimal_separator = '.');
+
+// value written with at least int_digits integer digits and exactly `decimals` decimals,
+// rounded half away from zero, a leading "-" when the written value is negative, and
+// decimal_separator for the point: FormatFixed(5.25, 2, 3) is "05.250" (pattern "00.000").
+std::string FormatFixed(double value, int int_digits, int decimals, char decimal_separator = '.');
+
+}  // namespace tarnwick

@@ -1,0 +1,126 @@
+#include "swiss_ephemeris.h"
+
+#include <swephexp.h>
+
+#include <cstring>
+#include <vector>
+
+#include "angles.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Flags of the four position methods (published Swiss Ephemeris constants):
+// SEFLG_SWIEPH 2, SEFLG_HELCTR 8, SEFLG_SPEED 256, SEFLG_EQUATORIAL 2048.
+constexpr int kGeo = SEFLG_SWIEPH | SEFLG_SPEED;                 // 258
+constexpr int kHelio = SEFLG_SWIEPH | SEFLG_HELCTR | SEFLG_SPEED;  // 266
+static_assert(kGeo == 258 && kHelio == 266 && SEFLG_EQUATORIAL == 2048);
+
+// Elements of the library's result array.
+constexpr int kLon = 0, kLat = 1, kLonSpeed = 3, kLatSpeed = 4;
+
+constexpr int kTrueNodeNumber = 11;
+
+int BodyNumber(int body) { return BodyCatalogue.at(body).body_number; }
+
+// Mean of two angles on the circle: the plain mean, turned by 180 degrees when the two lie
+// more than half a circle apart (359.6 and 0.4 give 0.0, not 180.0). Elsewhere it is the
+// plain mean, bit for bit.
+double CircularMean(double a, double b) {
+  double m = (a + b) / 2.0;
+  if (a - b > 180.0 || b - a > 180.0) m += 180.0;
+  return m;
+}
+
+}  // namespace
+
+SwissEphemeris::SwissEphemeris(const std::string& search_path) : search_path_(search_path) {
+  std::vector<char> path(search_path.begin(), search_path.end());
+  path.push_back('\0');
+  swe_set_ephe_path(path.data());
+}
+
+SwissEphemeris::~SwissEphemeris() { swe_close(); }
+
+double SwissEphemeris::DeltaT(double jd_ut) {
+  ++calls_.deltat;
+  return swe_deltat(jd_ut);
+}
+
+SwissEphemeris::Result SwissEphemeris::Calc(double jd_et, int body_number, int flags) {
+  Result r{};
+  char serr[AS_MAXCH] = {0};
+  ++calls_.calc;
+  if (swe_calc(jd_et, body_number, flags, r.x, serr) < 0 && first_error_.empty()) {
+    first_error_ = serr[0] ? serr : "the Swiss Ephemeris could not compute body " +
+                                        std::to_string(body_number);
+  }
+  return r;
+}
+
+double SwissEphemeris::Get_1_Planet_geo(double jd_ut, int body) {
+  const int flags = kGeo | (switches_.use_ra ? SEFLG_EQUATORIAL : 0);
+  const double t_et = jd_ut + DeltaT(jd_ut);
+  if (body == idxMeanNode) {
+    const Result true_node = Calc(t_et, kTrueNodeNumber, flags);
+    const Result mean_node = Calc(t_et, BodyNumber(body), flags);
+    last_daily_motion_ = mean_node.x[kLonSpeed];
+    return Reduce_to_under_360(CircularMean(true_node.x[kLon], mean_node.x[kLon]));
+  }
+  const Result r = Calc(t_et, BodyNumber(body), flags);
+  last_daily_motion_ = r.x[kLonSpeed];
+  return r.x[kLon];
+}
+
+double SwissEphemeris::Get_1_Planet_helio(double jd_ut, int body) {
+  const int flags = kHelio | (switches_.use_ra ? SEFLG_EQUATORIAL : 0);
+  const Result r = Calc(jd_ut + DeltaT(jd_ut), BodyNumber(body), flags);
+  last_daily_motion_ = r.x[kLonSpeed];
+  return r.x[kLon];
+}
+
+double SwissEphemeris::Get_1_Planet_decl(double jd_ut, int body) {
+  const int flags = switches_.use_geo_lat ? kGeo : (kGeo | SEFLG_EQUATORIAL);
+  const double t_et = jd_ut + DeltaT(jd_ut);
+  if (body == idxMeanNode) {
+    // Declinations and latitudes never wrap, so the plain mean is the mean here.
+    const Result true_node = Calc(t_et, kTrueNodeNumber, flags);
+    const Result mean_node = Calc(t_et, BodyNumber(body), flags);
+    last_daily_motion_ = mean_node.x[kLatSpeed];
+    return (true_node.x[kLat] + mean_node.x[kLat]) / 2.0;
+  }
+  const Result r = Calc(t_et, BodyNumber(body), flags);
+  last_daily_motion_ = r.x[kLatSpeed];
+  return r.x[kLat];
+}
+
+double SwissEphemeris::Get_1_Planet_latitude(double jd_ut, int body) {
+  const Result r = Calc(jd_ut + DeltaT(jd_ut), BodyNumber(body), kHelio);
+  last_daily_motion_ = r.x[kLatSpeed];
+  return r.x[kLat];
+}
+
+BodyAvailability SwissEphemeris::Availability(int body, Centre centre, double jd_ut) {
+  const int flags = centre == Centre::Helio ? kHelio : kGeo;
+  const double t_et = jd_ut + swe_deltat(jd_ut);
+  BodyAvailability out;
+  std::vector<int> numbers{BodyNumber(body)};
+  if (body == idxMeanNode && centre == Centre::Geo) numbers.push_back(kTrueNodeNumber);
+  for (const int number : numbers) {
+    double x[6];
+    char serr[AS_MAXCH] = {0};
+    const int ret = swe_calc(t_et, number, flags, x, serr);
+    if (ret < 0) {
+      out.source = BodyAvailability::Source::Unavailable;
+      out.message = serr[0] ? serr : "the Swiss Ephemeris cannot compute this body";
+      return out;
+    }
+    // A result from a fallback ephemeris (for example outside the files' years) is usable
+    // but less exact; keep the library's note.
+    if (serr[0] && out.message.empty()) out.message = serr;
+  }
+  return out;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Tarnwick. Without a display it runs the
+# headless runner instead.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/packages.sh
+
+tarnwick_ensure_packages
+tarnwick_build build
+exec build/bin/tarnwick-cli "$@"

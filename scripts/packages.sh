@@ -1,0 +1,40 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build needs, when missing.
+# Quiet when everything is present; uses sudo only when not already root.
+
+tarnwick_packages=(
+  cmake ninja-build g++ pkg-config
+  libswe-dev swe-basic-data
+  libgtest-dev
+)
+
+tarnwick_ensure_packages() {
+  local missing=() p
+  for p in "${tarnwick_packages[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "Tarnwick needs these Debian packages: ${missing[*]}" >&2
+      echo "Install them as root: apt-get install ${missing[*]}" >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
+  echo "Installing Debian packages: ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+tarnwick_build() {
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  fi
+  # --quiet keeps compiler output (warnings, errors) and drops the progress lines.
+  cmake --build "$dir" -- --quiet
+}
