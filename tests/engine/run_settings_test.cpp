@@ -1,0 +1,47 @@
+#include "engine/run_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace tarnwick {
+namespace {
+
+TEST(run_settings, initial_bodies_are_jupiter_to_pluto_chiron_and_sedna) {
+  const RunSettings s;
+  for (const auto& role : kRoleFields) {
+    const BodySelection& sel = s.*role.selection;
+    for (int i = 0; i <= LastBodyIndex; ++i) {
+      const bool expected = (i >= 5 && i <= 9) || i == 15 || i == idxSedna;
+      EXPECT_EQ(sel[i], expected) << role.selection_name << " " << i;
+    }
+    EXPECT_EQ(s.*role.centre, Centre::Geo);
+  }
+}
+
+TEST(run_settings, text_conversions) {
+  EXPECT_EQ(OrbDegrees("3.0"), 3.0);
+  EXPECT_EQ(OrbDegrees("2.5a"), 2.5);
+  EXPECT_EQ(OrbDegrees(""), 0.0);
+
+  EXPECT_EQ(TimeZoneHours("5", '.'), 5.0);
+  EXPECT_EQ(TimeZoneHours("-5", '.'), -5.0);
+  EXPECT_EQ(TimeZoneHours("5.5", '.'), 5.5);
+  EXPECT_EQ(TimeZoneHours("5,5", ','), 5.5);
+  for (const char* bad : {"", "-", "1.2.3", "5h", "--1"}) {
+    EXPECT_EQ(TimeZoneHours(bad, '.'), std::nullopt) << '"' << bad << '"';
+  }
+
+  struct Row {
+    const char* text;
+    std::optional<double> value;
+  };
+  const Row times[] = {
+      {"10:00", 10.00}, {"10:59", 10.59}, {"10.23", 10.23}, {"0.05", 0.05}, {"10", 10.0},
+      {"", std::nullopt}, {"10:5x", std::nullopt}, {"1:2:3", std::nullopt}, {"-1", std::nullopt},
+  };
+  for (const Row& r : times) EXPECT_EQ(DailyTimeValue(r.text), r.value) << '"' << r.text << '"';
+}
+
+}  // namespace
+}  // namespace tarnwick
