@@ -1,0 +1,146 @@
+// tarnwick-completeness: compares the scans with a dense reference search, combination by
+// combination, and prints how many exact moments each finds, misses or lists twice, with and
+// without the repairs of the plain secant search.
+//
+//   tarnwick-completeness [first_year last_year]     (default 2000 2010)
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/reference_search.h"
+#include "core/calendar.h"
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+
+using namespace tarnwick;
+
+namespace {
+
+struct Scenario {
+  const char* name;
+  ScanKind kind;
+  std::vector<int> bodies;
+  Centre c1, c2, c3;
+  bool triple, midpoints, grid15;
+};
+
+BodySelection Select(const std::vector<int>& bodies) {
+  BodySelection s{};
+  for (const int b : bodies) s[b] = true;
+  return s;
+}
+
+void Run(const Scenario& sc, double start, double end, SwissEphemeris& eph) {
+  RunSettings s;
+  s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = Select(sc.bodies);
+  s.chkUseP3 = sc.triple;
+  s.chkUseMidpoints = sc.midpoints;
+  s.chkInclude15DegAspects = sc.grid15;
+  s.opt1_ghd = sc.c1;
+  s.opt2_ghd = sc.c2;
+  s.opt3_ghd = sc.c3;
+  eph.SetSwitches(s.switches());
+  RunInputs in;
+  in.start_jd = start;
+  in.end_jd = end;
+
+  const std::vector<Combination> combos = EnumerateCombinations(sc.kind, s, in, nullptr);
+  bool moon = false;
+  for (const auto& c : combos) moon = moon || c.Involves(idxMoon);
+  const double fine = 1.0 / 144.0;  // ten minutes
+  const double sample_step = moon ? fine : 1.0 / 24.0;
+  std::map<std::pair<int, Centre>, SampledBody> samples;
+  for (const auto& c : combos) {
+    for (int r = 0; r < 3; ++r) {
+      const auto key = std::pair{c.body[r], c.centre[r]};
+      if (!samples.count(key)) {
+        samples[key] = SampleBody(sc.kind, eph, c.body[r], c.centre[r], start, end + 1.0, sample_step);
+      }
+    }
+  }
+
+  Comparison plain, repaired;
+  for (const auto& c : combos) {
+    const SolverProblem p = ProblemFor(c, s);
+    const int stride = moon && !c.Involves(idxMoon) ? 6 : 1;
+    const auto all_ref = ReferenceRoots(sc.kind, eph, p, samples[{c.body[0], c.centre[0]}],
+                                    samples[{c.body[1], c.centre[1]}],
+                                    samples[{c.body[2], c.centre[2]}], stride, end);
+    // Whole days only, for the reference and the scan alike.
+    std::vector<double> ref;
+    for (const double t : all_ref) {
+      if (t <= end) ref.push_back(t);
+    }
+    for (const bool repair : {false, true}) {
+      const FoundAspects rows = ScanCombination(sc.kind, eph, p, c, in, ScanOptions{repair});
+      std::vector<double> found;
+      double worst = 0.0;
+      for (const auto& r : rows) {
+        if (r.jd_ut > end) continue;  // compare whole days only
+        found.push_back(r.jd_ut);
+        const double f = sc.kind == ScanKind::Longitude
+                             ? LongitudeTargets(eph, p, r.jd_ut, r.jd_ut - 0.001).first
+                             : DeclinationTarget(eph, p, r.jd_ut);
+        // Residual of genuine moments only; spurious ones show in their own column.
+        for (const double t : ref) {
+          if (std::fabs(t - r.jd_ut) < kMatchWithinDays) {
+            worst = std::max(worst, TargetResidual(sc.kind, p, f));
+          }
+        }
+      }
+      Comparison cmp = Compare(ref, found);
+      cmp.worst_residual_deg = worst;
+      if (repair && std::getenv("TARNWICK_SHOW_MISSES")) {
+        for (const double t : ref) {
+          bool hit = false;
+          for (const double e : found) hit = hit || std::fabs(e - t) < kMatchWithinDays;
+          if (!hit) {
+            std::printf("  missed %d %d %d at %.5f (%.3f into its window)\n", c.body[0], c.body[1],
+                        c.body[2], t, (t - start) / c.step - std::floor((t - start) / c.step));
+          }
+        }
+      }
+      (repair ? repaired : plain) += cmp;
+    }
+  }
+  const auto row = [&](const char* mode, const Comparison& c) {
+    std::printf("| %s | %s | %zu | %d | %d | %d | %d | %d | %.1e |\n", sc.name, mode, combos.size(),
+                c.expected, c.found, c.missed, c.duplicated, c.spurious, c.worst_residual_deg);
+  };
+  row("plain", plain);
+  row("repaired", repaired);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int first = argc > 2 ? std::atoi(argv[1]) : 2000;
+  const int last = argc > 2 ? std::atoi(argv[2]) : 2010;
+  const double start = ConvertDatetoJD(1, 1, first);
+  const double end = ConvertDatetoJD(12, 31, last);
+  SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
+
+  const std::vector<int> classic = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 15};
+  const std::vector<int> helio = {2, 3, 4, 5, 6, 7, 8, 9, 14, 15};
+  const std::vector<int> inner = {0, 2, 3, 4, 5, 6};  // Sun, Mercury to Saturn
+  const Centre g = Centre::Geo, h = Centre::Helio;
+  const Scenario scenarios[] = {
+      {"longitude, two bodies, geo, 15", ScanKind::Longitude, classic, g, g, g, false, true, true},
+      {"longitude, two bodies, helio, 15", ScanKind::Longitude, helio, h, h, h, false, true, true},
+      {"longitude, two bodies, geo to helio, 30", ScanKind::Longitude, classic, g, h, h, false, true, false},
+      {"longitude, triple, midpoints, 15", ScanKind::Longitude, inner, g, g, g, true, true, true},
+      {"longitude, triple, mid-degrees, 30", ScanKind::Longitude, inner, g, g, g, true, false, false},
+      {"longitude, triple with the Moon, mid-degrees, 30", ScanKind::Longitude, {0, 1, 4, 5}, g, g, g, true, false, false},
+      {"declination, two bodies, geo", ScanKind::Declination, classic, g, g, g, false, true, true},
+      {"declination, triple, mid-degrees", ScanKind::Declination, inner, g, g, h, true, false, true},
+  };
+  std::printf("Span %d-%d. Reference: samples every hour (10 minutes with the Moon), sign changes "
+              "refined by bisection.\n\n", first, last);
+  std::printf("| scenario | search | combinations | expected | found | missed | duplicated | "
+              "spurious | worst residual (deg) |\n|---|---|---|---|---|---|---|---|---|\n");
+  for (const Scenario& sc : scenarios) Run(sc, start, end, eph);
+}

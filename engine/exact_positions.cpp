@@ -1,0 +1,29 @@
+#include "engine/exact_positions.h"
+
+namespace tarnwick {
+
+ExactPositions Get_Planet_Positions_at_Exact(PositionProvider& eph, const std::array<int, 3>& body,
+                                             const std::array<Centre, 3>& centre, double jd_ut) {
+  ExactPositions out;
+  for (int r = 0; r < 3; ++r) {
+    if (r == 2 && body[2] == body[1] && centre[2] == centre[1]) {
+      out[2] = out[1];
+      break;
+    }
+    RolePositions& p = out[r];
+    if (centre[r] == Centre::Helio) {
+      p.Position = eph.Get_1_Planet_helio(jd_ut, body[r]);
+      p.PositionMotion = eph.LastDailyMotion();
+      p.DeclOrLat = eph.Get_1_Planet_latitude(jd_ut, body[r]);
+      p.DeclOrLatMotion = eph.LastDailyMotion();
+    } else {
+      p.Position = eph.Get_1_Planet_geo(jd_ut, body[r]);
+      p.PositionMotion = eph.LastDailyMotion();
+      p.DeclOrLat = eph.Get_1_Planet_decl(jd_ut, body[r]);
+      p.DeclOrLatMotion = eph.LastDailyMotion();
+    }
+  }
+  return out;
+}
+
+}  // namespace tarnwick

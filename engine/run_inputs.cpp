@@ -1,0 +1,66 @@
+#include "engine/run_inputs.h"
+
+#include <cmath>
+
+namespace tarnwick {
+
+namespace {
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regional) {
+  PreparedRun out;
+  auto& problems = out.problems;
+  const std::string order_name(DateOrderName(regional.order));
+
+  const auto start = DateFromText(s.txtStartDate, regional);
+  if (!start) {
+    problems.push_back("Start Date: " + Quoted(s.txtStartDate) + " is not a valid date in the order " +
+                       order_name + ".");
+  }
+  const auto end = DateFromText(s.txtEndDate, regional);
+  if (!end) {
+    problems.push_back("End Date: " + Quoted(s.txtEndDate) + " is not a valid date in the order " +
+                       order_name + ".");
+  }
+  const auto tz = TimeZoneHours(s.txtTZ, regional.decimal_separator);
+  if (!tz) {
+    problems.push_back("Time Zone: " + Quoted(s.txtTZ) +
+                       " is not a number of hours (for example 5, -3 or 5.5).");
+  } else if (std::fabs(*tz) > kMaxTimeZoneHours) {
+    problems.push_back("Time Zone: " + Quoted(s.txtTZ) + " lies beyond 24 hours from Universal Time.");
+  }
+
+  RunInputs in;
+  in.order = regional.order;
+  in.time_window = s.chkEnableTimePeriod && s.txtStartDate == s.txtEndDate;
+  if (in.time_window) {
+    const auto from = DailyTimeValue(s.txtStartTime);
+    const auto to = DailyTimeValue(s.txtEndTime);
+    if (!from) {
+      problems.push_back("Start Time: " + Quoted(s.txtStartTime) +
+                         " is not a time of day (hours.minutes, for example 10.30).");
+    }
+    if (!to) {
+      problems.push_back("End Time: " + Quoted(s.txtEndTime) +
+                         " is not a time of day (hours.minutes, for example 10.59).");
+    }
+    in.window_start = from.value_or(0.0);
+    in.window_end = to.value_or(0.0);
+  }
+  if (start && end && tz) {
+    in.tz_hours = *tz;
+    in.start_jd = ConvertDatetoJD(start->month, start->day, start->year) + *tz / 24.0;
+    in.end_jd = ConvertDatetoJD(end->month, end->day, end->year) + *tz / 24.0;
+    if (in.end_jd < in.start_jd) {
+      problems.push_back("End Date: " + Quoted(s.txtEndDate) + " lies before the start date " +
+                         Quoted(s.txtStartDate) + ".");
+    }
+  }
+  if (problems.empty()) out.inputs = in;
+  return out;
+}
+
+}  // namespace tarnwick

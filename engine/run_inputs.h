@@ -1,0 +1,38 @@
+// The text fields of a run converted into the numbers a scan works with, or the reasons a
+// run cannot start.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/date_text.h"
+#include "engine/run_settings.h"
+
+namespace tarnwick {
+
+struct RunInputs {
+  double start_jd = 0.0;   // Julian day (UT) of local midnight beginning the first day
+  double end_jd = 0.0;     // Julian day (UT) of local midnight beginning the last day
+  double tz_hours = 0.0;   // Universal Time = local time + tz_hours
+  DateOrder order = DateOrder::MonthDayYear;  // order of the date texts in the rows
+  // The daily time window, hours.minutes local time, both bounds inclusive; active only
+  // with chkEnableTimePeriod on a span whose two date texts are the same text.
+  bool time_window = false;
+  double window_start = 0.0;
+  double window_end = 0.0;
+};
+
+struct PreparedRun {
+  std::optional<RunInputs> inputs;
+  std::vector<std::string> problems;  // one sentence per field, naming it and its text
+};
+
+// Time zones beyond this many hours from Universal Time are a typing slip, not a place.
+inline constexpr double kMaxTimeZoneHours = 24.0;
+
+// Converts the span, the time zone and (when active) the daily time window. Every field that
+// cannot be read is named in `problems`, with its text and, for dates, the order it was read in.
+PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regional);
+
+}  // namespace tarnwick

@@ -1,0 +1,132 @@
+#include "engine/secant_solver.h"
+
+#include "core/angles.h"
+#include "core/midpoints.h"
+
+namespace tarnwick {
+
+namespace {
+
+double Longitude(PositionProvider& eph, int body, Centre c, double t) {
+  return c == Centre::Helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
+}
+
+double DeclOrLat(PositionProvider& eph, int body, Centre c, double t) {
+  return c == Centre::Helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
+}
+
+// P2 and P3 are the same body on the same centre in a two-body run; its position is then
+// fetched once (the provider is a pure function of its arguments).
+bool PartnerIsP2(const SolverProblem& p) {
+  return p.body[2] == p.body[1] && p.centre[2] == p.centre[1];
+}
+
+// Undoes a wrap across the grid boundary between the two moments; both tests strict.
+void Unwrap(double& at_x1, double& at_x0, double grid, double threshold) {
+  if (at_x1 - at_x0 > threshold) {
+    at_x0 += grid;
+  } else if (at_x1 - at_x0 < -threshold) {
+    at_x1 += grid;
+  }
+}
+
+}  // namespace
+
+std::array<double, 3> RoleLongitudes(PositionProvider& eph, const SolverProblem& p, double t) {
+  std::array<double, 3> v;
+  v[0] = Longitude(eph, p.body[0], p.centre[0], t);
+  v[1] = Longitude(eph, p.body[1], p.centre[1], t);
+  v[2] = PartnerIsP2(p) ? v[1] : Longitude(eph, p.body[2], p.centre[2], t);
+  return v;
+}
+
+std::array<double, 3> RoleDeclinations(PositionProvider& eph, const SolverProblem& p, double t) {
+  std::array<double, 3> v;
+  v[0] = DeclOrLat(eph, p.body[0], p.centre[0], t);
+  v[1] = DeclOrLat(eph, p.body[1], p.centre[1], t);
+  v[2] = PartnerIsP2(p) ? v[1] : DeclOrLat(eph, p.body[2], p.centre[2], t);
+  return v;
+}
+
+std::pair<double, double> LongitudeTargetsFrom(const SolverProblem& p,
+                                               const std::array<double, 3>& at_x1,
+                                               const std::array<double, 3>& at_x0) {
+  const double grid = p.grid15 ? 15.0 : 30.0;
+  const double threshold = p.grid15 ? 8.0 : 22.0;  // a larger change between the points is a wrap
+  const auto reduce = [&](double x) {
+    return p.grid15 ? Reduce_to_under_15(x) : Reduce_to_under_30(x);
+  };
+  const auto partner = [&](const std::array<double, 3>& v) {
+    return p.use_midpoints ? Find_Midpoint(v[1], v[2]) : Find_Middegree(v[1], v[2], p.near_rule);
+  };
+  double a1 = reduce(at_x1[0]);
+  double a0 = reduce(at_x0[0]);
+  double m1 = reduce(partner(at_x1));
+  double m0 = reduce(partner(at_x0));
+  Unwrap(a1, a0, grid, threshold);
+  Unwrap(m1, m0, grid, threshold);
+  double f1 = a1 - m1;
+  double f0 = a0 - m0;
+  // A crossing of the far grid line: bring it back to zero.
+  if ((std::fabs(f1) >= grid) != (std::fabs(f0) >= grid)) {
+    if (f1 < 0.0 && f0 < 0.0) {
+      f1 += grid;
+      f0 += grid;
+    } else if (f1 >= 0.0 && f0 >= 0.0) {
+      f1 -= grid;
+      f0 -= grid;
+    }
+  }
+  return {f1, f0};
+}
+
+std::pair<double, double> LongitudeTargets(PositionProvider& eph, const SolverProblem& p,
+                                           double x1, double x0) {
+  return LongitudeTargetsFrom(p, RoleLongitudes(eph, p, x1), RoleLongitudes(eph, p, x0));
+}
+
+double DeclinationTargetFrom(const SolverProblem& p, const std::array<double, 3>& v) {
+  const double m = p.use_midpoints ? Find_Midpoint_declination(v[1], v[2])
+                                   : Find_Midpoint_declination(std::fabs(v[1]), std::fabs(v[2]));
+  return std::fabs(m) - std::fabs(v[0]);
+}
+
+double DeclinationTarget(PositionProvider& eph, const SolverProblem& p, double t) {
+  return DeclinationTargetFrom(p, RoleDeclinations(eph, p, t));
+}
+
+namespace {
+
+// Runs the iteration over targets computed from positions, keeping the first pass's
+// positions in `ends`.
+template <class Fetch, class Combine>
+SecantOutcome Solve(double x0, double x1, double tolerance, int limit, WindowEnds* ends,
+                    Fetch&& fetch, Combine&& combine) {
+  bool first = true;
+  return SecantIterate(x0, x1, tolerance, limit, [&](double a, double b) {
+    const std::array<double, 3> va = fetch(a), vb = fetch(b);
+    if (first && ends) *ends = {va, vb};
+    first = false;
+    return combine(va, vb);
+  });
+}
+
+}  // namespace
+
+SecantOutcome SecantMethod(PositionProvider& eph, const SolverProblem& p, double x0, double x1,
+                           double tolerance, int limit, WindowEnds* ends) {
+  return Solve(
+      x0, x1, tolerance, limit, ends, [&](double t) { return RoleLongitudes(eph, p, t); },
+      [&](const auto& va, const auto& vb) { return LongitudeTargetsFrom(p, va, vb); });
+}
+
+SecantOutcome SecantMethod_DECL(PositionProvider& eph, const SolverProblem& p, double x0,
+                                double x1, double tolerance, int limit, WindowEnds* ends) {
+  return Solve(
+      x0, x1, tolerance, limit, ends, [&](double t) { return RoleDeclinations(eph, p, t); },
+      [&](const auto& va, const auto& vb) {
+        return std::pair{DeclinationTargetFrom(p, va), DeclinationTargetFrom(p, vb)};
+      });
+}
+
+}  // namespace tarnwick

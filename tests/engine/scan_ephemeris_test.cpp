@@ -1,0 +1,80 @@
+// The scans on the real ephemeris: nothing missed, nothing listed twice, every moment exact.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "bench/reference_search.h"
+#include "core/angles.h"
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "engine/scan.h"
+
+namespace tarnwick {
+namespace {
+
+// At every found moment the recomputed positions form the aspect this closely. The search
+// converges to well under a second of time; the Moon covers 1e-4 degrees in about a second.
+constexpr double kMaxAspectErrDeg = 1e-4;
+
+class ScanOnEphemeris : public ::testing::TestWithParam<ScanKind> {
+ protected:
+  SwissEphemeris eph{EphemerisSearchPath(ProgramFolder())};
+};
+
+TEST_P(ScanOnEphemeris, finds_every_moment_of_a_quarter_once_and_exactly) {
+  const ScanKind kind = GetParam();
+  RunSettings s;
+  s.chkUseP3 = false;
+  s.chkP1Planets = s.chkP2Planets = BodySelection{};
+  for (const int b : {0, 1, 2, 4, 5}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;  // Sun, Moon, Mercury, Mars, Jupiter
+  s.txtStartDate = "01/01/2001";
+  s.txtEndDate = "03/31/2001";
+  s.txtTZ = "0";
+  const RunInputs in = PrepareRunInputs(s, RegionalFormat{}).inputs.value();
+  eph.SetSwitches(s.switches());
+
+  Comparison total;
+  double worst = 0.0;
+  std::map<int, SampledBody> sampled;  // every ten minutes
+  for (int b = 0; b <= LastBodyIndex; ++b) {
+    if (s.chkP1Planets[b]) sampled[b] = SampleBody(kind, eph, b, Centre::Geo, in.start_jd, in.end_jd + 1.0, 1.0 / 144.0);
+  }
+  for (const Combination& c : EnumerateCombinations(kind, s, in, nullptr)) {
+    const SolverProblem p = ProblemFor(c, s);
+    std::vector<double> reference;
+    for (const double t : ReferenceRoots(kind, eph, p, sampled[c.body[0]], sampled[c.body[1]],
+                                         sampled[c.body[1]], 1, in.end_jd)) {
+      reference.push_back(t);
+    }
+    std::vector<double> found;
+    for (const FoundAspect& row : ScanCombination(kind, eph, p, c, in)) {
+      if (row.jd_ut > in.end_jd) continue;  // whole days only, like the reference
+      found.push_back(row.jd_ut);
+      const double err = kind == ScanKind::Longitude
+                             ? [&] {
+                                 const double d = Reduce_to_under_15(ArcDistance(row.position[0], row.position[1]));
+                                 return std::min(d, 15.0 - d);
+                               }()
+                             : std::fabs(std::fabs(row.position[0]) - std::fabs(row.position[1]));
+      worst = std::max(worst, err);
+    }
+    total += Compare(reference, found);
+  }
+  std::printf("expected %d found %d missed %d duplicated %d spurious %d; worst %.1e deg\n",
+              total.expected, total.found, total.missed, total.duplicated, total.spurious, worst);
+  EXPECT_GT(total.expected, kind == ScanKind::Longitude ? 300 : 50);
+  EXPECT_EQ(total.missed, 0);
+  EXPECT_EQ(total.duplicated, 0);
+  EXPECT_EQ(total.spurious, 0);
+  EXPECT_LT(worst, kMaxAspectErrDeg);
+}
+
+INSTANTIATE_TEST_SUITE_P(scan, ScanOnEphemeris,
+                         ::testing::Values(ScanKind::Longitude, ScanKind::Declination),
+                         [](const auto& info) {
+                           return info.param == ScanKind::Longitude ? "longitude" : "declination";
+                         });
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,216 @@
+#include "engine/scan.h"
+
+#include <gtest/gtest.h>
+
+#include "core/calendar.h"
+#include "engine/replace_string.h"
+#include "tests/engine/synthetic_provider.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr int kMars = 4;
+
+BodySelection Only(std::initializer_list<int> bodies) {
+  BodySelection s{};
+  for (const int b : bodies) s[b] = true;
+  return s;
+}
+
+RunSettings TwoBody(std::initializer_list<int> p1, std::initializer_list<int> p2) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  s.chkP1Planets = Only(p1);
+  s.chkP2Planets = Only(p2);
+  s.chkP3Planets = Only({});
+  return s;
+}
+
+RunInputs Inputs(const RunSettings& s) {
+  const PreparedRun prepared = PrepareRunInputs(s, RegionalFormat{});
+  EXPECT_TRUE(prepared.inputs.has_value());
+  return prepared.inputs.value_or(RunInputs{});
+}
+
+TEST(scan, window_counts) {
+  RunSettings s = TwoBody({idxSun}, {kMars});
+  s.txtStartDate = s.txtEndDate = "12/01/2007";
+  const RunInputs day = Inputs(s);
+  const auto count = [&](ScanKind kind, const RunSettings& settings, const RunInputs& in) {
+    const auto combos = EnumerateCombinations(kind, settings, in, nullptr);
+    EXPECT_EQ(combos.size(), 1u);
+    return combos.empty() ? -1 : WindowCount(combos[0], in.start_jd);
+  };
+  EXPECT_EQ(count(ScanKind::Longitude, s, day), 1);
+  EXPECT_EQ(count(ScanKind::Declination, s, day), 1);
+  RunSettings moon = TwoBody({idxSun}, {idxMoon});
+  moon.txtStartDate = moon.txtEndDate = "12/01/2007";
+  EXPECT_EQ(count(ScanKind::Longitude, moon, Inputs(moon)), 3);  // thirds; end raised by 0.99
+  EXPECT_EQ(count(ScanKind::Declination, moon, Inputs(moon)), 1);
+  s.txtEndDate = "12/11/2007";  // ten days later: eleven windows
+  EXPECT_EQ(count(ScanKind::Longitude, s, Inputs(s)), 11);
+  moon.txtEndDate = "12/02/2007";  // the last third starts a hair before the end's midnight
+  EXPECT_EQ(count(ScanKind::Longitude, moon, Inputs(moon)), 4);
+  EXPECT_EQ(kMoonStep, 0.3333333134651184);
+}
+
+TEST(scan, exclusion_rules) {
+  struct Row {
+    const char* name;
+    RunSettings settings;
+    size_t combinations;
+  };
+  const auto with = [](RunSettings s, Centre c1, Centre c2) {
+    s.opt1_ghd = c1;
+    s.opt2_ghd = c2;
+    return s;
+  };
+  const Centre g = Centre::Geo, h = Centre::Helio;
+  RunSettings triple_all;
+  triple_all.chkP1Planets = triple_all.chkP2Planets = triple_all.chkP3Planets = Only({0, 4, 5});
+  const Row rows[] = {
+      {"Mars to Sun on one centre: tried once, lower index first", TwoBody({kMars}, {idxSun}), 0},
+      {"Sun to Mars", TwoBody({idxSun}, {kMars}), 1},
+      {"geocentric Earth takes no role", TwoBody({idxEarth}, {idxSun, kMars}), 0},
+      {"heliocentric Sun, Moon, nodes, Liliths take no role",
+       with(TwoBody({0, 1, 10, 11, 12, 13}, {kMars}), h, h), 0},
+      {"heliocentric Earth does", with(TwoBody({kMars}, {idxEarth}), h, h), 1},
+      {"one body on two centres is skipped", with(TwoBody({kMars}, {kMars}), g, h), 0},
+      {"different centres try both orders", with(TwoBody({kMars, 5}, {kMars, 5}), g, h), 2},
+      // Triple: P1 any of three, {P2, P3} an unordered pair of the other two.
+      {"triple, one centre", triple_all, 3},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(EnumerateCombinations(ScanKind::Longitude, r.settings, Inputs(r.settings), nullptr).size(),
+              r.combinations)
+        << r.name;
+  }
+}
+
+TEST(scan, two_body_run_gives_p3_the_centre_of_p2) {
+  RunSettings s = TwoBody({kMars}, {5});
+  s.opt2_ghd = Centre::Helio;
+  s.opt3_ghd = Centre::Geo;
+  Centre p3 = Centre::Geo;
+  const auto combos = EnumerateCombinations(ScanKind::Longitude, s, Inputs(s), &p3);
+  EXPECT_EQ(p3, Centre::Helio);
+  ASSERT_EQ(combos.size(), 1u);
+  EXPECT_EQ(combos[0].body[2], 5);
+  EXPECT_EQ(combos[0].centre[2], Centre::Helio);
+}
+
+// A synthetic Sun-Mars conjunction at a chosen local time on 1 December 2007 (zone 5).
+struct Conjunction {
+  SyntheticProvider eph;
+  RunSettings s = TwoBody({idxSun}, {kMars});
+  explicit Conjunction(double local_hours) {
+    const double root = ConvertDatetoJD(12, 1, 2007) + (5.0 + local_hours) / 24.0;
+    eph.bodies[idxSun] = {100.0 - root * 1.0 + 360.0 * 7000, 1.0};  // at 100 degrees at the root
+    eph.bodies[kMars] = {100.0, 0.0};
+    s.txtStartDate = s.txtEndDate = "12/01/2007";
+    s.chkInclude15DegAspects = false;
+  }
+  FoundAspects Run(const ScanOptions& options = {}) {
+    FoundAspects table;
+    Start_Calcs_longitude(s, Inputs(s), eph, table, options);
+    return table;
+  }
+};
+
+TEST(scan, daily_time_window) {
+  struct Row {
+    const char* name;
+    const char* end_date;
+    const char* from;
+    const char* to;
+    size_t rows;
+  };
+  const Row rows[] = {
+      {"00:05 lies inside 0.00 to 0.10", "12/01/2007", "0.00", "0.10", 1},
+      {"outside 10:00 to 10:59", "12/01/2007", "10:00", "10:59", 0},
+      {"ignored when the date texts differ, even for the same date", "12/1/2007", "10:00", "10:59", 1},
+  };
+  for (const Row& r : rows) {
+    Conjunction c(5.0 / 60.0);
+    c.s.chkEnableTimePeriod = true;
+    c.s.txtEndDate = r.end_date;
+    c.s.txtStartTime = r.from;
+    c.s.txtEndTime = r.to;
+    const FoundAspects table = c.Run();
+    ASSERT_EQ(table.size(), r.rows) << r.name;
+    if (!table.empty()) {
+      EXPECT_EQ(table[0].time_text, "00:05") << r.name;
+    }
+  }
+}
+
+TEST(scan, a_root_on_a_window_boundary_is_listed_once) {
+  // The conjunction falls exactly at local midnight between two one-day windows.
+  Conjunction c(24.0);
+  c.s.txtEndDate = "12/02/2007";
+  const FoundAspects table = c.Run();
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].moment_text(), "12/02/2007 00:00");
+}
+
+TEST(scan, an_unavailable_body_is_left_out_and_reported) {
+  Conjunction c(12.0);
+  c.s.chkP2Planets = Only({kMars, idxSedna});
+  c.eph.unavailable.insert(idxSedna);
+  FoundAspects table;
+  const ScanResult result = Start_Calcs_longitude(c.s, Inputs(c.s), c.eph, table);
+  ASSERT_EQ(result.left_out.size(), 1u);
+  EXPECT_EQ(result.left_out[0].body, idxSedna);
+  EXPECT_NE(result.left_out[0].reason.find("not found"), std::string::npos);
+  ASSERT_EQ(table.size(), 1u);  // Sun-Mars still searched
+  EXPECT_EQ(table[0].time_text, "12:00");
+}
+
+TEST(scan, replace_string) {
+  EXPECT_EQ(Replace_String("10:23", ":", ".", 1, -1, 0), "10.23");
+  EXPECT_EQ(Replace_String("1:2:3", ":", ".", 1, 1, 0), "1.2:3");
+  EXPECT_EQ(Replace_String("1:2:3", ":", ".", 3, -1, 0), "1:2.3");
+  EXPECT_EQ(Replace_String("10:23", "", ".", 1, -1, 0), "10:23");
+  EXPECT_EQ(Replace_String("aXbx", "x", "-", 1, -1, 1), "a-b-");
+  EXPECT_EQ(Replace_String("aaa", "a", "aa", 1, -1, 0), "aaaaaa");  // no endless loop
+}
+
+TEST(run_inputs, refusals_name_the_field_and_its_text) {
+  struct Row {
+    const char* name;
+    void (*change)(RunSettings&);
+    const char* message;
+  };
+  const Row rows[] = {
+      {"impossible start date", [](RunSettings& s) { s.txtStartDate = "02/30/2007"; },
+       "Start Date: \"02/30/2007\" is not a valid date in the order month/day/year."},
+      {"end date text", [](RunSettings& s) { s.txtEndDate = "soon"; },
+       "End Date: \"soon\" is not a valid date in the order month/day/year."},
+      {"time zone not a number", [](RunSettings& s) { s.txtTZ = "-"; },
+       "Time Zone: \"-\" is not a number of hours (for example 5, -3 or 5.5)."},
+      {"time zone out of range", [](RunSettings& s) { s.txtTZ = "50"; },
+       "Time Zone: \"50\" lies beyond 24 hours from Universal Time."},
+      {"end before start", [](RunSettings& s) { s.txtEndDate = "11/30/2007"; },
+       "End Date: \"11/30/2007\" lies before the start date \"12/01/2007\"."},
+      {"bad time in an active window", [](RunSettings& s) {
+         s.txtEndDate = s.txtStartDate;
+         s.chkEnableTimePeriod = true;
+         s.txtStartTime = "ten";
+       }, "Start Time: \"ten\" is not a time of day (hours.minutes, for example 10.30)."},
+  };
+  for (const Row& r : rows) {
+    RunSettings s;
+    r.change(s);
+    const PreparedRun p = PrepareRunInputs(s, RegionalFormat{});
+    EXPECT_FALSE(p.inputs.has_value()) << r.name;
+    ASSERT_EQ(p.problems.size(), 1u) << r.name;
+    EXPECT_EQ(p.problems[0], r.message) << r.name;
+  }
+  // An inactive time window does not care about its texts.
+  RunSettings s;
+  s.txtStartTime = "ten";
+  EXPECT_TRUE(PrepareRunInputs(s, RegionalFormat{}).inputs.has_value());
+}
+
+}  // namespace
+}  // namespace tarnwick
