@@ -139,7 +139,8 @@ FileRead ReadWholeFile(const fs::path& path, std::uintmax_t max_bytes) {
     const std::string limit = max_bytes >= kMiB && max_bytes % kMiB == 0
                                   ? std::to_string(max_bytes / kMiB) + " MiB"
                                   : std::to_string(max_bytes) + " bytes";
-    return fail("the file is larger than " + limit + ", too large to be one of this program's files");
+    return fail("the file is larger than " + limit +
+                ", too large to be one of this program's files");
   };
   if (static_cast<std::uintmax_t>(st.st_size) > max_bytes) return too_large();
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
