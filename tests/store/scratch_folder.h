@@ -13,24 +13,16 @@ namespace tarnwick {
 
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("tarnwick-test-" + std::to_string(random()) + std::to_string(random()));
+  ScratchFolder()
+      : path_(std::filesystem::temp_directory_path() /
+              ("tarnwick-test-" + std::to_string(std::random_device{}()))) {
     std::filesystem::create_directories(path_);
   }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
+  ~ScratchFolder() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-  // Names of the entries directly in the folder, sorted.
-  std::vector<std::string> Entries() const {
+  std::vector<std::string> Entries() const {  // names directly in the folder, sorted
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path_)) {
       names.push_back(e.path().filename().string());
