@@ -1,0 +1,127 @@
+#include "report/report_lines.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "core/bodies.h"
+#include "core/midpoints.h"
+#include "core/number_text.h"
+#include "engine/aspects.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Caption of a body in a report line: 8 characters. An index outside the catalogue cannot
+// come from a scan; it is shown as question marks rather than read out of bounds.
+std::string_view Caption(int index) {
+  return IsBodyIndex(index) ? BodyCatalogue[static_cast<size_t>(index)].caption : "????????";
+}
+
+// Segments 1 to 4, shared by both reports: the roles with their centre labels and the moment.
+void AppendRolesAndMoment(std::string& line, const FoundAspect& row, bool use_p3) {
+  for (int role = 0; role < (use_p3 ? 3 : 2); ++role) {
+    const auto r = static_cast<size_t>(role);
+    line += CentreLabel(row.centre[r]);
+    line += Caption(row.body[r]);
+    line += role == 2 ? "  " : " ";
+  }
+  line += row.moment_text();
+  line += "  ";
+}
+
+}  // namespace
+
+void Sort_Aspects_by_Date(FoundAspects& rows) {
+  const auto key = [](const FoundAspect& row) {
+    return std::isnan(row.jd_ut) ? std::numeric_limits<double>::infinity() : row.jd_ut;
+  };
+  std::stable_sort(rows.begin(), rows.end(), [&key](const FoundAspect& a, const FoundAspect& b) {
+    return key(a) < key(b);
+  });
+}
+
+double AsTableValue(double value) {
+  if (!std::isfinite(value)) return value;
+  // to_chars and from_chars ignore the locale, so a decimal comma never creeps in.
+  char text[64];
+  const auto written = std::to_chars(text, text + sizeof text, value,
+                                     std::chars_format::general, 15);
+  double out = value;
+  std::from_chars(text, written.ptr, out);
+  return out;
+}
+
+std::string DeclinationValueText(double degrees, char decimal_separator) {
+  const std::string s = FormatFixed(degrees, 2, 3, decimal_separator);
+  // FormatFixed writes no "-0.000", so the sign of the text is the sign of what it shows.
+  return s.front() == '-' ? s : " " + s;
+}
+
+std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
+                                      const RegionalFormat& format) {
+  const float orb1 = static_cast<float>(OrbDegrees(settings.txtAspectOrb1));
+  const float orb2 = static_cast<float>(OrbDegrees(settings.txtAspectOrb2));
+  const bool use_p3 = settings.chkUseP3;
+  std::string report;
+  for (const FoundAspect& row : rows) {
+    const double v1 = AsTableValue(row.position[0]);
+    const double v2 = AsTableValue(row.position[1]);
+    const double v3 = AsTableValue(row.position[2]);
+    const double p1 = std::fabs(v1), p2 = std::fabs(v2), p3 = std::fabs(v3);
+
+    std::string line;
+    AppendRolesAndMoment(line, row, use_p3);
+    line += Reduce_to_under_30_with_sign(v1, format.decimal_separator) + " ";
+    line += Reduce_to_under_30_with_sign(v2, format.decimal_separator) + " ";
+    if (use_p3) line += Reduce_to_under_30_with_sign(v3, format.decimal_separator) + " ";
+
+    if (!use_p3) {
+      line += " " + Find_this_aspect(p1, p2, orb1);
+    } else if (!settings.chkDisplayP1_P2P3_mp_aspects) {
+      line += " " + Find_this_aspect(p1, p2, orb1);
+      line += " " + Find_this_aspect(p1, p3, orb1);
+      line += " " + Find_this_aspect(p2, p3, orb1);
+    } else {
+      // Always the midpoint, also after a search with mid-degrees: the code relates P1 to the
+      // point between the partners on the circle.
+      line += "   " + Find_this_aspect(p1, Find_Midpoint(p2, p3), orb1);
+      line += " (" + Find_this_major_aspect(p2, p3, orb2) + ")";
+    }
+    line += kLineEnd;
+    report += line;
+  }
+  return report;
+}
+
+std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings,
+                                        const RegionalFormat& format) {
+  const bool use_p3 = settings.chkUseP3;
+  const char point = format.decimal_separator;
+  std::string report;
+  for (const FoundAspect& row : rows) {
+    std::string line;
+    AppendRolesAndMoment(line, row, use_p3);
+    line += DeclinationValueText(AsTableValue(row.position[0]), point) + "  ";
+    line += DeclinationValueText(AsTableValue(row.position[1]), point) + "  ";
+    if (use_p3) line += DeclinationValueText(AsTableValue(row.position[2]), point) + " ";
+    line += kLineEnd;
+    report += line;
+  }
+  return report;
+}
+
+std::string PaneText(std::string_view report) {
+  if (report.empty()) return {};
+  std::string pane;
+  pane += kLineEnd;
+  pane += report;
+  pane += kLineEnd;
+  pane += std::string(kReportRuleLength, '-');
+  pane += kLineEnd;
+  return pane;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,57 @@
+// The report text of a run: one line per found moment for the longitude and the declination
+// aspectarian, the sort by moment, and the text the results pane and the report file hold.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/date_text.h"
+#include "engine/found_aspects.h"
+#include "engine/run_settings.h"
+
+namespace tarnwick {
+
+inline constexpr std::string_view kLineEnd = "\r\n";  // every line of a report ends so
+inline constexpr int kReportRuleLength = 50;          // hyphens under a report in the pane
+
+// Orders the rows by their exact moment (jd_ut). Stable, so rows of one minute come out by
+// exact moment and rows of the very same moment keep their scan order: the same settings
+// always give the same report. A row whose moment is not a number goes to the end.
+void Sort_Aspects_by_Date(FoundAspects& rows);
+
+// A position as the result table stores it: the value written with 15 significant digits
+// and read back. Lines are built from this value, so a longitude a hair below a sign
+// boundary (119.99999999999999) reads as the boundary (120) as it always has.
+double AsTableValue(double value);
+
+// A declination or latitude for the declination report: pattern "00.000" (at least two
+// integer digits, three decimals, rounded half away from zero) with the regional decimal
+// sign, one blank before a value that is 0 or more: 5.25 gives " 05.250", -0.5 "-00.500",
+// 0 " 00.000". Values of magnitude below 100 take 7 characters.
+std::string DeclinationValueText(double degrees, char decimal_separator);
+
+// The longitude report, one line per row in table order, each ended by CR LF; "" for no
+// rows. A line: centre label and caption of P1, a blank; the same for P2; with chkUseP3 the
+// same for P3 and two blanks; the moment and two blanks; each position as degree in sign
+// ("09.4 (09)") and a blank (P3 only with chkUseP3); then the aspect part:
+//   two bodies:       " " + code(p1, p2, orb1)
+//   three bodies:     " " + code(p1, p2) + " " + code(p1, p3) + " " + code(p2, p3), all orb1
+//   with chkDisplayP1_P2P3_mp_aspects:
+//                     "   " + code(p1, midpoint(p2, p3), orb1) + " (" + major(p2, p3, orb2) + ")"
+// Orbs are read from txtAspectOrb1/2 by the leading-number rule in single precision; p1..p3
+// are the absolute values of the positions.
+std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
+                                      const RegionalFormat& format);
+
+// The declination report: centre labels and captions as above, the moment and two blanks,
+// then the value texts of P1 and P2 each followed by two blanks and, with chkUseP3, that of
+// P3 followed by one blank; CR LF. No aspect is named: every row is an exact parallel or
+// contra-parallel, told apart by the signs.
+std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings,
+                                        const RegionalFormat& format);
+
+// What the results pane and the report file hold: "" when the report is empty, else
+// CR LF, the report, CR LF, 50 hyphens, CR LF.
+std::string PaneText(std::string_view report);
+
+}  // namespace tarnwick

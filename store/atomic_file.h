@@ -1,0 +1,55 @@
+// Files that commit or do nothing: whole-file writes through a temporary file renamed over the
+// target, bounded whole-file reads, and the line splitting and joining of the text files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+// Outcome of a file operation. message is empty on success; otherwise it is a sentence for
+// the user naming the file's path and the reason, e.g.
+// Could not save "/x/y.txt": Permission denied
+struct FileStatus {
+  bool ok = true;
+  std::string message;
+  explicit operator bool() const { return ok; }
+};
+
+// Writes bytes to path so that the file afterwards holds either exactly these bytes or what
+// it held before (or still does not exist). The bytes go to a uniquely named temporary file in
+// the same folder, are flushed to the disk, and the temporary file is renamed over the target.
+// On any failure the temporary file is removed. A target that is a symbolic link is followed,
+// so the link stays and the file it points to is replaced. An existing target's permission
+// bits are kept; a new file gets 0666 less the umask.
+FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Largest file the readers accept, in bytes: far above any settings, start-up or help file,
+// so a larger file is a wrong choice (a report archive, a disk image) rather than our data.
+inline constexpr std::uintmax_t kMaxReadBytes = 16u * 1024u * 1024u;
+
+struct FileRead {
+  bool ok = false;
+  bool missing = false;  // the file does not exist (callers that fall back to defaults stay quiet)
+  std::string bytes;     // the whole content when ok
+  std::string message;   // empty when ok
+};
+
+// Reads a whole regular file of at most max_bytes bytes. A missing file, a folder, a file
+// that cannot be opened or read, and a larger file are refused with a message naming the path.
+FileRead ReadWholeFile(const std::filesystem::path& path, std::uintmax_t max_bytes = kMaxReadBytes);
+
+// Splits a text into lines ended by CR LF, CR alone or LF alone. A terminator at the very end
+// does not start another line, so "a\r\n" is one line and "" is none.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Joins lines, each followed by CR LF, as every text file of the program is written.
+std::string JoinLinesCrLf(const std::vector<std::string>& lines);
+
+// True when a text holds a CR or LF, which a one-line-per-value file cannot store.
+bool HoldsLineBreak(std::string_view text);
+
+}  // namespace tarnwick

@@ -1,0 +1,123 @@
+#include "store/settings_file.h"
+
+#include <vector>
+
+namespace tarnwick {
+
+static_assert(kSettingsFileLines ==
+              static_cast<int>(kTextFields.size() + kRoleFields.size() * BodyCount +
+                               kStoredCheckFields));
+
+namespace {
+
+// One check line of the file: a body of a role's column, or a switch.
+struct CheckLine {
+  std::string_view caption;
+  BodySelection RunSettings::*selection = nullptr;  // set for a body line
+  size_t body = 0;
+  bool RunSettings::*member = nullptr;              // set for a switch line
+};
+
+// The 86 check lines in file order, lines 8 to 93.
+std::vector<CheckLine> CheckLines() {
+  std::vector<CheckLine> lines;
+  for (const RoleField& role : kRoleFields) {
+    for (const Body& body : BodyCatalogue) {
+      lines.push_back({body.caption, role.selection, static_cast<size_t>(body.index), nullptr});
+    }
+  }
+  for (size_t k = 0; k < kStoredCheckFields; ++k) {
+    lines.push_back({kCheckFields[k].caption, nullptr, 0, kCheckFields[k].member});
+  }
+  return lines;
+}
+
+bool IsChecked(const RunSettings& s, const CheckLine& c) {
+  return c.selection ? (s.*c.selection)[c.body] : s.*c.member;
+}
+
+void SetChecked(RunSettings& s, const CheckLine& c, bool checked) {
+  if (c.selection) {
+    (s.*c.selection)[c.body] = checked;
+  } else {
+    s.*c.member = checked;
+  }
+}
+
+}  // namespace
+
+std::string SettingsFileText(const RunSettings& settings) {
+  std::vector<std::string> lines;
+  lines.reserve(kSettingsFileLines);
+  for (const TextField& field : kTextFields) lines.push_back(settings.*field.member);
+  for (const CheckLine& c : CheckLines()) {
+    lines.push_back(std::string(IsChecked(settings, c) ? "1" : "0") + " - " +
+                    std::string(c.caption));
+  }
+  return JoinLinesCrLf(lines);
+}
+
+std::string_view TextFieldWithLineBreak(const RunSettings& settings) {
+  for (const TextField& field : kTextFields) {
+    if (HoldsLineBreak(settings.*field.member)) return field.name;
+  }
+  return {};
+}
+
+SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
+                              std::string_view source) {
+  SettingsLoad out;
+  out.settings = current;
+  const std::vector<std::string> lines = SplitLines(text);
+  const int available =
+      lines.size() < static_cast<size_t>(kSettingsFileLines) ? static_cast<int>(lines.size())
+                                                             : kSettingsFileLines;
+
+  // Line n (1-based) of the file is lines[n - 1]; the fields follow the file's order.
+  size_t n = 0;
+  for (const TextField& field : kTextFields) {
+    if (n == static_cast<size_t>(available)) break;
+    out.settings.*field.member = lines[n++];
+  }
+  for (const CheckLine& c : CheckLines()) {
+    if (n == static_cast<size_t>(available)) break;
+    const std::string& line = lines[n++];
+    SetChecked(out.settings, c, !line.empty() && line.front() == '1');
+  }
+
+  out.lines_read = available;
+  if (available == kSettingsFileLines) {
+    out.status = SettingsLoadStatus::Complete;
+  } else {
+    out.status = SettingsLoadStatus::Short;
+    out.message = "Settings file \"" + std::string(source) + "\" has " +
+                  std::to_string(available) + (available == 1 ? " line" : " lines") +
+                  " instead of " + std::to_string(kSettingsFileLines) + "; " +
+                  (available == 0 ? std::string("nothing was loaded.")
+                                  : "the fields of its lines were loaded and the others kept "
+                                    "their values.");
+  }
+  return out;
+}
+
+SettingsLoad LoadSettingsFile(const std::filesystem::path& path, const RunSettings& current) {
+  const FileRead read = ReadWholeFile(path);
+  if (!read.ok) {
+    SettingsLoad out;
+    out.settings = current;
+    out.status = SettingsLoadStatus::NotRead;
+    out.message = read.message;
+    return out;
+  }
+  return SettingsFromText(read.bytes, current, path.string());
+}
+
+FileStatus SaveSettingsFile(const std::filesystem::path& path, const RunSettings& settings) {
+  if (const std::string_view field = TextFieldWithLineBreak(settings); !field.empty()) {
+    return {false, "Could not save \"" + path.string() + "\": " + std::string(field) +
+                       " holds a line break, which a settings file cannot store."};
+  }
+  return WriteFileAtomically(path, SettingsFileText(settings));
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,58 @@
+// The settings file: one complete set of run inputs in 93 lines (seven texts, the three body
+// columns, eight switches), written and read as text and loaded or saved by path.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "engine/run_settings.h"
+#include "store/atomic_file.h"
+
+namespace tarnwick {
+
+inline constexpr int kSettingsFileLines = 93;              // 7 texts + 3 x 26 bodies + 8 switches
+inline constexpr std::string_view kSettingsFileExtension = "opt";  // default, without the dot
+
+// The 93 lines, each ended by CR LF. Lines 1-7: the texts of kTextFields as typed; lines
+// 8-33, 34-59, 60-85: the bodies 0..25 of chkP1Planets, chkP2Planets, chkP3Planets; lines
+// 86-93: the first kStoredCheckFields switches of kCheckFields. A check line is "1" or "0",
+// " - " and the caption (a body's 8-character caption keeps its trailing blanks), e.g.
+// "1 - Do 3-planet aspects (triple aspects)?". The centre choices and
+// chkDisplayP1_P2P3_mp_aspects are not stored.
+std::string SettingsFileText(const RunSettings& settings);
+
+// The first text field holding a CR or LF, which would shift every later line of the file;
+// empty when there is none.
+std::string_view TextFieldWithLineBreak(const RunSettings& settings);
+
+enum class SettingsLoadStatus {
+  Complete,  // all 93 lines were read (lines after the 93rd are ignored)
+  Short,     // the file ended early: the fields of the lines it had were set, the rest kept
+  NotRead,   // the file could not be read: nothing changed
+};
+
+struct SettingsLoad {
+  RunSettings settings;  // the settings given, with the fields the file held replaced
+  SettingsLoadStatus status = SettingsLoadStatus::NotRead;
+  int lines_read = 0;    // lines of the file used, 0..93
+  std::string message;   // empty when Complete; else a sentence for the user
+};
+
+// Reads settings-file text over `current`. Lines may end in CR LF, CR or LF. Lines 1-7 set
+// the texts exactly as read; each later line checks its box when its first character is "1"
+// and clears it otherwise ("0", "", " 1", "2"). The centre choices and
+// chkDisplayP1_P2P3_mp_aspects keep the values of `current`. `source` names the file in the
+// message of a short text.
+SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
+                              std::string_view source);
+
+// Loads the file at path over `current`; a file that cannot be read changes nothing and the
+// message says why.
+SettingsLoad LoadSettingsFile(const std::filesystem::path& path, const RunSettings& current);
+
+// Saves the settings to path, replacing it as a whole or not at all. Refused, with the file
+// left as it was, when a text field holds a line break.
+FileStatus SaveSettingsFile(const std::filesystem::path& path, const RunSettings& settings);
+
+}  // namespace tarnwick

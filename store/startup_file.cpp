@@ -1,0 +1,90 @@
+#include "store/startup_file.h"
+
+#include <array>
+#include <vector>
+
+namespace tarnwick {
+
+namespace {
+
+struct StartupKey {
+  std::string_view key;
+  std::string StartupValues::*member;
+};
+
+// In the order the file writes them.
+constexpr std::array<StartupKey, 6> kKeys = {{
+    {"start_date", &StartupValues::txtStartDate},
+    {"end_date", &StartupValues::txtEndDate},
+    {"start_time", &StartupValues::txtStartTime},
+    {"end_time", &StartupValues::txtEndTime},
+    {"time_zone", &StartupValues::txtTZ},
+    {"OutputNameFileOPTFile", &StartupValues::settings_file_path},
+}};
+
+}  // namespace
+
+StartupValues DefaultStartupValues(const CalendarDate& today, const RegionalFormat& format) {
+  StartupValues v;
+  const std::string_view pattern = DatePattern(format.order);
+  v.txtStartDate = FormatDate({today.month, 1, today.year}, pattern, format.date_separator);
+  v.txtEndDate = FormatDate({today.month, Days_in_Month(today.year, today.month), today.year},
+                            pattern, format.date_separator);
+  return v;
+}
+
+StartupValues StartupValuesFromText(std::string_view text, StartupValues values) {
+  for (const std::string& line : SplitLines(text)) {
+    const size_t eq = line.find('=');
+    const std::string value = eq == std::string::npos ? line : line.substr(eq + 1);
+    if (value.empty()) continue;
+    for (const StartupKey& k : kKeys) {
+      if (line.starts_with(k.key)) values.*k.member = value;
+    }
+  }
+  return values;
+}
+
+std::string StartupFileText(const StartupValues& values) {
+  std::vector<std::string> lines{std::string(kStartupFileHeader)};
+  for (const StartupKey& k : kKeys) lines.push_back(std::string(k.key) + "=" + values.*k.member);
+  return JoinLinesCrLf(lines);
+}
+
+StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDate& today,
+                            const RegionalFormat& format) {
+  StartupLoad out{DefaultStartupValues(today, format), {}};
+  const FileRead read = ReadWholeFile(path);
+  if (!read.ok) {
+    if (!read.missing) out.message = read.message;
+    return out;
+  }
+  out.values = StartupValuesFromText(read.bytes, out.values);
+  return out;
+}
+
+FileStatus WriteStartupFile(const std::filesystem::path& path, const StartupValues& values) {
+  for (const StartupKey& k : kKeys) {
+    if (HoldsLineBreak(values.*k.member)) {
+      return {false, "Could not save \"" + path.string() + "\": the value of " +
+                         std::string(k.key) +
+                         " holds a line break, which the start-up file cannot store."};
+    }
+  }
+  return WriteFileAtomically(path, StartupFileText(values));
+}
+
+void ApplyStartupValues(const StartupValues& values, RunSettings& settings) {
+  settings.txtStartDate = values.txtStartDate;
+  settings.txtEndDate = values.txtEndDate;
+  settings.txtStartTime = values.txtStartTime;
+  settings.txtEndTime = values.txtEndTime;
+  settings.txtTZ = values.txtTZ;
+}
+
+StartupValues StartupValuesOf(const RunSettings& settings, std::string settings_file_path) {
+  return {settings.txtStartDate, settings.txtEndDate, settings.txtStartTime,
+          settings.txtEndTime,   settings.txtTZ,      std::move(settings_file_path)};
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,68 @@
+// The start-up file "Quillmere.ini": the span, the daily time window, the time zone and the
+// path of the last settings file, kept from one session of the program to the next.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/calendar.h"
+#include "core/date_text.h"
+#include "engine/run_settings.h"
+#include "store/atomic_file.h"
+
+namespace tarnwick {
+
+inline constexpr std::string_view kStartupFileName = "Quillmere.ini";
+inline constexpr std::string_view kStartupFileHeader =
+    "[Quillmere] - Do NOT change the order of these variables.";
+
+// The values the start-up file keeps, named after the controls they fill.
+struct StartupValues {
+  std::string txtStartDate;
+  std::string txtEndDate;
+  std::string txtStartTime = "10:00";
+  std::string txtEndTime = "10:59";
+  std::string txtTZ = "5";
+  std::string settings_file_path;  // full path of the current settings file, "" for none
+  friend bool operator==(const StartupValues&, const StartupValues&) = default;
+};
+
+// The values before any file is read: the first and the last day of today's month written
+// with the pattern of the regional order (its "/" the regional separator), "10:00", "10:59",
+// time zone "5", no settings file. today is passed in; the caller reads the clock.
+StartupValues DefaultStartupValues(const CalendarDate& today, const RegionalFormat& format);
+
+// Applies start-up file text to `values`. For each line (CR LF, CR or LF) the value is
+// everything after the first "=", or the whole line when there is none. A line whose first
+// characters equal a key, case-sensitively and over exactly the key's length ("start_date",
+// "end_date", "start_time", "end_time", "time_zone", "OutputNameFileOPTFile"), stores a
+// non-empty value; "start_dates=1/1/2000" therefore sets the start date. Later lines win;
+// the order of lines and the header do not matter.
+StartupValues StartupValuesFromText(std::string_view text, StartupValues values);
+
+// The seven lines of the file, each ended by CR LF: the header, then
+// start_date, end_date, start_time, end_time, time_zone, OutputNameFileOPTFile.
+std::string StartupFileText(const StartupValues& values);
+
+struct StartupLoad {
+  StartupValues values;
+  std::string message;  // empty when the file was read or does not exist
+};
+
+// Reads the file at path over the defaults of today and format. A missing file leaves the
+// defaults quietly; a file that exists but cannot be read leaves them and says why.
+StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDate& today,
+                            const RegionalFormat& format);
+
+// Writes the seven lines to path, replacing it as a whole or not at all. Refused, with the
+// old file kept, when a value holds a line break (it would break into lines of its own).
+FileStatus WriteStartupFile(const std::filesystem::path& path, const StartupValues& values);
+
+// The five texts of `values` placed into the run settings' fields of the same names.
+void ApplyStartupValues(const StartupValues& values, RunSettings& settings);
+
+// The five texts taken from the run settings, with the current settings-file path.
+StartupValues StartupValuesOf(const RunSettings& settings, std::string settings_file_path);
+
+}  // namespace tarnwick

@@ -1,0 +1,140 @@
+#include "report/report_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <tuple>
+
+namespace tarnwick {
+namespace {
+
+constexpr Centre g = Centre::Geo;
+constexpr Centre h = Centre::Helio;
+constexpr int kSun = 0, kMoon = 1, kMars = 4, kJupiter = 5, kSaturn = 6;
+const RegionalFormat kUs{DateOrder::MonthDayYear, "/", '.'};
+
+// moment: local date and time as the scan writes them, "12/05/2007 14:23".
+FoundAspect Row(std::array<int, 3> body, std::array<Centre, 3> centre, std::string moment,
+                std::array<double, 3> position, double jd_ut = 0.0) {
+  FoundAspect row;
+  row.body = body;
+  row.centre = centre;
+  const size_t blank = moment.find(' ');
+  row.date_text = moment.substr(0, blank);
+  if (blank != std::string::npos) row.time_text = moment.substr(blank + 1);
+  row.position = position;
+  row.jd_ut = jd_ut;
+  return row;
+}
+
+RunSettings TwoBodies() {
+  RunSettings s;
+  s.chkUseP3 = false;
+  return s;
+}
+
+TEST(report_lines, declination_value_texts) {
+  const std::tuple<double, char, const char*> cases[] = {
+      {5.25, '.', " 05.250"}, {-0.5, '.', "-00.500"},    {23.4419, '.', " 23.442"},
+      {0.0, '.', " 00.000"},  {-0.0004, '.', " 00.000"},  // shows zero, so no minus
+      {5.25, ',', " 05,250"}, {123.4564, '.', " 123.456"},
+  };
+  for (const auto& [value, point, text] : cases) {
+    EXPECT_EQ(DeclinationValueText(value, point), text) << value;
+  }
+}
+
+TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
+  const std::string triple = "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  ";
+  RunSettings narrow_orbs;  // orb 1 "2.5abc" reads 2.5 by the leading-number rule
+  narrow_orbs.txtAspectOrb1 = "2.5abc";
+  narrow_orbs.txtAspectOrb2 = "3";
+  RunSettings narrow_two = narrow_orbs;
+  narrow_two.chkUseP3 = false;
+  RunSettings three_codes;
+  three_codes.chkDisplayP1_P2P3_mp_aspects = false;
+  const std::tuple<const char*, RunSettings, FoundAspect, std::string> cases[] = {
+      {"two bodies, opposition within orb 1", TwoBodies(),
+       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 69.4, 69.4}),
+       "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 09.4 (03)  180\r\n"},
+      {"two bodies, no aspect within orb 1", narrow_two,
+       Row({kSun, kMoon, kMoon}, {h, g, g}, "12/01/2007 10:23", {249.4, 66.3, 66.3}),
+       "h. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 06.3 (03)     \r\n"},
+      // P1 10, P2 100, P3 190: P1-P2 90, P1-P3 180, P2-P3 90; midpoint 145 is 135 from P1.
+      {"three codes, all with orb 1", three_codes,
+       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 190.0}),
+       triple + "10.0 (01) 10.0 (04) 10.0 (07)  090 180 090\r\n"},
+      {"P1 to the midpoint, major aspect of the partners", RunSettings{},
+       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 190.0}),
+       triple + "10.0 (01) 10.0 (04) 10.0 (07)    135 (090)\r\n"},
+      {"partners 95 apart: no major aspect within orb 2", narrow_orbs,
+       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 195.0}),
+       triple + "10.0 (01) 10.0 (04) 15.0 (07)    135 (   )\r\n"},
+      {"midpoint across 0 degrees meets P1", RunSettings{},
+       Row({kMars, kSun, kSaturn}, {g, g, g}, "12/05/2007 14:23", {10.0, 350.0, 30.0}),
+       "g. Mars     g. Sun      g. Saturn    12/05/2007 14:23  10.0 (01) 20.0 (12) 00.0 (02) "
+       "   000 (030)\r\n"},
+      // A double just below 120 was stored in the table as "120": sign 5 at 00.0.
+      {"positions read as the table stored them", TwoBodies(),
+       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23",
+           {std::nextafter(120.0, 0.0), 300.0, 0.0}),
+       "g. Sun      g. Moon     12/01/2007 10:23  00.0 (05) 00.0 (11)  180\r\n"},
+  };
+  for (const auto& [name, settings, row, line] : cases) {
+    EXPECT_EQ(Display_Aspects_longitude({row}, settings, kUs), line) << name;
+  }
+  const FoundAspect example =
+      Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 69.4, 69.4});
+  EXPECT_EQ(Display_Aspects_longitude({example}, TwoBodies(), {DateOrder::DayMonthYear, ".", ','}),
+            "g. Sun      g. Moon     12/01/2007 10:23  09,4 (09) 09,4 (03)  180\r\n");
+}
+
+TEST(report_lines, declination_lines) {
+  const std::string contra =
+      Display_Aspects_declination({Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23",
+                                       {-22.4569, 22.4569, 22.4569})},
+                                  TwoBodies(), kUs);
+  EXPECT_EQ(contra, "g. Sun      g. Moon     12/05/2007 14:23  -22.457   22.457  \r\n");
+  EXPECT_EQ(contra.size(), 62u);  // 60 characters and the line end
+
+  const FoundAspects triple = {
+      Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0})};
+  const std::string line =
+      "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  -12.500  -23.000  -02.000 \r\n";
+  EXPECT_EQ(Display_Aspects_declination(triple, RunSettings{}, kUs), line);
+  RunSettings other;  // orbs and aspect switches play no part
+  other.txtAspectOrb1 = "9";
+  other.chkDisplayP1_P2P3_mp_aspects = false;
+  EXPECT_EQ(Display_Aspects_declination(triple, other, kUs), line);
+}
+
+TEST(report_lines, pane_layout_for_none_one_and_several_rows) {
+  const std::string rule(50, '-');
+  const FoundAspect a =
+      Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23", {-22.4569, 22.4569, 0});
+  const FoundAspect b =
+      Row({kSun, kMars, kMars}, {g, h, h}, "12/05/2007 15:00", {-22.5, -22.5, 0});
+  const std::string line_a = "g. Sun      g. Moon     12/05/2007 14:23  -22.457   22.457  \r\n";
+  const std::string line_b = "g. Sun      h. Mars     12/05/2007 15:00  -22.500  -22.500  \r\n";
+  EXPECT_EQ(PaneText(Display_Aspects_declination({}, TwoBodies(), kUs)), "");
+  EXPECT_EQ(PaneText(Display_Aspects_declination({a}, TwoBodies(), kUs)),
+            "\r\n" + line_a + "\r\n" + rule + "\r\n");
+  EXPECT_EQ(PaneText(Display_Aspects_declination({a, b}, TwoBodies(), kUs)),
+            "\r\n" + line_a + line_b + "\r\n" + rule + "\r\n");
+}
+
+TEST(report_lines, sort_is_by_moment_and_keeps_scan_order_of_equal_moments) {
+  // body[0] records the scan order; rows 1, 3 and 4 share one moment.
+  const double jds[] = {2454436.2, 2454436.1, std::numeric_limits<double>::quiet_NaN(),
+                        2454436.1, 2454436.1, 2454436.0, 2454436.10001};
+  FoundAspects rows;
+  for (int i = 0; i < 7; ++i) rows.push_back(Row({i, 0, 0}, {g, g, g}, "", {}, jds[i]));
+  Sort_Aspects_by_Date(rows);
+  std::vector<int> order;
+  for (const FoundAspect& r : rows) order.push_back(r.body[0]);
+  EXPECT_EQ(order, (std::vector<int>{5, 1, 3, 4, 6, 0, 2}));
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,96 @@
+#include "store/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(atomic_file, write_replaces_whole_file_and_leaves_no_temporary) {
+  ScratchFolder dir;
+  ASSERT_TRUE(WriteFileAtomically(dir / "r.txt", "a longer first content\r\n"));
+  const FileStatus second = WriteFileAtomically(dir / "r.txt", "new\r\n");
+  EXPECT_TRUE(second.ok);
+  EXPECT_EQ(second.message, "");
+  EXPECT_EQ(ReadBytes(dir / "r.txt"), "new\r\n");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"r.txt"});
+}
+
+TEST(atomic_file, failed_write_keeps_old_content_and_names_path_and_reason) {
+  ScratchFolder dir;
+  WriteBytes(dir / "plain.txt", "keep me");
+  fs::create_directory(dir / "folder");
+  const std::pair<fs::path, std::string> rows[] = {
+      {dir / "missing" / "y.txt", "No such file or directory"},
+      {dir / "folder", "Is a directory"},  // fails only at the rename
+      {dir / "plain.txt" / "y.txt", "Not a directory"},
+  };
+  for (const auto& [path, reason] : rows) {
+    const FileStatus s = WriteFileAtomically(path, "bytes");
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.message, "Could not save \"" + path.string() + "\": " + reason);
+  }
+  EXPECT_EQ(ReadBytes(dir / "plain.txt"), "keep me");
+  EXPECT_TRUE(fs::is_empty(dir / "folder"));
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder", "plain.txt"}));  // no temporary
+  EXPECT_EQ(WriteFileAtomically("", "x").message, "Could not save: no file name was given.");
+}
+
+TEST(atomic_file, write_through_link_replaces_linked_file_and_keeps_permissions) {
+  ScratchFolder dir;
+  WriteBytes(dir / "real.opt", "old");
+  ASSERT_EQ(::chmod((dir / "real.opt").c_str(), 0640), 0);
+  fs::create_symlink("real.opt", dir / "link.opt");
+  ASSERT_TRUE(WriteFileAtomically(dir / "link.opt", "new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.opt"));
+  EXPECT_EQ(ReadBytes(dir / "real.opt"), "new");
+  EXPECT_EQ(fs::status(dir / "real.opt").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(atomic_file, read_refuses_what_is_not_a_small_regular_file) {
+  ScratchFolder dir;
+  WriteBytes(dir / "ten.txt", "0123456789");
+  fs::create_directory(dir / "folder");
+  struct Row {
+    fs::path path;
+    std::uintmax_t cap;
+    bool missing;
+    std::string reason;  // "" when the read succeeds
+  };
+  const Row rows[] = {
+      {dir / "ten.txt", 10, false, ""},
+      {dir / "ten.txt", 9, false,
+       "the file is larger than 9 bytes, too large to be one of this program's files"},
+      {dir / "none.txt", kMaxReadBytes, true, "No such file or directory"},
+      {dir / "folder", kMaxReadBytes, false, "it is a folder, not a file"},
+  };
+  for (const Row& r : rows) {
+    const FileRead read = ReadWholeFile(r.path, r.cap);
+    EXPECT_EQ(read.ok, r.reason.empty()) << r.reason;
+    EXPECT_EQ(read.missing, r.missing) << r.reason;
+    EXPECT_EQ(read.bytes, r.reason.empty() ? "0123456789" : "");
+    EXPECT_EQ(read.message,
+              r.reason.empty() ? "" : "Could not read \"" + r.path.string() + "\": " + r.reason);
+  }
+}
+
+TEST(atomic_file, lines_end_at_crlf_cr_or_lf) {
+  const std::pair<const char*, std::vector<std::string>> rows[] = {
+      {"", {}},
+      {"a\r\n", {"a"}},  // a final line end starts no further line
+      {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+      {"a\n\nb\r\n", {"a", "", "b"}},
+      {"a\r\r\n", {"a", ""}},  // CR alone, then CR LF
+      {"a\n\r", {"a", ""}},    // LF, then a CR alone: two line ends
+  };
+  for (const auto& [text, lines] : rows) EXPECT_EQ(SplitLines(text), lines) << '"' << text << '"';
+  EXPECT_EQ(JoinLinesCrLf({"a", "", "b "}), "a\r\n\r\nb \r\n");
+}
+
+}  // namespace
+}  // namespace tarnwick

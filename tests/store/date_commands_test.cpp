@@ -1,0 +1,72 @@
+#include "store/date_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace tarnwick {
+namespace {
+
+using enum DateCommand;
+
+const RegionalFormat kMdy{DateOrder::MonthDayYear, "/", '.'};
+const RegionalFormat kDmy{DateOrder::DayMonthYear, ".", ','};
+const RegionalFormat kYmd{DateOrder::YearMonthDay, "/", '.'};
+
+struct Row {
+  const RegionalFormat* format;
+  DateCommand command;
+  DateBoxes before;
+  DateBoxes after;
+};
+
+TEST(date_commands, month_and_day_steps_in_every_order) {
+  // Month steps take the start date's month alone; day steps leave the other box alone.
+  const Row rows[] = {
+      {&kMdy, NextMonth, {"12/15/2007", "x"}, {"01/01/2008", "01/31/2008"}},
+      {&kMdy, PreviousMonth, {"12/15/2007", "x"}, {"11/01/2007", "11/30/2007"}},
+      {&kMdy, NextMonth, {"01/31/2008", ""}, {"02/01/2008", "02/29/2008"}},
+      {&kDmy, NextMonth, {"15.12.2007", ""}, {"01.01.2008", "31.01.2008"}},
+      {&kDmy, PreviousMonth, {"10.1.2008", ""}, {"01.12.2007", "31.12.2007"}},
+      {&kYmd, PreviousMonth, {"2008/01/10", ""}, {"2007/12/01", "2007/12/31"}},
+      {&kYmd, NextMonth, {"2007/01/31", ""}, {"2007/02/01", "2007/02/28"}},
+      {&kMdy, NextStartDate, {"12/31/2007", "x"}, {"01/01/2008", "x"}},
+      {&kMdy, PreviousEndDate, {"x", "03/01/2008"}, {"x", "02/29/2008"}},
+      {&kDmy, PreviousStartDate, {"01.03.2007", "x"}, {"28.02.2007", "x"}},
+      {&kDmy, NextEndDate, {"x", "31.12.2007"}, {"x", "01.01.2008"}},
+      {&kYmd, NextStartDate, {"2007/12/31", "x"}, {"2008/01/01", "x"}},
+      {&kYmd, PreviousEndDate, {"x", "2008/03/01"}, {"x", "2008/02/29"}},
+      {&kMdy, EndDateSameAsStartDate, {"not a date", "12/31/2007"}, {"not a date", "not a date"}},
+  };
+  for (const Row& r : rows) {
+    const DateCommandResult result = ApplyDateCommand(r.command, r.before, *r.format);
+    EXPECT_EQ(result.message, "");
+    EXPECT_EQ(result.boxes, r.after) << r.before.start << " " << r.before.end << " in the "
+                                     << DateOrderName(r.format->order) << " order";
+  }
+}
+
+TEST(date_commands, refused_step_leaves_boxes_and_names_box_text_and_order) {
+  const std::string ys = ": dates run from the year 1 to the year 9999.";
+  const std::string mdy = " is not a valid date in the month/day/year order.";
+  const std::tuple<const RegionalFormat*, DateCommand, DateBoxes, std::string> rows[] = {
+      {&kMdy, NextStartDate, {"13/45/2007", "12/31/2007"}, "Start Date \"13/45/2007\"" + mdy},
+      {&kMdy, NextMonth, {"", ""}, "Start Date \"\"" + mdy},
+      {&kDmy, PreviousEndDate, {"01.12.2007", "12/31/2007"},
+       "End Date \"12/31/2007\" is not a valid date in the day/month/year order."},
+      {&kYmd, PreviousMonth, {"12/01/2007", "2007/12/31"},
+       "Start Date \"12/01/2007\" is not a valid date in the year/month/day order."},
+      {&kMdy, NextStartDate, {"12/31/9999", ""},
+       "Start Date \"12/31/9999\" cannot move forward" + ys},
+      {&kMdy, PreviousEndDate, {"", "01/01/0001"}, "End Date \"01/01/0001\" cannot move back" + ys},
+      {&kMdy, NextMonth, {"12/15/9999", ""}, "Start Date \"12/15/9999\" has no next month" + ys},
+  };
+  for (const auto& [format, command, boxes, message] : rows) {
+    const DateCommandResult result = ApplyDateCommand(command, boxes, *format);
+    EXPECT_EQ(result.message, message);
+    EXPECT_EQ(result.boxes, boxes);
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick

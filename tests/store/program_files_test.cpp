@@ -1,0 +1,70 @@
+#include "store/program_files.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+EnvironmentLookup Env(std::map<std::string, std::string> vars) {
+  return [vars = std::move(vars)](std::string_view name) -> std::optional<std::string> {
+    const auto it = vars.find(std::string(name));
+    return it == vars.end() ? std::nullopt : std::optional<std::string>(it->second);
+  };
+}
+
+TEST(program_files, beside_a_writable_program_else_in_xdg_folders) {
+  struct Row {
+    bool writable;
+    std::map<std::string, std::string> env;
+    const char* config;  // folder of Quillmere.ini
+    const char* data;    // folder of data/ and help.txt
+  };
+  const Row rows[] = {
+      {true, {{"HOME", "/home/u"}}, "/opt/tw", "/opt/tw"},
+      {false, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "/dat"}},
+       "/cfg/tarnwick", "/dat/tarnwick"},
+      {false, {{"HOME", "/home/u"}}, "/home/u/.config/tarnwick", "/home/u/.local/share/tarnwick"},
+      {false, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", ""}, {"XDG_DATA_HOME", "rel"}},
+       "/home/u/.config/tarnwick", "/home/u/.local/share/tarnwick"},  // unusable XDG values
+      {false, {}, "/opt/tw", "/opt/tw"},  // no home at all: writing will say why it fails
+  };
+  for (const Row& r : rows) {
+    const ProgramFiles f = LocateProgramFiles("/opt/tw", r.writable, Env(r.env));
+    EXPECT_EQ(f.startup_file, fs::path(r.config) / "Quillmere.ini");
+    EXPECT_EQ(f.data_folder, fs::path(r.data) / "data");
+    EXPECT_EQ(f.help_file, fs::path(r.data) / "help.txt");
+    EXPECT_EQ(f.shipped_help_file, "/opt/tw/help.txt");
+    EXPECT_EQ(f.beside_program, std::string(r.data) == "/opt/tw");
+  }
+}
+
+TEST(program_files, folders_created_failures_named_and_users_help_preferred) {
+  ScratchFolder dir;
+  const ProgramFiles f =
+      LocateProgramFiles(dir / "program", false, Env({{"HOME", (dir / "home").string()}}));
+  EXPECT_EQ(HelpFileToOpen(f), dir / "program" / "help.txt");
+  EXPECT_TRUE(CreateProgramFolders(f).empty());
+  EXPECT_TRUE(fs::is_directory(dir / "home/.local/share/tarnwick/data"));
+  EXPECT_TRUE(fs::is_directory(dir / "home/.config/tarnwick"));
+  WriteBytes(f.help_file, "mine");
+  EXPECT_EQ(HelpFileToOpen(f), dir / "home/.local/share/tarnwick/help.txt");
+
+  ProgramFiles blocked = f;
+  blocked.data_folder = f.help_file;  // a file where the folder should be
+  const std::vector<std::string> messages = CreateProgramFolders(blocked);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].starts_with("Could not create the folder \"" + f.help_file.string() +
+                                      "\": "))
+      << messages[0];
+  EXPECT_TRUE(IsWritableFolder(dir.path()));
+  EXPECT_FALSE(IsWritableFolder(f.help_file));
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,124 @@
+#include "store/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+// Settings in which every stored field differs from the initial settings.
+RunSettings Unusual() {
+  RunSettings s;
+  s.txtStartDate = "31/12/2009";
+  s.txtEndDate = "not a date";
+  s.txtTZ = "-3.5";
+  s.txtAspectOrb1 = " 2,5x";
+  s.txtAspectOrb2 = "";
+  s.txtStartTime = "0:00";
+  s.txtEndTime = "23:59 \xe9";  // a byte of an 8-bit code page passes through unchanged
+  for (const RoleField& role : kRoleFields) {
+    for (bool& box : s.*role.selection) box = !box;
+  }
+  for (size_t k = 0; k < kStoredCheckFields; ++k) s.*kCheckFields[k].member ^= true;
+  return s;
+}
+
+std::vector<std::string> Lines(const RunSettings& s) { return SplitLines(SettingsFileText(s)); }
+
+TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
+  const std::string text = SettingsFileText(RunSettings{});
+  const std::vector<std::string> lines = SplitLines(text);
+  ASSERT_EQ(lines.size(), 93u);
+  EXPECT_EQ(JoinLinesCrLf(lines), text);  // every line, the last one too, ends in CR LF
+  const std::vector<std::string> texts = {"12/01/2007", "12/31/2007", "5",    "3.0",
+                                          "15.0",       "10:00",      "10:59"};
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), texts);
+  for (size_t n = 7; n < 85; ++n) {
+    const int body = static_cast<int>((n - 7) % BodyCount);
+    const bool on = (body >= 5 && body <= 9) || body == 15 || body == 21;
+    EXPECT_EQ(lines[n], (on ? "1 - " : "0 - ") + std::string(BodyCatalogue[body].caption))
+        << "line " << n + 1;
+  }
+  EXPECT_EQ(lines[7], "0 - Sun     ");
+  EXPECT_EQ(lines[85], "1 - Do 3-planet aspects (triple aspects)?");
+  EXPECT_EQ(lines[92], "0 - Only show aspects within given time period above?");
+}
+
+TEST(settings_file, round_trip_restores_stored_fields_and_leaves_the_rest) {
+  ScratchFolder dir;
+  ASSERT_TRUE(SaveSettingsFile(dir / "a.opt", Unusual()));
+  RunSettings before;  // what the window held: the unstored fields must survive the load
+  before.opt1_ghd = before.opt3_ghd = Centre::Helio;
+  before.chkDisplayP1_P2P3_mp_aspects = false;
+  const SettingsLoad load = LoadSettingsFile(dir / "a.opt", before);
+  EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
+  EXPECT_EQ(load.lines_read, 93);
+  EXPECT_EQ(load.message, "");
+  RunSettings expected = Unusual();
+  expected.opt1_ghd = expected.opt3_ghd = Centre::Helio;
+  expected.chkDisplayP1_P2P3_mp_aspects = false;
+  EXPECT_EQ(load.settings, expected);
+}
+
+TEST(settings_file, check_line_is_set_only_by_a_leading_1) {
+  const std::pair<const char*, bool> rows[] = {
+      {"1 - Do 3-planet aspects (triple aspects)?", true}, {"1", true}, {"1abc", true},
+      {" 1", false}, {"", false}, {"2", false}, {"0 - x", false}, {"-1", false}};
+  for (const auto& [line, checked] : rows) {
+    std::vector<std::string> lines = Lines(RunSettings{});
+    lines[7] = lines[85] = line;  // chkP1Planets: the Sun; chkUseP3
+    RunSettings current;
+    current.chkP1Planets[0] = current.chkUseP3 = !checked;
+    // CR alone as line end: read like CR LF
+    std::string text;
+    for (const std::string& l : lines) text += l + "\r";
+    const SettingsLoad load = SettingsFromText(text, current, "x.opt");
+    EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
+    EXPECT_EQ(load.settings.chkP1Planets[0], checked) << '"' << line << '"';
+    EXPECT_EQ(load.settings.chkUseP3, checked) << '"' << line << '"';
+  }
+}
+
+TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) {
+  const std::vector<std::string> full = Lines(Unusual());
+  const std::string kept = "the fields of its lines were loaded and the others kept their values.";
+  const std::pair<size_t, std::string> rows[] = {
+      {0, "has 0 lines instead of 93; nothing was loaded."},
+      {1, "has 1 line instead of 93; " + kept},
+      {92, "has 92 lines instead of 93; " + kept},
+  };
+  for (const auto& [count, tail] : rows) {
+    const std::vector<std::string> head(full.begin(), full.begin() + static_cast<long>(count));
+    const SettingsLoad load = SettingsFromText(JoinLinesCrLf(head), RunSettings{}, "/p/s.opt");
+    EXPECT_EQ(load.status, SettingsLoadStatus::Short);
+    EXPECT_EQ(load.lines_read, static_cast<int>(count));
+    EXPECT_EQ(load.message, "Settings file \"/p/s.opt\" " + tail);
+    std::vector<std::string> expected = Lines(RunSettings{});
+    std::copy(head.begin(), head.end(), expected.begin());
+    EXPECT_EQ(Lines(load.settings), expected) << count;
+  }
+  // Lines after the 93rd hold no settings.
+  EXPECT_EQ(SettingsFromText(SettingsFileText(Unusual()) + "x\r\n", {}, "").settings, Unusual());
+}
+
+TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
+  ScratchFolder dir;
+  const SettingsLoad missing = LoadSettingsFile(dir / "none.opt", Unusual());
+  EXPECT_EQ(missing.status, SettingsLoadStatus::NotRead);
+  EXPECT_EQ(missing.settings, Unusual());
+  EXPECT_EQ(missing.message,
+            "Could not read \"" + (dir / "none.opt").string() + "\": No such file or directory");
+
+  // A text holding a line break would shift every later line: refused, old file kept.
+  WriteBytes(dir / "kept.opt", "old");
+  RunSettings broken;
+  broken.txtTZ = "5\r\n1 - injected";
+  EXPECT_EQ(SaveSettingsFile(dir / "kept.opt", broken).message,
+            "Could not save \"" + (dir / "kept.opt").string() +
+                "\": txtTZ holds a line break, which a settings file cannot store.");
+  EXPECT_EQ(ReadBytes(dir / "kept.opt"), "old");
+}
+
+}  // namespace
+}  // namespace tarnwick
