@@ -36,8 +36,10 @@ int PrintBodyTable(double jd_ut) {
       motion = eph.LastDailyMotion();
       decl = eph.Get_1_Planet_decl(jd_ut, body.index);
     }
-    std::printf("%-3d %.8s  %12.6f  %12.6f  %12.6f%s\n", body.index, body.caption.data(), lon,
-                decl, motion, centre == Centre::Helio ? "  (heliocentric; latitude)" : "");
+    const bool from_orbit = a.source == BodyAvailability::Source::OrbitalElements;
+    std::printf("%-3d %.8s  %12.6f  %12.6f  %12.6f%s%s\n", body.index, body.caption.data(), lon,
+                decl, motion, centre == Centre::Helio ? "  (heliocentric; latitude)" : "",
+                from_orbit ? ("  (" + a.message + ")").c_str() : "");
   }
   return 0;
 }

@@ -15,6 +15,8 @@ std::filesystem::path ProgramFolder() {
   return exe.parent_path();
 }
 
+const char* DebianEphemerisFolder() { return kDebianEphemerisFolder; }
+
 std::string EphemerisSearchPath(const std::filesystem::path& program_folder) {
   // The library splits its path at ':' (and ';') on Linux.
   return program_folder.string() + ":" + (program_folder / "ephe").string() + ":" +

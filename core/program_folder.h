@@ -14,4 +14,7 @@ std::filesystem::path ProgramFolder();
 // are found first.
 std::string EphemerisSearchPath(const std::filesystem::path& program_folder);
 
+// Debian's folder of Swiss Ephemeris files (package swe-basic-data).
+const char* DebianEphemerisFolder();
+
 }  // namespace tarnwick

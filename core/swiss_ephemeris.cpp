@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "angles.h"
+#include "orbit_elements.h"
+#include "orbit_table.h"
 
 namespace tarnwick {
 
@@ -21,6 +23,11 @@ static_assert(kGeo == 258 && kHelio == 266 && SEFLG_EQUATORIAL == 2048);
 constexpr int kLon = 0, kLat = 1, kLonSpeed = 3, kLatSpeed = 4;
 
 constexpr int kTrueNodeNumber = 11;
+
+// Where a body's source is decided: J2000.0 (TT), inside every file's years.
+constexpr double kProbeJd = 2451545.0;
+
+constexpr const char* kFromOrbitMessage = "from orbital elements";
 
 int BodyNumber(int body) { return BodyCatalogue.at(body).body_number; }
 
@@ -68,6 +75,11 @@ double SwissEphemeris::Get_1_Planet_geo(double jd_ut, int body) {
     last_daily_motion_ = mean_node.x[kLonSpeed];
     return Reduce_to_under_360(CircularMean(true_node.x[kLon], mean_node.x[kLon]));
   }
+  if (RouteOf(body) == Route::Orbit) {
+    const SphericalPlace p = FromOrbit(t_et, body, true, switches_.use_ra);
+    last_daily_motion_ = p.lon_speed;
+    return p.lon;
+  }
   const Result r = Calc(t_et, BodyNumber(body), flags);
   last_daily_motion_ = r.x[kLonSpeed];
   return r.x[kLon];
@@ -75,6 +87,11 @@ double SwissEphemeris::Get_1_Planet_geo(double jd_ut, int body) {
 
 double SwissEphemeris::Get_1_Planet_helio(double jd_ut, int body) {
   const int flags = kHelio | (switches_.use_ra ? SEFLG_EQUATORIAL : 0);
+  if (RouteOf(body) == Route::Orbit) {
+    const SphericalPlace p = FromOrbit(jd_ut + DeltaT(jd_ut), body, false, switches_.use_ra);
+    last_daily_motion_ = p.lon_speed;
+    return p.lon;
+  }
   const Result r = Calc(jd_ut + DeltaT(jd_ut), BodyNumber(body), flags);
   last_daily_motion_ = r.x[kLonSpeed];
   return r.x[kLon];
@@ -90,12 +107,22 @@ double SwissEphemeris::Get_1_Planet_decl(double jd_ut, int body) {
     last_daily_motion_ = mean_node.x[kLatSpeed];
     return (true_node.x[kLat] + mean_node.x[kLat]) / 2.0;
   }
+  if (RouteOf(body) == Route::Orbit) {
+    const SphericalPlace p = FromOrbit(t_et, body, true, !switches_.use_geo_lat);
+    last_daily_motion_ = p.lat_speed;
+    return p.lat;
+  }
   const Result r = Calc(t_et, BodyNumber(body), flags);
   last_daily_motion_ = r.x[kLatSpeed];
   return r.x[kLat];
 }
 
 double SwissEphemeris::Get_1_Planet_latitude(double jd_ut, int body) {
+  if (RouteOf(body) == Route::Orbit) {
+    const SphericalPlace p = FromOrbit(jd_ut + DeltaT(jd_ut), body, false, false);
+    last_daily_motion_ = p.lat_speed;
+    return p.lat;
+  }
   const Result r = Calc(jd_ut + DeltaT(jd_ut), BodyNumber(body), kHelio);
   last_daily_motion_ = r.x[kLatSpeed];
   return r.x[kLat];
@@ -105,6 +132,17 @@ BodyAvailability SwissEphemeris::Availability(int body, Centre centre, double jd
   const int flags = centre == Centre::Helio ? kHelio : kGeo;
   const double t_et = jd_ut + swe_deltat(jd_ut);
   BodyAvailability out;
+  if (IsBodyIndex(body) && RouteOf(body) == Route::Orbit) {
+    out.source = BodyAvailability::Source::OrbitalElements;
+    out.message = kFromOrbitMessage;
+    // Light takes under a day from the farthest of these bodies.
+    if (!(t_et - 1.0 >= kOrbitFirstJd && t_et <= kOrbitLastJd)) {
+      out.source = BodyAvailability::Source::Unavailable;
+      out.message = std::string(BodyName(body)) +
+                    ": positions from orbital elements cover the years 1800 to 2400 only";
+    }
+    return out;
+  }
   std::vector<int> numbers{BodyNumber(body)};
   if (body == idxMeanNode && centre == Centre::Geo) numbers.push_back(kTrueNodeNumber);
   for (const int number : numbers) {
@@ -121,6 +159,36 @@ BodyAvailability SwissEphemeris::Availability(int body, Centre centre, double jd
     if (serr[0] && out.message.empty()) out.message = serr;
   }
   return out;
+}
+
+SwissEphemeris::Route SwissEphemeris::Resolve(int body) {
+  Route route = Route::Library;
+  if (ElementsForBody(body)) {
+    double x[6];
+    char serr[AS_MAXCH] = {0};
+    // The library fails only when it finds no file for the body; then the orbit serves.
+    if (swe_calc(kProbeJd, BodyNumber(body), kGeo, x, serr) < 0) {
+      if (BarycentricOrbit* orbit = SharedOrbitTable(body)) {
+        orbit_[body] = orbit;
+        route = Route::Orbit;
+      }
+    }
+  }
+  route_[body] = route;
+  return route;
+}
+
+SphericalPlace SwissEphemeris::FromOrbit(double jd_et, int body, bool geocentric,
+                                         bool equatorial) {
+  ++calls_.orbit;
+  SphericalPlace p;
+  const bool ok = geocentric ? apparent_.Geocentric(*orbit_[body], jd_et, equatorial, p)
+                             : apparent_.Heliocentric(*orbit_[body], jd_et, equatorial, p);
+  if (!ok && first_error_.empty()) {
+    first_error_ = std::string(BodyName(body)) +
+                   ": positions from orbital elements cover the years 1800 to 2400 only";
+  }
+  return p;
 }
 
 }  // namespace tarnwick

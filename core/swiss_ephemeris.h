@@ -1,9 +1,11 @@
 // The position provider over the Swiss Ephemeris library.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "apparent_place.h"
 #include "position_provider.h"
 
 namespace tarnwick {
@@ -12,10 +14,17 @@ namespace tarnwick {
 struct EphemerisCallCount {
   std::int64_t calc = 0;    // swe_calc
   std::int64_t deltat = 0;  // swe_deltat
+  std::int64_t orbit = 0;   // positions reduced from an orbit table (each makes its own calls)
 };
 
 // The library keeps its state per thread: construct, use and destroy an instance on one
-// thread. The constructor sets the ephemeris search path for the calling thread; the
+// thread.
+//
+// Each body's source is decided once, on first use: the library whenever it can compute the
+// body from the files in the search path; otherwise, for the eleven asteroids and centaurs
+// with orbital elements (Chiron ... Eris), the body's orbit, integrated and tabulated
+// for 1800-2400 and shared by all instances (see orbit_table.h), reduced here to the same
+// kinds of positions the library gives. The constructor sets the ephemeris search path for the calling thread; the
 // destructor releases the library's files and memory of that thread (swe_close).
 class SwissEphemeris final : public PositionProvider {
  public:
@@ -43,6 +52,19 @@ class SwissEphemeris final : public PositionProvider {
   };
   Result Calc(double jd_et, int body_number, int flags);
   double DeltaT(double jd_ut);
+
+  enum class Route : unsigned char { Undecided, Library, Orbit };
+  Route RouteOf(int body) {
+    const Route r = route_[body];
+    return r == Route::Undecided ? Resolve(body) : r;
+  }
+  Route Resolve(int body);
+  // A position from the body's orbit table; `geocentric` else heliocentric.
+  SphericalPlace FromOrbit(double jd_et, int body, bool geocentric, bool equatorial);
+
+  std::array<Route, BodyCount> route_{};
+  std::array<BarycentricOrbit*, BodyCount> orbit_{};
+  ApparentPlace apparent_;
 
   std::string search_path_;
   EphemerisCallCount calls_;
