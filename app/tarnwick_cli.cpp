@@ -1,18 +1,27 @@
-// tarnwick-cli: Tarnwick without a display.
+// tarnwick-cli: Tarnwick without a display. Runs a longitude or declination aspectarian,
+// prints the report on standard output and saves it like the window does; notices go to
+// standard error.
 #include <cstdio>
+#include <iostream>
+#include <thread>
 
+#include "app/cli_options.h"
 #include "core/bodies.h"
-#include "core/calendar.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
+#include "report/run_command.h"
+#include "store/program_files.h"
+#include "store/regional_settings.h"
 
 namespace {
 
 using namespace tarnwick;
 
+constexpr int kExitDone = 0, kExitFailed = 1, kExitUsage = 2;
+
 // One line per body at jd_ut: geocentric longitude, declination and daily motion in
-// longitude, or the library's message where the body cannot be computed. The Earth, which
-// has no geocentric position, is shown heliocentrically.
+// longitude, or why the body cannot be computed. The Earth, which has no geocentric
+// position, is shown heliocentrically.
 int PrintBodyTable(double jd_ut) {
   SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
   std::printf("Positions at JD %.5f (UT)\n", jd_ut);
@@ -22,8 +31,7 @@ int PrintBodyTable(double jd_ut) {
     const Centre centre = body.index == idxEarth ? Centre::Helio : Centre::Geo;
     const BodyAvailability a = eph.Availability(body.index, centre, jd_ut);
     if (!a.available()) {
-      std::printf("%-3d %.8s  unavailable: %s\n", body.index, body.caption.data(),
-                  a.message.c_str());
+      std::printf("%-3d %.8s  unavailable: %s\n", body.index, body.caption.data(), a.message.c_str());
       continue;
     }
     double lon, motion, decl;
@@ -36,17 +44,76 @@ int PrintBodyTable(double jd_ut) {
       motion = eph.LastDailyMotion();
       decl = eph.Get_1_Planet_decl(jd_ut, body.index);
     }
-    const bool from_orbit = a.source == BodyAvailability::Source::OrbitalElements;
-    std::printf("%-3d %.8s  %12.6f  %12.6f  %12.6f%s%s\n", body.index, body.caption.data(), lon,
-                decl, motion, centre == Centre::Helio ? "  (heliocentric; latitude)" : "",
-                from_orbit ? ("  (" + a.message + ")").c_str() : "");
+    std::string note = centre == Centre::Helio ? "  (heliocentric; latitude)" : "";
+    if (a.source == BodyAvailability::Source::OrbitalElements) note += "  (" + a.message + ")";
+    std::printf("%-3d %.8s  %12.6f  %12.6f  %12.6f%s\n", body.index, body.caption.data(), lon,
+                decl, motion, note.c_str());
   }
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace
 
-int main() {
-  // Local midnight at the start of the initial span, 12/01/2007, time zone 5.
-  return PrintBodyTable(ConvertDatetoJD(12, 1, 2007) + 5.0 / 24.0);
+int main(int argc, char** argv) {
+  const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (parse.status) {
+    case CliParse::Status::Help:
+      std::cout << parse.text;
+      return kExitDone;
+    case CliParse::Status::UsageError:
+      std::cerr << "tarnwick-cli: " << parse.text << "\nRun tarnwick-cli --help for the options.\n";
+      return kExitUsage;
+    case CliParse::Status::FileError:
+      std::cerr << "tarnwick-cli: " << parse.text << "\n";
+      return kExitFailed;
+    case CliParse::Status::Run:
+      break;
+  }
+  for (const std::string& n : parse.notices) std::cerr << n << "\n";
+  const CliOptions& o = parse.options;
+  const RegionalFormat regional = Get_Regional_Settings();
+
+  RunRequest request;
+  request.kind = o.kind;
+  request.settings = o.settings;
+  request.regional = regional;
+  request.save = o.save;
+  request.options.threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  request.options.cache = o.cache;
+  const std::filesystem::path program_folder = ProgramFolder();
+  if (o.data_dir) {
+    request.data_folder = *o.data_dir;
+  } else {
+    const ProgramFiles files =
+        LocateProgramFiles(program_folder, IsWritableFolder(program_folder), ProcessEnvironment());
+    request.data_folder = files.data_folder;
+  }
+
+  if (o.bodies_table) {
+    const PreparedRun prepared = PrepareRunInputs(o.settings, regional);
+    if (!prepared.inputs) {
+      for (const std::string& p : prepared.problems) std::cerr << p << "\n";
+      return kExitFailed;
+    }
+    return PrintBodyTable(prepared.inputs->start_jd);
+  }
+
+  const std::string search_path = EphemerisSearchPath(program_folder);
+  const RunOutcome out = RunAspectarian(request, [&] {
+    return std::make_unique<SwissEphemeris>(search_path);
+  });
+  if (out.status == RunOutcome::Status::Refused) {
+    std::cerr << "The run cannot start:\n";
+    for (const std::string& p : out.problems) std::cerr << "  " << p << "\n";
+    return kExitFailed;
+  }
+  for (const std::string& n : out.notices) std::cerr << n << "\n";
+  std::cout << out.pane_text;
+  if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
+  if (!out.save_error.empty()) {
+    std::cerr << out.save_error << "\n";
+    return kExitFailed;
+  }
+  if (!out.file_path.empty()) std::cerr << "Saved " << out.file_path.string() << "\n";
+  return kExitDone;
 }

@@ -307,7 +307,8 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
     if (!a.available()) {
       result.left_out.push_back({body, centre, a.message});
     } else if (a.source == BodyAvailability::Source::OrbitalElements) {
-      result.notes.push_back(std::string(BodyName(body)) + ": " + a.message);
+      result.notes.push_back(std::string(BodyName(body)) + ": positions computed " + a.message +
+                             " (the Swiss Ephemeris has no file for it)");
     }
     return usable[key] = a.available();
   };

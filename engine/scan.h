@@ -58,6 +58,8 @@ struct ScanOptions {
   // the target changes sign across the window; drop a convergence onto a jump of the target
   // (the mid-degree jumps by 15 degrees when a body changes sign), which is no aspect.
   bool repair = true;
+  int threads = 1;     // worker threads for the combinations
+  bool cache = true;   // share window-end positions between combinations
 };
 
 // Progress and cancellation, both optional. `advance` receives the windows done since its

@@ -4,7 +4,7 @@
 tarnwick_packages=(
   cmake ninja-build g++ pkg-config
   libswe-dev swe-basic-data
-  libgtest-dev
+  libgtest-dev libcli11-dev
 )
 
 tarnwick_ensure_packages() {

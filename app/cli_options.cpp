@@ -1,0 +1,199 @@
+#include "app/cli_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "store/settings_file.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Short aliases of the switches, in the order of kCheckFields.
+constexpr const char* kCheckAliases[] = {"--triple",      "--all-centres", "--midpoints",
+                                         "--near",        "--grid15",      "--ra",
+                                         "--geolat",      "--time-window", "--mp-only"};
+constexpr const char* kTextAliases[] = {"-s,--start", "-e,--end",  "-z,--tz", "--orb1",
+                                        "--orb2",     "--from",    "--to"};
+constexpr const char* kBodyAliases[] = {"-1,--p1", "-2,--p2", "-3,--p3"};
+constexpr const char* kCentreAliases[] = {"--c1", "--c2", "--c3"};
+
+std::string Squeeze(std::string_view s) {
+  std::string out;
+  for (const char c : s) {
+    if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+std::optional<int> BodyIndexOf(const std::string& item) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (!item.empty() && item.size() <= 2 && std::all_of(item.begin(), item.end(), digit)) {
+    const int i = std::stoi(item);
+    if (IsBodyIndex(i)) return i;
+    return std::nullopt;
+  }
+  const std::string wanted = Squeeze(item);
+  for (const Body& b : BodyCatalogue) {
+    if (!wanted.empty() && Squeeze(b.caption) == wanted) return b.index;
+  }
+  return std::nullopt;
+}
+
+const char* kExample =
+    "Examples:\n"
+    "  tarnwick-cli                      the initial settings: December 2007, triple aspects\n"
+    "  tarnwick-cli --declination --start 01/01/2008 --end 06/30/2008 --triple 0 \\\n"
+    "               --p1 0-9 --p2 0-9     parallels of Sun to Pluto, first half of 2008\n"
+    "  tarnwick-cli --settings my.opt --c1 h --no-save   a saved set of inputs, P1 heliocentric\n"
+    "Exit status: 0 done, 1 the run could not start or its report could not be saved, "
+    "2 a usage error.\n";
+
+}  // namespace
+
+std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item) {
+  BodySelection out{};
+  const std::string all = Squeeze(text);
+  if (all == "all") {
+    out.fill(true);
+    return out;
+  }
+  if (all == "none" || all.empty()) return out;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    const size_t comma = std::min(text.find(',', pos), text.size());
+    std::string item = text.substr(pos, comma - pos);
+    item.erase(0, item.find_first_not_of(' '));
+    item.erase(item.find_last_not_of(' ') + 1);
+    const size_t dash = item.find('-');
+    bool ok = false;
+    if (dash != std::string::npos && dash > 0) {
+      const auto a = BodyIndexOf(item.substr(0, dash)), b = BodyIndexOf(item.substr(dash + 1));
+      if (a && b && *a <= *b) {
+        for (int i = *a; i <= *b; ++i) out[i] = true;
+        ok = true;
+      }
+    } else if (const auto i = BodyIndexOf(item)) {
+      out[*i] = true;
+      ok = true;
+    }
+    if (!ok) {
+      if (bad_item) *bad_item = item;
+      return std::nullopt;
+    }
+    pos = comma + 1;
+  }
+  return out;
+}
+
+CliParse ParseCommandLine(const std::vector<std::string>& args) {
+  CliParse result;
+  CliOptions& o = result.options;
+
+  CLI::App app{"Tarnwick without a display: computes a longitude or declination aspectarian, "
+               "prints it and saves the report file.\nSettings start from the program's "
+               "initial values, then the settings file (--settings), then the options below.",
+               "tarnwick-cli"};
+  app.footer(kExample);
+  app.set_help_flag("-h,--help", "Print this help and exit");
+
+  std::string settings_file, data_dir;
+  bool declination = false, no_save = false, no_cache = false;
+  app.add_option("--settings", settings_file, "Settings file (.opt) to start from")->type_name("FILE");
+  app.add_flag("--declination", declination, "Declination run (default: longitude run)");
+  app.add_option("--data-dir", data_dir, "Folder for the report file (default: the program's data folder)")
+      ->type_name("DIR");
+  app.add_flag("--no-save", no_save, "Print the report only; save no file");
+  app.add_option("--threads", o.threads, "Worker threads (default: one per core)")
+      ->check(CLI::Range(1, 256));
+  app.add_flag("--no-cache", no_cache, "Compute every position afresh (for measurements)");
+  app.add_flag("--bodies", o.bodies_table,
+               "Print the positions of all 26 bodies at the start of the span and exit");
+
+  // Values as typed, applied after the settings file in a fixed order.
+  std::map<std::string, std::string> texts, bodies, centres, checks;
+  for (size_t i = 0; i < kTextFields.size(); ++i) {
+    const std::string name(kTextFields[i].name);
+    app.add_option("--" + name + "," + kTextAliases[i], texts[name],
+                   std::string(kTextFields[i].label) + " text, as typed in the window")
+        ->type_name("TEXT");
+  }
+  for (size_t i = 0; i < kRoleFields.size(); ++i) {
+    const std::string name(kRoleFields[i].selection_name);
+    app.add_option("--" + name + "," + kBodyAliases[i], bodies[name],
+                   "Bodies allowed as " + std::string(kRoleFields[i].header) +
+                       ": indices or names, ranges, 'all' or 'none' (e.g. 0-9,Chiron)")
+        ->type_name("LIST");
+    const std::string centre(kRoleFields[i].centre_name);
+    app.add_option("--" + centre + "," + kCentreAliases[i], centres[centre],
+                   "Centre of " + std::string(kRoleFields[i].header) + ": g or h")
+        ->check(CLI::IsMember({"g", "h"}));
+  }
+  for (size_t i = 0; i < kCheckFields.size(); ++i) {
+    const std::string name(kCheckFields[i].name);
+    app.add_option("--" + name + "," + kCheckAliases[i], checks[name],
+                   "\"" + std::string(kCheckFields[i].caption) + "\"")
+        ->check(CLI::IsMember({"0", "1"}))
+        ->type_name("0|1");
+  }
+
+  // CLI11 wants argv order reversed in a vector.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    result.status = CliParse::Status::Help;
+    result.text = app.help();
+    return result;
+  } catch (const CLI::ParseError& e) {
+    result.status = CliParse::Status::UsageError;
+    result.text = e.what();
+    return result;
+  }
+
+  o.kind = declination ? ScanKind::Declination : ScanKind::Longitude;
+  o.save = !no_save;
+  o.cache = !no_cache;
+  if (!data_dir.empty()) o.data_dir = data_dir;
+
+  if (!settings_file.empty()) {
+    const SettingsLoad load = LoadSettingsFile(settings_file, o.settings);
+    if (load.status == SettingsLoadStatus::NotRead) {
+      result.status = CliParse::Status::FileError;
+      result.text = load.message;
+      return result;
+    }
+    if (!load.message.empty()) result.notices.push_back(load.message);
+    o.settings = load.settings;
+  }
+
+  const auto given = [&](const std::string& name) { return app.count("--" + name) > 0; };
+  for (const TextField& f : kTextFields) {
+    const std::string name(f.name);
+    if (given(name)) o.settings.*f.member = texts[name];
+  }
+  for (const RoleField& r : kRoleFields) {
+    const std::string name(r.selection_name), centre(r.centre_name);
+    if (given(name)) {
+      std::string bad;
+      const auto selection = ParseBodyList(bodies[name], &bad);
+      if (!selection) {
+        result.status = CliParse::Status::UsageError;
+        result.text = "--" + name + ": \"" + bad + "\" names no body (use 0-25 or a name such as Sun or Chiron)";
+        return result;
+      }
+      o.settings.*r.selection = *selection;
+    }
+    if (given(centre)) o.settings.*r.centre = centres[centre] == "h" ? Centre::Helio : Centre::Geo;
+  }
+  for (const CheckField& f : kCheckFields) {
+    const std::string name(f.name);
+    if (given(name)) o.settings.*f.member = checks[name] == "1";
+  }
+  return result;
+}
+
+}  // namespace tarnwick

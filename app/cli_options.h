@@ -1,0 +1,47 @@
+// The command line of tarnwick-cli: every run setting under its control name or a short
+// alias, the run kind, and where the report goes. Parsing is separate from running so that
+// it can be tested and fuzzed on its own.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/date_text.h"
+#include "engine/run_settings.h"
+#include "engine/scan.h"
+
+namespace tarnwick {
+
+struct CliOptions {
+  RunSettings settings;                      // initial, then the settings file, then options
+  ScanKind kind = ScanKind::Longitude;
+  std::optional<std::filesystem::path> data_dir;  // default: the program's data folder
+  bool save = true;
+  bool bodies_table = false;                 // print the positions of all bodies instead
+  int threads = 0;                           // 0: one per core
+  bool cache = true;                         // share positions between combinations
+};
+
+struct CliParse {
+  enum class Status {
+    Run,         // options parsed: run
+    Help,        // --help: print `text`, exit 0
+    UsageError,  // exit 2, `text` says what is wrong
+    FileError,   // the settings file could not be read: exit 1
+  };
+  Status status = Status::Run;
+  std::string text;                 // help text or error message
+  std::vector<std::string> notices; // e.g. a short settings file
+  CliOptions options;
+};
+
+// Parses the arguments (without the program name).
+CliParse ParseCommandLine(const std::vector<std::string>& args);
+
+// Reads a body list: indices and ranges ("5,6,7-9"), captions ("Sun,Moon,Mn Node"; any case,
+// blanks ignored), "all" or "none". Nothing when an item names no body.
+std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item);
+
+}  // namespace tarnwick

@@ -1,0 +1,65 @@
+// The two run commands, window-independent: check the inputs, scan once or over the series
+// of centre choices, sort, build the report and the pane text, and save the report file.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/date_text.h"
+#include "core/position_provider.h"
+#include "engine/found_aspects.h"
+#include "engine/run_settings.h"
+#include "engine/scan.h"
+
+namespace tarnwick {
+
+// Makes a position provider for the calling thread (the Swiss Ephemeris keeps its state per
+// thread, so each thread that calculates needs its own).
+using ProviderFactory = std::function<std::unique_ptr<PositionProvider>()>;
+
+struct RunRequest {
+  ScanKind kind = ScanKind::Longitude;
+  RunSettings settings;             // as the controls stand when the run starts
+  RegionalFormat regional;
+  std::filesystem::path data_folder;  // where the report file goes
+  bool save = true;
+  ScanOptions options;
+  // Progress: windows done and windows in all, after each window. Cancel: once set, the run
+  // stops and leaves no report.
+  std::function<void(std::int64_t done, std::int64_t total)> progress;
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+struct RunOutcome {
+  enum class Status {
+    Done,       // report built (and saved, unless saving failed: see save_error)
+    Refused,    // inputs cannot be read: nothing ran, nothing was written
+    Cancelled,  // stopped by the user: no report, no file
+  };
+  Status status = Status::Done;
+  std::vector<std::string> problems;   // Refused: one sentence per field at fault
+  std::string report_text;             // the report lines (ReportText)
+  std::string pane_text;               // what the results pane shows
+  std::string file_name;               // the report file's name
+  std::filesystem::path file_path;     // where it was saved; empty when not saved
+  std::string save_error;              // why saving failed, naming the file; empty when fine
+  FoundAspects rows;                   // sorted by moment
+  // Centre choices the run leaves behind: all "g" after the series of centre choices; P3
+  // takes P2's choice in a two-body run.
+  Centre opt1_ghd = Centre::Geo, opt2_ghd = Centre::Geo, opt3_ghd = Centre::Geo;
+  std::vector<std::string> notices;    // bodies left out, bodies from orbital elements
+};
+
+// cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).
+RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider);
+
+// The centre choices of each scan of a run: one entry, the choices as they stand, or the
+// series ggg, ggh, ghh, hgg, hgh, hhh (with P3) or gg, gh, hh (without) with chkAutoCalc.
+std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s);
+
+}  // namespace tarnwick
