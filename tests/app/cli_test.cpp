@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+
+#include "app/cli_options.h"
+#include "store/settings_file.h"
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+CliParse Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+
+TEST(cli_options, names_and_aliases_set_the_same_fields) {
+  const CliParse a = Parse({"--txtStartDate", "01/01/2008", "--chkUseP3", "0", "--opt2_ghd", "h",
+                            "--chkP1Planets", "0-3,Chiron", "--declination", "--no-save"});
+  const CliParse b = Parse({"-s", "01/01/2008", "--triple", "0", "--c2", "h", "-1", "Sun, moon,2,Venus,chiron",
+                            "--declination", "--no-save"});
+  ASSERT_EQ(a.status, CliParse::Status::Run) << a.text;
+  ASSERT_EQ(b.status, CliParse::Status::Run) << b.text;
+  EXPECT_EQ(a.options.settings, b.options.settings);
+  EXPECT_EQ(a.options.settings.txtStartDate, "01/01/2008");
+  EXPECT_FALSE(a.options.settings.chkUseP3);
+  EXPECT_EQ(a.options.settings.opt2_ghd, Centre::Helio);
+  BodySelection expected{};
+  for (const int i : {0, 1, 2, 3, 15}) expected[i] = true;
+  EXPECT_EQ(a.options.settings.chkP1Planets, expected);
+  EXPECT_EQ(a.options.kind, ScanKind::Declination);
+  EXPECT_FALSE(a.options.save);
+  EXPECT_EQ(Parse({}).options.settings, RunSettings{});  // the initial settings
+}
+
+TEST(cli_options, usage_errors_say_what_is_wrong) {
+  struct Row {
+    std::vector<std::string> args;
+    const char* mentions;
+  };
+  const Row rows[] = {
+      {{"--chkUseP3", "2"}, "chkUseP3"},
+      {{"--c1", "x"}, "opt1_ghd"},
+      {{"--p2", "Sun,Vulcan"}, "Vulcan"},
+      {{"--p2", "9-3"}, "9-3"},
+      {{"--p3", "26"}, "26"},
+      {{"--no-such-option"}, "no-such-option"},
+      {{"--threads", "0"}, "threads"},
+      {{"--start"}, "txtStartDate"},
+  };
+  for (const Row& r : rows) {
+    const CliParse p = Parse(r.args);
+    EXPECT_EQ(p.status, CliParse::Status::UsageError) << r.args[0];
+    EXPECT_NE(p.text.find(r.mentions), std::string::npos) << p.text;
+  }
+  EXPECT_EQ(Parse({"--help"}).status, CliParse::Status::Help);
+  EXPECT_NE(Parse({"--help"}).text.find("Example"), std::string::npos);
+}
+
+TEST(cli_options, settings_file_first_then_options) {
+  ScratchFolder folder;
+  RunSettings saved;
+  saved.txtStartDate = "02/01/2009";
+  saved.txtTZ = "-3";
+  saved.chkUse_RA = true;
+  ASSERT_TRUE(SaveSettingsFile(folder / "a.opt", saved));
+  const CliParse p = Parse({"--settings", (folder / "a.opt").string(), "--tz", "0"});
+  ASSERT_EQ(p.status, CliParse::Status::Run) << p.text;
+  EXPECT_EQ(p.options.settings.txtStartDate, "02/01/2009");
+  EXPECT_TRUE(p.options.settings.chkUse_RA);
+  EXPECT_EQ(p.options.settings.txtTZ, "0");
+  const CliParse missing = Parse({"--settings", (folder / "none.opt").string()});
+  EXPECT_EQ(missing.status, CliParse::Status::FileError);
+  EXPECT_NE(missing.text.find("none.opt"), std::string::npos) << missing.text;
+}
+
+// ---- The runner as a user starts it --------------------------------------------------------
+
+struct Ran {
+  int status;
+  std::string out;
+};
+
+Ran RunCli(const std::string& args) {
+  std::string out;
+  FILE* p = popen((std::string(TARNWICK_CLI) + " " + args + " 2>&1").c_str(), "r");
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+  const int status = pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(runner, bad_input_is_refused_with_a_message_and_no_file) {
+  ScratchFolder folder;
+  const std::string dir = " --data-dir " + folder.path().string();
+  struct Row {
+    const char* args;
+    int status;
+    const char* says;
+  };
+  const Row rows[] = {
+      {"--start 13/01/2007", 1, "Start Date: \"13/01/2007\" is not a valid date in the order month/day/year."},
+      {"--tz 5h", 1, "Time Zone: \"5h\" is not a number of hours"},
+      {"--settings /nonexistent/x.opt", 1, "/nonexistent/x.opt"},
+      {"--p1 Sun,Foo", 2, "\"Foo\" names no body"},
+  };
+  for (const Row& r : rows) {
+    const Ran ran = RunCli(r.args + dir);
+    EXPECT_EQ(ran.status, r.status) << r.args << "\n" << ran.out;
+    EXPECT_NE(ran.out.find(r.says), std::string::npos) << ran.out;
+  }
+  EXPECT_TRUE(folder.Entries().empty());
+}
+
+TEST(runner, unwritable_data_folder_prints_the_report_and_fails) {
+  ScratchFolder folder;
+  WriteBytes(folder / "file", "x");
+  const Ran ran = RunCli("--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
+                         (folder / "file" / "data").string());
+  EXPECT_EQ(ran.status, 1) << ran.out;
+  EXPECT_NE(ran.out.find("--------------------------------------------------"), std::string::npos);
+  EXPECT_NE(ran.out.find("Could not save"), std::string::npos) << ran.out;
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"file"});
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,65 @@
+// Whole runs on the real ephemeris against reports kept byte for byte.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "report/run_command.h"
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct Golden {
+  const char* name;
+  ScanKind kind;
+  const char* end;
+  std::vector<int> bodies;
+  const char* file;
+};
+
+class GoldenTest : public ::testing::TestWithParam<Golden> {};
+
+TEST_P(GoldenTest, report_file_matches_byte_for_byte) {
+  const Golden& g = GetParam();
+  ScratchFolder folder;
+  RunRequest request;
+  request.kind = g.kind;
+  RunSettings& s = request.settings;
+  s.txtStartDate = "01/01/2008";
+  s.txtEndDate = g.end;
+  s.chkUseP3 = false;
+  s.chkP1Planets = s.chkP2Planets = BodySelection{};
+  for (const int b : g.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+  request.data_folder = folder.path();
+  for (const int threads : {1, 2}) {
+    request.options.threads = threads;
+    const std::string path = EphemerisSearchPath(ProgramFolder());
+    const RunOutcome out =
+        RunAspectarian(request, [&] { return std::make_unique<SwissEphemeris>(path); });
+    ASSERT_EQ(out.file_name, g.file);
+    const std::string expected = ReadAll(std::filesystem::path(TARNWICK_TEST_DATA_DIR) / "golden" / g.file);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(ReadAll(out.file_path), expected) << "threads " << threads;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    runs, GoldenTest,
+    ::testing::Values(Golden{"longitude", ScanKind::Longitude, "01/05/2008", {0, 1, 2, 3, 4},
+                             "01012008_01052008_5_3.0_15.0_gg_mp_15_noRA.txt"},
+                      Golden{"declination", ScanKind::Declination, "01/10/2008", {0, 1, 2, 3, 4, 5, 6},
+                             "01012008_01102008_5_decl_gg_mp_15_noRA_geoDecl.txt"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,158 @@
+#include "report/run_command.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/calendar.h"
+#include "tests/engine/synthetic_provider.h"
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr int kMars = 4, kJupiter = 5;
+
+std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Sun and Jupiter fixed at 100 and 190 degrees; Mars passes 100 at 12:00 local time
+// (zone 5) on 12/02/2007, one degree a day, so it meets the Sun there and squares Jupiter
+// at the same moment.
+ProviderFactory Synthetic(std::set<int> unavailable = {}) {
+  return [unavailable] {
+    const double root = ConvertDatetoJD(12, 2, 2007) + 17.0 / 24.0;
+    auto eph = std::make_unique<SyntheticProvider>(root);
+    eph->bodies[idxSun] = {100.0, 0.0, -20.0, 0.0};
+    eph->bodies[kMars] = {100.0, 1.0, 20.0, 0.0};
+    eph->bodies[kJupiter] = {190.0, 0.0, -21.0, 0.0};
+    eph->unavailable = unavailable;
+    return eph;
+  };
+}
+
+struct RunFixture : ::testing::Test {
+  ScratchFolder folder;
+  RunRequest request;
+  RunFixture() {
+    RunSettings& s = request.settings;
+    s.txtStartDate = "12/01/2007";
+    s.txtEndDate = "12/03/2007";
+    s.chkUseP3 = false;
+    s.chkInclude15DegAspects = false;
+    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
+    s.chkP1Planets[idxSun] = s.chkP2Planets[kMars] = true;
+    request.data_folder = folder.path();
+  }
+};
+
+TEST_F(RunFixture, one_aspect_fills_pane_and_file_alike) {
+  const RunOutcome out = RunAspectarian(request, Synthetic());
+  ASSERT_EQ(out.status, RunOutcome::Status::Done);
+  ASSERT_EQ(out.rows.size(), 1u);
+  EXPECT_EQ(out.file_name, "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt");
+  EXPECT_EQ(out.pane_text,
+            "\r\ng. Sun      g. Mars     12/02/2007 12:00  10.0 (04) 10.0 (04)  000\r\n\r\n" +
+                std::string(50, '-') + "\r\n");
+  EXPECT_EQ(ReadAll(out.file_path), out.pane_text);
+  EXPECT_TRUE(out.save_error.empty());
+}
+
+TEST_F(RunFixture, nothing_found_writes_an_empty_report_under_the_usual_name) {
+  request.settings.txtEndDate = "12/01/2007";
+  const RunOutcome out = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(out.status, RunOutcome::Status::Done);
+  EXPECT_EQ(out.pane_text, "");
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"12012007_12012007_5_3.0_15.0_gg_mp_30_noRA.txt"});
+  EXPECT_EQ(ReadAll(out.file_path), "");
+}
+
+TEST_F(RunFixture, refused_inputs_run_nothing_and_write_nothing) {
+  request.settings.txtStartDate = "12/32/2007";
+  request.settings.txtTZ = "five";
+  const RunOutcome out = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(out.status, RunOutcome::Status::Refused);
+  EXPECT_EQ(out.problems.size(), 2u);
+  EXPECT_TRUE(folder.Entries().empty());
+}
+
+TEST_F(RunFixture, every_combination_of_centres_with_p3) {
+  RunSettings& s = request.settings;
+  s.chkUseP3 = true;
+  s.chkAutoCalc = true;
+  s.opt1_ghd = s.opt2_ghd = s.opt3_ghd = Centre::Helio;
+  s.chkP1Planets[kJupiter] = s.chkP2Planets[kJupiter] = s.chkP3Planets[kJupiter] = true;
+  s.chkP3Planets[kMars] = true;
+  const auto series = CentreSeries(s);
+  std::string order;
+  for (const auto& c : series) {
+    for (const Centre x : c) order += CentreCaption(x);
+    order += ' ';
+  }
+  EXPECT_EQ(order, "ggg ggh ghh hgg hgh hhh ");
+
+  const RunOutcome out = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(out.file_name, "12012007_12032007_5_3.0_15.0_all_3_mp_30_noRA.txt");
+  EXPECT_EQ(out.opt1_ghd, Centre::Geo);
+  EXPECT_EQ(out.opt2_ghd, Centre::Geo);
+  EXPECT_EQ(out.opt3_ghd, Centre::Geo);
+  // Each row keeps the centres of the scan that found it; heliocentric Sun takes no role.
+  ASSERT_FALSE(out.rows.empty());
+  for (const FoundAspect& r : out.rows) {
+    EXPECT_FALSE(r.body[0] == idxSun && r.centre[0] == Centre::Helio);
+  }
+  s.chkUseP3 = false;
+  EXPECT_EQ(CentreSeries(s).size(), 3u);
+}
+
+TEST_F(RunFixture, a_second_run_replaces_the_report) {
+  RunOutcome out = RunAspectarian(request, Synthetic());
+  request.settings.chkP2Planets[kMars] = false;
+  request.settings.chkP2Planets[kJupiter] = true;
+  const RunOutcome second = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(second.file_path, out.file_path);
+  EXPECT_NE(second.pane_text, out.pane_text);  // the square to Jupiter
+  EXPECT_EQ(ReadAll(second.file_path), second.pane_text);
+  EXPECT_EQ(folder.Entries().size(), 1u);
+}
+
+TEST_F(RunFixture, failed_save_still_returns_the_report_and_names_the_file) {
+  WriteBytes(folder / "data", "a file where the folder should be");
+  request.data_folder = folder / "data";
+  const RunOutcome out = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(out.status, RunOutcome::Status::Done);
+  EXPECT_FALSE(out.pane_text.empty());
+  EXPECT_TRUE(out.file_path.empty());
+  EXPECT_NE(out.save_error.find((folder / "data").string()), std::string::npos) << out.save_error;
+}
+
+TEST_F(RunFixture, cancel_leaves_no_report) {
+  std::atomic<bool> cancel{true};
+  request.cancel = &cancel;
+  const RunOutcome out = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(out.status, RunOutcome::Status::Cancelled);
+  EXPECT_TRUE(folder.Entries().empty());
+}
+
+TEST_F(RunFixture, unavailable_bodies_are_named_and_progress_reaches_the_total) {
+  request.settings.chkP2Planets[idxSedna] = true;
+  std::int64_t last_done = -1, last_total = -1;
+  request.progress = [&](std::int64_t done, std::int64_t total) {
+    last_done = done;
+    last_total = total;
+  };
+  const RunOutcome out = RunAspectarian(request, Synthetic({idxSedna}));
+  ASSERT_EQ(out.notices.size(), 1u);
+  EXPECT_EQ(out.notices[0].rfind("Sedna (geocentric) was left out: ", 0), 0u) << out.notices[0];
+  EXPECT_EQ(out.rows.size(), 1u);
+  EXPECT_EQ(last_total, 6);  // two combinations, three days each
+  EXPECT_EQ(last_done, last_total);
+}
+
+}  // namespace
+}  // namespace tarnwick
