@@ -101,7 +101,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   app.set_help_flag("-h,--help", "Print this help and exit");
 
   std::string settings_file, data_dir;
-  bool declination = false, no_save = false, no_cache = false;
+  bool declination = false, no_save = false, plain = false;
   app.add_option("--settings", settings_file, "Settings file (.opt) to start from")->type_name("FILE");
   app.add_flag("--declination", declination, "Declination run (default: longitude run)");
   app.add_option("--data-dir", data_dir, "Folder for the report file (default: the program's data folder)")
@@ -109,7 +109,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   app.add_flag("--no-save", no_save, "Print the report only; save no file");
   app.add_option("--threads", o.threads, "Worker threads (default: one per core)")
       ->check(CLI::Range(1, 256));
-  app.add_flag("--no-cache", no_cache, "Compute every position afresh (for measurements)");
+  app.add_flag("--plain", plain,
+               "Search every window and compute every position afresh (for measurements; "
+               "the report is the same)");
   app.add_flag("--bodies", o.bodies_table,
                "Print the positions of all 26 bodies at the start of the span and exit");
 
@@ -156,7 +158,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
 
   o.kind = declination ? ScanKind::Declination : ScanKind::Longitude;
   o.save = !no_save;
-  o.cache = !no_cache;
+  o.plain = plain;
   if (!data_dir.empty()) o.data_dir = data_dir;
 
   if (!settings_file.empty()) {

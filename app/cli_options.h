@@ -21,7 +21,7 @@ struct CliOptions {
   bool save = true;
   bool bodies_table = false;                 // print the positions of all bodies instead
   int threads = 0;                           // 0: one per core
-  bool cache = true;                         // share positions between combinations
+  bool plain = false;                        // no position cache, no skipped windows
 };
 
 struct CliParse {

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   request.regional = regional;
   request.save = o.save;
   request.options.threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  request.options.cache = o.cache;
+  request.options.cache = request.options.skip = !o.plain;
   const std::filesystem::path program_folder = ProgramFolder();
   if (o.data_dir) {
     request.data_folder = *o.data_dir;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,7 +76,9 @@ void Run(const Scenario& sc, double start, double end, SwissEphemeris& eph) {
       if (t <= end) ref.push_back(t);
     }
     for (const bool repair : {false, true}) {
-      const FoundAspects rows = ScanCombination(sc.kind, eph, p, c, in, ScanOptions{repair});
+      ScanOptions options;
+      options.repair = repair;
+      const FoundAspects rows = ScanCombination(sc.kind, eph, p, c, in, options);
       std::vector<double> found;
       double worst = 0.0;
       for (const auto& r : rows) {
@@ -84,16 +87,23 @@ void Run(const Scenario& sc, double start, double end, SwissEphemeris& eph) {
         const double f = sc.kind == ScanKind::Longitude
                              ? LongitudeTargets(eph, p, r.jd_ut, r.jd_ut - 0.001).first
                              : DeclinationTarget(eph, p, r.jd_ut);
-        // Residual of genuine moments only; spurious ones show in their own column.
-        for (const double t : ref) {
-          if (std::fabs(t - r.jd_ut) < kMatchWithinDays) {
-            worst = std::max(worst, TargetResidual(sc.kind, p, f));
-          }
-        }
+        worst = std::max(worst, TargetResidual(sc.kind, p, f));
       }
       Comparison cmp = Compare(ref, found);
       cmp.worst_residual_deg = worst;
       if (repair && std::getenv("TARNWICK_SHOW_MISSES")) {
+        for (const auto& r : rows) {
+          if (r.jd_ut > end) continue;
+          bool hit = false;
+          for (const double t : ref) hit = hit || std::fabs(t - r.jd_ut) < kMatchWithinDays;
+          const double f = sc.kind == ScanKind::Longitude
+                               ? LongitudeTargets(eph, p, r.jd_ut, r.jd_ut - 0.001).first
+                               : DeclinationTarget(eph, p, r.jd_ut);
+          if (!hit || TargetResidual(sc.kind, p, f) > 1e-4) {
+            std::printf("  %s %d %d %d at %.5f residual %.2e\n", hit ? "inexact" : "unmatched", c.body[0],
+                        c.body[1], c.body[2], r.jd_ut, TargetResidual(sc.kind, p, f));
+          }
+        }
         for (const double t : ref) {
           bool hit = false;
           for (const double e : found) hit = hit || std::fabs(e - t) < kMatchWithinDays;
@@ -108,7 +118,7 @@ void Run(const Scenario& sc, double start, double end, SwissEphemeris& eph) {
   }
   const auto row = [&](const char* mode, const Comparison& c) {
     std::printf("| %s | %s | %zu | %d | %d | %d | %d | %d | %.1e |\n", sc.name, mode, combos.size(),
-                c.expected, c.found, c.missed, c.duplicated, c.spurious, c.worst_residual_deg);
+                c.expected, c.found, c.missed, c.duplicated, c.unmatched, c.worst_residual_deg);
   };
   row("plain", plain);
   row("repaired", repaired);
@@ -139,8 +149,13 @@ int main(int argc, char** argv) {
       {"declination, triple, mid-degrees", ScanKind::Declination, inner, g, g, h, true, false, true},
   };
   std::printf("Span %d-%d. Reference: samples every hour (10 minutes with the Moon), sign changes "
-              "refined by bisection.\n\n", first, last);
+              "refined by bisection.\nA moment not in the reference is one it stepped over (two "
+              "crossings between samples); the worst residual, over all moments found, shows that "
+              "each is exact.\n\n", first, last);
   std::printf("| scenario | search | combinations | expected | found | missed | duplicated | "
-              "spurious | worst residual (deg) |\n|---|---|---|---|---|---|---|---|---|\n");
-  for (const Scenario& sc : scenarios) Run(sc, start, end, eph);
+              "not in reference | worst residual (deg) |\n|---|---|---|---|---|---|---|---|---|\n");
+  const char* only = std::getenv("TARNWICK_SCENARIO");
+  for (const Scenario& sc : scenarios) {
+    if (!only || std::strstr(sc.name, only)) Run(sc, start, end, eph);
+  }
 }

@@ -78,7 +78,7 @@ Comparison Compare(const std::vector<double>& reference, const std::vector<doubl
     if (it != reference.end() && *it <= e + kMatchWithinDays) {
       ++hits[static_cast<size_t>(it - reference.begin())];
     } else {
-      ++c.spurious;
+      ++c.unmatched;
     }
   }
   for (const int h : hits) {
@@ -93,7 +93,7 @@ Comparison& operator+=(Comparison& a, const Comparison& b) {
   a.found += b.found;
   a.missed += b.missed;
   a.duplicated += b.duplicated;
-  a.spurious += b.spurious;
+  a.unmatched += b.unmatched;
   a.worst_residual_deg = std::max(a.worst_residual_deg, b.worst_residual_deg);
   return a;
 }

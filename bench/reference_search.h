@@ -32,7 +32,7 @@ struct Comparison {
   int found = 0;       // scan moments
   int missed = 0;      // reference roots without a scan moment within the match distance
   int duplicated = 0;  // scan moments beyond the first one for the same reference root
-  int spurious = 0;    // scan moments at no reference root
+  int unmatched = 0;    // scan moments at no reference root
   double worst_residual_deg = 0.0;  // largest |target| at a matched scan moment
 };
 

@@ -49,7 +49,7 @@ class PositionProvider {
   // in latitude (or declination) after the other two.
   double LastDailyMotion() const { return last_daily_motion_; }
 
-  void SetSwitches(const PositionSwitches& switches) { switches_ = switches; }
+  virtual void SetSwitches(const PositionSwitches& switches) { switches_ = switches; }
   const PositionSwitches& switches() const { return switches_; }
 
  protected:

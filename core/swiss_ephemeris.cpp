@@ -2,6 +2,7 @@
 
 #include <swephexp.h>
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -48,11 +49,28 @@ SwissEphemeris::SwissEphemeris(const std::string& search_path) : search_path_(se
   swe_set_ephe_path(path.data());
 }
 
-SwissEphemeris::~SwissEphemeris() { swe_close(); }
+namespace {
+std::atomic<std::int64_t> g_finished_calc{0}, g_finished_deltat{0};
+}  // namespace
+
+SwissEphemeris::~SwissEphemeris() {
+  g_finished_calc += calls_.calc;
+  g_finished_deltat += calls_.deltat;
+  swe_close();
+}
+
+EphemerisCallCount SwissEphemeris::FinishedCallCount() {
+  return {g_finished_calc.load(), g_finished_deltat.load()};
+}
 
 double SwissEphemeris::DeltaT(double jd_ut) {
-  ++calls_.deltat;
-  return swe_deltat(jd_ut);
+  // The roles of one moment ask for the same moment in turn: remember the last answer.
+  if (jd_ut != deltat_for_) {
+    ++calls_.deltat;
+    deltat_for_ = jd_ut;
+    deltat_ = swe_deltat(jd_ut);
+  }
+  return deltat_;
 }
 
 SwissEphemeris::Result SwissEphemeris::Calc(double jd_et, int body_number, int flags) {

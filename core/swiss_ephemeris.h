@@ -40,6 +40,8 @@ class SwissEphemeris final : public PositionProvider {
   BodyAvailability Availability(int body, Centre centre, double jd_ut) override;
 
   const EphemerisCallCount& call_count() const { return calls_; }
+  // Calls made by every provider of the process that has been destroyed, for benchmarks.
+  static EphemerisCallCount FinishedCallCount();
   const std::string& search_path() const { return search_path_; }
 
   // The first library error met by a position method since construction, empty if none.
@@ -67,6 +69,8 @@ class SwissEphemeris final : public PositionProvider {
   ApparentPlace apparent_;
 
   std::string search_path_;
+  double deltat_for_ = -1e300;  // Julian day (UT) of the last Delta T asked
+  double deltat_ = 0.0;         // its Delta T, days
   EphemerisCallCount calls_;
   std::string first_error_;
 };

@@ -3,7 +3,10 @@
 namespace tarnwick {
 
 ExactPositions Get_Planet_Positions_at_Exact(PositionProvider& eph, const std::array<int, 3>& body,
-                                             const std::array<Centre, 3>& centre, double jd_ut) {
+                                             const std::array<Centre, 3>& centre, double jd_ut,
+                                             ExactValues which) {
+  const bool positions = which != ExactValues::Declinations;
+  const bool declinations = which != ExactValues::Positions;
   ExactPositions out;
   for (int r = 0; r < 3; ++r) {
     if (r == 2 && body[2] == body[1] && centre[2] == centre[1]) {
@@ -11,15 +14,13 @@ ExactPositions Get_Planet_Positions_at_Exact(PositionProvider& eph, const std::a
       break;
     }
     RolePositions& p = out[r];
-    if (centre[r] == Centre::Helio) {
-      p.Position = eph.Get_1_Planet_helio(jd_ut, body[r]);
+    const bool helio = centre[r] == Centre::Helio;
+    if (positions) {
+      p.Position = helio ? eph.Get_1_Planet_helio(jd_ut, body[r]) : eph.Get_1_Planet_geo(jd_ut, body[r]);
       p.PositionMotion = eph.LastDailyMotion();
-      p.DeclOrLat = eph.Get_1_Planet_latitude(jd_ut, body[r]);
-      p.DeclOrLatMotion = eph.LastDailyMotion();
-    } else {
-      p.Position = eph.Get_1_Planet_geo(jd_ut, body[r]);
-      p.PositionMotion = eph.LastDailyMotion();
-      p.DeclOrLat = eph.Get_1_Planet_decl(jd_ut, body[r]);
+    }
+    if (declinations) {
+      p.DeclOrLat = helio ? eph.Get_1_Planet_latitude(jd_ut, body[r]) : eph.Get_1_Planet_decl(jd_ut, body[r]);
       p.DeclOrLatMotion = eph.LastDailyMotion();
     }
   }

@@ -19,10 +19,15 @@ struct RolePositions {
 
 using ExactPositions = std::array<RolePositions, 3>;  // P1, P2, P3
 
+// Which values a caller keeps: a longitude row records positions, a declination row
+// declinations; the other pair is left at 0 and costs no ephemeris work.
+enum class ExactValues { Both, Positions, Declinations };
+
 // Computes P1, then P2, then P3, each daily motion taken right after the call that made it.
 // A role that repeats the previous one (P3 = P2 on the same centre, a two-body run) is
 // copied rather than computed again.
 ExactPositions Get_Planet_Positions_at_Exact(PositionProvider& eph, const std::array<int, 3>& body,
-                                             const std::array<Centre, 3>& centre, double jd_ut);
+                                             const std::array<Centre, 3>& centre, double jd_ut,
+                                             ExactValues which = ExactValues::Both);
 
 }  // namespace tarnwick

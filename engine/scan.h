@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,15 +52,29 @@ std::vector<Combination> EnumerateCombinations(ScanKind kind, const RunSettings&
 // Number of windows the window loop visits for a combination starting at start_jd.
 std::int64_t WindowCount(const Combination& c, double start_jd);
 
-// What to do beyond the plain secant search.
+// Makes a position provider for the calling thread (the Swiss Ephemeris keeps its state per
+// thread, so each thread that calculates needs its own).
+using ProviderFactory = std::function<std::unique_ptr<PositionProvider>()>;
+
+// What to do beyond the plain secant search, and how to spread the work.
 struct ScanOptions {
   // Repairs of the plain search: drop a moment found twice for one combination within two
   // minutes (a root on a window boundary); find by bisection a root the secant missed although
   // the target changes sign across the window; drop a convergence onto a jump of the target
   // (the mid-degree jumps by 15 degrees when a body changes sign), which is no aspect.
   bool repair = true;
-  int threads = 1;     // worker threads for the combinations
-  bool cache = true;   // share window-end positions between combinations
+  // Worker threads, each scanning its own stretches of the span for every combination with a
+  // provider of its own from `worker_provider`. Without a factory, or with one thread, the
+  // scan runs on the calling thread. The rows are the same in either case, in scan order.
+  int threads = 1;
+  ProviderFactory worker_provider;
+  // Remember positions within a stretch of the span: the ends of the windows serve every
+  // combination that uses the body, and the secant asks each of its points twice.
+  bool cache = true;
+  // Pass over a window without searching it when the bodies' largest accelerations prove
+  // that it holds no exact moment (only together with the repairs, whose rows it leaves
+  // unchanged).
+  bool skip = true;
 };
 
 // Progress and cancellation, both optional. `advance` receives the windows done since its
@@ -83,12 +98,14 @@ struct ScanResult {
   bool cancelled = false;
 };
 
-// Rows of one combination over the whole span, in window order.
+// Rows of one combination over the whole span, in window order, on the calling thread.
 FoundAspects ScanCombination(ScanKind kind, PositionProvider& eph, const SolverProblem& problem,
                              const Combination& c, const RunInputs& in,
                              const ScanOptions& options = {}, const ScanControl& control = {});
 
-// The scan for the centre choices in s: appends its rows to `table` in scan order.
+// The scan for the centre choices in s: appends its rows to `table` in scan order
+// (combination by combination, each in window order). `eph` judges which bodies can be used
+// and, on one thread, computes everything.
 ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
                        PositionProvider& eph, FoundAspects& table, const ScanOptions& options = {},
                        const ScanControl& control = {});

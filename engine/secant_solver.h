@@ -26,7 +26,6 @@ struct SolverProblem {
 struct SecantOutcome {
   double jd = 0.0;
   double residual = 0.0;   // target value at jd, degrees (from the final pass)
-  double polished = 0.0;   // jd with the final, small step applied: the closer estimate
 };
 
 // The roles' positions at the two ends of a solver's window, as its first pass fetched them.
@@ -54,7 +53,6 @@ SecantOutcome SecantIterate(double x0, double x1, double tolerance, int limit, T
     if (std::fabs(step) < tolerance) {
       out.jd = x1;  // the last, small step is not applied
       out.residual = f1;
-      out.polished = x1 - step;
       return out;
     }
     x0 = x1;

@@ -70,10 +70,12 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   }
 
   const std::unique_ptr<PositionProvider> eph = make_provider();
+  ScanOptions options = request.options;
+  if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
   RunSettings final_settings = s;
   for (const auto& centres : series) {
     const RunSettings scan_settings = WithCentres(s, centres);
-    const ScanResult r = Start_Calcs(request.kind, scan_settings, in, *eph, out.rows, request.options, control);
+    const ScanResult r = Start_Calcs(request.kind, scan_settings, in, *eph, out.rows, options, control);
     if (r.cancelled) {
       out.status = RunOutcome::Status::Cancelled;
       out.rows.clear();

@@ -18,10 +18,6 @@
 
 namespace tarnwick {
 
-// Makes a position provider for the calling thread (the Swiss Ephemeris keeps its state per
-// thread, so each thread that calculates needs its own).
-using ProviderFactory = std::function<std::unique_ptr<PositionProvider>()>;
-
 struct RunRequest {
   ScanKind kind = ScanKind::Longitude;
   RunSettings settings;             // as the controls stand when the run starts

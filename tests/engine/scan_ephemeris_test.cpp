@@ -61,12 +61,12 @@ TEST_P(ScanOnEphemeris, finds_every_moment_of_a_quarter_once_and_exactly) {
     }
     total += Compare(reference, found);
   }
-  std::printf("expected %d found %d missed %d duplicated %d spurious %d; worst %.1e deg\n",
-              total.expected, total.found, total.missed, total.duplicated, total.spurious, worst);
+  std::printf("expected %d found %d missed %d duplicated %d unmatched %d; worst %.1e deg\n",
+              total.expected, total.found, total.missed, total.duplicated, total.unmatched, worst);
   EXPECT_GT(total.expected, kind == ScanKind::Longitude ? 300 : 50);
   EXPECT_EQ(total.missed, 0);
   EXPECT_EQ(total.duplicated, 0);
-  EXPECT_EQ(total.spurious, 0);
+  EXPECT_EQ(total.unmatched, 0);
   EXPECT_LT(worst, kMaxAspectErrDeg);
 }
 
