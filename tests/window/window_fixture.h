@@ -28,9 +28,11 @@ class ScriptedChooser final : public FileChooser {
   std::optional<QString> Choose(QWidget*, const FileRequest& request) override {
     requests.push_back(request);
     if (answers.empty()) return std::nullopt;
-    std::optional<QString> next = answers.front();
+    const bool cancelled = !answers.front().has_value();
+    const QString path = answers.front().value_or(QString());
     answers.pop_front();
-    return next;
+    if (cancelled) return std::nullopt;
+    return path;
   }
   std::deque<std::optional<QString>> answers;
   std::vector<FileRequest> requests;
