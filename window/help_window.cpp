@@ -160,6 +160,7 @@ bool HelpWindow::MayDropEdits() {
 void HelpWindow::closeEvent(QCloseEvent* event) {
   if (MayDropEdits()) {
     event->accept();
+    if (QWidget* main = parentWidget()) main->activateWindow();  // back to the main window
   } else {
     event->ignore();
   }

@@ -173,6 +173,7 @@ void MainWindow::BuildControls() {
     auto* header = new QLabel(Q(role.header), inputs_);
     header->setObjectName(QStringLiteral("lbl%1Planets").arg(Q(role.header)));
     head->addWidget(header);
+    head->addSpacing(TwipsToPixels(90));
     auto* pair = new QWidget(inputs_);
     pair->setObjectName(Q(role.centre_name));
     auto* pair_layout = new QHBoxLayout(pair);
