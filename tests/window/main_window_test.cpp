@@ -184,20 +184,14 @@ class MainWindowTest : public QObject {
         << 0 << "12/15/2007" << "12/20/2007" << int(Qt::Key_F6) << "01/01/2008" << "01/31/2008";
     QTest::newRow("next month into a leap February, m/d/y")
         << 0 << "01/31/2008" << "x" << int(Qt::Key_F6) << "02/01/2008" << "02/29/2008";
-    QTest::newRow("previous month, m/d/y")
-        << 0 << "12/15/2007" << "12/20/2007" << int(Qt::Key_F5) << "11/01/2007" << "11/30/2007";
     QTest::newRow("next month over the year end, d/m/y")
         << 1 << "15/12/2007" << "" << int(Qt::Key_F6) << "01/01/2008" << "31/01/2008";
     QTest::newRow("previous month over the year start, y/m/d")
         << 2 << "2008/01/10" << "" << int(Qt::Key_F5) << "2007/12/01" << "2007/12/31";
     QTest::newRow("next start date over the year end")
         << 0 << "12/31/2007" << "01/05/2008" << int(Qt::Key_F2) << "01/01/2008" << "01/05/2008";
-    QTest::newRow("previous start date, d/m/y")
-        << 1 << "1/3/2008" << "5/3/2008" << int(Qt::Key_F1) << "29/02/2008" << "5/3/2008";
     QTest::newRow("previous end date into a leap day")
         << 0 << "02/01/2008" << "03/01/2008" << int(Qt::Key_F3) << "02/01/2008" << "02/29/2008";
-    QTest::newRow("next end date, y/m/d")
-        << 2 << "2008/02/01" << "2008/02/28" << int(Qt::Key_F4) << "2008/02/01" << "2008/02/29";
     QTest::newRow("end date copies even a text that is no date")
         << 0 << "next week" << "12/31/2007" << 0 << "next week" << "next week";
   }
