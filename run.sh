@@ -7,4 +7,7 @@ source scripts/packages.sh
 
 tarnwick_ensure_packages
 tarnwick_build build
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec build/bin/tarnwick "$@"
+fi
 exec build/bin/tarnwick-cli "$@"

@@ -5,6 +5,7 @@ tarnwick_packages=(
   cmake ninja-build g++ pkg-config
   libswe-dev swe-basic-data
   libgtest-dev libcli11-dev
+  qt6-base-dev fonts-liberation
 )
 
 tarnwick_ensure_packages() {

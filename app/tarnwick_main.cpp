@@ -1,0 +1,47 @@
+// tarnwick: the desktop program. Reads the world once (the clock, the regional format, where
+// the program's files live), opens the main window and, at the end, tells the user if the
+// start-up file could not be saved.
+#include <QApplication>
+#include <QDate>
+#include <QMessageBox>
+#include <iostream>
+#include <thread>
+
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "store/program_files.h"
+#include "store/regional_settings.h"
+#include "window/main_window.h"
+
+int main(int argc, char** argv) {
+  using namespace tarnwick;
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+
+  const std::filesystem::path program_folder = ProgramFolder();
+  WindowWorld world;
+  world.today = [] {
+    const QDate d = QDate::currentDate();
+    return CalendarDate{d.month(), d.day(), d.year()};
+  };
+  world.regional = Get_Regional_Settings();
+  world.files = LocateProgramFiles(program_folder, IsWritableFolder(program_folder), ProcessEnvironment());
+  world.chooser = std::make_shared<DialogFileChooser>();
+  world.provider_factory = [path = EphemerisSearchPath(program_folder)] {
+    return std::make_unique<SwissEphemeris>(path);
+  };
+  world.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+
+  MainWindow window(std::move(world));
+  window.ShowPlaced();
+  const int status = app.exec();
+
+  if (!window.shutdownProblem().isEmpty()) {
+    std::cerr << "tarnwick: " << window.shutdownProblem().toStdString() << "\n";
+    QMessageBox::warning(nullptr, QStringLiteral("Tarnwick"),
+                         QStringLiteral("The start-up file was not saved; the span, times and time "
+                                        "zone of this session will not be offered next time.\n\n") +
+                             window.shutdownProblem());
+  }
+  return status;
+}

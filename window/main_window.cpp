@@ -1,0 +1,561 @@
+#include "window/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "store/settings_file.h"
+#include "store/startup_file.h"
+#include "window/help_window.h"
+#include "window/text_box_rules.h"
+#include "window/window_look.h"
+
+namespace tarnwick {
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::filesystem::path PathOf(const QString& path) { return std::filesystem::path(path.toStdString()); }
+QString TextOf(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+// Places of some fields in the tables of run_settings.h.
+constexpr size_t kStartDateBox = 0, kEndDateBox = 1, kStartTimeBox = 5, kEndTimeBox = 6;
+constexpr size_t kUseMidpoints = 2, kUseNearAndFar = 3, kEnableTimePeriod = 7;
+static_assert(kTextFields[kStartDateBox].name == "txtStartDate" &&
+              kTextFields[kEndDateBox].name == "txtEndDate" &&
+              kTextFields[kStartTimeBox].name == "txtStartTime" &&
+              kTextFields[kEndTimeBox].name == "txtEndTime");
+static_assert(kCheckFields[kUseMidpoints].name == "chkUseMidpoints" &&
+              kCheckFields[kUseNearAndFar].name == "chkUseNear_and_Far" &&
+              kCheckFields[kEnableTimePeriod].name == "chkEnableTimePeriod");
+
+const QString kDigitsAndPoint = QStringLiteral("0123456789.");
+
+// What may be typed into each text box, in kTextFields order: dates anything up to 12
+// characters, the time zone a signed decimal number, orbs and times digits and the point.
+const std::array<TypingRule, kTextFields.size()> kTypingRules = {{
+    {QString(), 12},
+    {QString(), 12},
+    {QStringLiteral("0123456789.-"), 6},
+    {kDigitsAndPoint, 6},
+    {kDigitsAndPoint, 6},
+    {kDigitsAndPoint, 5},
+    {kDigitsAndPoint, 5},
+}};
+// Labels of the text boxes, and how many characters each box shows without scrolling.
+constexpr std::array<const char*, kTextFields.size()> kLabelNames = {
+    "lblStartDate", "lblEndDate", "lblTZ", "lblOrb1", "lblOrb2", "lblStartTime", "lblEndTime"};
+constexpr std::array<int, kTextFields.size()> kShownCharacters = {11, 11, 5, 5, 5, 5, 5};
+
+struct DateMenuItem {
+  const char* name;
+  const char* caption;
+  Qt::Key key;
+  DateCommand command;
+};
+constexpr DateMenuItem kDayItems[] = {
+    {"mnuPreviousStartDate", "&Previous start date", Qt::Key_F1, DateCommand::PreviousStartDate},
+    {"mnuNextStartDate", "&Next start date", Qt::Key_F2, DateCommand::NextStartDate},
+    {"mnuPreviousEndDate", "Previous &end date", Qt::Key_F3, DateCommand::PreviousEndDate},
+    {"mnuNextEndDate", "Next end &date", Qt::Key_F4, DateCommand::NextEndDate},
+};
+constexpr DateMenuItem kMonthItems[] = {
+    {"mnuPreviousMonth", "Previous month", Qt::Key_F5, DateCommand::PreviousMonth},
+    {"mnuNextMonth", "Next month", Qt::Key_F6, DateCommand::NextMonth},
+};
+
+QFont Bold(QFont font) {
+  font.setBold(true);
+  return font;
+}
+
+QCheckBox* NewCheckBox(QWidget* parent, const QString& name, const QString& caption) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setObjectName(name);
+  box->setFont(Bold(box->font()));
+  return box;
+}
+
+QPushButton* NewCommand(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setFont(Bold(button->font()));
+  button->setMinimumHeight(TwipsToPixels(450));
+  return button;
+}
+
+// The pane shows lines ended by the platform's line break; the file keeps CR LF.
+QString PaneDisplayText(const std::string& pane_text) {
+  return Q(pane_text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(WindowWorld world, QWidget* parent)
+    : QMainWindow(parent), world_(std::move(world)) {
+  setObjectName(QStringLiteral("frmMain"));
+  BuildControls();
+  BuildMenus();
+  SetTabOrder();
+  setWindowTitle(QStringLiteral("Tarnwick - v") + QString::fromLatin1(kVersionText));
+
+  // Start-up: the start-up file over the initial settings, then the program's folders.
+  RunSettings settings;
+  const StartupLoad startup = ReadStartupFile(world_.files.startup_file, world_.today(), world_.regional);
+  ApplyStartupValues(startup.values, settings);
+  settings_file_path_ = startup.values.settings_file_path;
+  SettingsToControls(settings);
+  QStringList problems;
+  if (!startup.message.empty()) problems << Q(startup.message);
+  for (const std::string& m : CreateProgramFolders(world_.files)) problems << Q(m);
+  Tell(problems.join(QStringLiteral("  ")));
+}
+
+MainWindow::~MainWindow() {
+  if (worker_.joinable()) {
+    cancel_ = true;
+    worker_.join();
+  }
+}
+
+void MainWindow::BuildControls() {
+  auto* central = new QWidget(this);
+  auto* outer = new QVBoxLayout(central);
+  inputs_ = new QWidget(central);
+  inputs_->setObjectName(QStringLiteral("inputs"));
+  auto* inputs = new QVBoxLayout(inputs_);
+  inputs->setContentsMargins(0, 0, 0, 0);
+
+  for (size_t i = 0; i < kTextFields.size(); ++i) {
+    auto* box = new QLineEdit(inputs_);
+    box->setObjectName(Q(kTextFields[i].name));
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(kShownCharacters[i], QLatin1Char('0'))) + 14);
+    ApplyTypingRule(box, kTypingRules[i]);
+    text_boxes_[i] = box;
+  }
+  const auto labelled = [&](QHBoxLayout* row, size_t i) {
+    auto* label = new QLabel(Q(kTextFields[i].label), inputs_);
+    label->setObjectName(QString::fromLatin1(kLabelNames[i]));
+    label->setBuddy(text_boxes_[i]);
+    row->addWidget(label);
+    row->addWidget(text_boxes_[i]);
+  };
+
+  // The span, the time zone and the orbs across the top.
+  auto* top = new QHBoxLayout;
+  for (size_t i = 0; i < kStartTimeBox; ++i) labelled(top, i);
+  top->addStretch();
+  inputs->addLayout(top);
+
+  // The three body columns, each headed by its role and its g/h pair.
+  auto* bodies = new QGridLayout;
+  bodies->setVerticalSpacing(0);
+  bodies->setHorizontalSpacing(TwipsToPixels(150));
+  for (size_t r = 0; r < kRoleFields.size(); ++r) {
+    const RoleField& role = kRoleFields[r];
+    auto* head = new QHBoxLayout;
+    auto* header = new QLabel(Q(role.header), inputs_);
+    header->setObjectName(QStringLiteral("lbl%1Planets").arg(Q(role.header)));
+    head->addWidget(header);
+    head->addSpacing(TwipsToPixels(90));
+    auto* pair = new QWidget(inputs_);
+    pair->setObjectName(Q(role.centre_name));
+    auto* pair_layout = new QHBoxLayout(pair);
+    pair_layout->setContentsMargins(0, 0, 0, 0);
+    auto* group = new QButtonGroup(pair);
+    for (int c = 0; c < 2; ++c) {
+      auto* option = new QRadioButton(Q(CentreCaption(static_cast<Centre>(c))), pair);
+      option->setObjectName(QStringLiteral("%1_%2").arg(Q(role.centre_name)).arg(c));
+      group->addButton(option, c);
+      pair_layout->addWidget(option);
+      centre_options_[r][c] = option;
+    }
+    head->addWidget(pair);
+    head->addStretch();
+    bodies->addLayout(head, 0, static_cast<int>(r));
+    for (const Body& body : BodyCatalogue) {
+      QCheckBox* box = NewCheckBox(inputs_, QStringLiteral("%1_%2").arg(Q(role.selection_name)).arg(body.index),
+                                   Q(body.caption));
+      bodies->addWidget(box, body.index + 1, static_cast<int>(r));
+      body_boxes_[r][body.index] = box;
+    }
+  }
+  bodies->setRowStretch(BodyCount + 1, 1);
+
+  // The switches and the commands on the right.
+  for (size_t i = 0; i < kCheckFields.size(); ++i) {
+    switches_[i] = NewCheckBox(inputs_, Q(kCheckFields[i].name), Q(kCheckFields[i].caption));
+  }
+  auto* right = new QVBoxLayout;
+  right->setSpacing(TwipsToPixels(150));
+  for (size_t i = 0; i < kEnableTimePeriod; ++i) right->addWidget(switches_[i]);
+  QPushButton* same_date = NewCommand(inputs_, "cmdEndDateSameAsStartDate",
+                                      tr("Make the end date the same as the start date"));
+  right->addWidget(same_date);
+  auto* times = new QHBoxLayout;
+  labelled(times, kStartTimeBox);
+  times->addSpacing(TwipsToPixels(180));
+  labelled(times, kEndTimeBox);
+  times->addStretch();
+  right->addLayout(times);
+  for (size_t i = kEnableTimePeriod; i < kCheckFields.size(); ++i) right->addWidget(switches_[i]);
+  QPushButton* longitude = NewCommand(inputs_, "cmdAspectarian", tr("Calculate longitude aspectarian"));
+  QPushButton* declination =
+      NewCommand(inputs_, "cmdAspectarian_declination", tr("Calculate declination aspectarian"));
+  right->addWidget(longitude);
+  right->addWidget(declination);
+  right->addStretch();
+
+  auto* middle = new QHBoxLayout;
+  middle->addLayout(bodies);
+  middle->addSpacing(TwipsToPixels(150));
+  middle->addLayout(right, 1);
+  inputs->addLayout(middle);
+  outer->addWidget(inputs_);
+
+  results_ = new QPlainTextEdit(central);
+  results_->setObjectName(QStringLiteral("txtResults"));
+  results_->setReadOnly(true);
+  results_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  results_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  results_->setFont(FixedWidthFont(8.25));
+  results_->setMinimumHeight(TwipsToPixels(2400));
+  results_->viewport()->installEventFilter(this);
+  outer->addWidget(results_, 1);
+  setCentralWidget(central);
+  resize(TwipsToPixels(11160), TwipsToPixels(13350));
+
+  // The status line, and the run's progress and Cancel while a run is on.
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("lblStatus"));
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // long notices don't widen the window
+  statusBar()->addWidget(status_, 1);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("prgRun"));
+  progress_->setRange(0, 1000);  // thousandths of the scans' windows
+  progress_->setTextVisible(false);
+  progress_->setMaximumWidth(TwipsToPixels(3000));
+  cancel_button_ = new QPushButton(tr("Cancel"), this);
+  cancel_button_->setObjectName(QStringLiteral("cmdCancel"));
+  cancel_button_->setCursor(Qt::ArrowCursor);  // usable while the window shows the busy pointer
+  statusBar()->addPermanentWidget(progress_);
+  statusBar()->addPermanentWidget(cancel_button_);
+  progress_->hide();
+  cancel_button_->hide();
+
+  connect(switches_[kUseMidpoints], &QCheckBox::toggled, this, &MainWindow::ApplyEnablingRule);
+  connect(same_date, &QPushButton::clicked, this,
+          [this] { RunDateCommand(DateCommand::EndDateSameAsStartDate); });
+  connect(longitude, &QPushButton::clicked, this, [this] { StartRun(ScanKind::Longitude); });
+  connect(declination, &QPushButton::clicked, this, [this] { StartRun(ScanKind::Declination); });
+  connect(cancel_button_, &QPushButton::clicked, this, &MainWindow::CancelRun);
+}
+
+void MainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  file->setObjectName(QStringLiteral("mnuFile"));
+  load_action_ = file->addAction(tr("&Load"), this, &MainWindow::LoadSettings);
+  load_action_->setObjectName(QStringLiteral("mnuFileLoad"));
+  load_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  QAction* save = file->addAction(tr("&Save"), this, &MainWindow::SaveSettings);
+  save->setObjectName(QStringLiteral("mnuFileSave"));
+  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+
+  dates_menu_ = menuBar()->addMenu(tr("&Adjust Dates"));
+  dates_menu_->setObjectName(QStringLiteral("mnuAdjustDates"));
+  const auto add_items = [this](const auto& items) {
+    for (const DateMenuItem& item : items) {
+      QAction* action = dates_menu_->addAction(tr(item.caption));
+      action->setObjectName(QString::fromLatin1(item.name));
+      action->setShortcut(QKeySequence(item.key));
+      connect(action, &QAction::triggered, this, [this, c = item.command] { RunDateCommand(c); });
+    }
+  };
+  add_items(kDayItems);
+  dates_menu_->addSeparator()->setObjectName(QStringLiteral("mnuSplit1"));
+  add_items(kMonthItems);
+
+  // "&Help" has no items: the title on the menu bar is the command itself.
+  auto* help = new QAction(tr("&Help"), this);
+  help->setObjectName(QStringLiteral("mnuHelp"));
+  connect(help, &QAction::triggered, this, &MainWindow::OpenHelp);
+  menuBar()->addAction(help);
+}
+
+void MainWindow::SetTabOrder() {
+  // The text boxes first, then the option pairs, then the body columns from the top.
+  std::vector<QWidget*> chain(text_boxes_.begin(), text_boxes_.end());
+  for (const auto& pair : centre_options_) chain.insert(chain.end(), pair.begin(), pair.end());
+  for (const auto& column : body_boxes_) chain.insert(chain.end(), column.begin(), column.end());
+  chain.insert(chain.end(), switches_.begin(), switches_.end());
+  for (size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+}
+
+RunSettings MainWindow::ControlsToSettings() const {
+  RunSettings s;
+  for (size_t i = 0; i < kTextFields.size(); ++i) s.*kTextFields[i].member = text_boxes_[i]->text().toStdString();
+  for (size_t i = 0; i < kCheckFields.size(); ++i) s.*kCheckFields[i].member = switches_[i]->isChecked();
+  for (size_t r = 0; r < kRoleFields.size(); ++r) {
+    for (int b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
+    s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio : Centre::Geo;
+  }
+  return s;
+}
+
+void MainWindow::SettingsToControls(const RunSettings& s) {
+  for (size_t i = 0; i < kTextFields.size(); ++i) {
+    const QString text = Q(s.*kTextFields[i].member);
+    if (text_boxes_[i]->text() != text) text_boxes_[i]->setText(text);
+  }
+  for (size_t i = 0; i < kCheckFields.size(); ++i) switches_[i]->setChecked(s.*kCheckFields[i].member);
+  for (size_t r = 0; r < kRoleFields.size(); ++r) {
+    for (int b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
+    centre_options_[r][static_cast<int>(s.*kRoleFields[r].centre)]->setChecked(true);
+  }
+  ApplyEnablingRule();
+}
+
+void MainWindow::ApplyEnablingRule() {
+  // The near/far choice only matters for mid-degrees; its mark is kept either way.
+  switches_[kUseNearAndFar]->setEnabled(!switches_[kUseMidpoints]->isChecked());
+}
+
+HelpWindow* MainWindow::helpWindow() const { return help_.data(); }
+
+void MainWindow::Tell(const QString& text) {
+  status_->setText(text);
+  status_->setToolTip(text);
+}
+
+void MainWindow::Warn(const QString& title, const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+void MainWindow::ShowPlaced() {
+  show();
+  const QRect available = screen()->availableGeometry();
+  const int frame_extra = frameGeometry().height() - height();
+  if (frameGeometry().height() > available.height()) {
+    resize(width(), std::max(minimumSizeHint().height(), available.height() - frame_extra));
+  }
+  move(BottomPlacement(available, frameGeometry().size(), TwipsToPixels(855)));
+}
+
+// ---- Settings files ------------------------------------------------------------------------
+
+std::optional<QString> MainWindow::ChooseSettingsFile(FileRequest::Mode mode) {
+  FileRequest request;
+  request.mode = mode;
+  request.title = mode == FileRequest::Mode::Save ? tr("Save settings file") : tr("Load settings file");
+  request.filter = tr("Settings Files (*.opt)");
+  request.default_suffix = Q(kSettingsFileExtension);
+  // The folder of the last chosen file; at first the folder of the user's files (the
+  // program's folder, or the XDG data folder of an installed copy).
+  request.start_folder = TextOf(dialog_folder_.empty() ? world_.files.help_file.parent_path() : dialog_folder_);
+  request.preset_name = Q(settings_file_path_);
+  const std::optional<QString> chosen = world_.chooser->Choose(this, request);
+  if (chosen) {
+    settings_file_path_ = chosen->toStdString();
+    dialog_folder_ = PathOf(*chosen).parent_path();
+  }
+  return chosen;
+}
+
+void MainWindow::LoadSettings() {
+  const std::optional<QString> chosen = ChooseSettingsFile(FileRequest::Mode::Load);
+  if (!chosen) return;
+  const SettingsLoad load = LoadSettingsFile(PathOf(*chosen), ControlsToSettings());
+  if (load.status == SettingsLoadStatus::NotRead) {
+    Warn(tr("Load settings file"), Q(load.message));
+    Tell(Q(load.message));
+    return;
+  }
+  SettingsToControls(load.settings);
+  Tell(load.message.empty() ? tr("Loaded %1").arg(*chosen) : Q(load.message));
+}
+
+void MainWindow::SaveSettings() {
+  const std::optional<QString> chosen = ChooseSettingsFile(FileRequest::Mode::Save);
+  if (!chosen) return;
+  const FileStatus saved = SaveSettingsFile(PathOf(*chosen), ControlsToSettings());
+  if (!saved) {
+    Warn(tr("Save settings file"), Q(saved.message));
+    Tell(Q(saved.message));
+    return;
+  }
+  Tell(tr("Saved %1").arg(*chosen));
+}
+
+// ---- Date commands ---------------------------------------------------------------------------
+
+void MainWindow::RunDateCommand(DateCommand command) {
+  const DateBoxes boxes{text_boxes_[kStartDateBox]->text().toStdString(),
+                        text_boxes_[kEndDateBox]->text().toStdString()};
+  const DateCommandResult result = ApplyDateCommand(command, boxes, world_.regional);
+  if (!result.ok()) {
+    Tell(Q(result.message));
+    return;
+  }
+  text_boxes_[kStartDateBox]->setText(Q(result.boxes.start));
+  text_boxes_[kEndDateBox]->setText(Q(result.boxes.end));
+  Tell(QString());
+}
+
+// ---- Runs ----------------------------------------------------------------------------------
+
+void MainWindow::StartRun(ScanKind kind) {
+  if (running()) return;
+  auto request = std::make_shared<RunRequest>();
+  request->kind = kind;
+  request->settings = ControlsToSettings();
+  request->regional = world_.regional;
+  request->data_folder = world_.files.data_folder;
+  request->options.threads = std::max(1, world_.threads);
+  cancel_ = false;
+  request->cancel = &cancel_;
+  // The run reports after every window; the bar moves in thousandths, so at most a
+  // thousand updates cross to this thread.
+  auto shown = std::make_shared<std::atomic<int>>(-1);
+  request->progress = [bar = progress_, shown](std::int64_t done, std::int64_t total) {
+    const int permille = total > 0 ? static_cast<int>(std::min(done, total) * 1000 / total) : 0;
+    if (shown->exchange(permille) == permille) return;
+    QMetaObject::invokeMethod(bar, [bar, permille] { bar->setValue(permille); }, Qt::QueuedConnection);
+  };
+
+  SetRunning(true);
+  worker_ = std::thread([this, request, factory = world_.provider_factory] {
+    auto outcome = std::make_shared<RunOutcome>();
+    QString failure;
+    try {
+      *outcome = RunAspectarian(*request, factory);
+    } catch (const std::exception& e) {
+      failure = QString::fromLocal8Bit(e.what());
+    }
+    QMetaObject::invokeMethod(this, [this, outcome, failure] { FinishRun(outcome, failure); },
+                              Qt::QueuedConnection);
+  });
+}
+
+void MainWindow::CancelRun() {
+  if (!running()) return;
+  cancel_ = true;
+  cancel_button_->setEnabled(false);
+  Tell(tr("Cancelling the run..."));
+}
+
+void MainWindow::SetRunning(bool on) {
+  inputs_->setEnabled(!on);
+  load_action_->setEnabled(!on);
+  for (QAction* action : dates_menu_->actions()) action->setEnabled(!on);
+  progress_->setValue(0);
+  progress_->setVisible(on);
+  cancel_button_->setEnabled(on);
+  cancel_button_->setVisible(on);
+  if (on) {
+    setCursor(Qt::BusyCursor);
+    Tell(tr("Calculating..."));
+  } else {
+    unsetCursor();
+  }
+}
+
+void MainWindow::FinishRun(const std::shared_ptr<RunOutcome>& outcome, const QString& failure) {
+  if (worker_.joinable()) worker_.join();
+  SetRunning(false);
+  if (!failure.isEmpty()) {
+    Tell(tr("The run stopped: %1").arg(failure));
+    Warn(tr("Run"), tr("The run stopped: %1").arg(failure));
+    return;
+  }
+  if (outcome->status == RunOutcome::Status::Refused) {
+    QStringList problems;
+    for (const std::string& p : outcome->problems) problems << Q(p);
+    Tell(tr("The run did not start."));
+    Warn(tr("The run cannot start"), tr("The run cannot start:\n\n%1").arg(problems.join(QLatin1Char('\n'))));
+    return;
+  }
+  if (outcome->status == RunOutcome::Status::Cancelled) {
+    Tell(tr("Run cancelled. The results pane and the report files are as they were."));
+    return;
+  }
+
+  results_->setPlainText(PaneDisplayText(outcome->pane_text));
+  // The centre choices as the run leaves them.
+  const std::array<Centre, 3> centres = {outcome->opt1_ghd, outcome->opt2_ghd, outcome->opt3_ghd};
+  for (size_t r = 0; r < centres.size(); ++r) centre_options_[r][static_cast<int>(centres[r])]->setChecked(true);
+
+  QStringList words;
+  if (!outcome->save_error.empty()) {
+    words << Q(outcome->save_error);
+  } else if (!outcome->file_path.empty()) {
+    words << tr("Saved %1.").arg(TextOf(outcome->file_path));
+  }
+  if (outcome->rows.empty()) words << tr("No exact aspect lies in the span for these settings.");
+  for (const std::string& notice : outcome->notices) words << Q(notice);
+  Tell(words.join(QStringLiteral("  ")));
+  if (!outcome->save_error.empty()) Warn(tr("Report file not saved"), Q(outcome->save_error));
+  results_->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- Help and shut-down --------------------------------------------------------------------
+
+void MainWindow::OpenHelp() {
+  if (help_) {
+    // The old window may hold edits; if the user keeps it, it stays as it is.
+    if (!help_->close()) {
+      help_->raise();
+      help_->activateWindow();
+      return;
+    }
+    delete help_.data();
+  }
+  help_ = new HelpWindow(world_.files, world_.chooser, this);
+  help_->show();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == results_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    results_->selectAll();  // the whole report, ready to copy
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (help_) {
+    if (!help_->close()) {
+      event->ignore();
+      return;
+    }
+    delete help_.data();
+  }
+  if (worker_.joinable()) {
+    cancel_ = true;
+    worker_.join();
+    SetRunning(false);
+  }
+  const FileStatus saved = WriteStartupFile(world_.files.startup_file,
+                                            StartupValuesOf(ControlsToSettings(), settings_file_path_));
+  shutdown_problem_ = saved ? QString() : Q(saved.message);
+  event->accept();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,127 @@
+// The main window: every run setting as a control, the two run commands on a worker thread,
+// the results pane, the File, Adjust Dates and Help menus, and the start-up and shut-down of
+// the program. The window wires controls to the layers below; it computes nothing itself.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "core/date_text.h"
+#include "engine/run_settings.h"
+#include "report/run_command.h"
+#include "store/date_commands.h"
+#include "store/program_files.h"
+#include "window/file_chooser.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace tarnwick {
+
+class HelpWindow;
+
+inline constexpr const char* kVersionText = "1.00";
+
+// What the window takes from the world outside, handed in so that tests can fix it.
+struct WindowWorld {
+  std::function<CalendarDate()> today;  // the clock: today's local date, for the start-up defaults
+  RegionalFormat regional;              // read once at start (Get_Regional_Settings)
+  ProgramFiles files;                   // start-up file, data folder, help files
+  std::shared_ptr<FileChooser> chooser;
+  ProviderFactory provider_factory;     // called on the run's own thread
+  int threads = 1;                      // worker threads of a scan
+};
+
+// Object names: each control is named after its run-settings field or its name in the
+// program's vocabulary (txtStartDate, chkUseP3, cmdAspectarian, mnuFileLoad). The members of
+// the body arrays are named "<array>_<index>" (chkP1Planets_0 .. chkP3Planets_25); an option
+// pair is a widget named after its field (opt1_ghd) holding "opt1_ghd_0" ("g") and
+// "opt1_ghd_1" ("h"). The run's progress bar is prgRun, its Cancel button cmdCancel, the
+// status line lblStatus.
+class MainWindow final : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Builds the window and runs the start-up sequence: the start-up file is read (or its
+  // defaults taken from today's month), the data folder created. Problems found on the way
+  // are shown in the status line.
+  explicit MainWindow(WindowWorld world, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Shows the window near the bottom of the screen, its top edge always on the screen.
+  void ShowPlaced();
+
+  // The run settings, equal to the controls at every moment.
+  RunSettings ControlsToSettings() const;
+  // Puts settings into the controls (the enabling rule follows).
+  void SettingsToControls(const RunSettings& settings);
+
+  // Full path of the current settings file, "" for none.
+  const std::string& settingsFilePath() const { return settings_file_path_; }
+  bool running() const { return worker_.joinable(); }
+  HelpWindow* helpWindow() const;
+  // Why the start-up file could not be written at shut-down; empty when it was.
+  const QString& shutdownProblem() const { return shutdown_problem_; }
+
+ protected:
+  // Shut-down: closes the help window (which may ask about unsaved edits and so keep the
+  // program open), stops a run, writes the start-up file.
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void SetTabOrder();
+  void ApplyEnablingRule();
+  void Tell(const QString& text);  // the status line
+  void Warn(const QString& title, const QString& text);  // a message box that does not block
+
+  void LoadSettings();  // mnuFileLoad
+  void SaveSettings();  // mnuFileSave
+  std::optional<QString> ChooseSettingsFile(FileRequest::Mode mode);
+  void RunDateCommand(DateCommand command);
+
+  void StartRun(ScanKind kind);
+  void FinishRun(const std::shared_ptr<RunOutcome>& outcome, const QString& failure);
+  void CancelRun();
+  void SetRunning(bool running);
+
+  void OpenHelp();  // mnuHelp
+
+  WindowWorld world_;
+  std::string settings_file_path_;         // current settings file, "" for none
+  std::filesystem::path dialog_folder_;    // folder of the last chosen settings file
+  QString shutdown_problem_;
+
+  std::array<QLineEdit*, kTextFields.size()> text_boxes_{};          // in kTextFields order
+  std::array<QCheckBox*, kCheckFields.size()> switches_{};           // in kCheckFields order
+  std::array<std::array<QCheckBox*, BodyCount>, kRoleFields.size()> body_boxes_{};
+  std::array<std::array<QRadioButton*, 2>, kRoleFields.size()> centre_options_{};
+  QWidget* inputs_ = nullptr;  // every control that feeds a run, locked while one runs
+  QPlainTextEdit* results_ = nullptr;
+  QLabel* status_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_button_ = nullptr;
+  QAction* load_action_ = nullptr;
+  QMenu* dates_menu_ = nullptr;
+  QPointer<HelpWindow> help_;
+
+  std::thread worker_;
+  std::atomic<bool> cancel_{false};
+};
+
+}  // namespace tarnwick
