@@ -28,6 +28,9 @@ constexpr double kDuplicateWithinDays = 2.0 / 1440.0;  // two minutes
 // not on a root: genuine roots end within a few thousandths of a degree (the fastest relative
 // motion, about 15 degrees a day, times the tolerance of 0.00007 day).
 constexpr double kMaxResidualDeg = 0.01;
+// A refined moment is exact to this: the target moves at most about 17 degrees a day, and
+// the refinement stops within 1e-8 day.
+constexpr double kExactDeg = 1e-5;
 // A sign change across a window with a larger change of the target is a jump (a wrap of the
 // grid or of the mid-degree), not a crossing: no pair of bodies moves apart by this much in
 // one window.
@@ -237,15 +240,23 @@ bool ProvablyEmpty(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
 }
 
 // The secant stops once its step falls below 0.00007 day, up to six seconds from the root
-// (and across a jump of the target its last step means nothing). A few more secant passes
-// from a pair of points a few seconds apart bring the moment to within a millisecond.
-double Refine(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double e) {
-  constexpr double kStartDays = 1e-4, kToleranceDays = 1e-8, kMaxShiftDays = 1e-3;
+// (and across a jump of the target its last step means nothing). Going on from where it
+// stopped, with the step it left unapplied, brings the moment to within a millisecond in a
+// pass or two. A moment that does not refine to an exact aspect was a convergence onto a
+// jump: nothing.
+std::optional<double> Refine(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                             const SecantOutcome& found) {
+  constexpr double kToleranceDays = 1e-8, kMaxShiftDays = 1e-3;
+  if (std::fabs(found.last_step) < kToleranceDays) {
+    if (TargetResidual(kind, p, found.residual) > kExactDeg) return std::nullopt;
+    return found.jd;
+  }
+  const double x0 = found.jd, x1 = found.jd - found.last_step;
   const SecantOutcome out =
-      kind == ScanKind::Longitude
-          ? SecantMethod(eph, p, e - kStartDays, e, kToleranceDays, 10)
-          : SecantMethod_DECL(eph, p, e - kStartDays, e, kToleranceDays, 10);
-  if (out.jd == 0.0 || std::fabs(out.jd - e) > kMaxShiftDays) return e;
+      kind == ScanKind::Longitude ? SecantMethod(eph, p, x0, x1, kToleranceDays, 10)
+                                  : SecantMethod_DECL(eph, p, x0, x1, kToleranceDays, 10);
+  if (out.jd == 0.0 || std::fabs(out.jd - found.jd) > kMaxShiftDays) return std::nullopt;
+  if (TargetResidual(kind, p, out.residual) > kExactDeg) return std::nullopt;
   return out.jd;
 }
 
@@ -266,12 +277,20 @@ std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const Solv
     return roots;
   }
   // A convergence onto a jump of the target leaves it far from zero: no aspect there.
-  const bool secant_found = inside && TargetResidual(kind, p, out.residual) <= kMaxResidualDeg;
-  if (secant_found) roots.push_back(Refine(kind, eph, p, out.jd));
+  std::optional<double> refined;
+  if (inside && TargetResidual(kind, p, out.residual) <= kMaxResidualDeg) refined = Refine(kind, eph, p, out);
+  const bool secant_found = refined.has_value();
+  if (secant_found) roots.push_back(*refined);
   // Within the band a component may dip to zero and back inside the window: no more than
   // the bulge that the bodies' accelerations allow, or a fixed band without those bounds.
   const double s = t_end - t;
-  const double turn_band = bound.usable ? bound.curvature * s * s / 8.0 + kMaxResidualDeg : kTurnBandDeg;
+  double turn_band = bound.usable ? bound.curvature * s * s / 8.0 + kMaxResidualDeg : kTurnBandDeg;
+  if (kind == ScanKind::Declination && !p.use_midpoints) {
+    // The mean of magnitudes bends without bound where P2 or P3 changes sign.
+    for (int r = 1; r <= 2; ++r) {
+      if (!bound.usable || std::fabs(ends.at_x0[r]) <= bound.speed[r] * s) turn_band = kTurnBandDeg;
+    }
+  }
   if (kind == ScanKind::Longitude) {
     const auto [f1, f0] = LongitudeTargetsFrom(p, ends.at_x1, ends.at_x0);
     const bool smooth = std::fabs(f1 - f0) < kMaxCrossingChangeDeg && !PartnerMayJump(p, ends.at_x0, ends.at_x1);
@@ -280,8 +299,12 @@ std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const Solv
     const double n = std::round(f0 / grid);
     const double h0 = f0 - n * grid, h1 = f1 - n * grid;
     if (smooth && !SignChange(h0, h1) && std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
-      FindTurn([&](double x) { return LongitudeTargets(eph, p, x, t).first - n * grid; }, t, t_end,
-               h0, h1, roots);
+      // The target at x as a change from its value at t: any shift by the grid that the pair
+      // (x, t) takes applies to both values and cancels.
+      FindTurn([&](double x) {
+        const auto [fx, ft] = LongitudeTargets(eph, p, x, t);
+        return h0 + (fx - ft);
+      }, t, t_end, h0, h1, roots);
     }
   } else {
     BracketDeclination(eph, p, t, t_end, ends, secant_found, turn_band, roots);

@@ -26,6 +26,7 @@ struct SolverProblem {
 struct SecantOutcome {
   double jd = 0.0;
   double residual = 0.0;   // target value at jd, degrees (from the final pass)
+  double last_step = 0.0;  // the final step, days, which convergence leaves unapplied
 };
 
 // The roles' positions at the two ends of a solver's window, as its first pass fetched them.
@@ -53,6 +54,7 @@ SecantOutcome SecantIterate(double x0, double x1, double tolerance, int limit, T
     if (std::fabs(step) < tolerance) {
       out.jd = x1;  // the last, small step is not applied
       out.residual = f1;
+      out.last_step = step;
       return out;
     }
     x0 = x1;
