@@ -413,7 +413,13 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
                  const std::vector<double>& starts, size_t lo, size_t hi,
                  const RunInputs& in, const ScanOptions& options, const std::atomic<bool>* cancel,
                  std::atomic<std::int64_t>& windows_done, std::vector<Candidate>& out) {
-  for (size_t k = lo; k < hi; ++k) {
+  // Counted once per call: the counter is shared by the worker threads.
+  struct Count {
+    std::atomic<std::int64_t>& total;
+    std::int64_t n = 0;
+    ~Count() { total.fetch_add(n, std::memory_order_relaxed); }
+  } count{windows_done};
+  for (size_t k = lo; k < hi; ++k, ++count.n) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return;
     const double t = starts[k];
     for (const double e : SolveWindow(kind, eph, problem, bound, t, t + c.step, options)) {
@@ -426,7 +432,6 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
       }
       out.push_back({e, shown, shown ? MakeRow(kind, eph, c, e, when) : FoundAspect{}});
     }
-    windows_done.fetch_add(1, std::memory_order_relaxed);
   }
 }
 
