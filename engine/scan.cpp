@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
 #include <map>
 #include <mutex>
@@ -10,307 +11,25 @@
 #include <thread>
 #include <utility>
 
-#include "core/angles.h"
 #include "core/calendar.h"
-#include "core/midpoints.h"
 #include "core/number_text.h"
 #include "core/position_cache.h"
 #include "engine/exact_positions.h"
-#include "engine/motion_bounds.h"
 #include "engine/replace_string.h"
 
 namespace tarnwick {
 
 namespace {
 
-constexpr double kDuplicateWithinDays = 2.0 / 1440.0;  // two minutes
-// A secant that ends with the target this far from zero has settled on a jump of the target,
-// not on a root: genuine roots end within a few thousandths of a degree (the fastest relative
-// motion, about 15 degrees a day, times the tolerance of 0.00007 day).
-constexpr double kMaxResidualDeg = 0.01;
-// A refined moment is exact to this: the target moves at most about 17 degrees a day, and
-// the refinement stops within 1e-8 day.
-constexpr double kExactDeg = 1e-5;
-// A sign change across a window with a larger change of the target is a jump (a wrap of the
-// grid or of the mid-degree), not a crossing: no pair of bodies moves apart by this much in
-// one window.
-constexpr double kMaxCrossingChangeDeg = 7.5;
-constexpr double kBisectionLimitDays = 1e-7;  // about 0.01 seconds
-// Halvings of a window that holds a jump of the target: 2^-6 of a day is about 22 minutes.
-constexpr int kMaxHalvings = 6;
-// Without bounds on the bodies' accelerations, a component nearer zero than this at an end of
-// a window is looked at inside for two crossings. The Moon's declination curves by up to
-// 2.2 degrees a day per day, so within one day it strays at most 0.28 degrees from its chord.
-constexpr double kTurnBandDeg = 0.5;
-
 bool MoonTakesPart(const std::array<int, 3>& body) {
   return body[0] == idxMoon || body[1] == idxMoon || body[2] == idxMoon;
 }
 
-// Root of h between lo and hi, where h(lo) and h(hi) differ in sign, by bisection.
-// h(x, reference) gives the value at x, unwrapped against the value at `reference`.
-template <class H>
-double Bisect(H&& h, double lo, double hi) {
-  while (hi - lo > kBisectionLimitDays) {
-    const double mid = (lo + hi) / 2.0;
-    const auto [f_mid, f_lo] = h(mid, lo);
-    if (f_mid == 0.0) return mid;
-    if ((f_mid < 0.0) == (f_lo < 0.0)) {
-      lo = mid;
-    } else {
-      hi = mid;
-    }
-  }
-  return (lo + hi) / 2.0;
-}
-
-bool SignChange(double fa, double fb) { return fa == 0.0 || (fa < 0.0) != (fb < 0.0); }
-
-// Adds `e` unless a root within two minutes is known already.
-void AddRoot(std::vector<double>& roots, double e) {
-  for (const double r : roots) {
-    if (std::fabs(r - e) < kDuplicateWithinDays) return;
-  }
-  roots.push_back(e);
-}
-
-// Where a mid-degree partner may jump: the cell of a position among the sign boundaries and,
-// for the near rule, the 7.5 and 22.5 degrees within each sign.
-int MidDegreeCell(double lon) {
-  const double in_sign = Reduce_to_under_30(lon);
-  return static_cast<int>(std::floor(lon / 30.0)) * 3 + (in_sign < 7.5 ? 0 : in_sign <= 22.5 ? 1 : 2);
-}
-
-bool PartnerMayJump(const SolverProblem& p, const std::array<double, 3>& va,
-                    const std::array<double, 3>& vb) {
-  if (p.use_midpoints) return false;  // a midpoint's jumps are half-turns, multiples of the grid
-  return MidDegreeCell(va[1]) != MidDegreeCell(vb[1]) || MidDegreeCell(va[2]) != MidDegreeCell(vb[2]);
-}
-
-// Longitude: every crossing of the grid in [a, b] that the target's sign changes reveal. An
-// interval holding a jump of the target (a wrap the unwrapping cannot see, a mid-degree that
-// steps by 15 degrees) is halved until the pieces between the jumps are smooth.
-void BracketLongitude(PositionProvider& eph, const SolverProblem& p, double a, double b,
-                      const std::array<double, 3>& va, const std::array<double, 3>& vb, int depth,
-                      std::vector<double>& roots) {
-  const auto [fb, fa] = LongitudeTargetsFrom(p, vb, va);
-  if (std::fabs(fb - fa) >= kMaxCrossingChangeDeg || PartnerMayJump(p, va, vb)) {
-    if (depth >= kMaxHalvings) return;
-    const double mid = (a + b) / 2.0;
-    const std::array<double, 3> vm = RoleLongitudes(eph, p, mid);
-    BracketLongitude(eph, p, a, mid, va, vm, depth + 1, roots);
-    BracketLongitude(eph, p, mid, b, vm, vb, depth + 1, roots);
-    return;
-  }
-  if (!SignChange(fa, fb)) return;
-  const double e = fa == 0.0 ? a : Bisect([&](double x, double ref) {
-    return LongitudeTargets(eph, p, x, ref);
-  }, a, b);
-  // A sign change that is a jump in disguise leaves the target far from zero.
-  if (TargetResidual(ScanKind::Longitude, p, LongitudeTargets(eph, p, e, a).first) <= kMaxResidualDeg) {
-    AddRoot(roots, e);
-  }
-}
-
-// Declination: |partner| = |P1| exactly when partner − P1 = 0 (a parallel) or partner + P1 = 0
-// (a contra-parallel). Each of these is smooth where the magnitudes have kinks, so a window
-// holding a parallel and a contra-parallel shows both as sign changes.
-double DeclinationComponent(const SolverProblem& p, const std::array<double, 3>& v, int sign) {
-  const double m = p.use_midpoints ? Find_Midpoint_declination(v[1], v[2])
-                                   : Find_Midpoint_declination(std::fabs(v[1]), std::fabs(v[2]));
-  return m + sign * v[0];
-}
-
-// A component with the same sign at both ends of [a, b] may still dip to zero between them
-// when a body turns near the aspect (a planet at its station, the Moon at its greatest
-// declination): it is sampled at the middle and at the vertex of the parabola through the
-// three values, and each crossing found is bisected. h(x) gives the component at x.
-template <class H>
-void FindTurn(H&& h, double a, double b, double ha, double hb, std::vector<double>& roots) {
-  const double mid = (a + b) / 2.0;
-  const double hm = h(mid);
-  const double denom = ha - 2.0 * hm + hb;
-  double turn = mid;
-  if (denom != 0.0) turn = std::clamp(mid + (b - a) / 4.0 * (ha - hb) / denom, a, b);
-  for (const double x : {turn, mid}) {
-    if (x > a && x < b && SignChange(ha, h(x))) {
-      const auto pair = [&](double u, double ref) { return std::pair{h(u), h(ref)}; };
-      AddRoot(roots, Bisect(pair, a, x));
-      AddRoot(roots, Bisect(pair, x, b));
-      return;
-    }
-  }
-}
-
-void BracketDeclination(PositionProvider& eph, const SolverProblem& p, double a, double b,
-                        const WindowEnds& ends, bool secant_found, double turn_band,
-                        std::vector<double>& roots) {
-  for (const int sign : {-1, 1}) {
-    const auto h = [&](double x) { return DeclinationComponent(p, RoleDeclinations(eph, p, x), sign); };
-    const double ha = DeclinationComponent(p, ends.at_x0, sign);
-    const double hb = DeclinationComponent(p, ends.at_x1, sign);
-    if (SignChange(ha, hb)) {
-      // The secant's root, when it found one, is usually this crossing; bisect only when the
-      // other component crosses too, so that the secant's root may be that one.
-      const bool other_crosses = SignChange(DeclinationComponent(p, ends.at_x0, -sign),
-                                            DeclinationComponent(p, ends.at_x1, -sign));
-      if (!secant_found || other_crosses) {
-        AddRoot(roots, ha == 0.0 ? a : Bisect([&](double x, double ref) { return std::pair{h(x), h(ref)}; }, a, b));
-      }
-    } else if (std::min(std::fabs(ha), std::fabs(hb)) <= turn_band) {
-      FindTurn(h, a, b, ha, hb, roots);
-    }
-  }
-}
-
-// What a combination's bodies can do within a window: the bound behind passing over windows
-// that provably hold no exact moment.
-struct WindowBound {
-  bool usable = false;
-  double curvature = 0.0;          // largest |second derivative| of the target, deg/day^2
-  std::array<double, 3> speed{};   // largest |daily motion| of each role, deg/day
-};
-
-WindowBound BoundFor(ScanKind kind, const Combination& c, const SolverProblem& p,
-                     const PositionSwitches& switches, const ScanOptions& options) {
-  WindowBound b;
-  if (!options.repair || !options.skip) return b;
-  std::array<double, 3> accel{};
-  for (int r = 0; r < 3; ++r) {
-    const MotionBound m = MaxMotion(c.body[r], CoordinateOf(kind == ScanKind::Longitude, c.centre[r], switches));
-    if (m.speed == 0.0) return b;
-    b.speed[r] = m.speed;
-    accel[r] = m.accel;
-  }
-  // The target is P1 less the mean of P2 and P3 (or ± those): its curvature is bounded by
-  // P1's and the mean of the other two.
-  b.curvature = accel[0] + (accel[1] + accel[2]) / 2.0;
-  if (kind == ScanKind::Longitude) {
-    // Within a window each body must move less than the unwrapping threshold, so that the
-    // target of the two ends is one continuous function.
-    const double threshold = p.grid15 ? 8.0 : 22.0;
-    const double step = c.step;
-    if (b.speed[0] * step >= threshold || (b.speed[1] + b.speed[2]) / 2.0 * step >= threshold) return b;
-  }
-  b.usable = true;
-  return b;
-}
-
-// Distance of a longitude from the nearest place where a mid-degree steps: a sign boundary,
-// or 7.5 or 22.5 degrees into the sign (the near rule). Degrees.
-double DistanceToMidDegreeStep(double lon) {
-  const double x = Reduce_to_under_30(lon);
-  return std::min({x, std::fabs(x - 7.5), std::fabs(x - 22.5), 30.0 - x});
-}
-
-// True when the window [t, t + s] provably holds no point where the target comes within
-// kMaxResidualDeg of an exact aspect: then neither the secant nor the bracketing can find a
-// moment in it. With |h''| <= K, h stays within K s^2 / 8 of the chord between its ends.
-bool ProvablyEmpty(ScanKind kind, PositionProvider& eph, const SolverProblem& p, const WindowBound& b,
-                   double t, double t_end) {
-  const double s = t_end - t;
-  const double bulge = b.curvature * s * s / 8.0;
-  const auto clear = [&](double h0, double h1) {  // no zero within the margin between the ends
-    return (h0 > 0.0) == (h1 > 0.0) && std::min(std::fabs(h0), std::fabs(h1)) > kMaxResidualDeg + bulge;
-  };
-  if (kind == ScanKind::Longitude) {
-    const std::array<double, 3> v0 = RoleLongitudes(eph, p, t), v1 = RoleLongitudes(eph, p, t_end);
-    if (!p.use_midpoints) {
-      // A mid-degree steps by 15 degrees when P2 or P3 passes one of its step places.
-      for (int r = 1; r <= 2; ++r) {
-        if (DistanceToMidDegreeStep(v0[r]) <= b.speed[r] * s) return false;
-      }
-    }
-    const auto [f1, f0] = LongitudeTargetsFrom(p, v1, v0);
-    const double grid = p.grid15 ? 15.0 : 30.0;
-    const double n = std::round(f0 / grid);
-    const double h0 = f0 - n * grid, h1 = f1 - n * grid;
-    // Away from the multiple n·grid, and never near the next one either.
-    return clear(h0, h1) && std::max(std::fabs(h0), std::fabs(h1)) + bulge < grid - kMaxResidualDeg;
-  }
-  const std::array<double, 3> v0 = RoleDeclinations(eph, p, t), v1 = RoleDeclinations(eph, p, t_end);
-  if (!p.use_midpoints) {
-    // The mean of magnitudes is smooth only while P2 and P3 keep their signs.
-    for (int r = 1; r <= 2; ++r) {
-      if (std::fabs(v0[r]) <= b.speed[r] * s) return false;
-    }
-  }
-  return clear(DeclinationComponent(p, v0, -1), DeclinationComponent(p, v1, -1)) &&
-         clear(DeclinationComponent(p, v0, 1), DeclinationComponent(p, v1, 1));
-}
-
-// The secant stops once its step falls below 0.00007 day, up to six seconds from the root
-// (and across a jump of the target its last step means nothing). Going on from where it
-// stopped, with the step it left unapplied, brings the moment to within a millisecond in a
-// pass or two. A moment that does not refine to an exact aspect was a convergence onto a
-// jump: nothing.
-std::optional<double> Refine(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                             const SecantOutcome& found) {
-  constexpr double kToleranceDays = 1e-8, kMaxShiftDays = 1e-3;
-  if (std::fabs(found.last_step) < kToleranceDays) {
-    if (TargetResidual(kind, p, found.residual) > kExactDeg) return std::nullopt;
-    return found.jd;
-  }
-  const double x0 = found.jd, x1 = found.jd - found.last_step;
-  const SecantOutcome out =
-      kind == ScanKind::Longitude ? SecantMethod(eph, p, x0, x1, kToleranceDays, 10)
-                                  : SecantMethod_DECL(eph, p, x0, x1, kToleranceDays, 10);
-  if (out.jd == 0.0 || std::fabs(out.jd - found.jd) > kMaxShiftDays) return std::nullopt;
-  if (TargetResidual(kind, p, out.residual) > kExactDeg) return std::nullopt;
-  return out.jd;
-}
-
-// The moments to keep from the window [t, t_end], in the order found.
-std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                                const WindowBound& bound, double t, double t_end,
-                                const ScanOptions& options) {
-  std::vector<double> roots;
-  if (bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end)) return roots;
-  WindowEnds ends;
-  const SecantOutcome out =
-      kind == ScanKind::Longitude
-          ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit, &ends)
-          : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit, &ends);
-  const bool inside = t <= out.jd && out.jd <= t_end;
-  if (!options.repair) {
-    if (inside) roots.push_back(out.jd);
-    return roots;
-  }
-  // A convergence onto a jump of the target leaves it far from zero: no aspect there.
-  std::optional<double> refined;
-  if (inside && TargetResidual(kind, p, out.residual) <= kMaxResidualDeg) refined = Refine(kind, eph, p, out);
-  const bool secant_found = refined.has_value();
-  if (secant_found) roots.push_back(*refined);
-  // Within the band a component may dip to zero and back inside the window: no more than
-  // the bulge that the bodies' accelerations allow, or a fixed band without those bounds.
-  const double s = t_end - t;
-  double turn_band = bound.usable ? bound.curvature * s * s / 8.0 + kMaxResidualDeg : kTurnBandDeg;
-  if (kind == ScanKind::Declination && !p.use_midpoints) {
-    // The mean of magnitudes bends without bound where P2 or P3 changes sign.
-    for (int r = 1; r <= 2; ++r) {
-      if (!bound.usable || std::fabs(ends.at_x0[r]) <= bound.speed[r] * s) turn_band = kTurnBandDeg;
-    }
-  }
-  if (kind == ScanKind::Longitude) {
-    const auto [f1, f0] = LongitudeTargetsFrom(p, ends.at_x1, ends.at_x0);
-    const bool smooth = std::fabs(f1 - f0) < kMaxCrossingChangeDeg && !PartnerMayJump(p, ends.at_x0, ends.at_x1);
-    if (!secant_found || !smooth) BracketLongitude(eph, p, t, t_end, ends.at_x0, ends.at_x1, 0, roots);
-    const double grid = p.grid15 ? 15.0 : 30.0;
-    const double n = std::round(f0 / grid);
-    const double h0 = f0 - n * grid, h1 = f1 - n * grid;
-    if (smooth && !SignChange(h0, h1) && std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
-      // The target at x as a change from its value at t: any shift by the grid that the pair
-      // (x, t) takes applies to both values and cancels.
-      FindTurn([&](double x) {
-        const auto [fx, ft] = LongitudeTargets(eph, p, x, t);
-        return h0 + (fx - ft);
-      }, t, t_end, h0, h1, roots);
-    }
-  } else {
-    BracketDeclination(eph, p, t, t_end, ends, secant_found, turn_band, roots);
-  }
-  std::sort(roots.begin(), roots.end());
-  return roots;
+// Windows are passed over on proof of emptiness only together with the repairs.
+WindowBound BoundOf(ScanKind kind, const Combination& c, const SolverProblem& p,
+                    const PositionSwitches& switches, const ScanOptions& options) {
+  if (!options.repair || !options.skip) return {};
+  return BoundFor(kind, p, c.step, switches);
 }
 
 // One row: the moment and the three roles' values at it.
@@ -334,12 +53,6 @@ FoundAspect MakeRow(ScanKind kind, PositionProvider& eph, const Combination& c, 
 }
 
 }  // namespace
-
-double TargetResidual(ScanKind kind, const SolverProblem& p, double f) {
-  if (kind == ScanKind::Declination) return std::fabs(f);
-  const double grid = p.grid15 ? 15.0 : 30.0;
-  return std::fabs(f - grid * std::round(f / grid));
-}
 
 bool TakesRole(int body, Centre centre) {
   if (centre == Centre::Geo) return body != idxEarth;
@@ -422,7 +135,7 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
   for (size_t k = lo; k < hi; ++k, ++count.n) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return;
     const double t = starts[k];
-    for (const double e : SolveWindow(kind, eph, problem, bound, t, t + c.step, options)) {
+    for (const double e : SolveWindow(kind, eph, problem, bound, t, t + c.step, options.repair)) {
       const DateAndTimeText when = ConvertJDtoDateandTime(e, in.tz_hours, in.order);
       bool shown = true;
       if (in.time_window) {
@@ -462,7 +175,7 @@ FoundAspects ScanCombination(ScanKind kind, PositionProvider& eph, const SolverP
   const std::vector<double> starts = WindowStarts(in.start_jd, c.end_jd, c.step);
   std::atomic<std::int64_t> done{0};
   std::vector<Candidate> candidates;
-  const WindowBound bound = BoundFor(kind, c, problem, eph.switches(), options);
+  const WindowBound bound = BoundOf(kind, c, problem, eph.switches(), options);
   ScanWindows(kind, eph, problem, bound, c, starts, 0, starts.size(), in, options, control.cancel,
               done, candidates);
   if (control.advance) control.advance(done.load());
@@ -528,15 +241,16 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
     starts_of.push_back(&st);
     windows_of.push_back(static_cast<size_t>(std::upper_bound(st.begin(), st.end(), c.end_jd) - st.begin()));
     problems.push_back(ProblemFor(c, s));
-    bounds.push_back(BoundFor(kind, c, problems.back(), s.switches(), options));
+    bounds.push_back(BoundOf(kind, c, problems.back(), s.switches(), options));
   }
 
   // The span in stretches of whole days: enough stretches to keep every thread busy, short
   // enough that the positions remembered for one stretch stay few.
-  const int threads = options.worker_provider ? std::max(1, options.threads) : 1;
+  int threads = options.worker_provider ? std::max(1, options.threads) : 1;
   const double span_days = std::max(last_day, last_moon) - in.start_jd + 1.0;
   const double stretch_days = std::clamp(std::ceil(span_days / (4.0 * threads)), 1.0, 32.0);
   const auto stretches = static_cast<size_t>(std::ceil(span_days / stretch_days));
+  threads = std::min(threads, static_cast<int>(stretches));
   const auto first_window = [&](size_t combo, size_t stretch) {
     const std::vector<double>& st = *starts_of[combo];
     const double from = in.start_jd + static_cast<double>(stretch) * stretch_days;
@@ -573,9 +287,10 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
   } else {
     // Each worker takes the next stretch not yet taken until none is left.
     std::atomic<size_t> next_stretch{0};
-    std::atomic<int> running{threads};
+    std::mutex lock;
+    std::condition_variable finished;
+    int running = threads;
     std::exception_ptr failure;
-    std::mutex failure_lock;
     std::vector<std::thread> workers;
     for (int w = 0; w < threads; ++w) {
       workers.emplace_back([&] {
@@ -585,16 +300,21 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
           PositionCache cache(*provider);
           for (size_t j; (j = next_stretch.fetch_add(1)) < stretches;) scan_stretch(*provider, cache, j);
         } catch (...) {
-          const std::lock_guard lock(failure_lock);
+          const std::lock_guard guard(lock);
           if (!failure) failure = std::current_exception();
           next_stretch = stretches;  // the others stop after their stretch
         }
+        const std::lock_guard guard(lock);
         --running;
+        finished.notify_one();
       });
     }
-    while (running.load() > 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Progress five times a second until the last worker is done.
+    for (std::unique_lock guard(lock);
+         !finished.wait_for(guard, std::chrono::milliseconds(200), [&] { return running == 0; });) {
+      guard.unlock();
       report();
+      guard.lock();
     }
     for (std::thread& t : workers) t.join();
     if (failure) std::rethrow_exception(failure);

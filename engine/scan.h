@@ -16,14 +16,9 @@
 #include "engine/run_inputs.h"
 #include "engine/run_settings.h"
 #include "engine/secant_solver.h"
+#include "engine/window_search.h"
 
 namespace tarnwick {
-
-enum class ScanKind { Longitude, Declination };
-
-// Convergence limit of the solvers on the secant step, days (about 6 seconds).
-inline constexpr double kSolverTolerance = 0.00007;
-inline constexpr int kSolverPassLimit = 100;
 // The window step, in days, when the Moon takes part in a longitude scan: a third of a day
 // held in single precision as the value just below 1/3, so that three steps fall a hair
 // short of a whole day and the window starting on the end date is visited.
@@ -123,11 +118,6 @@ inline ScanResult Start_Calcs_declination(const RunSettings& s, const RunInputs&
                                           const ScanControl& control = {}) {
   return Start_Calcs(ScanKind::Declination, s, in, eph, table, options, control);
 }
-
-// How far a target value lies from an exact aspect, degrees: for longitudes the distance to
-// the nearest multiple of the grid (a value of ±15 on the 15-degree grid is exact too), for
-// declinations the value's magnitude.
-double TargetResidual(ScanKind kind, const SolverProblem& p, double f);
 
 // The solver's view of a combination under the run's switches.
 SolverProblem ProblemFor(const Combination& c, const RunSettings& s);
