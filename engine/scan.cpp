@@ -25,10 +25,10 @@ bool MoonTakesPart(const std::array<int, 3>& body) {
   return body[0] == idxMoon || body[1] == idxMoon || body[2] == idxMoon;
 }
 
-// Windows are passed over on proof of emptiness only together with the repairs.
+// The bodies' bounds serve the repaired search only.
 WindowBound BoundOf(ScanKind kind, const Combination& c, const SolverProblem& p,
                     const PositionSwitches& switches, const ScanOptions& options) {
-  if (!options.repair || !options.skip) return {};
+  if (!options.repair) return {};
   return BoundFor(kind, p, c.step, switches);
 }
 
@@ -135,7 +135,7 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
   for (size_t k = lo; k < hi; ++k, ++count.n) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return;
     const double t = starts[k];
-    for (const double e : SolveWindow(kind, eph, problem, bound, t, t + c.step, options.repair)) {
+    for (const double e : SolveWindow(kind, eph, problem, bound, t, t + c.step, options.repair, options.skip)) {
       const DateAndTimeText when = ConvertJDtoDateandTime(e, in.tz_hours, in.order);
       bool shown = true;
       if (in.time_window) {

@@ -95,38 +95,17 @@ double DeclinationTarget(PositionProvider& eph, const SolverProblem& p, double t
   return DeclinationTargetFrom(p, RoleDeclinations(eph, p, t));
 }
 
-namespace {
-
-// Runs the iteration over targets computed from positions, keeping the first pass's
-// positions in `ends`.
-template <class Fetch, class Combine>
-SecantOutcome Solve(double x0, double x1, double tolerance, int limit, WindowEnds* ends,
-                    Fetch&& fetch, Combine&& combine) {
-  bool first = true;
-  return SecantIterate(x0, x1, tolerance, limit, [&](double a, double b) {
-    const std::array<double, 3> va = fetch(a), vb = fetch(b);
-    if (first && ends) *ends = {va, vb};
-    first = false;
-    return combine(va, vb);
-  });
-}
-
-}  // namespace
-
 SecantOutcome SecantMethod(PositionProvider& eph, const SolverProblem& p, double x0, double x1,
-                           double tolerance, int limit, WindowEnds* ends) {
-  return Solve(
-      x0, x1, tolerance, limit, ends, [&](double t) { return RoleLongitudes(eph, p, t); },
-      [&](const auto& va, const auto& vb) { return LongitudeTargetsFrom(p, va, vb); });
+                           double tolerance, int limit) {
+  return SecantIterate(x0, x1, tolerance, limit,
+                       [&](double a, double b) { return LongitudeTargets(eph, p, a, b); });
 }
 
 SecantOutcome SecantMethod_DECL(PositionProvider& eph, const SolverProblem& p, double x0,
-                                double x1, double tolerance, int limit, WindowEnds* ends) {
-  return Solve(
-      x0, x1, tolerance, limit, ends, [&](double t) { return RoleDeclinations(eph, p, t); },
-      [&](const auto& va, const auto& vb) {
-        return std::pair{DeclinationTargetFrom(p, va), DeclinationTargetFrom(p, vb)};
-      });
+                                double x1, double tolerance, int limit) {
+  return SecantIterate(x0, x1, tolerance, limit, [&](double a, double b) {
+    return std::pair{DeclinationTarget(eph, p, a), DeclinationTarget(eph, p, b)};
+  });
 }
 
 }  // namespace tarnwick

@@ -29,12 +29,6 @@ struct SecantOutcome {
   double last_step = 0.0;  // the final step, days, which convergence leaves unapplied
 };
 
-// The roles' positions at the two ends of a solver's window, as its first pass fetched them.
-struct WindowEnds {
-  std::array<double, 3> at_x1{};
-  std::array<double, 3> at_x0{};
-};
-
 // The secant iteration. targets(x1, x0) returns {f(x1), f(x0)} in degrees, computed afresh
 // for the pair (the longitude target unwraps its values across the two points). x0 and x1
 // are Julian days; tolerance is the convergence limit on the step, in days.
@@ -89,14 +83,12 @@ std::array<double, 3> RoleDeclinations(PositionProvider& eph, const SolverProble
 // at every parallel and contra-parallel. Degrees.
 double DeclinationTarget(PositionProvider& eph, const SolverProblem& p, double t);
 
-// Exact moment of a longitude aspect within [x0, x1] (Julian days, UT). When `ends` is given
-// it receives the positions of the first pass.
+// Exact moment of a longitude aspect within [x0, x1] (Julian days, UT).
 SecantOutcome SecantMethod(PositionProvider& eph, const SolverProblem& p, double x0, double x1,
-                           double tolerance, int limit, WindowEnds* ends = nullptr);
+                           double tolerance, int limit);
 
 // Exact moment of a declination parallel or contra-parallel within [x0, x1].
 SecantOutcome SecantMethod_DECL(PositionProvider& eph, const SolverProblem& p, double x0,
-                                double x1, double tolerance, int limit,
-                                WindowEnds* ends = nullptr);
+                                double x1, double tolerance, int limit);
 
 }  // namespace tarnwick

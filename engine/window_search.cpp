@@ -126,27 +126,6 @@ void FindTurn(H&& h, double a, double b, double ha, double hb, std::vector<doubl
   }
 }
 
-void BracketDeclination(PositionProvider& eph, const SolverProblem& p, double a, double b,
-                        const WindowEnds& ends, bool secant_found, double turn_band,
-                        std::vector<double>& roots) {
-  for (const int sign : {-1, 1}) {
-    const auto h = [&](double x) { return DeclinationComponent(p, RoleDeclinations(eph, p, x), sign); };
-    const double ha = DeclinationComponent(p, ends.at_x0, sign);
-    const double hb = DeclinationComponent(p, ends.at_x1, sign);
-    if (SignChange(ha, hb)) {
-      // The secant's root, when it found one, is usually this crossing; bisect only when the
-      // other component crosses too, so that the secant's root may be that one.
-      const bool other_crosses = SignChange(DeclinationComponent(p, ends.at_x0, -sign),
-                                            DeclinationComponent(p, ends.at_x1, -sign));
-      if (!secant_found || other_crosses) {
-        AddRoot(roots, ha == 0.0 ? a : Bisect([&](double x, double ref) { return std::pair{h(x), h(ref)}; }, a, b));
-      }
-    } else if (std::min(std::fabs(ha), std::fabs(hb)) <= turn_band) {
-      FindTurn(h, a, b, ha, hb, roots);
-    }
-  }
-}
-
 // Distance of a longitude from the nearest place where a mid-degree steps: a sign boundary,
 // or 7.5 or 22.5 degrees into the sign (the near rule). Degrees.
 double DistanceToMidDegreeStep(double lon) {
@@ -211,6 +190,114 @@ std::optional<double> Refine(ScanKind kind, PositionProvider& eph, const SolverP
   return out.jd;
 }
 
+// The secant's moment in [t, t_end], refined, added to roots; false when it found none.
+bool SecantRoot(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, double t_end,
+                std::vector<double>& roots) {
+  const SecantOutcome out =
+      kind == ScanKind::Longitude
+          ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
+          : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit);
+  // A convergence onto a jump of the target leaves it far from zero: no aspect there.
+  if (!(t <= out.jd && out.jd <= t_end) || TargetResidual(kind, p, out.residual) > kMaxResidualDeg) {
+    return false;
+  }
+  const std::optional<double> refined = Refine(kind, eph, p, out);
+  if (refined) AddRoot(roots, *refined);
+  return refined.has_value();
+}
+
+// The three roles at one moment: values and daily motions, degrees and degrees per day.
+struct RoleState {
+  std::array<double, 3> value{}, motion{};
+};
+
+RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t) {
+  RoleState r;
+  for (int i = 0; i < 3; ++i) {
+    if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
+      r.value[2] = r.value[1];
+      r.motion[2] = r.motion[1];
+      break;
+    }
+    const bool helio = p.centre[i] == Centre::Helio;
+    if (kind == ScanKind::Longitude) {
+      r.value[i] = helio ? eph.Get_1_Planet_helio(t, p.body[i]) : eph.Get_1_Planet_geo(t, p.body[i]);
+    } else {
+      r.value[i] = helio ? eph.Get_1_Planet_latitude(t, p.body[i]) : eph.Get_1_Planet_decl(t, p.body[i]);
+    }
+    r.motion[i] = eph.LastDailyMotion();
+  }
+  return r;
+}
+
+// A component of the target near one moment: its value (degrees) and rate (degrees per day).
+struct Slope {
+  double h, rate;
+};
+
+// Rate of the longitude target: P1's motion less its partner's, the mean of P2's and P3's
+// (for a midpoint and for a mid-degree between its steps alike).
+double LongitudeRate(const RoleState& r) { return r.motion[0] - (r.motion[1] + r.motion[2]) / 2.0; }
+
+// Rate of a declination component (partner ± P1).
+double DeclinationRate(const SolverProblem& p, const RoleState& r, int sign) {
+  const auto part = [&](int i) {
+    return p.use_midpoints || r.value[i] >= 0.0 ? r.motion[i] : -r.motion[i];
+  };
+  return (part(1) + part(2)) / 2.0 + sign * r.motion[0];
+}
+
+// Root of a component that changes sign between a and b. The cubic through both ends' values
+// and rates places it, as a rule, within a fraction of a second of the root; a Newton step on
+// the component there, then secant steps through the last two moments, finish the job, each
+// kept inside the shrinking bracket (bisecting when a step would leave it). The library's
+// rates only guide the first steps: they are not always the rate of the value used (the
+// "Mn Node" is the mean of two nodes, its rate that of one of them). eval(x) gives the
+// component's value and rate at x. Returns a moment at which the component was evaluated.
+template <class Eval>
+double HermiteNewton(Eval&& eval, double a, Slope sa, double b, Slope sb) {
+  constexpr double kDoneDays = 1e-8;  // about a millisecond
+  const double s = b - a;
+  // Cubic Hermite H(u), u in [0, 1], solved by Newton from the straight line's root.
+  const double linear = sa.h / (sa.h - sb.h);
+  double u = linear;
+  for (int i = 0; i < 8; ++i) {
+    const double u2 = u * u, u3 = u2 * u;
+    const double hu = (2 * u3 - 3 * u2 + 1) * sa.h + (u3 - 2 * u2 + u) * s * sa.rate +
+                      (-2 * u3 + 3 * u2) * sb.h + (u3 - u2) * s * sb.rate;
+    const double du = (6 * u2 - 6 * u) * sa.h + (3 * u2 - 4 * u + 1) * s * sa.rate +
+                      (-6 * u2 + 6 * u) * sb.h + (3 * u2 - 2 * u) * s * sb.rate;
+    if (du == 0.0) break;
+    u -= hu / du;
+    if (!(u > 0.0 && u < 1.0)) {
+      u = linear;
+      break;
+    }
+  }
+  double lo = a, hi = b;
+  const bool lo_negative = sa.h < 0.0;
+  double x = a + u * s, px = 0.0, ph = 0.0;
+  for (int i = 0; i < 60; ++i) {
+    const Slope at = eval(x);
+    if (at.h == 0.0) return x;
+    ((at.h < 0.0) == lo_negative ? lo : hi) = x;
+    double next;
+    if (i == 0) {
+      next = at.rate != 0.0 ? x - at.h / at.rate : (lo + hi) / 2.0;
+    } else {
+      next = at.h != ph ? x - at.h * (x - px) / (at.h - ph) : (lo + hi) / 2.0;
+    }
+    // Done when the next step is below a millisecond (Julian days near 2.45 million resolve
+    // to 0.04 milliseconds, so such a step may not even move x).
+    if (std::fabs(next - x) < kDoneDays) return x;
+    if (!(next > lo && next < hi)) next = (lo + hi) / 2.0;
+    px = x;
+    ph = at.h;
+    x = next;
+  }
+  return x;
+}
+
 }  // namespace
 
 double TargetResidual(ScanKind kind, const SolverProblem& p, double f) {
@@ -243,24 +330,20 @@ WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
 }
 
 std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                                const WindowBound& bound, double t, double t_end, bool repair) {
+                                const WindowBound& bound, double t, double t_end, bool repair,
+                                bool skip) {
   std::vector<double> roots;
-  if (bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end)) return roots;
-  WindowEnds ends;
-  const SecantOutcome out =
-      kind == ScanKind::Longitude
-          ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit, &ends)
-          : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit, &ends);
-  const bool inside = t <= out.jd && out.jd <= t_end;
   if (!repair) {
-    if (inside) roots.push_back(out.jd);
+    const SecantOutcome out =
+        kind == ScanKind::Longitude
+            ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
+            : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit);
+    if (t <= out.jd && out.jd <= t_end) roots.push_back(out.jd);
     return roots;
   }
-  // A convergence onto a jump of the target leaves it far from zero: no aspect there.
-  std::optional<double> refined;
-  if (inside && TargetResidual(kind, p, out.residual) <= kMaxResidualDeg) refined = Refine(kind, eph, p, out);
-  const bool secant_found = refined.has_value();
-  if (secant_found) roots.push_back(*refined);
+  if (skip && bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end)) return roots;
+
+  const RoleState r0 = SampleRoles(kind, eph, p, t), r1 = SampleRoles(kind, eph, p, t_end);
   // Within the band a component may dip to zero and back inside the window: no more than
   // the bulge that the bodies' accelerations allow, or a fixed band without those bounds.
   const double s = t_end - t;
@@ -268,30 +351,57 @@ std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const Solv
   if (kind == ScanKind::Declination && !p.use_midpoints) {
     // The mean of magnitudes bends without bound where P2 or P3 changes sign.
     for (int r = 1; r <= 2; ++r) {
-      if (!bound.usable || std::fabs(ends.at_x0[r]) <= bound.speed[r] * s) turn_band = kTurnBandDeg;
+      if (!bound.usable || std::fabs(r0.value[r]) <= bound.speed[r] * s) turn_band = kTurnBandDeg;
     }
   }
+
   if (kind == ScanKind::Longitude) {
-    const auto [f1, f0] = LongitudeTargetsFrom(p, ends.at_x1, ends.at_x0);
-    const bool smooth = std::fabs(f1 - f0) < kMaxCrossingChangeDeg && !PartnerMayJump(p, ends.at_x0, ends.at_x1);
-    if (!secant_found || !smooth) BracketLongitude(eph, p, t, t_end, ends.at_x0, ends.at_x1, 0, roots);
+    const auto [f1, f0] = LongitudeTargetsFrom(p, r1.value, r0.value);
+    const bool smooth = std::fabs(f1 - f0) < kMaxCrossingChangeDeg && !PartnerMayJump(p, r0.value, r1.value);
+    if (!smooth || !bound.usable) {
+      // A jump inside, or no bounds to rely on: the secant first, then the bracketing.
+      const bool secant_found = SecantRoot(kind, eph, p, t, t_end, roots);
+      if (!secant_found || !smooth) BracketLongitude(eph, p, t, t_end, r0.value, r1.value, 0, roots);
+      if (!smooth) {
+        std::sort(roots.begin(), roots.end());
+        return roots;
+      }
+    }
+    // The target as a change from its value at t: a shift by the grid that a pair of moments
+    // takes applies to both values and cancels.
     const double grid = p.grid15 ? 15.0 : 30.0;
     const double n = std::round(f0 / grid);
     const double h0 = f0 - n * grid, h1 = f1 - n * grid;
-    if (smooth && !SignChange(h0, h1) && std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
-      // The target at x as a change from its value at t: any shift by the grid that the pair
-      // (x, t) takes applies to both values and cancels.
-      FindTurn([&](double x) {
-        const auto [fx, ft] = LongitudeTargets(eph, p, x, t);
-        return h0 + (fx - ft);
-      }, t, t_end, h0, h1, roots);
+    const auto eval = [&](double x) {
+      const RoleState rx = SampleRoles(kind, eph, p, x);
+      const auto [fx, ft] = LongitudeTargetsFrom(p, rx.value, r0.value);
+      return Slope{h0 + (fx - ft), LongitudeRate(rx)};
+    };
+    if (SignChange(h0, h1)) {
+      const double e = h0 == 0.0 ? t : HermiteNewton(eval, t, {h0, LongitudeRate(r0)}, t_end, {h1, LongitudeRate(r1)});
+      if (std::fabs(eval(e).h) <= kExactDeg) AddRoot(roots, e);
+    } else if (std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
+      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1, roots);
     }
   } else {
-    BracketDeclination(eph, p, t, t_end, ends, secant_found, turn_band, roots);
+    if (!bound.usable) SecantRoot(kind, eph, p, t, t_end, roots);
+    for (const int sign : {-1, 1}) {
+      const auto eval = [&](double x) {
+        const RoleState rx = SampleRoles(kind, eph, p, x);
+        return Slope{DeclinationComponent(p, rx.value, sign), DeclinationRate(p, rx, sign)};
+      };
+      const Slope a{DeclinationComponent(p, r0.value, sign), DeclinationRate(p, r0, sign)};
+      const Slope b{DeclinationComponent(p, r1.value, sign), DeclinationRate(p, r1, sign)};
+      if (SignChange(a.h, b.h)) {
+        const double e = a.h == 0.0 ? t : HermiteNewton(eval, t, a, t_end, b);
+        if (std::fabs(eval(e).h) <= kExactDeg) AddRoot(roots, e);
+      } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
+        FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h, roots);
+      }
+    }
   }
   std::sort(roots.begin(), roots.end());
   return roots;
 }
-
 
 }  // namespace tarnwick

@@ -34,14 +34,20 @@ struct WindowBound {
 WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
                      const PositionSwitches& switches);
 
-// The exact moments (Julian days, UT) in the window [t, t_end], in increasing order. Without
-// `repair`, the secant's moment when it lies inside the window, as the secant leaves it.
-// With `repair`: the secant's moment refined to a millisecond, unless it does not refine to an
-// exact aspect (a convergence onto a jump of the target); every sign change of the target
-// between the window's ends, bisected; a window holding a jump of the target halved until
-// its pieces are smooth; two close crossings looked for where the target comes near zero at
-// both ends; and none of it when `bound` proves the window empty.
+// The exact moments (Julian days, UT) in the window [t, t_end], in increasing order.
+//
+// Without `repair`: the secant's moment when it lies inside the window, as the secant leaves it.
+//
+// With `repair`, every crossing of an exact aspect in the window, each to about a millisecond:
+// a sign change of the target between the window's ends is solved from both ends' values and
+// rates; a target that comes near zero at both ends, within what the bodies' accelerations
+// allow, is looked at inside for two close crossings; a window holding a jump of the target
+// (the 15-degree step of a mid-degree) is halved until its pieces are smooth; where the
+// bound is not usable the secant's moment is taken too, unless it does not refine to an exact
+// aspect (a convergence onto a jump). With `skip`, a window that `bound` proves empty is not
+// searched at all; the moments found are the same.
 std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                                const WindowBound& bound, double t, double t_end, bool repair);
+                                const WindowBound& bound, double t, double t_end, bool repair,
+                                bool skip);
 
 }  // namespace tarnwick
