@@ -39,6 +39,14 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
+// Why a body cannot be computed, for a line that names it already: the orbit tables begin
+// their message with the body's name, which need not come twice.
+std::string Reason(int body, std::string_view message) {
+  const std::string named = std::string(BodyName(body)) + ": ";
+  if (message.starts_with(named)) message.remove_prefix(named.size());
+  return OneLine(message);
+}
+
 // Whether each body of a run can be computed over the whole span, judged before any scan as
 // the scans judge it: at the first day and just after the last one.
 class SpanJudge {
@@ -51,7 +59,7 @@ class SpanJudge {
   std::vector<std::string> LeftOut() const {
     std::vector<std::string> lines;
     for (const auto& [key, a] : judged_) {
-      if (!a.available()) lines.push_back(RoleText(key.first, key.second) + ": " + OneLine(a.message));
+      if (!a.available()) lines.push_back(RoleText(key.first, key.second) + ": " + Reason(key.first, a.message));
     }
     return lines;
   }
@@ -185,7 +193,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     }
     final_settings.opt3_ghd = r.p3_centre;
     for (const LeftOutBody& b : r.left_out) {
-      AddOnce(out.notices, RoleText(b.body, b.centre) + " was left out: " + OneLine(b.reason));
+      AddOnce(out.notices, RoleText(b.body, b.centre) + " was left out: " + Reason(b.body, b.reason));
     }
     for (const std::string& note : r.notes) AddOnce(out.notices, note);
   }

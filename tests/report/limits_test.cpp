@@ -42,7 +42,7 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
       {"1750", "01/01/1750", "01/03/1750", RunOutcome::Status::Done,
        {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris",
         "Chiron (geocentric) was left out: SwissEph file 'seas_12.se1' not found",
-        "Sedna (geocentric) was left out: Sedna: positions from orbital elements cover the years 1800 to 2400 only"}},
+        "Sedna (geocentric) was left out: positions from orbital elements cover the years 1800 to 2400 only"}},
       {"2450", "01/01/2450", "01/03/2450", RunOutcome::Status::Done,
        {"SwissEph file 'sepl_24.se1' not found", "Chiron (geocentric) was left out"}},
       {"3500", "01/01/3500", "01/03/3500", RunOutcome::Status::Refused,
