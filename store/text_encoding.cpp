@@ -83,6 +83,17 @@ bool FromUtf16(std::string_view bytes, bool big_endian, std::string& out, std::s
 
 }  // namespace
 
+std::optional<LongLine> FirstLineLongerThan(std::string_view text, std::size_t max_bytes) {
+  std::size_t number = 1;
+  for (std::size_t start = 0; start < text.size(); ++number) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    if (end - start > max_bytes) return LongLine{number, end - start};
+    start = end + (text.substr(end).starts_with("\r\n") ? 2 : 1);
+  }
+  return std::nullopt;
+}
+
 bool IsValidUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,14 @@ struct DecodedText {
 // Leading byte order marks (U+FEFF, from any of the three forms) are dropped, so that the
 // first line of a file saved by a Windows editor reads like the others.
 DecodedText DecodeTextFile(std::string_view bytes);
+
+// The first line (1-based, lines ended by CR LF, CR or LF) longer than max_bytes, and its
+// length in bytes; nothing when every line fits.
+struct LongLine {
+  std::size_t number = 0;
+  std::size_t bytes = 0;
+};
+std::optional<LongLine> FirstLineLongerThan(std::string_view text, std::size_t max_bytes);
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);

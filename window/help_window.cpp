@@ -19,6 +19,12 @@ namespace {
 std::filesystem::path PathOf(const QString& path) { return std::filesystem::path(path.toStdString()); }
 QString TextOf(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
+// Longest line the pane is given, in bytes. The pane lays a line out whole, about a
+// millisecond per thousand characters: this many take a tenth of a second, where the 15 MiB
+// single line a 16 MiB file can hold would freeze the window for a quarter of a minute. No
+// text meant to be read has lines this long.
+constexpr std::size_t kMaxPaneLineBytes = 65536;
+
 
 }  // namespace
 
@@ -87,6 +93,15 @@ bool HelpWindow::ShowFile(const QString& path) {
   const DecodedText decoded = DecodeTextFile(read.bytes);
   if (!decoded.ok) {
     Warn(tr("Could not load \"%1\": %2.").arg(path, QString::fromStdString(decoded.problem)));
+    return false;
+  }
+  if (const auto long_line = FirstLineLongerThan(decoded.text, kMaxPaneLineBytes)) {
+    Warn(tr("Could not load \"%1\": its line %2 is %3 bytes long, more than the %4 this "
+            "window shows; it is not a text meant to be read.")
+             .arg(path)
+             .arg(long_line->number)
+             .arg(long_line->bytes)
+             .arg(kMaxPaneLineBytes));
     return false;
   }
   QStringList text;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 namespace tarnwick {
 namespace {
 
@@ -35,6 +38,27 @@ TEST(text_encoding, files_become_utf8_or_are_refused) {
     EXPECT_EQ(d.ok, r.problem.empty()) << r.name;
     EXPECT_EQ(d.text, r.text) << r.name;
     EXPECT_EQ(d.problem, r.problem) << r.name;
+  }
+}
+
+TEST(text_encoding, first_line_longer_than_a_limit) {
+  struct Row {
+    std::string text;
+    std::optional<std::pair<size_t, size_t>> found;  // line number, bytes
+  };
+  const Row rows[] = {
+      {"", std::nullopt},
+      {"abc\r\nabc", std::nullopt},
+      {"abcd", {{1, 4}}},
+      {"abc\r\nabcd\r\nabcde", {{2, 4}}},
+      {"a\r\r\nb\n\nabcd", {{5, 4}}},  // CR alone and LF alone end lines too
+  };
+  for (const Row& r : rows) {
+    const auto found = FirstLineLongerThan(r.text, 3);
+    EXPECT_EQ(found.has_value(), r.found.has_value()) << r.text;
+    if (found && r.found) {
+      EXPECT_EQ(std::pair(found->number, found->bytes), *r.found) << r.text;
+    }
   }
 }
 
