@@ -1,7 +1,6 @@
 // tarnwick-cli: Tarnwick without a display. Runs a longitude or declination aspectarian,
 // prints the report on standard output and saves it like the window does; notices go to
 // standard error.
-#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <thread>
@@ -49,9 +48,7 @@ int PrintBodyTable(double jd_ut) {
     if (a.source == BodyAvailability::Source::OrbitalElements) note += "  (" + a.message + ")";
     if (a.source == BodyAvailability::Source::Library && !a.message.empty()) {
       // Outside the years of the files, the library's analytic ephemeris and its note.
-      std::string library_note = a.message;
-      std::replace(library_note.begin(), library_note.end(), '\n', ' ');
-      note += "  (" + library_note + ")";
+      note += "  (" + OneLine(a.message) + ")";
     }
     std::printf("%-3d %.8s  %12.6f  %12.6f  %12.6f%s\n", body.index, body.caption.data(), lon,
                 decl, motion, note.c_str());

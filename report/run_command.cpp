@@ -27,18 +27,6 @@ std::string RoleText(int body, Centre centre) {
   return std::string(BodyName(body)) + (centre == Centre::Helio ? " (heliocentric)" : " (geocentric)");
 }
 
-// The library's message on one line: it breaks its lines as " \n" and ends a sentence with "; ".
-std::string OneLine(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    const bool blank = c == ' ' || c == '\n' || c == '\r';
-    if (blank && (out.empty() || out.back() == ' ')) continue;
-    out += blank ? ' ' : c;
-  }
-  while (!out.empty() && (out.back() == ' ' || out.back() == ';')) out.pop_back();
-  return out;
-}
-
 // Why a body cannot be computed, for a line that names it already: the orbit tables begin
 // their message with the body's name, which need not come twice.
 std::string Reason(int body, std::string_view message) {
@@ -105,6 +93,17 @@ class SpanJudge {
 };
 
 }  // namespace
+
+std::string OneLine(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const bool blank = c == ' ' || c == '\n' || c == '\r';
+    if (blank && (out.empty() || out.back() == ' ')) continue;
+    out += blank ? ' ' : c;
+  }
+  while (!out.empty() && (out.back() == ' ' || out.back() == ';')) out.pop_back();
+  return out;
+}
 
 std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s) {
   if (!s.chkAutoCalc) return {{s.opt1_ghd, s.opt2_ghd, s.opt3_ghd}};

@@ -117,6 +117,18 @@ TEST(runner, bad_input_is_refused_with_a_message_and_no_file) {
   EXPECT_TRUE(folder.Entries().empty());
 }
 
+// Before the files' first year the planets come from the library's analytic ephemeris: the
+// table of positions says so on each line it concerns.
+TEST(runner, body_table_notes_the_analytic_ephemeris) {
+  const Ran ran = RunCli("--bodies --start 01/01/1750");
+  EXPECT_EQ(ran.status, 0) << ran.out;
+  const size_t sun = ran.out.find("\n0   Sun ");
+  ASSERT_NE(sun, std::string::npos) << ran.out;
+  const std::string line = ran.out.substr(sun + 1, ran.out.find('\n', sun + 1) - sun - 1);
+  EXPECT_NE(line.find("(SwissEph file 'sepl_12.se1' not found in PATH"), std::string::npos) << line;
+  EXPECT_TRUE(line.ends_with("using Moshier eph.)")) << line;
+}
+
 // A report that cannot be saved is still printed; the runner names the file and the reason
 // and exits with 1, and the folder holds what it held.
 TEST(runner, unsaved_report_is_printed_and_named) {
