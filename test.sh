@@ -5,7 +5,7 @@
 #                          Sanitizer (./build-asan) and under ThreadSanitizer (./build-tsan)
 #   ./test.sh --fuzz [S]   then each fuzz target of fuzz/ for S seconds (default 30), built
 #                          with clang in ./build-fuzz
-#   ./test.sh --ci         all of it, as CI runs it (about half an hour from a clean checkout)
+#   ./test.sh --ci         all of it, as CI runs it (about 15 minutes from a clean checkout)
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <sstream>
 
 #include "core/calendar.h"
-#include "store/file_faults.h"
 #include "tests/engine/synthetic_provider.h"
 #include "tests/store/scratch_folder.h"
 
@@ -133,62 +131,6 @@ TEST_F(RunFixture, failed_save_still_returns_the_report_and_names_the_file) {
   EXPECT_FALSE(out.pane_text.empty());
   EXPECT_TRUE(out.file_path.empty());
   EXPECT_NE(out.save_error.find((folder / "data").string()), std::string::npos) << out.save_error;
-}
-
-// However the report file fails to be written, the run's report is still there, the message
-// names the file and the reason, the report saved before stays whole and no temporary file
-// is left.
-TEST_F(RunFixture, report_that_cannot_be_saved_keeps_the_old_one) {
-  const RunOutcome first = RunAspectarian(request, Synthetic());
-  ASSERT_TRUE(first.save_error.empty());
-  const std::string old_report = ReadAll(first.file_path);
-  request.settings.chkP2Planets[kJupiter] = true;  // a longer report under the same name
-  struct Row {
-    const char* name;
-    FileFault fault;
-    const char* reason;
-  };
-  const Row rows[] = {
-      {"disk full mid-write", {FileCall::Write, ENOSPC, 1, 40}, "No space left on device"},
-      {"read-only data folder", {FileCall::Create, EROFS}, "Read-only file system"},
-      {"rename refused", {FileCall::Rename, EACCES}, "Permission denied"},
-  };
-  for (const Row& r : rows) {
-    const ScopedFileFault fault(r.fault);
-    const RunOutcome out = RunAspectarian(request, Synthetic());
-    EXPECT_EQ(out.status, RunOutcome::Status::Done) << r.name;
-    EXPECT_NE(out.pane_text, first.pane_text) << r.name;
-    EXPECT_TRUE(out.file_path.empty()) << r.name;
-    EXPECT_EQ(out.save_error, "Could not save \"" + first.file_path.string() + "\": " + r.reason);
-    EXPECT_EQ(ReadAll(first.file_path), old_report) << r.name;
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{first.file_name}) << r.name;
-  }
-}
-
-TEST_F(RunFixture, report_name_the_file_system_refuses) {
-  struct Row {
-    const char* name;
-    std::function<void(RunRequest&)> change;
-    const char* reason;
-  };
-  const Row rows[] = {
-      {"a folder of the report's name",
-       [](RunRequest& r) {
-         std::filesystem::create_directory(r.data_folder / "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt");
-       },
-       "Is a directory"},
-      {"a name longer than 255 bytes", [](RunRequest& r) { r.settings.txtAspectOrb1 = std::string(250, '3'); },
-       "File name too long"},
-  };
-  for (const Row& r : rows) {
-    ScratchFolder scratch;
-    request.data_folder = scratch.path();
-    RunRequest changed = request;
-    r.change(changed);
-    const RunOutcome out = RunAspectarian(changed, Synthetic());
-    EXPECT_FALSE(out.pane_text.empty()) << r.name;
-    EXPECT_EQ(out.save_error, "Could not save \"" + (scratch / out.file_name).string() + "\": " + r.reason);
-  }
 }
 
 // A run that could search nothing says why, instead of showing an empty report as if the

@@ -58,7 +58,6 @@ TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
       {"read-only file system", {FileCall::Create, EROFS}, "Read-only file system"},
       {"disk full before the first byte", {FileCall::Write, ENOSPC, 1, 0}, "No space left on device"},
       {"disk full mid-write", {FileCall::Write, ENOSPC, 1, 70000}, "No space left on device"},
-      {"quota reached mid-write", {FileCall::Write, EDQUOT, 1, 4096}, "Disk quota exceeded"},
       {"flush fails", {FileCall::Sync, EIO}, "Input/output error"},
       {"close reports a late error", {FileCall::Close, EIO}, "Input/output error"},
       {"rename refused", {FileCall::Rename, EACCES}, "Permission denied"},
