@@ -46,6 +46,10 @@ int PrintBodyTable(double jd_ut) {
     }
     std::string note = centre == Centre::Helio ? "  (heliocentric; latitude)" : "";
     if (a.source == BodyAvailability::Source::OrbitalElements) note += "  (" + a.message + ")";
+    if (a.source == BodyAvailability::Source::Library && !a.message.empty()) {
+      // Outside the years of the files, the library's analytic ephemeris and its note.
+      note += "  (" + OneLine(a.message) + ")";
+    }
     std::printf("%-3d %.8s  %12.6f  %12.6f  %12.6f%s\n", body.index, body.caption.data(), lon,
                 decl, motion, note.c_str());
   }

@@ -16,7 +16,6 @@ function(tarnwick_add_test name)
   target_compile_definitions(${name} PRIVATE
     TARNWICK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    LABELS "${ARG_LABELS}"
-    ENVIRONMENT "LC_ALL=C.UTF-8;TZ=UTC;QT_QPA_PLATFORM=offscreen")
+  set(env LC_ALL=C.UTF-8 TZ=UTC QT_QPA_PLATFORM=offscreen ${TARNWICK_SANITIZER_ENV})
+  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${env}")
 endfunction()

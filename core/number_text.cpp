@@ -1,5 +1,6 @@
 #include "number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -58,12 +59,18 @@ std::string FormatFixed(double value, int int_digits, int decimals, char decimal
   // Round half away from zero on the decimal value, as a person rounding by hand would;
   // printf alone would round exact binary halves (0.25) to even.
   const double scale = std::pow(10.0, decimals);
-  double rounded = std::round(value * scale) / scale;
+  // Beyond 2^53 every double is a whole number (nothing to round), and value * scale may
+  // overflow.
+  const double scaled = value * scale;
+  double rounded = std::fabs(value) < 0x1p53 && std::isfinite(scaled) ? std::round(scaled) / scale : value;
   if (rounded == 0.0) rounded = 0.0;  // no "-0.000"
-  char buf[64];
   const int width = int_digits + (decimals > 0 ? decimals + 1 : 0) + (rounded < 0 ? 1 : 0);
-  std::snprintf(buf, sizeof buf, "%0*.*f", width, decimals, rounded);
-  std::string out = buf;
+  // Sized by a first pass: a large value has hundreds of digits, and a cut text would be a
+  // different number.
+  const int length = std::snprintf(nullptr, 0, "%0*.*f", width, decimals, rounded);
+  std::string out(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
+  std::snprintf(out.data(), out.size(), "%0*.*f", width, decimals, rounded);
+  out.pop_back();
   if (decimal_separator != '.') {
     if (const auto dot = out.find('.'); dot != std::string::npos) out[dot] = decimal_separator;
   }

@@ -1,12 +1,27 @@
 #include "engine/run_inputs.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace tarnwick {
 
 namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool Before(const CalendarDate& a, const CalendarDate& b) {
+  return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
+}
+
+// A date of the span that the calendar conversions cannot carry, or "" when it is fine.
+std::string TooEarly(const char* label, const std::string& text, const CalendarDate& date,
+                     const RegionalFormat& regional) {
+  if (!Before(date, kFirstSpanDate)) return {};
+  return std::string(label) + ": " + Quoted(text) + " lies before " +
+         ShortDateText(kFirstSpanDate, regional) +
+         ", the first day the program can show: before the Gregorian calendar reform of "
+         "October 1582 its dates would be printed wrongly.";
+}
 
 }  // namespace
 
@@ -24,6 +39,13 @@ PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regiona
   if (!end) {
     problems.push_back("End Date: " + Quoted(s.txtEndDate) + " is not a valid date in the order " +
                        order_name + ".");
+  }
+  for (const auto& [label, text, date] : {std::tuple{"Start Date", &s.txtStartDate, start},
+                                         std::tuple{"End Date", &s.txtEndDate, end}}) {
+    if (!date) continue;
+    if (std::string early = TooEarly(label, *text, *date, regional); !early.empty()) {
+      problems.push_back(std::move(early));
+    }
   }
   const auto tz = TimeZoneHours(s.txtTZ, regional.decimal_separator);
   if (!tz) {

@@ -31,8 +31,15 @@ struct PreparedRun {
 // Time zones beyond this many hours from Universal Time are a typing slip, not a place.
 inline constexpr double kMaxTimeZoneHours = 24.0;
 
+// The first day a span may start on: ConvertDatetoJD counts the days up to 15 October 1582
+// in the Julian calendar, while the report texts are written in the Gregorian calendar
+// (ConvertJDtoDate), so before this day a found moment would be printed on the wrong date at
+// a clock time past 24:00.
+inline constexpr CalendarDate kFirstSpanDate{10, 16, 1582};
+
 // Converts the span, the time zone and (when active) the daily time window. Every field that
-// cannot be read is named in `problems`, with its text and, for dates, the order it was read in.
+// cannot be read is named in `problems`, with its text and, for dates, the order it was read
+// in; so is a date before kFirstSpanDate.
 PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regional);
 
 }  // namespace tarnwick

@@ -46,7 +46,7 @@ std::string SafeFileName(std::string_view name) {
   for (char& c : out) {
     if (IsUnsafe(static_cast<unsigned char>(c))) c = '-';
   }
-  if (out == "." || out == "..") return "-";
+  if (out.empty() || out == "." || out == "..") return "-";
   if (!out.empty() && out.front() == '.') out.front() = '-';
   return out;
 }

@@ -13,7 +13,7 @@ namespace tarnwick {
 // The name as a single, harmless file name: every character that is not printable ASCII or
 // that a file system or another platform treats specially (control characters, "/", "\",
 // and : * ? " < > |) becomes "-"; so does a leading "." (a hidden file), and a name that
-// would be "." or ".." becomes "-". Digits, letters, ".", "-", "_", "+", "," and blanks stay,
+// would be "", "." or ".." becomes "-". Digits, letters, ".", "-", "_", "+", "," and blanks stay,
 // so the texts the window lets a user type keep their exact names.
 std::string SafeFileName(std::string_view name);
 

@@ -1,6 +1,7 @@
 #include "report/run_command.h"
 
 #include <algorithm>
+#include <map>
 #include <system_error>
 
 #include "report/report_lines.h"
@@ -22,7 +23,87 @@ RunSettings WithCentres(RunSettings s, const std::array<Centre, 3>& c) {
   return s;
 }
 
+std::string RoleText(int body, Centre centre) {
+  return std::string(BodyName(body)) + (centre == Centre::Helio ? " (heliocentric)" : " (geocentric)");
+}
+
+// Why a body cannot be computed, for a line that names it already: the orbit tables begin
+// their message with the body's name, which need not come twice.
+std::string Reason(int body, std::string_view message) {
+  const std::string named = std::string(BodyName(body)) + ": ";
+  if (message.starts_with(named)) message.remove_prefix(named.size());
+  return OneLine(message);
+}
+
+// Whether each body of a run can be computed over the whole span, judged before any scan as
+// the scans judge it: at the first day and just after the last one.
+class SpanJudge {
+ public:
+  SpanJudge(PositionProvider& eph, const RunInputs& in) : eph_(eph), in_(in) {}
+
+  bool Usable(int body, Centre centre) { return Judge(body, centre).available(); }
+
+  // Why the bodies that cannot be computed were left out, one line each.
+  std::vector<std::string> LeftOut() const {
+    std::vector<std::string> lines;
+    for (const auto& [key, a] : judged_) {
+      if (!a.available()) lines.push_back(RoleText(key.first, key.second) + ": " + Reason(key.first, a.message));
+    }
+    return lines;
+  }
+
+  // Bodies the library computes with a note, which outside the years of its files (1800 to
+  // 2400) means its analytic Moshier ephemeris: usable, less exact. One line per note.
+  std::vector<std::string> LibraryNotes() const {
+    std::map<std::string, std::vector<std::string>> bodies_by_note;
+    for (const auto& [key, a] : judged_) {
+      if (a.source != BodyAvailability::Source::Library || a.message.empty()) continue;
+      std::vector<std::string>& names = bodies_by_note[OneLine(a.message)];
+      const std::string name(BodyName(key.first));
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    std::vector<std::string> lines;
+    for (const auto& [note, names] : bodies_by_note) {
+      std::string list;
+      for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+      const bool moshier = note.find("Moshier") != std::string::npos;
+      lines.push_back(list + (moshier ? ": computed with the Swiss Ephemeris' analytic Moshier "
+                                        "ephemeris, less exact than its files, which cover 1800 "
+                                        "to 2400 (" + note + ")"
+                                      : ": the Swiss Ephemeris notes: " + note));
+    }
+    return lines;
+  }
+
+ private:
+  const BodyAvailability& Judge(int body, Centre centre) {
+    const auto key = std::pair{body, centre};
+    if (const auto it = judged_.find(key); it != judged_.end()) return it->second;
+    BodyAvailability a = eph_.Availability(body, centre, in_.start_jd);
+    if (a.available()) {
+      BodyAvailability at_end = eph_.Availability(body, centre, in_.end_jd + 1.0);
+      if (!at_end.available() || a.message.empty()) a = std::move(at_end);
+    }
+    return judged_[key] = std::move(a);
+  }
+
+  PositionProvider& eph_;
+  const RunInputs& in_;
+  std::map<std::pair<int, Centre>, BodyAvailability> judged_;
+};
+
 }  // namespace
+
+std::string OneLine(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const bool blank = c == ' ' || c == '\n' || c == '\r';
+    if (blank && (out.empty() || out.back() == ' ')) continue;
+    out += blank ? ' ' : c;
+  }
+  while (!out.empty() && (out.back() == ' ' || out.back() == ';')) out.pop_back();
+  return out;
+}
 
 std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s) {
   if (!s.chkAutoCalc) return {{s.opt1_ghd, s.opt2_ghd, s.opt3_ghd}};
@@ -52,14 +133,43 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   }
   const RunInputs& in = *prepared.inputs;
   const std::vector<std::array<Centre, 3>> series = CentreSeries(s);
+  const std::unique_ptr<PositionProvider> eph = make_provider();
+  eph->SetSwitches(s.switches());
 
-  // Windows of all scans, for the progress bar.
+  // Windows of all scans, for the progress bar; and whether there is anything to search at
+  // all, so that a run that could search nothing says why instead of showing an empty report.
   std::int64_t total = 0, done = 0;
+  std::int64_t combinations = 0, computable = 0;
+  SpanJudge judge(*eph, in);
   for (const auto& centres : series) {
     for (const Combination& c : EnumerateCombinations(request.kind, WithCentres(s, centres), in, nullptr)) {
       total += WindowCount(c, in.start_jd);
+      ++combinations;
+      bool usable = true;
+      for (int r = 0; r < 3; ++r) usable = judge.Usable(c.body[r], c.centre[r]) && usable;
+      computable += usable;
     }
   }
+  if (combinations == 0) {
+    out.status = RunOutcome::Status::Refused;
+    out.problems.push_back(
+        std::string("Bodies: the checked bodies give no combination to search. P1 and P2") +
+        (s.chkUseP3 ? ", and P3 for triple aspects," : "") +
+        " each need a checked body that can take the role (a heliocentric role takes no Sun, "
+        "Moon, node or Lilith; a geocentric role takes no Earth), other than the body of "
+        "another role.");
+    return out;
+  }
+  if (computable == 0) {
+    out.status = RunOutcome::Status::Refused;
+    out.problems.push_back("Bodies: no combination of the checked bodies can be computed from " +
+                           s.txtStartDate + " to " + s.txtEndDate +
+                           ", so nothing was searched. The Swiss Ephemeris says:");
+    for (const std::string& line : judge.LeftOut()) out.problems.push_back(line);
+    return out;
+  }
+  for (const std::string& note : judge.LibraryNotes()) AddOnce(out.notices, note);
+
   ScanControl control;
   control.cancel = request.cancel;
   if (request.progress) {
@@ -69,7 +179,6 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     };
   }
 
-  const std::unique_ptr<PositionProvider> eph = make_provider();
   ScanOptions options = request.options;
   if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
   RunSettings final_settings = s;
@@ -83,9 +192,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     }
     final_settings.opt3_ghd = r.p3_centre;
     for (const LeftOutBody& b : r.left_out) {
-      AddOnce(out.notices, std::string(BodyName(b.body)) +
-                               (b.centre == Centre::Helio ? " (heliocentric)" : " (geocentric)") +
-                               " was left out: " + b.reason);
+      AddOnce(out.notices, RoleText(b.body, b.centre) + " was left out: " + Reason(b.body, b.reason));
     }
     for (const std::string& note : r.notes) AddOnce(out.notices, note);
   }

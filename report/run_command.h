@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/date_text.h"
@@ -53,6 +54,10 @@ struct RunOutcome {
 
 // cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).
 RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider);
+
+// A message of the Swiss Ephemeris on one line: it breaks its lines as " \n" and ends a
+// sentence with "; ".
+std::string OneLine(std::string_view text);
 
 // The centre choices of each scan of a run: one entry, the choices as they stand, or the
 // series ggg, ggh, ghh, hgg, hgh, hhh (with P3) or gg, gh, hh (without) with chkAutoCalc.

@@ -7,6 +7,8 @@ tarnwick_packages=(
   libgtest-dev libcli11-dev
   qt6-base-dev fonts-liberation
 )
+# Only for ./test.sh --fuzz: clang with libFuzzer and its sanitizer run-times.
+tarnwick_fuzz_packages=(clang-14 libclang-rt-14-dev)
 
 tarnwick_ensure_packages() {
   local missing=() p
@@ -36,6 +38,9 @@ tarnwick_build() {
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   fi
-  # --quiet keeps compiler output (warnings, errors) and drops the progress lines.
-  cmake --build "$dir" -- --quiet
+  # --quiet keeps compiler output (warnings, errors) and drops the progress lines; an
+  # up-to-date tree prints nothing at all.
+  local status=0
+  cmake --build "$dir" -- --quiet 2>&1 | grep -v '^ninja: no work to do\.$' || status=${PIPESTATUS[0]}
+  return "$status"
 }

@@ -4,24 +4,81 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <random>
 #include <system_error>
 
+#include "store/file_faults.h"
+
 namespace tarnwick {
 
 namespace fs = std::filesystem;
 
+struct ScopedFileFault::State {
+  FileFault fault;
+  std::atomic<int> calls{0};
+  std::atomic<std::size_t> written{0};
+  std::atomic<int> hits{0};
+};
+
 namespace {
+
+std::atomic<ScopedFileFault::State*> g_fault{nullptr};
+
+// The errno an active fault makes `call` fail with now, or 0 to make the call for real.
+int InjectedError(FileCall call) {
+  ScopedFileFault::State* f = g_fault.load(std::memory_order_acquire);
+  if (!f || f->fault.call != call || call == FileCall::Write) return 0;
+  if (f->calls.fetch_add(1) + 1 != f->fault.nth) return 0;
+  ++f->hits;
+  return f->fault.error;
+}
+
+// write(), or a disk that fills up once an active Write fault's bytes have gone through.
+ssize_t WriteSome(int fd, const char* p, size_t n) {
+  ScopedFileFault::State* f = g_fault.load(std::memory_order_acquire);
+  if (!f || f->fault.call != FileCall::Write) return ::write(fd, p, n);
+  const std::size_t done = f->written.load();
+  if (done >= f->fault.after_bytes) {
+    ++f->hits;
+    errno = f->fault.error;
+    return -1;
+  }
+  const ssize_t r = ::write(fd, p, std::min(n, f->fault.after_bytes - done));
+  if (r > 0) f->written += static_cast<std::size_t>(r);
+  return r;
+}
+
+// A system call's result, or -1 with errno set when an active fault says so.
+template <class Call>
+int Checked(FileCall which, Call&& call) {
+  if (const int e = InjectedError(which)) {
+    errno = e;
+    return -1;
+  }
+  return call();
+}
+
+// A path as messages show it: whole, unless it is far longer than any real path, when its
+// start and its end are kept with the length in between (a name built from a settings file
+// can be thousands of characters long).
+std::string DisplayPath(const fs::path& path) {
+  constexpr size_t kLongest = 1024, kHead = 200, kTail = 80;
+  const std::string s = path.string();
+  if (s.size() <= kLongest) return s;
+  return s.substr(0, kHead) + "[... " + std::to_string(s.size()) + " characters in all ...]" +
+         s.substr(s.size() - kTail);
+}
 
 std::string Reason(int error_number) {
   return std::generic_category().message(error_number);
 }
 
 FileStatus Failed(std::string_view verb, const fs::path& path, std::string_view reason) {
-  return {false, "Could not " + std::string(verb) + " \"" + path.string() + "\": " +
+  return {false, "Could not " + std::string(verb) + " \"" + DisplayPath(path) + "\": " +
                      std::string(reason)};
 }
 
@@ -43,7 +100,7 @@ int WriteAll(int fd, std::string_view bytes) {
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
+    const ssize_t n = WriteSome(fd, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
       return errno;
@@ -76,7 +133,8 @@ FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temp = folder / TemporaryName();
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = Checked(FileCall::Create,
+                 [&] { return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
     if (fd < 0 && errno != EEXIST) return Failed("save", path, Reason(errno));
   }
   if (fd < 0) return Failed("save", path, Reason(EEXIST));
@@ -92,11 +150,14 @@ FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     if (::fchmod(fd, old.st_mode & 07777) != 0) return give_up(errno);
   }
   if (const int e = WriteAll(fd, bytes); e != 0) return give_up(e);
-  if (::fsync(fd) != 0) return give_up(errno);
-  const int closed = ::close(fd);
+  if (Checked(FileCall::Sync, [&] { return ::fsync(fd); }) != 0) return give_up(errno);
+  int closed = ::close(fd);
   fd = -1;
+  if (closed == 0) closed = Checked(FileCall::Close, [] { return 0; });
   if (closed != 0) return give_up(errno);
-  if (::rename(temp.c_str(), target.c_str()) != 0) return give_up(errno);
+  if (Checked(FileCall::Rename, [&] { return ::rename(temp.c_str(), target.c_str()); }) != 0) {
+    return give_up(errno);
+  }
 
   // Make the rename itself durable. Best effort: the new content is already complete and in
   // place, so a failure here is no reason to report the save as failed.
@@ -188,5 +249,17 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
 bool HoldsLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
+
+ScopedFileFault::ScopedFileFault(const FileFault& fault) : state_(new State) {
+  state_->fault = fault;
+  g_fault.store(state_, std::memory_order_release);
+}
+
+ScopedFileFault::~ScopedFileFault() {
+  g_fault.store(nullptr, std::memory_order_release);
+  delete state_;
+}
+
+int ScopedFileFault::hits() const { return state_->hits.load(); }
 
 }  // namespace tarnwick

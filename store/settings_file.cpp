@@ -1,5 +1,6 @@
 #include "store/settings_file.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tarnwick {
@@ -68,10 +69,24 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
                               std::string_view source) {
   SettingsLoad out;
   out.settings = current;
-  const std::vector<std::string> lines = SplitLines(text);
+  const std::string file = "Settings file \"" + std::string(source) + "\"";
+  const DecodedText decoded = DecodeTextFile(text);
+  if (!decoded.ok) {
+    out.message = file + " was not loaded: " + decoded.problem + ".";
+    return out;
+  }
+  const std::vector<std::string> lines = SplitLines(decoded.text);
   const int available =
       lines.size() < static_cast<size_t>(kSettingsFileLines) ? static_cast<int>(lines.size())
                                                              : kSettingsFileLines;
+  for (int n = 0; n < available; ++n) {
+    if (lines[n].size() > kMaxFieldTextBytes) {
+      out.message = file + " was not loaded: line " + std::to_string(n + 1) + " is " +
+                    std::to_string(lines[n].size()) + " bytes long, and no setting is longer than " +
+                    std::to_string(kMaxFieldTextBytes) + ".";
+      return out;
+    }
+  }
 
   // Line n (1-based) of the file is lines[n - 1]; the fields follow the file's order.
   size_t n = 0;
@@ -88,11 +103,20 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
   out.lines_read = available;
   if (available == kSettingsFileLines) {
     out.status = SettingsLoadStatus::Complete;
+    // Lines beyond the 93rd hold no setting; blank ones at the end are only line ends.
+    const auto extra = std::count_if(lines.begin() + kSettingsFileLines, lines.end(),
+                                     [](const std::string& l) { return !l.empty(); });
+    if (extra > 0) {
+      out.message = file + " has " + std::to_string(extra) +
+                    (extra == 1 ? " line" : " lines") + " after its " +
+                    std::to_string(kSettingsFileLines) +
+                    " lines of settings; they were ignored. Is it really a settings file?";
+    }
   } else {
     out.status = SettingsLoadStatus::Short;
-    out.message = "Settings file \"" + std::string(source) + "\" has " +
-                  std::to_string(available) + (available == 1 ? " line" : " lines") +
-                  " instead of " + std::to_string(kSettingsFileLines) + "; " +
+    out.message = file + " has " + std::to_string(available) +
+                  (available == 1 ? " line" : " lines") + " instead of " +
+                  std::to_string(kSettingsFileLines) + "; " +
                   (available == 0 ? std::string("nothing was loaded.")
                                   : "the fields of its lines were loaded and the others kept "
                                     "their values.");

@@ -8,6 +8,7 @@
 
 #include "engine/run_settings.h"
 #include "store/atomic_file.h"
+#include "store/text_encoding.h"
 
 namespace tarnwick {
 
@@ -27,23 +28,25 @@ std::string SettingsFileText(const RunSettings& settings);
 std::string_view TextFieldWithLineBreak(const RunSettings& settings);
 
 enum class SettingsLoadStatus {
-  Complete,  // all 93 lines were read (lines after the 93rd are ignored)
+  Complete,  // all 93 lines were read; a message tells of lines after the 93rd, which are ignored
   Short,     // the file ended early: the fields of the lines it had were set, the rest kept
-  NotRead,   // the file could not be read: nothing changed
+  NotRead,   // the file could not be read or is no settings text: nothing changed
 };
 
 struct SettingsLoad {
   RunSettings settings;  // the settings given, with the fields the file held replaced
   SettingsLoadStatus status = SettingsLoadStatus::NotRead;
   int lines_read = 0;    // lines of the file used, 0..93
-  std::string message;   // empty when Complete; else a sentence for the user
+  std::string message;   // a sentence for the user naming the file; empty when all is well
 };
 
-// Reads settings-file text over `current`. Lines may end in CR LF, CR or LF. Lines 1-7 set
-// the texts exactly as read; each later line checks its box when its first character is "1"
-// and clears it otherwise ("0", "", " 1", "2"). The centre choices and
-// chkDisplayP1_P2P3_mp_aspects keep the values of `current`. `source` names the file in the
-// message of a short text.
+// Reads settings-file text over `current`. The bytes are decoded by DecodeTextFile (UTF-8,
+// Windows-1252 or UTF-16 with its mark; binary content is refused). Lines may end in CR LF,
+// CR or LF. Lines 1-7 set the texts exactly as read; each later line checks its box when its
+// first character is "1" and clears it otherwise ("0", "", " 1", "2"). The centre choices
+// and chkDisplayP1_P2P3_mp_aspects keep the values of `current`. A text that is no settings
+// file (binary, or one of the first 93 lines longer than kMaxFieldTextBytes) changes
+// nothing. `source` names the file in the messages.
 SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
                               std::string_view source);
 

@@ -33,14 +33,31 @@ StartupValues DefaultStartupValues(const CalendarDate& today, const RegionalForm
   return v;
 }
 
-StartupValues StartupValuesFromText(std::string_view text, StartupValues values) {
-  for (const std::string& line : SplitLines(text)) {
+StartupValues StartupValuesFromText(std::string_view text, StartupValues values,
+                                    std::string* problem) {
+  const DecodedText decoded = DecodeTextFile(text);
+  if (!decoded.ok) {
+    if (problem) *problem = decoded.problem + "; none of its values was used";
+    return values;
+  }
+  std::vector<std::string> ignored;
+  for (const std::string& line : SplitLines(decoded.text)) {
     const size_t eq = line.find('=');
     const std::string value = eq == std::string::npos ? line : line.substr(eq + 1);
     if (value.empty()) continue;
     for (const StartupKey& k : kKeys) {
-      if (line.starts_with(k.key)) values.*k.member = value;
+      if (!line.starts_with(k.key)) continue;
+      if (value.size() > kMaxFieldTextBytes) {
+        ignored.push_back("the value of " + std::string(k.key) + " is " +
+                          std::to_string(value.size()) + " bytes long and was ignored");
+      } else {
+        values.*k.member = value;
+      }
     }
+  }
+  if (problem && !ignored.empty()) {
+    *problem = ignored.front();
+    for (size_t i = 1; i < ignored.size(); ++i) *problem += "; " + ignored[i];
   }
   return values;
 }
@@ -59,7 +76,11 @@ StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDat
     if (!read.missing) out.message = read.message;
     return out;
   }
-  out.values = StartupValuesFromText(read.bytes, out.values);
+  std::string problem;
+  out.values = StartupValuesFromText(read.bytes, out.values, &problem);
+  if (!problem.empty()) {
+    out.message = "Start-up file \"" + path.string() + "\": " + problem + ".";
+  }
   return out;
 }
 

@@ -10,6 +10,7 @@
 #include "core/date_text.h"
 #include "engine/run_settings.h"
 #include "store/atomic_file.h"
+#include "store/text_encoding.h"
 
 namespace tarnwick {
 
@@ -33,13 +34,17 @@ struct StartupValues {
 // time zone "5", no settings file. today is passed in; the caller reads the clock.
 StartupValues DefaultStartupValues(const CalendarDate& today, const RegionalFormat& format);
 
-// Applies start-up file text to `values`. For each line (CR LF, CR or LF) the value is
+// Applies start-up file text to `values`. The bytes are decoded by DecodeTextFile (UTF-8,
+// Windows-1252 or UTF-16 with its mark). For each line (CR LF, CR or LF) the value is
 // everything after the first "=", or the whole line when there is none. A line whose first
 // characters equal a key, case-sensitively and over exactly the key's length ("start_date",
 // "end_date", "start_time", "end_time", "time_zone", "OutputNameFileOPTFile"), stores a
 // non-empty value; "start_dates=1/1/2000" therefore sets the start date. Later lines win;
-// the order of lines and the header do not matter.
-StartupValues StartupValuesFromText(std::string_view text, StartupValues values);
+// the order of lines and the header do not matter. Text that is no text (binary content)
+// changes nothing, and a value longer than kMaxFieldTextBytes is ignored; `problem`, when
+// given, then receives why, in words that follow the file's name.
+StartupValues StartupValuesFromText(std::string_view text, StartupValues values,
+                                    std::string* problem = nullptr);
 
 // The seven lines of the file, each ended by CR LF: the header, then
 // start_date, end_date, start_time, end_time, time_zone, OutputNameFileOPTFile.
@@ -47,11 +52,12 @@ std::string StartupFileText(const StartupValues& values);
 
 struct StartupLoad {
   StartupValues values;
-  std::string message;  // empty when the file was read or does not exist
+  std::string message;  // empty when the file was read whole or does not exist
 };
 
 // Reads the file at path over the defaults of today and format. A missing file leaves the
-// defaults quietly; a file that exists but cannot be read leaves them and says why.
+// defaults quietly; a file that exists but cannot be read, or holds no text, leaves them and
+// says why; an over-long value is ignored and named.
 StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDate& today,
                             const RegionalFormat& format);
 

@@ -6,10 +6,10 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include "store/atomic_file.h"
+#include "store/text_encoding.h"
 #include "window/window_look.h"
 
 namespace tarnwick {
@@ -19,14 +19,12 @@ namespace {
 std::filesystem::path PathOf(const QString& path) { return std::filesystem::path(path.toStdString()); }
 QString TextOf(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
-// File bytes as text: UTF-8, or Latin-1 for a file that is not valid UTF-8, so that no
-// character of an older 8-bit file turns into a replacement mark.
-QString DecodeText(const std::string& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8);
-  QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (utf8.hasError()) text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  return text;
-}
+// Longest line the pane is given, in bytes. The pane lays a line out whole, about a
+// millisecond per thousand characters: this many take a tenth of a second, where the 15 MiB
+// single line a 16 MiB file can hold would freeze the window for a quarter of a minute. No
+// text meant to be read has lines this long.
+constexpr std::size_t kMaxPaneLineBytes = 65536;
+
 
 }  // namespace
 
@@ -91,9 +89,23 @@ bool HelpWindow::ShowFile(const QString& path) {
     Warn(QString::fromStdString(read.message));
     return false;
   }
-  const std::vector<std::string> lines = SplitLines(read.bytes);
+  // UTF-8, an older 8-bit file or UTF-16 with its mark; a binary file is not shown as text.
+  const DecodedText decoded = DecodeTextFile(read.bytes);
+  if (!decoded.ok) {
+    Warn(tr("Could not load \"%1\": %2.").arg(path, QString::fromStdString(decoded.problem)));
+    return false;
+  }
+  if (const auto long_line = FirstLineLongerThan(decoded.text, kMaxPaneLineBytes)) {
+    Warn(tr("Could not load \"%1\": its line %2 is %3 bytes long, more than the %4 this "
+            "window shows; it is not a text meant to be read.")
+             .arg(path)
+             .arg(long_line->number)
+             .arg(long_line->bytes)
+             .arg(kMaxPaneLineBytes));
+    return false;
+  }
   QStringList text;
-  for (const std::string& line : lines) text << DecodeText(line);
+  for (const std::string& line : SplitLines(decoded.text)) text << QString::fromStdString(line);
   pane_->setPlainText(text.join(QLatin1Char('\n')));
   pane_->document()->setModified(false);
   return true;

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -258,6 +259,9 @@ void MainWindow::BuildControls() {
   statusBar()->addPermanentWidget(cancel_button_);
   progress_->hide();
   cancel_button_->hide();
+  run_poll_ = new QTimer(this);
+  run_poll_->setInterval(50);  // ms: the bar moves smoothly and the end of a run shows at once
+  connect(run_poll_, &QTimer::timeout, this, &MainWindow::PollRun);
 
   connect(switches_[kUseMidpoints], &QCheckBox::toggled, this, &MainWindow::ApplyEnablingRule);
   connect(same_date, &QPushButton::clicked, this,
@@ -431,27 +435,29 @@ void MainWindow::StartRun(ScanKind kind) {
   request->options.threads = std::max(1, world_.threads);
   cancel_ = false;
   request->cancel = &cancel_;
-  // The run reports after every window; the bar moves in thousandths, so at most a
-  // thousand updates cross to this thread.
-  auto shown = std::make_shared<std::atomic<int>>(-1);
-  request->progress = [bar = progress_, shown](std::int64_t done, std::int64_t total) {
-    const int permille = total > 0 ? static_cast<int>(std::min(done, total) * 1000 / total) : 0;
-    if (shown->exchange(permille) == permille) return;
-    QMetaObject::invokeMethod(bar, [bar, permille] { bar->setValue(permille); }, Qt::QueuedConnection);
+  auto state = std::make_shared<RunState>();
+  request->progress = [state](std::int64_t done, std::int64_t total) {
+    state->permille.store(total > 0 ? static_cast<int>(std::min(done, total) * 1000 / total) : 0,
+                          std::memory_order_relaxed);
   };
 
   SetRunning(true);
-  worker_ = std::thread([this, request, factory = world_.provider_factory] {
-    auto outcome = std::make_shared<RunOutcome>();
-    QString failure;
+  run_state_ = state;
+  worker_ = std::thread([state, request, factory = world_.provider_factory] {
     try {
-      *outcome = RunAspectarian(*request, factory);
+      state->outcome = RunAspectarian(*request, factory);
     } catch (const std::exception& e) {
-      failure = QString::fromLocal8Bit(e.what());
+      state->failure = QString::fromLocal8Bit(e.what());
     }
-    QMetaObject::invokeMethod(this, [this, outcome, failure] { FinishRun(outcome, failure); },
-                              Qt::QueuedConnection);
+    state->finished.store(true, std::memory_order_release);
   });
+  run_poll_->start();
+}
+
+void MainWindow::PollRun() {
+  if (!run_state_) return;
+  progress_->setValue(run_state_->permille.load(std::memory_order_relaxed));
+  if (run_state_->finished.load(std::memory_order_acquire)) FinishRun();
 }
 
 void MainWindow::CancelRun() {
@@ -477,8 +483,12 @@ void MainWindow::SetRunning(bool on) {
   }
 }
 
-void MainWindow::FinishRun(const std::shared_ptr<RunOutcome>& outcome, const QString& failure) {
+void MainWindow::FinishRun() {
+  run_poll_->stop();
   if (worker_.joinable()) worker_.join();
+  const std::shared_ptr<RunState> state = std::move(run_state_);
+  const RunOutcome* outcome = &state->outcome;
+  const QString& failure = state->failure;
   SetRunning(false);
   if (!failure.isEmpty()) {
     Tell(tr("The run stopped: %1").arg(failure));
@@ -550,6 +560,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (worker_.joinable()) {
     cancel_ = true;
     worker_.join();
+    run_poll_->stop();
+    run_state_.reset();
     SetRunning(false);
   }
   const FileStatus saved = WriteStartupFile(world_.files.startup_file,

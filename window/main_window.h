@@ -29,6 +29,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace tarnwick {
 
@@ -95,8 +96,20 @@ class MainWindow final : public QMainWindow {
   std::optional<QString> ChooseSettingsFile(FileRequest::Mode mode);
   void RunDateCommand(DateCommand command);
 
+  // What the run's thread hands back: written there, read here once `finished` is set. The
+  // window polls it rather than being sent events from the run's thread, so every hand-over
+  // is a C++ atomic or the join, which ThreadSanitizer can follow (Qt's own event queue is
+  // locked inside Qt, out of its sight).
+  struct RunState {
+    std::atomic<int> permille{0};  // thousandths of the scans' windows done
+    std::atomic<bool> finished{false};
+    RunOutcome outcome;
+    QString failure;  // an exception's text, when the run stopped on one
+  };
+
   void StartRun(ScanKind kind);
-  void FinishRun(const std::shared_ptr<RunOutcome>& outcome, const QString& failure);
+  void PollRun();    // the progress bar, and the end of the run once it has come
+  void FinishRun();
   void CancelRun();
   void SetRunning(bool running);
 
@@ -122,6 +135,8 @@ class MainWindow final : public QMainWindow {
 
   std::thread worker_;
   std::atomic<bool> cancel_{false};
+  std::shared_ptr<RunState> run_state_;
+  QTimer* run_poll_ = nullptr;
 };
 
 }  // namespace tarnwick

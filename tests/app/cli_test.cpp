@@ -105,6 +105,9 @@ TEST(runner, bad_input_is_refused_with_a_message_and_no_file) {
       {"--tz 5h", 1, "Time Zone: \"5h\" is not a number of hours"},
       {"--settings /nonexistent/x.opt", 1, "/nonexistent/x.opt"},
       {"--p1 Sun,Foo", 2, "\"Foo\" names no body"},
+      {"--start 01/01/1500", 1, "Start Date: \"01/01/1500\" lies before 10/16/1582"},
+      {"--start 01/01/3500 --end 01/02/3500", 1, "Jupiter (geocentric): SwissEph file 'sepl_30.se1' not found"},
+      {"--p1 none", 1, "Bodies: the checked bodies give no combination to search."},
   };
   for (const Row& r : rows) {
     const Ran ran = RunCli(r.args + dir);
@@ -114,15 +117,48 @@ TEST(runner, bad_input_is_refused_with_a_message_and_no_file) {
   EXPECT_TRUE(folder.Entries().empty());
 }
 
-TEST(runner, unwritable_data_folder_prints_the_report_and_fails) {
-  ScratchFolder folder;
-  WriteBytes(folder / "file", "x");
-  const Ran ran = RunCli("--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
-                         (folder / "file" / "data").string());
-  EXPECT_EQ(ran.status, 1) << ran.out;
-  EXPECT_NE(ran.out.find("--------------------------------------------------"), std::string::npos);
-  EXPECT_NE(ran.out.find("Could not save"), std::string::npos) << ran.out;
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"file"});
+// Before the files' first year the planets come from the library's analytic ephemeris: the
+// table of positions says so on each line it concerns.
+TEST(runner, body_table_notes_the_analytic_ephemeris) {
+  const Ran ran = RunCli("--bodies --start 01/01/1750");
+  EXPECT_EQ(ran.status, 0) << ran.out;
+  const size_t sun = ran.out.find("\n0   Sun ");
+  ASSERT_NE(sun, std::string::npos) << ran.out;
+  const std::string line = ran.out.substr(sun + 1, ran.out.find('\n', sun + 1) - sun - 1);
+  EXPECT_NE(line.find("(SwissEph file 'sepl_12.se1' not found in PATH"), std::string::npos) << line;
+  EXPECT_TRUE(line.ends_with("using Moshier eph.)")) << line;
+}
+
+// A report that cannot be saved is still printed; the runner names the file and the reason
+// and exits with 1, and the folder holds what it held.
+TEST(runner, unsaved_report_is_printed_and_named) {
+  const std::string name = "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
+  struct Row {
+    const char* what;
+    std::string data_dir;  // under the scratch folder
+    std::string more;      // further options
+    std::string file;      // the file named, under the scratch folder
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"data folder under a file", "file/data", "", "file/data/" + name, "Not a directory"},
+      {"a folder of the report's name", "data", "", "data/" + name, "Is a directory"},
+      {"a name longer than 255 bytes", "data", " --orb1 " + std::string(240, '3'),
+       "data/12012007_12022007_5_" + std::string(240, '3') + "_15.0_gg_mp_15_noRA.txt", "File name too long"},
+  };
+  for (const Row& r : rows) {
+    ScratchFolder folder;
+    WriteBytes(folder / "file", "x");
+    std::filesystem::create_directories(folder / "data" / name);
+    const Ran ran = RunCli("--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
+                           (folder / r.data_dir).string() + r.more);
+    EXPECT_EQ(ran.status, 1) << r.what << "\n" << ran.out;
+    EXPECT_NE(ran.out.find("--------------------------------------------------"), std::string::npos) << r.what;
+    EXPECT_NE(ran.out.find("Could not save \"" + (folder / r.file).string() + "\": " + r.reason), std::string::npos)
+        << r.what << "\n" << ran.out;
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"data", "file"})) << r.what;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "data"), {}), 1) << r.what;
+  }
 }
 
 }  // namespace

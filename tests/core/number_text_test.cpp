@@ -46,6 +46,12 @@ TEST(number_text, fixed_patterns_round_half_away_from_zero) {
   EXPECT_EQ(FormatFixed(123.456, 2, 1), "123.5");
   EXPECT_EQ(FormatFixed(29.97, 2, 1), "30.0");
   EXPECT_EQ(FormatFixed(5.25, 2, 3, ','), "05,250");
+  // Every digit of a large number, not the first 63 of them.
+  for (const double big : {1e100, -3e300}) {
+    const std::string text = FormatFixed(big, 2, 3);
+    EXPECT_EQ(WholeDecimal(text), big) << text;
+    EXPECT_TRUE(text.ends_with(".000")) << text;
+  }
 }
 
 }  // namespace

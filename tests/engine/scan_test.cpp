@@ -192,6 +192,10 @@ TEST(run_inputs, refusals_name_the_field_and_its_text) {
        "Time Zone: \"50\" lies beyond 24 hours from Universal Time."},
       {"end before start", [](RunSettings& s) { s.txtEndDate = "11/30/2007"; },
        "End Date: \"11/30/2007\" lies before the start date \"12/01/2007\"."},
+      // Read in the Julian calendar, printed in the Gregorian one: "12/30/0 50:52" and the like.
+      {"span before the calendar reform", [](RunSettings& s) { s.txtStartDate = "10/15/1582"; },
+       "Start Date: \"10/15/1582\" lies before 10/16/1582, the first day the program can show: "
+       "before the Gregorian calendar reform of October 1582 its dates would be printed wrongly."},
       {"bad time in an active window", [](RunSettings& s) {
          s.txtEndDate = s.txtStartDate;
          s.chkEnableTimePeriod = true;

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <set>
+#include <string>
 
 #include "core/position_provider.h"
 
@@ -23,6 +24,7 @@ class SyntheticProvider final : public PositionProvider {
 
   std::map<int, LinearMotion> bodies;
   std::set<int> unavailable;
+  std::map<int, std::string> notes;  // a library's note on a usable body (a fallback ephemeris)
   int calls = 0;
 
   double Get_1_Planet_geo(double t, int body) override { return Lon(t, body); }
@@ -30,6 +32,7 @@ class SyntheticProvider final : public PositionProvider {
   double Get_1_Planet_decl(double t, int body) override { return Decl(t, body); }
   double Get_1_Planet_latitude(double t, int body) override { return Decl(t, body); }
   BodyAvailability Availability(int body, Centre, double) override {
+    if (notes.count(body)) return {BodyAvailability::Source::Library, notes[body]};
     if (!unavailable.count(body)) return {};
     return {BodyAvailability::Source::Unavailable, "file for body " + std::to_string(body) + " not found"};
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "core/calendar.h"
@@ -24,14 +25,15 @@ std::string ReadAll(const std::filesystem::path& p) {
 // Sun and Jupiter fixed at 100 and 190 degrees; Mars passes 100 at 12:00 local time
 // (zone 5) on 12/02/2007, one degree a day, so it meets the Sun there and squares Jupiter
 // at the same moment.
-ProviderFactory Synthetic(std::set<int> unavailable = {}) {
-  return [unavailable] {
+ProviderFactory Synthetic(std::set<int> unavailable = {}, std::map<int, std::string> notes = {}) {
+  return [unavailable, notes] {
     const double root = ConvertDatetoJD(12, 2, 2007) + 17.0 / 24.0;
     auto eph = std::make_unique<SyntheticProvider>(root);
     eph->bodies[idxSun] = {100.0, 0.0, -20.0, 0.0};
     eph->bodies[kMars] = {100.0, 1.0, 20.0, 0.0};
     eph->bodies[kJupiter] = {190.0, 0.0, -21.0, 0.0};
     eph->unavailable = unavailable;
+    eph->notes = notes;
     return eph;
   };
 }
@@ -129,6 +131,50 @@ TEST_F(RunFixture, failed_save_still_returns_the_report_and_names_the_file) {
   EXPECT_FALSE(out.pane_text.empty());
   EXPECT_TRUE(out.file_path.empty());
   EXPECT_NE(out.save_error.find((folder / "data").string()), std::string::npos) << out.save_error;
+}
+
+// A run that could search nothing says why, instead of showing an empty report as if the
+// bodies had formed no aspect; nothing is written.
+TEST_F(RunFixture, run_that_can_search_nothing_is_refused_with_the_reason) {
+  const std::string no_combination =
+      "Bodies: the checked bodies give no combination to search. P1 and P2 each need a checked "
+      "body that can take the role (a heliocentric role takes no Sun, Moon, node or Lilith; a "
+      "geocentric role takes no Earth), other than the body of another role.";
+  struct Row {
+    const char* name;
+    std::function<void(RunSettings&)> change;
+    std::set<int> unavailable;
+    std::vector<std::string> problems;
+  };
+  const Row rows[] = {
+      {"no body for P1", [](RunSettings& s) { s.chkP1Planets = BodySelection{}; }, {}, {no_combination}},
+      {"the same body twice", [](RunSettings& s) { s.chkP2Planets = s.chkP1Planets; }, {}, {no_combination}},
+      {"heliocentric Sun", [](RunSettings& s) { s.opt1_ghd = Centre::Helio; }, {}, {no_combination}},
+      {"no body can be computed", [](RunSettings&) {}, {idxSun, kMars},
+       {"Bodies: no combination of the checked bodies can be computed from 12/01/2007 to "
+        "12/03/2007, so nothing was searched. The Swiss Ephemeris says:",
+        "Sun (geocentric): file for body 0 not found", "Mars (geocentric): file for body 4 not found"}},
+  };
+  for (const Row& r : rows) {
+    RunRequest changed = request;
+    r.change(changed.settings);
+    const RunOutcome out = RunAspectarian(changed, Synthetic(r.unavailable));
+    EXPECT_EQ(out.status, RunOutcome::Status::Refused) << r.name;
+    EXPECT_EQ(out.problems, r.problems) << r.name;
+  }
+  EXPECT_TRUE(folder.Entries().empty());
+}
+
+// Outside the years of its files the library computes the planets with its analytic
+// ephemeris and says so; the run passes the note on once for all the bodies it concerns.
+TEST_F(RunFixture, library_notes_reach_the_user_once) {
+  const std::string note = "SwissEph file 'sepl_12.se1' not found in PATH '/x' \nusing Moshier eph.; ";
+  const RunOutcome out = RunAspectarian(request, Synthetic({}, {{idxSun, note}, {kMars, note}}));
+  EXPECT_EQ(out.rows.size(), 1u);
+  EXPECT_EQ(out.notices, std::vector<std::string>{
+                             "Sun, Mars: computed with the Swiss Ephemeris' analytic Moshier "
+                             "ephemeris, less exact than its files, which cover 1800 to 2400 "
+                             "(SwissEph file 'sepl_12.se1' not found in PATH '/x' using Moshier eph.)"});
 }
 
 TEST_F(RunFixture, cancel_leaves_no_report) {

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "store/file_faults.h"
 
 #include "tests/store/scratch_folder.h"
 
@@ -38,6 +43,76 @@ TEST(atomic_file, failed_write_keeps_old_content_and_names_path_and_reason) {
   EXPECT_TRUE(fs::is_empty(dir / "folder"));
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder", "plain.txt"}));  // no temporary
   EXPECT_EQ(WriteFileAtomically("", "x").message, "Could not save: no file name was given.");
+}
+
+// Whatever step of a write the system refuses, the old file stays whole, no temporary file is
+// left, and the message names the file and the system's reason; the next write works.
+TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
+  struct Row {
+    const char* name;
+    FileFault fault;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"folder without write permission", {FileCall::Create, EACCES}, "Permission denied"},
+      {"read-only file system", {FileCall::Create, EROFS}, "Read-only file system"},
+      {"disk full before the first byte", {FileCall::Write, ENOSPC, 1, 0}, "No space left on device"},
+      {"disk full mid-write", {FileCall::Write, ENOSPC, 1, 70000}, "No space left on device"},
+      {"flush fails", {FileCall::Sync, EIO}, "Input/output error"},
+      {"close reports a late error", {FileCall::Close, EIO}, "Input/output error"},
+      {"rename refused", {FileCall::Rename, EACCES}, "Permission denied"},
+  };
+  const std::string content(200000, 'x');  // several write() calls, so a fault can fall between
+  for (const Row& r : rows) {
+    ScratchFolder dir;
+    WriteBytes(dir / "r.txt", "old");
+    {
+      const ScopedFileFault fault(r.fault);
+      const FileStatus s = WriteFileAtomically(dir / "r.txt", content);
+      EXPECT_FALSE(s.ok) << r.name;
+      EXPECT_EQ(s.message, "Could not save \"" + (dir / "r.txt").string() + "\": " + r.reason) << r.name;
+      EXPECT_EQ(fault.hits(), 1) << r.name;
+    }
+    EXPECT_EQ(ReadBytes(dir / "r.txt"), "old") << r.name;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"r.txt"}) << r.name;
+    EXPECT_TRUE(WriteFileAtomically(dir / "r.txt", content)) << r.name;  // the program goes on
+  }
+
+  // The nth call: the first save goes through, the second is refused.
+  ScratchFolder dir;
+  const ScopedFileFault second(FileFault{FileCall::Rename, ENOSPC, 2});
+  EXPECT_TRUE(WriteFileAtomically(dir / "a.txt", "a"));
+  EXPECT_FALSE(WriteFileAtomically(dir / "b.txt", "b"));
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.txt"});
+}
+
+// A name longer than the 255 bytes a Linux file system allows, for real.
+TEST(atomic_file, name_the_file_system_refuses) {
+  ScratchFolder dir;
+  const fs::path long_name = dir / std::string(256, 'n');
+  const FileStatus s = WriteFileAtomically(long_name, "x");
+  EXPECT_EQ(s.message, "Could not save \"" + long_name.string() + "\": File name too long");
+  EXPECT_TRUE(dir.Entries().empty());
+
+  // A name thousands of characters long is shortened in the message, keeping both ends.
+  const fs::path absurd = dir / (std::string(5000, 'a') + ".txt");
+  const std::string message = WriteFileAtomically(absurd, "x").message;
+  EXPECT_LT(message.size(), 400u);
+  EXPECT_NE(message.find("characters in all"), std::string::npos) << message;
+  EXPECT_NE(message.find("aaa.txt\": File name too long"), std::string::npos) << message;
+}
+
+// A folder without write permission, for real; it binds every user but root.
+TEST(atomic_file, folder_without_write_permission) {
+  ScratchFolder dir;
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes through permission bits; see the injected EACCES";
+  fs::create_directory(dir / "locked");
+  WriteBytes(dir / "locked" / "r.txt", "old");
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(WriteFileAtomically(dir / "locked" / "r.txt", "new").message,
+            "Could not save \"" + (dir / "locked" / "r.txt").string() + "\": Permission denied");
+  EXPECT_EQ(ReadBytes(dir / "locked" / "r.txt"), "old");
+  fs::permissions(dir / "locked", fs::perms::owner_all);
 }
 
 TEST(atomic_file, write_through_link_replaces_linked_file_and_keeps_permissions) {

@@ -16,7 +16,7 @@ RunSettings Unusual() {
   s.txtAspectOrb1 = " 2,5x";
   s.txtAspectOrb2 = "";
   s.txtStartTime = "0:00";
-  s.txtEndTime = "23:59 \xe9";  // a byte of an 8-bit code page passes through unchanged
+  s.txtEndTime = "23:59 \u00e9";  // stored as UTF-8
   for (const RoleField& role : kRoleFields) {
     for (bool& box : s.*role.selection) box = !box;
   }
@@ -98,8 +98,48 @@ TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) 
     std::copy(head.begin(), head.end(), expected.begin());
     EXPECT_EQ(Lines(load.settings), expected) << count;
   }
-  // Lines after the 93rd hold no settings.
-  EXPECT_EQ(SettingsFromText(SettingsFileText(Unusual()) + "x\r\n", {}, "").settings, Unusual());
+}
+
+// Files that are not quite settings files: decoded when the text is there, refused whole
+// (nothing changed, the file named) when it is not.
+TEST(settings_file, odd_files_are_decoded_or_refused_whole) {
+  const std::string text = SettingsFileText(Unusual());
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : text) utf16 += std::string{c, '\0'};  // ASCII apart from one line
+  const size_t e_acute = utf16.find("\xC3\0\xA9\0");
+  utf16.replace(e_acute, 4, std::string("\xE9\0", 2));
+  std::string cp1252 = text;
+  cp1252.replace(cp1252.find("\xC3\xA9"), 2, "\xE9");
+  const std::string not_loaded = "Settings file \"x.opt\" was not loaded: ";
+  struct Row {
+    const char* name;
+    std::string bytes;
+    SettingsLoadStatus status;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"utf-8 byte order mark", "\xEF\xBB\xBF" + text, SettingsLoadStatus::Complete, ""},
+      {"utf-16 from a Windows editor", utf16, SettingsLoadStatus::Complete, ""},
+      {"8-bit code page", cp1252, SettingsLoadStatus::Complete, ""},
+      {"trailing blank lines", text + "\r\n\r\n", SettingsLoadStatus::Complete, ""},
+      {"a longer file", text + "x\r\ny\r\n", SettingsLoadStatus::Complete,
+       "Settings file \"x.opt\" has 2 lines after its 93 lines of settings; they were "
+       "ignored. Is it really a settings file?"},
+      {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + text,
+       SettingsLoadStatus::NotRead,
+       not_loaded + "it holds NUL bytes, which no text file has."},
+      {"utf-16 cut short", utf16.substr(0, 101), SettingsLoadStatus::NotRead,
+       not_loaded + "it is marked as UTF-16 text but has an odd number of bytes."},
+      {"a 15 MiB line", std::string(15u << 20, '7') + "\r\n" + text, SettingsLoadStatus::NotRead,
+       not_loaded + "line 1 is 15728640 bytes long, and no setting is longer than 32767."},
+  };
+  for (const Row& r : rows) {
+    const SettingsLoad load = SettingsFromText(r.bytes, RunSettings{}, "x.opt");
+    EXPECT_EQ(load.status, r.status) << r.name;
+    EXPECT_EQ(load.message, r.message) << r.name;
+    EXPECT_EQ(load.settings, r.status == SettingsLoadStatus::NotRead ? RunSettings{} : Unusual())
+        << r.name;
+  }
 }
 
 TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
@@ -109,6 +149,16 @@ TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
   EXPECT_EQ(missing.settings, Unusual());
   EXPECT_EQ(missing.message,
             "Could not read \"" + (dir / "none.opt").string() + "\": No such file or directory");
+  std::filesystem::create_directory(dir / "folder.opt");
+  EXPECT_EQ(LoadSettingsFile(dir / "folder.opt", Unusual()).message,
+            "Could not read \"" + (dir / "folder.opt").string() + "\": it is a folder, not a file");
+  WriteBytes(dir / "huge.opt", std::string(kMaxReadBytes + 1, '1'));
+  const SettingsLoad huge = LoadSettingsFile(dir / "huge.opt", Unusual());
+  EXPECT_EQ(huge.status, SettingsLoadStatus::NotRead);
+  EXPECT_EQ(huge.settings, Unusual());
+  EXPECT_EQ(huge.message, "Could not read \"" + (dir / "huge.opt").string() +
+                              "\": the file is larger than 16 MiB, too large to be one of this "
+                              "program's files");
 
   // A text holding a line break would shift every later line: refused, old file kept.
   WriteBytes(dir / "kept.opt", "old");

@@ -79,6 +79,22 @@ TEST(startup_file, unreadable_file_keeps_the_defaults) {
   EXPECT_EQ(missing.values, DefaultStartupValues(kToday, kUs));
   EXPECT_EQ(missing.message, "");  // a first start has no file: nothing to tell
 
+  // Text in another form is read; no text, or an absurd value, is named and left out.
+  WriteBytes(dir / "utf16.ini", std::string("\xFF\xFEt\0i\0m\0e\0_\0z\0o\0n\0e\0=\0-\0\x33\0", 26));
+  EXPECT_EQ(ReadStartupFile(dir / "utf16.ini", kToday, kUs).values.txtTZ, "-3");
+  WriteBytes(dir / "binary.ini", std::string("time_zone=3\0\0", 13));
+  const StartupLoad binary = ReadStartupFile(dir / "binary.ini", kToday, kUs);
+  EXPECT_EQ(binary.values, DefaultStartupValues(kToday, kUs));
+  EXPECT_EQ(binary.message, "Start-up file \"" + (dir / "binary.ini").string() +
+                                "\": it holds NUL bytes, which no text file has; none of its "
+                                "values was used.");
+  WriteBytes(dir / "long.ini", "time_zone=3\r\nstart_date=" + std::string(40000, '1'));
+  const StartupLoad long_value = ReadStartupFile(dir / "long.ini", kToday, kUs);
+  EXPECT_EQ(long_value.values.txtTZ, "3");
+  EXPECT_EQ(long_value.values.txtStartDate, DefaultStartupValues(kToday, kUs).txtStartDate);
+  EXPECT_EQ(long_value.message, "Start-up file \"" + (dir / "long.ini").string() +
+                                    "\": the value of start_date is 40000 bytes long and was ignored.");
+
   std::filesystem::create_directory(dir / "folder.ini");
   const StartupLoad folder = ReadStartupFile(dir / "folder.ini", kToday, kUs);
   EXPECT_EQ(folder.values, DefaultStartupValues(kToday, kUs));

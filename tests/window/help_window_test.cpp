@@ -121,6 +121,45 @@ class HelpWindowTest : public QObject {
     QCOMPARE(Help()->windowTitle(), title);
   }
 
+  // Whatever file is chosen, the pane shows its text or stays as it was, with a message that
+  // names the file and says why.
+  void odd_files_load_or_are_refused_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");    // the pane afterwards: its start
+    QTest::addColumn<QString>("refusal");  // part of the message, "" when loaded
+    QTest::newRow("UTF-16 from a Windows editor")
+        << QByteArray("\xFF\xFEM\0o\0o\0n\0\r\0\n\0\xE9\0", 16) << QString("Moon\n\u00e9") << "";
+    QTest::newRow("8-bit code page") << QByteArray("caf\xE9\r\n") << QString("caf\u00e9") << "";
+    QTest::newRow("a long line") << QByteArray(60000, 'x') << QString("xxxxxxxx") << "";
+    QTest::newRow("15 MiB on one line") << QByteArray("a\r\n") + QByteArray(15 << 20, 'x') << QString("How to read")
+                                        << "its line 2 is 15728640 bytes long";
+    QTest::newRow("binary") << QByteArray("\x7F" "ELF\x02\x01\x01\0\0", 9) << QString("How to read")
+                            << "it holds NUL bytes, which no text file has";
+    QTest::newRow("larger than any help file") << QByteArray((16 << 20) + 1, 'x') << QString("How to read")
+                                               << "larger than 16 MiB";
+  }
+  void odd_files_load_or_are_refused() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    QFETCH(QString, refusal);
+    const QString file = world_->file("chosen.txt");
+    Write(file, bytes.toStdString());
+    ChooseHelp();
+    world_->chooser->answers = {file};
+    Click("cmdLoadFile");
+    QVERIFY2(Pane()->toPlainText().startsWith(shown), qPrintable(Pane()->toPlainText().left(40)));
+    if (refusal.isEmpty()) {
+      QCOMPARE(Help()->windowTitle(), "Quillmere Help File - " + file);
+      QCOMPARE(Pane()->toPlainText().size(), shown.size() + (bytes.size() > 100 ? bytes.size() - shown.size() : 0));
+      return;
+    }
+    QMessageBox* box = OpenMessageBox(Help());
+    QVERIFY(box);
+    QVERIFY2(box->text().contains(file) && box->text().contains(refusal), qPrintable(box->text()));
+    box->accept();
+    QCOMPARE(Help()->windowTitle(), "Quillmere Help File - " + world_->file("help.txt"));
+  }
+
   void closing_with_edits_asks_to_save() {
     ChooseHelp();
     QPointer<HelpWindow> help = Help();

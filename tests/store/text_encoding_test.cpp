@@ -1,0 +1,66 @@
+#include "store/text_encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <utility>
+
+namespace tarnwick {
+namespace {
+
+TEST(text_encoding, files_become_utf8_or_are_refused) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::string text;     // when decoded
+    std::string problem;  // when refused
+  };
+  const Row rows[] = {
+      {"empty", "", "", ""},
+      {"utf-8 kept", "Z\u00fcrich\r\n", "Z\u00fcrich\r\n", ""},
+      {"byte order marks dropped", "\xEF\xBB\xBF\xEF\xBB\xBF" "12/01", "12/01", ""},
+      {"a mark inside a line stays", "a\xEF\xBB\xBF", "a\xEF\xBB\xBF", ""},
+      {"windows-1252", "23:59 \xE9 \x80 \x81", "23:59 \u00e9 \u20ac \u0081", ""},
+      {"each line decided alone", "\u00e9\r\n\xE9\n", "\u00e9\r\n\u00e9\n", ""},
+      {"overlong utf-8 is no utf-8", "\xC0\xAF", "\u00c0\u00af", ""},
+      {"utf-8 surrogate is no utf-8", "\xED\xA0\x80", "\u00ed\u00a0\u20ac", ""},
+      {"utf-16 little-endian", std::string("\xFF\xFE" "1\0/\0\xE9\0\r\0\n\0", 12), "1/\u00e9\r\n", ""},
+      {"utf-16 big-endian pair", std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6), "\U0001F600", ""},
+      {"utf-16 mark then utf-8 mark", std::string("\xFF\xFE\xFF\xFE" "a\0", 6), "a", ""},
+      {"utf-16 odd length", "\xFF\xFE" "a", "", "it is marked as UTF-16 text but has an odd number of bytes"},
+      {"utf-16 lone surrogate", std::string("\xFF\xFE" "a\0\x00\xD8", 6), "",
+       "it is marked as UTF-16 text but holds a broken character at byte 4"},
+      {"utf-16 NUL", std::string("\xFF\xFE\0\0", 4), "", "it holds NUL characters, which no text file has"},
+      {"binary", std::string("GIF89a\0\x01", 8), "", "it holds NUL bytes, which no text file has"},
+  };
+  for (const Row& r : rows) {
+    const DecodedText d = DecodeTextFile(r.bytes);
+    EXPECT_EQ(d.ok, r.problem.empty()) << r.name;
+    EXPECT_EQ(d.text, r.text) << r.name;
+    EXPECT_EQ(d.problem, r.problem) << r.name;
+  }
+}
+
+TEST(text_encoding, first_line_longer_than_a_limit) {
+  struct Row {
+    std::string text;
+    std::optional<std::pair<size_t, size_t>> found;  // line number, bytes
+  };
+  const Row rows[] = {
+      {"", std::nullopt},
+      {"abc\r\nabc", std::nullopt},
+      {"abcd", {{1, 4}}},
+      {"abc\r\nabcd\r\nabcde", {{2, 4}}},
+      {"a\r\r\nb\n\nabcd", {{5, 4}}},  // CR alone and LF alone end lines too
+  };
+  for (const Row& r : rows) {
+    const auto found = FirstLineLongerThan(r.text, 3);
+    EXPECT_EQ(found.has_value(), r.found.has_value()) << r.text;
+    if (found && r.found) {
+      EXPECT_EQ(std::pair(found->number, found->bytes), *r.found) << r.text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick
