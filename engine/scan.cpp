@@ -148,15 +148,13 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
   }
 }
 
-// The rows of a combination from its candidates in window order: a moment within two
-// minutes of the one kept before it is the same moment found from the next window.
-void AppendRows(std::vector<Candidate>& candidates, const ScanOptions& options,
-                std::optional<double>& last_kept, FoundAspects& rows) {
-  for (Candidate& c : candidates) {
-    if (options.repair && last_kept && std::fabs(c.e - *last_kept) < kDuplicateWithinDays) continue;
-    last_kept = c.e;
-    if (c.shown) rows.push_back(std::move(c.row));
-  }
+// A combination's next moment, taken in window order: a moment within two minutes of the one
+// kept before it is the same moment found from the next window.
+void AppendRow(Candidate& c, const ScanOptions& options, std::optional<double>& last_kept,
+               FoundAspects& rows) {
+  if (options.repair && last_kept && std::fabs(c.e - *last_kept) < kDuplicateWithinDays) return;
+  last_kept = c.e;
+  if (c.shown) rows.push_back(std::move(c.row));
 }
 
 // Window starts of one step, t = start, start + step, ... while t <= last (added up one step
@@ -181,7 +179,7 @@ FoundAspects ScanCombination(ScanKind kind, PositionProvider& eph, const SolverP
   if (control.advance) control.advance(done.load());
   FoundAspects rows;
   std::optional<double> last_kept;
-  AppendRows(candidates, options, last_kept, rows);
+  for (Candidate& m : candidates) AppendRow(m, options, last_kept, rows);
   return rows;
 }
 
@@ -258,9 +256,9 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
     return std::min(k, windows_of[combo]);
   };
 
-  // candidates[stretch][combination]
-  std::vector<std::vector<std::vector<Candidate>>> candidates(
-      stretches, std::vector<std::vector<Candidate>>(combos.size()));
+  // The moments found in each stretch with their combination, in combination order: memory in
+  // proportion to the moments, not to stretches times combinations.
+  std::vector<std::vector<std::pair<size_t, Candidate>>> found(stretches);
   std::atomic<std::int64_t> done{0};
   std::int64_t reported = 0;
   const auto report = [&] {  // on the calling thread only
@@ -271,10 +269,13 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
   const auto scan_stretch = [&](PositionProvider& provider, PositionCache& cache, size_t j) {
     cache.Clear();
     PositionProvider& p = options.cache ? static_cast<PositionProvider&>(cache) : provider;
+    std::vector<Candidate> moments;
     for (size_t c = 0; c < combos.size(); ++c) {
+      moments.clear();
       ScanWindows(kind, p, problems[c], bounds[c], combos[c], *starts_of[c], first_window(c, j),
                   j + 1 < stretches ? first_window(c, j + 1) : windows_of[c], in, options,
-                  control.cancel, done, candidates[j][c]);
+                  control.cancel, done, moments);
+      for (Candidate& m : moments) found[j].emplace_back(c, std::move(m));
     }
   };
 
@@ -325,9 +326,15 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
     return result;
   }
 
+  // Combination by combination, each stretch's share in turn.
+  std::vector<size_t> next(stretches, 0);
   for (size_t c = 0; c < combos.size(); ++c) {
     std::optional<double> last_kept;
-    for (size_t j = 0; j < stretches; ++j) AppendRows(candidates[j][c], options, last_kept, table);
+    for (size_t j = 0; j < stretches; ++j) {
+      for (; next[j] < found[j].size() && found[j][next[j]].first == c; ++next[j]) {
+        AppendRow(found[j][next[j]].second, options, last_kept, table);
+      }
+    }
   }
   return result;
 }

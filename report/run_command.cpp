@@ -202,10 +202,11 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   out.opt3_ghd = final_settings.opt3_ghd;
 
   Sort_Aspects_by_Date(out.rows);
-  out.report_text = request.kind == ScanKind::Longitude
-                        ? Display_Aspects_longitude(out.rows, s, request.regional)
-                        : Display_Aspects_declination(out.rows, s, request.regional);
-  out.pane_text = PaneText(out.report_text);
+  // The pane text holds the report lines (ReportText) whole; a long run's report is large,
+  // so it is kept once.
+  out.pane_text = PaneText(request.kind == ScanKind::Longitude
+                               ? Display_Aspects_longitude(out.rows, s, request.regional)
+                               : Display_Aspects_declination(out.rows, s, request.regional));
   // The name follows the settings as the run leaves them ("_all_3" after the series).
   out.file_name = request.kind == ScanKind::Longitude
                       ? LongitudeReportName(final_settings, request.regional)

@@ -40,7 +40,6 @@ struct RunOutcome {
   };
   Status status = Status::Done;
   std::vector<std::string> problems;   // Refused: one sentence per field at fault
-  std::string report_text;             // the report lines (ReportText)
   std::string pane_text;               // what the results pane shows
   std::string file_name;               // the report file's name
   std::filesystem::path file_path;     // where it was saved; empty when not saved
