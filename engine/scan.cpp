@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 #include <condition_variable>
 #include <exception>
@@ -165,6 +166,37 @@ std::vector<double> WindowStarts(double start, double last, double step) {
   return starts;
 }
 
+// The window starts of one step and what the combinations on it need at them.
+struct WindowGrid {
+  const std::vector<double>* starts;
+  double step;
+  std::vector<size_t> combos;                 // the combinations on this grid
+  std::vector<std::pair<int, Centre>> roles;  // every body and centre they use
+
+  // Asks the provider for every role at every window end of stretch j, moment by moment.
+  template <class FirstWindow>
+  void Prefetch(ScanKind kind, PositionProvider& eph, size_t j, const FirstWindow& first_window,
+                size_t stretches, const std::vector<size_t>& windows_of) const {
+    size_t lo = SIZE_MAX, hi = 0;
+    for (const size_t c : combos) {
+      lo = std::min(lo, first_window(c, j));
+      hi = std::max(hi, j + 1 < stretches ? first_window(c, j + 1) : windows_of[c]);
+    }
+    for (size_t k = lo; k <= hi && lo < hi; ++k) {
+      // The last end is the last window's start plus the step, as the window loop adds it.
+      const double t = k < hi ? (*starts)[k] : (*starts)[hi - 1] + step;
+      for (const auto& [body, centre] : roles) {
+        const bool helio = centre == Centre::Helio;
+        if (kind == ScanKind::Longitude) {
+          helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
+        } else {
+          helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
+        }
+      }
+    }
+  }
+};
+
 }  // namespace
 
 FoundAspects ScanCombination(ScanKind kind, PositionProvider& eph, const SolverProblem& problem,
@@ -246,7 +278,7 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
   // enough that the positions remembered for one stretch stay few.
   int threads = options.worker_provider ? std::max(1, options.threads) : 1;
   const double span_days = std::max(last_day, last_moon) - in.start_jd + 1.0;
-  const double stretch_days = std::clamp(std::ceil(span_days / (4.0 * threads)), 1.0, 32.0);
+  const double stretch_days = std::clamp(std::ceil(span_days / (16.0 * threads)), 1.0, 16.0);
   const auto stretches = static_cast<size_t>(std::ceil(span_days / stretch_days));
   threads = std::min(threads, static_cast<int>(stretches));
   const auto first_window = [&](size_t combo, size_t stretch) {
@@ -255,6 +287,25 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
     const auto k = static_cast<size_t>(std::lower_bound(st.begin(), st.end(), from) - st.begin());
     return std::min(k, windows_of[combo]);
   };
+
+  // Positions at the window ends of a stretch, asked moment by moment for every body that a
+  // combination of the stretch needs: the library then works out the Earth and the nutation
+  // of a moment once for all bodies, about two and a half times faster than body by body.
+  std::vector<WindowGrid> grids;
+  for (size_t c = 0; c < combos.size(); ++c) {
+    auto g = std::find_if(grids.begin(), grids.end(),
+                          [&](const WindowGrid& x) { return x.starts == starts_of[c]; });
+    if (g == grids.end()) {
+      g = grids.insert(grids.end(), WindowGrid{starts_of[c], combos[c].step, {}, {}});
+    }
+    g->combos.push_back(c);
+    for (int r = 0; r < 3; ++r) {
+      const std::pair<int, Centre> role{combos[c].body[r], combos[c].centre[r]};
+      if (std::find(g->roles.begin(), g->roles.end(), role) == g->roles.end()) {
+        g->roles.push_back(role);
+      }
+    }
+  }
 
   // The moments found in each stretch with their combination, in combination order: memory in
   // proportion to the moments, not to stretches times combinations.
@@ -269,6 +320,11 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
   const auto scan_stretch = [&](PositionProvider& provider, PositionCache& cache, size_t j) {
     cache.Clear();
     PositionProvider& p = options.cache ? static_cast<PositionProvider&>(cache) : provider;
+    if (options.cache) {
+      for (const WindowGrid& g : grids) {
+        g.Prefetch(kind, cache, j, first_window, stretches, windows_of);
+      }
+    }
     std::vector<Candidate> moments;
     for (size_t c = 0; c < combos.size(); ++c) {
       moments.clear();
