@@ -61,5 +61,59 @@ INSTANTIATE_TEST_SUITE_P(
                              "01012008_01102008_5_decl_gg_mp_15_noRA_geoDecl.txt"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Remembered positions, passed-over windows and two threads must not change a byte of the
+// report: the benchmark's scenarios on spans short enough for a test.
+struct Shortened {
+  const char* name;
+  ScanKind kind;
+  const char* start;
+  const char* end;
+  std::vector<int> bodies;  // every role; empty: the initial selection
+  bool triple;
+  bool all_centres;
+};
+
+void PrintTo(const Shortened& sc, std::ostream* os) { *os << sc.name; }
+
+class OptimisedRunTest : public ::testing::TestWithParam<Shortened> {};
+
+TEST_P(OptimisedRunTest, gives_the_report_of_the_plain_run) {
+  const Shortened& sc = GetParam();
+  RunRequest request;
+  request.kind = sc.kind;
+  request.save = false;
+  RunSettings& s = request.settings;
+  s.txtStartDate = sc.start;
+  s.txtEndDate = sc.end;
+  s.chkUseP3 = sc.triple;
+  s.chkAutoCalc = sc.all_centres;
+  if (!sc.bodies.empty()) {
+    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
+    for (const int b : sc.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = s.chkP3Planets[b] = true;
+  }
+  const std::string path = EphemerisSearchPath(ProgramFolder());
+  const auto run = [&](int threads, bool optimised) {
+    request.options.threads = threads;
+    request.options.cache = request.options.skip = optimised;
+    return RunAspectarian(request, [&] { return std::make_unique<SwissEphemeris>(path); });
+  };
+  const RunOutcome plain = run(1, false);
+  ASSERT_FALSE(plain.rows.empty());
+  EXPECT_EQ(run(1, true).pane_text, plain.pane_text);
+  EXPECT_EQ(run(2, true).pane_text, plain.pane_text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    scenarios, OptimisedRunTest,
+    ::testing::Values(
+        Shortened{"initial_settings", ScanKind::Longitude, "12/01/2007", "12/31/2007", {}, true, false},
+        Shortened{"sun_to_pluto_two_bodies", ScanKind::Longitude, "01/01/2008", "02/29/2008",
+                  {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, false},
+        Shortened{"nineteen_triple_all_centres", ScanKind::Longitude, "01/01/2008", "01/03/2008",
+                  {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17, 18, 19, 20}, true, true},
+        Shortened{"declination_all_centres", ScanKind::Declination, "01/01/2008", "04/30/2008",
+                  {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace tarnwick
