@@ -1,0 +1,89 @@
+// Numbers in texts, and angles on the circle: reductions, midpoints and mid-degrees.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <tuple>
+
+#include "core/angles.h"
+#include "core/midpoints.h"
+#include "core/number_text.h"
+
+namespace tarnwick {
+namespace {
+
+TEST(number_text, leading_number_rule) {
+  const std::pair<const char*, std::optional<double>> rows[] = {
+      {"3.0", 3.0},   {"2.5x", 2.5},  {"-5", -5.0},      {" 7", 7.0},      {".5", 0.5},
+      {"5.", 5.0},    {"1.2.3", 1.2}, {"10:59", 10.0},   {"", std::nullopt},
+      {"-", std::nullopt},            {".", std::nullopt},
+  };
+  for (const auto& [text, expected] : rows)
+    EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
+}
+
+TEST(number_text, whole_text_decimal) {
+  const std::tuple<const char*, char, std::optional<double>> rows[] = {
+      {"-5", '.', -5.0},           {"5.5", '.', 5.5},          {" 5.5 ", '.', 5.5},
+      {"5,5", ',', 5.5},           {"5.5", ',', 5.5},          {"5,5", '.', std::nullopt},
+      {"", '.', std::nullopt},     {"-", '.', std::nullopt},   {"1.2.3", '.', std::nullopt},
+      {"5h", '.', std::nullopt},   {"--5", '.', std::nullopt},
+  };
+  for (const auto& [text, sep, expected] : rows)
+    EXPECT_EQ(WholeDecimal(text, sep), expected) << '"' << text << '"';
+}
+
+TEST(number_text, fixed_patterns_round_half_away_from_zero) {
+  // Padding, halves away from zero on both sides, no "-" for a value that rounds to zero,
+  // more integer digits than the pattern, a carry into the integer part, the decimal sign.
+  const std::tuple<double, int, char, const char*> rows[] = {
+      {5.25, 3, '.', "05.250"},   {-0.5, 3, '.', "-00.500"}, {-0.0001, 3, '.', "00.000"},
+      {0.25, 1, '.', "00.3"},     {-0.25, 1, '.', "-00.3"},  {123.456, 1, '.', "123.5"},
+      {29.97, 1, '.', "30.0"},    {5.25, 3, ',', "05,250"},
+  };
+  for (const auto& [value, decimals, sep, text] : rows)
+    EXPECT_EQ(FormatFixed(value, 2, decimals, sep), text) << value;
+  // Every digit of a large number, not the first 63 of them.
+  for (const double big : {1e100, -3e300}) {
+    const std::string text = FormatFixed(big, 2, 3);
+    EXPECT_EQ(WholeDecimal(text), big) << text;
+    EXPECT_TRUE(text.ends_with(".000")) << text;
+  }
+}
+
+constexpr double kEps = 1e-9;  // degrees; all cases are exact up to rounding of the inputs
+
+TEST(midpoints, midpoint_on_the_shorter_arc) {
+  // Either order, across 0 from either side, exactly opposite (the first midpoint) and just
+  // past opposite, and one point twice.
+  const double rows[][3] = {{100, 200, 150}, {200, 100, 150}, {10, 350, 0}, {350, 20, 5},
+                            {0, 180, 90},    {0, 180.0002, 270.0001},       {90, 90, 90}};
+  for (const auto& [a, b, expected] : rows) {
+    const double m = Find_Midpoint(a, b);
+    EXPECT_NEAR(ArcDistance(m, expected), 0.0, kEps) << a << " " << b;
+    EXPECT_TRUE(m >= 0.0 && m < 360.0) << m;
+  }
+}
+
+TEST(midpoints, mid_degree_with_and_without_the_near_rule) {
+  // a, b, with the near rule, without. 7.5 and 22.5 themselves do not bring the rule in.
+  const double rows[][4] = {
+      {5, 25, 0, 15},  {25, 5, 0, 15}, {2, 24, 28, 13}, {35, 55, 0, 15},
+      {8, 24, 16, 16}, {7.5, 23, 15.25, 15.25}, {7, 22.5, 14.75, 14.75},
+  };
+  for (const auto& [a, b, with_near, without] : rows) {
+    EXPECT_NEAR(Find_Middegree(a, b, true), with_near, kEps) << a << " " << b;
+    EXPECT_NEAR(Find_Middegree(a, b, false), without, kEps) << a << " " << b;
+  }
+}
+
+TEST(midpoints, reductions_and_declination_mean) {
+  EXPECT_DOUBLE_EQ(Reduce_to_under_30(-5), 25);
+  EXPECT_DOUBLE_EQ(Reduce_to_under_15(37), 7);
+  EXPECT_NEAR(Reduce_to_under_30(359.9), 29.9, kEps);
+  EXPECT_DOUBLE_EQ(Reduce_to_under_360(-0.5), 359.5);
+  EXPECT_DOUBLE_EQ(Reduce_to_under_360(720.25), 0.25);
+  EXPECT_DOUBLE_EQ(Find_Midpoint_declination(-10, 20), 5);
+}
+
+}  // namespace
+}  // namespace tarnwick
