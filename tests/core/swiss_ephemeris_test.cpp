@@ -36,29 +36,19 @@ class SwissEphemerisTest : public ::testing::Test {
 TEST_F(SwissEphemerisTest, agrees_with_swetest) {
   std::ifstream in(TARNWICK_TEST_DATA_DIR "/positions/reference.txt");
   ASSERT_TRUE(in) << "reference.txt missing";
-  std::string line;
-  int checked = 0;
-  double worst_value = 0, worst_motion = 0;
+  std::string line, method;
+  int body, checked = 0;
+  double jd, value, motion;
   while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string method;
-    int body;
-    double jd, value, motion;
-    fields >> method >> body >> jd >> value >> motion;
+    std::istringstream(line) >> method >> body >> jd >> value >> motion;
     if (method.starts_with("node")) continue;  // raw nodes: checked below through the rule
     const auto [v, m] = Compute(method, body, jd);
-    const double err = method == "geo" || method == "ra" || method == "helio"
-                           ? ArcDistance(v, value)
-                           : std::abs(v - value);
-    worst_value = std::max(worst_value, err);
-    worst_motion = std::max(worst_motion, std::abs(m - motion));
-    EXPECT_LT(err, kMaxValueErrDeg) << line;
+    const bool on_circle = method == "geo" || method == "ra" || method == "helio";
+    EXPECT_LT(on_circle ? ArcDistance(v, value) : std::abs(v - value), kMaxValueErrDeg) << line;
     EXPECT_LT(std::abs(m - motion), kMaxMotionErrDegPerDay) << line;
     ++checked;
   }
   EXPECT_GT(checked, 100);
-  std::printf("largest difference: %.2e deg, %.2e deg/day over %d values\n", worst_value,
-              worst_motion, checked);
 }
 
 TEST_F(SwissEphemerisTest, mean_node_is_the_mean_of_true_and_mean_node_on_the_circle) {
@@ -79,10 +69,8 @@ TEST_F(SwissEphemerisTest, mean_node_is_the_mean_of_true_and_mean_node_on_the_ci
 }
 
 TEST_F(SwissEphemerisTest, availability_names_the_missing_file) {
-  EXPECT_TRUE(eph.Availability(idxSun, Centre::Geo, 2454435.5).available());
-  EXPECT_EQ(eph.Availability(15, Centre::Geo, 2454435.5).source,
-            BodyAvailability::Source::Library);
   // Chiron in 1311: the asteroid file for those centuries (seas_12.se1) is not installed.
+  // (Which bodies the library serves where it has files: orbit_provider_test.)
   const BodyAvailability chiron = eph.Availability(15, Centre::Geo, 2200000.5);
   EXPECT_FALSE(chiron.available());
   EXPECT_NE(chiron.message.find("seas_12.se1"), std::string::npos) << chiron.message;
