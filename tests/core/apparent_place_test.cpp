@@ -20,8 +20,7 @@ class LibraryOrbit final : public BarycentricOrbit {
   bool State(double jd_tdb, StateVector& out) override {
     double x[6];
     char serr[AS_MAXCH] = {0};
-    if (swe_calc(jd_tdb, body_number_, BarycentricIcrfFlags() | SEFLG_SPEED, x, serr) < 0)
-      return false;
+    if (swe_calc(jd_tdb, body_number_, BarycentricIcrfFlags() | SEFLG_SPEED, x, serr) < 0) return false;
     out = {{x[0], x[1], x[2]}, {x[3], x[4], x[5]}};
     return true;
   }
@@ -43,33 +42,33 @@ constexpr double kTrueSpeedArcsecPerDay = 0.01;
 
 class ApparentPlaceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char path[] = "/usr/share/libswe/ephe";
-    swe_set_ephe_path(path);
-  }
+  void SetUp() override { swe_set_ephe_path(DebianEphemerisFolder()); }
   void TearDown() override { swe_close(); }
+
+  // Geocentric or heliocentric (SEFLG_HELCTR), ecliptic or equatorial (SEFLG_EQUATORIAL)
+  // place of the orbit at jd.
+  bool Place(BarycentricOrbit& orbit, double jd, int flags, SphericalPlace& p) {
+    const bool equatorial = flags & SEFLG_EQUATORIAL;
+    return (flags & SEFLG_HELCTR) ? reduce_.Heliocentric(orbit, jd, equatorial, p)
+                                  : reduce_.Geocentric(orbit, jd, equatorial, p);
+  }
+  ApparentPlace reduce_;
 };
 
-double Arcsec(double a, double b) { return 3600.0 * ArcDistance(a, b); }
+constexpr int kKinds[] = {0, SEFLG_EQUATORIAL, SEFLG_HELCTR, SEFLG_HELCTR | SEFLG_EQUATORIAL};
 
 TEST_F(ApparentPlaceTest, ReproducesTheLibraryForItsOwnAsteroids) {
-  ApparentPlace reduce;
   for (const int body : {SE_CERES, SE_CHIRON, SE_VESTA}) {
     LibraryOrbit orbit(body);
     for (double jd = 2378600.5; jd < 2597500.0; jd += 1997.3) {
-      double x[6];
-      char serr[AS_MAXCH] = {0};
-      SphericalPlace p;
-      for (const int flags : {SEFLG_SWIEPH | SEFLG_SPEED,
-                              SEFLG_SWIEPH | SEFLG_SPEED | SEFLG_EQUATORIAL,
-                              SEFLG_SWIEPH | SEFLG_SPEED | SEFLG_HELCTR,
-                              SEFLG_SWIEPH | SEFLG_SPEED | SEFLG_HELCTR | SEFLG_EQUATORIAL}) {
-        const bool equatorial = flags & SEFLG_EQUATORIAL;
-        ASSERT_TRUE((flags & SEFLG_HELCTR) ? reduce.Heliocentric(orbit, jd, equatorial, p)
-                                           : reduce.Geocentric(orbit, jd, equatorial, p));
-        ASSERT_GE(swe_calc(jd, body, flags, x, serr), 0) << serr;
+      for (const int flags : kKinds) {
         SCOPED_TRACE(testing::Message() << "body " << body << " jd " << jd << " flags " << flags);
-        EXPECT_LT(Arcsec(p.lon, x[0]), kPlaceArcsec);
+        double x[6];
+        char serr[AS_MAXCH] = {0};
+        SphericalPlace p;
+        ASSERT_TRUE(Place(orbit, jd, flags, p));
+        ASSERT_GE(swe_calc(jd, body, SEFLG_SWIEPH | SEFLG_SPEED | flags, x, serr), 0) << serr;
+        EXPECT_LT(3600 * ArcDistance(p.lon, x[0]), kPlaceArcsec);
         EXPECT_LT(3600 * std::abs(p.lat - x[1]), kPlaceArcsec);
         EXPECT_LT(3600 * std::abs(p.lon_speed - x[3]), kLibrarySpeedArcsecPerDay);
         EXPECT_LT(3600 * std::abs(p.lat_speed - x[4]), kLibrarySpeedArcsecPerDay);
@@ -79,25 +78,17 @@ TEST_F(ApparentPlaceTest, ReproducesTheLibraryForItsOwnAsteroids) {
 }
 
 TEST_F(ApparentPlaceTest, DailyMotionsAreTheDerivativesOfThePlaces) {
-  ApparentPlace reduce;
   LibraryOrbit orbit(SE_CERES);
   constexpr double kHalfStep = 0.01;  // days
   for (double jd = 2440000.5; jd < 2470000.0; jd += 1234.5) {
-    for (const bool geocentric : {true, false}) {
-      for (const bool equatorial : {false, true}) {
-        SphericalPlace p, before, after;
-        auto place = [&](double t, SphericalPlace& out) {
-          return geocentric ? reduce.Geocentric(orbit, t, equatorial, out)
-                            : reduce.Heliocentric(orbit, t, equatorial, out);
-        };
-        ASSERT_TRUE(place(jd, p) && place(jd - kHalfStep, before) && place(jd + kHalfStep, after));
-        double dlon = after.lon - before.lon;
-        if (dlon > 180) dlon -= 360;
-        if (dlon < -180) dlon += 360;
-        EXPECT_NEAR(p.lon_speed, dlon / (2 * kHalfStep), kTrueSpeedArcsecPerDay / 3600);
-        EXPECT_NEAR(p.lat_speed, (after.lat - before.lat) / (2 * kHalfStep),
-                    kTrueSpeedArcsecPerDay / 3600);
-      }
+    for (const int flags : kKinds) {
+      SphericalPlace p, before, after;
+      ASSERT_TRUE(Place(orbit, jd, flags, p) && Place(orbit, jd - kHalfStep, flags, before) &&
+                  Place(orbit, jd + kHalfStep, flags, after));
+      const double dlon = Reduce_to_under_360(after.lon - before.lon + 180) - 180;
+      EXPECT_NEAR(p.lon_speed, dlon / (2 * kHalfStep), kTrueSpeedArcsecPerDay / 3600) << flags;
+      EXPECT_NEAR(p.lat_speed, (after.lat - before.lat) / (2 * kHalfStep),
+                  kTrueSpeedArcsecPerDay / 3600) << flags;
     }
   }
 }
