@@ -5,25 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <tuple>
 
 #include "store/file_faults.h"
-
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(atomic_file, write_replaces_whole_file_and_leaves_no_temporary) {
-  ScratchFolder dir;
-  ASSERT_TRUE(WriteFileAtomically(dir / "r.txt", "a longer first content\r\n"));
-  const FileStatus second = WriteFileAtomically(dir / "r.txt", "new\r\n");
-  EXPECT_TRUE(second.ok);
-  EXPECT_EQ(second.message, "");
-  EXPECT_EQ(ReadBytes(dir / "r.txt"), "new\r\n");
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"r.txt"});
-}
+using Names = std::vector<std::string>;
 
 TEST(atomic_file, failed_write_keeps_old_content_and_names_path_and_reason) {
   ScratchFolder dir;
@@ -37,23 +28,18 @@ TEST(atomic_file, failed_write_keeps_old_content_and_names_path_and_reason) {
   for (const auto& [path, reason] : rows) {
     const FileStatus s = WriteFileAtomically(path, "bytes");
     EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.message, "Could not save \"" + path.string() + "\": " + reason);
+    EXPECT_EQ(s.message, CouldNotSave(path, reason));
   }
   EXPECT_EQ(ReadBytes(dir / "plain.txt"), "keep me");
   EXPECT_TRUE(fs::is_empty(dir / "folder"));
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder", "plain.txt"}));  // no temporary
+  EXPECT_EQ(dir.Entries(), (Names{"folder", "plain.txt"}));  // no temporary
   EXPECT_EQ(WriteFileAtomically("", "x").message, "Could not save: no file name was given.");
 }
 
 // Whatever step of a write the system refuses, the old file stays whole, no temporary file is
 // left, and the message names the file and the system's reason; the next write works.
 TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
-  struct Row {
-    const char* name;
-    FileFault fault;
-    const char* reason;
-  };
-  const Row rows[] = {
+  const std::tuple<const char*, FileFault, const char*> rows[] = {
       {"folder without write permission", {FileCall::Create, EACCES}, "Permission denied"},
       {"read-only file system", {FileCall::Create, EROFS}, "Read-only file system"},
       {"disk full before the first byte", {FileCall::Write, ENOSPC, 1, 0}, "No space left on device"},
@@ -63,19 +49,21 @@ TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
       {"rename refused", {FileCall::Rename, EACCES}, "Permission denied"},
   };
   const std::string content(200000, 'x');  // several write() calls, so a fault can fall between
-  for (const Row& r : rows) {
+  for (const auto& [name, fault, reason] : rows) {
+    SCOPED_TRACE(name);
     ScratchFolder dir;
     WriteBytes(dir / "r.txt", "old");
     {
-      const ScopedFileFault fault(r.fault);
+      const ScopedFileFault active(fault);
       const FileStatus s = WriteFileAtomically(dir / "r.txt", content);
-      EXPECT_FALSE(s.ok) << r.name;
-      EXPECT_EQ(s.message, "Could not save \"" + (dir / "r.txt").string() + "\": " + r.reason) << r.name;
-      EXPECT_EQ(fault.hits(), 1) << r.name;
+      EXPECT_FALSE(s.ok);
+      EXPECT_EQ(s.message, CouldNotSave(dir / "r.txt", reason));
+      EXPECT_EQ(active.hits(), 1);
     }
-    EXPECT_EQ(ReadBytes(dir / "r.txt"), "old") << r.name;
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"r.txt"}) << r.name;
-    EXPECT_TRUE(WriteFileAtomically(dir / "r.txt", content)) << r.name;  // the program goes on
+    EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");
+    EXPECT_EQ(dir.Entries(), Names{"r.txt"});
+    EXPECT_TRUE(WriteFileAtomically(dir / "r.txt", content));  // the program goes on
+    EXPECT_EQ(ReadBytes(dir / "r.txt"), content);
   }
 
   // The nth call: the first save goes through, the second is refused.
@@ -83,20 +71,17 @@ TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
   const ScopedFileFault second(FileFault{FileCall::Rename, ENOSPC, 2});
   EXPECT_TRUE(WriteFileAtomically(dir / "a.txt", "a"));
   EXPECT_FALSE(WriteFileAtomically(dir / "b.txt", "b"));
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(dir.Entries(), Names{"a.txt"});
 }
 
 // A name longer than the 255 bytes a Linux file system allows, for real.
 TEST(atomic_file, name_the_file_system_refuses) {
   ScratchFolder dir;
   const fs::path long_name = dir / std::string(256, 'n');
-  const FileStatus s = WriteFileAtomically(long_name, "x");
-  EXPECT_EQ(s.message, "Could not save \"" + long_name.string() + "\": File name too long");
+  EXPECT_EQ(WriteFileAtomically(long_name, "x").message, CouldNotSave(long_name, "File name too long"));
   EXPECT_TRUE(dir.Entries().empty());
-
   // A name thousands of characters long is shortened in the message, keeping both ends.
-  const fs::path absurd = dir / (std::string(5000, 'a') + ".txt");
-  const std::string message = WriteFileAtomically(absurd, "x").message;
+  const std::string message = WriteFileAtomically(dir / (std::string(5000, 'a') + ".txt"), "x").message;
   EXPECT_LT(message.size(), 400u);
   EXPECT_NE(message.find("characters in all"), std::string::npos) << message;
   EXPECT_NE(message.find("aaa.txt\": File name too long"), std::string::npos) << message;
@@ -110,52 +95,51 @@ TEST(atomic_file, folder_without_write_permission) {
   WriteBytes(dir / "locked" / "r.txt", "old");
   fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(WriteFileAtomically(dir / "locked" / "r.txt", "new").message,
-            "Could not save \"" + (dir / "locked" / "r.txt").string() + "\": Permission denied");
+            CouldNotSave(dir / "locked" / "r.txt", "Permission denied"));
   EXPECT_EQ(ReadBytes(dir / "locked" / "r.txt"), "old");
   fs::permissions(dir / "locked", fs::perms::owner_all);
 }
 
+// A shorter content over a longer one, through a symbolic link: the link stays, the file it
+// points to is replaced and keeps its permission bits, and no temporary file is left.
 TEST(atomic_file, write_through_link_replaces_linked_file_and_keeps_permissions) {
   ScratchFolder dir;
-  WriteBytes(dir / "real.opt", "old");
+  WriteBytes(dir / "real.opt", "a longer old content\r\n");
   ASSERT_EQ(::chmod((dir / "real.opt").c_str(), 0640), 0);
   fs::create_symlink("real.opt", dir / "link.opt");
-  ASSERT_TRUE(WriteFileAtomically(dir / "link.opt", "new"));
+  const FileStatus s = WriteFileAtomically(dir / "link.opt", "new\r\n");
+  EXPECT_TRUE(s.ok);
+  EXPECT_EQ(s.message, "");
   EXPECT_TRUE(fs::is_symlink(dir / "link.opt"));
-  EXPECT_EQ(ReadBytes(dir / "real.opt"), "new");
+  EXPECT_EQ(ReadBytes(dir / "real.opt"), "new\r\n");
   EXPECT_EQ(fs::status(dir / "real.opt").permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(dir.Entries(), (Names{"link.opt", "real.opt"}));
 }
 
 TEST(atomic_file, read_refuses_what_is_not_a_small_regular_file) {
   ScratchFolder dir;
   WriteBytes(dir / "ten.txt", "0123456789");
   fs::create_directory(dir / "folder");
-  struct Row {
-    fs::path path;
-    std::uintmax_t cap;
-    bool missing;
-    std::string reason;  // "" when the read succeeds
-  };
-  const Row rows[] = {
+  // path, size limit, missing, reason ("" when the read succeeds)
+  const std::tuple<fs::path, std::uintmax_t, bool, std::string> rows[] = {
       {dir / "ten.txt", 10, false, ""},
       {dir / "ten.txt", 9, false,
        "the file is larger than 9 bytes, too large to be one of this program's files"},
       {dir / "none.txt", kMaxReadBytes, true, "No such file or directory"},
       {dir / "folder", kMaxReadBytes, false, "it is a folder, not a file"},
   };
-  for (const Row& r : rows) {
-    const FileRead read = ReadWholeFile(r.path, r.cap);
-    EXPECT_EQ(read.ok, r.reason.empty()) << r.reason;
-    EXPECT_EQ(read.missing, r.missing) << r.reason;
-    EXPECT_EQ(read.bytes, r.reason.empty() ? "0123456789" : "");
-    EXPECT_EQ(read.message,
-              r.reason.empty() ? "" : "Could not read \"" + r.path.string() + "\": " + r.reason);
+  for (const auto& [path, cap, missing, reason] : rows) {
+    const FileRead read = ReadWholeFile(path, cap);
+    EXPECT_EQ(read.ok, reason.empty()) << reason;
+    EXPECT_EQ(read.missing, missing) << reason;
+    EXPECT_EQ(read.bytes, reason.empty() ? "0123456789" : "");
+    EXPECT_EQ(read.message, reason.empty() ? "" : CouldNotRead(path, reason));
   }
 }
 
 TEST(atomic_file, lines_end_at_crlf_cr_or_lf) {
-  const std::pair<const char*, std::vector<std::string>> rows[] = {
+  const std::pair<const char*, Names> rows[] = {
       {"", {}},
       {"a\r\n", {"a"}},  // a final line end starts no further line
       {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},

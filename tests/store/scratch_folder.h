@@ -1,4 +1,5 @@
-// A fresh, empty folder for one test, removed with everything in it when the test ends.
+// A fresh, empty folder for one test, removed with everything in it when the test ends; plain
+// byte reads and writes beside the program's own; the messages of a refused save or read.
 #pragma once
 
 #include <algorithm>
@@ -24,9 +25,7 @@ class ScratchFolder {
 
   std::vector<std::string> Entries() const {  // names directly in the folder, sorted
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) {
-      names.push_back(e.path().filename().string());
-    }
+    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -42,6 +41,14 @@ inline void WriteBytes(const std::filesystem::path& path, const std::string& byt
 inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Could not save "<path>": <reason>, and the same for a read.
+inline std::string CouldNotSave(const std::filesystem::path& path, const std::string& reason) {
+  return "Could not save \"" + path.string() + "\": " + reason;
+}
+inline std::string CouldNotRead(const std::filesystem::path& path, const std::string& reason) {
+  return "Could not read \"" + path.string() + "\": " + reason;
 }
 
 }  // namespace tarnwick
