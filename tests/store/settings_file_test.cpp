@@ -31,10 +31,9 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
   const std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 93u);
   EXPECT_EQ(JoinLinesCrLf(lines), text);  // every line, the last one too, ends in CR LF
-  const std::vector<std::string> texts = {"12/01/2007", "12/31/2007", "5",    "3.0",
-                                          "15.0",       "10:00",      "10:59"};
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), texts);
-  for (size_t n = 7; n < 85; ++n) {
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7),
+            (std::vector<std::string>{"12/01/2007", "12/31/2007", "5", "3.0", "15.0", "10:00", "10:59"}));
+  for (size_t n = 7; n < 85; ++n) {  // Jupiter to Pluto, Chiron and the mean node checked
     const int body = static_cast<int>((n - 7) % BodyCount);
     const bool on = (body >= 5 && body <= 9) || body == 15 || body == 21;
     EXPECT_EQ(lines[n], (on ? "1 - " : "0 - ") + std::string(BodyCatalogue[body].caption))
@@ -61,16 +60,16 @@ TEST(settings_file, round_trip_restores_stored_fields_and_leaves_the_rest) {
   EXPECT_EQ(load.settings, expected);
 }
 
+// Lines ended by CR alone, read like CR LF.
 TEST(settings_file, check_line_is_set_only_by_a_leading_1) {
   const std::pair<const char*, bool> rows[] = {
-      {"1 - Do 3-planet aspects (triple aspects)?", true}, {"1", true}, {"1abc", true},
-      {" 1", false}, {"", false}, {"2", false}, {"0 - x", false}, {"-1", false}};
+      {"1 - Do 3-planet aspects (triple aspects)?", true}, {"1", true},
+      {" 1", false}, {"", false}, {"0 - x", false}, {"-1", false}};
   for (const auto& [line, checked] : rows) {
     std::vector<std::string> lines = Lines(RunSettings{});
     lines[7] = lines[85] = line;  // chkP1Planets: the Sun; chkUseP3
     RunSettings current;
     current.chkP1Planets[0] = current.chkUseP3 = !checked;
-    // CR alone as line end: read like CR LF
     std::string text;
     for (const std::string& l : lines) text += l + "\r";
     const SettingsLoad load = SettingsFromText(text, current, "x.opt");
@@ -144,29 +143,26 @@ TEST(settings_file, odd_files_are_decoded_or_refused_whole) {
 
 TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
   ScratchFolder dir;
-  const SettingsLoad missing = LoadSettingsFile(dir / "none.opt", Unusual());
-  EXPECT_EQ(missing.status, SettingsLoadStatus::NotRead);
-  EXPECT_EQ(missing.settings, Unusual());
-  EXPECT_EQ(missing.message,
-            "Could not read \"" + (dir / "none.opt").string() + "\": No such file or directory");
   std::filesystem::create_directory(dir / "folder.opt");
-  EXPECT_EQ(LoadSettingsFile(dir / "folder.opt", Unusual()).message,
-            "Could not read \"" + (dir / "folder.opt").string() + "\": it is a folder, not a file");
   WriteBytes(dir / "huge.opt", std::string(kMaxReadBytes + 1, '1'));
-  const SettingsLoad huge = LoadSettingsFile(dir / "huge.opt", Unusual());
-  EXPECT_EQ(huge.status, SettingsLoadStatus::NotRead);
-  EXPECT_EQ(huge.settings, Unusual());
-  EXPECT_EQ(huge.message, "Could not read \"" + (dir / "huge.opt").string() +
-                              "\": the file is larger than 16 MiB, too large to be one of this "
-                              "program's files");
+  const std::pair<const char*, std::string> rows[] = {
+      {"none.opt", "No such file or directory"},
+      {"folder.opt", "it is a folder, not a file"},
+      {"huge.opt", "the file is larger than 16 MiB, too large to be one of this program's files"},
+  };
+  for (const auto& [name, reason] : rows) {
+    const SettingsLoad load = LoadSettingsFile(dir / name, Unusual());
+    EXPECT_EQ(load.status, SettingsLoadStatus::NotRead);
+    EXPECT_EQ(load.settings, Unusual());
+    EXPECT_EQ(load.message, CouldNotRead(dir / name, reason));
+  }
 
   // A text holding a line break would shift every later line: refused, old file kept.
   WriteBytes(dir / "kept.opt", "old");
   RunSettings broken;
   broken.txtTZ = "5\r\n1 - injected";
   EXPECT_EQ(SaveSettingsFile(dir / "kept.opt", broken).message,
-            "Could not save \"" + (dir / "kept.opt").string() +
-                "\": txtTZ holds a line break, which a settings file cannot store.");
+            CouldNotSave(dir / "kept.opt", "txtTZ holds a line break, which a settings file cannot store."));
   EXPECT_EQ(ReadBytes(dir / "kept.opt"), "old");
 }
 
