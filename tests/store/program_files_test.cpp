@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "tests/store/scratch_folder.h"
 
@@ -19,13 +20,8 @@ EnvironmentLookup Env(std::map<std::string, std::string> vars) {
 }
 
 TEST(program_files, beside_a_writable_program_else_in_xdg_folders) {
-  struct Row {
-    bool writable;
-    std::map<std::string, std::string> env;
-    const char* config;  // folder of Quillmere.ini
-    const char* data;    // folder of data/ and help.txt
-  };
-  const Row rows[] = {
+  // program folder writable, environment, folder of Quillmere.ini, folder of data/ and help.txt
+  const std::tuple<bool, std::map<std::string, std::string>, const char*, std::string> rows[] = {
       {true, {{"HOME", "/home/u"}}, "/opt/tw", "/opt/tw"},
       {false, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "/dat"}},
        "/cfg/tarnwick", "/dat/tarnwick"},
@@ -34,13 +30,13 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders) {
        "/home/u/.config/tarnwick", "/home/u/.local/share/tarnwick"},  // unusable XDG values
       {false, {}, "/opt/tw", "/opt/tw"},  // no home at all: writing will say why it fails
   };
-  for (const Row& r : rows) {
-    const ProgramFiles f = LocateProgramFiles("/opt/tw", r.writable, Env(r.env));
-    EXPECT_EQ(f.startup_file, fs::path(r.config) / "Quillmere.ini");
-    EXPECT_EQ(f.data_folder, fs::path(r.data) / "data");
-    EXPECT_EQ(f.help_file, fs::path(r.data) / "help.txt");
+  for (const auto& [writable, env, config, data] : rows) {
+    const ProgramFiles f = LocateProgramFiles("/opt/tw", writable, Env(env));
+    EXPECT_EQ(f.startup_file, fs::path(config) / "Quillmere.ini");
+    EXPECT_EQ(f.data_folder, fs::path(data) / "data");
+    EXPECT_EQ(f.help_file, fs::path(data) / "help.txt");
     EXPECT_EQ(f.shipped_help_file, "/opt/tw/help.txt");
-    EXPECT_EQ(f.beside_program, std::string(r.data) == "/opt/tw");
+    EXPECT_EQ(f.beside_program, data == "/opt/tw");
   }
 }
 

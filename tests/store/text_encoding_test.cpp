@@ -3,19 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace tarnwick {
 namespace {
 
 TEST(text_encoding, files_become_utf8_or_are_refused) {
-  struct Row {
-    const char* name;
-    std::string bytes;
-    std::string text;     // when decoded
-    std::string problem;  // when refused
-  };
-  const Row rows[] = {
+  // what, bytes, text when decoded, problem when refused
+  const std::tuple<const char*, std::string, std::string, std::string> rows[] = {
       {"empty", "", "", ""},
       {"utf-8 kept", "Z\u00fcrich\r\n", "Z\u00fcrich\r\n", ""},
       {"byte order marks dropped", "\xEF\xBB\xBF\xEF\xBB\xBF" "12/01", "12/01", ""},
@@ -33,32 +29,25 @@ TEST(text_encoding, files_become_utf8_or_are_refused) {
       {"utf-16 NUL", std::string("\xFF\xFE\0\0", 4), "", "it holds NUL characters, which no text file has"},
       {"binary", std::string("GIF89a\0\x01", 8), "", "it holds NUL bytes, which no text file has"},
   };
-  for (const Row& r : rows) {
-    const DecodedText d = DecodeTextFile(r.bytes);
-    EXPECT_EQ(d.ok, r.problem.empty()) << r.name;
-    EXPECT_EQ(d.text, r.text) << r.name;
-    EXPECT_EQ(d.problem, r.problem) << r.name;
+  for (const auto& [name, bytes, text, problem] : rows) {
+    const DecodedText d = DecodeTextFile(bytes);
+    EXPECT_EQ(d.ok, problem.empty()) << name;
+    EXPECT_EQ(d.text, text) << name;
+    EXPECT_EQ(d.problem, problem) << name;
   }
 }
 
 TEST(text_encoding, first_line_longer_than_a_limit) {
-  struct Row {
-    std::string text;
-    std::optional<std::pair<size_t, size_t>> found;  // line number, bytes
-  };
-  const Row rows[] = {
-      {"", std::nullopt},
-      {"abc\r\nabc", std::nullopt},
+  using Found = std::optional<std::pair<size_t, size_t>>;  // line number, bytes
+  const std::pair<const char*, Found> rows[] = {
+      {"abc\r\nabc", std::nullopt},  // at the limit, not over it
       {"abcd", {{1, 4}}},
       {"abc\r\nabcd\r\nabcde", {{2, 4}}},
       {"a\r\r\nb\n\nabcd", {{5, 4}}},  // CR alone and LF alone end lines too
   };
-  for (const Row& r : rows) {
-    const auto found = FirstLineLongerThan(r.text, 3);
-    EXPECT_EQ(found.has_value(), r.found.has_value()) << r.text;
-    if (found && r.found) {
-      EXPECT_EQ(std::pair(found->number, found->bytes), *r.found) << r.text;
-    }
+  for (const auto& [text, expected] : rows) {
+    const auto found = FirstLineLongerThan(text, 3);
+    EXPECT_EQ(found ? Found({found->number, found->bytes}) : std::nullopt, expected) << text;
   }
 }
 
