@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
@@ -31,8 +33,9 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
   const std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 93u);
   EXPECT_EQ(JoinLinesCrLf(lines), text);  // every line, the last one too, ends in CR LF
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7),
-            (std::vector<std::string>{"12/01/2007", "12/31/2007", "5", "3.0", "15.0", "10:00", "10:59"}));
+  const std::vector<std::string> texts = {"12/01/2007", "12/31/2007", "5",    "3.0",
+                                          "15.0",       "10:00",      "10:59"};
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), texts);
   for (size_t n = 7; n < 85; ++n) {  // Jupiter to Pluto, Chiron and the mean node checked
     const int body = static_cast<int>((n - 7) % BodyCount);
     const bool on = (body >= 5 && body <= 9) || body == 15 || body == 21;
@@ -110,44 +113,37 @@ TEST(settings_file, odd_files_are_decoded_or_refused_whole) {
   std::string cp1252 = text;
   cp1252.replace(cp1252.find("\xC3\xA9"), 2, "\xE9");
   const std::string not_loaded = "Settings file \"x.opt\" was not loaded: ";
-  struct Row {
-    const char* name;
-    std::string bytes;
-    SettingsLoadStatus status;
-    std::string message;
-  };
-  const Row rows[] = {
-      {"utf-8 byte order mark", "\xEF\xBB\xBF" + text, SettingsLoadStatus::Complete, ""},
-      {"utf-16 from a Windows editor", utf16, SettingsLoadStatus::Complete, ""},
-      {"8-bit code page", cp1252, SettingsLoadStatus::Complete, ""},
-      {"trailing blank lines", text + "\r\n\r\n", SettingsLoadStatus::Complete, ""},
-      {"a longer file", text + "x\r\ny\r\n", SettingsLoadStatus::Complete,
+  using enum SettingsLoadStatus;
+  // what, bytes, status and message of the load. (Every way a text fails to decode:
+  // text_encoding_test; here that one such failure leaves the settings alone.)
+  const std::tuple<const char*, std::string, SettingsLoadStatus, std::string> rows[] = {
+      {"utf-8 byte order mark", "\xEF\xBB\xBF" + text, Complete, ""},
+      {"utf-16 from a Windows editor", utf16, Complete, ""},
+      {"8-bit code page", cp1252, Complete, ""},
+      {"trailing blank lines", text + "\r\n\r\n", Complete, ""},
+      {"a longer file", text + "x\r\ny\r\n", Complete,
        "Settings file \"x.opt\" has 2 lines after its 93 lines of settings; they were "
        "ignored. Is it really a settings file?"},
-      {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + text,
-       SettingsLoadStatus::NotRead,
+      {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + text, NotRead,
        not_loaded + "it holds NUL bytes, which no text file has."},
-      {"utf-16 cut short", utf16.substr(0, 101), SettingsLoadStatus::NotRead,
-       not_loaded + "it is marked as UTF-16 text but has an odd number of bytes."},
-      {"a 15 MiB line", std::string(15u << 20, '7') + "\r\n" + text, SettingsLoadStatus::NotRead,
+      {"a 15 MiB line", std::string(15u << 20, '7') + "\r\n" + text, NotRead,
        not_loaded + "line 1 is 15728640 bytes long, and no setting is longer than 32767."},
   };
-  for (const Row& r : rows) {
-    const SettingsLoad load = SettingsFromText(r.bytes, RunSettings{}, "x.opt");
-    EXPECT_EQ(load.status, r.status) << r.name;
-    EXPECT_EQ(load.message, r.message) << r.name;
-    EXPECT_EQ(load.settings, r.status == SettingsLoadStatus::NotRead ? RunSettings{} : Unusual())
-        << r.name;
+  for (const auto& [name, bytes, status, message] : rows) {
+    const SettingsLoad load = SettingsFromText(bytes, RunSettings{}, "x.opt");
+    EXPECT_EQ(load.status, status) << name;
+    EXPECT_EQ(load.message, message) << name;
+    EXPECT_EQ(load.settings, status == NotRead ? RunSettings{} : Unusual()) << name;
   }
 }
 
 TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
   ScratchFolder dir;
-  std::filesystem::create_directory(dir / "folder.opt");
   WriteBytes(dir / "huge.opt", std::string(kMaxReadBytes + 1, '1'));
+  // A missing file is told too, unlike the start-up file's. (Every reason a read is
+  // refused: atomic_file_test.)
   const std::pair<const char*, std::string> rows[] = {
       {"none.opt", "No such file or directory"},
-      {"folder.opt", "it is a folder, not a file"},
       {"huge.opt", "the file is larger than 16 MiB, too large to be one of this program's files"},
   };
   for (const auto& [name, reason] : rows) {
@@ -162,7 +158,8 @@ TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
   RunSettings broken;
   broken.txtTZ = "5\r\n1 - injected";
   EXPECT_EQ(SaveSettingsFile(dir / "kept.opt", broken).message,
-            CouldNotSave(dir / "kept.opt", "txtTZ holds a line break, which a settings file cannot store."));
+            CouldNotSave(dir / "kept.opt",
+                         "txtTZ holds a line break, which a settings file cannot store."));
   EXPECT_EQ(ReadBytes(dir / "kept.opt"), "old");
 }
 
