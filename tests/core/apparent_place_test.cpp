@@ -20,7 +20,8 @@ class LibraryOrbit final : public BarycentricOrbit {
   bool State(double jd_tdb, StateVector& out) override {
     double x[6];
     char serr[AS_MAXCH] = {0};
-    if (swe_calc(jd_tdb, body_number_, BarycentricIcrfFlags() | SEFLG_SPEED, x, serr) < 0) return false;
+    if (swe_calc(jd_tdb, body_number_, BarycentricIcrfFlags() | SEFLG_SPEED, x, serr) < 0)
+      return false;
     out = {{x[0], x[1], x[2]}, {x[3], x[4], x[5]}};
     return true;
   }

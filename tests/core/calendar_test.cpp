@@ -80,7 +80,8 @@ TEST(date_text, reads_dates_in_the_regional_order) {
       {"12/01/2007", &kUS, dec1}, {"12/1/2007", &kUS, dec1}, {"  12/01/2007 ", &kUS, dec1},
       {"12-01-2007", &kUS, dec1}, {"12.01.2007", &kUS, dec1},
       // Ambiguous texts follow the order.
-      {"03/04/2007", &kUS, CalendarDate{3, 4, 2007}}, {"03/04/2007", &kUK, CalendarDate{4, 3, 2007}},
+      {"03/04/2007", &kUS, CalendarDate{3, 4, 2007}},
+      {"03/04/2007", &kUK, CalendarDate{4, 3, 2007}},
       {"01.12.2007", &kDE, dec1}, {"2007/12/01", &kJP, dec1},
       // ISO 8601 in every order.
       {"2007-12-01", &kUS, dec1}, {"2007-12-01", &kUK, dec1},

@@ -78,10 +78,12 @@ TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
 TEST(atomic_file, name_the_file_system_refuses) {
   ScratchFolder dir;
   const fs::path long_name = dir / std::string(256, 'n');
-  EXPECT_EQ(WriteFileAtomically(long_name, "x").message, CouldNotSave(long_name, "File name too long"));
+  EXPECT_EQ(WriteFileAtomically(long_name, "x").message,
+            CouldNotSave(long_name, "File name too long"));
   EXPECT_TRUE(dir.Entries().empty());
   // A name thousands of characters long is shortened in the message, keeping both ends.
-  const std::string message = WriteFileAtomically(dir / (std::string(5000, 'a') + ".txt"), "x").message;
+  const fs::path absurd = dir / (std::string(5000, 'a') + ".txt");
+  const std::string message = WriteFileAtomically(absurd, "x").message;
   EXPECT_LT(message.size(), 400u);
   EXPECT_NE(message.find("characters in all"), std::string::npos) << message;
   EXPECT_NE(message.find("aaa.txt\": File name too long"), std::string::npos) << message;
