@@ -25,7 +25,6 @@ class SyntheticProvider final : public PositionProvider {
   std::map<int, LinearMotion> bodies;
   std::set<int> unavailable;
   std::map<int, std::string> notes;  // a library's note on a usable body (a fallback ephemeris)
-  int calls = 0;
 
   double Get_1_Planet_geo(double t, int body) override { return Lon(t, body); }
   double Get_1_Planet_helio(double t, int body) override { return Lon(t, body); }
@@ -39,14 +38,12 @@ class SyntheticProvider final : public PositionProvider {
 
  private:
   double Lon(double t, int body) {
-    ++calls;
     const LinearMotion& m = bodies[body];
     last_daily_motion_ = m.lon_speed;
     const double x = m.lon0 + m.lon_speed * (t - t0_);
     return x - 360.0 * std::floor(x / 360.0);
   }
   double Decl(double t, int body) {
-    ++calls;
     const LinearMotion& m = bodies[body];
     last_daily_motion_ = m.decl_speed;
     return m.decl0 + m.decl_speed * (t - t0_);
