@@ -43,8 +43,6 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
        {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris",
         "Chiron (geocentric) was left out: SwissEph file 'seas_12.se1' not found",
         "Sedna (geocentric) was left out: positions from orbital elements cover the years 1800 to 2400 only"}},
-      {"2450", "01/01/2450", "01/03/2450", RunOutcome::Status::Done,
-       {"SwissEph file 'sepl_24.se1' not found", "Chiron (geocentric) was left out"}},
       {"3500", "01/01/3500", "01/03/3500", RunOutcome::Status::Refused,
        {"Bodies: no combination of the checked bodies can be computed from 01/01/3500 to 01/03/3500",
         "Sun (geocentric): SwissEph file 'sepl_30.se1' not found"}},
@@ -87,10 +85,9 @@ TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
   s.chkP3Planets.fill(true);
   request.options.threads = 2;
   std::atomic<bool> cancel{false};
-  std::int64_t last_done = 0, total = 0, calls = 0;
+  std::int64_t last_done = 0, total = 0;
   request.cancel = &cancel;
   request.progress = [&](std::int64_t done, std::int64_t all) {
-    ++calls;
     last_done = done;
     total = all;
     if (done > 0) cancel = true;
@@ -99,7 +96,6 @@ TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
   EXPECT_EQ(out.status, RunOutcome::Status::Cancelled);
   EXPECT_TRUE(out.rows.empty());
   EXPECT_TRUE(folder.Entries().empty());
-  EXPECT_GT(calls, 0);
   EXPECT_GT(total, 100'000'000);  // windows of all combinations
   EXPECT_LT(last_done, total / 100);
 }

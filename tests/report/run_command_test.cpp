@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "core/calendar.h"
 #include "tests/engine/synthetic_provider.h"
@@ -14,13 +12,6 @@ namespace tarnwick {
 namespace {
 
 constexpr int kMars = 4, kJupiter = 5;
-
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Sun and Jupiter fixed at 100 and 190 degrees; Mars passes 100 at 12:00 local time
 // (zone 5) on 12/02/2007, one degree a day, so it meets the Sun there and squares Jupiter
@@ -60,14 +51,14 @@ TEST_F(RunFixture, report_fills_pane_and_file_alike_and_a_second_run_replaces_it
   ASSERT_EQ(out.rows.size(), 1u);
   EXPECT_EQ(out.file_name, "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt");
   EXPECT_NE(out.pane_text.find("g. Sun      g. Mars     12/02/2007 12:00"), std::string::npos) << out.pane_text;
-  EXPECT_EQ(ReadAll(out.file_path), out.pane_text);
+  EXPECT_EQ(ReadBytes(out.file_path), out.pane_text);
   EXPECT_TRUE(out.save_error.empty());
   request.settings.chkP2Planets[kMars] = false;
   request.settings.chkP2Planets[kJupiter] = true;
   const RunOutcome second = RunAspectarian(request, Synthetic());
   EXPECT_EQ(second.file_path, out.file_path);
   EXPECT_NE(second.pane_text, out.pane_text);  // the square to Jupiter
-  EXPECT_EQ(ReadAll(second.file_path), second.pane_text);
+  EXPECT_EQ(ReadBytes(second.file_path), second.pane_text);
   EXPECT_EQ(folder.Entries().size(), 1u);
 }
 
@@ -77,7 +68,7 @@ TEST_F(RunFixture, nothing_found_writes_an_empty_report_under_the_usual_name) {
   EXPECT_EQ(out.status, RunOutcome::Status::Done);
   EXPECT_EQ(out.pane_text, "");
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"12012007_12012007_5_3.0_15.0_gg_mp_30_noRA.txt"});
-  EXPECT_EQ(ReadAll(out.file_path), "");
+  EXPECT_EQ(ReadBytes(out.file_path), "");
 }
 
 TEST_F(RunFixture, every_combination_of_centres_with_p3) {
