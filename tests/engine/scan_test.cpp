@@ -105,9 +105,9 @@ struct Conjunction {
     s.txtStartDate = s.txtEndDate = "12/01/2007";
     s.chkInclude15DegAspects = false;
   }
-  FoundAspects Run(const ScanOptions& options = {}) {
+  FoundAspects Run() {
     FoundAspects table;
-    Start_Calcs_longitude(s, Inputs(s), eph, table, options);
+    Start_Calcs_longitude(s, Inputs(s), eph, table);
     return table;
   }
 };
@@ -116,8 +116,7 @@ TEST(scan, daily_time_window) {
   struct Row {
     const char* name;
     const char* end_date;
-    const char* from;
-    const char* to;
+    const char *from, *to;
     size_t rows;
   };
   const Row rows[] = {
@@ -133,9 +132,7 @@ TEST(scan, daily_time_window) {
     c.s.txtEndTime = r.to;
     const FoundAspects table = c.Run();
     ASSERT_EQ(table.size(), r.rows) << r.name;
-    if (!table.empty()) {
-      EXPECT_EQ(table[0].time_text, "00:05") << r.name;
-    }
+    for (const FoundAspect& row : table) EXPECT_EQ(row.time_text, "00:05") << r.name;
   }
 }
 
@@ -157,40 +154,37 @@ TEST(scan, replace_string) {
   EXPECT_EQ(Replace_String("aaa", "a", "aa", 1, -1, 0), "aaaaaa");  // no endless loop
 }
 
+// Each row changes one text of the initial settings (12/01/2007 to 12/31/2007, zone 5).
 TEST(run_inputs, refusals_name_the_field_and_its_text) {
   struct Row {
-    const char* name;
-    void (*change)(RunSettings&);
+    std::string RunSettings::*field;
+    const char* text;
     const char* message;
   };
   const Row rows[] = {
-      {"impossible start date", [](RunSettings& s) { s.txtStartDate = "02/30/2007"; },
+      {&RunSettings::txtStartDate, "02/30/2007",
        "Start Date: \"02/30/2007\" is not a valid date in the order month/day/year."},
-      {"end date text", [](RunSettings& s) { s.txtEndDate = "soon"; },
-       "End Date: \"soon\" is not a valid date in the order month/day/year."},
-      {"time zone not a number", [](RunSettings& s) { s.txtTZ = "-"; },
-       "Time Zone: \"-\" is not a number of hours (for example 5, -3 or 5.5)."},
-      {"time zone out of range", [](RunSettings& s) { s.txtTZ = "50"; },
-       "Time Zone: \"50\" lies beyond 24 hours from Universal Time."},
-      {"end before start", [](RunSettings& s) { s.txtEndDate = "11/30/2007"; },
+      {&RunSettings::txtEndDate, "soon", "End Date: \"soon\" is not a valid date in the order month/day/year."},
+      {&RunSettings::txtTZ, "-", "Time Zone: \"-\" is not a number of hours (for example 5, -3 or 5.5)."},
+      {&RunSettings::txtTZ, "50", "Time Zone: \"50\" lies beyond 24 hours from Universal Time."},
+      {&RunSettings::txtEndDate, "11/30/2007",
        "End Date: \"11/30/2007\" lies before the start date \"12/01/2007\"."},
       // Read in the Julian calendar, printed in the Gregorian one: "12/30/0 50:52" and the like.
-      {"span before the calendar reform", [](RunSettings& s) { s.txtStartDate = "10/15/1582"; },
+      {&RunSettings::txtStartDate, "10/15/1582",
        "Start Date: \"10/15/1582\" lies before 10/16/1582, the first day the program can show: "
        "before the Gregorian calendar reform of October 1582 its dates would be printed wrongly."},
-      {"bad time in an active window", [](RunSettings& s) {
-         s.txtEndDate = s.txtStartDate;
-         s.chkEnableTimePeriod = true;
-         s.txtStartTime = "ten";
-       }, "Start Time: \"ten\" is not a time of day (hours.minutes, for example 10.30)."},
+      {&RunSettings::txtStartTime, "ten",  // read because the time window is active
+       "Start Time: \"ten\" is not a time of day (hours.minutes, for example 10.30)."},
   };
   for (const Row& r : rows) {
     RunSettings s;
-    r.change(s);
+    s.txtEndDate = s.txtStartDate;  // a one-day span, where the time window applies
+    s.chkEnableTimePeriod = true;
+    s.*r.field = r.text;
     const PreparedRun p = PrepareRunInputs(s, RegionalFormat{});
-    EXPECT_FALSE(p.inputs.has_value()) << r.name;
-    ASSERT_EQ(p.problems.size(), 1u) << r.name;
-    EXPECT_EQ(p.problems[0], r.message) << r.name;
+    EXPECT_FALSE(p.inputs.has_value()) << r.text;
+    ASSERT_EQ(p.problems.size(), 1u) << r.text;
+    EXPECT_EQ(p.problems[0], r.message);
   }
   // An inactive time window does not care about its texts.
   RunSettings s;
