@@ -24,14 +24,12 @@ class SyntheticProvider final : public PositionProvider {
 
   std::map<int, LinearMotion> bodies;
   std::set<int> unavailable;
-  std::map<int, std::string> notes;  // a library's note on a usable body (a fallback ephemeris)
 
   double Get_1_Planet_geo(double t, int body) override { return Lon(t, body); }
   double Get_1_Planet_helio(double t, int body) override { return Lon(t, body); }
   double Get_1_Planet_decl(double t, int body) override { return Decl(t, body); }
   double Get_1_Planet_latitude(double t, int body) override { return Decl(t, body); }
   BodyAvailability Availability(int body, Centre, double) override {
-    if (notes.count(body)) return {BodyAvailability::Source::Library, notes[body]};
     if (!unavailable.count(body)) return {};
     return {BodyAvailability::Source::Unavailable, "file for body " + std::to_string(body) + " not found"};
   }
