@@ -34,10 +34,7 @@ TEST(cli_options, names_and_aliases_set_the_same_fields) {
 }
 
 TEST(cli_options, usage_errors_say_what_is_wrong) {
-  struct Row {
-    std::vector<std::string> args;
-    const char* mentions;
-  };
+  struct Row { std::vector<std::string> args; const char* mentions; };
   const Row rows[] = {
       {{"--chkUseP3", "2"}, "chkUseP3"}, {{"--c1", "x"}, "opt1_ghd"},       {{"--p2", "Sun,Vulcan"}, "Vulcan"},
       {{"--p2", "9-3"}, "9-3"},          {{"--p3", "26"}, "26"},            {{"--no-such-option"}, "no-such-option"},
@@ -96,12 +93,8 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   const std::string bodies = " --triple 0 --p1 0-9 --p2 0-9";
   const std::string decl = "12012007_12022007_5_decl_gg_mp_15_noRA_geoDecl.txt";
   const std::filesystem::path unsaved = folder / "file" / "data" / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
-  struct Row {
-    std::string args;
-    int status;
-    bool report;       // printed on standard output
-    std::string says;  // on standard error
-  };
+  // report: printed on standard output; says: on standard error.
+  struct Row { std::string args; int status; bool report; std::string says; };
   const Row rows[] = {
       {"--start 13/01/2007" + dir, 1, false,
        "Start Date: \"13/01/2007\" is not a valid date in the order month/day/year."},

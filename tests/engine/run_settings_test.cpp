@@ -32,10 +32,7 @@ TEST(run_settings, text_conversions) {
     EXPECT_EQ(TimeZoneHours(bad, '.'), std::nullopt) << '"' << bad << '"';
   }
 
-  struct Row {
-    const char* text;
-    std::optional<double> value;
-  };
+  struct Row { const char* text; std::optional<double> value; };
   const Row times[] = {
       {"10:00", 10.00}, {"10:59", 10.59}, {"10.23", 10.23}, {"0.05", 0.05}, {"10", 10.0},
       {"", std::nullopt}, {"10:5x", std::nullopt}, {"1:2:3", std::nullopt}, {"-1", std::nullopt},

@@ -50,11 +50,7 @@ TEST(scan, window_counts) {
 }
 
 TEST(scan, exclusion_rules) {
-  struct Row {
-    const char* name;
-    RunSettings settings;
-    size_t combinations;
-  };
+  struct Row { const char* name; RunSettings settings; size_t combinations; };
   const auto with = [](RunSettings s, Centre c1, Centre c2) {
     s.opt1_ghd = c1;
     s.opt2_ghd = c2;
@@ -113,12 +109,7 @@ struct Conjunction {
 };
 
 TEST(scan, daily_time_window) {
-  struct Row {
-    const char* name;
-    const char* end_date;
-    const char *from, *to;
-    size_t rows;
-  };
+  struct Row { const char *name, *end_date, *from, *to; size_t rows; };
   const Row rows[] = {
       {"00:05 lies inside 0.00 to 0.10", "12/01/2007", "0.00", "0.10", 1},
       {"outside 10:00 to 10:59", "12/01/2007", "10:00", "10:59", 0},
@@ -156,11 +147,7 @@ TEST(scan, replace_string) {
 
 // Each row changes one text of the initial settings (12/01/2007 to 12/31/2007, zone 5).
 TEST(run_inputs, refusals_name_the_field_and_its_text) {
-  struct Row {
-    std::string RunSettings::*field;
-    const char* text;
-    const char* message;
-  };
+  struct Row { std::string RunSettings::*field; const char *text, *message; };
   const Row rows[] = {
       {&RunSettings::txtStartDate, "02/30/2007",
        "Start Date: \"02/30/2007\" is not a valid date in the order month/day/year."},

@@ -13,13 +13,8 @@ constexpr double kRootErrDays = 1e-6;
 // ---- The shared iteration, driven by scripted target values -----------------------------
 
 TEST(secant_iteration, limits_and_failures) {
-  struct Row {
-    const char* name;
-    double x0, x1, f1, f0;
-    int limit;
-    double result;  // 0.0 = failure
-    int passes;
-  };
+  // The targets f1 and f0 are the same at every pass; a result of 0.0 is a failure.
+  struct Row { const char* name; double x0, x1, f1, f0; int limit; double result; int passes; };
   const Row rows[] = {
       // f1 = 1, f0 = 0 swaps the two points forever with a step of one window.
       {"no convergence within 100 passes", 0.0, 1.0, 1.0, 0.0, 100, 0.0, 100},
@@ -51,12 +46,9 @@ SolverProblem TwoBody(bool grid15) {
 }
 
 TEST(longitude_solver, roots_across_the_grid_boundary) {
-  struct Row {
-    const char* name;
-    bool grid15;
-    double p1_from;   // P1 moves one degree a day from here; the partner stays at 0.2
-    double f0, f1;    // targets of the first pass
-  };
+  // P1 moves one degree a day from p1_from, the partner stays at 0.2; f0 and f1 are the
+  // targets of the first pass.
+  struct Row { const char* name; bool grid15; double p1_from, f0, f1; };
   const Row rows[] = {
       {"15-degree grid: 14.5 to 15.5", true, 14.5, -0.7, 0.3},
       {"30-degree grid: 29.5 to 30.5", false, 29.5, -0.7, 0.3},
@@ -79,10 +71,7 @@ TEST(longitude_solver, roots_across_the_grid_boundary) {
 // degrees on the 15-degree grid, 22 on the 30-degree one) is a wrap: the lower value is lifted
 // by a grid step, and a target then beyond the far grid line is brought back by one step.
 TEST(longitude_solver, wrap_threshold_and_far_grid_line) {
-  struct Row {
-    bool grid15;
-    double at_x1, at_x0, f1, f0;
-  };
+  struct Row { bool grid15; double at_x1, at_x0, f1, f0; };
   const Row rows[] = {
       {true, 9.0, 1.0, 9.0, 1.0},      // a change of exactly the threshold is no wrap
       {true, 9.5, 1.0, -5.5, 1.0},     // 1 lifted to 16, then both shifted back by 15

@@ -9,13 +9,7 @@
 namespace tarnwick {
 namespace {
 
-struct Golden {
-  const char* name;
-  ScanKind kind;
-  const char* end;
-  std::vector<int> bodies;
-  const char* file;
-};
+struct Golden { const char* name; ScanKind kind; const char* end; std::vector<int> bodies; const char* file; };
 
 class GoldenTest : public ::testing::TestWithParam<Golden> {};
 

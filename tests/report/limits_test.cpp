@@ -32,13 +32,8 @@ bool AnyHolds(const std::vector<std::string>& lines, const std::string& part) {
 // (3000) nothing can be computed and the run says so instead of showing an empty report.
 TEST(limits, spans_beyond_the_ephemeris_files) {
   const constexpr int kMars = 4, kChiron = 15;
-  struct Row {
-    const char* name;
-    const char* start;
-    const char* end;
-    RunOutcome::Status status;
-    std::vector<std::string> told;  // parts of the notices (Done) or problems (Refused)
-  };
+  // told: parts of the notices (Done) or of the problems (Refused).
+  struct Row { const char *name, *start, *end; RunOutcome::Status status; std::vector<std::string> told; };
   const Row rows[] = {
       {"1750", "01/01/1750", "01/03/1750", RunOutcome::Status::Done,
        {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris, less exact than "
