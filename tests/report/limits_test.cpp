@@ -80,8 +80,7 @@ TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
   s.txtStartDate = "01/01/1980";
   s.txtEndDate = "12/31/2029";
   s.chkP1Planets.fill(true);
-  s.chkP2Planets.fill(true);
-  s.chkP3Planets.fill(true);
+  s.chkP2Planets = s.chkP3Planets = s.chkP1Planets;
   request.options.threads = 2;
   std::atomic<bool> cancel{false};
   std::int64_t last_done = 0, total = 0;

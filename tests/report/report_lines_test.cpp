@@ -9,8 +9,7 @@
 namespace tarnwick {
 namespace {
 
-constexpr Centre g = Centre::Geo;
-constexpr Centre h = Centre::Helio;
+constexpr Centre g = Centre::Geo, h = Centre::Helio;
 constexpr int kSun = 0, kMoon = 1, kMars = 4, kJupiter = 5, kSaturn = 6;
 const RegionalFormat kUs{DateOrder::MonthDayYear, "/", '.'};
 
@@ -40,9 +39,7 @@ TEST(report_lines, declination_value_texts) {
       {0.0, '.', " 00.000"},  {-0.0004, '.', " 00.000"},  // shows zero, so no minus
       {5.25, ',', " 05,250"}, {123.4564, '.', " 123.456"},
   };
-  for (const auto& [value, point, text] : cases) {
-    EXPECT_EQ(DeclinationValueText(value, point), text) << value;
-  }
+  for (const auto& [value, point, text] : cases) EXPECT_EQ(DeclinationValueText(value, point), text) << value;
 }
 
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
