@@ -17,6 +17,12 @@ namespace {
 // converges to well under a second of time; the Moon covers 1e-4 degrees in about a second.
 constexpr double kMaxAspectErrDeg = 1e-4;
 
+// How far two longitudes are from the nearest line of the 15-degree grid, degrees.
+double GridError(double a, double b) {
+  const double d = Reduce_to_under_15(ArcDistance(a, b));
+  return std::min(d, 15.0 - d);
+}
+
 class ScanOnEphemeris : public ::testing::TestWithParam<ScanKind> {
  protected:
   SwissEphemeris eph{EphemerisSearchPath(ProgramFolder())};
@@ -42,21 +48,14 @@ TEST_P(ScanOnEphemeris, finds_every_moment_of_a_quarter_once_and_exactly) {
   }
   for (const Combination& c : EnumerateCombinations(kind, s, in, nullptr)) {
     const SolverProblem p = ProblemFor(c, s);
-    std::vector<double> reference;
-    for (const double t : ReferenceRoots(kind, eph, p, sampled[c.body[0]], sampled[c.body[1]],
-                                         sampled[c.body[1]], 1, in.end_jd)) {
-      reference.push_back(t);
-    }
+    const std::vector<double> reference = ReferenceRoots(kind, eph, p, sampled[c.body[0]], sampled[c.body[1]],
+                                                         sampled[c.body[1]], 1, in.end_jd);
     std::vector<double> found;
     for (const FoundAspect& row : ScanCombination(kind, eph, p, c, in)) {
       if (row.jd_ut > in.end_jd) continue;  // whole days only, like the reference
       found.push_back(row.jd_ut);
-      const double err = kind == ScanKind::Longitude
-                             ? [&] {
-                                 const double d = Reduce_to_under_15(ArcDistance(row.position[0], row.position[1]));
-                                 return std::min(d, 15.0 - d);
-                               }()
-                             : std::fabs(std::fabs(row.position[0]) - std::fabs(row.position[1]));
+      const double err = kind == ScanKind::Longitude ? GridError(row.position[0], row.position[1])
+                                                     : std::fabs(std::fabs(row.position[0]) - std::fabs(row.position[1]));
       worst = std::max(worst, err);
     }
     total += Compare(reference, found);

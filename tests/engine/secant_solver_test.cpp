@@ -12,23 +12,9 @@ constexpr double kRootErrDays = 1e-6;
 
 // ---- The shared iteration, driven by scripted target values -----------------------------
 
-struct Scripted {
-  double f1, f0;
-  int passes = 0;
-  std::pair<double, double> operator()(double, double) {
-    ++passes;
-    return {f1, f0};
-  }
-};
-
 TEST(secant_iteration, limits_and_failures) {
-  struct Row {
-    const char* name;
-    double x0, x1, f1, f0;
-    int limit;
-    double result;  // 0.0 = failure
-    int passes;
-  };
+  // The targets f1 and f0 are the same at every pass; a result of 0.0 is a failure.
+  struct Row { const char* name; double x0, x1, f1, f0; int limit; double result; int passes; };
   const Row rows[] = {
       // f1 = 1, f0 = 0 swaps the two points forever with a step of one window.
       {"no convergence within 100 passes", 0.0, 1.0, 1.0, 0.0, 100, 0.0, 100},
@@ -37,22 +23,20 @@ TEST(secant_iteration, limits_and_failures) {
       {"a jump above 20 degrees fails from the second pass", 0.0, 0.5, 25.0, 0.0, 100, 0.0, 2},
       {"a change of exactly 20 degrees is no jump", 0.0, 0.5, 20.0, 0.0, 7, 0.0, 7},
       {"equal values give the middle at once", 10.0, 11.0, 3.0, 3.0, 100, 10.5, 1},
+      // A step of about 1e-6 days is below the tolerance: x1 is the moment, the step unapplied.
+      {"convergence returns x1", 0.0, 1.0, 1e-6, -1.0, 100, 1.0, 1},
   };
   for (const Row& r : rows) {
-    Scripted targets{r.f1, r.f0};
-    const SecantOutcome out = SecantIterate(r.x0, r.x1, kTol, r.limit, targets);
-    EXPECT_EQ(out.jd, r.result) << r.name;
-    EXPECT_EQ(targets.passes, r.passes) << r.name;
+    SCOPED_TRACE(r.name);
+    int passes = 0;
+    const SecantOutcome out = SecantIterate(r.x0, r.x1, kTol, r.limit, [&](double, double) {
+      ++passes;
+      return std::pair{r.f1, r.f0};
+    });
+    EXPECT_EQ(out.jd, r.result);
+    EXPECT_EQ(out.residual, r.result == 0.0 ? 0.0 : r.f1);  // the target of the final pass
+    EXPECT_EQ(passes, r.passes);
   }
-}
-
-TEST(secant_iteration, convergence_returns_x1_without_the_last_step) {
-  // The root lies a microsecond before x1: the first step is below the tolerance.
-  const double root = 1.0 - 1e-6;
-  const auto f = [&](double x1, double x0) { return std::pair{x1 - root, x0 - root}; };
-  const SecantOutcome out = SecantIterate(0.0, 1.0, kTol, 100, f);
-  EXPECT_EQ(out.jd, 1.0);
-  EXPECT_NEAR(out.residual, 1e-6, 1e-12);
 }
 
 // ---- The two target functions on synthetic motions --------------------------------------
@@ -62,47 +46,44 @@ SolverProblem TwoBody(bool grid15) {
 }
 
 TEST(longitude_solver, roots_across_the_grid_boundary) {
-  struct Row {
-    const char* name;
-    bool grid15;
-    double p1_from;   // P1 moves one degree a day from here
-    double partner;   // fixed
-    double f0, f1;    // targets of the first pass
-  };
+  // P1 moves one degree a day from p1_from, the partner stays at 0.2; f0 and f1 are the
+  // targets of the first pass.
+  struct Row { const char* name; bool grid15; double p1_from, f0, f1; };
   const Row rows[] = {
-      {"15-degree grid: 14.5 to 15.5, partner 0.2", true, 14.5, 0.2, -0.7, 0.3},
-      {"30-degree grid: 29.5 to 30.5, partner 0.2", false, 29.5, 0.2, -0.7, 0.3},
-      {"a square is the same root as a conjunction", false, 29.5 + 90, 0.2, -0.7, 0.3},
+      {"15-degree grid: 14.5 to 15.5", true, 14.5, -0.7, 0.3},
+      {"30-degree grid: 29.5 to 30.5", false, 29.5, -0.7, 0.3},
+      {"a square is the same root as a conjunction", false, 29.5 + 90, -0.7, 0.3},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     SyntheticProvider eph;
     eph.bodies[0] = {r.p1_from, 1.0};
-    eph.bodies[1] = {r.partner, 0.0};
+    eph.bodies[1] = {0.2, 0.0};
     const SolverProblem p = TwoBody(r.grid15);
     const auto [f1, f0] = LongitudeTargets(eph, p, 1.0, 0.0);
-    EXPECT_NEAR(f0, r.f0, 1e-9) << r.name;
-    EXPECT_NEAR(f1, r.f1, 1e-9) << r.name;
-    const SecantOutcome out = SecantMethod(eph, p, 0.0, 1.0, kTol, 100);
-    EXPECT_NEAR(out.jd, 0.7, kRootErrDays) << r.name;  // 0.7 of the way from x0 to x1
+    EXPECT_NEAR(f0, r.f0, 1e-9);
+    EXPECT_NEAR(f1, r.f1, 1e-9);
+    EXPECT_NEAR(SecantMethod(eph, p, 0.0, 1.0, kTol, 100).jd, 0.7, kRootErrDays);
   }
 }
 
-TEST(longitude_solver, a_change_of_exactly_the_threshold_is_no_wrap) {
-  const SolverProblem p15 = TwoBody(true);
-  // P1 from 1 to 9 on the 15-degree grid: a change of 8, the threshold itself.
-  auto [f1, f0] = LongitudeTargetsFrom(p15, {9, 0, 0}, {1, 0, 0});
-  EXPECT_DOUBLE_EQ(f0, 1.0);
-  EXPECT_DOUBLE_EQ(f1, 9.0);
-  // Any larger change is taken as a wrap: 1 is lifted to 16, then the far line brings both back.
-  std::tie(f1, f0) = LongitudeTargetsFrom(p15, {9.5, 0, 0}, {1, 0, 0});
-  EXPECT_DOUBLE_EQ(f0, 1.0);
-  EXPECT_DOUBLE_EQ(f1, -5.5);
-  // The same on the 30-degree grid with its threshold of 22.
-  const SolverProblem p30 = TwoBody(false);
-  std::tie(f1, f0) = LongitudeTargetsFrom(p30, {23, 0, 0}, {1, 0, 0});
-  EXPECT_DOUBLE_EQ(f1 - f0, 22.0);
-  std::tie(f1, f0) = LongitudeTargetsFrom(p30, {23.5, 0, 0}, {1, 0, 0});
-  EXPECT_DOUBLE_EQ(f1 - f0, -7.5);
+// P1 moves from `at_x0` to `at_x1` against a partner at 0. A change above the threshold (8
+// degrees on the 15-degree grid, 22 on the 30-degree one) is a wrap: the lower value is lifted
+// by a grid step, and a target then beyond the far grid line is brought back by one step.
+TEST(longitude_solver, wrap_threshold_and_far_grid_line) {
+  struct Row { bool grid15; double at_x1, at_x0, f1, f0; };
+  const Row rows[] = {
+      {true, 9.0, 1.0, 9.0, 1.0},      // a change of exactly the threshold is no wrap
+      {true, 9.5, 1.0, -5.5, 1.0},     // 1 lifted to 16, then both shifted back by 15
+      {false, 23.0, 1.0, 23.0, 1.0},
+      {false, 23.5, 1.0, -6.5, 1.0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.at_x0 << " to " << r.at_x1 << ", grid15 " << r.grid15);
+    const auto [f1, f0] = LongitudeTargetsFrom(TwoBody(r.grid15), {r.at_x1, 0, 0}, {r.at_x0, 0, 0});
+    EXPECT_DOUBLE_EQ(f1, r.f1);
+    EXPECT_DOUBLE_EQ(f0, r.f0);
+  }
 }
 
 TEST(declination_solver, mid_degree_and_midpoint_partners) {

@@ -24,29 +24,24 @@ class SyntheticProvider final : public PositionProvider {
 
   std::map<int, LinearMotion> bodies;
   std::set<int> unavailable;
-  std::map<int, std::string> notes;  // a library's note on a usable body (a fallback ephemeris)
-  int calls = 0;
 
   double Get_1_Planet_geo(double t, int body) override { return Lon(t, body); }
   double Get_1_Planet_helio(double t, int body) override { return Lon(t, body); }
   double Get_1_Planet_decl(double t, int body) override { return Decl(t, body); }
   double Get_1_Planet_latitude(double t, int body) override { return Decl(t, body); }
   BodyAvailability Availability(int body, Centre, double) override {
-    if (notes.count(body)) return {BodyAvailability::Source::Library, notes[body]};
     if (!unavailable.count(body)) return {};
     return {BodyAvailability::Source::Unavailable, "file for body " + std::to_string(body) + " not found"};
   }
 
  private:
   double Lon(double t, int body) {
-    ++calls;
     const LinearMotion& m = bodies[body];
     last_daily_motion_ = m.lon_speed;
     const double x = m.lon0 + m.lon_speed * (t - t0_);
     return x - 360.0 * std::floor(x / 360.0);
   }
   double Decl(double t, int body) {
-    ++calls;
     const LinearMotion& m = bodies[body];
     last_daily_motion_ = m.decl_speed;
     return m.decl0 + m.decl_speed * (t - t0_);

@@ -1,9 +1,6 @@
 // Whole runs on the real ephemeris against reports kept byte for byte.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/run_command.h"
@@ -12,20 +9,7 @@
 namespace tarnwick {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-struct Golden {
-  const char* name;
-  ScanKind kind;
-  const char* end;
-  std::vector<int> bodies;
-  const char* file;
-};
+struct Golden { const char* name; ScanKind kind; const char* end; std::vector<int> bodies; const char* file; };
 
 class GoldenTest : public ::testing::TestWithParam<Golden> {};
 
@@ -41,15 +25,14 @@ TEST_P(GoldenTest, report_file_matches_byte_for_byte) {
   s.chkP1Planets = s.chkP2Planets = BodySelection{};
   for (const int b : g.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
   request.data_folder = folder.path();
+  const std::string path = EphemerisSearchPath(ProgramFolder());
   for (const int threads : {1, 2}) {
     request.options.threads = threads;
-    const std::string path = EphemerisSearchPath(ProgramFolder());
-    const RunOutcome out =
-        RunAspectarian(request, [&] { return std::make_unique<SwissEphemeris>(path); });
+    const RunOutcome out = RunAspectarian(request, [&] { return std::make_unique<SwissEphemeris>(path); });
     ASSERT_EQ(out.file_name, g.file);
-    const std::string expected = ReadAll(std::filesystem::path(TARNWICK_TEST_DATA_DIR) / "golden" / g.file);
+    const std::string expected = ReadBytes(std::filesystem::path(TARNWICK_TEST_DATA_DIR) / "golden" / g.file);
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(ReadAll(out.file_path), expected) << "threads " << threads;
+    EXPECT_EQ(ReadBytes(out.file_path), expected) << "threads " << threads;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
@@ -31,20 +32,15 @@ bool AnyHolds(const std::vector<std::string>& lines, const std::string& part) {
 // (3000) nothing can be computed and the run says so instead of showing an empty report.
 TEST(limits, spans_beyond_the_ephemeris_files) {
   const constexpr int kMars = 4, kChiron = 15;
-  struct Row {
-    const char* name;
-    const char* start;
-    const char* end;
-    RunOutcome::Status status;
-    std::vector<std::string> told;  // parts of the notices (Done) or problems (Refused)
-  };
+  // told: parts of the notices (Done) or of the problems (Refused).
+  struct Row { const char *name, *start, *end; RunOutcome::Status status; std::vector<std::string> told; };
   const Row rows[] = {
       {"1750", "01/01/1750", "01/03/1750", RunOutcome::Status::Done,
-       {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris",
+       {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris, less exact than "
+        "its files, which cover 1800 to 2400 (SwissEph file 'sepl_12.se1' not found in PATH '",
+        "using Moshier eph.)",
         "Chiron (geocentric) was left out: SwissEph file 'seas_12.se1' not found",
         "Sedna (geocentric) was left out: positions from orbital elements cover the years 1800 to 2400 only"}},
-      {"2450", "01/01/2450", "01/03/2450", RunOutcome::Status::Done,
-       {"SwissEph file 'sepl_24.se1' not found", "Chiron (geocentric) was left out"}},
       {"3500", "01/01/3500", "01/03/3500", RunOutcome::Status::Refused,
        {"Bodies: no combination of the checked bodies can be computed from 01/01/3500 to 01/03/3500",
         "Sun (geocentric): SwissEph file 'sepl_30.se1' not found"}},
@@ -63,6 +59,7 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
     ASSERT_EQ(out.status, r.status) << r.name;
     const std::vector<std::string>& said = out.status == RunOutcome::Status::Done ? out.notices : out.problems;
     for (const std::string& part : r.told) EXPECT_TRUE(AnyHolds(said, part)) << r.name << ": " << part;
+    EXPECT_EQ(std::set(said.begin(), said.end()).size(), said.size()) << r.name;  // each said once
     if (out.status == RunOutcome::Status::Done) {
       EXPECT_FALSE(out.rows.empty()) << r.name;  // the Moon alone makes several aspects a day
       for (const FoundAspect& row : out.rows) EXPECT_NE(row.body[1], kChiron) << r.name;
@@ -83,14 +80,12 @@ TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
   s.txtStartDate = "01/01/1980";
   s.txtEndDate = "12/31/2029";
   s.chkP1Planets.fill(true);
-  s.chkP2Planets.fill(true);
-  s.chkP3Planets.fill(true);
+  s.chkP2Planets = s.chkP3Planets = s.chkP1Planets;
   request.options.threads = 2;
   std::atomic<bool> cancel{false};
-  std::int64_t last_done = 0, total = 0, calls = 0;
+  std::int64_t last_done = 0, total = 0;
   request.cancel = &cancel;
   request.progress = [&](std::int64_t done, std::int64_t all) {
-    ++calls;
     last_done = done;
     total = all;
     if (done > 0) cancel = true;
@@ -99,7 +94,6 @@ TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
   EXPECT_EQ(out.status, RunOutcome::Status::Cancelled);
   EXPECT_TRUE(out.rows.empty());
   EXPECT_TRUE(folder.Entries().empty());
-  EXPECT_GT(calls, 0);
   EXPECT_GT(total, 100'000'000);  // windows of all combinations
   EXPECT_LT(last_done, total / 100);
 }

@@ -9,8 +9,7 @@
 namespace tarnwick {
 namespace {
 
-constexpr Centre g = Centre::Geo;
-constexpr Centre h = Centre::Helio;
+constexpr Centre g = Centre::Geo, h = Centre::Helio;
 constexpr int kSun = 0, kMoon = 1, kMars = 4, kJupiter = 5, kSaturn = 6;
 const RegionalFormat kUs{DateOrder::MonthDayYear, "/", '.'};
 
@@ -40,9 +39,7 @@ TEST(report_lines, declination_value_texts) {
       {0.0, '.', " 00.000"},  {-0.0004, '.', " 00.000"},  // shows zero, so no minus
       {5.25, ',', " 05,250"}, {123.4564, '.', " 123.456"},
   };
-  for (const auto& [value, point, text] : cases) {
-    EXPECT_EQ(DeclinationValueText(value, point), text) << value;
-  }
+  for (const auto& [value, point, text] : cases) EXPECT_EQ(DeclinationValueText(value, point), text) << value;
 }
 
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
@@ -90,13 +87,15 @@ TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
             "g. Sun      g. Moon     12/01/2007 10:23  09,4 (09) 09,4 (03)  180\r\n");
 }
 
-TEST(report_lines, declination_lines) {
-  const std::string contra =
-      Display_Aspects_declination({Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23",
-                                       {-22.4569, 22.4569, 22.4569})},
-                                  TwoBodies(), kUs);
-  EXPECT_EQ(contra, "g. Sun      g. Moon     12/05/2007 14:23  -22.457   22.457  \r\n");
-  EXPECT_EQ(contra.size(), 62u);  // 60 characters and the line end
+TEST(report_lines, declination_lines_and_pane_text) {
+  const std::string lines = Display_Aspects_declination(
+      {Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23", {-22.4569, 22.4569, 0}),
+       Row({kSun, kMars, kMars}, {g, h, h}, "12/05/2007 15:00", {-22.5, -22.5, 0})},
+      TwoBodies(), kUs);
+  EXPECT_EQ(lines, "g. Sun      g. Moon     12/05/2007 14:23  -22.457   22.457  \r\n"
+                   "g. Sun      h. Mars     12/05/2007 15:00  -22.500  -22.500  \r\n");
+  EXPECT_EQ(PaneText(lines), "\r\n" + lines + "\r\n" + std::string(50, '-') + "\r\n");
+  EXPECT_EQ(PaneText(Display_Aspects_declination({}, TwoBodies(), kUs)), "");
 
   const FoundAspects triple = {
       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0})};
@@ -107,21 +106,6 @@ TEST(report_lines, declination_lines) {
   other.txtAspectOrb1 = "9";
   other.chkDisplayP1_P2P3_mp_aspects = false;
   EXPECT_EQ(Display_Aspects_declination(triple, other, kUs), line);
-}
-
-TEST(report_lines, pane_layout_for_none_one_and_several_rows) {
-  const std::string rule(50, '-');
-  const FoundAspect a =
-      Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23", {-22.4569, 22.4569, 0});
-  const FoundAspect b =
-      Row({kSun, kMars, kMars}, {g, h, h}, "12/05/2007 15:00", {-22.5, -22.5, 0});
-  const std::string line_a = "g. Sun      g. Moon     12/05/2007 14:23  -22.457   22.457  \r\n";
-  const std::string line_b = "g. Sun      h. Mars     12/05/2007 15:00  -22.500  -22.500  \r\n";
-  EXPECT_EQ(PaneText(Display_Aspects_declination({}, TwoBodies(), kUs)), "");
-  EXPECT_EQ(PaneText(Display_Aspects_declination({a}, TwoBodies(), kUs)),
-            "\r\n" + line_a + "\r\n" + rule + "\r\n");
-  EXPECT_EQ(PaneText(Display_Aspects_declination({a, b}, TwoBodies(), kUs)),
-            "\r\n" + line_a + line_b + "\r\n" + rule + "\r\n");
 }
 
 TEST(report_lines, sort_is_by_moment_and_keeps_scan_order_of_equal_moments) {
