@@ -61,6 +61,17 @@ struct TestWorld {
   }
 };
 
+// One day, 12/01/2007, of the Moon against the Sun and Jupiter, two-body aspects only: a run
+// of well under a second with one aspect in its report.
+inline RunSettings OneDay() {
+  RunSettings s;
+  s.txtStartDate = s.txtEndDate = "12/01/2007";
+  s.chkUseP3 = false;
+  s.chkP1Planets = s.chkP2Planets = BodySelection{};
+  s.chkP1Planets[idxMoon] = s.chkP2Planets[idxSun] = s.chkP2Planets[5] = true;
+  return s;
+}
+
 // Clicks `button` on the next message box that opens, modal to the application or to its
 // window. Polls, so it works for a box that blocks in its own event loop as well as for one
 // that is merely open.
