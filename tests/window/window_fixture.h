@@ -88,14 +88,6 @@ inline void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* te
   timer->start(5);
 }
 
-// The message box that is open over `parent`, nullptr when there is none.
-inline QMessageBox* OpenMessageBox(QWidget* parent) {
-  for (QMessageBox* box : parent->findChildren<QMessageBox*>()) {
-    if (box->isVisible()) return box;
-  }
-  return nullptr;
-}
-
 // Each test function starts on a fresh world; Open() starts the main window on it.
 class WindowTest : public QObject {
   Q_OBJECT
