@@ -1,21 +1,17 @@
 // What the window tests hand the window instead of the world: a scratch program folder, a
-// fixed clock and regional format, a file chooser that answers by script, and a helper that
-// answers the next message box the way a user would.
+// fixed clock and regional format, a file chooser that answers by script, and a base class
+// that opens the window on them and clicks, types and answers message boxes as a user would.
 #pragma once
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <deque>
-#include <filesystem>
-#include <memory>
-#include <optional>
 #include <vector>
 
-#include "core/swiss_ephemeris.h"
 #include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "store/atomic_file.h"
+#include "store/settings_file.h"
 #include "window/file_chooser.h"
 #include "window/main_window.h"
 
@@ -28,15 +24,19 @@ class ScriptedChooser final : public FileChooser {
   std::optional<QString> Choose(QWidget*, const FileRequest& request) override {
     requests.push_back(request);
     if (answers.empty()) return std::nullopt;
-    const bool cancelled = !answers.front().has_value();
-    const QString path = answers.front().value_or(QString());
+    const std::optional<QString> answer = answers.front();
     answers.pop_front();
-    if (cancelled) return std::nullopt;
-    return path;
+    return answer;
   }
   std::deque<std::optional<QString>> answers;
   std::vector<FileRequest> requests;
 };
+
+// A request as one list: mode, title, filter, suffix, starting folder, preset name.
+inline QStringList Fields(const FileRequest& r) {
+  return {r.mode == FileRequest::Mode::Save ? "Save" : "Load", r.title, r.filter, r.default_suffix,
+          QDir::cleanPath(r.start_folder), r.preset_name};
+}
 
 // A program folder of its own per test: start-up file, data/ and help.txt inside it.
 struct TestWorld {
@@ -61,30 +61,110 @@ struct TestWorld {
   }
 };
 
-// Clicks `button` on the next message box that opens, modal or not. Polls, so it works for a
-// box that blocks in its own event loop as well as for one that is merely shown.
+// One day, 12/01/2007, of the Moon against the Sun and Jupiter, two-body aspects only: a run
+// of well under a second with one aspect in its report.
+inline RunSettings OneDay() {
+  RunSettings s;
+  s.txtStartDate = s.txtEndDate = "12/01/2007";
+  s.chkUseP3 = false;
+  s.chkP1Planets = s.chkP2Planets = BodySelection{};
+  s.chkP1Planets[idxMoon] = s.chkP2Planets[idxSun] = s.chkP2Planets[5] = true;
+  return s;
+}
+
+// Clicks `button` on the next message box that opens, modal to the application or to its
+// window. Polls, so it works for a box that blocks in its own event loop as well as for one
+// that is merely open.
 inline void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr) {
   auto* timer = new QTimer;
   QObject::connect(timer, &QTimer::timeout, [timer, button, text] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      if (!box || !box->isVisible()) continue;
-      if (text) *text = box->text();
-      timer->stop();
-      timer->deleteLater();
-      box->button(button)->click();
-      return;
-    }
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    if (text) *text = box->text();
+    timer->stop();
+    timer->deleteLater();
+    box->button(button)->click();
   });
   timer->start(5);
 }
 
-// The message box that is open over `parent`, nullptr when there is none.
-inline QMessageBox* OpenMessageBox(QWidget* parent) {
-  for (QMessageBox* box : parent->findChildren<QMessageBox*>()) {
-    if (box->isVisible()) return box;
+// Each test function starts on a fresh world; Open() starts the main window on it.
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ protected:
+  // Generous: a small run takes well under a second, but CI machines can be busy.
+  static constexpr int kRunTimeoutMs = 60000;
+
+  std::unique_ptr<TestWorld> world_;
+  std::unique_ptr<MainWindow> window_;
+
+  // A window started on `world` (world_ by default), shown and active so that shortcuts and
+  // focus work.
+  void Open(const std::optional<WindowWorld>& world = std::nullopt) {
+    window_ = std::make_unique<MainWindow>(world ? *world : world_->world());
+    window_->show();
+    window_->activateWindow();
+    if (!QTest::qWaitForWindowActive(window_.get())) qFatal("the main window never became active");
   }
-  return nullptr;
-}
+
+  // The control named `name` in `in` (the main window when null); none ends the test run.
+  template <typename T = QLineEdit>
+  T* Find(const char* name, QObject* in = nullptr) {
+    T* found = (in ? in : window_.get())->findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+  }
+  void Click(const char* button, QObject* in = nullptr) {
+    QTest::mouseClick(Find<QPushButton>(button, in), Qt::LeftButton);
+  }
+  QString Status() { return Find<QLabel>("lblStatus")->text(); }
+
+  // Clicks into a box, as a user does before typing; entering the box selects its whole
+  // text. A box that has the focus already (the first one does at start) keeps the caret
+  // where the click put it, so the user selects all with Ctrl+A.
+  void ClickInto(QLineEdit* box) {
+    const bool had_focus = box->hasFocus();
+    QTest::mouseClick(box, Qt::LeftButton);
+    if (had_focus) QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTRY_COMPARE(box->selectedText(), box->text());
+  }
+  // Clicks into a box and types `text` over all it held.
+  void Type(const char* box, const QString& text) {
+    ClickInto(Find(box));
+    QTest::keyClick(Find(box), Qt::Key_Delete);
+    QTest::keyClicks(Find(box), text);
+  }
+
+  // Files the test prepares or checks, bypassing the window.
+  void Write(const QString& path, const std::string& bytes) { QVERIFY(WriteFileAtomically(path.toStdString(), bytes)); }
+  static QString Read(const QString& path) { return QString::fromStdString(ReadWholeFile(path.toStdString()).bytes); }
+  // Loads settings through the File menu, as a user who prepared them earlier.
+  void Load(const RunSettings& s, const QString& name = "prepared.opt") {
+    Write(world_->file(name), SettingsFileText(s));
+    world_->chooser->answers.push_back(world_->file(name));
+    Find<QAction>("mnuFileLoad")->trigger();
+  }
+  // Clicks a run command and waits until the run is over.
+  void Run(const char* command) {
+    Click(command);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->running(), kRunTimeoutMs);
+  }
+
+  // The message box open over `parent` says each of `parts`; the user then closes it.
+  void ExpectMessage(QWidget* parent, const QStringList& parts) {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(box && box->parentWidget() == parent);
+    for (const QString& part : parts) QVERIFY2(box->text().contains(part), qPrintable(box->text()));
+    box->accept();
+  }
+
+ private slots:
+  void init() { world_ = std::make_unique<TestWorld>(); }
+  void cleanup() {
+    window_.reset();
+    world_.reset();
+  }
+};
 
 }  // namespace tarnwick
