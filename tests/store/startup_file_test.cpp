@@ -84,7 +84,8 @@ TEST(startup_file, unreadable_file_keeps_the_defaults) {
   EXPECT_EQ(long_value.values.txtTZ, "3");
   EXPECT_EQ(long_value.values.txtStartDate, DefaultStartupValues(kToday, kUs).txtStartDate);
   EXPECT_EQ(long_value.message, "Start-up file \"" + (dir / "long.ini").string() +
-                                    "\": the value of start_date is 40000 bytes long and was ignored.");
+                                    "\": the value of start_date is 40000 bytes long and was "
+                                    "ignored.");
 
   std::filesystem::create_directory(dir / "folder.ini");
   const StartupLoad folder = ReadStartupFile(dir / "folder.ini", kToday, kUs);

@@ -23,10 +23,12 @@ TEST(text_encoding, files_become_utf8_or_are_refused) {
       {"utf-8 surrogate is no utf-8", "\xED\xA0\x80", "\u00ed\u00a0\u20ac", ""},
       {"utf-16 big-endian pair", std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6), "\U0001F600", ""},
       {"utf-16 mark then utf-8 mark", std::string("\xFF\xFE\xFF\xFE" "a\0", 6), "a", ""},
-      {"utf-16 odd length", "\xFF\xFE" "a", "", "it is marked as UTF-16 text but has an odd number of bytes"},
+      {"utf-16 odd length", "\xFF\xFE" "a", "",
+       "it is marked as UTF-16 text but has an odd number of bytes"},
       {"utf-16 lone surrogate", std::string("\xFF\xFE" "a\0\x00\xD8", 6), "",
        "it is marked as UTF-16 text but holds a broken character at byte 4"},
-      {"utf-16 NUL", std::string("\xFF\xFE\0\0", 4), "", "it holds NUL characters, which no text file has"},
+      {"utf-16 NUL", std::string("\xFF\xFE\0\0", 4), "",
+       "it holds NUL characters, which no text file has"},
   };
   for (const auto& [name, bytes, text, problem] : rows) {
     const DecodedText d = DecodeTextFile(bytes);
