@@ -17,8 +17,8 @@ CliParse Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
 TEST(cli_options, names_and_aliases_set_the_same_fields) {
   const CliParse a = Parse({"--txtStartDate", "01/01/2008", "--chkUseP3", "0", "--opt2_ghd", "h",
                             "--chkP1Planets", "0-3,Chiron", "--declination", "--no-save"});
-  const CliParse b = Parse({"-s", "01/01/2008", "--triple", "0", "--c2", "h", "-1", "Sun, moon,2,Venus,chiron",
-                            "--declination", "--no-save"});
+  const CliParse b = Parse({"-s", "01/01/2008", "--triple", "0", "--c2", "h",
+                            "-1", "Sun, moon,2,Venus,chiron", "--declination", "--no-save"});
   ASSERT_EQ(a.status, CliParse::Status::Run) << a.text;
   ASSERT_EQ(b.status, CliParse::Status::Run) << b.text;
   EXPECT_EQ(a.options.settings, b.options.settings);
@@ -34,10 +34,11 @@ TEST(cli_options, names_and_aliases_set_the_same_fields) {
 }
 
 TEST(cli_options, usage_errors_say_what_is_wrong) {
+  // (A body name that names no body: the runner's exit-code table.)
   struct Row { std::vector<std::string> args; const char* mentions; };
   const Row rows[] = {
-      {{"--chkUseP3", "2"}, "chkUseP3"}, {{"--c1", "x"}, "opt1_ghd"},       {{"--p2", "Sun,Vulcan"}, "Vulcan"},
-      {{"--p2", "9-3"}, "9-3"},          {{"--p3", "26"}, "26"},            {{"--no-such-option"}, "no-such-option"},
+      {{"--chkUseP3", "2"}, "chkUseP3"}, {{"--c1", "x"}, "opt1_ghd"}, {{"--p2", "9-3"}, "9-3"},
+      {{"--p3", "26"}, "26"},            {{"--no-such-option"}, "no-such-option"},
       {{"--threads", "0"}, "threads"},   {{"--start"}, "txtStartDate"},
   };
   for (const Row& r : rows) {
@@ -61,9 +62,6 @@ TEST(cli_options, settings_file_first_then_options) {
   EXPECT_EQ(p.options.settings.txtStartDate, "02/01/2009");
   EXPECT_TRUE(p.options.settings.chkUse_RA);
   EXPECT_EQ(p.options.settings.txtTZ, "0");
-  const CliParse missing = Parse({"--settings", (folder / "none.opt").string()});
-  EXPECT_EQ(missing.status, CliParse::Status::FileError);
-  EXPECT_NE(missing.text.find("none.opt"), std::string::npos) << missing.text;
 }
 
 // ---- The runner as a user starts it --------------------------------------------------------
@@ -75,7 +73,8 @@ struct Ran {
 
 Ran RunCli(const std::string& args) {
   const ScratchFolder scratch;
-  FILE* p = popen((std::string(TARNWICK_CLI) + " " + args + " 2>" + (scratch / "err").string()).c_str(), "r");
+  const std::string command = TARNWICK_CLI " " + args + " 2>" + (scratch / "err").string();
+  FILE* p = popen(command.c_str(), "r");
   std::string out;
   std::array<char, 4096> buf;
   for (size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
@@ -92,7 +91,8 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   const std::string dir = " --data-dir " + folder.path().string();
   const std::string bodies = " --triple 0 --p1 0-9 --p2 0-9";
   const std::string decl = "12012007_12022007_5_decl_gg_mp_15_noRA_geoDecl.txt";
-  const std::filesystem::path unsaved = folder / "file" / "data" / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
+  const std::filesystem::path blocked = folder / "file" / "data";  // a folder under a file
+  const std::filesystem::path unsaved = blocked / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
   // report: printed on standard output; says: on standard error.
   struct Row { std::string args; int status; bool report; std::string says; };
   const Row rows[] = {
@@ -100,10 +100,11 @@ TEST(runner, exit_codes_output_and_saved_reports) {
        "Start Date: \"13/01/2007\" is not a valid date in the order month/day/year."},
       {"--settings /nonexistent/x.opt" + dir, 1, false, "/nonexistent/x.opt"},
       {"--p1 Sun,Foo" + dir, 2, false, "\"Foo\" names no body"},
-      {"--start 12/01/2007 --end 12/02/2007" + bodies + " --data-dir " + (folder / "file" / "data").string(), 1,
-       true, "Could not save \"" + unsaved.string() + "\": Not a directory"},
+      {"--start 12/01/2007 --end 12/02/2007" + bodies + " --data-dir " + blocked.string(), 1, true,
+       "Could not save \"" + unsaved.string() + "\": Not a directory"},
       // Before 1800 the library's analytic ephemeris, with its note.
-      {"--no-save --start 01/01/1750 --end 01/02/1750" + bodies + dir, 0, true, "analytic Moshier ephemeris"},
+      {"--no-save --start 01/01/1750 --end 01/02/1750" + bodies + dir, 0, true,
+       "analytic Moshier ephemeris"},
       {"--declination --start 12/01/2007 --end 12/02/2007" + bodies + dir, 0, true,
        "Saved " + (folder / decl).string()},
   };

@@ -76,13 +76,12 @@ TEST(midpoints, mid_degree_with_and_without_the_near_rule) {
   }
 }
 
-TEST(midpoints, reductions_and_declination_mean) {
+TEST(midpoints, reductions_into_a_range) {
   EXPECT_DOUBLE_EQ(Reduce_to_under_30(-5), 25);
   EXPECT_DOUBLE_EQ(Reduce_to_under_15(37), 7);
   EXPECT_NEAR(Reduce_to_under_30(359.9), 29.9, kEps);
   EXPECT_DOUBLE_EQ(Reduce_to_under_360(-0.5), 359.5);
   EXPECT_DOUBLE_EQ(Reduce_to_under_360(720.25), 0.25);
-  EXPECT_DOUBLE_EQ(Find_Midpoint_declination(-10, 20), 5);
 }
 
 }  // namespace

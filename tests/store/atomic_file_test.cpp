@@ -42,7 +42,7 @@ TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
   const std::tuple<const char*, FileFault, const char*> rows[] = {
       {"folder without write permission", {FileCall::Create, EACCES}, "Permission denied"},
       {"read-only file system", {FileCall::Create, EROFS}, "Read-only file system"},
-      {"disk full before the first byte", {FileCall::Write, ENOSPC, 1, 0}, "No space left on device"},
+      {"no room for the first byte", {FileCall::Write, ENOSPC, 1, 0}, "No space left on device"},
       {"disk full mid-write", {FileCall::Write, ENOSPC, 1, 70000}, "No space left on device"},
       {"flush fails", {FileCall::Sync, EIO}, "Input/output error"},
       {"close reports a late error", {FileCall::Close, EIO}, "Input/output error"},
@@ -92,7 +92,8 @@ TEST(atomic_file, name_the_file_system_refuses) {
 // A folder without write permission, for real; it binds every user but root.
 TEST(atomic_file, folder_without_write_permission) {
   ScratchFolder dir;
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes through permission bits; see the injected EACCES";
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "root writes through permission bits; see the injected EACCES";
   fs::create_directory(dir / "locked");
   WriteBytes(dir / "locked" / "r.txt", "old");
   fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);

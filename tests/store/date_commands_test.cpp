@@ -15,7 +15,8 @@ const RegionalFormat kYmd{DateOrder::YearMonthDay, "/", '.'};
 
 TEST(date_commands, month_and_day_steps_in_every_order) {
   // Month steps take the start date's month alone; day steps leave the other box alone.
-  // Year ends both ways, leap and common Februaries, each order read and written.
+  // Year ends both ways, leap and common Februaries (1900 is no leap year), each order read
+  // and written; days before the calendar reform step in the proleptic Gregorian calendar.
   const std::tuple<const RegionalFormat*, DateCommand, DateBoxes, DateBoxes> rows[] = {
       {&kMdy, NextMonth, {"12/15/2007", "x"}, {"01/01/2008", "01/31/2008"}},
       {&kMdy, PreviousMonth, {"12/15/2007", "x"}, {"11/01/2007", "11/30/2007"}},
@@ -23,8 +24,9 @@ TEST(date_commands, month_and_day_steps_in_every_order) {
       {&kDmy, PreviousMonth, {"10.1.2008", ""}, {"01.12.2007", "31.12.2007"}},
       {&kYmd, PreviousMonth, {"2008/01/10", ""}, {"2007/12/01", "2007/12/31"}},
       {&kYmd, NextMonth, {"2007/01/31", ""}, {"2007/02/01", "2007/02/28"}},
-      {&kMdy, NextStartDate, {"12/31/2007", "x"}, {"01/01/2008", "x"}},
+      {&kMdy, NextStartDate, {"10/15/1582", "x"}, {"10/16/1582", "x"}},
       {&kMdy, PreviousEndDate, {"x", "03/01/2008"}, {"x", "02/29/2008"}},
+      {&kMdy, PreviousEndDate, {"x", "03/01/1900"}, {"x", "02/28/1900"}},
       {&kDmy, PreviousStartDate, {"01.03.2007", "x"}, {"28.02.2007", "x"}},
       {&kDmy, NextEndDate, {"x", "31.12.2007"}, {"x", "01.01.2008"}},
       {&kYmd, NextStartDate, {"2007/12/31", "x"}, {"2008/01/01", "x"}},

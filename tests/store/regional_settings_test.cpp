@@ -13,7 +13,6 @@ TEST(regional_settings, order_and_separator_from_locale_formats) {
       {"en_US", "%m/%d/%Y", ".", DateOrder::MonthDayYear, "/", '.'},
       {"de_DE", "%d.%m.%Y", ",", DateOrder::DayMonthYear, ".", ','},
       {"ja_JP", "%Y年%m月%d日", ".", DateOrder::YearMonthDay, "/", '.'},
-      {"C", "%m/%d/%y", ".", DateOrder::MonthDayYear, "/", '.'},
       {"sv_SE", "%Y-%m-%d", ",", DateOrder::YearMonthDay, "-", ','},
       {"composite %F", "%F", ".", DateOrder::YearMonthDay, "-", '.'},
       {"composite %D", "%D", ".", DateOrder::MonthDayYear, "/", '.'},

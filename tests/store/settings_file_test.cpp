@@ -36,7 +36,7 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
   const std::vector<std::string> texts = {"12/01/2007", "12/31/2007", "5",    "3.0",
                                           "15.0",       "10:00",      "10:59"};
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), texts);
-  for (size_t n = 7; n < 85; ++n) {  // Jupiter to Pluto, Chiron and the mean node checked
+  for (size_t n = 7; n < 85; ++n) {  // Jupiter to Pluto, Chiron and Sedna checked
     const int body = static_cast<int>((n - 7) % BodyCount);
     const bool on = (body >= 5 && body <= 9) || body == 15 || body == 21;
     EXPECT_EQ(lines[n], (on ? "1 - " : "0 - ") + std::string(BodyCatalogue[body].caption))
@@ -45,22 +45,6 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
   EXPECT_EQ(lines[7], "0 - Sun     ");
   EXPECT_EQ(lines[85], "1 - Do 3-planet aspects (triple aspects)?");
   EXPECT_EQ(lines[92], "0 - Only show aspects within given time period above?");
-}
-
-TEST(settings_file, round_trip_restores_stored_fields_and_leaves_the_rest) {
-  ScratchFolder dir;
-  ASSERT_TRUE(SaveSettingsFile(dir / "a.opt", Unusual()));
-  RunSettings before;  // what the window held: the unstored fields must survive the load
-  before.opt1_ghd = before.opt3_ghd = Centre::Helio;
-  before.chkDisplayP1_P2P3_mp_aspects = false;
-  const SettingsLoad load = LoadSettingsFile(dir / "a.opt", before);
-  EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
-  EXPECT_EQ(load.lines_read, 93);
-  EXPECT_EQ(load.message, "");
-  RunSettings expected = Unusual();
-  expected.opt1_ghd = expected.opt3_ghd = Centre::Helio;
-  expected.chkDisplayP1_P2P3_mp_aspects = false;
-  EXPECT_EQ(load.settings, expected);
 }
 
 // Lines ended by CR alone, read like CR LF.
