@@ -192,7 +192,6 @@ class MainWindowTest : public WindowTest {
     world_->regional.order = DateOrder::DayMonthYear;
     Open();
     QCOMPARE(boxes(), (QStringList{"01/02/2024", "29/02/2024", "10:00", "10:59", "5"}));
-    QVERIFY(QDir(world_->file("data")).exists());  // the data folder is made at start
     Type("txtTZ", "-3");
     world_->chooser->answers = {world_->file("my.opt")};
     QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
