@@ -16,7 +16,6 @@ TEST(aspects, classifiers_over_both_sets) {
       {"separation 176.9 is nothing", 0, 176.9, 3, "   ", "   "},
       {"lower angle wins where windows overlap", 0, 22, 8, "015", "030"},
       {"bounds are inclusive: exactly the orb", 0, 63, 3, "060", "060"},
-      {"sesquisquare", 10, 145, 1, "135", "   "},
       {"zero orb hits only exact angles", 0, 45, 0, "045", "   "},
   };
   for (const Row& r : rows) {
