@@ -17,12 +17,6 @@ ProviderFactory Library() {
   return [path = EphemerisSearchPath(ProgramFolder())] { return std::make_unique<SwissEphemeris>(path); };
 }
 
-BodySelection Only(std::initializer_list<int> bodies) {
-  BodySelection s{};
-  for (const int b : bodies) s[b] = true;
-  return s;
-}
-
 bool AnyHolds(const std::vector<std::string>& lines, const std::string& part) {
   return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
 }
@@ -53,8 +47,9 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
     s.txtStartDate = r.start;
     s.txtEndDate = r.end;
     s.chkUseP3 = false;
-    s.chkP1Planets = Only({idxSun, idxMoon, kMars});
-    s.chkP2Planets = Only({idxSun, idxMoon, kMars, kChiron, idxSedna});
+    s.chkP1Planets = s.chkP2Planets = BodySelection{};
+    for (const int b : {idxSun, idxMoon, kMars}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+    s.chkP2Planets[kChiron] = s.chkP2Planets[idxSedna] = true;
     const RunOutcome out = RunAspectarian(request, Library());
     ASSERT_EQ(out.status, r.status) << r.name;
     const std::vector<std::string>& said = out.status == RunOutcome::Status::Done ? out.notices : out.problems;

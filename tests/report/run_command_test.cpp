@@ -43,15 +43,15 @@ struct RunFixture : ::testing::Test {
   }
 };
 
-// The report's name does not depend on the bodies, so a second run replaces the file.
+// The report's name does not depend on the bodies, so a second run replaces the file. Which
+// name a run gives its report: report_names_test, and the golden reports.
 TEST_F(RunFixture, report_fills_pane_and_file_alike_and_a_second_run_replaces_it) {
   const RunOutcome out = RunAspectarian(request, Synthetic());
   ASSERT_EQ(out.status, RunOutcome::Status::Done);
   ASSERT_EQ(out.rows.size(), 1u);
-  EXPECT_EQ(out.file_name, "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt");
-  EXPECT_NE(out.pane_text.find("g. Sun      g. Mars     12/02/2007 12:00"), std::string::npos) << out.pane_text;
+  EXPECT_NE(out.pane_text.find("g. Sun      g. Mars     12/02/2007 12:00"), std::string::npos)
+      << out.pane_text;
   EXPECT_EQ(ReadBytes(out.file_path), out.pane_text);
-  EXPECT_TRUE(out.save_error.empty());
   request.settings.chkP2Planets[kMars] = false;
   request.settings.chkP2Planets[kJupiter] = true;
   const RunOutcome second = RunAspectarian(request, Synthetic());
@@ -82,6 +82,7 @@ TEST_F(RunFixture, every_combination_of_centres_with_p3) {
             (std::vector<std::array<Centre, 3>>{{g, g, g}, {g, g, h}, {g, h, h}, {h, g, g}, {h, g, h}, {h, h, h}}));
 
   const RunOutcome out = RunAspectarian(request, Synthetic());
+  // Named for all centres, not for those of the last scan; the centres left are geocentric.
   EXPECT_EQ(out.file_name, "12012007_12032007_5_3.0_15.0_all_3_mp_30_noRA.txt");
   EXPECT_EQ((std::array{out.opt1_ghd, out.opt2_ghd, out.opt3_ghd}), (std::array{g, g, g}));
   // Each row keeps the centres of the scan that found it; heliocentric Sun takes no role.

@@ -45,7 +45,6 @@ struct TestWorld {
   CalendarDate today{2, 14, 2024};
   RegionalFormat regional;
 
-  std::filesystem::path path() const { return std::filesystem::path(folder.path().toStdString()); }
   QString file(const QString& name) const { return folder.filePath(name); }
 
   WindowWorld world() const {
@@ -53,7 +52,8 @@ struct TestWorld {
     w.today = [d = today] { return d; };
     w.regional = regional;
     // No XDG variables: a writable program folder keeps everything beside the program.
-    w.files = LocateProgramFiles(path(), true, [](std::string_view) { return std::optional<std::string>(); });
+    w.files = LocateProgramFiles(folder.path().toStdString(), true,
+                                 [](std::string_view) { return std::optional<std::string>(); });
     w.chooser = chooser;
     w.provider_factory = [] { return std::make_unique<SwissEphemeris>(EphemerisSearchPath(ProgramFolder())); };
     w.threads = 2;
