@@ -11,7 +11,9 @@ TEST(regional_settings, order_and_separator_from_locale_formats) {
   // locale, its date format and radix; the date order, separator and decimal sign read
   const std::tuple<const char*, const char*, const char*, DateOrder, const char*, char> rows[] = {
       {"en_US", "%m/%d/%Y", ".", DateOrder::MonthDayYear, "/", '.'},
+      {"en_GB", "%d/%m/%Y", ".", DateOrder::DayMonthYear, "/", '.'},
       {"de_DE", "%d.%m.%Y", ",", DateOrder::DayMonthYear, ".", ','},
+      {"C", "%m/%d/%y", ".", DateOrder::MonthDayYear, "/", '.'},  // two-digit year
       {"ja_JP", "%Y年%m月%d日", ".", DateOrder::YearMonthDay, "/", '.'},
       {"sv_SE", "%Y-%m-%d", ",", DateOrder::YearMonthDay, "-", ','},
       {"composite %F", "%F", ".", DateOrder::YearMonthDay, "-", '.'},
