@@ -8,7 +8,6 @@
 #include <exception>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <utility>
 
@@ -87,10 +86,11 @@ std::vector<Combination> EnumerateCombinations(ScanKind kind, const RunSettings&
         if (s.chkUseP3 && c3 == c2 && p3 <= p2) continue;
         if (!TakesRole(p3, c3)) continue;
         if (p1 == p2 && p2 == p3) continue;
-        Combination c{{p1, p2, p3}, {c1, c2, c3}, 1.0, in.end_jd};
+        Combination c{{p1, p2, p3}, {c1, c2, c3}, 1.0, in.end_jd, in.end_jd + 1.0};
         if (kind == ScanKind::Longitude && MoonTakesPart(c.body)) {
+          // Windows of a third of a day until the end of the last day, however long the span.
           c.step = kMoonStep;
-          if (in.start_jd == in.end_jd) c.end_jd += 0.99;  // three windows on a one-day span
+          c.end_jd = c.span_end_jd - kLastMoonWindowMarginDays;
         }
         out.push_back(c);
       }
@@ -116,7 +116,7 @@ namespace {
 // across windows (that rule needs the windows in order, which stretches scanned apart on
 // different threads only have once they are put together).
 struct Candidate {
-  double e;
+  Crossing at;
   bool shown;  // inside the daily time window, when that is active
   FoundAspect row;
 };
@@ -126,7 +126,8 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
                  const WindowBound& bound, const Combination& c,
                  const std::vector<double>& starts, size_t lo, size_t hi,
                  const RunInputs& in, const ScanOptions& options, const std::atomic<bool>* cancel,
-                 std::atomic<std::int64_t>& windows_done, std::vector<Candidate>& out) {
+                 std::atomic<std::int64_t>& windows_done, std::vector<Candidate>& out,
+                 bool& always_exact) {
   // Counted once per call: the counter is shared by the worker threads.
   struct Count {
     std::atomic<std::int64_t>& total;
@@ -135,8 +136,16 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
   } count{windows_done};
   for (size_t k = lo; k < hi; ++k, ++count.n) {
     if (cancel && cancel->load(std::memory_order_relaxed)) return;
+    if (always_exact) continue;  // the combination is left out; its windows still count
     const double t = starts[k];
-    for (const double e : SolveWindow(kind, eph, problem, bound, t, t + c.step, options.repair, options.skip)) {
+    const WindowRoots found = SolveWindow(kind, eph, problem, bound, t, t + c.step, options.repair, options.skip);
+    if (found.always_exact) {
+      always_exact = true;
+      continue;
+    }
+    for (const Crossing& at : found.crossings) {
+      const double e = at.jd_ut;
+      if (e > c.span_end_jd) continue;  // the last window may reach into the next day
       const DateAndTimeText when = ConvertJDtoDateandTime(e, in.tz_hours, in.order);
       bool shown = true;
       if (in.time_window) {
@@ -144,17 +153,20 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
         const double v = LeadingNumber(Replace_String(when.time, ":", ".", 1, -1, 0)).value_or(0.0);
         shown = !(in.window_start > v || in.window_end < v);
       }
-      out.push_back({e, shown, shown ? MakeRow(kind, eph, c, e, when) : FoundAspect{}});
+      out.push_back({at, shown, shown ? MakeRow(kind, eph, c, e, when) : FoundAspect{}});
     }
   }
 }
 
-// A combination's next moment, taken in window order: a moment within two minutes of the one
-// kept before it is the same moment found from the next window.
-void AppendRow(Candidate& c, const ScanOptions& options, std::optional<double>& last_kept,
+// A combination's next moment, taken in window order; `recent` holds the crossings kept
+// lately. A crossing kept already, found again from the next window, is left out.
+void AppendRow(Candidate& c, const ScanOptions& options, std::vector<Crossing>& recent,
                FoundAspects& rows) {
-  if (options.repair && last_kept && std::fabs(c.e - *last_kept) < kDuplicateWithinDays) return;
-  last_kept = c.e;
+  if (options.repair) {
+    std::erase_if(recent, [&](const Crossing& r) { return c.at.jd_ut - r.jd_ut >= kSameCrossingDays; });
+    if (std::any_of(recent.begin(), recent.end(), [&](const Crossing& r) { return r.SameAs(c.at); })) return;
+    recent.push_back(c.at);
+  }
   if (c.shown) rows.push_back(std::move(c.row));
 }
 
@@ -206,12 +218,14 @@ FoundAspects ScanCombination(ScanKind kind, PositionProvider& eph, const SolverP
   std::atomic<std::int64_t> done{0};
   std::vector<Candidate> candidates;
   const WindowBound bound = BoundOf(kind, c, problem, eph.switches(), options);
+  bool always_exact = false;
   ScanWindows(kind, eph, problem, bound, c, starts, 0, starts.size(), in, options, control.cancel,
-              done, candidates);
+              done, candidates, always_exact);
   if (control.advance) control.advance(done.load());
   FoundAspects rows;
-  std::optional<double> last_kept;
-  for (Candidate& m : candidates) AppendRow(m, options, last_kept, rows);
+  if (always_exact) return rows;
+  std::vector<Crossing> recent;
+  for (Candidate& m : candidates) AppendRow(m, options, recent, rows);
   return rows;
 }
 
@@ -310,6 +324,7 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
   // The moments found in each stretch with their combination, in combination order: memory in
   // proportion to the moments, not to stretches times combinations.
   std::vector<std::vector<std::pair<size_t, Candidate>>> found(stretches);
+  std::vector<std::vector<size_t>> always_exact(stretches);  // combinations, by stretch
   std::atomic<std::int64_t> done{0};
   std::int64_t reported = 0;
   const auto report = [&] {  // on the calling thread only
@@ -328,9 +343,11 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
     std::vector<Candidate> moments;
     for (size_t c = 0; c < combos.size(); ++c) {
       moments.clear();
+      bool exact = false;
       ScanWindows(kind, p, problems[c], bounds[c], combos[c], *starts_of[c], first_window(c, j),
                   j + 1 < stretches ? first_window(c, j + 1) : windows_of[c], in, options,
-                  control.cancel, done, moments);
+                  control.cancel, done, moments, exact);
+      if (exact) always_exact[j].push_back(c);
       for (Candidate& m : moments) found[j].emplace_back(c, std::move(m));
     }
   };
@@ -383,12 +400,17 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
   }
 
   // Combination by combination, each stretch's share in turn.
+  std::vector<bool> left_out(combos.size(), false);
+  for (const std::vector<size_t>& list : always_exact) {
+    for (const size_t c : list) left_out[c] = true;
+  }
   std::vector<size_t> next(stretches, 0);
   for (size_t c = 0; c < combos.size(); ++c) {
-    std::optional<double> last_kept;
+    if (left_out[c]) result.always_exact.push_back(combos[c]);
+    std::vector<Crossing> recent;
     for (size_t j = 0; j < stretches; ++j) {
       for (; next[j] < found[j].size() && found[j][next[j]].first == c; ++next[j]) {
-        AppendRow(found[j][next[j]].second, options, last_kept, table);
+        if (!left_out[c]) AppendRow(found[j][next[j]].second, options, recent, table);
       }
     }
   }

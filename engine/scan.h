@@ -23,6 +23,10 @@ namespace tarnwick {
 // held in single precision as the value just below 1/3, so that three steps fall a hair
 // short of a whole day and the window starting on the end date is visited.
 inline constexpr double kMoonStep = 0.3333333134651184;
+// The Moon's windows start until this long before the end of the span: the windows of that
+// step drift by 2e-8 day each against whole days, so the last one may start anywhere in the
+// last third of the last day. Days (about a tenth of a second).
+inline constexpr double kLastMoonWindowMarginDays = 1e-6;
 
 // One combination of bodies and centres, and its windows.
 struct Combination {
@@ -30,6 +34,7 @@ struct Combination {
   std::array<Centre, 3> centre{};
   double step = 1.0;          // window length, days
   double end_jd = 0.0;        // last window start bound, Julian day (UT)
+  double span_end_jd = 0.0;   // end of the span's last day, Julian day (UT): no moment after it
 
   bool Involves(int index) const { return body[0] == index || body[1] == index || body[2] == index; }
 };
@@ -88,6 +93,9 @@ struct LeftOutBody {
 
 struct ScanResult {
   std::vector<LeftOutBody> left_out;
+  // Combinations whose target stayed at an exact aspect over a whole window (geocentric Sun
+  // and heliocentric Earth): left out, since no moment of them means anything.
+  std::vector<Combination> always_exact;
   std::vector<std::string> notes;   // bodies computed from orbital elements, and similar
   Centre p3_centre = Centre::Geo;   // opt3_ghd as the scan leaves it
   bool cancelled = false;

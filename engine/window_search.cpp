@@ -24,8 +24,9 @@ constexpr double kExactDeg = 1e-5;
 // one window.
 constexpr double kMaxCrossingChangeDeg = 7.5;
 constexpr double kBisectionLimitDays = 1e-7;  // about 0.01 seconds
-// Halvings of a window that holds a jump of the target: 2^-6 of a day is about 22 minutes.
-constexpr int kMaxHalvings = 6;
+// A piece of a window that holds a jump of the target is halved down to this length: a
+// crossing further than this from the jump is found. Days (about a tenth of a second).
+constexpr double kJumpResolutionDays = 1e-6;
 // Without bounds on the bodies' accelerations, a component nearer zero than this at an end of
 // a window is looked at inside for two crossings. The Moon's declination curves by up to
 // 2.2 degrees a day per day, so within one day it strays at most 0.28 degrees from its chord.
@@ -50,12 +51,24 @@ double Bisect(H&& h, double lo, double hi) {
 
 bool SignChange(double fa, double fb) { return fa == 0.0 || (fa < 0.0) != (fb < 0.0); }
 
-// Adds `e` unless a root within two minutes is known already.
-void AddRoot(std::vector<double>& roots, double e) {
-  for (const double r : roots) {
-    if (std::fabs(r - e) < kDuplicateWithinDays) return;
+int Direction(double from, double to) { return (to > from) - (to < from); }
+
+// The multiple of the grid that P1 crosses, 0 .. 360/grid - 1, from the roles' longitudes v
+// at a moment where the target stands h degrees past its nearest grid line.
+int CrossedMultiple(const SolverProblem& p, const std::array<double, 3>& v, double h) {
+  const double grid = p.grid15 ? 15.0 : 30.0;
+  const int count = static_cast<int>(360.0 / grid);
+  const double partner = p.use_midpoints ? Find_Midpoint(v[1], v[2]) : Find_Middegree(v[1], v[2], p.near_rule);
+  const int n = static_cast<int>(std::lround(Reduce_to_under_360(v[0] - partner - h) / grid)) % count;
+  return n < 0 ? n + count : n;
+}
+
+// Adds a crossing unless it is one found already.
+void AddRoot(std::vector<Crossing>& roots, const Crossing& c) {
+  for (const Crossing& r : roots) {
+    if (r.SameAs(c)) return;
   }
-  roots.push_back(e);
+  roots.push_back(c);
 }
 
 // Where a mid-degree partner may jump: the cell of a position among the sign boundaries and,
@@ -71,19 +84,27 @@ bool PartnerMayJump(const SolverProblem& p, const std::array<double, 3>& va,
   return MidDegreeCell(va[1]) != MidDegreeCell(vb[1]) || MidDegreeCell(va[2]) != MidDegreeCell(vb[2]);
 }
 
+// Whether a mid-degree partner steps at e, within the bisection's resolution: what a sign
+// change that ends far from zero is, unless the positions carry noise there (the library's
+// osculating apogee strays by up to 11 degrees within a second of the Moon passing it).
+bool JumpAt(PositionProvider& eph, const SolverProblem& p, double e) {
+  return PartnerMayJump(p, RoleLongitudes(eph, p, e - kBisectionLimitDays),
+                        RoleLongitudes(eph, p, e + kBisectionLimitDays));
+}
+
 // Longitude: every crossing of the grid in [a, b] that the target's sign changes reveal. An
 // interval holding a jump of the target (a wrap the unwrapping cannot see, a mid-degree that
 // steps by 15 degrees) is halved until the pieces between the jumps are smooth.
 void BracketLongitude(PositionProvider& eph, const SolverProblem& p, double a, double b,
-                      const std::array<double, 3>& va, const std::array<double, 3>& vb, int depth,
-                      std::vector<double>& roots) {
+                      const std::array<double, 3>& va, const std::array<double, 3>& vb,
+                      std::vector<Crossing>& roots) {
   const auto [fb, fa] = LongitudeTargetsFrom(p, vb, va);
   if (std::fabs(fb - fa) >= kMaxCrossingChangeDeg || PartnerMayJump(p, va, vb)) {
-    if (depth >= kMaxHalvings) return;
+    if (b - a <= kJumpResolutionDays) return;
     const double mid = (a + b) / 2.0;
     const std::array<double, 3> vm = RoleLongitudes(eph, p, mid);
-    BracketLongitude(eph, p, a, mid, va, vm, depth + 1, roots);
-    BracketLongitude(eph, p, mid, b, vm, vb, depth + 1, roots);
+    BracketLongitude(eph, p, a, mid, va, vm, roots);
+    BracketLongitude(eph, p, mid, b, vm, vb, roots);
     return;
   }
   if (!SignChange(fa, fb)) return;
@@ -91,8 +112,9 @@ void BracketLongitude(PositionProvider& eph, const SolverProblem& p, double a, d
     return LongitudeTargets(eph, p, x, ref);
   }, a, b);
   // A sign change that is a jump in disguise leaves the target far from zero.
-  if (TargetResidual(ScanKind::Longitude, p, LongitudeTargets(eph, p, e, a).first) <= kMaxResidualDeg) {
-    AddRoot(roots, e);
+  const double fe = LongitudeTargets(eph, p, e, a).first;
+  if (TargetResidual(ScanKind::Longitude, p, fe) <= kMaxResidualDeg || !JumpAt(eph, p, e)) {
+    AddRoot(roots, {e, CrossedMultiple(p, RoleLongitudes(eph, p, e), 0.0), Direction(fa, fb)});
   }
 }
 
@@ -108,19 +130,21 @@ double DeclinationComponent(const SolverProblem& p, const std::array<double, 3>&
 // A component with the same sign at both ends of [a, b] may still dip to zero between them
 // when a body turns near the aspect (a planet at its station, the Moon at its greatest
 // declination): it is sampled at the middle and at the vertex of the parabola through the
-// three values, and each crossing found is bisected. h(x) gives the component at x.
+// three values, and each crossing found is bisected. h(x) gives the component at x; the
+// crossings found are of `aspect`.
 template <class H>
-void FindTurn(H&& h, double a, double b, double ha, double hb, std::vector<double>& roots) {
+void FindTurn(H&& h, double a, double b, double ha, double hb, int aspect, std::vector<Crossing>& roots) {
   const double mid = (a + b) / 2.0;
   const double hm = h(mid);
   const double denom = ha - 2.0 * hm + hb;
   double turn = mid;
   if (denom != 0.0) turn = std::clamp(mid + (b - a) / 4.0 * (ha - hb) / denom, a, b);
   for (const double x : {turn, mid}) {
-    if (x > a && x < b && SignChange(ha, h(x))) {
+    const double hx = x > a && x < b ? h(x) : ha;
+    if (x > a && x < b && SignChange(ha, hx)) {
       const auto pair = [&](double u, double ref) { return std::pair{h(u), h(ref)}; };
-      AddRoot(roots, Bisect(pair, a, x));
-      AddRoot(roots, Bisect(pair, x, b));
+      AddRoot(roots, {Bisect(pair, a, x), aspect, Direction(ha, hx)});
+      AddRoot(roots, {Bisect(pair, x, b), aspect, Direction(hx, hb)});
       return;
     }
   }
@@ -190,22 +214,6 @@ std::optional<double> Refine(ScanKind kind, PositionProvider& eph, const SolverP
   return out.jd;
 }
 
-// The secant's moment in [t, t_end], refined, added to roots; false when it found none.
-bool SecantRoot(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, double t_end,
-                std::vector<double>& roots) {
-  const SecantOutcome out =
-      kind == ScanKind::Longitude
-          ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
-          : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit);
-  // A convergence onto a jump of the target leaves it far from zero: no aspect there.
-  if (!(t <= out.jd && out.jd <= t_end) || TargetResidual(kind, p, out.residual) > kMaxResidualDeg) {
-    return false;
-  }
-  const std::optional<double> refined = Refine(kind, eph, p, out);
-  if (refined) AddRoot(roots, *refined);
-  return refined.has_value();
-}
-
 // The three roles at one moment: values and daily motions, degrees and degrees per day.
 struct RoleState {
   std::array<double, 3> value{}, motion{};
@@ -247,13 +255,41 @@ double DeclinationRate(const SolverProblem& p, const RoleState& r, int sign) {
   return (part(1) + part(2)) / 2.0 + sign * r.motion[0];
 }
 
+// The secant's moment in [t, t_end], refined, added to roots; false when it found none. Its
+// aspect and direction are read off the roles at the moment.
+bool SecantRoot(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, double t_end,
+                std::vector<Crossing>& roots) {
+  const SecantOutcome out =
+      kind == ScanKind::Longitude
+          ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
+          : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit);
+  // A convergence onto a jump of the target leaves it far from zero: no aspect there.
+  if (!(t <= out.jd && out.jd <= t_end) || TargetResidual(kind, p, out.residual) > kMaxResidualDeg) {
+    return false;
+  }
+  const std::optional<double> refined = Refine(kind, eph, p, out);
+  if (!refined) return false;
+  const RoleState at = SampleRoles(kind, eph, p, *refined);
+  if (kind == ScanKind::Longitude) {
+    AddRoot(roots, {*refined, CrossedMultiple(p, at.value, 0.0), Direction(0.0, LongitudeRate(at))});
+  } else {
+    const double parallel = DeclinationComponent(p, at.value, -1);
+    const double contra = DeclinationComponent(p, at.value, 1);
+    const int sign = std::fabs(parallel) <= std::fabs(contra) ? -1 : 1;
+    AddRoot(roots, {*refined, sign, Direction(0.0, DeclinationRate(p, at, sign))});
+  }
+  return true;
+}
+
 // Root of a component that changes sign between a and b. The cubic through both ends' values
 // and rates places it, as a rule, within a fraction of a second of the root; a Newton step on
 // the component there, then secant steps through the last two moments, finish the job, each
 // kept inside the shrinking bracket (bisecting when a step would leave it). The library's
 // rates only guide the first steps: they are not always the rate of the value used (the
 // "Mn Node" is the mean of two nodes, its rate that of one of them). eval(x) gives the
-// component's value and rate at x. Returns a moment at which the component was evaluated.
+// component's value and rate at x. Positions that carry noise (the osculating apogee's) can
+// keep the steps from settling; the bracket holds the crossing all the same, so it is then
+// bisected down to the time resolution.
 template <class Eval>
 double HermiteNewton(Eval&& eval, double a, Slope sa, double b, Slope sb) {
   constexpr double kDoneDays = 1e-8;  // about a millisecond
@@ -295,7 +331,29 @@ double HermiteNewton(Eval&& eval, double a, Slope sa, double b, Slope sb) {
     ph = at.h;
     x = next;
   }
-  return x;
+  while (hi - lo > kBisectionLimitDays) {
+    const double mid = (lo + hi) / 2.0;
+    const double h = eval(mid).h;
+    if (h == 0.0) return mid;
+    ((h < 0.0) == lo_negative ? lo : hi) = mid;
+  }
+  return (lo + hi) / 2.0;
+}
+
+// The crossing of a component that changes sign between a and b, with how far from zero the
+// component ends there, degrees. The steps settle on the crossing unless the positions carry
+// noise there; then the bracket is bisected by sign down to the time resolution, and holds a
+// crossing all the same.
+template <class Eval>
+std::pair<double, double> CrossingIn(Eval&& eval, double a, Slope sa, double b, Slope sb) {
+  if (sa.h == 0.0) return {a, 0.0};
+  double e = HermiteNewton(eval, a, sa, b, sb);
+  double residual = std::fabs(eval(e).h);
+  if (residual > kMaxResidualDeg) {
+    e = Bisect([&](double x, double ref) { return std::pair{eval(x).h, eval(ref).h}; }, a, b);
+    residual = std::fabs(eval(e).h);
+  }
+  return {e, residual};
 }
 
 }  // namespace
@@ -329,21 +387,27 @@ WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
   return b;
 }
 
-std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                                const WindowBound& bound, double t, double t_end, bool repair,
-                                bool skip) {
-  std::vector<double> roots;
+WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                        const WindowBound& bound, double t, double t_end, bool repair, bool skip) {
+  WindowRoots out;
+  std::vector<Crossing>& roots = out.crossings;
+  const auto by_time = [](const Crossing& x, const Crossing& y) { return x.jd_ut < y.jd_ut; };
   if (!repair) {
-    const SecantOutcome out =
+    const SecantOutcome found =
         kind == ScanKind::Longitude
             ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
             : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit);
-    if (t <= out.jd && out.jd <= t_end) roots.push_back(out.jd);
-    return roots;
+    if (t <= found.jd && found.jd <= t_end) roots.push_back({found.jd, 0, 0});
+    return out;
   }
-  if (skip && bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end)) return roots;
+  if (skip && bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end)) return out;
 
   const RoleState r0 = SampleRoles(kind, eph, p, t), r1 = SampleRoles(kind, eph, p, t_end);
+  // A target at an exact aspect at both ends and in the middle: exact all the time.
+  const auto always_exact = [&](double h0, double h1, auto&& h_at) {
+    return std::fabs(h0) <= kAlwaysExactDeg && std::fabs(h1) <= kAlwaysExactDeg &&
+           std::fabs(h_at((t + t_end) / 2.0)) <= kAlwaysExactDeg;
+  };
   // Within the band a component may dip to zero and back inside the window: no more than
   // the bulge that the bodies' accelerations allow, or a fixed band without those bounds.
   const double s = t_end - t;
@@ -357,14 +421,21 @@ std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const Solv
 
   if (kind == ScanKind::Longitude) {
     const auto [f1, f0] = LongitudeTargetsFrom(p, r1.value, r0.value);
+    const auto residual_at = [&](double x) {
+      return TargetResidual(kind, p, LongitudeTargets(eph, p, x, t).first);
+    };
+    if (always_exact(TargetResidual(kind, p, f0), TargetResidual(kind, p, f1), residual_at)) {
+      out.always_exact = true;
+      return out;
+    }
     const bool smooth = std::fabs(f1 - f0) < kMaxCrossingChangeDeg && !PartnerMayJump(p, r0.value, r1.value);
     if (!smooth || !bound.usable) {
       // A jump inside, or no bounds to rely on: the secant first, then the bracketing.
       const bool secant_found = SecantRoot(kind, eph, p, t, t_end, roots);
-      if (!secant_found || !smooth) BracketLongitude(eph, p, t, t_end, r0.value, r1.value, 0, roots);
+      if (!secant_found || !smooth) BracketLongitude(eph, p, t, t_end, r0.value, r1.value, roots);
       if (!smooth) {
-        std::sort(roots.begin(), roots.end());
-        return roots;
+        std::sort(roots.begin(), roots.end(), by_time);
+        return out;
       }
     }
     // The target as a change from its value at t: a shift by the grid that a pair of moments
@@ -372,18 +443,31 @@ std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const Solv
     const double grid = p.grid15 ? 15.0 : 30.0;
     const double n = std::round(f0 / grid);
     const double h0 = f0 - n * grid, h1 = f1 - n * grid;
+    const int aspect = CrossedMultiple(p, r0.value, h0);
     const auto eval = [&](double x) {
       const RoleState rx = SampleRoles(kind, eph, p, x);
       const auto [fx, ft] = LongitudeTargetsFrom(p, rx.value, r0.value);
       return Slope{h0 + (fx - ft), LongitudeRate(rx)};
     };
     if (SignChange(h0, h1)) {
-      const double e = h0 == 0.0 ? t : HermiteNewton(eval, t, {h0, LongitudeRate(r0)}, t_end, {h1, LongitudeRate(r1)});
-      if (std::fabs(eval(e).h) <= kExactDeg) AddRoot(roots, e);
+      const auto [e, residual] = CrossingIn(eval, t, {h0, LongitudeRate(r0)}, t_end, {h1, LongitudeRate(r1)});
+      // A bracketed sign change of a smooth target is a crossing, unless it ends on a
+      // mid-degree step that nothing above foresaw (a partner stepping there and back).
+      if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect, Direction(h0, h1)});
     } else if (std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
-      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1, roots);
+      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1, aspect, roots);
     }
   } else {
+    for (const int sign : {-1, 1}) {
+      const auto component_at = [&](double x) {
+        return DeclinationComponent(p, SampleRoles(kind, eph, p, x).value, sign);
+      };
+      if (always_exact(DeclinationComponent(p, r0.value, sign), DeclinationComponent(p, r1.value, sign),
+                       component_at)) {
+        out.always_exact = true;
+        return out;
+      }
+    }
     if (!bound.usable) SecantRoot(kind, eph, p, t, t_end, roots);
     for (const int sign : {-1, 1}) {
       const auto eval = [&](double x) {
@@ -393,15 +477,15 @@ std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const Solv
       const Slope a{DeclinationComponent(p, r0.value, sign), DeclinationRate(p, r0, sign)};
       const Slope b{DeclinationComponent(p, r1.value, sign), DeclinationRate(p, r1, sign)};
       if (SignChange(a.h, b.h)) {
-        const double e = a.h == 0.0 ? t : HermiteNewton(eval, t, a, t_end, b);
-        if (std::fabs(eval(e).h) <= kExactDeg) AddRoot(roots, e);
+        // Declinations have no jumps: a bracketed sign change is a crossing.
+        AddRoot(roots, {CrossingIn(eval, t, a, t_end, b).first, sign, Direction(a.h, b.h)});
       } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
-        FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h, roots);
+        FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h, sign, roots);
       }
     }
   }
-  std::sort(roots.begin(), roots.end());
-  return roots;
+  std::sort(roots.begin(), roots.end(), by_time);
+  return out;
 }
 
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "core/position_provider.h"
@@ -15,8 +16,36 @@ enum class ScanKind { Longitude, Declination };
 // Convergence limit of the solvers on the secant step, days (about 6 seconds).
 inline constexpr double kSolverTolerance = 0.00007;
 inline constexpr int kSolverPassLimit = 100;
-// Two moments of one combination closer than this are the same moment found twice.
-inline constexpr double kDuplicateWithinDays = 2.0 / 1440.0;  // two minutes
+// Two crossings of one combination, of the same aspect in the same direction, closer than
+// this are one crossing found twice (from two windows, or by two means in one window). Two
+// distinct crossings of one aspect in one direction need a crossing back between them, so
+// they are never this close; crossings of other aspects or directions may be (a parallel and
+// a contra-parallel seconds apart where a declination passes zero).
+inline constexpr double kSameCrossingDays = kSolverTolerance;
+// A target that stays this close to an exact aspect over a whole window (both ends and the
+// middle) is exact all the time: geocentric Sun and heliocentric Earth are 180 degrees apart
+// to 1e-8 degrees. No moment of such a combination means anything. Degrees.
+inline constexpr double kAlwaysExactDeg = 1e-6;
+
+// One exact moment in a window and what tells it from another moment close by.
+struct Crossing {
+  double jd_ut = 0.0;  // Julian day, Universal Time
+  // Longitude: the multiple of the grid crossed, 0 .. 360/grid - 1. Declination: -1 for a
+  // parallel (partner - P1 = 0), +1 for a contra-parallel (partner + P1 = 0).
+  int aspect = 0;
+  int direction = 0;   // sign of the target's change through the crossing: -1, 0 or +1
+
+  // Whether c is this crossing found a second time.
+  bool SameAs(const Crossing& c) const {
+    return aspect == c.aspect && direction == c.direction && std::fabs(jd_ut - c.jd_ut) < kSameCrossingDays;
+  }
+};
+
+// What the search of one window gives.
+struct WindowRoots {
+  std::vector<Crossing> crossings;  // in increasing time
+  bool always_exact = false;        // the target stayed within kAlwaysExactDeg of an aspect
+};
 
 // How far a target value lies from an exact aspect, degrees: for longitudes the distance to
 // the nearest multiple of the grid (a value of ±15 on the 15-degree grid is exact too), for
@@ -34,7 +63,7 @@ struct WindowBound {
 WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
                      const PositionSwitches& switches);
 
-// The exact moments (Julian days, UT) in the window [t, t_end], in increasing order.
+// The exact moments in the window [t, t_end], in increasing order.
 //
 // Without `repair`: the secant's moment when it lies inside the window, as the secant leaves it.
 //
@@ -42,12 +71,14 @@ WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
 // a sign change of the target between the window's ends is solved from both ends' values and
 // rates; a target that comes near zero at both ends, within what the bodies' accelerations
 // allow, is looked at inside for two close crossings; a window holding a jump of the target
-// (the 15-degree step of a mid-degree) is halved until its pieces are smooth; where the
-// bound is not usable the secant's moment is taken too, unless it does not refine to an exact
-// aspect (a convergence onto a jump). With `skip`, a window that `bound` proves empty is not
-// searched at all; the moments found are the same.
-std::vector<double> SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                                const WindowBound& bound, double t, double t_end, bool repair,
-                                bool skip);
+// (the 15-degree step of a mid-degree) is halved, down to a tenth of a second, until its
+// pieces are smooth; a sign change bracketed down to the time resolution is a crossing
+// whatever the noise of the bodies' positions (the library's osculating apogee strays by up
+// to 11 degrees within a second of the Moon passing it), unless a mid-degree steps there;
+// where the bound is not usable the secant's moment is taken too, unless it does not refine
+// to an exact aspect (a convergence onto a jump). With `skip`, a window that `bound` proves
+// empty is not searched at all; the moments found are the same.
+WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                        const WindowBound& bound, double t, double t_end, bool repair, bool skip);
 
 }  // namespace tarnwick

@@ -27,6 +27,14 @@ std::string RoleText(int body, Centre centre) {
   return std::string(BodyName(body)) + (centre == Centre::Helio ? " (heliocentric)" : " (geocentric)");
 }
 
+// The bodies of a combination as a notice names them.
+std::string CombinationText(const Combination& c, const RunSettings& s) {
+  std::string text = RoleText(c.body[0], c.centre[0]) + " and ";
+  if (c.body[1] == c.body[2] && c.centre[1] == c.centre[2]) return text + RoleText(c.body[1], c.centre[1]);
+  return text + (s.chkUseMidpoints ? "the midpoint of " : "the mid-degree of ") +
+         RoleText(c.body[1], c.centre[1]) + " and " + RoleText(c.body[2], c.centre[2]);
+}
+
 // Why a body cannot be computed, for a line that names it already: the orbit tables begin
 // their message with the body's name, which need not come twice.
 std::string Reason(int body, std::string_view message) {
@@ -195,6 +203,11 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
       AddOnce(out.notices, RoleText(b.body, b.centre) + " was left out: " + Reason(b.body, b.reason));
     }
     for (const std::string& note : r.notes) AddOnce(out.notices, note);
+    for (const Combination& c : r.always_exact) {
+      AddOnce(out.notices, CombinationText(c, s) +
+                               " were left out: they stand at an exact aspect all the time (within "
+                               "0.000001 degrees), so no moment of it can be told.");
+    }
   }
   if (s.chkAutoCalc) final_settings = WithCentres(final_settings, {Centre::Geo, Centre::Geo, Centre::Geo});
   out.opt1_ghd = final_settings.opt1_ghd;

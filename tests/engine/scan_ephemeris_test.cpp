@@ -69,6 +69,40 @@ TEST_P(ScanOnEphemeris, finds_every_moment_of_a_quarter_once_and_exactly) {
   EXPECT_LT(worst, kMaxAspectErrDeg);
 }
 
+// The Moon against the bodies whose positions carry evaluation noise (the osculating apogee
+// wobbles by up to 1e-4 degrees between neighbouring moments) or are means of two (the
+// "Mn Node"): every crossing of a year, however noisy the target is at the crossing.
+TEST_P(ScanOnEphemeris, finds_the_moon_crossing_noisy_bodies) {
+  const ScanKind kind = GetParam();
+  constexpr int kMeanNode = 10, kTrueNode = 11, kMeanApogee = 12, kOsculatingApogee = 13;
+  RunSettings s;
+  s.chkUseP3 = false;
+  s.chkInclude15DegAspects = false;
+  s.chkP1Planets = s.chkP2Planets = BodySelection{};
+  s.chkP1Planets[idxMoon] = true;
+  for (const int b : {kMeanNode, kTrueNode, kMeanApogee, kOsculatingApogee}) s.chkP2Planets[b] = true;
+  s.txtStartDate = "01/01/2025";
+  s.txtEndDate = "12/31/2025";
+  s.txtTZ = "5";
+  const RunInputs in = PrepareRunInputs(s, RegionalFormat{}).inputs.value();
+  eph.SetSwitches(s.switches());
+  for (const Combination& c : EnumerateCombinations(kind, s, in, nullptr)) {
+    const SolverProblem p = ProblemFor(c, s);
+    const SampledBody moon = SampleBody(kind, eph, c.body[0], Centre::Geo, in.start_jd, in.end_jd + 1.0, 1.0 / 144.0);
+    const SampledBody other = SampleBody(kind, eph, c.body[1], Centre::Geo, in.start_jd, in.end_jd + 1.0, 1.0 / 144.0);
+    const std::vector<double> reference = ReferenceRoots(kind, eph, p, moon, other, other, 1, in.end_jd);
+    std::vector<double> found;
+    for (const FoundAspect& row : ScanCombination(kind, eph, p, c, in)) {
+      if (row.jd_ut <= in.end_jd) found.push_back(row.jd_ut);
+    }
+    const Comparison cmp = Compare(reference, found);
+    EXPECT_GT(cmp.expected, kind == ScanKind::Longitude ? 150 : 40) << BodyName(c.body[1]);
+    EXPECT_EQ(cmp.missed, 0) << BodyName(c.body[1]);
+    EXPECT_EQ(cmp.duplicated, 0) << BodyName(c.body[1]);
+    EXPECT_EQ(cmp.unmatched, 0) << BodyName(c.body[1]);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(scan, ScanOnEphemeris,
                          ::testing::Values(ScanKind::Longitude, ScanKind::Declination),
                          [](const auto& info) {

@@ -43,8 +43,11 @@ TEST(scan, window_counts) {
   };
   EXPECT_EQ(count(ScanKind::Longitude, kMars, "12/01/2007"), 1);
   EXPECT_EQ(count(ScanKind::Longitude, kMars, "12/11/2007"), 11);
-  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/01/2007"), 3);  // thirds; end raised by 0.99
-  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/02/2007"), 4);  // the last third starts a hair before midnight
+  // Thirds of a day to the end of the last day, on a one-day span and a longer one alike.
+  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/01/2007"), 3);
+  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/02/2007"), 6);
+  // The single-precision third falls short: a 94th window starts 0.16 seconds before the end.
+  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/31/2007"), 94);
   EXPECT_EQ(count(ScanKind::Declination, idxMoon, "12/01/2007"), 1);
   EXPECT_EQ(kMoonStep, 0.3333333134651184);  // a third in single precision
 }
