@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 
+#include "core/message_text.h"
 #include "store/settings_file.h"
 
 namespace tarnwick {
@@ -152,7 +153,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     return result;
   } catch (const CLI::ParseError& e) {
     result.status = CliParse::Status::UsageError;
-    result.text = e.what();
+    result.text = EscapeControls(e.what());
     return result;
   }
 
@@ -184,7 +185,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       const auto selection = ParseBodyList(bodies[name], &bad);
       if (!selection) {
         result.status = CliParse::Status::UsageError;
-        result.text = "--" + name + ": \"" + bad + "\" names no body (use 0-25 or a name such as Sun or Chiron)";
+        result.text = "--" + name + ": " + Quoted(bad) + " names no body (use 0-25 or a name such as Sun or Chiron)";
         return result;
       }
       o.settings.*r.selection = *selection;

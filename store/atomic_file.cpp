@@ -11,6 +11,7 @@
 #include <random>
 #include <system_error>
 
+#include "core/message_text.h"
 #include "store/file_faults.h"
 
 namespace tarnwick {
@@ -78,7 +79,7 @@ std::string Reason(int error_number) {
 }
 
 FileStatus Failed(std::string_view verb, const fs::path& path, std::string_view reason) {
-  return {false, "Could not " + std::string(verb) + " \"" + DisplayPath(path) + "\": " +
+  return {false, "Could not " + std::string(verb) + " " + Quoted(DisplayPath(path)) + ": " +
                      std::string(reason)};
 }
 

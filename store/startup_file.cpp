@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "core/message_text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -79,7 +81,7 @@ StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDat
   std::string problem;
   out.values = StartupValuesFromText(read.bytes, out.values, &problem);
   if (!problem.empty()) {
-    out.message = "Start-up file \"" + path.string() + "\": " + problem + ".";
+    out.message = "Start-up file " + Quoted(path.string()) + ": " + problem + ".";
   }
   return out;
 }
@@ -87,7 +89,7 @@ StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDat
 FileStatus WriteStartupFile(const std::filesystem::path& path, const StartupValues& values) {
   for (const StartupKey& k : kKeys) {
     if (HoldsLineBreak(values.*k.member)) {
-      return {false, "Could not save \"" + path.string() + "\": the value of " +
+      return {false, "Could not save " + Quoted(path.string()) + ": the value of " +
                          std::string(k.key) +
                          " holds a line break, which the start-up file cannot store."};
     }
