@@ -143,7 +143,8 @@ FileStatus SaveSettingsFile(const std::filesystem::path& path, const RunSettings
     return {false, "Could not save " + Quoted(path.string()) + ": " + std::string(field) +
                        " holds a line break, which a settings file cannot store."};
   }
-  return WriteFileAtomically(path, SettingsFileText(settings));
+  // The user chose this file; a link there is followed, as editors do.
+  return WriteFileAtomically(path, SettingsFileText(settings), LinkPolicy::FollowLink);
 }
 
 }  // namespace tarnwick
