@@ -1,6 +1,6 @@
 // tarnwick: the desktop program. Reads the world once (the clock, the regional format, where
 // the program's files live), opens the main window and, at the end, tells the user if the
-// start-up file could not be saved.
+// start-up file could not be saved (or, read-only, was left as it was).
 #include <QApplication>
 #include <QDate>
 #include <QMessageBox>
@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
   window.ShowPlaced();
   const int status = app.exec();
 
+  if (!window.shutdownNotice().isEmpty()) {
+    std::cerr << "tarnwick: " << window.shutdownNotice().toStdString() << "\n";
+  }
   if (!window.shutdownProblem().isEmpty()) {
     std::cerr << "tarnwick: " << window.shutdownProblem().toStdString() << "\n";
     QMessageBox::warning(nullptr, QStringLiteral("Tarnwick"),

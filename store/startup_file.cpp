@@ -1,5 +1,8 @@
 #include "store/startup_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <vector>
 
@@ -23,6 +26,20 @@ constexpr std::array<StartupKey, 6> kKeys = {{
     {"time_zone", &StartupValues::txtTZ},
     {"OutputNameFileOPTFile", &StartupValues::settings_file_path},
 }};
+
+// Whether the file at path is a regular file this user may not write, judged on its
+// permission bits: the owner's bit for its owner, any write bit for root (who writes through
+// the bits, but a file nobody may write is meant to stay), the group's or the others' bit
+// for anyone else. A symbolic link is judged as a link (replaced, never written through).
+bool ReadOnlyForUs(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const uid_t me = ::geteuid();
+  if (me == st.st_uid) return (st.st_mode & S_IWUSR) == 0;
+  if (me == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  if (::getegid() == st.st_gid) return (st.st_mode & S_IWGRP) == 0;
+  return (st.st_mode & S_IWOTH) == 0;
+}
 
 }  // namespace
 
@@ -93,6 +110,11 @@ FileStatus WriteStartupFile(const std::filesystem::path& path, const StartupValu
                          std::string(k.key) +
                          " holds a line break, which the start-up file cannot store."};
     }
+  }
+  if (ReadOnlyForUs(path)) {
+    return {true, "Left " + Quoted(path.string()) +
+                      " as it is: the file is read-only, so this session's span, times, time "
+                      "zone and settings file are not kept in it."};
   }
   return WriteFileAtomically(path, StartupFileText(values));
 }
