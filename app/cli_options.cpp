@@ -50,8 +50,8 @@ const char* kExample =
     "  tarnwick-cli --declination --start 01/01/2008 --end 06/30/2008 --triple 0 \\\n"
     "               --p1 0-9 --p2 0-9     parallels of Sun to Pluto, first half of 2008\n"
     "  tarnwick-cli --settings my.opt --c1 h --no-save   a saved set of inputs, P1 heliocentric\n"
-    "Exit status: 0 done, 1 the run could not start or its report could not be saved, "
-    "2 a usage error.\n";
+    "Exit status: 0 done, 1 the run could not start, its report could not be saved or "
+    "standard output could not be written, 2 a usage error.\n";
 
 }  // namespace
 

@@ -9,12 +9,14 @@
 
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
+#include "store/atomic_file.h"
 #include "store/program_files.h"
 #include "store/regional_settings.h"
 #include "window/main_window.h"
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
+  RemoveTemporaryFilesOnSignals();  // Ctrl+C in the terminal or a log-out during a save
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
 
