@@ -12,14 +12,11 @@ namespace {
 size_t Utf8Length(std::string_view text, size_t i) {
   const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char b = byte(i);
-  size_t n;
-  char32_t cp;
   if (b < 0x80) return 1;
-  if (b >= 0xc2 && b <= 0xdf) n = 2, cp = b & 0x1f;
-  else if (b >= 0xe0 && b <= 0xef) n = 3, cp = b & 0x0f;
-  else if (b >= 0xf0 && b <= 0xf4) n = 4, cp = b & 0x07;
-  else return 0;
-  if (i + n > text.size()) return 0;
+  // Length from the lead byte; 0x80-0xc1 and 0xf5-0xff lead no valid sequence.
+  const size_t n = b >= 0xc2 && b <= 0xdf ? 2 : b >= 0xe0 && b <= 0xef ? 3 : b >= 0xf0 && b <= 0xf4 ? 4 : 0;
+  if (n == 0 || i + n > text.size()) return 0;
+  char32_t cp = b & (0x7f >> n);  // the lead byte's payload bits
   for (size_t k = 1; k < n; ++k) {
     if ((byte(i + k) & 0xc0) != 0x80) return 0;
     cp = (cp << 6) | (byte(i + k) & 0x3f);
