@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 
+#include "core/message_text.h"
 #include "store/settings_file.h"
 
 namespace tarnwick {
@@ -49,8 +50,8 @@ const char* kExample =
     "  tarnwick-cli --declination --start 01/01/2008 --end 06/30/2008 --triple 0 \\\n"
     "               --p1 0-9 --p2 0-9     parallels of Sun to Pluto, first half of 2008\n"
     "  tarnwick-cli --settings my.opt --c1 h --no-save   a saved set of inputs, P1 heliocentric\n"
-    "Exit status: 0 done, 1 the run could not start or its report could not be saved, "
-    "2 a usage error.\n";
+    "Exit status: 0 done, 1 the run could not start, its report could not be saved or "
+    "standard output could not be written, 2 a usage error.\n";
 
 }  // namespace
 
@@ -152,7 +153,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     return result;
   } catch (const CLI::ParseError& e) {
     result.status = CliParse::Status::UsageError;
-    result.text = e.what();
+    result.text = EscapeControls(e.what());
     return result;
   }
 
@@ -184,7 +185,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       const auto selection = ParseBodyList(bodies[name], &bad);
       if (!selection) {
         result.status = CliParse::Status::UsageError;
-        result.text = "--" + name + ": \"" + bad + "\" names no body (use 0-25 or a name such as Sun or Chiron)";
+        result.text = "--" + name + ": " + Quoted(bad) + " names no body (use 0-25 or a name such as Sun or Chiron)";
         return result;
       }
       o.settings.*r.selection = *selection;

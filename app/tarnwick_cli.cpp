@@ -1,15 +1,19 @@
 // tarnwick-cli: Tarnwick without a display. Runs a longitude or declination aspectarian,
 // prints the report on standard output and saves it like the window does; notices go to
 // standard error.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <thread>
 
 #include "app/cli_options.h"
 #include "core/bodies.h"
+#include "core/message_text.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/run_command.h"
+#include "store/atomic_file.h"
 #include "store/program_files.h"
 #include "store/regional_settings.h"
 
@@ -56,9 +60,22 @@ int PrintBodyTable(double jd_ut) {
   return kExitDone;
 }
 
-}  // namespace
+// The status to exit with once standard output has been flushed: `status` when everything
+// printed reached it, else kExitFailed with the reason on standard error (a full disk, a
+// closed pipe, /dev/full), so that a script never takes a cut-off report for a whole one.
+int AfterFlushingOutput(int status) {
+  errno = 0;
+  std::cout.flush();
+  const bool flushed = std::fflush(stdout) == 0;
+  const int error = errno;
+  if (flushed && std::cout.good() && !std::ferror(stdout)) return status;
+  std::cerr << "tarnwick-cli: could not write to standard output"
+            << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
+  return status == kExitDone ? kExitFailed : status;
+}
 
-int main(int argc, char** argv) {
+// Everything but the final flush: the exit status.
+int Run(int argc, char** argv) {
   const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (parse.status) {
     case CliParse::Status::Help:
@@ -118,6 +135,13 @@ int main(int argc, char** argv) {
     std::cerr << out.save_error << "\n";
     return kExitFailed;
   }
-  if (!out.file_path.empty()) std::cerr << "Saved " << out.file_path.string() << "\n";
+  if (!out.file_path.empty()) std::cerr << "Saved " << EscapeControls(out.file_path.string()) << "\n";
   return kExitDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RemoveTemporaryFilesOnSignals();  // Ctrl+C or a shutdown while the report is being saved
+  return AfterFlushingOutput(Run(argc, argv));
 }

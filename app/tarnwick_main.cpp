@@ -1,6 +1,6 @@
 // tarnwick: the desktop program. Reads the world once (the clock, the regional format, where
 // the program's files live), opens the main window and, at the end, tells the user if the
-// start-up file could not be saved.
+// start-up file could not be saved (or, read-only, was left as it was).
 #include <QApplication>
 #include <QDate>
 #include <QMessageBox>
@@ -9,12 +9,14 @@
 
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
+#include "store/atomic_file.h"
 #include "store/program_files.h"
 #include "store/regional_settings.h"
 #include "window/main_window.h"
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
+  RemoveTemporaryFilesOnSignals();  // Ctrl+C in the terminal or a log-out during a save
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
 
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
   window.ShowPlaced();
   const int status = app.exec();
 
+  if (!window.shutdownNotice().isEmpty()) {
+    std::cerr << "tarnwick: " << window.shutdownNotice().toStdString() << "\n";
+  }
   if (!window.shutdownProblem().isEmpty()) {
     std::cerr << "tarnwick: " << window.shutdownProblem().toStdString() << "\n";
     QMessageBox::warning(nullptr, QStringLiteral("Tarnwick"),

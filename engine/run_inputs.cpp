@@ -3,11 +3,11 @@
 #include <cmath>
 #include <tuple>
 
+#include "core/message_text.h"
+
 namespace tarnwick {
 
 namespace {
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool Before(const CalendarDate& a, const CalendarDate& b) {
   return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);

@@ -225,10 +225,9 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
                       ? LongitudeReportName(final_settings, request.regional)
                       : DeclinationReportName(final_settings, request.regional);
   if (request.save) {
-    std::error_code ec;
-    std::filesystem::create_directories(request.data_folder, ec);
     const std::filesystem::path path = request.data_folder / out.file_name;
-    const FileStatus saved = WriteFileAtomically(path, out.pane_text);
+    FileStatus saved = MakeFolderFor(path);
+    if (saved) saved = WriteFileAtomically(path, out.pane_text);
     if (saved) {
       out.file_path = path;
     } else {

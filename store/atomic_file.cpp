@@ -1,16 +1,23 @@
 #include "store/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <random>
 #include <system_error>
 
+#include "core/message_text.h"
 #include "store/file_faults.h"
 
 namespace tarnwick {
@@ -34,6 +41,7 @@ int InjectedError(FileCall call) {
   if (!f || f->fault.call != call || call == FileCall::Write) return 0;
   if (f->calls.fetch_add(1) + 1 != f->fault.nth) return 0;
   ++f->hits;
+  if (f->fault.signal != 0) ::raise(f->fault.signal);
   return f->fault.error;
 }
 
@@ -78,7 +86,7 @@ std::string Reason(int error_number) {
 }
 
 FileStatus Failed(std::string_view verb, const fs::path& path, std::string_view reason) {
-  return {false, "Could not " + std::string(verb) + " \"" + DisplayPath(path) + "\": " +
+  return {false, "Could not " + std::string(verb) + " " + Quoted(DisplayPath(path)) + ": " +
                      std::string(reason)};
 }
 
@@ -93,6 +101,101 @@ std::string TemporaryName() {
   std::snprintf(name, sizeof name, ".tarnwick-%ld-%u-%08x.tmp", static_cast<long>(::getpid()),
                 counter.fetch_add(1), static_cast<unsigned>(random()));
   return name;
+}
+
+// The process id in a name TemporaryName() made (".tarnwick-PID-N-XXXXXXXX.tmp"), or 0 for
+// any other name.
+pid_t TemporaryNameProcess(std::string_view name) {
+  constexpr std::string_view kPrefix = ".tarnwick-", kSuffix = ".tmp";
+  if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return 0;
+  name.remove_prefix(kPrefix.size());
+  name.remove_suffix(kSuffix.size());
+  const auto digits = [](std::string_view t) {
+    return !t.empty() && t.size() <= 10 &&
+           std::all_of(t.begin(), t.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+  };
+  const size_t a = name.find('-'), b = name.rfind('-');
+  if (a == std::string_view::npos || b == a) return 0;
+  const std::string_view pid = name.substr(0, a), counter = name.substr(a + 1, b - a - 1),
+                         random = name.substr(b + 1);
+  const bool hex8 = random.size() == 8 && std::all_of(random.begin(), random.end(), [](char c) {
+    return std::isxdigit(static_cast<unsigned char>(c));
+  });
+  if (!digits(pid) || !digits(counter) || !hex8) return 0;
+  const long value = std::stol(std::string(pid));
+  return value > 0 && value <= INT_MAX ? static_cast<pid_t>(value) : 0;
+}
+
+// Removes the temporary files in folder whose writer has ended without removing them (a
+// process killed by SIGKILL, a power cut). A process that still runs may be in the middle of
+// its save, and a process id the system reports as taken (perhaps reused) is left alone too:
+// only a definite "no such process" lets a file go.
+void RemoveStaleTemporaries(const fs::path& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  const pid_t self = ::getpid();
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = TemporaryNameProcess(entry->d_name);
+    if (pid == 0 || pid == self) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+  }
+  ::closedir(dir);
+}
+
+// The temporary files of the saves in progress, for the signal handler, which may only make
+// async-signal-safe calls: fixed buffers, lock-free atomics, unlink(). A slot is Free, then
+// Filling while a writer copies its path in, Armed while the file may exist, and Taken once
+// the handler removes it. More saves at once than slots go unguarded; the stale-file removal
+// of a later save catches what they leave.
+enum SlotState : int { kFree, kFilling, kArmed, kTaken };
+struct PendingTemporary {
+  std::atomic<int> state{kFree};
+  char path[PATH_MAX];
+};
+PendingTemporary g_pending[8];
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// Marks a temporary file for removal by the signal handler while it lives.
+class GuardedTemporary {
+ public:
+  explicit GuardedTemporary(const fs::path& path) {
+    const std::string& text = path.native();
+    if (text.size() >= PATH_MAX) return;
+    for (PendingTemporary& p : g_pending) {
+      int free = kFree;
+      if (!p.state.compare_exchange_strong(free, kFilling)) continue;
+      std::memcpy(p.path, text.c_str(), text.size() + 1);
+      p.state.store(kArmed);
+      slot_ = &p;
+      return;
+    }
+  }
+  ~GuardedTemporary() {
+    if (!slot_) return;
+    // Armed -> Free. Taken means the handler is removing the file on another thread and the
+    // process is about to end: wait for that rather than reuse the buffer under it.
+    for (int armed = kArmed; !slot_->state.compare_exchange_weak(armed, kFree); armed = kArmed) {
+    }
+  }
+  GuardedTemporary(const GuardedTemporary&) = delete;
+  GuardedTemporary& operator=(const GuardedTemporary&) = delete;
+
+ private:
+  PendingTemporary* slot_ = nullptr;
+};
+
+extern "C" void RemoveTemporariesAndEnd(int sig) {
+  for (PendingTemporary& p : g_pending) {
+    int armed = kArmed;
+    if (p.state.compare_exchange_strong(armed, kTaken)) ::unlink(p.path);
+  }
+  // SA_RESETHAND has restored the default action; the signal, blocked while this handler
+  // runs, is delivered again when it returns and ends the process with the usual status.
+  ::raise(sig);
 }
 
 // Writes all bytes, retrying short writes and interruptions. Answers 0 or the errno value.
@@ -111,10 +214,11 @@ int WriteAll(int fd, std::string_view bytes) {
   return 0;
 }
 
-// The file a write really replaces: the target of a symbolic link, else the path itself.
-fs::path ResolvedTarget(const fs::path& path) {
+// The file a write really replaces: with FollowLink the target of a symbolic link, else the
+// path itself.
+fs::path ResolvedTarget(const fs::path& path, LinkPolicy links) {
   std::error_code ec;
-  if (fs::is_symlink(fs::symlink_status(path, ec))) {
+  if (links == LinkPolicy::FollowLink && fs::is_symlink(fs::symlink_status(path, ec))) {
     const fs::path target = fs::canonical(path, ec);
     if (!ec) return target;
   }
@@ -123,14 +227,17 @@ fs::path ResolvedTarget(const fs::path& path) {
 
 }  // namespace
 
-FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes, LinkPolicy links) {
   if (path.empty()) return {false, "Could not save: no file name was given."};
-  const fs::path target = ResolvedTarget(path);
+  const fs::path target = ResolvedTarget(path, links);
   if (!target.has_filename()) return Failed("save", path, "the path names a folder, not a file");
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
 
+  RemoveStaleTemporaries(folder);
+
   fs::path temp;
   int fd = -1;
+  std::optional<GuardedTemporary> guard;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temp = folder / TemporaryName();
     fd = Checked(FileCall::Create,
@@ -138,6 +245,7 @@ FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     if (fd < 0 && errno != EEXIST) return Failed("save", path, Reason(errno));
   }
   if (fd < 0) return Failed("save", path, Reason(EEXIST));
+  guard.emplace(temp);
 
   const auto give_up = [&](int error_number) {
     if (fd >= 0) ::close(fd);
@@ -145,8 +253,9 @@ FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     return Failed("save", path, Reason(error_number));
   };
 
+  // lstat: a link that is being replaced gives no permission bits to keep.
   struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+  if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
     if (::fchmod(fd, old.st_mode & 07777) != 0) return give_up(errno);
   }
   if (const int e = WriteAll(fd, bytes); e != 0) return give_up(e);
@@ -166,6 +275,32 @@ FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     ::close(dir);
   }
   return {};
+}
+
+FileStatus MakeFolderFor(const fs::path& file) {
+  const fs::path folder = file.parent_path();
+  if (folder.empty()) return {};
+  std::error_code ec;
+  if (const int e = InjectedError(FileCall::MakeFolder)) {
+    ec.assign(e, std::generic_category());
+  } else {
+    fs::create_directories(folder, ec);
+  }
+  if (ec) return Failed("save", file, ec.message());
+  return {};
+}
+
+void RemoveTemporaryFilesOnSignals() {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction old {};
+    if (::sigaction(sig, nullptr, &old) != 0) continue;
+    if ((old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) continue;  // ignored or handled
+    struct sigaction act {};
+    act.sa_handler = RemoveTemporariesAndEnd;
+    sigemptyset(&act.sa_mask);
+    act.sa_flags = SA_RESETHAND;
+    ::sigaction(sig, &act, nullptr);
+  }
 }
 
 FileRead ReadWholeFile(const fs::path& path, std::uintmax_t max_bytes) {

@@ -19,13 +19,36 @@ struct FileStatus {
   explicit operator bool() const { return ok; }
 };
 
+// How a write treats a target that is a symbolic link.
+enum class LinkPolicy {
+  // The new file takes the place of the link; the file it pointed to is not touched. For the
+  // files the program names itself (reports, the start-up file, the user's help copy): a link
+  // planted under such a name must not make the program overwrite some other file.
+  ReplaceLink,
+  // The file the link points to is replaced and the link stays, as editors do. For a file the
+  // user chose in a dialog or on the command line.
+  FollowLink,
+};
+
 // Writes bytes to path so that the file afterwards holds either exactly these bytes or what
 // it held before (or still does not exist). The bytes go to a uniquely named temporary file in
 // the same folder, are flushed to the disk, and the temporary file is renamed over the target.
-// On any failure the temporary file is removed. A target that is a symbolic link is followed,
-// so the link stays and the file it points to is replaced. An existing target's permission
-// bits are kept; a new file gets 0666 less the umask.
-FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// On any failure the temporary file is removed, and temporary files in that folder left by
+// processes of this program that have ended (killed in the middle of a save) are removed
+// first. An existing target's permission bits are kept; a new file gets 0666 less the umask.
+FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                               LinkPolicy links = LinkPolicy::ReplaceLink);
+
+// Makes the folder of `file` and its missing parents; a folder that exists already is fine.
+// On failure the message says that `file` could not be saved and the system's reason
+// ("Read-only file system", "Permission denied", "Not a directory").
+FileStatus MakeFolderFor(const std::filesystem::path& file);
+
+// From now on SIGINT, SIGTERM and SIGHUP first remove the temporary file of any save in
+// progress, then end the process as the signal would have. A signal the process ignores (a
+// runner started with nohup) or handles itself is left as it is. For programs that save
+// while a user or a shutdown may stop them; call once at start.
+void RemoveTemporaryFilesOnSignals();
 
 // Largest file the readers accept, in bytes: far above any settings, start-up or help file,
 // so a larger file is a wrong choice (a report archive, a disk image) rather than our data.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/calendar.h"
+#include "core/message_text.h"
 
 namespace tarnwick {
 
@@ -21,7 +22,7 @@ DateCommandResult Refused(const DateBoxes& boxes, std::string message) {
 }
 
 std::string NotADate(std::string_view box, std::string_view text, const RegionalFormat& format) {
-  return std::string(box) + " \"" + std::string(text) + "\" is not a valid date in the " +
+  return std::string(box) + " " + Quoted(text) + " is not a valid date in the " +
          std::string(DateOrderName(format.order)) + " order.";
 }
 
@@ -33,7 +34,7 @@ DateCommandResult StepDay(const DateBoxes& boxes, bool start_box, int days,
   if (!date) return Refused(boxes, NotADate(box, text, format));
   const CalendarDate next = AddDays(*date, days);
   if (next.year < kFirstYear || next.year > kLastYear) {
-    return Refused(boxes, std::string(box) + " \"" + text + "\" cannot move " +
+    return Refused(boxes, std::string(box) + " " + Quoted(text) + " cannot move " +
                               (days < 0 ? "back" : "forward") +
                               ": dates run from the year 1 to the year 9999.");
   }
@@ -55,7 +56,7 @@ DateCommandResult StepMonth(const DateBoxes& boxes, int months, const RegionalFo
     --year;
   }
   if (year < kFirstYear || year > kLastYear) {
-    return Refused(boxes, std::string(kStartBox) + " \"" + boxes.start + "\" has no " +
+    return Refused(boxes, std::string(kStartBox) + " " + Quoted(boxes.start) + " has no " +
                               (months < 0 ? "previous" : "next") +
                               " month: dates run from the year 1 to the year 9999.");
   }

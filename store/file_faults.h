@@ -11,6 +11,7 @@ namespace tarnwick {
 
 // The steps of a commit-or-nothing write, in the order they happen.
 enum class FileCall {
+  MakeFolder,  // making the target's folder and its parents, when the writer asks for it
   Create,  // creating the temporary file beside the target (open)
   Write,   // writing the bytes into it (write)
   Sync,    // flushing it to the disk (fsync)
@@ -21,12 +22,16 @@ enum class FileCall {
 struct FileFault {
   FileCall call = FileCall::Create;
   int error = 0;  // the errno the call fails with, e.g. ENOSPC, EACCES, EIO
-  // Create, Sync, Close, Rename: the call that fails, counted from 1 over every write of the
-  // process while the fault is active (2 lets the first write through and fails the second).
+  // MakeFolder, Create, Sync, Close, Rename: the call that fails, counted from 1 over every
+  // write of the process while the fault is active (2 lets the first write through and fails
+  // the second).
   int nth = 1;
   // Write: bytes that still reach the disk before it is "full" (0 fails the first write);
   // counted over every write while the fault is active.
   std::size_t after_bytes = 0;
+  // When not 0, the nth call does not fail: the process sends itself this signal just
+  // before making the call for real (a save interrupted by Ctrl+C or a shutdown).
+  int signal = 0;
 };
 
 // Makes the chosen call fail from construction until destruction. One fault at a time; it

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "core/message_text.h"
 #include "store/startup_file.h"
 
 namespace tarnwick {
@@ -74,7 +75,7 @@ std::vector<std::string> CreateProgramFolders(const ProgramFiles& files) {
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder)) {
       const std::string reason = ec ? ec.message() : "a file of that name is in the way";
-      messages.push_back("Could not create the folder \"" + folder.string() + "\": " + reason);
+      messages.push_back("Could not create the folder " + Quoted(folder.string()) + ": " + reason);
     }
   }
   return messages;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/message_text.h"
+
 namespace tarnwick {
 
 static_assert(kSettingsFileLines ==
@@ -69,7 +71,7 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
                               std::string_view source) {
   SettingsLoad out;
   out.settings = current;
-  const std::string file = "Settings file \"" + std::string(source) + "\"";
+  const std::string file = "Settings file " + Quoted(source);
   const DecodedText decoded = DecodeTextFile(text);
   if (!decoded.ok) {
     out.message = file + " was not loaded: " + decoded.problem + ".";
@@ -138,10 +140,11 @@ SettingsLoad LoadSettingsFile(const std::filesystem::path& path, const RunSettin
 
 FileStatus SaveSettingsFile(const std::filesystem::path& path, const RunSettings& settings) {
   if (const std::string_view field = TextFieldWithLineBreak(settings); !field.empty()) {
-    return {false, "Could not save \"" + path.string() + "\": " + std::string(field) +
+    return {false, "Could not save " + Quoted(path.string()) + ": " + std::string(field) +
                        " holds a line break, which a settings file cannot store."};
   }
-  return WriteFileAtomically(path, SettingsFileText(settings));
+  // The user chose this file; a link there is followed, as editors do.
+  return WriteFileAtomically(path, SettingsFileText(settings), LinkPolicy::FollowLink);
 }
 
 }  // namespace tarnwick

@@ -55,7 +55,8 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
 SettingsLoad LoadSettingsFile(const std::filesystem::path& path, const RunSettings& current);
 
 // Saves the settings to path, replacing it as a whole or not at all. Refused, with the file
-// left as it was, when a text field holds a line break.
+// left as it was, when a text field holds a line break. A path that is a symbolic link is
+// written where the link points: the user chose it.
 FileStatus SaveSettingsFile(const std::filesystem::path& path, const RunSettings& settings);
 
 }  // namespace tarnwick

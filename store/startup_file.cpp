@@ -1,7 +1,12 @@
 #include "store/startup_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <vector>
+
+#include "core/message_text.h"
 
 namespace tarnwick {
 
@@ -21,6 +26,20 @@ constexpr std::array<StartupKey, 6> kKeys = {{
     {"time_zone", &StartupValues::txtTZ},
     {"OutputNameFileOPTFile", &StartupValues::settings_file_path},
 }};
+
+// Whether the file at path is a regular file this user may not write, judged on its
+// permission bits: the owner's bit for its owner, any write bit for root (who writes through
+// the bits, but a file nobody may write is meant to stay), the group's or the others' bit
+// for anyone else. A symbolic link is judged as a link (replaced, never written through).
+bool ReadOnlyForUs(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const uid_t me = ::geteuid();
+  if (me == st.st_uid) return (st.st_mode & S_IWUSR) == 0;
+  if (me == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  if (::getegid() == st.st_gid) return (st.st_mode & S_IWGRP) == 0;
+  return (st.st_mode & S_IWOTH) == 0;
+}
 
 }  // namespace
 
@@ -79,7 +98,7 @@ StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDat
   std::string problem;
   out.values = StartupValuesFromText(read.bytes, out.values, &problem);
   if (!problem.empty()) {
-    out.message = "Start-up file \"" + path.string() + "\": " + problem + ".";
+    out.message = "Start-up file " + Quoted(path.string()) + ": " + problem + ".";
   }
   return out;
 }
@@ -87,10 +106,15 @@ StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDat
 FileStatus WriteStartupFile(const std::filesystem::path& path, const StartupValues& values) {
   for (const StartupKey& k : kKeys) {
     if (HoldsLineBreak(values.*k.member)) {
-      return {false, "Could not save \"" + path.string() + "\": the value of " +
+      return {false, "Could not save " + Quoted(path.string()) + ": the value of " +
                          std::string(k.key) +
                          " holds a line break, which the start-up file cannot store."};
     }
+  }
+  if (ReadOnlyForUs(path)) {
+    return {true, "Left " + Quoted(path.string()) +
+                      " as it is: the file is read-only, so this session's span, times, time "
+                      "zone and settings file are not kept in it."};
   }
   return WriteFileAtomically(path, StartupFileText(values));
 }

@@ -62,7 +62,11 @@ StartupLoad ReadStartupFile(const std::filesystem::path& path, const CalendarDat
                             const RegionalFormat& format);
 
 // Writes the seven lines to path, replacing it as a whole or not at all. Refused, with the
-// old file kept, when a value holds a line break (it would break into lines of its own).
+// old file kept, when a value holds a line break (it would break into lines of its own). A
+// symbolic link at path is replaced by the file, never written through.
+// A file the user has made read-only (no write permission bit for this user; checked on the
+// bits, since root could write anyway) is left as it is: the answer is then ok, with a
+// message saying so.
 FileStatus WriteStartupFile(const std::filesystem::path& path, const StartupValues& values);
 
 // The five texts of `values` placed into the run settings' fields of the same names.

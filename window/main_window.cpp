@@ -567,6 +567,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   const FileStatus saved = WriteStartupFile(world_.files.startup_file,
                                             StartupValuesOf(ControlsToSettings(), settings_file_path_));
   shutdown_problem_ = saved ? QString() : Q(saved.message);
+  shutdown_notice_ = saved ? Q(saved.message) : QString();
   event->accept();
 }
 

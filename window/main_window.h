@@ -76,6 +76,9 @@ class MainWindow final : public QMainWindow {
   HelpWindow* helpWindow() const;
   // Why the start-up file could not be written at shut-down; empty when it was.
   const QString& shutdownProblem() const { return shutdown_problem_; }
+  // Why the start-up file was left as it was on purpose (the user made it read-only); empty
+  // when it was written. Worth a line on standard error, not a message box.
+  const QString& shutdownNotice() const { return shutdown_notice_; }
 
  protected:
   // Shut-down: closes the help window (which may ask about unsaved edits and so keep the
@@ -119,6 +122,7 @@ class MainWindow final : public QMainWindow {
   std::string settings_file_path_;         // current settings file, "" for none
   std::filesystem::path dialog_folder_;    // folder of the last chosen settings file
   QString shutdown_problem_;
+  QString shutdown_notice_;
 
   std::array<QLineEdit*, kTextFields.size()> text_boxes_{};          // in kTextFields order
   std::array<QCheckBox*, kCheckFields.size()> switches_{};           // in kCheckFields order

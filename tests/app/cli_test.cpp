@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/cli_options.h"
 #include "store/settings_file.h"
@@ -120,6 +121,47 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   // Only the last run saved its report, as it printed it.
   EXPECT_EQ(folder.Entries(), (std::vector<std::string>{decl, "file"}));
   EXPECT_EQ(ReadBytes(folder / decl), printed);
+}
+
+// Standard output that cannot take the report (a full disk; /dev/full says so at every
+// write): the runner says so and exits 1, so that a script never takes a cut-off report for a
+// whole one. Each kind of output: the report, the table of positions, the help text.
+TEST(runner, lost_standard_output_is_an_error) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  const ScratchFolder folder;
+  for (const std::string args : {"--no-save --start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9",
+                                 "--bodies --start 12/01/2007", "--help"}) {
+    SCOPED_TRACE(args);
+    const std::string command =
+        TARNWICK_CLI " " + args + " >/dev/full 2>" + (folder / "err").string();
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+    EXPECT_NE(ReadBytes(folder / "err").find(
+                  "tarnwick-cli: could not write to standard output: No space left on device\n"),
+              std::string::npos)
+        << ReadBytes(folder / "err");
+  }
+}
+
+// Control characters in a settings file or on the command line reach the terminal written
+// out, never raw (ESC [31m would colour it, BEL ring it).
+TEST(runner, control_characters_are_shown_escaped) {
+  ScratchFolder folder;
+  RunSettings hostile;
+  hostile.txtTZ = "5\x1b[31m\x07";
+  ASSERT_TRUE(SaveSettingsFile(folder / "hostile.opt", hostile));
+  const std::pair<std::string, std::string> rows[] = {
+      {"--no-save --settings " + (folder / "hostile.opt").string(),
+       "Time Zone: \"5\\x1b[31m\\x07\" is not a number of hours"},
+      {"--p1 'Sun,\x1b[2J'", "\"\\x1b[2J\" names no body"},
+      {"'--no-such\x1b[2J'", "--no-such\\x1b[2J"},
+  };
+  for (const auto& [args, says] : rows) {
+    SCOPED_TRACE(args);
+    const Ran ran = RunCli(args);
+    EXPECT_NE(ran.err.find(says), std::string::npos) << ran.err;
+    EXPECT_EQ(ran.err.find_first_of("\x1b\x07"), std::string::npos) << ran.err;
+  }
 }
 
 // Before the files' first year the planets come from the library's analytic ephemeris: the

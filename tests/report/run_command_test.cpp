@@ -1,10 +1,14 @@
 #include "report/run_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 
 #include "core/calendar.h"
+#include "store/file_faults.h"
 #include "tests/engine/synthetic_provider.h"
 #include "tests/store/scratch_folder.h"
 
@@ -106,6 +110,9 @@ TEST_F(RunFixture, refused_runs_say_why_and_write_nothing) {
       {"bad date and time zone", [](RunSettings& s) { s.txtStartDate = "12/32/2007"; s.txtTZ = "five"; }, {},
        {"Start Date: \"12/32/2007\" is not a valid date in the order month/day/year.",
         "Time Zone: \"five\" is not a number of hours (for example 5, -3 or 5.5)."}},
+      // Control characters from a settings file are shown, not sent to the terminal.
+      {"control characters", [](RunSettings& s) { s.txtTZ = "5\x1b[31m\x07"; }, {},
+       {"Time Zone: \"5\\x1b[31m\\x07\" is not a number of hours (for example 5, -3 or 5.5)."}},
       {"the same body twice", [](RunSettings& s) { s.chkP2Planets = s.chkP1Planets; }, {},
        {"Bodies: the checked bodies give no combination to search. P1 and P2 each need a checked "
         "body that can take the role (a heliocentric role takes no Sun, Moon, node or Lilith; a "
@@ -137,6 +144,48 @@ TEST_F(RunFixture, unavailable_bodies_are_left_out_by_name_and_progress_reaches_
   EXPECT_EQ(out.rows.size(), 1u);  // Sun-Mars still searched
   EXPECT_EQ(last_total, 6);  // two combinations, three days each
   EXPECT_EQ(last_done, last_total);
+}
+
+// A link planted in the data folder under the next report's name (pointing to some file of the
+// user's) is replaced by the report; the file it pointed to stays as it was.
+TEST_F(RunFixture, report_replaces_a_link_under_its_name) {
+  const std::string name = "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt";
+  ScratchFolder other;
+  WriteBytes(other / "private", "secret");
+  ASSERT_EQ(::chmod((other / "private").c_str(), 0600), 0);
+  std::filesystem::create_symlink(other / "private", folder / name);
+  const RunOutcome out = RunAspectarian(request, Synthetic());
+  ASSERT_EQ(out.save_error, "");
+  EXPECT_EQ(out.file_path, folder / name);
+  EXPECT_FALSE(std::filesystem::is_symlink(folder / name));
+  EXPECT_EQ(ReadBytes(folder / name), out.pane_text);
+  EXPECT_EQ(ReadBytes(other / "private"), "secret");
+}
+
+// A data folder that cannot be made: the message gives the reason the system gave for the
+// folder, not the later "No such file or directory" of the file in it.
+TEST_F(RunFixture, data_folder_that_cannot_be_made_says_why) {
+  request.data_folder = folder / "reports";
+  const std::filesystem::path path = folder / "reports" / "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt";
+  const std::pair<int, const char*> rows[] = {
+      {EROFS, "Read-only file system"}, {EACCES, "Permission denied"}, {ENOSPC, "No space left on device"}};
+  for (const auto& [error, reason] : rows) {
+    const ScopedFileFault refused(FileFault{FileCall::MakeFolder, error});
+    const RunOutcome out = RunAspectarian(request, Synthetic());
+    EXPECT_EQ(out.save_error, CouldNotSave(path, reason));
+    EXPECT_EQ(out.file_path, "");
+    EXPECT_EQ(out.rows.size(), 1u);  // the report is shown all the same
+  }
+  EXPECT_TRUE(folder.Entries().empty());
+  // For real, as a user: a folder under one without write permission.
+  if (::geteuid() != 0) {
+    std::filesystem::create_directory(folder / "locked");
+    std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    request.data_folder = folder / "locked" / "reports";
+    EXPECT_EQ(RunAspectarian(request, Synthetic()).save_error,
+              CouldNotSave(request.data_folder / path.filename(), "Permission denied"));
+    std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_all);
+  }
 }
 
 }  // namespace

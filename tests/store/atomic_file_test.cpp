@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <tuple>
 
 #include "store/file_faults.h"
@@ -103,21 +107,79 @@ TEST(atomic_file, folder_without_write_permission) {
   fs::permissions(dir / "locked", fs::perms::owner_all);
 }
 
-// A shorter content over a longer one, through a symbolic link: the link stays, the file it
-// points to is replaced and keeps its permission bits, and no temporary file is left.
-TEST(atomic_file, write_through_link_replaces_linked_file_and_keeps_permissions) {
+// A target that is a symbolic link, here to a 0600 file: a file the program names itself (the
+// default) takes the link's place and leaves the linked file alone; a file the user chose is
+// written where the link points, keeping that file's permission bits, as editors do. A
+// shorter content goes over a longer one, and no temporary file is left.
+TEST(atomic_file, symbolic_link_is_replaced_or_followed_as_asked) {
+  for (const bool follow : {false, true}) {
+    SCOPED_TRACE(follow ? "followed" : "replaced");
+    ScratchFolder dir;
+    WriteBytes(dir / "real.opt", "a longer old content\r\n");
+    ASSERT_EQ(::chmod((dir / "real.opt").c_str(), 0600), 0);
+    fs::create_symlink("real.opt", dir / "link.opt");
+    const FileStatus s = follow ? WriteFileAtomically(dir / "link.opt", "new\r\n", LinkPolicy::FollowLink)
+                                : WriteFileAtomically(dir / "link.opt", "new\r\n");
+    EXPECT_TRUE(s.ok);
+    EXPECT_EQ(s.message, "");
+    EXPECT_EQ(fs::is_symlink(dir / "link.opt"), follow);
+    EXPECT_EQ(ReadBytes(dir / "link.opt"), "new\r\n");
+    EXPECT_EQ(ReadBytes(dir / "real.opt"), follow ? "new\r\n" : "a longer old content\r\n");
+    EXPECT_EQ(fs::status(dir / "real.opt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(dir.Entries(), (Names{"link.opt", "real.opt"}));
+  }
+}
+
+// A temporary file of ours whose process is gone (killed in the middle of a save) is removed
+// by the next write into its folder; one of a process that still runs, and any other name,
+// is left alone.
+TEST(atomic_file, stale_temporary_files_of_ended_processes_are_removed) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);  // reaped: its process id is free now
+  const std::string ended = std::to_string(child), running = std::to_string(::getppid());
+  const std::pair<std::string, bool> rows[] = {  // name, removed
+      {".tarnwick-" + ended + "-0-0badf00d.tmp", true},
+      {".tarnwick-" + ended + "-17-ffffffff.tmp", true},
+      {".tarnwick-" + running + "-0-0badf00d.tmp", false},
+      {".tarnwick-" + ended + "-0-0badf00d.tmp.txt", false},
+      {".tarnwick-" + ended + "-0-0badf00.tmp", false},
+      {".tarnwick-" + ended + "-x-0badf00d.tmp", false},
+      {".tarnwick-" + ended + ".tmp", false},
+      {"tarnwick-" + ended + "-0-0badf00d.tmp", false},
+  };
   ScratchFolder dir;
-  WriteBytes(dir / "real.opt", "a longer old content\r\n");
-  ASSERT_EQ(::chmod((dir / "real.opt").c_str(), 0640), 0);
-  fs::create_symlink("real.opt", dir / "link.opt");
-  const FileStatus s = WriteFileAtomically(dir / "link.opt", "new\r\n");
-  EXPECT_TRUE(s.ok);
-  EXPECT_EQ(s.message, "");
-  EXPECT_TRUE(fs::is_symlink(dir / "link.opt"));
-  EXPECT_EQ(ReadBytes(dir / "real.opt"), "new\r\n");
-  EXPECT_EQ(fs::status(dir / "real.opt").permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(dir.Entries(), (Names{"link.opt", "real.opt"}));
+  Names kept{"r.txt"};
+  for (const auto& [name, removed] : rows) {
+    WriteBytes(dir / name, "an earlier report");
+    if (!removed) kept.push_back(name);
+  }
+  std::sort(kept.begin(), kept.end());
+  EXPECT_TRUE(WriteFileAtomically(dir / "r.txt", "new"));
+  EXPECT_EQ(dir.Entries(), kept);
+}
+
+// Ctrl+C or a shutdown in the middle of a save: the process ends by the signal, as it would
+// have without the clean-up, and takes its temporary file with it; the old file stays whole.
+TEST(atomic_file, signal_during_a_save_removes_the_temporary_file) {
+  GTEST_FLAG_SET(death_test_style, "fast");  // the child writes into this test's folder
+  for (const int sig : {SIGINT, SIGTERM}) {
+    for (const FileCall call : {FileCall::Sync, FileCall::Rename}) {
+      ScratchFolder dir;
+      WriteBytes(dir / "r.txt", "old");
+      EXPECT_EXIT(
+          {
+            RemoveTemporaryFilesOnSignals();
+            const ScopedFileFault interrupted(FileFault{call, 0, 1, 0, sig});
+            WriteFileAtomically(dir / "r.txt", std::string(100000, 'x'));
+            std::_Exit(0);
+          },
+          ::testing::KilledBySignal(sig), "");
+      EXPECT_EQ(dir.Entries(), Names{"r.txt"});
+      EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");
+    }
+  }
 }
 
 TEST(atomic_file, read_refuses_what_is_not_a_small_regular_file) {

@@ -1,9 +1,12 @@
 #include "store/startup_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <functional>
 #include <tuple>
 
+#include "store/settings_file.h"
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
@@ -91,6 +94,52 @@ TEST(startup_file, unreadable_file_keeps_the_defaults) {
   const StartupLoad folder = ReadStartupFile(dir / "folder.ini", kToday, kUs);
   EXPECT_EQ(folder.values, DefaultStartupValues(kToday, kUs));
   EXPECT_EQ(folder.message, CouldNotRead(dir / "folder.ini", "it is a folder, not a file"));
+}
+
+// A symbolic link planted under the start-up file's name (to /etc/passwd, say) is replaced by
+// the file and what it points to stays as it was; a settings file the user chose through a
+// link is written where the link points, as editors do.
+TEST(startup_file, link_is_replaced_while_a_chosen_settings_file_is_followed) {
+  const StartupValues values{"12/01/2007", "12/31/2007", "10:00", "10:59", "5", ""};
+  using Writer = std::function<FileStatus(const std::filesystem::path&)>;
+  const std::tuple<const char*, Writer, bool> rows[] = {  // name, writer, followed
+      {"Quillmere.ini", [&](const auto& p) { return WriteStartupFile(p, values); }, false},
+      {"chosen.opt", [](const auto& p) { return SaveSettingsFile(p, RunSettings{}); }, true},
+  };
+  for (const auto& [name, write, followed] : rows) {
+    SCOPED_TRACE(name);
+    ScratchFolder dir;
+    std::filesystem::create_directory(dir / "elsewhere");
+    WriteBytes(dir / "elsewhere" / "passwd", "root:x:0:0\n");
+    std::filesystem::create_symlink(dir / "elsewhere" / "passwd", dir / name);
+    ASSERT_TRUE(write(dir / name));
+    EXPECT_EQ(std::filesystem::is_symlink(dir / name), followed);
+    EXPECT_EQ(ReadBytes(dir / "elsewhere" / "passwd") == "root:x:0:0\n", !followed);
+    EXPECT_NE(ReadBytes(dir / name), "root:x:0:0\n");
+  }
+}
+
+// A start-up file the user made read-only is left as it is at exit, and the answer says so;
+// any write permission of this user lets it be replaced. The bits are checked, not the
+// system's answer, since tests may run as root, who writes through them.
+TEST(startup_file, read_only_file_is_left_as_it_is) {
+  const StartupValues values{"12/01/2007", "12/31/2007", "10:00", "10:59", "5", ""};
+  const std::pair<mode_t, bool> rows[] = {{0444, false}, {0400, false}, {0644, true}, {0200, true}};
+  for (const auto& [mode, written] : rows) {
+    SCOPED_TRACE(mode);
+    ScratchFolder dir;
+    const std::filesystem::path path = dir / "Quillmere.ini";
+    WriteBytes(path, "time_zone=-3\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    const FileStatus s = WriteStartupFile(path, values);
+    EXPECT_TRUE(s.ok);
+    EXPECT_EQ(s.message, written ? "" : "Left \"" + path.string() +
+                                            "\" as it is: the file is read-only, so this session's "
+                                            "span, times, time zone and settings file are not kept "
+                                            "in it.");
+    EXPECT_EQ(ReadBytes(path) == "time_zone=-3\r\n", !written);
+    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(path).permissions()), mode);
+  }
 }
 
 }  // namespace

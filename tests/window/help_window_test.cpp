@@ -79,6 +79,24 @@ class HelpWindowTest : public WindowTest {
     QCOMPARE(Read(other), QString("Other text\n"));
   }
 
+  // A help.txt that is a symbolic link to some other file is shown, but saving the user's help
+  // copy replaces the link: the file it pointed to keeps its text.
+  void saving_the_help_copy_replaces_a_link() {
+    QDir().mkpath(world_->file("elsewhere"));
+    const QString target = world_->file("elsewhere/private.txt"), help = world_->file("help.txt");
+    Write(target, "private\r\n");
+    QVERIFY(QFile::link(target, help));
+    Open();
+    ChooseHelp();
+    QCOMPARE(Pane()->toPlainText(), QString("private"));
+    TypeIntoPane(" note");
+    world_->chooser->answers = {help};
+    Click("cmdSaveAsFile", Help());
+    QVERIFY(!QFileInfo(help).isSymLink());
+    QCOMPARE(Read(help), QString("private note\r\n"));
+    QCOMPARE(Read(target), QString("private\r\n"));
+  }
+
   // Whatever file is chosen, the pane shows its text or stays as it was, with a message that
   // names the file and says why. The decoding itself is tested in text_encoding_test.cpp.
   void odd_files_load_or_are_refused_data() {

@@ -128,6 +128,23 @@ class WriteFailureTest : public WindowTest {
     QVERIFY2(problem.contains(path.left(100)) && problem.contains(reason), qPrintable(problem));
     if (target == kFile) QCOMPARE(Read(usual), QString("time_zone=-3\r\n"));
   }
+
+  // Not a failure: a start-up file the user made read-only is left as it is, with a line for
+  // standard error rather than a message box.
+  void startup_file_read_only() {
+    const QString path = world_->file("Quillmere.ini");
+    Write(path, "time_zone=-3\r\n");
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    WindowWorld world = world_->world();
+    world.files.startup_file = path.toStdString();
+    Open(world);
+    Type("txtTZ", "2");
+    QVERIFY(window_->close());
+    QVERIFY2(window_->shutdownProblem().isEmpty(), qPrintable(window_->shutdownProblem()));
+    QVERIFY2(window_->shutdownNotice().contains(path) && window_->shutdownNotice().contains("read-only"),
+             qPrintable(window_->shutdownNotice()));
+    QCOMPARE(Read(path), QString("time_zone=-3\r\n"));
+  }
 };
 
 QTEST_MAIN(WriteFailureTest)
