@@ -122,6 +122,11 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   ApplyStartupValues(startup.values, settings);
   settings_file_path_ = startup.values.settings_file_path;
   SettingsToControls(settings);
+  // The Start Date box has the focus at start, its text selected, so that the first date
+  // typed replaces it as after a Tab (the focus that showing the window gives keeps the
+  // selection, like any return of the focus to the window).
+  text_boxes_[kStartDateBox]->setFocus(Qt::OtherFocusReason);
+  text_boxes_[kStartDateBox]->selectAll();
   QStringList problems;
   if (!startup.message.empty()) problems << Q(startup.message);
   for (const std::string& m : CreateProgramFolders(world_.files)) problems << Q(m);
@@ -375,11 +380,10 @@ std::optional<QString> MainWindow::ChooseSettingsFile(FileRequest::Mode mode) {
   // program's folder, or the XDG data folder of an installed copy).
   request.start_folder = TextOf(dialog_folder_.empty() ? world_.files.help_file.parent_path() : dialog_folder_);
   request.preset_name = Q(settings_file_path_);
+  // The next dialog opens in the chosen folder; the file itself is remembered (and offered
+  // after a restart) only once it was loaded or saved.
   const std::optional<QString> chosen = world_.chooser->Choose(this, request);
-  if (chosen) {
-    settings_file_path_ = chosen->toStdString();
-    dialog_folder_ = PathOf(*chosen).parent_path();
-  }
+  if (chosen) dialog_folder_ = PathOf(*chosen).parent_path();
   return chosen;
 }
 
@@ -392,6 +396,23 @@ void MainWindow::LoadSettings() {
     Tell(Q(load.message));
     return;
   }
+  if (IsPlainlyNoSettingsFile(load, world_.regional)) {
+    QMessageBox ask(QMessageBox::Question, tr("Load settings file"),
+                    tr("\"%1\" has %2 %3 where a settings file has %4, and its first two lines "
+                       "(Start Date and End Date) are not dates: it does not look like a settings "
+                       "file.\n\nLoad it all the same?")
+                        .arg(*chosen)
+                        .arg(load.lines_read)
+                        .arg(load.lines_read == 1 ? tr("line") : tr("lines"))
+                        .arg(kSettingsFileLines),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    ask.setDefaultButton(QMessageBox::No);
+    if (ask.exec() != QMessageBox::Yes) {
+      Tell(tr("\"%1\" was not loaded.").arg(*chosen));
+      return;
+    }
+  }
+  settings_file_path_ = chosen->toStdString();
   SettingsToControls(load.settings);
   Tell(load.message.empty() ? tr("Loaded %1").arg(*chosen) : Q(load.message));
 }
@@ -405,6 +426,7 @@ void MainWindow::SaveSettings() {
     Tell(Q(saved.message));
     return;
   }
+  settings_file_path_ = chosen->toStdString();
   Tell(tr("Saved %1").arg(*chosen));
 }
 
