@@ -211,18 +211,20 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   out.file_name = request.kind == ScanKind::Longitude
                       ? LongitudeReportName(final_settings, request.regional)
                       : DeclinationReportName(final_settings, request.regional);
-  if (request.save) {
-    std::error_code ec;
-    std::filesystem::create_directories(request.data_folder, ec);
-    const std::filesystem::path path = request.data_folder / out.file_name;
-    const FileStatus saved = WriteFileAtomically(path, out.pane_text);
-    if (saved) {
-      out.file_path = path;
-    } else {
-      out.save_error = saved.message;
-    }
-  }
+  if (request.save) SaveRunReport(request.data_folder, out);
   return out;
+}
+
+void SaveRunReport(const std::filesystem::path& data_folder, RunOutcome& outcome) {
+  std::error_code ec;
+  std::filesystem::create_directories(data_folder, ec);
+  const std::filesystem::path path = data_folder / outcome.file_name;
+  const FileStatus saved = WriteFileAtomically(path, outcome.pane_text);
+  if (saved) {
+    outcome.file_path = path;
+  } else {
+    outcome.save_error = saved.message;
+  }
 }
 
 }  // namespace tarnwick
