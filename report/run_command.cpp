@@ -224,17 +224,19 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   out.file_name = request.kind == ScanKind::Longitude
                       ? LongitudeReportName(final_settings, request.regional)
                       : DeclinationReportName(final_settings, request.regional);
-  if (request.save) {
-    const std::filesystem::path path = request.data_folder / out.file_name;
-    FileStatus saved = MakeFolderFor(path);
-    if (saved) saved = WriteFileAtomically(path, out.pane_text);
-    if (saved) {
-      out.file_path = path;
-    } else {
-      out.save_error = saved.message;
-    }
-  }
+  if (request.save) SaveRunReport(request.data_folder, out);
   return out;
+}
+
+void SaveRunReport(const std::filesystem::path& data_folder, RunOutcome& outcome) {
+  const std::filesystem::path path = data_folder / outcome.file_name;
+  FileStatus saved = MakeFolderFor(path);
+  if (saved) saved = WriteFileAtomically(path, outcome.pane_text);
+  if (saved) {
+    outcome.file_path = path;
+  } else {
+    outcome.save_error = saved.message;
+  }
 }
 
 }  // namespace tarnwick

@@ -54,6 +54,12 @@ struct RunOutcome {
 // cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).
 RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider);
 
+// Saves the report of a finished run (outcome.pane_text) in the data folder under
+// outcome.file_name, making the folder when missing; sets outcome.file_path, or
+// outcome.save_error naming the file and the reason. RunAspectarian does this itself when the
+// request says save; the window does it once the report is shown.
+void SaveRunReport(const std::filesystem::path& data_folder, RunOutcome& outcome);
+
 // A message of the Swiss Ephemeris on one line: it breaks its lines as " \n" and ends a
 // sentence with "; ".
 std::string OneLine(std::string_view text);

@@ -138,6 +138,13 @@ SettingsLoad LoadSettingsFile(const std::filesystem::path& path, const RunSettin
   return SettingsFromText(read.bytes, current, path.string());
 }
 
+bool IsPlainlyNoSettingsFile(const SettingsLoad& load, const RegionalFormat& regional) {
+  if (load.status != SettingsLoadStatus::Short) return false;
+  const bool dates = load.lines_read >= 2 && DateFromText(load.settings.txtStartDate, regional) &&
+                     DateFromText(load.settings.txtEndDate, regional);
+  return !dates;
+}
+
 FileStatus SaveSettingsFile(const std::filesystem::path& path, const RunSettings& settings) {
   if (const std::string_view field = TextFieldWithLineBreak(settings); !field.empty()) {
     return {false, "Could not save " + Quoted(path.string()) + ": " + std::string(field) +

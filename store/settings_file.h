@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/date_text.h"
 #include "engine/run_settings.h"
 #include "store/atomic_file.h"
 #include "store/text_encoding.h"
@@ -53,6 +54,11 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
 // Loads the file at path over `current`; a file that cannot be read changes nothing and the
 // message says why.
 SettingsLoad LoadSettingsFile(const std::filesystem::path& path, const RunSettings& current);
+
+// True when a load is plainly of no settings file (a note or a letter chosen by mistake): the
+// file ended before its 93 lines and its first two lines, the start and end dates, do not both
+// read as dates in the regional format. Loading it anyway would put its text into the boxes.
+bool IsPlainlyNoSettingsFile(const SettingsLoad& load, const RegionalFormat& regional);
 
 // Saves the settings to path, replacing it as a whole or not at all. Refused, with the file
 // left as it was, when a text field holds a line break. A path that is a symbolic link is

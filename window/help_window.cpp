@@ -24,6 +24,11 @@ QString TextOf(const std::filesystem::path& path) { return QString::fromStdStrin
 // single line a 16 MiB file can hold would freeze the window for a quarter of a minute. No
 // text meant to be read has lines this long.
 constexpr std::size_t kMaxPaneLineBytes = 65536;
+// Largest help file the pane is given, in bytes. The pane takes a file in one step at about
+// 0.1 s per MiB of short lines (more on a busy machine), and the window does not answer
+// meanwhile; a help text is some tens of KiB, so this leaves room for any real one while a
+// large file chosen by mistake is refused at once instead of freezing the window.
+constexpr std::size_t kMaxHelpFileBytes = 1 << 20;
 
 
 }  // namespace
@@ -87,6 +92,14 @@ bool HelpWindow::ShowFile(const QString& path) {
   const FileRead read = ReadWholeFile(PathOf(path));
   if (!read.ok) {
     Warn(QString::fromStdString(read.message));
+    return false;
+  }
+  if (read.bytes.size() > kMaxHelpFileBytes) {
+    Warn(tr("Could not load \"%1\": it is %2 bytes long, more than the %3 (1 MiB) this window "
+            "shows; a help text is far shorter.")
+             .arg(path)
+             .arg(read.bytes.size())
+             .arg(kMaxHelpFileBytes));
     return false;
   }
   // UTF-8, an older 8-bit file or UTF-16 with its mark; a binary file is not shown as text.

@@ -11,7 +11,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QElapsedTimer>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -101,9 +105,38 @@ QPushButton* NewCommand(QWidget* parent, const char* name, const QString& captio
   return button;
 }
 
-// The pane shows lines ended by the platform's line break; the file keeps CR LF.
-QString PaneDisplayText(const std::string& pane_text) {
-  return Q(pane_text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+// What the thread and the window hand each other about a computed run.
+constexpr int kPending = 0, kSave = 1, kDrop = 2;
+
+// Lines of the pane's text per piece, and at most this many pieces per slice of showing: the
+// pane takes about 5 microseconds a line (a slice of 2000 lines some 10 ms), and the window
+// answers its events between slices. A slice also ends after kShowSliceMs, on a busy machine,
+// well within the tenth of a second in which a user notices a delay.
+constexpr qsizetype kLinesPerPiece = 500;
+constexpr size_t kPiecesPerSlice = 4;
+constexpr qint64 kShowSliceMs = 25;
+
+// The pane's text in pieces of kLinesPerPiece lines, each line ended by "\n" (the file keeps
+// CR LF; the pane shows lines ended by the platform's line break), and the count of lines.
+// Made on the run's thread: for a report of hundreds of thousands of lines the conversion alone
+// takes seconds. Stops early, with what it has, once `cancel` is set.
+std::vector<QString> PanePieces(std::string_view text, const std::atomic<bool>& cancel, qsizetype& lines) {
+  std::vector<QString> pieces;
+  lines = 0;
+  size_t begin = 0;
+  while (begin < text.size() && !cancel.load(std::memory_order_relaxed)) {
+    size_t end = begin;
+    qsizetype n = 0;
+    while (end < text.size() && n < kLinesPerPiece) {
+      const size_t lf = text.find('\n', end);
+      end = lf == std::string_view::npos ? text.size() : lf + 1;
+      ++n;
+    }
+    pieces.push_back(Q(text.substr(begin, end - begin)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    lines += n;
+    begin = end;
+  }
+  return pieces;
 }
 
 }  // namespace
@@ -122,18 +155,18 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   ApplyStartupValues(startup.values, settings);
   settings_file_path_ = startup.values.settings_file_path;
   SettingsToControls(settings);
+  // The Start Date box has the focus at start, its text selected, so that the first date
+  // typed replaces it as after a Tab (the focus that showing the window gives keeps the
+  // selection, like any return of the focus to the window).
+  text_boxes_[kStartDateBox]->setFocus(Qt::OtherFocusReason);
+  text_boxes_[kStartDateBox]->selectAll();
   QStringList problems;
   if (!startup.message.empty()) problems << Q(startup.message);
   for (const std::string& m : CreateProgramFolders(world_.files)) problems << Q(m);
   Tell(problems.join(QStringLiteral("  ")));
 }
 
-MainWindow::~MainWindow() {
-  if (worker_.joinable()) {
-    cancel_ = true;
-    worker_.join();
-  }
-}
+MainWindow::~MainWindow() { StopRun(); }
 
 void MainWindow::BuildControls() {
   auto* central = new QWidget(this);
@@ -262,6 +295,9 @@ void MainWindow::BuildControls() {
   run_poll_ = new QTimer(this);
   run_poll_->setInterval(50);  // ms: the bar moves smoothly and the end of a run shows at once
   connect(run_poll_, &QTimer::timeout, this, &MainWindow::PollRun);
+  show_timer_ = new QTimer(this);
+  show_timer_->setInterval(0);  // the next slice as soon as the window has answered its events
+  connect(show_timer_, &QTimer::timeout, this, &MainWindow::ShowMoreResults);
 
   connect(switches_[kUseMidpoints], &QCheckBox::toggled, this, &MainWindow::ApplyEnablingRule);
   connect(same_date, &QPushButton::clicked, this,
@@ -375,11 +411,10 @@ std::optional<QString> MainWindow::ChooseSettingsFile(FileRequest::Mode mode) {
   // program's folder, or the XDG data folder of an installed copy).
   request.start_folder = TextOf(dialog_folder_.empty() ? world_.files.help_file.parent_path() : dialog_folder_);
   request.preset_name = Q(settings_file_path_);
+  // The next dialog opens in the chosen folder; the file itself is remembered (and offered
+  // after a restart) only once it was loaded or saved.
   const std::optional<QString> chosen = world_.chooser->Choose(this, request);
-  if (chosen) {
-    settings_file_path_ = chosen->toStdString();
-    dialog_folder_ = PathOf(*chosen).parent_path();
-  }
+  if (chosen) dialog_folder_ = PathOf(*chosen).parent_path();
   return chosen;
 }
 
@@ -392,6 +427,23 @@ void MainWindow::LoadSettings() {
     Tell(Q(load.message));
     return;
   }
+  if (IsPlainlyNoSettingsFile(load, world_.regional)) {
+    QMessageBox ask(QMessageBox::Question, tr("Load settings file"),
+                    tr("\"%1\" has %2 %3 where a settings file has %4, and its first two lines "
+                       "(Start Date and End Date) are not dates: it does not look like a settings "
+                       "file.\n\nLoad it all the same?")
+                        .arg(*chosen)
+                        .arg(load.lines_read)
+                        .arg(load.lines_read == 1 ? tr("line") : tr("lines"))
+                        .arg(kSettingsFileLines),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    ask.setDefaultButton(QMessageBox::No);
+    if (ask.exec() != QMessageBox::Yes) {
+      Tell(tr("\"%1\" was not loaded.").arg(*chosen));
+      return;
+    }
+  }
+  settings_file_path_ = chosen->toStdString();
   SettingsToControls(load.settings);
   Tell(load.message.empty() ? tr("Loaded %1").arg(*chosen) : Q(load.message));
 }
@@ -405,6 +457,7 @@ void MainWindow::SaveSettings() {
     Tell(Q(saved.message));
     return;
   }
+  settings_file_path_ = chosen->toStdString();
   Tell(tr("Saved %1").arg(*chosen));
 }
 
@@ -432,6 +485,7 @@ void MainWindow::StartRun(ScanKind kind) {
   request->settings = ControlsToSettings();
   request->regional = world_.regional;
   request->data_folder = world_.files.data_folder;
+  request->save = false;  // saved by the thread once the pane shows the report
   request->options.threads = std::max(1, world_.threads);
   cancel_ = false;
   request->cancel = &cancel_;
@@ -443,11 +497,28 @@ void MainWindow::StartRun(ScanKind kind) {
 
   SetRunning(true);
   run_state_ = state;
+  phase_ = RunPhase::Computing;
   worker_ = std::thread([state, request, factory = world_.provider_factory] {
+    bool done = false;
     try {
       state->outcome = RunAspectarian(*request, factory);
+      done = state->outcome.status == RunOutcome::Status::Done;
+      if (done) state->pane_pieces = PanePieces(state->outcome.pane_text, *request->cancel, state->pane_lines);
     } catch (const std::exception& e) {
       state->failure = QString::fromLocal8Bit(e.what());
+      done = false;
+    }
+    state->computed.store(true, std::memory_order_release);
+    if (done) {
+      // The window shows the report, then says save; or the user cancels while it shows.
+      state->decision.wait(kPending, std::memory_order_acquire);
+      if (state->decision.load(std::memory_order_acquire) == kSave) {
+        try {
+          SaveRunReport(request->data_folder, state->outcome);
+        } catch (const std::exception& e) {
+          state->outcome.save_error = e.what();
+        }
+      }
     }
     state->finished.store(true, std::memory_order_release);
   });
@@ -457,14 +528,99 @@ void MainWindow::StartRun(ScanKind kind) {
 void MainWindow::PollRun() {
   if (!run_state_) return;
   progress_->setValue(run_state_->permille.load(std::memory_order_relaxed));
+  if (phase_ == RunPhase::Computing && run_state_->computed.load(std::memory_order_acquire)) {
+    const bool done = run_state_->failure.isEmpty() && run_state_->outcome.status == RunOutcome::Status::Done;
+    if (done && cancel_) {
+      Decide(kDrop);  // cancelled while the report was being built
+    } else if (done) {
+      BeginShowing();
+    }
+  }
   if (run_state_->finished.load(std::memory_order_acquire)) FinishRun();
 }
 
+void MainWindow::Decide(int decision) {
+  if (!run_state_) return;
+  run_state_->decision.store(decision, std::memory_order_release);
+  run_state_->decision.notify_one();
+}
+
+void MainWindow::BeginShowing() {
+  phase_ = RunPhase::Showing;
+  // The report shown before stays aside until the new one is in the pane whole: a Cancel
+  // meanwhile puts it back as it was. The window, not the pane, owns it meanwhile (the pane
+  // deletes a document of its own when it is given another).
+  shown_before_ = results_->document();
+  shown_before_->setParent(this);
+  auto* doc = new QTextDocument(results_);
+  doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+  doc->setDefaultFont(results_->font());
+  doc->setUndoRedoEnabled(false);
+  results_->setDocument(doc);
+  next_piece_ = 0;
+  progress_->setValue(1000);
+  show_timer_->start();
+  ShowMoreResults();
+}
+
+void MainWindow::ShowMoreResults() {
+  if (phase_ != RunPhase::Showing) return;
+  std::vector<QString>& pieces = run_state_->pane_pieces;
+  QTextCursor end(results_->document());
+  end.movePosition(QTextCursor::End);
+  QElapsedTimer slice;
+  slice.start();
+  const size_t slice_end = std::min(pieces.size(), next_piece_ + kPiecesPerSlice);
+  while (next_piece_ < slice_end && slice.elapsed() < kShowSliceMs) {
+    end.insertText(pieces[next_piece_]);
+    pieces[next_piece_++] = QString();  // shown: its memory goes back
+  }
+  if (next_piece_ < pieces.size()) {
+    const qsizetype shown = std::min<qsizetype>(static_cast<qsizetype>(next_piece_) * kLinesPerPiece,
+                                                run_state_->pane_lines);
+    Tell(tr("Showing the report: %1 of %2 lines...").arg(shown).arg(run_state_->pane_lines));
+    return;
+  }
+  // Shown whole: the old report goes, and the thread saves the new one.
+  show_timer_->stop();
+  results_->moveCursor(QTextCursor::Start);
+  delete shown_before_;
+  shown_before_ = nullptr;
+  phase_ = RunPhase::Saving;
+  cancel_button_->setEnabled(false);
+  Tell(tr("Saving the report..."));
+  Decide(kSave);
+}
+
+void MainWindow::AbandonShowing() {
+  if (phase_ != RunPhase::Showing) return;
+  show_timer_->stop();
+  QTextDocument* partial = results_->document();
+  results_->setDocument(shown_before_);
+  delete partial;
+  shown_before_->setParent(results_);
+  shown_before_ = nullptr;
+  phase_ = RunPhase::Computing;  // what is left is the thread's end
+  Decide(kDrop);
+}
+
 void MainWindow::CancelRun() {
-  if (!running()) return;
+  if (!running() || phase_ == RunPhase::Saving) return;
   cancel_ = true;
   cancel_button_->setEnabled(false);
+  AbandonShowing();
   Tell(tr("Cancelling the run..."));
+}
+
+void MainWindow::StopRun() {
+  if (!worker_.joinable()) return;
+  cancel_ = true;
+  AbandonShowing();
+  if (phase_ != RunPhase::Saving) Decide(kDrop);
+  worker_.join();
+  run_poll_->stop();
+  run_state_.reset();
+  phase_ = RunPhase::Idle;
 }
 
 void MainWindow::SetRunning(bool on) {
@@ -487,6 +643,8 @@ void MainWindow::FinishRun() {
   run_poll_->stop();
   if (worker_.joinable()) worker_.join();
   const std::shared_ptr<RunState> state = std::move(run_state_);
+  const bool shown = phase_ == RunPhase::Saving;
+  phase_ = RunPhase::Idle;
   const RunOutcome* outcome = &state->outcome;
   const QString& failure = state->failure;
   SetRunning(false);
@@ -502,12 +660,11 @@ void MainWindow::FinishRun() {
     Warn(tr("The run cannot start"), tr("The run cannot start:\n\n%1").arg(problems.join(QLatin1Char('\n'))));
     return;
   }
-  if (outcome->status == RunOutcome::Status::Cancelled) {
+  if (outcome->status == RunOutcome::Status::Cancelled || !shown) {
     Tell(tr("Run cancelled. The results pane and the report files are as they were."));
     return;
   }
 
-  results_->setPlainText(PaneDisplayText(outcome->pane_text));
   // The centre choices as the run leaves them.
   const std::array<Centre, 3> centres = {outcome->opt1_ghd, outcome->opt2_ghd, outcome->opt3_ghd};
   for (size_t r = 0; r < centres.size(); ++r) centre_options_[r][static_cast<int>(centres[r])]->setChecked(true);
@@ -557,11 +714,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     delete help_.data();
   }
-  if (worker_.joinable()) {
-    cancel_ = true;
-    worker_.join();
-    run_poll_->stop();
-    run_state_.reset();
+  if (running()) {
+    StopRun();
     SetRunning(false);
   }
   const FileStatus saved = WriteStartupFile(world_.files.startup_file,

@@ -29,6 +29,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTextDocument;
 class QTimer;
 
 namespace tarnwick {
@@ -103,17 +104,32 @@ class MainWindow final : public QMainWindow {
   // window polls it rather than being sent events from the run's thread, so every hand-over
   // is a C++ atomic or the join, which ThreadSanitizer can follow (Qt's own event queue is
   // locked inside Qt, out of its sight).
+  //
+  // A run goes through three phases: computing (the thread scans and builds the report and
+  // the pane's text), showing (the window puts that text into the pane a slice at a time, so
+  // that it stays responsive and Cancel works until the report is shown whole) and saving
+  // (the thread writes the report file, told to by `decision`).
   struct RunState {
     std::atomic<int> permille{0};  // thousandths of the scans' windows done
+    std::atomic<bool> computed{false};  // outcome, pane_pieces and failure are set
+    std::atomic<int> decision{0};       // kPending, then kSave or kDrop; the thread waits on it
     std::atomic<bool> finished{false};
     RunOutcome outcome;
+    std::vector<QString> pane_pieces;   // the pane's text in pieces of whole lines
+    qsizetype pane_lines = 0;           // lines in all pieces
     QString failure;  // an exception's text, when the run stopped on one
   };
+  enum class RunPhase { Idle, Computing, Showing, Saving };
 
   void StartRun(ScanKind kind);
-  void PollRun();    // the progress bar, and the end of the run once it has come
+  void PollRun();    // the progress bar, and the next phase once the thread has done its part
+  void BeginShowing();
+  void ShowMoreResults();  // one slice of the pane's text, a few hundredths of a second
+  void AbandonShowing();   // the pane back to the report it showed before the run
+  void Decide(int decision);
   void FinishRun();
   void CancelRun();
+  void StopRun();    // cancels and joins the thread, at shut-down
   void SetRunning(bool running);
 
   void OpenHelp();  // mnuHelp
@@ -140,7 +156,11 @@ class MainWindow final : public QMainWindow {
   std::thread worker_;
   std::atomic<bool> cancel_{false};
   std::shared_ptr<RunState> run_state_;
+  RunPhase phase_ = RunPhase::Idle;
   QTimer* run_poll_ = nullptr;
+  QTimer* show_timer_ = nullptr;          // a slice of the pane's text each time the loop is idle
+  size_t next_piece_ = 0;                 // of run_state_->pane_pieces
+  QTextDocument* shown_before_ = nullptr;  // the pane's report before the run, while showing
 };
 
 }  // namespace tarnwick

@@ -106,8 +106,14 @@ class HelpWindowTest : public WindowTest {
     QTest::newRow("UTF-16 from a Windows editor")
         << QByteArray("\xFF\xFEM\0o\0o\0n\0\r\0\n\0\xE9\0", 16) << QString("Moon\n\u00e9") << "";
     QTest::newRow("a long line") << QByteArray(60000, 'x') << QString(60000, 'x') << "";
-    QTest::newRow("15 MiB on one line") << QByteArray("a\r\n") + QByteArray(15 << 20, 'x') << QString("How to read")
-                                        << "its line 2 is 15728640 bytes long";
+    QTest::newRow("a line too long to lay out") << QByteArray("a\r\n") + QByteArray(200000, 'x')
+                                                << QString("How to read") << "its line 2 is 200000 bytes long";
+    QByteArray short_lines;
+    while (short_lines.size() < (1 << 20)) short_lines += "Moon trine Sun\n";
+    short_lines.truncate(1 << 20);
+    QTest::newRow("1 MiB of short lines") << short_lines << QString(short_lines) << "";  // ends in "M", no line break
+    QTest::newRow("15 MiB of short lines") << short_lines.repeated(15) << QString("How to read")
+                                           << "it is 15728640 bytes long, more than the 1048576 (1 MiB)";
     QTest::newRow("binary") << QByteArray("\x7F" "ELF\x02\x01\x01\0\0", 9) << QString("How to read")
                             << "it holds NUL bytes, which no text file has";
     QTest::newRow("larger than any help file") << QByteArray((16 << 20) + 1, 'x') << QString("How to read")

@@ -77,6 +77,16 @@ class MainWindowTest : public WindowTest {
     QCOMPARE(orb2->text(), QString("7"));
   }
 
+  // At start the Start Date box has the focus with its text selected: the first date typed
+  // replaces the one shown.
+  void first_date_typed_at_start_replaces_the_shown_one() {
+    Open();
+    QLineEdit* start = Find("txtStartDate");
+    QTRY_VERIFY(start->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), "05/01/2027");
+    QCOMPARE(start->text(), QString("05/01/2027"));
+  }
+
   void near_and_far_follows_midpoints() {
     Open();
     auto* midpoints = Find<QCheckBox>("chkUseMidpoints");
@@ -176,6 +186,88 @@ class MainWindowTest : public WindowTest {
     QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
     ExpectMessage(window_.get(), {world_->file("missing/x.opt")});
     QVERIFY(window_->ControlsToSettings() == expected);
+  }
+
+  // A short file whose first two lines are no dates (notes chosen by mistake) is loaded only
+  // when the user says so; the question's default is No. A short file of settings, or a whole
+  // one, loads without a question.
+  void plainly_no_settings_file_is_loaded_only_when_confirmed_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("answer");  // QMessageBox::NoButton: Return, the default
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("start_date");  // afterwards; "" for unchanged
+    RunSettings dates;
+    dates.txtStartDate = "03/04/2005";
+    dates.txtEndDate = "03/09/2005";
+    const QByteArray notes = "Some other notes\r\nabout the Moon\r\n";
+    QTest::newRow("notes, Return") << notes << int(QMessageBox::NoButton) << true << "";
+    QTest::newRow("notes, No") << notes << int(QMessageBox::No) << true << "";
+    QTest::newRow("notes, Yes") << notes << int(QMessageBox::Yes) << true << "Some other notes";
+    QTest::newRow("one line of date") << QByteArray("03/04/2005\r\n") << int(QMessageBox::No) << true << "";
+    QTest::newRow("a short file of settings")
+        << QByteArray::fromStdString(SettingsFileText(dates)).left(200) << int(QMessageBox::No) << false << "03/04/2005";
+    RunSettings words;
+    words.txtStartDate = "next week";
+    QTest::newRow("all 93 lines") << QByteArray::fromStdString(SettingsFileText(words)) << int(QMessageBox::No)
+                                  << false << "next week";
+  }
+  void plainly_no_settings_file_is_loaded_only_when_confirmed() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(QString, start_date);
+    const QString file = world_->file("chosen.opt");
+    Write(file, bytes.toStdString());
+    Open();
+    const RunSettings before = window_->ControlsToSettings();
+    QString question;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      question = box->text();
+      if (answer == QMessageBox::NoButton) QTest::keyClick(box, Qt::Key_Return);
+      else box->button(QMessageBox::StandardButton(answer))->click();
+    });
+    answering.start(5);
+    world_->chooser->answers = {file};
+    QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(!question.isEmpty(), asked);
+    if (asked) QVERIFY2(question.contains(file) && question.contains("not dates"), qPrintable(question));
+    if (start_date.isEmpty()) {
+      QVERIFY(window_->ControlsToSettings() == before);
+      QVERIFY2(Status().contains("was not loaded"), qPrintable(Status()));
+      QCOMPARE(window_->settingsFilePath(), std::string());
+    } else {
+      QCOMPARE(Find("txtStartDate")->text(), start_date);
+      QCOMPARE(window_->settingsFilePath(), file.toStdString());
+    }
+  }
+
+  // The settings file offered in the dialog, and after a restart, is the last one saved or
+  // loaded; a save or load that failed or was declined leaves it as it was.
+  void only_files_saved_or_loaded_are_remembered_data() {
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("save into a missing folder") << true << "no such folder/mine.opt";
+    QTest::newRow("load of a missing file") << false << "missing.opt";
+  }
+  void only_files_saved_or_loaded_are_remembered() {
+    QFETCH(bool, save);
+    QFETCH(QString, chosen);
+    const QString good = world_->file("good.opt");
+    Open();
+    world_->chooser->answers = {good, world_->file(chosen)};
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(window_.get(), save ? Qt::Key_S : Qt::Key_O, Qt::ControlModifier);
+    ExpectMessage(window_.get(), {world_->file(chosen)});
+    QCOMPARE(window_->settingsFilePath(), good.toStdString());
+    QVERIFY(window_->close());
+    QVERIFY(!Read(world_->file("Quillmere.ini")).contains(chosen));
+    Open();
+    world_->chooser->answers = {std::nullopt};
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(world_->chooser->requests.back().preset_name, good);
   }
 
   // With no start-up file the boxes show today's month in the regional order; what they hold

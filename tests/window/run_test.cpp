@@ -86,6 +86,66 @@ class RunTest : public WindowTest {
     QCOMPARE(Pane()->toPlainText(), old_report);
     QCOMPARE(DataFiles(), old_files);
   }
+
+  // A report of some 20,000 lines goes into the pane in slices: a timer of the
+  // window's thread keeps ticking while the pane fills, and Cancel, clicked once the bar is
+  // full or while the report is being shown, still cancels and puts the old report back.
+  void large_report_is_shown_in_slices_and_can_be_cancelled_data() {
+    QTest::addColumn<QString>("cancel");  // when Cancel is clicked: "" never
+    QTest::newRow("shown whole") << "";
+    QTest::newRow("Cancel once the bar is full") << "full";
+    QTest::newRow("Cancel while the report is shown") << "showing";
+  }
+  void large_report_is_shown_in_slices_and_can_be_cancelled() {
+    QFETCH(QString, cancel);
+    Open();
+    Load(OneDay());
+    Run("cmdAspectarian");
+    const QString old_report = Pane()->toPlainText();
+    const QStringList old_files = DataFiles();
+
+    // The Moon to the midpoints of every pair of bodies over three months: about 20,000 lines.
+    RunSettings large;
+    large.txtStartDate = "01/01/2008";
+    large.txtEndDate = "03/31/2008";
+    large.chkP1Planets = BodySelection{};
+    large.chkP1Planets[idxMoon] = true;
+    large.chkP2Planets.fill(true);
+    large.chkP3Planets.fill(true);
+    Load(large, "large.opt");
+
+    auto* bar = Find<QProgressBar>("prgRun");
+    int ticks_while_showing = 0;
+    bool clicked = false;
+    QTimer ticking;
+    connect(&ticking, &QTimer::timeout, [&] {
+      if (!window_->running()) return;
+      const bool showing = Status().startsWith("Showing the report");
+      ticks_while_showing += showing;
+      const bool now = cancel == "full" ? bar->value() == bar->maximum() : cancel == "showing" && showing;
+      if (now && !clicked) {
+        clicked = true;
+        QTest::mouseClick(Find<QPushButton>("cmdCancel"), Qt::LeftButton);
+      }
+    });
+    ticking.start(10);
+    Run("cmdAspectarian");
+    ticking.stop();
+
+    if (cancel.isEmpty()) {
+      QVERIFY2(ticks_while_showing >= 2, qPrintable(QString::number(ticks_while_showing)));
+      QVERIFY2(Pane()->blockCount() > 15000, qPrintable(QString::number(Pane()->blockCount())));
+      const QString name = "01012008_03312008_5_3.0_15.0_ggg_mp_15_noRA.txt";
+      QVERIFY2(Status().contains("Saved") && DataFiles().contains(name), qPrintable(Status()));
+      QCOMPARE(Read(world_->file("data/" + name)), Pane()->toPlainText().replace('\n', "\r\n"));
+      return;
+    }
+    QVERIFY(clicked);
+    QVERIFY2(Status().contains("cancelled"), qPrintable(Status()));
+    QCOMPARE(Pane()->toPlainText(), old_report);
+    QCOMPARE(DataFiles(), old_files);
+    QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled() && !bar->isVisible());
+  }
 };
 
 QTEST_MAIN(RunTest)
