@@ -12,7 +12,9 @@ BodySelection InitialBodySelection() {
   return s;
 }
 
-double OrbDegrees(std::string_view text) { return LeadingNumber(text).value_or(0.0); }
+double OrbDegrees(std::string_view text, char decimal_separator) {
+  return LeadingNumber(text, decimal_separator).value_or(0.0);
+}
 
 std::optional<double> TimeZoneHours(std::string_view text, char decimal_separator) {
   return WholeDecimal(text, decimal_separator);

@@ -115,8 +115,9 @@ inline std::string_view CentreCaption(Centre c) { return c == Centre::Helio ? "h
 // ---- Conversions of the text fields, applied by the readers -------------------------------
 
 // Orbs: the leading-number rule, 0 when the text has no leading number ("" gives 0,
-// "2.5x" gives 2.5).
-double OrbDegrees(std::string_view text);
+// "2.5x" gives 2.5). The regional decimal sign reads as the point too: a user of a
+// decimal-comma locale types "0,9".
+double OrbDegrees(std::string_view text, char decimal_separator = '.');
 
 // Time zone in hours: the whole text is the number, in the regional decimal format ("."
 // always accepted). Nothing when it is not a number ("", "-", "1.2.3", "5h"). The same value
