@@ -125,7 +125,10 @@ double OrbDegrees(std::string_view text, char decimal_separator = '.');
 std::optional<double> TimeZoneHours(std::string_view text, char decimal_separator);
 
 // A daily-window time as an hours.minutes number: "10.30" and "10:30" give 10.30, "10" gives
-// 10.00. Nothing for a text that is not hours, an optional point or colon, and minutes.
-std::optional<double> DailyTimeValue(std::string_view text);
+// 10.00, "10.5" 10.50 (the number a found time 10:50 is compared as). The regional decimal
+// sign reads as the point too. Nothing for a text that is not a time of day: hours, then
+// optionally a point or colon and one or two digits of minutes, from 0:00 to 24:00 with
+// minutes below 60 ("1130", "25.00", "10.75", "24.30" and "10.305" give nothing).
+std::optional<double> DailyTimeValue(std::string_view text, char decimal_separator = '.');
 
 }  // namespace tarnwick

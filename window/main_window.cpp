@@ -46,12 +46,11 @@ static_assert(kCheckFields[kUseMidpoints].name == "chkUseMidpoints" &&
               kCheckFields[kUseNearAndFar].name == "chkUseNear_and_Far" &&
               kCheckFields[kEnableTimePeriod].name == "chkEnableTimePeriod");
 
-const QString kDigitsAndPoint = QStringLiteral("0123456789.");
-
 // What may be typed into each text box, in kTextFields order: dates anything up to 12
-// characters, the time zone a signed decimal number, orbs and times digits and the point.
-// Where the locale's decimal sign is not the point (a ","), it may be typed into the time
-// zone and the orbs too: it is what such a user types, and the readers take it as the point.
+// characters, the time zone a signed decimal number, orbs digits and the point, times digits,
+// the point and the colon ("10:30", as the boxes start). Where the locale's decimal sign is
+// not the point (a ","), it may be typed into the number boxes too: it is what such a user
+// types, and the readers take it as the point.
 std::array<TypingRule, kTextFields.size()> TypingRules(char decimal_separator) {
   QString point = QStringLiteral(".");
   if (decimal_separator != '.' && decimal_separator != ':' && decimal_separator != '-' &&
@@ -65,8 +64,8 @@ std::array<TypingRule, kTextFields.size()> TypingRules(char decimal_separator) {
       {digits_and_point + QLatin1Char('-'), 6},
       {digits_and_point, 6},
       {digits_and_point, 6},
-      {kDigitsAndPoint, 5},
-      {kDigitsAndPoint, 5},
+      {digits_and_point + QLatin1Char(':'), 5},
+      {digits_and_point + QLatin1Char(':'), 5},
   }};
 }
 // Labels of the text boxes, and how many characters each box shows without scrolling.

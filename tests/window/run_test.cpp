@@ -80,6 +80,25 @@ class RunTest : public WindowTest {
     QCOMPARE(DataFiles().size(), 2);
   }
 
+  // The daily time window typed as the boxes show it, with a colon; a text that is no time of
+  // day refuses the run by the box's name instead of silently emptying the report.
+  void daily_time_window_typed_with_a_colon() {
+    Open();
+    Load(OneDay());
+    QTest::mouseClick(Find<QCheckBox>("chkEnableTimePeriod"), Qt::LeftButton);
+    Type("txtStartTime", "11:30");
+    Type("txtEndTime", "12:00");
+    QCOMPARE(Find("txtStartTime")->text(), QString("11:30"));
+    Run("cmdAspectarian");
+    const QString report = Pane()->toPlainText();
+    QVERIFY2(report.contains("12/01/2007 11:56"), qPrintable(report));
+
+    Type("txtEndTime", "2599");
+    Run("cmdAspectarian");
+    ExpectMessage(window_.get(), {"End Time: \"2599\" is not a time of day"});
+    QCOMPARE(Pane()->toPlainText(), report);
+  }
+
   void cancel_or_refusal_keeps_the_old_report() {
     Open();
     Load(OneDay());
