@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QMessageBox>
+#include <clocale>
 #include <iostream>
 #include <thread>
 
@@ -18,6 +19,11 @@ int main(int argc, char** argv) {
   using namespace tarnwick;
   RemoveTemporaryFilesOnSignals();  // Ctrl+C in the terminal or a log-out during a save
   QApplication app(argc, argv);
+  // QApplication has set the C locale from the environment. Our own conversions ignore it,
+  // but the Swiss Ephemeris writes numbers into its messages with printf: under a decimal
+  // comma they would read "2817000,5". Dates and the decimal sign a box accepts come from
+  // the environment through Get_Regional_Settings, which does not use the global locale.
+  std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
 
   const std::filesystem::path program_folder = ProgramFolder();

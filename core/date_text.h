@@ -14,7 +14,9 @@ namespace tarnwick {
 struct RegionalFormat {
   DateOrder order = DateOrder::MonthDayYear;  // RegionalDateOrder
   std::string date_separator = "/";           // stands for the "/" of the date patterns
-  char decimal_separator = '.';               // written into numbers of the reports
+  // The locale's decimal sign: number boxes accept it besides ".". Never written: reports and
+  // files always say ".", so they read the same in every locale.
+  char decimal_separator = '.';
 };
 
 // Name of an order for messages: "month/day/year", "day/month/year", "year/month/day".

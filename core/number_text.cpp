@@ -1,9 +1,8 @@
 #include "number_text.h"
 
-#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <system_error>
 
 namespace tarnwick {
 
@@ -15,10 +14,14 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Returns the length consumed (0 when no digit was found) and the value in *out.
 size_t ScanDecimal(std::string_view s, size_t pos, char alt_point, double* out) {
   const size_t begin = pos;
-  std::string buf;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) buf += s[pos++];
+  std::string buf;  // the number as from_chars takes it: "-" or nothing, digits, "." and digits
+  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
+    if (s[pos] == '-') buf += '-';
+    ++pos;
+  }
   size_t digits = 0;
-  while (pos < s.size() && IsDigit(s[pos])) buf += s[pos++], ++digits;
+  bool whole_part = false;  // a digit other than 0 before the point
+  while (pos < s.size() && IsDigit(s[pos])) whole_part |= s[pos] != '0', buf += s[pos++], ++digits;
   if (pos < s.size() && (s[pos] == '.' || s[pos] == alt_point)) {
     size_t frac = 0;
     std::string part = ".";
@@ -31,17 +34,27 @@ size_t ScanDecimal(std::string_view s, size_t pos, char alt_point, double* out) 
     }
   }
   if (digits == 0) return 0;
-  *out = std::strtod(buf.c_str(), nullptr);
+  // from_chars, not strtod: strtod follows the C locale, which the desktop program takes from
+  // the environment, and under a decimal comma it stopped at the point ("-5.5" read as -5).
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(buf.data(), buf.data() + buf.size(), value);
+  (void)end;
+  if (error == std::errc::result_out_of_range) {
+    // Hundreds of digits: beyond the largest double, or too close to zero for it.
+    value = whole_part ? HUGE_VAL : 0.0;
+    if (buf.front() == '-') value = -value;
+  }
+  *out = value;
   return pos - begin;
 }
 
 }  // namespace
 
-std::optional<double> LeadingNumber(std::string_view text) {
+std::optional<double> LeadingNumber(std::string_view text, char decimal_separator) {
   size_t pos = 0;
   while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
   double value = 0.0;
-  if (ScanDecimal(text, pos, '.', &value) == 0) return std::nullopt;
+  if (ScanDecimal(text, pos, decimal_separator, &value) == 0) return std::nullopt;
   return value;
 }
 
@@ -55,25 +68,33 @@ std::optional<double> WholeDecimal(std::string_view text, char decimal_separator
   return value;
 }
 
-std::string FormatFixed(double value, int int_digits, int decimals, char decimal_separator) {
+std::string FormatFixed(double value, int int_digits, int decimals) {
   // Round half away from zero on the decimal value, as a person rounding by hand would;
-  // printf alone would round exact binary halves (0.25) to even.
+  // to_chars alone would round exact binary halves (0.25) to even.
   const double scale = std::pow(10.0, decimals);
   // Beyond 2^53 every double is a whole number (nothing to round), and value * scale may
   // overflow.
   const double scaled = value * scale;
   double rounded = std::fabs(value) < 0x1p53 && std::isfinite(scaled) ? std::round(scaled) / scale : value;
   if (rounded == 0.0) rounded = 0.0;  // no "-0.000"
-  const int width = int_digits + (decimals > 0 ? decimals + 1 : 0) + (rounded < 0 ? 1 : 0);
-  // Sized by a first pass: a large value has hundreds of digits, and a cut text would be a
+  // to_chars, not printf: printf writes the decimal sign of the C locale, which the desktop
+  // program takes from the environment ("01,8"), and every report says ".". The buffer grows
+  // until the number fits: a large value has hundreds of digits, and a cut text would be a
   // different number.
-  const int length = std::snprintf(nullptr, 0, "%0*.*f", width, decimals, rounded);
-  std::string out(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
-  std::snprintf(out.data(), out.size(), "%0*.*f", width, decimals, rounded);
-  out.pop_back();
-  if (decimal_separator != '.') {
-    if (const auto dot = out.find('.'); dot != std::string::npos) out[dot] = decimal_separator;
+  std::string out(64, '\0');
+  for (;;) {
+    const auto [end, error] = std::to_chars(out.data(), out.data() + out.size(), std::fabs(rounded),
+                                            std::chars_format::fixed, decimals);
+    if (error == std::errc()) {
+      out.resize(static_cast<size_t>(end - out.data()));
+      break;
+    }
+    out.resize(out.size() * 2);
   }
+  const size_t point = out.find('.');
+  const size_t int_part = point == std::string::npos ? out.size() : point;
+  if (int_part < static_cast<size_t>(int_digits)) out.insert(0, static_cast<size_t>(int_digits) - int_part, '0');
+  if (rounded < 0) out.insert(0, 1, '-');
   return out;
 }
 

@@ -1,5 +1,6 @@
 // Numbers read from and written into texts: the leading-number rule, whole-text decimals and
-// fixed patterns such as "00.0" and "00.000".
+// fixed patterns such as "00.0" and "00.000". None of them depends on the C locale: every text
+// the program writes has "." for the point, whatever the user's locale.
 #pragma once
 
 #include <optional>
@@ -8,10 +9,11 @@
 
 namespace tarnwick {
 
-// The longest leading part of the text that reads as a decimal number with "." as the
-// decimal point: optional blanks, an optional sign, digits with an optional fraction.
-// "3.0" gives 3, "2.5x" gives 2.5; nothing when no digit leads (empty text, "abc", "-").
-std::optional<double> LeadingNumber(std::string_view text);
+// The longest leading part of the text that reads as a decimal number with "." (or
+// decimal_separator) as the decimal point: optional blanks, an optional sign, digits with an
+// optional fraction. "3.0" gives 3, "2.5x" gives 2.5, "2,5" gives 2 unless decimal_separator
+// is ","; nothing when no digit leads (empty text, "abc", "-").
+std::optional<double> LeadingNumber(std::string_view text, char decimal_separator = '.');
 
 // The whole text, blanks around it aside, as a decimal number: an optional sign, digits, and
 // an optional fraction after "." or after decimal_separator. Nothing for an empty text, a
@@ -20,7 +22,7 @@ std::optional<double> WholeDecimal(std::string_view text, char decimal_separator
 
 // value written with at least int_digits integer digits and exactly `decimals` decimals,
 // rounded half away from zero, a leading "-" when the written value is negative, and
-// decimal_separator for the point: FormatFixed(5.25, 2, 3) is "05.250" (pattern "00.000").
-std::string FormatFixed(double value, int int_digits, int decimals, char decimal_separator = '.');
+// "." for the point: FormatFixed(5.25, 2, 3) is "05.250" (pattern "00.000").
+std::string FormatFixed(double value, int int_digits, int decimals);
 
 }  // namespace tarnwick

@@ -37,11 +37,11 @@ AspectCode Find_this_major_aspect(double a, double b, float orb) {
   return Classify(a, b, orb, 30);
 }
 
-std::string Reduce_to_under_30_with_sign(double x, char decimal_separator) {
+std::string Reduce_to_under_30_with_sign(double x) {
   const int sign = static_cast<int>(std::floor(x / 30.0)) + 1;
   char number[16];
   std::snprintf(number, sizeof number, "%02d", sign);
-  return FormatFixed(Reduce_to_under_30(x), 2, 1, decimal_separator) + " (" + number + ")";
+  return FormatFixed(Reduce_to_under_30(x), 2, 1) + " (" + number + ")";
 }
 
 }  // namespace tarnwick

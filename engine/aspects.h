@@ -20,7 +20,7 @@ AspectCode Find_this_major_aspect(double a, double b, float orb);
 
 // A position x in [0, 360) as its degree within its sign and the sign's number 1..12:
 // 45.27 gives "15.3 (02)". The degree is rounded after the sign is fixed, so 359.97 gives
-// "30.0 (12)".
-std::string Reduce_to_under_30_with_sign(double x, char decimal_separator = '.');
+// "30.0 (12)". Always with ".", as every number of a report.
+std::string Reduce_to_under_30_with_sign(double x);
 
 }  // namespace tarnwick

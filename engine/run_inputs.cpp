@@ -59,16 +59,14 @@ PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regiona
   in.order = regional.order;
   in.time_window = s.chkEnableTimePeriod && s.txtStartDate == s.txtEndDate;
   if (in.time_window) {
-    const auto from = DailyTimeValue(s.txtStartTime);
-    const auto to = DailyTimeValue(s.txtEndTime);
-    if (!from) {
-      problems.push_back("Start Time: " + Quoted(s.txtStartTime) +
-                         " is not a time of day (hours.minutes, for example 10.30).");
-    }
-    if (!to) {
-      problems.push_back("End Time: " + Quoted(s.txtEndTime) +
-                         " is not a time of day (hours.minutes, for example 10.59).");
-    }
+    const auto from = DailyTimeValue(s.txtStartTime, regional.decimal_separator);
+    const auto to = DailyTimeValue(s.txtEndTime, regional.decimal_separator);
+    // Refused rather than compared: "1130" or "2599" would hide every aspect of the day and
+    // the report would only say that none lies in the span.
+    constexpr const char* kTimeOfDay =
+        " is not a time of day: hours from 0 to 24 and minutes below 60, as 10:30 or 10.30.";
+    if (!from) problems.push_back("Start Time: " + Quoted(s.txtStartTime) + kTimeOfDay);
+    if (!to) problems.push_back("End Time: " + Quoted(s.txtEndTime) + kTimeOfDay);
     in.window_start = from.value_or(0.0);
     in.window_end = to.value_or(0.0);
   }

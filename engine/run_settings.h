@@ -115,8 +115,9 @@ inline std::string_view CentreCaption(Centre c) { return c == Centre::Helio ? "h
 // ---- Conversions of the text fields, applied by the readers -------------------------------
 
 // Orbs: the leading-number rule, 0 when the text has no leading number ("" gives 0,
-// "2.5x" gives 2.5).
-double OrbDegrees(std::string_view text);
+// "2.5x" gives 2.5). The regional decimal sign reads as the point too: a user of a
+// decimal-comma locale types "0,9".
+double OrbDegrees(std::string_view text, char decimal_separator = '.');
 
 // Time zone in hours: the whole text is the number, in the regional decimal format ("."
 // always accepted). Nothing when it is not a number ("", "-", "1.2.3", "5h"). The same value
@@ -124,7 +125,10 @@ double OrbDegrees(std::string_view text);
 std::optional<double> TimeZoneHours(std::string_view text, char decimal_separator);
 
 // A daily-window time as an hours.minutes number: "10.30" and "10:30" give 10.30, "10" gives
-// 10.00. Nothing for a text that is not hours, an optional point or colon, and minutes.
-std::optional<double> DailyTimeValue(std::string_view text);
+// 10.00, "10.5" 10.50 (the number a found time 10:50 is compared as). The regional decimal
+// sign reads as the point too. Nothing for a text that is not a time of day: hours, then
+// optionally a point or colon and one or two digits of minutes, from 0:00 to 24:00 with
+// minutes below 60 ("1130", "25.00", "10.75", "24.30" and "10.305" give nothing).
+std::optional<double> DailyTimeValue(std::string_view text, char decimal_separator = '.');
 
 }  // namespace tarnwick

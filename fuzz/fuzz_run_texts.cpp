@@ -44,10 +44,17 @@ void CheckNumbers(std::string_view text, const RegionalFormat& format) {
   if (whole) FUZZ_CHECK(leading == whole);  // a whole number is its own leading number
   FUZZ_CHECK(OrbDegrees(text) == leading.value_or(0.0));
   FUZZ_CHECK(TimeZoneHours(text, format.decimal_separator) == WholeDecimal(text, format.decimal_separator));
-  if (const auto t = DailyTimeValue(text)) FUZZ_CHECK(*t >= 0.0);
+  FUZZ_CHECK(OrbDegrees(text, format.decimal_separator) ==
+             LeadingNumber(text, format.decimal_separator).value_or(0.0));
+  if (const auto t = DailyTimeValue(text, format.decimal_separator)) {
+    // A time of day: 0:00 to 24:00, minutes below 60.
+    const double minutes = std::round((*t - std::floor(*t)) * 100.0);
+    FUZZ_CHECK(*t >= 0.0 && *t <= 24.0 && minutes < 60.0);
+  }
   if (leading && std::isfinite(*leading)) {
-    const std::string fixed = FormatFixed(*leading, 2, 3, format.decimal_separator);
-    const auto back = WholeDecimal(fixed, format.decimal_separator);
+    // Written with "." whatever the locale, and read back by the plain rule.
+    const std::string fixed = FormatFixed(*leading, 2, 3);
+    const auto back = WholeDecimal(fixed, '.');
     FUZZ_CHECK(back.has_value());
     FUZZ_CHECK(std::fabs(*back - *leading) <= 0.0005 + 1e-12 * std::fabs(*leading));
   }

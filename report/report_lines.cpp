@@ -54,16 +54,16 @@ double AsTableValue(double value) {
   return out;
 }
 
-std::string DeclinationValueText(double degrees, char decimal_separator) {
-  const std::string s = FormatFixed(degrees, 2, 3, decimal_separator);
+std::string DeclinationValueText(double degrees) {
+  const std::string s = FormatFixed(degrees, 2, 3);
   // FormatFixed writes no "-0.000", so the sign of the text is the sign of what it shows.
   return s.front() == '-' ? s : " " + s;
 }
 
 std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
                                       const RegionalFormat& format) {
-  const float orb1 = static_cast<float>(OrbDegrees(settings.txtAspectOrb1));
-  const float orb2 = static_cast<float>(OrbDegrees(settings.txtAspectOrb2));
+  const float orb1 = static_cast<float>(OrbDegrees(settings.txtAspectOrb1, format.decimal_separator));
+  const float orb2 = static_cast<float>(OrbDegrees(settings.txtAspectOrb2, format.decimal_separator));
   const bool use_p3 = settings.chkUseP3;
   std::string report;
   for (const FoundAspect& row : rows) {
@@ -74,9 +74,9 @@ std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSetting
 
     std::string line;
     AppendRolesAndMoment(line, row, use_p3);
-    line += Reduce_to_under_30_with_sign(v1, format.decimal_separator) + " ";
-    line += Reduce_to_under_30_with_sign(v2, format.decimal_separator) + " ";
-    if (use_p3) line += Reduce_to_under_30_with_sign(v3, format.decimal_separator) + " ";
+    line += Reduce_to_under_30_with_sign(v1) + " ";
+    line += Reduce_to_under_30_with_sign(v2) + " ";
+    if (use_p3) line += Reduce_to_under_30_with_sign(v3) + " ";
 
     if (!use_p3) {
       line += " " + Find_this_aspect(p1, p2, orb1);
@@ -96,17 +96,15 @@ std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSetting
   return report;
 }
 
-std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings,
-                                        const RegionalFormat& format) {
+std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings) {
   const bool use_p3 = settings.chkUseP3;
-  const char point = format.decimal_separator;
   std::string report;
   for (const FoundAspect& row : rows) {
     std::string line;
     AppendRolesAndMoment(line, row, use_p3);
-    line += DeclinationValueText(AsTableValue(row.position[0]), point) + "  ";
-    line += DeclinationValueText(AsTableValue(row.position[1]), point) + "  ";
-    if (use_p3) line += DeclinationValueText(AsTableValue(row.position[2]), point) + " ";
+    line += DeclinationValueText(AsTableValue(row.position[0])) + "  ";
+    line += DeclinationValueText(AsTableValue(row.position[1])) + "  ";
+    if (use_p3) line += DeclinationValueText(AsTableValue(row.position[2])) + " ";
     line += kLineEnd;
     report += line;
   }

@@ -25,10 +25,10 @@ void Sort_Aspects_by_Date(FoundAspects& rows);
 double AsTableValue(double value);
 
 // A declination or latitude for the declination report: pattern "00.000" (at least two
-// integer digits, three decimals, rounded half away from zero) with the regional decimal
-// sign, one blank before a value that is 0 or more: 5.25 gives " 05.250", -0.5 "-00.500",
+// integer digits, three decimals, rounded half away from zero) with "." whatever the locale,
+// one blank before a value that is 0 or more: 5.25 gives " 05.250", -0.5 "-00.500",
 // 0 " 00.000". Values of magnitude below 100 take 7 characters.
-std::string DeclinationValueText(double degrees, char decimal_separator);
+std::string DeclinationValueText(double degrees);
 
 // The longitude report, one line per row in table order, each ended by CR LF; "" for no
 // rows. A line: centre label and caption of P1, a blank; the same for P2; with chkUseP3 the
@@ -38,8 +38,9 @@ std::string DeclinationValueText(double degrees, char decimal_separator);
 //   three bodies:     " " + code(p1, p2) + " " + code(p1, p3) + " " + code(p2, p3), all orb1
 //   with chkDisplayP1_P2P3_mp_aspects:
 //                     "   " + code(p1, midpoint(p2, p3), orb1) + " (" + major(p2, p3, orb2) + ")"
-// Orbs are read from txtAspectOrb1/2 by the leading-number rule in single precision; p1..p3
-// are the absolute values of the positions.
+// Orbs are read from txtAspectOrb1/2 by the leading-number rule in single precision (the
+// regional decimal sign of `format` read as the point too); p1..p3 are the absolute values
+// of the positions.
 std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
                                       const RegionalFormat& format);
 
@@ -47,8 +48,7 @@ std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSetting
 // then the value texts of P1 and P2 each followed by two blanks and, with chkUseP3, that of
 // P3 followed by one blank; CR LF. No aspect is named: every row is an exact parallel or
 // contra-parallel, told apart by the signs.
-std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings,
-                                        const RegionalFormat& format);
+std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings);
 
 // What the results pane and the report file hold: "" when the report is empty, else
 // CR LF, the report, CR LF, 50 hyphens, CR LF.

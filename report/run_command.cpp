@@ -219,7 +219,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   // so it is kept once.
   out.pane_text = PaneText(request.kind == ScanKind::Longitude
                                ? Display_Aspects_longitude(out.rows, s, request.regional)
-                               : Display_Aspects_declination(out.rows, s, request.regional));
+                               : Display_Aspects_declination(out.rows, s));
   // The name follows the settings as the run leaves them ("_all_3" after the series).
   out.file_name = request.kind == ScanKind::Longitude
                       ? LongitudeReportName(final_settings, request.regional)

@@ -6,6 +6,7 @@ tarnwick_packages=(
   libswe-dev swe-basic-data
   libgtest-dev libcli11-dev
   qt6-base-dev fonts-liberation
+  locales
 )
 # Only for ./test.sh --fuzz: clang with libFuzzer and its sanitizer run-times.
 tarnwick_fuzz_packages=(clang-14 libclang-rt-14-dev)

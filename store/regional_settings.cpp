@@ -83,8 +83,9 @@ RegionalFormat RegionalFormatFromLocale(std::string_view date_format,
 }
 
 RegionalFormat Get_Regional_Settings() {
-  // A private locale object: the program's global locale stays "C", so no other number or
-  // date conversion changes behind our back.
+  // A private locale object made from the environment. The global C locale is no guide: the
+  // runner leaves it "C", while QApplication sets it from the environment in the desktop
+  // program, so every number conversion of the program is written not to depend on it.
   locale_t loc = newlocale(LC_TIME_MASK | LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
   if (loc == static_cast<locale_t>(nullptr)) return {};
   const RegionalFormat out =

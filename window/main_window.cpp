@@ -50,19 +50,28 @@ static_assert(kCheckFields[kUseMidpoints].name == "chkUseMidpoints" &&
               kCheckFields[kUseNearAndFar].name == "chkUseNear_and_Far" &&
               kCheckFields[kEnableTimePeriod].name == "chkEnableTimePeriod");
 
-const QString kDigitsAndPoint = QStringLiteral("0123456789.");
-
 // What may be typed into each text box, in kTextFields order: dates anything up to 12
-// characters, the time zone a signed decimal number, orbs and times digits and the point.
-const std::array<TypingRule, kTextFields.size()> kTypingRules = {{
-    {QString(), 12},
-    {QString(), 12},
-    {QStringLiteral("0123456789.-"), 6},
-    {kDigitsAndPoint, 6},
-    {kDigitsAndPoint, 6},
-    {kDigitsAndPoint, 5},
-    {kDigitsAndPoint, 5},
-}};
+// characters, the time zone a signed decimal number, orbs digits and the point, times digits,
+// the point and the colon ("10:30", as the boxes start). Where the locale's decimal sign is
+// not the point (a ","), it may be typed into the number boxes too: it is what such a user
+// types, and the readers take it as the point.
+std::array<TypingRule, kTextFields.size()> TypingRules(char decimal_separator) {
+  QString point = QStringLiteral(".");
+  if (decimal_separator != '.' && decimal_separator != ':' && decimal_separator != '-' &&
+      !(decimal_separator >= '0' && decimal_separator <= '9')) {
+    point += QLatin1Char(decimal_separator);
+  }
+  const QString digits_and_point = QStringLiteral("0123456789") + point;
+  return {{
+      {QString(), 12},
+      {QString(), 12},
+      {digits_and_point + QLatin1Char('-'), 6},
+      {digits_and_point, 6},
+      {digits_and_point, 6},
+      {digits_and_point + QLatin1Char(':'), 5},
+      {digits_and_point + QLatin1Char(':'), 5},
+  }};
+}
 // Labels of the text boxes, and how many characters each box shows without scrolling.
 constexpr std::array<const char*, kTextFields.size()> kLabelNames = {
     "lblStartDate", "lblEndDate", "lblTZ", "lblOrb1", "lblOrb2", "lblStartTime", "lblEndTime"};
@@ -176,11 +185,12 @@ void MainWindow::BuildControls() {
   auto* inputs = new QVBoxLayout(inputs_);
   inputs->setContentsMargins(0, 0, 0, 0);
 
+  const auto typing_rules = TypingRules(world_.regional.decimal_separator);
   for (size_t i = 0; i < kTextFields.size(); ++i) {
     auto* box = new QLineEdit(inputs_);
     box->setObjectName(Q(kTextFields[i].name));
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(kShownCharacters[i], QLatin1Char('0'))) + 14);
-    ApplyTypingRule(box, kTypingRules[i]);
+    ApplyTypingRule(box, typing_rules[i]);
     text_boxes_[i] = box;
   }
   const auto labelled = [&](QHBoxLayout* row, size_t i) {

@@ -1,12 +1,15 @@
 // Numbers in texts, and angles on the circle: reductions, midpoints and mid-degrees.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
+#include <string>
 #include <tuple>
 
 #include "core/angles.h"
 #include "core/midpoints.h"
 #include "core/number_text.h"
+#include "decimal_comma_locale.h"
 
 namespace tarnwick {
 namespace {
@@ -19,6 +22,12 @@ TEST(number_text, leading_number_rule) {
   };
   for (const auto& [text, expected] : rows)
     EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
+  // The regional decimal sign reads as the point too, only when it is given.
+  EXPECT_EQ(LeadingNumber("0,9", ','), 0.9);
+  EXPECT_EQ(LeadingNumber("0,9"), 0.0);
+  // Hundreds of digits: as far as a double goes.
+  EXPECT_EQ(LeadingNumber(std::string(400, '9')), HUGE_VAL);
+  EXPECT_EQ(LeadingNumber("-0." + std::string(400, '0') + "1"), -0.0);
 }
 
 TEST(number_text, whole_text_decimal) {
@@ -35,19 +44,34 @@ TEST(number_text, whole_text_decimal) {
 TEST(number_text, fixed_patterns_round_half_away_from_zero) {
   // Padding, halves away from zero on both sides, no "-" for a value that rounds to zero,
   // more integer digits than the pattern, a carry into the integer part, the decimal sign.
-  const std::tuple<double, int, char, const char*> rows[] = {
-      {5.25, 3, '.', "05.250"},   {-0.5, 3, '.', "-00.500"}, {-0.0001, 3, '.', "00.000"},
-      {0.25, 1, '.', "00.3"},     {-0.25, 1, '.', "-00.3"},  {123.456, 1, '.', "123.5"},
-      {29.97, 1, '.', "30.0"},    {5.25, 3, ',', "05,250"},
+  const std::tuple<double, int, const char*> rows[] = {
+      {5.25, 3, "05.250"}, {-0.5, 3, "-00.500"}, {-0.0001, 3, "00.000"}, {0.25, 1, "00.3"},
+      {-0.25, 1, "-00.3"}, {123.456, 1, "123.5"}, {29.97, 1, "30.0"},     {7.0, 0, "07"},
   };
-  for (const auto& [value, decimals, sep, text] : rows)
-    EXPECT_EQ(FormatFixed(value, 2, decimals, sep), text) << value;
+  for (const auto& [value, decimals, text] : rows)
+    EXPECT_EQ(FormatFixed(value, 2, decimals), text) << value;
   // Every digit of a large number, not the first 63 of them.
   for (const double big : {1e100, -3e300}) {
     const std::string text = FormatFixed(big, 2, 3);
     EXPECT_EQ(WholeDecimal(text), big) << text;
     EXPECT_TRUE(text.ends_with(".000")) << text;
   }
+}
+
+// The desktop program runs in the user's C locale (QApplication sets it): there strtod stopped
+// at the point ("-5.5" read as -5, "0.9" as 0) and printf wrote "01,8".
+TEST(number_text, a_decimal_comma_c_locale_changes_nothing) {
+  if (const std::string why = UseDecimalCommaLocale(); !why.empty()) GTEST_SKIP() << why;
+  const std::optional<double> read[] = {WholeDecimal("-5.5"), LeadingNumber("0.9"),
+                                        WholeDecimal("-5,5", ','), LeadingNumber("2.25x")};
+  const std::string written[] = {FormatFixed(1.8, 2, 1), FormatFixed(-23.4419, 2, 3)};
+  LeaveDecimalCommaLocale();
+  EXPECT_EQ(read[0], -5.5);
+  EXPECT_EQ(read[1], 0.9);
+  EXPECT_EQ(read[2], -5.5);
+  EXPECT_EQ(read[3], 2.25);
+  EXPECT_EQ(written[0], "01.8");
+  EXPECT_EQ(written[1], "-23.442");
 }
 
 constexpr double kEps = 1e-9;  // degrees; all cases are exact up to rounding of the inputs

@@ -163,7 +163,15 @@ TEST(run_inputs, refusals_name_the_field_and_its_text) {
        "Start Date: \"10/15/1582\" lies before 10/16/1582, the first day the program can show: "
        "before the Gregorian calendar reform of October 1582 its dates would be printed wrongly."},
       {&RunSettings::txtStartTime, "ten",  // read because the time window is active
-       "Start Time: \"ten\" is not a time of day (hours.minutes, for example 10.30)."},
+       "Start Time: \"ten\" is not a time of day: hours from 0 to 24 and minutes below 60, as "
+       "10:30 or 10.30."},
+      // Numbers, but no time of day: they would hide every aspect of the day.
+      {&RunSettings::txtStartTime, "1130",
+       "Start Time: \"1130\" is not a time of day: hours from 0 to 24 and minutes below 60, as "
+       "10:30 or 10.30."},
+      {&RunSettings::txtEndTime, "2599",
+       "End Time: \"2599\" is not a time of day: hours from 0 to 24 and minutes below 60, as "
+       "10:30 or 10.30."},
   };
   for (const Row& r : rows) {
     RunSettings s;

@@ -35,6 +35,13 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
         "using Moshier eph.)",
         "Chiron (geocentric) was left out: SwissEph file 'seas_12.se1' not found",
         "Sedna (geocentric) was left out: positions from orbital elements cover the years 1800 to 2400 only"}},
+      // The analytic ephemeris ends at Julian day 2818000.5 in Terrestrial Time, 28 April 3003
+      // about 23:05 UT: with zone 5 the last day that runs is 04/27/3003 (measured with
+      // tarnwick-cli, bisecting the date and then the zone).
+      {"last day of the analytic ephemeris", "04/27/3003", "04/27/3003", RunOutcome::Status::Done,
+       {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris"}},
+      {"a day after it", "04/28/3003", "04/28/3003", RunOutcome::Status::Refused,
+       {"Bodies: no combination of the checked bodies can be computed from 04/28/3003 to 04/28/3003"}},
       {"3500", "01/01/3500", "01/03/3500", RunOutcome::Status::Refused,
        {"Bodies: no combination of the checked bodies can be computed from 01/01/3500 to 01/03/3500",
         "Sun (geocentric): SwissEph file 'sepl_30.se1' not found"}},

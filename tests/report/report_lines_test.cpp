@@ -33,14 +33,12 @@ RunSettings TwoBodies() {
   return s;
 }
 
-// Rounding and padding are number_text's (FormatFixed); here the sign column and the decimal
-// sign handed on.
+// Rounding and padding are number_text's (FormatFixed); here the sign column.
 TEST(report_lines, declination_value_texts) {
-  const std::tuple<double, char, const char*> cases[] = {
-      {5.25, '.', " 05.250"}, {-0.5, '.', "-00.500"}, {23.4419, '.', " 23.442"},
-      {0.0, '.', " 00.000"},  {5.25, ',', " 05,250"},
+  const std::pair<double, const char*> cases[] = {
+      {5.25, " 05.250"}, {-0.5, "-00.500"}, {23.4419, " 23.442"}, {0.0, " 00.000"},
   };
-  for (const auto& [value, point, text] : cases) EXPECT_EQ(DeclinationValueText(value, point), text) << value;
+  for (const auto& [value, text] : cases) EXPECT_EQ(DeclinationValueText(value), text) << value;
 }
 
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
@@ -82,17 +80,31 @@ TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
   for (const auto& [name, settings, row, line] : cases) {
     EXPECT_EQ(Display_Aspects_longitude({row}, settings, kUs), line) << name;
   }
-  const FoundAspect example =
-      Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 69.4, 69.4});
-  EXPECT_EQ(Display_Aspects_longitude({example}, TwoBodies(), {DateOrder::DayMonthYear, ".", ','}),
-            "g. Sun      g. Moon     12/01/2007 10:23  09,4 (09) 09,4 (03)  180\r\n");
+}
+
+// A locale with the decimal comma: the report still writes ".", so it reads the same
+// everywhere; an orb typed "0,9" there is 0.9 degrees (elsewhere the leading-number rule
+// reads 0, no aspect within it).
+TEST(report_lines, decimal_comma_locale_reads_its_orbs_and_writes_points) {
+  const RegionalFormat comma{DateOrder::DayMonthYear, ".", ','};
+  RunSettings orb_with_comma = TwoBodies();
+  orb_with_comma.txtAspectOrb1 = "0,9";
+  const FoundAspect off_by_08 =  // 179.2 degrees apart
+      Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 70.2, 70.2});
+  const std::tuple<const char*, RegionalFormat, std::string> cases[] = {
+      {"comma locale", comma, "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 10.2 (03)  180\r\n"},
+      {"point locale", kUs, "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 10.2 (03)     \r\n"},
+  };
+  for (const auto& [name, format, line] : cases) {
+    EXPECT_EQ(Display_Aspects_longitude({off_by_08}, orb_with_comma, format), line) << name;
+  }
 }
 
 TEST(report_lines, declination_lines_and_pane_text) {
   const std::string lines = Display_Aspects_declination(
       {Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23", {-22.4569, 22.4569, 0}),
        Row({kSun, kMars, kMars}, {g, h, h}, "12/05/2007 15:00", {-22.5, -22.5, 0})},
-      TwoBodies(), kUs);
+      TwoBodies());
   EXPECT_EQ(lines, "g. Sun      g. Moon     12/05/2007 14:23  -22.457   22.457  \r\n"
                    "g. Sun      h. Mars     12/05/2007 15:00  -22.500  -22.500  \r\n");
   // An empty report leaves the pane empty: run_command_test, a run that finds nothing.
@@ -100,7 +112,7 @@ TEST(report_lines, declination_lines_and_pane_text) {
 
   const FoundAspect triple =
       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0});
-  EXPECT_EQ(Display_Aspects_declination({triple}, RunSettings{}, kUs),
+  EXPECT_EQ(Display_Aspects_declination({triple}, RunSettings{}),
             "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  "
             "-12.500  -23.000  -02.000 \r\n");
 }

@@ -16,21 +16,29 @@ class MainWindowTest : public WindowTest {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("paste");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("colon in a time box does nothing") << "txtStartTime" << "10:30" << false << "1030";
-    QTest::newRow("minus stays in the time zone") << "txtTZ" << "-5.5" << false << "-5.5";
-    QTest::newRow("minus dropped in an orb") << "txtAspectOrb1" << "-2.5" << false << "2.5";
-    QTest::newRow("letters and blanks dropped in an orb") << "txtAspectOrb2" << "1 2a" << false << "12";
-    QTest::newRow("sixth character in a time box refused") << "txtEndTime" << "123456" << false << "12345";
-    QTest::newRow("seventh character in the time zone refused") << "txtTZ" << "-12.345" << false << "-12.34";
-    QTest::newRow("date boxes take anything, up to 12") << "txtStartDate" << "Dec 1st, 2007" << false << "Dec 1st, 200";
-    QTest::newRow("paste is typed through the rules") << "txtStartTime" << "09:45 pm" << true << "0945";
-    QTest::newRow("paste cut to the room left") << "txtAspectOrb1" << "1234567" << true << "123456";
+    QTest::addColumn<QChar>("decimal_sign");  // of the user's locale
+    const QChar point('.'), comma(',');
+    QTest::newRow("colon typed in a time box") << "txtStartTime" << "10:30" << false << "10:30" << point;
+    QTest::newRow("minus stays in the time zone") << "txtTZ" << "-5.5" << false << "-5.5" << point;
+    QTest::newRow("minus dropped in an orb") << "txtAspectOrb1" << "-2.5" << false << "2.5" << point;
+    QTest::newRow("letters and blanks dropped in an orb") << "txtAspectOrb2" << "1 2a" << false << "12" << point;
+    QTest::newRow("sixth character in a time box refused") << "txtEndTime" << "123456" << false << "12345" << point;
+    QTest::newRow("seventh character in the time zone refused") << "txtTZ" << "-12.345" << false << "-12.34" << point;
+    QTest::newRow("date boxes take anything, up to 12") << "txtStartDate" << "Dec 1st, 2007" << false << "Dec 1st, 200" << point;
+    QTest::newRow("paste is typed through the rules") << "txtStartTime" << "09:45 pm" << true << "09:45" << point;
+    QTest::newRow("paste cut to the room left") << "txtAspectOrb1" << "1234567" << true << "123456" << point;
+    QTest::newRow("comma dropped where the point is the sign") << "txtTZ" << "-5,5" << false << "-55" << point;
+    QTest::newRow("comma locale: comma in the time zone") << "txtTZ" << "-5,5" << false << "-5,5" << comma;
+    QTest::newRow("comma locale: comma or point in an orb") << "txtAspectOrb2" << "0,9.1" << false << "0,9.1" << comma;
+    QTest::newRow("comma locale: comma in a time box") << "txtEndTime" << "10,59" << false << "10,59" << comma;
   }
   void typing_rules() {
     QFETCH(QString, box);
     QFETCH(QString, typed);
     QFETCH(bool, paste);
     QFETCH(QString, shown);
+    QFETCH(QChar, decimal_sign);
+    world_->regional.decimal_separator = decimal_sign.toLatin1();
     Open();
     QLineEdit* edit = Find(box.toLatin1().constData());
     ClickInto(edit);

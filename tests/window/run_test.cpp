@@ -1,6 +1,8 @@
 // Runs from the window: a click on a run command fills the pane and saves the report in the
 // data folder; a long run can be cancelled and bad input is refused in plain words, both
 // leaving the old report. The Swiss Ephemeris files of Debian's swe-basic-data are used.
+#include "decimal_comma_locale.h"
+#include "store/regional_settings.h"
 #include "window_fixture.h"
 
 using namespace tarnwick;
@@ -44,6 +46,57 @@ class RunTest : public WindowTest {
     // A double click in the pane selects the whole report.
     QTest::mouseDClick(Pane()->viewport(), Qt::LeftButton);
     QCOMPARE(Pane()->textCursor().selectedText().size(), Pane()->toPlainText().size());
+  }
+
+  // A user of a decimal-comma locale: QApplication has made it the C locale of the process.
+  // Typed with the point or the comma, the time zone is -5.5 hours (read as -5 it put every
+  // moment 30 minutes off), and the report says "." as everywhere (not "11,1 (06)").
+  void decimal_comma_locale_reads_the_boxes_and_writes_points_data() {
+    QTest::addColumn<QString>("zone");
+    QTest::newRow("point") << "-5.5";
+    QTest::newRow("comma") << "-5,5";
+  }
+  void decimal_comma_locale_reads_the_boxes_and_writes_points() {
+    QFETCH(QString, zone);
+    struct Leave { ~Leave() { LeaveDecimalCommaLocale(); } } leave;
+    if (const std::string why = UseDecimalCommaLocale(); !why.empty()) QSKIP(why.c_str());
+    world_->regional = Get_Regional_Settings();
+    QCOMPARE(world_->regional.decimal_separator, ',');
+    Open();
+    Load(OneDay());
+    Type("txtStartDate", "01.12.2007");
+    Type("txtEndDate", "01.12.2007");
+    Type("txtTZ", zone);
+    QCOMPARE(Find("txtTZ")->text(), zone);
+    // The Moon 105 degrees from Jupiter at 16:56 UT: 11:56 in zone 5, 22:26 in zone -5.5.
+    Run("cmdAspectarian");
+    QVERIFY2(Pane()->toPlainText().contains("g. Moon     g. Jupiter  01/12/2007 22:26  11.1 (06) 26.1 (09)  105"),
+             qPrintable(Pane()->toPlainText()));
+    // As tarnwick-cli prints it in the C locale for zone -5.5.
+    Type("txtEndDate", "13.12.2007");
+    Run("cmdAspectarian_declination");
+    QVERIFY2(Pane()->toPlainText().contains("g. Moon     g. Jupiter  13/12/2007 06:24  -23.235  -23.235"),
+             qPrintable(Pane()->toPlainText()));
+    QCOMPARE(DataFiles().size(), 2);
+  }
+
+  // The daily time window typed as the boxes show it, with a colon; a text that is no time of
+  // day refuses the run by the box's name instead of silently emptying the report.
+  void daily_time_window_typed_with_a_colon() {
+    Open();
+    Load(OneDay());
+    QTest::mouseClick(Find<QCheckBox>("chkEnableTimePeriod"), Qt::LeftButton);
+    Type("txtStartTime", "11:30");
+    Type("txtEndTime", "12:00");
+    QCOMPARE(Find("txtStartTime")->text(), QString("11:30"));
+    Run("cmdAspectarian");
+    const QString report = Pane()->toPlainText();
+    QVERIFY2(report.contains("12/01/2007 11:56"), qPrintable(report));
+
+    Type("txtEndTime", "2599");
+    Run("cmdAspectarian");
+    ExpectMessage(window_.get(), {"End Time: \"2599\" is not a time of day"});
+    QCOMPARE(Pane()->toPlainText(), report);
   }
 
   void cancel_or_refusal_keeps_the_old_report() {
