@@ -33,6 +33,7 @@ if(TARNWICK_SANITIZE)
   else()
     set(TARNWICK_SANITIZER_ENV
         "ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
-        "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+        "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp")
   endif()
 endif()
