@@ -256,7 +256,9 @@ double DeclinationRate(const SolverProblem& p, const RoleState& r, int sign) {
 }
 
 // The secant's moment in [t, t_end], refined, added to roots; false when it found none. Its
-// aspect and direction are read off the roles at the moment.
+// aspect is read off the roles at the moment, its direction off the target a solver's
+// tolerance before and after it (the library's rates are not always those of the value
+// used, and the same crossing found by the bracketing must compare equal).
 bool SecantRoot(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, double t_end,
                 std::vector<Crossing>& roots) {
   const SecantOutcome out =
@@ -269,14 +271,17 @@ bool SecantRoot(ScanKind kind, PositionProvider& eph, const SolverProblem& p, do
   }
   const std::optional<double> refined = Refine(kind, eph, p, out);
   if (!refined) return false;
-  const RoleState at = SampleRoles(kind, eph, p, *refined);
+  const double e = *refined, before = e - kSolverTolerance, after = e + kSolverTolerance;
+  const RoleState at = SampleRoles(kind, eph, p, e);
   if (kind == ScanKind::Longitude) {
-    AddRoot(roots, {*refined, CrossedMultiple(p, at.value, 0.0), Direction(0.0, LongitudeRate(at))});
+    const auto [f_after, f_before] = LongitudeTargets(eph, p, after, before);
+    AddRoot(roots, {e, CrossedMultiple(p, at.value, 0.0), Direction(f_before, f_after)});
   } else {
     const double parallel = DeclinationComponent(p, at.value, -1);
     const double contra = DeclinationComponent(p, at.value, 1);
     const int sign = std::fabs(parallel) <= std::fabs(contra) ? -1 : 1;
-    AddRoot(roots, {*refined, sign, Direction(0.0, DeclinationRate(p, at, sign))});
+    const auto component = [&](double x) { return DeclinationComponent(p, SampleRoles(kind, eph, p, x).value, sign); };
+    AddRoot(roots, {e, sign, Direction(component(before), component(after))});
   }
   return true;
 }
