@@ -26,8 +26,8 @@ constexpr int kExitDone = 0, kExitFailed = 1, kExitUsage = 2;
 // One line per body at jd_ut: geocentric longitude, declination and daily motion in
 // longitude, or why the body cannot be computed. The Earth, which has no geocentric
 // position, is shown heliocentrically.
-int PrintBodyTable(double jd_ut) {
-  SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
+int PrintBodyTable(double jd_ut, const std::string& search_path) {
+  SwissEphemeris eph(search_path);
   std::printf("Positions at JD %.5f (UT)\n", jd_ut);
   std::printf("%-3s %-8s  %12s  %12s  %12s\n", "#", "Body", "Longitude", "Declination",
               "Motion/day");
@@ -102,13 +102,9 @@ int Run(int argc, char** argv) {
   request.options.threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   request.options.cache = request.options.skip = !o.plain;
   const std::filesystem::path program_folder = ProgramFolder();
-  if (o.data_dir) {
-    request.data_folder = *o.data_dir;
-  } else {
-    const ProgramFiles files =
-        LocateProgramFiles(program_folder, IsWritableFolder(program_folder), ProcessEnvironment());
-    request.data_folder = files.data_folder;
-  }
+  const ProgramFiles files =
+      LocateProgramFiles(program_folder, IsWritableFolder(program_folder), ProcessEnvironment());
+  request.data_folder = o.data_dir ? std::filesystem::path(*o.data_dir) : files.data_folder;
 
   if (o.bodies_table) {
     const PreparedRun prepared = PrepareRunInputs(o.settings, regional);
@@ -116,10 +112,10 @@ int Run(int argc, char** argv) {
       for (const std::string& p : prepared.problems) std::cerr << p << "\n";
       return kExitFailed;
     }
-    return PrintBodyTable(prepared.inputs->start_jd);
+    return PrintBodyTable(prepared.inputs->start_jd, files.ephemeris_path);
   }
 
-  const std::string search_path = EphemerisSearchPath(program_folder);
+  const std::string& search_path = files.ephemeris_path;
   const RunOutcome out = RunAspectarian(request, [&] {
     return std::make_unique<SwissEphemeris>(search_path);
   });

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   world.regional = Get_Regional_Settings();
   world.files = LocateProgramFiles(program_folder, IsWritableFolder(program_folder), ProcessEnvironment());
   world.chooser = std::make_shared<DialogFileChooser>();
-  world.provider_factory = [path = EphemerisSearchPath(program_folder)] {
+  world.provider_factory = [path = world.files.ephemeris_path] {
     return std::make_unique<SwissEphemeris>(path);
   };
   world.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -7,6 +7,7 @@ tarnwick_packages=(
   libgtest-dev libcli11-dev
   qt6-base-dev fonts-liberation
   locales
+  desktop-file-utils appstream groff-base dpkg-dev file
 )
 # Only for ./test.sh --fuzz: clang with libFuzzer and its sanitizer run-times.
 tarnwick_fuzz_packages=(clang-14 libclang-rt-14-dev)

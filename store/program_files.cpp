@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/message_text.h"
+#include "core/program_folder.h"
 #include "store/startup_file.h"
 
 namespace tarnwick {
@@ -46,19 +47,34 @@ bool IsWritableFolder(const fs::path& folder) {
   return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+std::optional<fs::path> InstalledDataFolder(const fs::path& program_folder) {
+  if (program_folder.filename() != "bin") return std::nullopt;
+  const fs::path shared = program_folder.parent_path() / "share" / kXdgSubfolder;
+  std::error_code ec;
+  if (!fs::is_regular_file(shared / kHelpFileName, ec)) return std::nullopt;
+  return shared;
+}
+
 ProgramFiles LocateProgramFiles(const fs::path& program_folder, bool program_folder_writable,
                                 const EnvironmentLookup& env) {
   ProgramFiles files;
-  files.shipped_help_file = program_folder / kHelpFileName;
+  const std::optional<fs::path> installed = InstalledDataFolder(program_folder);
+  files.shipped_help_file = (installed ? *installed : program_folder) / kHelpFileName;
+  files.ephemeris_path = EphemerisSearchPath(program_folder);
   fs::path config = program_folder;
   fs::path data = program_folder;
-  if (!program_folder_writable) {
+  if (installed || !program_folder_writable) {
     const auto config_base = XdgBase(env, "XDG_CONFIG_HOME", ".config");
     const auto data_base = XdgBase(env, "XDG_DATA_HOME", fs::path(".local") / "share");
     if (config_base && data_base) {
       config = *config_base / kXdgSubfolder;
       data = *data_base / kXdgSubfolder;
       files.beside_program = false;
+      // An installed program's folder is a shared bin/ (/usr/bin): the user's extra
+      // asteroid files go into their own data folder instead. The library splits at ':'.
+      if (installed) {
+        files.ephemeris_path = (data / kEphemerisSubfolder).string() + ":" + DebianEphemerisFolder();
+      }
     }
   }
   files.startup_file = config / kStartupFileName;

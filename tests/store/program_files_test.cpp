@@ -37,7 +37,38 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders) {
     EXPECT_EQ(f.help_file, fs::path(data) / "help.txt");
     EXPECT_EQ(f.shipped_help_file, "/opt/tw/help.txt");
     EXPECT_EQ(f.beside_program, data == "/opt/tw");
+    EXPECT_EQ(f.ephemeris_path, "/opt/tw:/opt/tw/ephe:/usr/share/libswe/ephe");
   }
+}
+
+TEST(program_files, installed_copy_reads_share_and_writes_only_xdg_folders) {
+  // As `cmake --install --prefix <dir>/prefix` lays it out: bin/ beside share/tarnwick/.
+  // The prefix is writable (a user's own prefix, or root's), yet an installed copy never
+  // writes into bin/.
+  ScratchFolder dir;
+  const fs::path bin = dir / "prefix/bin", share = dir / "prefix/share/tarnwick";
+  fs::create_directories(bin);
+  fs::create_directories(share);
+  EXPECT_EQ(InstalledDataFolder(bin), std::nullopt);  // no shipped help.txt yet
+  WriteBytes(share / "help.txt", "manual");
+  EXPECT_EQ(InstalledDataFolder(bin), share);
+  EXPECT_EQ(InstalledDataFolder(dir / "prefix/libexec"), std::nullopt);  // not a bin/
+
+  const std::string home = (dir / "home").string();
+  for (const bool writable : {true, false}) {
+    const ProgramFiles f = LocateProgramFiles(bin, writable, Env({{"HOME", home}}));
+    EXPECT_EQ(f.shipped_help_file, share / "help.txt");
+    EXPECT_EQ(f.startup_file, fs::path(home) / ".config/tarnwick/Quillmere.ini");
+    EXPECT_EQ(f.data_folder, fs::path(home) / ".local/share/tarnwick/data");
+    EXPECT_EQ(f.help_file, fs::path(home) / ".local/share/tarnwick/help.txt");
+    EXPECT_EQ(f.ephemeris_path, home + "/.local/share/tarnwick/ephe:/usr/share/libswe/ephe");
+    EXPECT_FALSE(f.beside_program);
+    EXPECT_EQ(HelpFileToOpen(f), share / "help.txt");
+  }
+  // Without any home the copy falls back to its own folder, and says why a write fails there.
+  const ProgramFiles homeless = LocateProgramFiles(bin, true, Env({}));
+  EXPECT_EQ(homeless.data_folder, bin / "data");
+  EXPECT_EQ(homeless.shipped_help_file, share / "help.txt");
 }
 
 TEST(program_files, folders_created_failures_named_and_users_help_preferred) {
