@@ -60,17 +60,43 @@ std::string DeclinationValueText(double degrees) {
   return s.front() == '-' ? s : " " + s;
 }
 
+ReportOrbs ReportOrbsOf(const RunSettings& settings, const RegionalFormat& format) {
+  return {static_cast<float>(OrbDegrees(settings.txtAspectOrb1, format.decimal_separator)),
+          static_cast<float>(OrbDegrees(settings.txtAspectOrb2, format.decimal_separator))};
+}
+
+AspectColumns LongitudeAspectColumns(const FoundAspect& row, const RunSettings& settings,
+                                     const ReportOrbs& orbs) {
+  const double p1 = std::fabs(AsTableValue(row.position[0]));
+  const double p2 = std::fabs(AsTableValue(row.position[1]));
+  const double p3 = std::fabs(AsTableValue(row.position[2]));
+  AspectColumns out;
+  if (!settings.chkUseP3) {
+    out.codes = {Find_this_aspect(p1, p2, orbs.orb1)};
+    out.text = " " + out.codes[0];
+  } else if (!settings.chkDisplayP1_P2P3_mp_aspects) {
+    out.codes = {Find_this_aspect(p1, p2, orbs.orb1), Find_this_aspect(p1, p3, orbs.orb1),
+                 Find_this_aspect(p2, p3, orbs.orb1)};
+    out.text = " " + out.codes[0] + " " + out.codes[1] + " " + out.codes[2];
+  } else {
+    // Always the midpoint, also after a search with mid-degrees: the code relates P1 to the
+    // point between the partners on the circle.
+    out.codes = {Find_this_aspect(p1, Find_Midpoint(p2, p3), orbs.orb1),
+                 Find_this_major_aspect(p2, p3, orbs.orb2)};
+    out.text = "   " + out.codes[0] + " (" + out.codes[1] + ")";
+  }
+  return out;
+}
+
 std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
                                       const RegionalFormat& format) {
-  const float orb1 = static_cast<float>(OrbDegrees(settings.txtAspectOrb1, format.decimal_separator));
-  const float orb2 = static_cast<float>(OrbDegrees(settings.txtAspectOrb2, format.decimal_separator));
+  const ReportOrbs orbs = ReportOrbsOf(settings, format);
   const bool use_p3 = settings.chkUseP3;
   std::string report;
   for (const FoundAspect& row : rows) {
     const double v1 = AsTableValue(row.position[0]);
     const double v2 = AsTableValue(row.position[1]);
     const double v3 = AsTableValue(row.position[2]);
-    const double p1 = std::fabs(v1), p2 = std::fabs(v2), p3 = std::fabs(v3);
 
     std::string line;
     AppendRolesAndMoment(line, row, use_p3);
@@ -78,18 +104,7 @@ std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSetting
     line += Reduce_to_under_30_with_sign(v2) + " ";
     if (use_p3) line += Reduce_to_under_30_with_sign(v3) + " ";
 
-    if (!use_p3) {
-      line += " " + Find_this_aspect(p1, p2, orb1);
-    } else if (!settings.chkDisplayP1_P2P3_mp_aspects) {
-      line += " " + Find_this_aspect(p1, p2, orb1);
-      line += " " + Find_this_aspect(p1, p3, orb1);
-      line += " " + Find_this_aspect(p2, p3, orb1);
-    } else {
-      // Always the midpoint, also after a search with mid-degrees: the code relates P1 to the
-      // point between the partners on the circle.
-      line += "   " + Find_this_aspect(p1, Find_Midpoint(p2, p3), orb1);
-      line += " (" + Find_this_major_aspect(p2, p3, orb2) + ")";
-    }
+    line += LongitudeAspectColumns(row, settings, orbs).text;
     line += kLineEnd;
     report += line;
   }

@@ -4,8 +4,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/date_text.h"
+#include "engine/aspects.h"
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 
@@ -29,6 +31,28 @@ double AsTableValue(double value);
 // one blank before a value that is 0 or more: 5.25 gives " 05.250", -0.5 "-00.500",
 // 0 " 00.000". Values of magnitude below 100 take 7 characters.
 std::string DeclinationValueText(double degrees);
+
+// Orbs 1 and 2 of a report, degrees: txtAspectOrb1/2 read by the leading-number rule in
+// single precision, the regional decimal sign of `format` read as the point too.
+struct ReportOrbs {
+  float orb1 = 0.0f;
+  float orb2 = 0.0f;
+};
+ReportOrbs ReportOrbsOf(const RunSettings& settings, const RegionalFormat& format);
+
+// The aspect part of a longitude report line (the text after the positions) and the codes it
+// shows, in the order shown:
+//   two bodies:    P1-P2                      text " 090"
+//   three bodies:  P1-P2, P1-P3, P2-P3        text " 045 135 090"
+//   with chkDisplayP1_P2P3_mp_aspects:
+//                  P1-midpoint, P2-P3 major   text "   090 (060)"
+// A code is kNoAspect when no aspect lies within the orb.
+struct AspectColumns {
+  std::vector<AspectCode> codes;
+  std::string text;
+};
+AspectColumns LongitudeAspectColumns(const FoundAspect& row, const RunSettings& settings,
+                                     const ReportOrbs& orbs);
 
 // The longitude report, one line per row in table order, each ended by CR LF; "" for no
 // rows. A line: centre label and caption of P1, a blank; the same for P2; with chkUseP3 the
