@@ -1,0 +1,169 @@
+#include "report/csv_export.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "core/angles.h"
+#include "core/bodies.h"
+#include "core/calendar.h"
+#include "core/number_text.h"
+#include "report/report_lines.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr double kSecondsPerDay = 86400.0;
+constexpr int kMinutesPerSign = 30 * 60;
+constexpr int kMinutesPerCircle = 360 * 60;
+
+constexpr std::array<std::string_view, 12> kSignNames = {
+    "Aries", "Taurus",  "Gemini",      "Cancer",    "Leo",      "Virgo",
+    "Libra", "Scorpio", "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
+
+std::string TwoDigits(int n) { return FormatFixed(n, 2, 0); }
+
+std::string CentreName(Centre c) { return c == Centre::Helio ? "heliocentric" : "geocentric"; }
+
+// "yyyy-mm-dd" of a proleptic Gregorian date.
+std::string IsoDate(const CalendarDate& d) {
+  return FormatDate(d, "yyyy-mm-dd", "-");
+}
+
+// An aspect code ("090") as whole degrees ("90"); "" for kNoAspect.
+std::string CodeDegrees(std::string_view code) {
+  int degrees = 0;
+  const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), degrees);
+  if (error != std::errc() || end != code.data() + code.size()) return {};
+  return std::to_string(degrees);
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  const size_t first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string out = "\"";
+  for (const char c : text) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  out += '"';
+  return out;
+}
+
+std::string CsvRecord(const std::vector<std::string>& fields) {
+  std::string out;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) out += ',';
+    out += CsvField(fields[i]);
+  }
+  out += "\r\n";
+  return out;
+}
+
+std::string IsoUtcOffset(double tz_hours) {
+  // Local time = UT - tz_hours, so the offset east of Greenwich is -tz_hours.
+  const long minutes = std::lround(-tz_hours * 60.0);
+  const long magnitude = std::labs(minutes);
+  return std::string(minutes < 0 ? "-" : "+") + TwoDigits(static_cast<int>(magnitude / 60)) +
+         ":" + TwoDigits(static_cast<int>(magnitude % 60));
+}
+
+std::string IsoLocalMinute(double jd_ut, double tz_hours) {
+  // The report's own texts, in year/month/day order, so the CSV never disagrees with a line.
+  const DateAndTimeText local = ConvertJDtoDateandTime(jd_ut, tz_hours, DateOrder::YearMonthDay);
+  std::string date = local.date;
+  for (char& c : date) {
+    if (c == '/') c = '-';
+  }
+  return date + "T" + local.time + IsoUtcOffset(tz_hours);
+}
+
+std::string IsoUtcSecond(double jd_ut) {
+  // Seconds since the civil midnight that begins Julian day 0 (JD -0.5); a civil day starts
+  // at JD n - 0.5 for whole n.
+  const auto total = static_cast<std::int64_t>(std::llround((jd_ut + 0.5) * kSecondsPerDay));
+  const std::int64_t day = total >= 0 ? total / 86400 : -((-total + 86399) / 86400);
+  const auto second_of_day = static_cast<int>(total - day * 86400);
+  const CalendarDate date = CalendarDateFromJD(static_cast<double>(day));
+  return IsoDate(date) + "T" + TwoDigits(second_of_day / 3600) + ":" +
+         TwoDigits(second_of_day / 60 % 60) + ":" + TwoDigits(second_of_day % 60) + "Z";
+}
+
+std::string SignDegreeText(double longitude_deg) {
+  const long minutes =
+      std::lround(Reduce_to_under_360(longitude_deg) * 60.0) % kMinutesPerCircle;
+  const auto sign = static_cast<size_t>(minutes / kMinutesPerSign);
+  const long in_sign = minutes % kMinutesPerSign;
+  return std::to_string(in_sign / 60) + "\u00B0" + TwoDigits(static_cast<int>(in_sign % 60)) +
+         "\u2032 " + std::string(kSignNames[sign]);
+}
+
+std::string_view RunKindName(ScanKind kind, const RunSettings& settings) {
+  if (kind == ScanKind::Longitude) return settings.chkUse_RA ? "right ascension" : "longitude";
+  return settings.chkUseGeoLat ? "geo latitude" : "declination";
+}
+
+std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
+                   double tz_hours, const RegionalFormat& format) {
+  std::string csv = CsvRecord({"kind", "p1", "p1_centre", "p2", "p2_centre", "p3", "p3_centre",
+                               "local_time", "utc", "aspect_codes", "aspect1_deg",
+                               "aspect2_deg", "aspect3_deg", "p1_deg", "p2_deg", "p3_deg",
+                               "p1_sign", "p2_sign", "p3_sign"});
+  const std::string kind_name(RunKindName(kind, settings));
+  const bool longitude = kind == ScanKind::Longitude;
+  const bool ecliptic = longitude && !settings.chkUse_RA;
+  const bool use_p3 = settings.chkUseP3;
+  const int roles = use_p3 ? 3 : 2;
+  const ReportOrbs orbs = ReportOrbsOf(settings, format);
+  for (const FoundAspect& row : rows) {
+    std::vector<std::string> f;
+    f.push_back(kind_name);
+    for (int r = 0; r < 3; ++r) {
+      const auto i = static_cast<size_t>(r);
+      f.push_back(r < roles ? std::string(BodyName(row.body[i])) : "");
+      f.push_back(r < roles ? CentreName(row.centre[i]) : "");
+    }
+    f.push_back(IsoLocalMinute(row.jd_ut, tz_hours));
+    f.push_back(IsoUtcSecond(row.jd_ut));
+
+    std::array<std::string, 3> angles;
+    std::string codes;
+    if (longitude) {
+      const AspectColumns aspects = LongitudeAspectColumns(row, settings, orbs);
+      codes = std::string(TrimBlanks(aspects.text));
+      for (size_t i = 0; i < aspects.codes.size() && i < angles.size(); ++i) {
+        angles[i] = CodeDegrees(aspects.codes[i]);
+      }
+    } else if (!use_p3) {
+      const double p1 = AsTableValue(row.position[0]), p2 = AsTableValue(row.position[1]);
+      angles[0] = (p1 < 0) == (p2 < 0) ? "0" : "180";
+    }
+    f.push_back(codes);
+    for (const std::string& a : angles) f.push_back(a);
+
+    for (int r = 0; r < 3; ++r) {
+      f.push_back(r < roles ? FormatFixed(row.position[static_cast<size_t>(r)], 1, 6) : "");
+    }
+    for (int r = 0; r < 3; ++r) {
+      f.push_back(r < roles && ecliptic ? SignDegreeText(row.position[static_cast<size_t>(r)])
+                                        : "");
+    }
+    csv += CsvRecord(f);
+  }
+  return csv;
+}
+
+FileStatus SaveCsv(const std::filesystem::path& path, std::string_view csv) {
+  return WriteFileAtomically(path, csv, LinkPolicy::FollowLink);
+}
+
+}  // namespace tarnwick

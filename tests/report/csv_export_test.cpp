@@ -1,0 +1,270 @@
+#include "report/csv_export.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/calendar.h"
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "report/run_command.h"
+#include "store/atomic_file.h"
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+TEST(csv, fields_are_quoted_only_when_they_must_be) {
+  struct Row { const char* name; std::string in, out; };
+  const Row rows[] = {
+      {"plain", "Sun", "Sun"},
+      {"empty", "", ""},
+      {"blanks kept", " 090 (060)", " 090 (060)"},
+      {"comma", "a,b", "\"a,b\""},
+      {"quote doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"lone quote", "\"", "\"\"\"\""},
+      {"line feed", "a\nb", "\"a\nb\""},
+      {"carriage return", "a\rb", "\"a\rb\""},
+      {"utf-8 untouched", "26°06′ Sagittarius", "26°06′ Sagittarius"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(CsvField(r.in), r.out) << r.name;
+  EXPECT_EQ(CsvRecord({"a", "b,c", ""}), "a,\"b,c\",\r\n");
+}
+
+// tz is added to local time to give UT: positive west of Greenwich.
+TEST(csv, local_time_carries_the_offset_and_utc_the_date_it_falls_on) {
+  struct Row {
+    const char* name;
+    int month, day, year;
+    double ut_hours;   // of that date, UT
+    double tz;
+    std::string offset, local, utc;
+  };
+  const Row rows[] = {
+      {"west", 12, 2, 2007, 17.0, 5.0, "-05:00", "2007-12-02T12:00-05:00", "2007-12-02T17:00:00Z"},
+      {"greenwich", 12, 2, 2007, 17.0, 0.0, "+00:00", "2007-12-02T17:00+00:00",
+       "2007-12-02T17:00:00Z"},
+      {"east half hour", 12, 2, 2007, 17.0, -5.5, "+05:30", "2007-12-02T22:30+05:30",
+       "2007-12-02T17:00:00Z"},
+      // 22:30 local in the west is already the next day in UT.
+      {"west, next UT day", 1, 1, 2008, 3.5, 5.0, "-05:00", "2007-12-31T22:30-05:00",
+       "2008-01-01T03:30:00Z"},
+      // 20:00 UT is past midnight local in the east.
+      {"east, next local day", 2, 28, 2008, 20.0, -5.5, "+05:30", "2008-02-29T01:30+05:30",
+       "2008-02-28T20:00:00Z"},
+      {"west half hour", 6, 30, 2010, 23.0, 3.5, "-03:30", "2010-06-30T19:30-03:30",
+       "2010-06-30T23:00:00Z"},
+      // 23:59:40 local rounds to 00:00 of the next local day, as the report writes it; UT
+      // keeps its seconds.
+      {"rounded past midnight", 3, 1, 2009, 4.0 + 59.0 / 60 + 40.0 / 3600, 5.0, "-05:00",
+       "2009-03-01T00:00-05:00", "2009-03-01T04:59:40Z"},
+      {"utc second rounds up to midnight", 3, 1, 2009, 24.0 - 0.4 / 3600, 0.0, "+00:00",
+       "2009-03-02T00:00+00:00", "2009-03-02T00:00:00Z"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const double jd = ConvertDatetoJD(r.month, r.day, r.year) + r.ut_hours / 24.0;
+    EXPECT_EQ(IsoUtcOffset(r.tz), r.offset);
+    EXPECT_EQ(IsoLocalMinute(jd, r.tz), r.local);
+    EXPECT_EQ(IsoUtcSecond(jd), r.utc);
+  }
+}
+
+TEST(csv, longitude_as_degree_and_minute_in_its_sign) {
+  const std::pair<double, std::string> rows[] = {
+      {266.1, "26°06′ Sagittarius"}, {0.0, "0°00′ Aries"},
+      {29.9951, "0°00′ Taurus"},       // 29°59.7′ rounds into the next sign
+      {359.9999, "0°00′ Aries"},       {-0.5, "29°30′ Pisces"},
+      {45.27, "15°16′ Taurus"},
+  };
+  for (const auto& [lon, text] : rows) EXPECT_EQ(SignDegreeText(lon), text) << lon;
+}
+
+// ---- A real run, read back by a reader written here from RFC 4180 -------------------------
+
+// Records of a CSV text: fields split at "," outside quotes, records at CR LF outside quotes,
+// "" inside quotes a quote. Fails the test on anything RFC 4180 does not allow.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> record;
+  std::string field;
+  size_t i = 0;
+  bool quoted = false, was_quoted = false;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        i += 2;
+      } else if (c == '"') {
+        quoted = false;
+        ++i;
+      } else {
+        field += c;
+        ++i;
+      }
+    } else if (c == '"') {
+      EXPECT_TRUE(field.empty() && !was_quoted) << "quote inside a field at byte " << i;
+      quoted = was_quoted = true;
+      ++i;
+    } else if (c == ',') {
+      record.push_back(field);
+      field.clear();
+      was_quoted = false;
+      ++i;
+    } else if (c == '\r') {
+      EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at byte " << i;
+      record.push_back(field);
+      records.push_back(record);
+      record.clear();
+      field.clear();
+      was_quoted = false;
+      i += 2;
+    } else {
+      EXPECT_NE(c, '\n') << "bare LF at byte " << i;
+      field += c;
+      ++i;
+    }
+  }
+  EXPECT_FALSE(quoted) << "unclosed quote";
+  EXPECT_TRUE(record.empty() && field.empty()) << "last record not ended by CR LF";
+  return records;
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
+std::int64_t DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return static_cast<std::int64_t>(era) * 146097 + doe - 719468;
+}
+
+int Num(const std::string& s, size_t at, size_t n) { return std::atoi(s.substr(at, n).c_str()); }
+
+// "2007-12-02T12:00-05:00" as seconds since 1970 UTC; "2007-12-02T17:00:12Z" likewise.
+std::int64_t LocalAsUtcSeconds(const std::string& t) {
+  EXPECT_EQ(t.size(), 22u) << t;
+  const std::int64_t local = DaysFromCivil(Num(t, 0, 4), Num(t, 5, 2), Num(t, 8, 2)) * 86400 +
+                             Num(t, 11, 2) * 3600 + Num(t, 14, 2) * 60;
+  const int offset = (t[16] == '-' ? -1 : 1) * (Num(t, 17, 2) * 3600 + Num(t, 20, 2) * 60);
+  return local - offset;
+}
+std::int64_t UtcSeconds(const std::string& t) {
+  EXPECT_EQ(t.size(), 20u) << t;
+  EXPECT_EQ(t.back(), 'Z') << t;
+  return DaysFromCivil(Num(t, 0, 4), Num(t, 5, 2), Num(t, 8, 2)) * 86400 +
+         Num(t, 11, 2) * 3600 + Num(t, 14, 2) * 60 + Num(t, 17, 2);
+}
+
+// The report lines of a pane text: the lines between the leading blank line and the rule.
+std::vector<std::string> ReportLines(const std::string& pane) {
+  std::vector<std::string> lines = SplitLines(pane);
+  std::erase_if(lines, [](const std::string& l) { return l.empty() || l == std::string(50, '-'); });
+  return lines;
+}
+
+BodySelection Bodies(int first, int last) {
+  BodySelection b{};
+  for (int i = first; i <= last; ++i) b[static_cast<size_t>(i)] = true;
+  return b;
+}
+
+TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
+  struct Case {
+    const char* name;
+    ScanKind kind;
+    bool p3, ra;
+    const char* tz;
+    const char* kind_text;
+  };
+  const Case cases[] = {
+      {"triple longitude, zone east half hour", ScanKind::Longitude, true, false, "-5.5", "longitude"},
+      {"two-body right ascension", ScanKind::Longitude, false, true, "5", "right ascension"},
+      {"two-body declination", ScanKind::Declination, false, false, "5", "declination"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    RunRequest request;
+    request.kind = c.kind;
+    request.data_folder = folder.path();
+    request.save = false;
+    RunSettings& s = request.settings;
+    s.txtStartDate = "12/01/2007";
+    s.txtEndDate = "12/04/2007";
+    s.txtTZ = c.tz;
+    s.chkUseP3 = c.p3;
+    s.chkUse_RA = c.ra;
+    s.chkP1Planets = Bodies(0, 9);
+    s.chkP2Planets = s.chkP3Planets = Bodies(2, 9);
+    const RunOutcome out = RunAspectarian(request, [path = EphemerisSearchPath(ProgramFolder())] {
+      return std::make_unique<SwissEphemeris>(path);
+    });
+    ASSERT_EQ(out.status, RunOutcome::Status::Done);
+    const std::vector<std::string> lines = ReportLines(out.pane_text);
+    ASSERT_GT(lines.size(), 2u);
+
+    const auto records = ReadCsv(RunCsv(out.rows, c.kind, s, std::atof(c.tz), RegionalFormat{}));
+    ASSERT_EQ(records.size(), lines.size() + 1);  // and the header
+    const std::vector<std::string>& header = records[0];
+    ASSERT_EQ(header.size(), 19u);
+    const auto col = [&header](const char* name) {
+      return static_cast<size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const std::vector<std::string>& f = records[i + 1];
+      const std::string& line = lines[i];
+      SCOPED_TRACE(line);
+      ASSERT_EQ(f.size(), header.size());
+      EXPECT_EQ(f[col("kind")], c.kind_text);
+      // The line begins "g. Sun      g. Mars     12/02/2007 12:00".
+      EXPECT_EQ(line.substr(3, f[col("p1")].size()), f[col("p1")]);
+      EXPECT_EQ(line.substr(12, 3), "g. ");
+      EXPECT_EQ(line.substr(15, f[col("p2")].size()), f[col("p2")]);
+      EXPECT_EQ(f[col("p1_centre")], "geocentric");
+      EXPECT_EQ(f[col("p3")].empty(), !c.p3);
+      const size_t moment = c.p3 ? 37 : 24;  // each role 12 characters, P3 13
+      const std::string& local = f[col("local_time")];
+      EXPECT_EQ(line.substr(moment, 16), local.substr(5, 2) + "/" + local.substr(8, 2) + "/" +
+                                             local.substr(0, 4) + " " + local.substr(11, 5));
+      // The local time is the UTC moment rounded to the minute.
+      EXPECT_LE(std::llabs(LocalAsUtcSeconds(local) - UtcSeconds(f[col("utc")])), 30);
+      if (c.kind == ScanKind::Longitude) {
+        ASSERT_FALSE(f[col("aspect_codes")].empty());
+        EXPECT_TRUE(line.ends_with(f[col("aspect_codes")])) << f[col("aspect_codes")];
+        EXPECT_EQ(std::atoi(f[col("aspect1_deg")].c_str()),
+                  std::atoi(f[col("aspect_codes")].c_str()));
+        // Degree in sign and sign number as the line shows them ("09.4 (09)").
+        const std::string shown = line.substr(moment + 18, 9);
+        const double lon = std::atof(f[col("p1_deg")].c_str());
+        EXPECT_NEAR(std::atof(shown.c_str()) + 30.0 * (std::atoi(shown.substr(6, 2).c_str()) - 1),
+                    lon, 0.051);
+        EXPECT_EQ(f[col("p1_sign")].empty(), c.ra);
+      } else {
+        const double p1 = std::atof(f[col("p1_deg")].c_str());
+        const double p2 = std::atof(f[col("p2_deg")].c_str());
+        EXPECT_NEAR(std::fabs(p1), std::fabs(p2), 0.01);  // an exact parallel or contra-parallel
+        EXPECT_EQ(f[col("aspect1_deg")], (p1 < 0) == (p2 < 0) ? "0" : "180");
+        EXPECT_NEAR(std::atof(line.substr(moment + 18, 7).c_str()), p1, 0.0006);
+        EXPECT_TRUE(f[col("p1_sign")].empty());
+      }
+    }
+  }
+}
+
+TEST(csv, saving_commits_or_names_the_file_and_the_reason) {
+  ScratchFolder folder;
+  EXPECT_TRUE(SaveCsv(folder / "a.csv", "x\r\n"));
+  EXPECT_EQ(ReadBytes(folder / "a.csv"), "x\r\n");
+  const FileStatus failed = SaveCsv(folder / "missing" / "a.csv", "x\r\n");
+  EXPECT_FALSE(failed);
+  EXPECT_NE(failed.message.find((folder / "missing" / "a.csv").string()), std::string::npos)
+      << failed.message;
+  EXPECT_NE(failed.message.find("No such file or directory"), std::string::npos) << failed.message;
+}
+
+}  // namespace
+}  // namespace tarnwick
