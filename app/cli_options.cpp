@@ -50,7 +50,7 @@ const char* kExample =
     "  tarnwick-cli --declination --start 01/01/2008 --end 06/30/2008 --triple 0 \\\n"
     "               --p1 0-9 --p2 0-9     parallels of Sun to Pluto, first half of 2008\n"
     "  tarnwick-cli --settings my.opt --c1 h --no-save   a saved set of inputs, P1 heliocentric\n"
-    "Exit status: 0 done, 1 the run could not start, its report could not be saved or "
+    "Exit status: 0 done, 1 the run could not start, its report or CSV file could not be saved or "
     "standard output could not be written, 2 a usage error.\n";
 
 }  // namespace
@@ -101,13 +101,16 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   app.footer(kExample);
   app.set_help_flag("-h,--help", "Print this help and exit");
 
-  std::string settings_file, data_dir;
+  std::string settings_file, data_dir, csv_file;
   bool declination = false, no_save = false, plain = false;
   app.add_option("--settings", settings_file, "Settings file (.opt) to start from")->type_name("FILE");
   app.add_flag("--declination", declination, "Declination run (default: longitude run)");
   app.add_option("--data-dir", data_dir, "Folder for the report file (default: the program's data folder)")
       ->type_name("DIR");
   app.add_flag("--no-save", no_save, "Print the report only; save no file");
+  app.add_option("--csv", csv_file,
+                 "Also write the found rows as CSV to this file (one row per report line)")
+      ->type_name("FILE");
   app.add_option("--threads", o.threads, "Worker threads (default: one per core)")
       ->check(CLI::Range(1, 256));
   app.add_flag("--plain", plain,
@@ -161,6 +164,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   o.save = !no_save;
   o.plain = plain;
   if (!data_dir.empty()) o.data_dir = data_dir;
+  if (app.count("--csv") > 0) {
+    if (csv_file.empty()) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--csv: the file name is empty";
+      return result;
+    }
+    o.csv_file = csv_file;
+  }
 
   if (!settings_file.empty()) {
     const SettingsLoad load = LoadSettingsFile(settings_file, o.settings);

@@ -12,6 +12,7 @@
 #include "core/message_text.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
+#include "report/csv_export.h"
 #include "report/run_command.h"
 #include "store/atomic_file.h"
 #include "store/program_files.h"
@@ -127,12 +128,26 @@ int Run(int argc, char** argv) {
   for (const std::string& n : out.notices) std::cerr << n << "\n";
   std::cout << out.pane_text;
   if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
+  int status = kExitDone;
+  if (o.csv_file) {
+    // The run has started, so its inputs were read; the time zone is read the same way again.
+    const PreparedRun prepared = PrepareRunInputs(request.settings, regional);
+    const double tz_hours = prepared.inputs ? prepared.inputs->tz_hours : 0.0;
+    const FileStatus written =
+        SaveCsv(*o.csv_file, RunCsv(out.rows, request.kind, request.settings, tz_hours, regional));
+    if (!written) {
+      std::cerr << written.message << "\n";
+      status = kExitFailed;
+    } else {
+      std::cerr << "Saved " << EscapeControls(o.csv_file->string()) << "\n";
+    }
+  }
   if (!out.save_error.empty()) {
     std::cerr << out.save_error << "\n";
     return kExitFailed;
   }
   if (!out.file_path.empty()) std::cerr << "Saved " << EscapeControls(out.file_path.string()) << "\n";
-  return kExitDone;
+  return status;
 }
 
 }  // namespace

@@ -123,6 +123,47 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   EXPECT_EQ(ReadBytes(folder / decl), printed);
 }
 
+// --csv writes the rows beside the report; the report on standard output and the saved
+// report are the same bytes as without it. A CSV file that cannot be written is named with
+// the reason on standard error, exit 1, and the report is still printed.
+TEST(runner, csv_file_beside_the_report) {
+  ScratchFolder folder;
+  const std::string run = "--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
+                          (folder / "data").string();
+  const Ran plain = RunCli(run);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const std::filesystem::path report = folder / "data" / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
+  const std::string saved = ReadBytes(report);
+  ASSERT_EQ(saved, plain.out);
+
+  const std::filesystem::path csv = folder / "rows.csv";
+  const Ran with_csv = RunCli(run + " --csv " + csv.string());
+  EXPECT_EQ(with_csv.status, 0) << with_csv.err;
+  EXPECT_EQ(with_csv.out, plain.out);
+  EXPECT_EQ(ReadBytes(report), saved);
+  EXPECT_NE(with_csv.err.find("Saved " + csv.string()), std::string::npos) << with_csv.err;
+  const std::string rows = ReadBytes(csv);
+  EXPECT_TRUE(rows.starts_with("kind,p1,p1_centre,p2,p2_centre,p3,p3_centre,local_time,utc,"))
+      << rows;
+  // One record per report line and the header; the pane adds a blank line, a blank line and
+  // the rule to the report's lines.
+  const auto records = [](const std::string& t) {
+    size_t n = 0;
+    for (size_t at = 0; (at = t.find("\r\n", at)) != std::string::npos; at += 2) ++n;
+    return n;
+  };
+  EXPECT_EQ(records(rows) - 1, records(plain.out) - 3);
+
+  const std::filesystem::path missing = folder / "no such folder" / "rows.csv";
+  const Ran failed = RunCli(run + " --csv '" + missing.string() + "'");
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.out, plain.out);
+  EXPECT_NE(failed.err.find("\"" + missing.string() + "\": No such file or directory"),
+            std::string::npos)
+      << failed.err;
+  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+}
+
 // Standard output that cannot take the report (a full disk; /dev/full says so at every
 // write): the runner says so and exits 1, so that a script never takes a cut-off report for a
 // whole one. Each kind of output: the report, the table of positions, the help text.
