@@ -130,11 +130,8 @@ int Run(int argc, char** argv) {
   if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
   int status = kExitDone;
   if (o.csv_file) {
-    // The run has started, so its inputs were read; the time zone is read the same way again.
-    const PreparedRun prepared = PrepareRunInputs(request.settings, regional);
-    const double tz_hours = prepared.inputs ? prepared.inputs->tz_hours : 0.0;
     const FileStatus written =
-        SaveCsv(*o.csv_file, RunCsv(out.rows, request.kind, request.settings, tz_hours, regional));
+        SaveRunCsv(*o.csv_file, out.rows, request.kind, request.settings, regional);
     if (!written) {
       std::cerr << written.message << "\n";
       status = kExitFailed;

@@ -9,6 +9,7 @@
 #include "core/bodies.h"
 #include "core/calendar.h"
 #include "core/number_text.h"
+#include "engine/run_inputs.h"
 #include "report/report_lines.h"
 
 namespace tarnwick {
@@ -164,6 +165,16 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
 
 FileStatus SaveCsv(const std::filesystem::path& path, std::string_view csv) {
   return WriteFileAtomically(path, csv, LinkPolicy::FollowLink);
+}
+
+FileStatus SaveRunCsv(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
+                      const RunSettings& settings, const RegionalFormat& format) {
+  const PreparedRun prepared = PrepareRunInputs(settings, format);
+  if (!prepared.inputs) {
+    // Not the settings of a run that finished: no time zone to write the rows' times in.
+    return {false, "Could not save \"" + path.string() + "\": the time zone of the run cannot be read"};
+  }
+  return SaveCsv(path, RunCsv(rows, kind, settings, prepared.inputs->tz_hours, format));
 }
 
 }  // namespace tarnwick

@@ -62,4 +62,9 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
 // Writes a CSV text to a file the user named (commit or nothing; a link is followed).
 FileStatus SaveCsv(const std::filesystem::path& path, std::string_view csv);
 
+// Writes the CSV of a finished run (its rows, kind and settings) to a file the user named.
+// The time zone is read from settings as the run read it.
+FileStatus SaveRunCsv(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
+                      const RunSettings& settings, const RegionalFormat& format);
+
 }  // namespace tarnwick
