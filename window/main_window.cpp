@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "report/csv_export.h"
 #include "store/settings_file.h"
 #include "store/startup_file.h"
 #include "window/help_window.h"
@@ -326,6 +327,11 @@ void MainWindow::BuildMenus() {
   QAction* save = file->addAction(tr("&Save"), this, &MainWindow::SaveSettings);
   save->setObjectName(QStringLiteral("mnuFileSave"));
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  file->addSeparator();
+  export_csv_action_ = file->addAction(tr("Export &CSV..."), this, &MainWindow::ExportCsv);
+  export_csv_action_->setObjectName(QStringLiteral("mnuFileExportCsv"));
+  export_csv_action_->setStatusTip(tr("Save the found rows of the last run as a CSV file"));
+  export_csv_action_->setEnabled(false);  // nothing to export before a run has finished
 
   dates_menu_ = menuBar()->addMenu(tr("&Adjust Dates"));
   dates_menu_->setObjectName(QStringLiteral("mnuAdjustDates"));
@@ -486,6 +492,28 @@ void MainWindow::RunDateCommand(DateCommand command) {
   Tell(QString());
 }
 
+void MainWindow::ExportCsv() {
+  if (!last_run_ || running()) return;
+  FileRequest request;
+  request.mode = FileRequest::Mode::Save;
+  request.title = tr("Export CSV");
+  request.filter = tr("CSV Files (*.csv)");
+  request.default_suffix = QStringLiteral("csv");
+  request.start_folder = TextOf(world_.files.data_folder);
+  request.preset_name = TextOf(world_.files.data_folder /
+                               std::filesystem::path(last_run_->report_name).replace_extension(".csv"));
+  const std::optional<QString> chosen = world_.chooser->Choose(this, request);
+  if (!chosen) return;
+  const FileStatus saved = SaveRunCsv(PathOf(*chosen), last_run_->rows, last_run_->kind,
+                                      last_run_->settings, world_.regional);
+  if (!saved) {
+    Warn(tr("Export CSV"), Q(saved.message));
+    Tell(Q(saved.message));
+    return;
+  }
+  Tell(tr("Saved %1").arg(*chosen));
+}
+
 // ---- Runs ----------------------------------------------------------------------------------
 
 void MainWindow::StartRun(ScanKind kind) {
@@ -500,6 +528,8 @@ void MainWindow::StartRun(ScanKind kind) {
   cancel_ = false;
   request->cancel = &cancel_;
   auto state = std::make_shared<RunState>();
+  state->kind = kind;
+  state->settings = request->settings;
   request->progress = [state](std::int64_t done, std::int64_t total) {
     state->permille.store(total > 0 ? static_cast<int>(std::min(done, total) * 1000 / total) : 0,
                           std::memory_order_relaxed);
@@ -636,6 +666,7 @@ void MainWindow::StopRun() {
 void MainWindow::SetRunning(bool on) {
   inputs_->setEnabled(!on);
   load_action_->setEnabled(!on);
+  export_csv_action_->setEnabled(!on && last_run_.has_value());
   for (QAction* action : dates_menu_->actions()) action->setEnabled(!on);
   progress_->setValue(0);
   progress_->setVisible(on);
@@ -674,6 +705,9 @@ void MainWindow::FinishRun() {
     Tell(tr("Run cancelled. The results pane and the report files are as they were."));
     return;
   }
+
+  last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->file_name};
+  export_csv_action_->setEnabled(true);
 
   // The centre choices as the run leaves them.
   const std::array<Centre, 3> centres = {outcome->opt1_ghd, outcome->opt2_ghd, outcome->opt3_ghd};

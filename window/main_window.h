@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <optional>
 #include <thread>
 
 #include "core/date_text.h"
@@ -97,6 +98,7 @@ class MainWindow final : public QMainWindow {
 
   void LoadSettings();  // mnuFileLoad
   void SaveSettings();  // mnuFileSave
+  void ExportCsv();     // mnuFileExportCsv: the rows of the last finished run
   std::optional<QString> ChooseSettingsFile(FileRequest::Mode mode);
   void RunDateCommand(DateCommand command);
 
@@ -114,6 +116,8 @@ class MainWindow final : public QMainWindow {
     std::atomic<bool> computed{false};  // outcome, pane_pieces and failure are set
     std::atomic<int> decision{0};       // kPending, then kSave or kDrop; the thread waits on it
     std::atomic<bool> finished{false};
+    ScanKind kind = ScanKind::Longitude;
+    RunSettings settings;               // as the run took them
     RunOutcome outcome;
     std::vector<QString> pane_pieces;   // the pane's text in pieces of whole lines
     qsizetype pane_lines = 0;           // lines in all pieces
@@ -150,6 +154,15 @@ class MainWindow final : public QMainWindow {
   QProgressBar* progress_ = nullptr;
   QPushButton* cancel_button_ = nullptr;
   QAction* load_action_ = nullptr;
+  QAction* export_csv_action_ = nullptr;  // enabled once a run has finished
+  // The last run whose report was shown, for Export CSV; its rows as the report has them.
+  struct FinishedRun {
+    ScanKind kind = ScanKind::Longitude;
+    RunSettings settings;
+    FoundAspects rows;
+    std::string report_name;  // the report file's name, offered with .csv for the export
+  };
+  std::optional<FinishedRun> last_run_;
   QMenu* dates_menu_ = nullptr;
   QPointer<HelpWindow> help_;
 
