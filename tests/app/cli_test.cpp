@@ -41,6 +41,7 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
       {{"--chkUseP3", "2"}, "chkUseP3"}, {{"--c1", "x"}, "opt1_ghd"}, {{"--p2", "9-3"}, "9-3"},
       {{"--p3", "26"}, "26"},            {{"--no-such-option"}, "no-such-option"},
       {{"--threads", "0"}, "threads"},   {{"--start"}, "txtStartDate"},
+      {{"--csv", ""}, "--csv: the file name is empty"},
   };
   for (const Row& r : rows) {
     const CliParse p = Parse(r.args);
