@@ -10,6 +10,7 @@
 #include "app/cli_options.h"
 #include "core/bodies.h"
 #include "core/message_text.h"
+#include "core/number_text.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
@@ -29,7 +30,8 @@ constexpr int kExitDone = 0, kExitFailed = 1, kExitUsage = 2;
 // position, is shown heliocentrically.
 int PrintBodyTable(double jd_ut, const std::string& search_path) {
   SwissEphemeris eph(search_path);
-  std::printf("Positions at JD %.5f (UT)\n", jd_ut);
+  // Numbers through FormatFixed, not printf's "%f": the point stays "." whatever the locale.
+  std::printf("Positions at JD %s (UT)\n", FormatFixed(jd_ut, 1, 5).c_str());
   std::printf("%-3s %-8s  %12s  %12s  %12s\n", "#", "Body", "Longitude", "Declination",
               "Motion/day");
   for (const Body& body : BodyCatalogue) {
@@ -55,8 +57,9 @@ int PrintBodyTable(double jd_ut, const std::string& search_path) {
       // Outside the years of the files, the library's analytic ephemeris and its note.
       note += "  (" + OneLine(a.message) + ")";
     }
-    std::printf("%-3d %.8s  %12.6f  %12.6f  %12.6f%s\n", body.index, body.caption.data(), lon,
-                decl, motion, note.c_str());
+    std::printf("%-3d %.8s  %12s  %12s  %12s%s\n", body.index, body.caption.data(),
+                FormatFixed(lon, 1, 6).c_str(), FormatFixed(decl, 1, 6).c_str(),
+                FormatFixed(motion, 1, 6).c_str(), note.c_str());
   }
   return kExitDone;
 }
