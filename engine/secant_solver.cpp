@@ -48,6 +48,10 @@ std::array<double, 3> RoleDeclinations(PositionProvider& eph, const SolverProble
   return v;
 }
 
+double PartnerLongitude(const SolverProblem& p, const std::array<double, 3>& v) {
+  return p.use_midpoints ? Find_Midpoint(v[1], v[2]) : Find_Middegree(v[1], v[2], p.near_rule);
+}
+
 std::pair<double, double> LongitudeTargetsFrom(const SolverProblem& p,
                                                const std::array<double, 3>& at_x1,
                                                const std::array<double, 3>& at_x0) {
@@ -56,13 +60,10 @@ std::pair<double, double> LongitudeTargetsFrom(const SolverProblem& p,
   const auto reduce = [&](double x) {
     return p.grid15 ? Reduce_to_under_15(x) : Reduce_to_under_30(x);
   };
-  const auto partner = [&](const std::array<double, 3>& v) {
-    return p.use_midpoints ? Find_Midpoint(v[1], v[2]) : Find_Middegree(v[1], v[2], p.near_rule);
-  };
   double a1 = reduce(at_x1[0]);
   double a0 = reduce(at_x0[0]);
-  double m1 = reduce(partner(at_x1));
-  double m0 = reduce(partner(at_x0));
+  double m1 = reduce(PartnerLongitude(p, at_x1));
+  double m0 = reduce(PartnerLongitude(p, at_x0));
   Unwrap(a1, a0, grid, threshold);
   Unwrap(m1, m0, grid, threshold);
   double f1 = a1 - m1;

@@ -69,6 +69,10 @@ std::pair<double, double> LongitudeTargetsFrom(const SolverProblem& p,
                                                const std::array<double, 3>& at_x1,
                                                const std::array<double, 3>& at_x0);
 
+// P1's partner from the roles' longitudes v: P2, or the midpoint or mid-degree of P2 and P3.
+// Degrees.
+double PartnerLongitude(const SolverProblem& p, const std::array<double, 3>& v);
+
 // Longitudes (or right ascensions) of the three roles at t, degrees.
 std::array<double, 3> RoleLongitudes(PositionProvider& eph, const SolverProblem& p, double t);
 

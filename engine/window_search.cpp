@@ -58,8 +58,7 @@ int Direction(double from, double to) { return (to > from) - (to < from); }
 int CrossedMultiple(const SolverProblem& p, const std::array<double, 3>& v, double h) {
   const double grid = p.grid15 ? 15.0 : 30.0;
   const int count = static_cast<int>(360.0 / grid);
-  const double partner = p.use_midpoints ? Find_Midpoint(v[1], v[2]) : Find_Middegree(v[1], v[2], p.near_rule);
-  const int n = static_cast<int>(std::lround(Reduce_to_under_360(v[0] - partner - h) / grid)) % count;
+  const int n = static_cast<int>(std::lround(Reduce_to_under_360(v[0] - PartnerLongitude(p, v) - h) / grid)) % count;
   return n < 0 ? n + count : n;
 }
 
@@ -448,7 +447,8 @@ WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProble
     const double grid = p.grid15 ? 15.0 : 30.0;
     const double n = std::round(f0 / grid);
     const double h0 = f0 - n * grid, h1 = f1 - n * grid;
-    const int aspect = CrossedMultiple(p, r0.value, h0);
+    // Worked out only for a window that holds a crossing.
+    const auto aspect = [&] { return CrossedMultiple(p, r0.value, h0); };
     const auto eval = [&](double x) {
       const RoleState rx = SampleRoles(kind, eph, p, x);
       const auto [fx, ft] = LongitudeTargetsFrom(p, rx.value, r0.value);
@@ -458,9 +458,9 @@ WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProble
       const auto [e, residual] = CrossingIn(eval, t, {h0, LongitudeRate(r0)}, t_end, {h1, LongitudeRate(r1)});
       // A bracketed sign change of a smooth target is a crossing, unless it ends on a
       // mid-degree step that nothing above foresaw (a partner stepping there and back).
-      if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect, Direction(h0, h1)});
+      if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect(), Direction(h0, h1)});
     } else if (std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
-      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1, aspect, roots);
+      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1, aspect(), roots);
     }
   } else {
     for (const int sign : {-1, 1}) {
