@@ -2,7 +2,7 @@
 # Quiet when everything is present; uses sudo only when not already root.
 
 tarnwick_packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   libswe-dev swe-basic-data
   libgtest-dev libcli11-dev
   qt6-base-dev fonts-liberation
