@@ -236,12 +236,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                     "leave --aspects out or make a longitude run";
       return result;
     }
-    if (!ReadAspectSet(aspect_set, &problem)) {
+    const std::optional<AspectSet> set = ReadAspectSet(aspect_set, &problem);
+    if (!set) {
       result.status = CliParse::Status::UsageError;
       result.text = "--aspects: " + EscapeControls(problem);
       return result;
     }
-    o.settings.txtAspectSet = aspect_set;
+    // "all" is no set at all, also over a set from a settings file.
+    o.settings.txtAspectSet = *set == AspectSet::All() ? std::string() : aspect_set;
   }
   return result;
 }

@@ -73,6 +73,7 @@ std::string_view TextFieldWithLineBreak(const RunSettings& settings) {
   for (const TextField& field : kTextFields) {
     if (HoldsLineBreak(settings.*field.member)) return field.name;
   }
+  if (HoldsLineBreak(settings.txtAspectSet)) return "txtAspectSet";
   return {};
 }
 
@@ -120,6 +121,8 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
     if (after != lines.end() && after->starts_with(kAspectSetLinePrefix) &&
         after->size() <= kMaxFieldTextBytes) {
       out.settings.txtAspectSet = after->substr(kAspectSetLinePrefix.size());
+      // "Aspects: all" chooses no set, which is stored as no line at all.
+      if (!HoldsAspectSet(out.settings)) out.settings.txtAspectSet.clear();
       ++after;
     }
     // Lines beyond hold no setting; blank ones at the end are only line ends.

@@ -32,8 +32,8 @@ inline constexpr std::string_view kAspectSetLinePrefix = "Aspects: ";
 // which is kept as typed so that the run can say what is wrong with it).
 bool HoldsAspectSet(const RunSettings& settings);
 
-// The first text field holding a CR or LF, which would shift every later line of the file;
-// empty when there is none.
+// The first text field (or txtAspectSet) holding a CR or LF, which would shift every later
+// line of the file; empty when there is none.
 std::string_view TextFieldWithLineBreak(const RunSettings& settings);
 
 enum class SettingsLoadStatus {
