@@ -6,9 +6,8 @@
 
 namespace tarnwick {
 
-AspectSetButton::AspectSetButton(QWidget* parent) : QToolButton(parent) {
+AspectSetButton::AspectSetButton(QWidget* parent) : QPushButton(parent) {
   setObjectName(QStringLiteral("cmdAspectSet"));
-  setPopupMode(QToolButton::InstantPopup);
   setToolTip(tr("Which aspects a longitude run lists; the search still finds every one"));
   auto* menu = new QMenu(this);
   menu->setObjectName(QStringLiteral("mnuAspectSet"));

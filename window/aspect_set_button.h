@@ -3,7 +3,7 @@
 // tick per multiple of 15 degrees.
 #pragma once
 
-#include <QToolButton>
+#include <QPushButton>
 #include <array>
 #include <string>
 
@@ -15,7 +15,7 @@ namespace tarnwick {
 
 // Object names: the button "cmdAspectSet"; the presets "mnuAspectSetAll",
 // "mnuAspectSetMajor", "mnuAspectSetHard"; the ticks "mnuAspectSet_0" .. "mnuAspectSet_180".
-class AspectSetButton final : public QToolButton {
+class AspectSetButton final : public QPushButton {
   Q_OBJECT
  public:
   explicit AspectSetButton(QWidget* parent = nullptr);

@@ -260,6 +260,7 @@ void MainWindow::BuildControls() {
       continue;
     }
     auto* grid_row = new QHBoxLayout;  // the set of aspects sits beside the grid it filters
+    grid_row->setSpacing(TwipsToPixels(60));
     grid_row->addWidget(switches_[i]);
     grid_row->addWidget(aspect_set_);
     grid_row->addStretch();

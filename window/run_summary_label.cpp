@@ -1,5 +1,7 @@
 #include "window/run_summary_label.h"
 
+#include <QStringList>
+
 namespace tarnwick {
 
 RunSummaryLabel::RunSummaryLabel(QWidget* parent) : QLabel(parent) {
@@ -11,7 +13,11 @@ RunSummaryLabel::RunSummaryLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void RunSummaryLabel::Show(const std::vector<SummaryField>& fields) {
-  setText(QString::fromStdString(RunSummaryText(fields)).trimmed());
+  // One wrapped paragraph, so that the results keep their room; the tool tip has a line each.
+  QStringList parts;
+  for (const SummaryField& f : fields) parts << QString::fromStdString(f.label + ": " + f.value);
+  setText(parts.join(QStringLiteral("  \u00B7  ")));
+  setToolTip(QString::fromStdString(RunSummaryText(fields)).trimmed());
   setVisible(!fields.empty());
 }
 

@@ -1,4 +1,5 @@
-// The run summary above the results: what the last finished run searched, in a few lines.
+// The run summary above the results: what the last finished run searched, as one wrapped
+// paragraph (its tool tip has a line per field).
 #pragma once
 
 #include <QLabel>

@@ -243,7 +243,7 @@ class RunTest : public WindowTest {
     RunSettings s = OneDay();
     s.txtEndDate = "12/04/2007";
     Load(s);
-    auto* button = Find<QToolButton>("cmdAspectSet");
+    auto* button = Find<QPushButton>("cmdAspectSet");
     QCOMPARE(button->text(), QString("Aspects: all"));
     Run("cmdAspectarian");
     const QStringList full = ReportLines();
