@@ -103,17 +103,10 @@ TEST(settings_file, aspect_set_line_only_when_a_set_is_chosen) {
     expected.chkDisplayP1_P2P3_mp_aspects = current.chkDisplayP1_P2P3_mp_aspects;
     EXPECT_EQ(load.settings, expected);
   }
-  // "Aspects: all" is read as no set.
-  const std::string all_line = SettingsFileText(RunSettings{}) + "Aspects: ALL\r\n";
-  RunSettings hard;
-  hard.txtAspectSet = "hard";
-  const SettingsLoad all = SettingsFromText(all_line, hard, "x.opt");
-  EXPECT_EQ(all.settings.txtAspectSet, "");
-  EXPECT_EQ(all.message, "");
-  // A line after the set's is no setting, and is said so.
-  RunSettings s;
-  s.txtAspectSet = "hard";
-  const SettingsLoad load = SettingsFromText(SettingsFileText(s) + "note\r\n", RunSettings{}, "x.opt");
+  // "Aspects: all" is no set, written as no line; a line after the set's is no setting.
+  const std::string base = SettingsFileText(RunSettings{});
+  EXPECT_EQ(SettingsFromText(base + "Aspects: ALL\r\n", Unusual(), "x.opt").settings.txtAspectSet, "");
+  const SettingsLoad load = SettingsFromText(base + "Aspects: hard\r\nnote\r\n", RunSettings{}, "x.opt");
   EXPECT_EQ(load.settings.txtAspectSet, "hard");
   EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
 }
