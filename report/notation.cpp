@@ -49,7 +49,8 @@ std::string TwoDigits(long n) { return FormatFixed(static_cast<double>(n), 2, 0)
 
 std::string ZodiacPositionText(double longitude_deg, Notation notation) {
   if (!std::isfinite(longitude_deg)) return "?";
-  const double reduced = Reduce_to_under_360(longitude_deg);
+  double reduced = Reduce_to_under_360(longitude_deg);
+  if (reduced >= 360.0) reduced = 0.0;  // a tiny negative angle reduces to 360.0 in doubles
   if (notation == Notation::ReportNumbers) {
     return Reduce_to_under_30_with_sign(AsTableValue(reduced));
   }

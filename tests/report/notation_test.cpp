@@ -33,6 +33,7 @@ TEST(notation, zodiac_position_rounds_to_the_minute_and_carries_into_degree_and_
       {"half a minute rounds up", 10.5 / 60.0, "0°♈11′", "0 Ari 11", "00.2 (01)"},
       {"29°59′59″ Pisces carries into Aries", 360.0 - kArcsec, "0°♈00′", "0 Ari 00", "30.0 (12)"},
       {"negative longitude", -0.5, "29°♓30′", "29 Pis 30", "29.5 (12)"},
+      {"tiny negative longitude", -1e-20, "0°♈00′", "0 Ari 00", "00.0 (01)"},
       {"beyond a circle", 720.0 + 123.25, "3°♌15′", "3 Leo 15", "03.3 (05)"},
   };
   for (const Row& r : rows) {
