@@ -14,6 +14,7 @@
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
+#include "report/event_csv.h"
 #include "report/run_command.h"
 #include "store/atomic_file.h"
 #include "store/program_files.h"
@@ -103,6 +104,7 @@ int Run(int argc, char** argv) {
   request.settings = o.settings;
   request.regional = regional;
   request.save = o.save;
+  request.events = o.events;
   request.options.threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   request.options.cache = request.options.skip = !o.plain;
   const std::filesystem::path program_folder = ProgramFolder();
@@ -130,11 +132,12 @@ int Run(int argc, char** argv) {
   }
   for (const std::string& n : out.notices) std::cerr << n << "\n";
   std::cout << out.pane_text;
-  if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
+  if (out.rows.empty() && !o.events.only) std::cerr << "No exact aspect lies in the span for these settings.\n";
+  if (out.events.empty() && o.events.any()) std::cerr << "No event of the kinds chosen lies in the span.\n";
   int status = kExitDone;
   if (o.csv_file) {
     const FileStatus written =
-        SaveRunCsv(*o.csv_file, out.rows, request.kind, request.settings, regional);
+        SaveRunCsvWithEvents(*o.csv_file, out.rows, out.events, request.kind, request.settings, regional);
     if (!written) {
       std::cerr << written.message << "\n";
       status = kExitFailed;
