@@ -26,8 +26,10 @@
 #include <algorithm>
 
 #include "report/csv_export.h"
+#include "report/event_csv.h"
 #include "store/settings_file.h"
 #include "store/startup_file.h"
+#include "window/events_box.h"
 #include "window/help_window.h"
 #include "window/text_box_rules.h"
 #include "window/window_look.h"
@@ -260,6 +262,8 @@ void MainWindow::BuildControls() {
   times->addStretch();
   right->addLayout(times);
   for (size_t i = kEnableTimePeriod; i < kCheckFields.size(); ++i) right->addWidget(switches_[i]);
+  events_ = new EventsBox(inputs_);
+  right->addWidget(events_);
   QPushButton* longitude = NewCommand(inputs_, "cmdAspectarian", tr("Calculate longitude aspectarian"));
   QPushButton* declination =
       NewCommand(inputs_, "cmdAspectarian_declination", tr("Calculate declination aspectarian"));
@@ -504,8 +508,8 @@ void MainWindow::ExportCsv() {
                                std::filesystem::path(last_run_->report_name).replace_extension(".csv"));
   const std::optional<QString> chosen = world_.chooser->Choose(this, request);
   if (!chosen) return;
-  const FileStatus saved = SaveRunCsv(PathOf(*chosen), last_run_->rows, last_run_->kind,
-                                      last_run_->settings, world_.regional);
+  const FileStatus saved = SaveRunCsvWithEvents(PathOf(*chosen), last_run_->rows, last_run_->events,
+                                                last_run_->kind, last_run_->settings, world_.regional);
   if (!saved) {
     Warn(tr("Export CSV"), Q(saved.message));
     Tell(Q(saved.message));
@@ -521,6 +525,7 @@ void MainWindow::StartRun(ScanKind kind) {
   auto request = std::make_shared<RunRequest>();
   request->kind = kind;
   request->settings = ControlsToSettings();
+  request->events = events_->Choice();
   request->regional = world_.regional;
   request->data_folder = world_.files.data_folder;
   request->save = false;  // saved by the thread once the pane shows the report
@@ -706,7 +711,7 @@ void MainWindow::FinishRun() {
     return;
   }
 
-  last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->file_name};
+  last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->events, outcome->file_name};
   export_csv_action_->setEnabled(true);
 
   // The centre choices as the run leaves them.
@@ -719,7 +724,7 @@ void MainWindow::FinishRun() {
   } else if (!outcome->file_path.empty()) {
     words << tr("Saved %1.").arg(TextOf(outcome->file_path));
   }
-  if (outcome->rows.empty()) words << tr("No exact aspect lies in the span for these settings.");
+  if (outcome->rows.empty() && outcome->events.empty()) words << tr("No exact aspect lies in the span for these settings.");
   for (const std::string& notice : outcome->notices) words << Q(notice);
   Tell(words.join(QStringLiteral("  ")));
   if (!outcome->save_error.empty()) Warn(tr("Report file not saved"), Q(outcome->save_error));

@@ -35,6 +35,7 @@ class QTimer;
 
 namespace tarnwick {
 
+class EventsBox;
 class HelpWindow;
 
 inline constexpr const char* kVersionText = "1.00";
@@ -149,6 +150,7 @@ class MainWindow final : public QMainWindow {
   std::array<std::array<QCheckBox*, BodyCount>, kRoleFields.size()> body_boxes_{};
   std::array<std::array<QRadioButton*, 2>, kRoleFields.size()> centre_options_{};
   QWidget* inputs_ = nullptr;  // every control that feeds a run, locked while one runs
+  EventsBox* events_ = nullptr;  // sky events for the run (not stored in the settings file)
   QPlainTextEdit* results_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;
@@ -160,6 +162,7 @@ class MainWindow final : public QMainWindow {
     ScanKind kind = ScanKind::Longitude;
     RunSettings settings;
     FoundAspects rows;
+    SkyEvents events;
     std::string report_name;  // the report file's name, offered with .csv for the export
   };
   std::optional<FinishedRun> last_run_;
