@@ -2,6 +2,7 @@
 // prints the report on standard output and saves it like the window does; notices go to
 // standard error.
 #include <cerrno>
+#include <string_view>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -65,6 +66,17 @@ int PrintBodyTable(double jd_ut, const std::string& search_path) {
   return kExitDone;
 }
 
+// The reason the first write to standard output failed, 0 while none has. A text longer than
+// the stream's buffer is written at once and fails there, leaving nothing for the final
+// flush to fail on (and errno long since overwritten).
+int first_output_error = 0;
+
+void Print(std::string_view text) {
+  errno = 0;
+  std::cout << text;
+  if (!std::cout.good() && first_output_error == 0) first_output_error = errno;
+}
+
 // The status to exit with once standard output has been flushed: `status` when everything
 // printed reached it, else kExitFailed with the reason on standard error (a full disk, a
 // closed pipe, /dev/full), so that a script never takes a cut-off report for a whole one.
@@ -72,7 +84,7 @@ int AfterFlushingOutput(int status) {
   errno = 0;
   std::cout.flush();
   const bool flushed = std::fflush(stdout) == 0;
-  const int error = errno;
+  const int error = first_output_error != 0 ? first_output_error : errno;
   if (flushed && std::cout.good() && !std::ferror(stdout)) return status;
   std::cerr << "tarnwick-cli: could not write to standard output"
             << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
@@ -84,7 +96,7 @@ int Run(int argc, char** argv) {
   const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (parse.status) {
     case CliParse::Status::Help:
-      std::cout << parse.text;
+      Print(parse.text);
       return kExitDone;
     case CliParse::Status::UsageError:
       std::cerr << "tarnwick-cli: " << parse.text << "\nRun tarnwick-cli --help for the options.\n";
@@ -131,7 +143,7 @@ int Run(int argc, char** argv) {
     return kExitFailed;
   }
   for (const std::string& n : out.notices) std::cerr << n << "\n";
-  std::cout << out.pane_text;
+  Print(out.pane_text);
   if (out.rows.empty() && !o.events.only) std::cerr << "No exact aspect lies in the span for these settings.\n";
   if (out.events.empty() && o.events.any()) std::cerr << "No event of the kinds chosen lies in the span.\n";
   int status = kExitDone;
