@@ -124,7 +124,7 @@ class EventFinder {
         return Slope{lon - boundary, eph_.LastDailyMotion()};
       };
       SearchWindow(eval, t, t_end, band, kMaxResidualDeg, [&](double e, int direction) {
-        if (e < from || e > to || Repeated(out, EventKind::Ingress, body, e)) return;
+        if (e < from || e > to) return;
         SkyEvent ev;
         ev.kind = EventKind::Ingress;
         ev.body = body;
@@ -134,7 +134,7 @@ class EventFinder {
         const int entered = static_cast<int>(std::lround(boundary / 30.0)) - (direction < 0 ? 1 : 0);
         ev.detail = ((entered % 12) + 12) % 12;
         ev.direction = direction;
-        out.push_back(ev);
+        if (!Repeated(out, ev)) out.push_back(ev);
       });
     }
   }
@@ -153,14 +153,14 @@ class EventFinder {
       const double t_end = std::min(t + kWindowDays, to_);
       // No planet turns twice within days of a station: no look for two turns in a window.
       SearchWindow(eval, t, t_end, -1.0, kMaxSpeedResidual, [&](double e, int direction) {
-        if (Repeated(out, EventKind::Station, body, e)) return;
         SkyEvent ev;
         ev.kind = EventKind::Station;
         ev.body = body;
         ev.jd_ut = e;
         ev.position = Longitude(e, body, Centre::Geo);
         ev.detail = direction;  // speed rising through zero: turns direct
-        out.push_back(ev);
+        ev.direction = direction;
+        if (!Repeated(out, ev)) out.push_back(ev);
       });
     }
   }
@@ -184,7 +184,7 @@ class EventFinder {
           ev.position = eph_.Get_1_Planet_decl(e, body);
           ev.detail = direction;
           ev.direction = side;
-          if (!Repeated(out, EventKind::OutOfBounds, body, e, ev.detail)) out.push_back(ev);
+          if (!Repeated(out, ev)) out.push_back(ev);
         });
       }
     }
@@ -214,10 +214,16 @@ class EventFinder {
     return out;
   }
 
-  static bool Repeated(const SkyEvents& list, EventKind kind, int body, double e, int detail = 0) {
-    return std::any_of(list.begin(), list.end(), [&](const SkyEvent& x) {
-      return x.kind == kind && x.body == body && x.detail == detail && std::fabs(x.jd_ut - e) < kSameCrossingDays;
-    });
+  // Whether `e` was found already (from the window before, a crossing at the boundary): the
+  // same kind, body, direction and detail within the solver's tolerance. Each body's events
+  // of one kind are appended in time order, so the look back ends at the first earlier one.
+  static bool Repeated(const SkyEvents& list, const SkyEvent& e) {
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+      if (it->kind != e.kind || it->body != e.body || it->direction != e.direction) continue;
+      if (it->detail == e.detail && std::fabs(it->jd_ut - e.jd_ut) < kSameCrossingDays) return true;
+      if (it->jd_ut < e.jd_ut - kSameCrossingDays) return false;
+    }
+    return false;
   }
 
   PositionProvider& eph_;

@@ -49,7 +49,7 @@ std::optional<EventChoice> ParseEventList(std::string_view text, std::string* ba
 std::optional<std::vector<int>> ParseAngleList(std::string_view text, std::string* bad_item);
 
 // One event. Which fields mean what depends on the kind:
-//   Station       detail +1 turns direct, -1 turns retrograde
+//   Station       detail and direction +1 turns direct, -1 turns retrograde
 //   Ingress       detail the sign entered, 0 Aries .. 11 Pisces; direction +1 forward,
 //                 -1 backward (retrograde)
 //   Lunation      detail 0 new moon, 1 first quarter, 2 full moon, 3 last quarter; eclipse and

@@ -266,7 +266,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
                       ? LongitudeReportName(final_settings, request.regional)
                       : DeclinationReportName(final_settings, request.regional);
   if (events_only) {
-    out.file_name = EventsReportName(final_settings, request.regional);
+    out.file_name = EventsReportName(s, request.regional);  // the centre the events were searched on
   } else if (with_events) {
     out.file_name = WithEventsName(out.file_name);
   }

@@ -15,6 +15,7 @@
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "engine/sky_events.h"
+#include "tests/engine/synthetic_provider.h"
 
 namespace tarnwick {
 namespace {
@@ -228,6 +229,51 @@ TEST_F(SkyEventsOnEphemeris, heliocentric_runs_offer_ingresses_only) {
   }
   ASSERT_EQ(r.notices.size(), 1u);
   EXPECT_NE(r.notices[0].find("stations, lunations, eclipses, oob, voc"), std::string::npos) << r.notices[0];
+}
+
+// Made-up straight motions whose events fall exactly on window ends, across 0 degrees and
+// backwards, and a body that cannot be computed.
+TEST(sky_events, crossings_on_window_ends_are_listed_once) {
+  const double t0 = Utc(2024, 1, 1, 0, 0);
+  SyntheticProvider eph(t0);
+  eph.bodies[4] = {29.0, 0.5, 0.0, 0.0};     // Mars: 30 degrees at t0 + 2, 60 at t0 + 62
+  eph.bodies[6] = {359.5, 0.25, 0.0, 0.0};   // Saturn: across 0 at t0 + 2
+  eph.bodies[7] = {90.5, -0.25, 0.0, 0.0};   // Uranus: back across 90 at t0 + 2
+  eph.bodies[3] = {100.0, 0.0, 23.0, 0.1};   // Venus: declination from 23 up, past the bounds
+  eph.unavailable = {5};                      // Jupiter
+  EventChoice choice;
+  choice.Set(EventKind::Ingress, true);
+  choice.Set(EventKind::OutOfBounds, true);
+  BodySelection bodies{};
+  for (const int b : {3, 4, 5, 6, 7}) bodies[static_cast<size_t>(b)] = true;
+  const EventSearch r = FindSkyEvents(eph, choice, bodies, Centre::Geo, t0, t0 + 70.0);
+  struct Want { EventKind kind; int body; double at; int detail, direction; };
+  const Want want[] = {
+      {EventKind::Ingress, 4, t0 + 2.0, 1, 1},   {EventKind::Ingress, 6, t0 + 2.0, 0, 1},
+      {EventKind::Ingress, 7, t0 + 2.0, 2, -1},  {EventKind::Ingress, 4, t0 + 62.0, 2, 1},
+  };
+  int ingresses = 0, bounds = 0;
+  for (const SkyEvent& e : r.events) {
+    EXPECT_NE(e.body, 5);
+    if (e.kind == EventKind::OutOfBounds) {
+      ++bounds;
+      EXPECT_EQ(e.body, 3);
+      EXPECT_EQ(e.detail, 1);
+      EXPECT_EQ(e.direction, 1);
+      EXPECT_NEAR(e.position, TrueObliquity(e.jd_ut), 1e-6);  // out north, at the bound
+      continue;
+    }
+    ++ingresses;
+    const bool listed = std::any_of(std::begin(want), std::end(want), [&](const Want& w) {
+      return w.kind == e.kind && w.body == e.body && std::fabs(w.at - e.jd_ut) < 1e-6 &&
+             w.detail == e.detail && w.direction == e.direction;
+    });
+    EXPECT_TRUE(listed) << BodyName(e.body) << " " << e.jd_ut - t0 << " sign " << e.detail;
+  }
+  EXPECT_EQ(ingresses, 4);
+  EXPECT_EQ(bounds, 1);
+  ASSERT_EQ(r.notices.size(), 1u);
+  EXPECT_EQ(r.notices[0], "Events: Jupiter was left out: file for body 5 not found");
 }
 
 TEST(sky_event_lists, words_and_angles_read_or_name_the_bad_item) {
