@@ -44,16 +44,27 @@ EventsBox::EventsBox(QWidget* parent) : QGroupBox(tr("Events"), parent) {
   ApplyEnablingRule();
 }
 
+void EventsBox::OfferFor(Centre p1_centre) {
+  for (int k = 0; k < kEventKinds; ++k) {
+    offered_[static_cast<size_t>(k)] = EventOffered(static_cast<EventKind>(k), p1_centre);
+    kinds_[static_cast<size_t>(k)]->setEnabled(offered_[static_cast<size_t>(k)]);
+  }
+  ApplyEnablingRule();
+}
+
 void EventsBox::ApplyEnablingRule() {
   bool any = false;
-  for (const QCheckBox* box : kinds_) any = any || box->isChecked();
+  for (size_t k = 0; k < kinds_.size(); ++k) any = any || (kinds_[k]->isChecked() && offered_[k]);
   if (!any) only_->setChecked(false);
   only_->setEnabled(any);
 }
 
 EventChoice EventsBox::Choice() const {
   EventChoice choice;
-  for (int k = 0; k < kEventKinds; ++k) choice.Set(static_cast<EventKind>(k), kinds_[static_cast<size_t>(k)]->isChecked());
+  for (int k = 0; k < kEventKinds; ++k) {
+    const auto i = static_cast<size_t>(k);
+    choice.Set(static_cast<EventKind>(k), kinds_[i]->isChecked() && offered_[i]);
+  }
   choice.only = choice.any() && only_->isChecked();
   return choice;
 }

@@ -17,14 +17,20 @@ class EventsBox final : public QGroupBox {
  public:
   explicit EventsBox(QWidget* parent = nullptr);
 
-  // The events the switches ask for; the void-of-course Moon counted by its default rule.
+  // The events the switches ask for, of the kinds offered; the void-of-course Moon counted by
+  // its default rule.
   EventChoice Choice() const;
+
+  // Offers the kinds that have a meaning for P1's centre: heliocentrically only ingresses.
+  // A switch not offered is disabled and keeps its check for when it is offered again.
+  void OfferFor(Centre p1_centre);
 
  private:
   // Keeps "Events only" off and disabled while no kind is chosen: a calendar needs one.
   void ApplyEnablingRule();
 
   std::array<QCheckBox*, kEventKinds> kinds_{};
+  std::array<bool, kEventKinds> offered_{true, true, true, true, true, true};
   QCheckBox* only_ = nullptr;
 };
 

@@ -264,6 +264,8 @@ void MainWindow::BuildControls() {
   for (size_t i = kEnableTimePeriod; i < kCheckFields.size(); ++i) right->addWidget(switches_[i]);
   events_ = new EventsBox(inputs_);
   right->addWidget(events_);
+  connect(centre_options_[0][1], &QRadioButton::toggled, events_,
+          [this](bool helio) { events_->OfferFor(helio ? Centre::Helio : Centre::Geo); });
   QPushButton* longitude = NewCommand(inputs_, "cmdAspectarian", tr("Calculate longitude aspectarian"));
   QPushButton* declination =
       NewCommand(inputs_, "cmdAspectarian_declination", tr("Calculate declination aspectarian"));

@@ -29,6 +29,21 @@ class EventsBoxTest : public WindowTest {
     QVERIFY(!Box("chkEventsOnly")->isEnabled());
   }
 
+  // P1 heliocentric: only ingresses are offered; back on "g" the other checks are as they were.
+  void heliocentric_p1_offers_ingresses_only() {
+    Open();
+    Toggle("chkEventStations");
+    Toggle("chkEventsOnly");
+    QTest::mouseClick(Find<QRadioButton>("opt1_ghd_1"), Qt::LeftButton);
+    QVERIFY(!Box("chkEventStations")->isEnabled() && !Box("chkEventVoc")->isEnabled());
+    QVERIFY(Box("chkEventIngresses")->isEnabled());
+    QVERIFY(!Box("chkEventsOnly")->isEnabled());  // stations were the only kind chosen
+    QVERIFY(!Find<EventsBox>("grpEvents")->Choice().any());
+    QTest::mouseClick(Find<QRadioButton>("opt1_ghd_0"), Qt::LeftButton);
+    QVERIFY(Box("chkEventStations")->isEnabled() && Box("chkEventStations")->isChecked());
+    QVERIFY(Find<EventsBox>("grpEvents")->Choice().Has(EventKind::Station));
+  }
+
   void chosen_events_join_the_report_and_the_csv() {
     Open();
     Load(OneDay());
