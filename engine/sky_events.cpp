@@ -67,6 +67,18 @@ double Turn(double a, double b) {
   return d > 180.0 ? d - 360.0 : d;
 }
 
+// The Moon and a partner on the aspect search's windows for the Moon, up to `to`.
+Combination MoonWith(int partner, double to) {
+  return {{idxMoon, partner, partner}, {Centre::Geo, Centre::Geo, Centre::Geo}, kMoonStep,
+          to - kLastMoonWindowMarginDays, to};
+}
+
+std::int64_t DayWindows(double from, double to) {
+  std::int64_t n = 0;
+  for (double t = from; t < to; t += kWindowDays) ++n;
+  return n;
+}
+
 // The window loop of one smooth component: each window's sign change is refined, a window
 // whose component stays near zero at both ends (within turn_band) is looked into for two
 // crossings. eval(x) gives the component's value and rate at x, for the window starting at
@@ -91,8 +103,13 @@ double TurnBand(int body, MotionCoordinate coordinate, double step) {
 
 class EventFinder {
  public:
-  EventFinder(PositionProvider& eph, const std::atomic<bool>* cancel, double from, double to)
-      : eph_(eph), cancel_(cancel), from_(from), to_(to) {}
+  EventFinder(PositionProvider& eph, const std::atomic<bool>* cancel, const EventProgress& advance, double from,
+              double to)
+      : eph_(eph), cancel_(cancel), advance_(advance), from_(from), to_(to) {}
+
+  void Tick() {
+    if (advance_) advance_(1);
+  }
 
   bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
@@ -106,6 +123,7 @@ class EventFinder {
         centre == Centre::Helio ? MotionCoordinate::HelioLongitude : MotionCoordinate::GeoLongitude;
     const double band = TurnBand(body, coordinate, kWindowDays);
     for (double t = from; t < to && !cancelled(); t += kWindowDays) {
+      Tick();
       const double t_end = std::min(t + kWindowDays, to);
       const double lon0 = Longitude(t, body, centre);
       const double lon1 = lon0 + Turn(lon0, Longitude(t_end, body, centre));
@@ -150,6 +168,7 @@ class EventFinder {
       return Slope{speed(x), rate};
     };
     for (double t = from_; t < to_ && !cancelled(); t += kWindowDays) {
+      Tick();
       const double t_end = std::min(t + kWindowDays, to_);
       // No planet turns twice within days of a station: no look for two turns in a window.
       SearchWindow(eval, t, t_end, -1.0, kMaxSpeedResidual, [&](double e, int direction) {
@@ -175,6 +194,7 @@ class EventFinder {
         return Slope{side * decl - TrueObliquity(x), side * eph_.LastDailyMotion()};
       };
       for (double t = from_; t < to_ && !cancelled(); t += kWindowDays) {
+        Tick();
         const double t_end = std::min(t + kWindowDays, to_);
         SearchWindow(eval, t, t_end, band, kMaxResidualDeg, [&](double e, int direction) {
           SkyEvent ev;
@@ -197,14 +217,14 @@ class EventFinder {
     int angle;  // degrees, 0..180
   };
   std::vector<MoonAspect> MoonAspects(int partner, double from, double to) {
-    const Combination c{{idxMoon, partner, partner}, {Centre::Geo, Centre::Geo, Centre::Geo}, kMoonStep,
-                        to - kLastMoonWindowMarginDays, to};
+    const Combination c = MoonWith(partner, to);
     RunInputs in;
     in.start_jd = from;
     in.end_jd = to - 1.0;
     const SolverProblem problem{c.body, c.centre, true, true, false};
     ScanControl control;
     control.cancel = cancel_;
+    control.advance = advance_;
     std::vector<MoonAspect> out;
     for (const FoundAspect& row : ScanCombination(ScanKind::Longitude, eph_, problem, c, in, {}, control)) {
       const double elongation = Reduce_to_under_360(row.position[0] - row.position[1]);
@@ -228,6 +248,7 @@ class EventFinder {
 
   PositionProvider& eph_;
   const std::atomic<bool>* cancel_;
+  EventProgress advance_;
   double from_, to_;
 };
 
@@ -295,12 +316,35 @@ bool CanBeOutOfBounds(int body) {
   return IsBodyIndex(body) && body != idxSun && body != idxMeanNode && body != idxTrueNode && body != idxEarth;
 }
 
+std::int64_t EventWindowCount(const EventChoice& choice, const BodySelection& bodies, Centre centre, double from_jd,
+                              double to_jd) {
+  const auto wanted = [&](EventKind k) { return choice.Has(k) && EventOffered(k, centre); };
+  const std::int64_t days = DayWindows(from_jd, to_jd);
+  std::int64_t n = 0;
+  for (int b = 0; b <= LastBodyIndex; ++b) {
+    if (!bodies[static_cast<size_t>(b)]) continue;
+    if (wanted(EventKind::Station) && HasStations(b)) n += days;
+    if (wanted(EventKind::Ingress) && TakesRole(b, centre)) n += days;
+    if (wanted(EventKind::OutOfBounds) && CanBeOutOfBounds(b)) n += 2 * days;
+  }
+  if (wanted(EventKind::Lunation)) n += WindowCount(MoonWith(idxSun, to_jd), from_jd);
+  if (wanted(EventKind::VoidOfCourse)) {
+    const double lo = from_jd - kVoidMarginDays, hi = to_jd + kVoidMarginDays;
+    for (int b = 0; b <= LastBodyIndex; ++b) {
+      if (b != idxMoon && b != idxEarth && choice.voc_bodies[static_cast<size_t>(b)]) n += WindowCount(MoonWith(b, hi), lo);
+    }
+    n += DayWindows(lo, hi);
+  }
+  return n;
+}
+
 EventSearch FindSkyEvents(PositionProvider& eph, const EventChoice& choice, const BodySelection& bodies,
-                          Centre centre, double from_jd, double to_jd, const std::atomic<bool>* cancel) {
+                          Centre centre, double from_jd, double to_jd, const std::atomic<bool>* cancel,
+                          const EventProgress& advance) {
   EventSearch out;
   const PositionSwitches kept = eph.switches();
   eph.SetSwitches({});  // ecliptic longitudes and equatorial declinations
-  EventFinder find(eph, cancel, from_jd, to_jd);
+  EventFinder find(eph, cancel, advance, from_jd, to_jd);
 
   std::vector<std::string> not_offered;
   for (int k = 0; k < kEventKinds; ++k) {

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,6 +101,14 @@ bool HasStations(int body);
 // not the nodes, which stay on it).
 bool CanBeOutOfBounds(int body);
 
+// Progress of an events search: receives the windows searched since its last call.
+using EventProgress = std::function<void(std::int64_t windows_done)>;
+
+// How many windows FindSkyEvents searches for these arguments, for a progress bar (bodies it
+// leaves out still count).
+std::int64_t EventWindowCount(const EventChoice& choice, const BodySelection& bodies, Centre centre, double from_jd,
+                              double to_jd);
+
 // The events of `choice` for the checked `bodies` (P1) on `centre`, from from_jd to to_jd
 // (Julian days, UT). Positions are ecliptic longitudes and equatorial declinations of date
 // whatever the provider's switches (they are put back afterwards). A body the provider cannot
@@ -106,7 +116,7 @@ bool CanBeOutOfBounds(int body);
 // calling thread.
 EventSearch FindSkyEvents(PositionProvider& eph, const EventChoice& choice, const BodySelection& bodies,
                           Centre centre, double from_jd, double to_jd,
-                          const std::atomic<bool>* cancel = nullptr);
+                          const std::atomic<bool>* cancel = nullptr, const EventProgress& advance = {});
 
 // Name of a zodiac sign, 0 Aries .. 11 Pisces.
 std::string_view SignName(int sign);

@@ -181,6 +181,9 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     return out;
   }
   if (events_only) total = 0;
+  if (request.events.any()) {
+    total += EventWindowCount(request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd, in.end_jd + 1.0);
+  }
   if (combinations == 0 && !events_only) {
     out.status = RunOutcome::Status::Refused;
     out.problems.push_back(
@@ -243,7 +246,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   if (with_events) {
     // Events of the span's days, for P1's bodies on P1's centre as the run started.
     EventSearch found = FindSkyEvents(*eph, request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd,
-                                      in.end_jd + 1.0, request.cancel);
+                                      in.end_jd + 1.0, request.cancel, control.advance);
     if (found.cancelled) {
       out.status = RunOutcome::Status::Cancelled;
       out.rows.clear();

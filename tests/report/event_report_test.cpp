@@ -181,7 +181,15 @@ TEST(event_run, events_add_lines_and_take_nothing_away) {
   EXPECT_EQ(kept, plain.pane_text);
 
   request.events.only = true;
+  std::int64_t last_done = 0, last_total = -1;
+  request.progress = [&](std::int64_t done, std::int64_t total) {
+    EXPECT_GE(done, last_done);  // the bar never runs back ...
+    last_done = done;
+    last_total = total;
+  };
   const RunOutcome only = RunAspectarian(request, factory);
+  EXPECT_GT(last_total, 0);
+  EXPECT_EQ(last_done, last_total);  // ... and ends full: the count of windows is the search's
   ASSERT_EQ(only.status, RunOutcome::Status::Done);
   EXPECT_TRUE(only.rows.empty());
   EXPECT_EQ(only.events.size(), with.events.size());
