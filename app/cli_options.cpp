@@ -51,6 +51,9 @@ const char* kExample =
     "  tarnwick-cli --declination --start 01/01/2008 --end 06/30/2008 --triple 0 \\\n"
     "               --p1 0-9 --p2 0-9     parallels of Sun to Pluto, first half of 2008\n"
     "  tarnwick-cli --settings my.opt --c1 h --no-save   a saved set of inputs, P1 heliocentric\n"
+    "  tarnwick-cli --start 01/01/2024 --end 12/31/2024 --p1 0-9 --events all --events-only\n"
+    "                                    a calendar of 2024: stations, ingresses, lunations,\n"
+    "                                    eclipses, out of bounds, void-of-course Moon\n"
     "Exit status: 0 done, 1 the run could not start, its report or CSV file could not be saved or "
     "standard output could not be written, 2 a usage error.\n";
 
@@ -131,6 +134,22 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                  "Also write the run summary (span, zone, bodies, grid, aspects, orbs, "
                  "ephemeris sources, rows) to this text file")
       ->type_name("FILE");
+  // Sky events, merged into the report.
+  std::string events_list, voc_bodies, voc_aspects;
+  bool events_only = false;
+  app.add_option("--events", events_list,
+                 "Also list sky events of the P1 bodies: stations, ingresses, lunations, eclipses, "
+                 "oob (out of bounds), voc (void-of-course Moon), comma-separated, or 'all'")
+      ->type_name("LIST");
+  app.add_flag("--events-only", events_only,
+               "A calendar of the events alone, without aspects (needs --events)");
+  app.add_option("--voc-bodies", voc_bodies,
+                 "Bodies whose aspects end the void-of-course Moon (default: Sun to Pluto)")
+      ->type_name("LIST");
+  app.add_option("--voc-aspects", voc_aspects,
+                 "Angles that count for the void-of-course Moon, degrees 0-180 "
+                 "(default: 0,60,90,120,180)")
+      ->type_name("LIST");
 
   // Values as typed, applied after the settings file in a fixed order.
   std::map<std::string, std::string> texts, bodies, centres, checks;
@@ -192,6 +211,46 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       return result;
     }
     o.summary_file = summary_file;
+  }
+
+  if (app.count("--events") > 0) {
+    std::string bad;
+    const std::optional<EventChoice> choice = ParseEventList(events_list, &bad);
+    if (!choice) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--events: " + Quoted(bad) +
+                    " is no kind of event (use stations, ingresses, lunations, eclipses, oob, voc or all)";
+      return result;
+    }
+    o.events = *choice;
+  }
+  if (events_only) {
+    if (!o.events.any()) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--events-only: name the events to list with --events (for example --events all)";
+      return result;
+    }
+    o.events.only = true;
+  }
+  if (app.count("--voc-bodies") > 0) {
+    std::string bad;
+    const auto selection = ParseBodyList(voc_bodies, &bad);
+    if (!selection) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--voc-bodies: " + Quoted(bad) + " names no body (use 0-25 or a name such as Sun or Venus)";
+      return result;
+    }
+    o.events.voc_bodies = *selection;
+  }
+  if (app.count("--voc-aspects") > 0) {
+    std::string bad;
+    const auto angles = ParseAngleList(voc_aspects, &bad);
+    if (!angles) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--voc-aspects: " + Quoted(bad) + " is no angle (use whole degrees from 0 to 180, such as 0,60,90)";
+      return result;
+    }
+    o.events.voc_aspects = *angles;
   }
 
   if (!settings_file.empty()) {

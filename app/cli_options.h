@@ -11,6 +11,7 @@
 #include "core/date_text.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
+#include "engine/sky_events.h"
 
 namespace tarnwick {
 
@@ -24,6 +25,7 @@ struct CliOptions {
   bool bodies_table = false;                 // print the positions of all bodies instead
   int threads = 0;                           // 0: one per core
   bool plain = false;                        // no position cache, no skipped windows
+  EventChoice events;                        // --events, --events-only, --voc-bodies, --voc-aspects
 };
 
 struct CliParse {

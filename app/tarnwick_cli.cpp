@@ -2,6 +2,7 @@
 // prints the report on standard output and saves it like the window does; notices go to
 // standard error.
 #include <cerrno>
+#include <string_view>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
+#include "report/event_csv.h"
 #include "report/run_command.h"
 #include "report/run_summary.h"
 #include "store/atomic_file.h"
@@ -65,6 +67,17 @@ int PrintBodyTable(double jd_ut, const std::string& search_path) {
   return kExitDone;
 }
 
+// The reason the first write to standard output failed, 0 while none has. A text longer than
+// the stream's buffer is written at once and fails there, leaving nothing for the final
+// flush to fail on (and errno long since overwritten).
+int first_output_error = 0;
+
+void Print(std::string_view text) {
+  errno = 0;
+  std::cout << text;
+  if (!std::cout.good() && first_output_error == 0) first_output_error = errno;
+}
+
 // The status to exit with once standard output has been flushed: `status` when everything
 // printed reached it, else kExitFailed with the reason on standard error (a full disk, a
 // closed pipe, /dev/full), so that a script never takes a cut-off report for a whole one.
@@ -72,7 +85,7 @@ int AfterFlushingOutput(int status) {
   errno = 0;
   std::cout.flush();
   const bool flushed = std::fflush(stdout) == 0;
-  const int error = errno;
+  const int error = first_output_error != 0 ? first_output_error : errno;
   if (flushed && std::cout.good() && !std::ferror(stdout)) return status;
   std::cerr << "tarnwick-cli: could not write to standard output"
             << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
@@ -84,7 +97,7 @@ int Run(int argc, char** argv) {
   const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (parse.status) {
     case CliParse::Status::Help:
-      std::cout << parse.text;
+      Print(parse.text);
       return kExitDone;
     case CliParse::Status::UsageError:
       std::cerr << "tarnwick-cli: " << parse.text << "\nRun tarnwick-cli --help for the options.\n";
@@ -104,6 +117,7 @@ int Run(int argc, char** argv) {
   request.settings = o.settings;
   request.regional = regional;
   request.save = o.save;
+  request.events = o.events;
   request.options.threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   request.options.cache = request.options.skip = !o.plain;
   const std::filesystem::path program_folder = ProgramFolder();
@@ -130,18 +144,19 @@ int Run(int argc, char** argv) {
     return kExitFailed;
   }
   for (const std::string& n : out.notices) std::cerr << n << "\n";
-  std::cout << out.pane_text;
+  Print(out.pane_text);
   if (out.rows.empty() && out.found_count > 0) {
     std::cerr << "None of the " << out.found_count
               << " exact aspects in the span is in the aspect set \""
               << EscapeControls(request.settings.txtAspectSet) << "\".\n";
-  } else if (out.rows.empty()) {
+  } else if (out.rows.empty() && !o.events.only) {
     std::cerr << "No exact aspect lies in the span for these settings.\n";
   }
+  if (out.events.empty() && o.events.any()) std::cerr << "No event of the kinds chosen lies in the span.\n";
   int status = kExitDone;
   if (o.csv_file) {
     const FileStatus written =
-        SaveRunCsv(*o.csv_file, out.rows, request.kind, request.settings, regional);
+        SaveRunCsvWithEvents(*o.csv_file, out.rows, out.events, request.kind, request.settings, regional);
     if (!written) {
       std::cerr << written.message << "\n";
       status = kExitFailed;

@@ -6,6 +6,7 @@
 
 #include "core/angles.h"
 #include "core/midpoints.h"
+#include "engine/crossing_search.h"
 #include "engine/motion_bounds.h"
 
 namespace tarnwick {
@@ -23,7 +24,6 @@ constexpr double kExactDeg = 1e-5;
 // grid or of the mid-degree), not a crossing: no pair of bodies moves apart by this much in
 // one window.
 constexpr double kMaxCrossingChangeDeg = 7.5;
-constexpr double kBisectionLimitDays = 1e-7;  // about 0.01 seconds
 // A piece of a window that holds a jump of the target is halved down to this length: a
 // crossing further than this from the jump is found. Days (about a tenth of a second).
 constexpr double kJumpResolutionDays = 1e-6;
@@ -31,27 +31,6 @@ constexpr double kJumpResolutionDays = 1e-6;
 // a window is looked at inside for two crossings. The Moon's declination curves by up to
 // 2.2 degrees a day per day, so within one day it strays at most 0.28 degrees from its chord.
 constexpr double kTurnBandDeg = 0.5;
-
-// Root of h between lo and hi, where h(lo) and h(hi) differ in sign, by bisection.
-// h(x, reference) gives the value at x, unwrapped against the value at `reference`.
-template <class H>
-double Bisect(H&& h, double lo, double hi) {
-  while (hi - lo > kBisectionLimitDays) {
-    const double mid = (lo + hi) / 2.0;
-    const auto [f_mid, f_lo] = h(mid, lo);
-    if (f_mid == 0.0) return mid;
-    if ((f_mid < 0.0) == (f_lo < 0.0)) {
-      lo = mid;
-    } else {
-      hi = mid;
-    }
-  }
-  return (lo + hi) / 2.0;
-}
-
-bool SignChange(double fa, double fb) { return fa == 0.0 || (fa < 0.0) != (fb < 0.0); }
-
-int Direction(double from, double to) { return (to > from) - (to < from); }
 
 // The multiple of the grid that P1 crosses, 0 .. 360/grid - 1, from the roles' longitudes v
 // at a moment where the target stands h degrees past its nearest grid line.
@@ -124,29 +103,6 @@ double DeclinationComponent(const SolverProblem& p, const std::array<double, 3>&
   const double m = p.use_midpoints ? Find_Midpoint_declination(v[1], v[2])
                                    : Find_Midpoint_declination(std::fabs(v[1]), std::fabs(v[2]));
   return m + sign * v[0];
-}
-
-// A component with the same sign at both ends of [a, b] may still dip to zero between them
-// when a body turns near the aspect (a planet at its station, the Moon at its greatest
-// declination): it is sampled at the middle and at the vertex of the parabola through the
-// three values, and each crossing found is bisected. h(x) gives the component at x; the
-// crossings found are of `aspect`.
-template <class H>
-void FindTurn(H&& h, double a, double b, double ha, double hb, int aspect, std::vector<Crossing>& roots) {
-  const double mid = (a + b) / 2.0;
-  const double hm = h(mid);
-  const double denom = ha - 2.0 * hm + hb;
-  double turn = mid;
-  if (denom != 0.0) turn = std::clamp(mid + (b - a) / 4.0 * (ha - hb) / denom, a, b);
-  for (const double x : {turn, mid}) {
-    const double hx = x > a && x < b ? h(x) : ha;
-    if (x > a && x < b && SignChange(ha, hx)) {
-      const auto pair = [&](double u, double ref) { return std::pair{h(u), h(ref)}; };
-      AddRoot(roots, {Bisect(pair, a, x), aspect, Direction(ha, hx)});
-      AddRoot(roots, {Bisect(pair, x, b), aspect, Direction(hx, hb)});
-      return;
-    }
-  }
 }
 
 // Distance of a longitude from the nearest place where a mid-degree steps: a sign boundary,
@@ -237,11 +193,6 @@ RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem&
   return r;
 }
 
-// A component of the target near one moment: its value (degrees) and rate (degrees per day).
-struct Slope {
-  double h, rate;
-};
-
 // Rate of the longitude target: P1's motion less its partner's, the mean of P2's and P3's
 // (for a midpoint and for a mid-degree between its steps alike).
 double LongitudeRate(const RoleState& r) { return r.motion[0] - (r.motion[1] + r.motion[2]) / 2.0; }
@@ -283,81 +234,6 @@ bool SecantRoot(ScanKind kind, PositionProvider& eph, const SolverProblem& p, do
     AddRoot(roots, {e, sign, Direction(component(before), component(after))});
   }
   return true;
-}
-
-// Root of a component that changes sign between a and b. The cubic through both ends' values
-// and rates places it, as a rule, within a fraction of a second of the root; a Newton step on
-// the component there, then secant steps through the last two moments, finish the job, each
-// kept inside the shrinking bracket (bisecting when a step would leave it). The library's
-// rates only guide the first steps: they are not always the rate of the value used (the
-// "Mn Node" is the mean of two nodes, its rate that of one of them). eval(x) gives the
-// component's value and rate at x. Positions that carry noise (the osculating apogee's) can
-// keep the steps from settling; the bracket holds the crossing all the same, so it is then
-// bisected down to the time resolution.
-template <class Eval>
-double HermiteNewton(Eval&& eval, double a, Slope sa, double b, Slope sb) {
-  constexpr double kDoneDays = 1e-8;  // about a millisecond
-  const double s = b - a;
-  // Cubic Hermite H(u), u in [0, 1], solved by Newton from the straight line's root.
-  const double linear = sa.h / (sa.h - sb.h);
-  double u = linear;
-  for (int i = 0; i < 8; ++i) {
-    const double u2 = u * u, u3 = u2 * u;
-    const double hu = (2 * u3 - 3 * u2 + 1) * sa.h + (u3 - 2 * u2 + u) * s * sa.rate +
-                      (-2 * u3 + 3 * u2) * sb.h + (u3 - u2) * s * sb.rate;
-    const double du = (6 * u2 - 6 * u) * sa.h + (3 * u2 - 4 * u + 1) * s * sa.rate +
-                      (-6 * u2 + 6 * u) * sb.h + (3 * u2 - 2 * u) * s * sb.rate;
-    if (du == 0.0) break;
-    u -= hu / du;
-    if (!(u > 0.0 && u < 1.0)) {
-      u = linear;
-      break;
-    }
-  }
-  double lo = a, hi = b;
-  const bool lo_negative = sa.h < 0.0;
-  double x = a + u * s, px = 0.0, ph = 0.0;
-  for (int i = 0; i < 60; ++i) {
-    const Slope at = eval(x);
-    if (at.h == 0.0) return x;
-    ((at.h < 0.0) == lo_negative ? lo : hi) = x;
-    double next;
-    if (i == 0) {
-      next = at.rate != 0.0 ? x - at.h / at.rate : (lo + hi) / 2.0;
-    } else {
-      next = at.h != ph ? x - at.h * (x - px) / (at.h - ph) : (lo + hi) / 2.0;
-    }
-    // Done when the next step is below a millisecond (Julian days near 2.45 million resolve
-    // to 0.04 milliseconds, so such a step may not even move x).
-    if (std::fabs(next - x) < kDoneDays) return x;
-    if (!(next > lo && next < hi)) next = (lo + hi) / 2.0;
-    px = x;
-    ph = at.h;
-    x = next;
-  }
-  while (hi - lo > kBisectionLimitDays) {
-    const double mid = (lo + hi) / 2.0;
-    const double h = eval(mid).h;
-    if (h == 0.0) return mid;
-    ((h < 0.0) == lo_negative ? lo : hi) = mid;
-  }
-  return (lo + hi) / 2.0;
-}
-
-// The crossing of a component that changes sign between a and b, with how far from zero the
-// component ends there, degrees. The steps settle on the crossing unless the positions carry
-// noise there; then the bracket is bisected by sign down to the time resolution, and holds a
-// crossing all the same.
-template <class Eval>
-std::pair<double, double> CrossingIn(Eval&& eval, double a, Slope sa, double b, Slope sb) {
-  if (sa.h == 0.0) return {a, 0.0};
-  double e = HermiteNewton(eval, a, sa, b, sb);
-  double residual = std::fabs(eval(e).h);
-  if (residual > kMaxResidualDeg) {
-    e = Bisect([&](double x, double ref) { return std::pair{eval(x).h, eval(ref).h}; }, a, b);
-    residual = std::fabs(eval(e).h);
-  }
-  return {e, residual};
 }
 
 }  // namespace
@@ -455,12 +331,15 @@ WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProble
       return Slope{h0 + (fx - ft), LongitudeRate(rx)};
     };
     if (SignChange(h0, h1)) {
-      const auto [e, residual] = CrossingIn(eval, t, {h0, LongitudeRate(r0)}, t_end, {h1, LongitudeRate(r1)});
+      const auto [e, residual] = CrossingIn(eval, t, {h0, LongitudeRate(r0)}, t_end,
+                                            {h1, LongitudeRate(r1)}, kMaxResidualDeg);
       // A bracketed sign change of a smooth target is a crossing, unless it ends on a
       // mid-degree step that nothing above foresaw (a partner stepping there and back).
       if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect(), Direction(h0, h1)});
     } else if (std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
-      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1, aspect(), roots);
+      const int crossed = aspect();
+      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1,
+               [&](double e, int direction) { AddRoot(roots, {e, crossed, direction}); });
     }
   } else {
     for (const int sign : {-1, 1}) {
@@ -483,9 +362,11 @@ WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProble
       const Slope b{DeclinationComponent(p, r1.value, sign), DeclinationRate(p, r1, sign)};
       if (SignChange(a.h, b.h)) {
         // Declinations have no jumps: a bracketed sign change is a crossing.
-        AddRoot(roots, {CrossingIn(eval, t, a, t_end, b).first, sign, Direction(a.h, b.h)});
+        const double e = CrossingIn(eval, t, a, t_end, b, kMaxResidualDeg).first;
+        AddRoot(roots, {e, sign, Direction(a.h, b.h)});
       } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
-        FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h, sign, roots);
+        FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h,
+                 [&](double e, int direction) { AddRoot(roots, {e, sign, direction}); });
       }
     }
   }

@@ -87,4 +87,16 @@ std::string DeclinationReportName(const RunSettings& s, const RegionalFormat& fo
   return SafeFileName(name);
 }
 
+std::string WithEventsName(std::string_view report_name) {
+  std::string name(report_name);
+  const bool txt = name.size() >= 4 && name.compare(name.size() - 4, 4, ".txt") == 0;
+  if (txt) name.resize(name.size() - 4);
+  return name + "_events" + (txt ? ".txt" : "");
+}
+
+std::string EventsReportName(const RunSettings& s, const RegionalFormat& format) {
+  // P1's centre decides which events there are (only ingresses heliocentrically).
+  return SafeFileName(DatesAndZone(s, format) + "_events_" + std::string(CentreCaption(s.opt1_ghd)) + ".txt");
+}
+
 }  // namespace tarnwick

@@ -33,4 +33,11 @@ std::string LongitudeReportName(const RunSettings& settings, const RegionalForma
 // settings: 12012007_12312007_5_decl_ggg_mp_15_noRA_geoDecl.txt
 std::string DeclinationReportName(const RunSettings& settings, const RegionalFormat& format);
 
+// The report of a run with sky events: its aspect report's name with "_events" before ".txt"
+// (or at the end), so that it never overwrites the report of the same run without them.
+std::string WithEventsName(std::string_view report_name);
+
+// The report of a calendar of events alone: mmddyyyy_mmddyyyy_<tz>_events.txt.
+std::string EventsReportName(const RunSettings& settings, const RegionalFormat& format);
+
 }  // namespace tarnwick

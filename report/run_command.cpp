@@ -5,7 +5,10 @@
 #include <optional>
 #include <system_error>
 
+#include "core/number_text.h"
 #include "engine/aspect_set.h"
+#include "engine/replace_string.h"
+#include "report/event_lines.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
 #include "store/atomic_file.h"
@@ -122,6 +125,18 @@ class SpanJudge {
   std::map<std::pair<int, Centre>, BodyAvailability> judged_;
 };
 
+// Whether a moment lies inside the run's daily time window (when active), read as the scans
+// read it: the local time text as an hours.minutes number, both bounds inclusive.
+bool InTimeWindow(const RunInputs& in, double jd_ut) {
+  if (!in.time_window) return true;
+  const DateAndTimeText when = ConvertJDtoDateandTime(jd_ut, in.tz_hours, in.order);
+  const double v = LeadingNumber(Replace_String(when.time, ":", ".", 1, -1, 0)).value_or(0.0);
+  return !(in.window_start > v || in.window_end < v);
+}
+
+// An events-only run's refusal when nothing could be searched.
+bool EventsNeedNothing(const EventChoice& e) { return !e.any(); }
+
 }  // namespace
 
 std::string OneLine(std::string_view text) {
@@ -196,7 +211,18 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
       computable += usable;
     }
   }
-  if (combinations == 0) {
+  const bool events_only = request.events.only;
+  if (events_only && EventsNeedNothing(request.events)) {
+    out.status = RunOutcome::Status::Refused;
+    out.problems.push_back("Events: a calendar of events alone needs at least one kind of event "
+                           "(stations, ingresses, lunations, eclipses, oob or voc).");
+    return out;
+  }
+  if (events_only) total = 0;
+  if (request.events.any()) {
+    total += EventWindowCount(request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd, in.end_jd + 1.0);
+  }
+  if (combinations == 0 && !events_only) {
     out.status = RunOutcome::Status::Refused;
     out.problems.push_back(
         std::string("Bodies: the checked bodies give no combination to search. P1 and P2") +
@@ -206,7 +232,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
         "another role.");
     return out;
   }
-  if (computable == 0) {
+  if (computable == 0 && !events_only) {
     out.status = RunOutcome::Status::Refused;
     out.problems.push_back("Bodies: no combination of the checked bodies can be computed from " +
                            s.txtStartDate + " to " + s.txtEndDate +
@@ -230,6 +256,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
   RunSettings final_settings = s;
   for (const auto& centres : series) {
+    if (events_only) break;
     const RunSettings scan_settings = WithCentres(s, centres);
     const ScanResult r = Start_Calcs(request.kind, scan_settings, in, *eph, out.rows, options, control);
     if (r.cancelled) {
@@ -258,15 +285,37 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   if (aspect_set->FiltersGrid(s.chkInclude15DegAspects)) {
     KeepAspectSet(out.rows, *aspect_set, s, ReportOrbsOf(s, request.regional));
   }
+  const bool with_events = request.events.any();
+  if (with_events) {
+    // Events of the span's days, for P1's bodies on P1's centre as the run started.
+    EventSearch found = FindSkyEvents(*eph, request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd,
+                                      in.end_jd + 1.0, request.cancel, control.advance);
+    if (found.cancelled) {
+      out.status = RunOutcome::Status::Cancelled;
+      out.rows.clear();
+      return out;
+    }
+    for (const std::string& n : found.notices) AddOnce(out.notices, n);
+    for (SkyEvent& e : found.events) {
+      if (InTimeWindow(in, e.jd_ut)) out.events.push_back(std::move(e));
+    }
+  }
   // The pane text holds the report lines (ReportText) whole; a long run's report is large,
   // so it is kept once.
-  out.pane_text = PaneText(request.kind == ScanKind::Longitude
-                               ? Display_Aspects_longitude(out.rows, s, request.regional)
-                               : Display_Aspects_declination(out.rows, s));
+  std::string report = request.kind == ScanKind::Longitude
+                           ? Display_Aspects_longitude(out.rows, s, request.regional)
+                           : Display_Aspects_declination(out.rows, s);
+  if (with_events) report = MergeEventLines(report, out.rows, out.events, in.tz_hours, in.order);
+  out.pane_text = PaneText(report);
   // The name follows the settings as the run leaves them ("_all_3" after the series).
   out.file_name = request.kind == ScanKind::Longitude
                       ? LongitudeReportName(final_settings, request.regional)
                       : DeclinationReportName(final_settings, request.regional);
+  if (events_only) {
+    out.file_name = EventsReportName(s, request.regional);  // the centre the events were searched on
+  } else if (with_events) {
+    out.file_name = WithEventsName(out.file_name);
+  }
   if (request.save) SaveRunReport(request.data_folder, out);
   return out;
 }

@@ -16,6 +16,7 @@
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
+#include "engine/sky_events.h"
 
 namespace tarnwick {
 
@@ -30,6 +31,10 @@ struct RunRequest {
   // stops and leaves no report.
   std::function<void(std::int64_t done, std::int64_t total)> progress;
   const std::atomic<bool>* cancel = nullptr;
+  // Sky events for P1's bodies and centre, merged into the report; with events.only the run
+  // searches no aspects and its report is the events alone. None by default: the report and
+  // its file name are then what they always were.
+  EventChoice events;
 };
 
 // Where the positions of one body in one centre came from in a run.
@@ -60,6 +65,7 @@ struct RunOutcome {
   std::string save_error;              // why saving failed, naming the file; empty when fine
   FoundAspects rows;                   // sorted by moment; only those of the aspect set
   std::size_t found_count = 0;         // rows found before the aspect set filtered them
+  SkyEvents events;                    // sorted by moment; empty unless the request chose some
   // Centre choices the run leaves behind: all "g" after the series of centre choices; P3
   // takes P2's choice in a two-body run.
   Centre opt1_ghd = Centre::Geo, opt2_ghd = Centre::Geo, opt3_ghd = Centre::Geo;

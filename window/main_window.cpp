@@ -26,10 +26,12 @@
 #include <algorithm>
 
 #include "report/csv_export.h"
+#include "report/event_csv.h"
 #include "report/run_summary.h"
 #include "store/settings_file.h"
 #include "store/startup_file.h"
 #include "window/aspect_set_button.h"
+#include "window/events_box.h"
 #include "window/help_window.h"
 #include "window/run_summary_label.h"
 #include "window/text_box_rules.h"
@@ -276,6 +278,10 @@ void MainWindow::BuildControls() {
   times->addStretch();
   right->addLayout(times);
   for (size_t i = kEnableTimePeriod; i < kCheckFields.size(); ++i) right->addWidget(switches_[i]);
+  events_ = new EventsBox(inputs_);
+  right->addWidget(events_);
+  connect(centre_options_[0][1], &QRadioButton::toggled, events_,
+          [this](bool helio) { events_->OfferFor(helio ? Centre::Helio : Centre::Geo); });
   QPushButton* longitude = NewCommand(inputs_, "cmdAspectarian", tr("Calculate longitude aspectarian"));
   QPushButton* declination =
       NewCommand(inputs_, "cmdAspectarian_declination", tr("Calculate declination aspectarian"));
@@ -526,8 +532,8 @@ void MainWindow::ExportCsv() {
                                std::filesystem::path(last_run_->report_name).replace_extension(".csv"));
   const std::optional<QString> chosen = world_.chooser->Choose(this, request);
   if (!chosen) return;
-  const FileStatus saved = SaveRunCsv(PathOf(*chosen), last_run_->rows, last_run_->kind,
-                                      last_run_->settings, world_.regional);
+  const FileStatus saved = SaveRunCsvWithEvents(PathOf(*chosen), last_run_->rows, last_run_->events,
+                                                last_run_->kind, last_run_->settings, world_.regional);
   if (!saved) {
     Warn(tr("Export CSV"), Q(saved.message));
     Tell(Q(saved.message));
@@ -543,6 +549,7 @@ void MainWindow::StartRun(ScanKind kind) {
   auto request = std::make_shared<RunRequest>();
   request->kind = kind;
   request->settings = ControlsToSettings();
+  request->events = events_->Choice();
   request->regional = world_.regional;
   request->data_folder = world_.files.data_folder;
   request->save = false;  // saved by the thread once the pane shows the report
@@ -728,7 +735,7 @@ void MainWindow::FinishRun() {
     return;
   }
 
-  last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->file_name};
+  last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->events, outcome->file_name};
   summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
   export_csv_action_->setEnabled(true);
 
@@ -744,7 +751,7 @@ void MainWindow::FinishRun() {
   }
   if (outcome->rows.empty() && outcome->found_count > 0) {
     words << tr("None of the %1 exact aspects in the span is in the aspect set.").arg(outcome->found_count);
-  } else if (outcome->rows.empty()) {
+  } else if (outcome->rows.empty() && outcome->events.empty()) {
     words << tr("No exact aspect lies in the span for these settings.");
   }
   for (const std::string& notice : outcome->notices) words << Q(notice);

@@ -36,6 +36,7 @@ class QTimer;
 namespace tarnwick {
 
 class AspectSetButton;
+class EventsBox;
 class HelpWindow;
 class RunSummaryLabel;
 
@@ -153,6 +154,7 @@ class MainWindow final : public QMainWindow {
   QWidget* inputs_ = nullptr;  // every control that feeds a run, locked while one runs
   AspectSetButton* aspect_set_ = nullptr;  // beside chkInclude15DegAspects
   RunSummaryLabel* summary_ = nullptr;     // above the results
+  EventsBox* events_ = nullptr;  // sky events for the run (not stored in the settings file)
   QPlainTextEdit* results_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;
@@ -164,6 +166,7 @@ class MainWindow final : public QMainWindow {
     ScanKind kind = ScanKind::Longitude;
     RunSettings settings;
     FoundAspects rows;
+    SkyEvents events;
     std::string report_name;  // the report file's name, offered with .csv for the export
   };
   std::optional<FinishedRun> last_run_;

@@ -1,0 +1,112 @@
+#include "bench/event_reference.h"
+
+#include <swephexp.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "bench/reference_search.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr double kResolutionDays = 1e-7;  // about a hundredth of a second
+
+// Bisects f (any function with a sign change between lo and hi).
+template <class F>
+double Bisection(F&& f, double lo, double hi) {
+  const bool lo_negative = f(lo) < 0.0;
+  while (hi - lo > kResolutionDays) {
+    const double mid = (lo + hi) / 2.0;
+    ((f(mid) < 0.0) == lo_negative ? lo : hi) = mid;
+  }
+  return (lo + hi) / 2.0;
+}
+
+std::array<double, 6> Calc(double jd, int body, int flags) {
+  std::array<double, 6> x{};
+  char serr[AS_MAXCH];
+  swe_calc_ut(jd, body, flags | SEFLG_SWIEPH | SEFLG_SPEED, x.data(), serr);
+  return x;
+}
+
+double Obliquity(double jd) {
+  double x[6] = {};
+  char serr[AS_MAXCH];
+  swe_calc_ut(jd, SE_ECL_NUT, 0, x, serr);
+  return x[0];
+}
+
+// An angle (degrees) unwrapped next to a reference angle.
+double Near(double angle, double reference) {
+  return angle + 360.0 * std::round((reference - angle) / 360.0);
+}
+
+}  // namespace
+
+std::vector<double> ReferenceEvents(ReferenceEvent what, int body, double from_jd, double to_jd, double step) {
+  std::vector<double> out;
+  const auto add = [&](double e) {
+    if (e >= from_jd && e <= to_jd) out.push_back(e);
+  };
+  // Each kind as a function whose integer part changes at the event (a "cell" of the
+  // quantity), so a change of cell between two samples brackets it.
+  const auto angle = [&](double jd) {
+    switch (what) {
+      case ReferenceEvent::GeoIngress: return Calc(jd, body, 0)[0];
+      case ReferenceEvent::HelioIngress: return Calc(jd, body, SEFLG_HELCTR)[0];
+      case ReferenceEvent::Lunation: {
+        const double d = Calc(jd, SE_MOON, 0)[0] - Calc(jd, SE_SUN, 0)[0];
+        return d - 360.0 * std::floor(d / 360.0);
+      }
+      default: return 0.0;
+    }
+  };
+  const double cell = what == ReferenceEvent::Lunation ? 90.0 : 30.0;
+  double t = from_jd;
+  if (what == ReferenceEvent::GeoStation) {
+    const auto speed = [&](double jd) { return Calc(jd, body, 0)[3]; };
+    double v0 = speed(t);
+    for (; t < to_jd; t += step) {
+      const double t1 = std::min(t + step, to_jd), v1 = speed(t1);
+      if ((v0 < 0.0) != (v1 < 0.0)) add(Bisection(speed, t, t1));
+      v0 = v1;
+    }
+    return out;
+  }
+  if (what == ReferenceEvent::OutOfBounds) {
+    const auto beyond = [&](double jd) { return std::fabs(Calc(jd, body, SEFLG_EQUATORIAL)[1]) - Obliquity(jd); };
+    double b0 = beyond(t);
+    for (; t < to_jd; t += step) {
+      const double t1 = std::min(t + step, to_jd), b1 = beyond(t1);
+      if ((b0 < 0.0) != (b1 < 0.0)) add(Bisection(beyond, t, t1));
+      b0 = b1;
+    }
+    return out;
+  }
+  double a0 = angle(t);
+  for (; t < to_jd; t += step) {
+    const double t1 = std::min(t + step, to_jd);
+    const double a1 = Near(angle(t1), a0);
+    const double c0 = std::floor(a0 / cell), c1 = std::floor(a1 / cell);
+    if (c0 != c1) {
+      const double boundary = cell * std::max(c0, c1);
+      add(Bisection([&](double jd) { return Near(angle(jd), a0) - boundary; }, t, t1));
+    }
+    a0 = a1 - 360.0 * std::floor(a1 / 360.0);
+  }
+  return out;
+}
+
+double WorstOffsetDays(const std::vector<double>& reference, const std::vector<double>& found) {
+  double worst = 0.0;
+  for (const double e : found) {
+    const auto it = std::lower_bound(reference.begin(), reference.end(), e - kMatchWithinDays);
+    if (it != reference.end() && *it <= e + kMatchWithinDays) worst = std::max(worst, std::fabs(*it - e));
+  }
+  return worst;
+}
+
+}  // namespace tarnwick

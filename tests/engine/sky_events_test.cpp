@@ -1,0 +1,311 @@
+// The sky events on the real ephemeris: published equinoxes, solstices and eclipses, a dense
+// scan written on the library directly, and the order the events must keep.
+#include <gtest/gtest.h>
+
+#include <swephexp.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "bench/event_reference.h"
+#include "bench/reference_search.h"
+#include "core/angles.h"
+#include "core/calendar.h"
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "engine/sky_events.h"
+#include "tests/engine/synthetic_provider.h"
+
+namespace tarnwick {
+namespace {
+
+// Published times are given to the minute; the library's Delta T and the rounding add a few
+// seconds at most.
+constexpr double kPublishedMinuteDays = 1.0 / 1440.0;
+// The search converges to about a millisecond on a smooth quantity. A station is the zero of
+// the speed, which the provider computes in its own way: it differs from the library's own
+// speed by up to a few seconds of the zero's moment.
+constexpr double kMaxOffsetDays = 0.01 / 86400.0;
+constexpr double kMaxStationOffsetDays = 5.0 / 86400.0;
+
+double Utc(int year, int month, int day, int hour, int minute) {
+  return ConvertDatetoJD(month, day, year) + (hour + minute / 60.0) / 24.0;
+}
+
+class SkyEventsOnEphemeris : public ::testing::Test {
+ protected:
+  SkyEvents Find(std::initializer_list<EventKind> kinds, std::initializer_list<int> bodies, double from,
+                 double to, Centre centre = Centre::Geo) {
+    EventChoice choice;
+    for (const EventKind k : kinds) choice.Set(k, true);
+    BodySelection selection{};
+    for (const int b : bodies) selection[static_cast<size_t>(b)] = true;
+    return FindSkyEvents(eph, choice, selection, centre, from, to).events;
+  }
+  SwissEphemeris eph{EphemerisSearchPath(ProgramFolder())};
+};
+
+TEST_F(SkyEventsOnEphemeris, sun_ingresses_at_the_published_equinoxes_and_solstices) {
+  // Equinoxes and solstices as the almanacs publish them (UT, to the minute).
+  struct Row { int y, mo, d, h, mi, sign; };
+  const Row rows[] = {
+      {2023, 3, 20, 21, 24, 0}, {2023, 6, 21, 14, 58, 3}, {2023, 9, 23, 6, 50, 6}, {2023, 12, 22, 3, 27, 9},
+      {2024, 3, 20, 3, 6, 0},   {2024, 6, 20, 20, 51, 3}, {2024, 9, 22, 12, 44, 6}, {2024, 12, 21, 9, 21, 9},
+      {2025, 3, 20, 9, 1, 0},   {2025, 6, 21, 2, 42, 3},  {2025, 9, 22, 18, 19, 6}, {2025, 12, 21, 15, 3, 9},
+  };
+  const SkyEvents found = Find({EventKind::Ingress}, {idxSun}, Utc(2023, 1, 1, 0, 0), Utc(2026, 1, 1, 0, 0));
+  EXPECT_EQ(found.size(), 36u);  // twelve signs a year, never one back
+  for (const Row& r : rows) {
+    const double published = Utc(r.y, r.mo, r.d, r.h, r.mi);
+    int matches = 0;
+    for (const SkyEvent& e : found) {
+      if (std::fabs(e.jd_ut - published) <= kPublishedMinuteDays) {
+        ++matches;
+        EXPECT_EQ(e.detail, r.sign) << r.y << "-" << r.mo;
+        EXPECT_EQ(e.direction, 1);
+      }
+    }
+    EXPECT_EQ(matches, 1) << r.y << "-" << r.mo << "-" << r.d;
+  }
+}
+
+TEST_F(SkyEventsOnEphemeris, eclipses_match_the_published_canon) {
+  // Greatest eclipse, UT, as the canons of eclipses publish it.
+  struct Row { int y, mo, d, h, mi; EclipseKind kind; };
+  const Row rows[] = {
+      {2023, 4, 20, 4, 17, EclipseKind::SolarHybrid},
+      {2024, 3, 25, 7, 13, EclipseKind::LunarPenumbral},
+      {2024, 4, 8, 18, 17, EclipseKind::SolarTotal},
+      {2024, 9, 18, 2, 44, EclipseKind::LunarPartial},
+      {2024, 10, 2, 18, 45, EclipseKind::SolarAnnular},
+      {2025, 3, 14, 6, 58, EclipseKind::LunarTotal},
+  };
+  const SkyEvents found = Find({EventKind::Eclipse, EventKind::Lunation}, {}, Utc(2023, 1, 1, 0, 0),
+                               Utc(2025, 6, 1, 0, 0));
+  int eclipses = 0;
+  for (const SkyEvent& e : found) eclipses += e.kind == EventKind::Eclipse;
+  EXPECT_EQ(eclipses, 10);  // 2023: 4, 2024: 4, 2025 to May: 2
+  for (const Row& r : rows) {
+    const double published = Utc(r.y, r.mo, r.d, r.h, r.mi);
+    int seen = 0, marked = 0;
+    for (const SkyEvent& e : found) {
+      if (e.kind == EventKind::Eclipse && std::fabs(e.jd_ut - published) <= kPublishedMinuteDays) {
+        ++seen;
+        EXPECT_EQ(e.eclipse, r.kind);
+        EXPECT_EQ(e.body, IsSolar(r.kind) ? idxSun : idxMoon);
+      }
+      // The new or full moon of the eclipse carries it.
+      if (e.kind == EventKind::Lunation && e.eclipse == r.kind && std::fabs(e.eclipse_jd_ut - published) <= kPublishedMinuteDays) {
+        ++marked;
+        EXPECT_EQ(e.detail, IsSolar(r.kind) ? 0 : 2);
+      }
+    }
+    EXPECT_EQ(seen, 1) << r.y << "-" << r.mo << "-" << r.d;
+    EXPECT_EQ(marked, 1) << r.y << "-" << r.mo << "-" << r.d;
+  }
+}
+
+TEST_F(SkyEventsOnEphemeris, every_event_of_a_dense_library_scan_once) {
+  struct Row { const char* name; EventKind kind; Centre centre; ReferenceEvent reference; std::vector<int> bodies; double max_offset; };
+  const Row rows[] = {
+      {"stations", EventKind::Station, Centre::Geo, ReferenceEvent::GeoStation, {2, 4, 5, 9, 15}, kMaxStationOffsetDays},
+      {"geocentric ingresses", EventKind::Ingress, Centre::Geo, ReferenceEvent::GeoIngress, {0, 1, 2, 3, 4}, kMaxOffsetDays},
+      {"heliocentric ingresses", EventKind::Ingress, Centre::Helio, ReferenceEvent::HelioIngress, {2, 14}, kMaxOffsetDays},
+      {"out of bounds", EventKind::OutOfBounds, Centre::Geo, ReferenceEvent::OutOfBounds, {1, 2, 4}, kMaxOffsetDays},
+      {"lunations", EventKind::Lunation, Centre::Geo, ReferenceEvent::Lunation, {idxMoon}, kMaxOffsetDays},
+  };
+  // 2024: Mercury turns three times, Mars enters Cancer, turns back into it and stays out of
+  // bounds for weeks, the Moon passes its major standstill.
+  const double from = Utc(2024, 1, 1, 0, 0), to = Utc(2025, 1, 1, 0, 0);
+  for (const Row& r : rows) {
+    Comparison total;
+    double worst = 0.0;
+    for (const int b : r.bodies) {
+      EventChoice choice;
+      choice.Set(r.kind, true);
+      BodySelection selection{};
+      selection[static_cast<size_t>(b)] = true;
+      std::vector<double> found;
+      for (const SkyEvent& e : FindSkyEvents(eph, choice, selection, r.centre, from, to).events) {
+        if (e.kind == r.kind) found.push_back(e.jd_ut);
+      }
+      const std::vector<double> reference =
+          ReferenceEvents(r.reference, BodyCatalogue[static_cast<size_t>(b)].body_number, from, to);
+      total += Compare(reference, found);
+      worst = std::max(worst, WorstOffsetDays(reference, found));
+    }
+    EXPECT_GT(total.expected, 0) << r.name;
+    EXPECT_EQ(total.missed, 0) << r.name;
+    EXPECT_EQ(total.duplicated, 0) << r.name;
+    EXPECT_EQ(total.unmatched, 0) << r.name;
+    EXPECT_LE(worst, r.max_offset) << r.name << ": worst offset " << worst * 86400.0 << " s";
+  }
+}
+
+// The Moon's elongation from a body, straight from the library, degrees [0, 360).
+double Elongation(double jd, int swe_body) {
+  double moon[6], other[6];
+  char serr[AS_MAXCH];
+  swe_calc_ut(jd, SE_MOON, SEFLG_SWIEPH, moon, serr);
+  swe_calc_ut(jd, swe_body, SEFLG_SWIEPH, other, serr);
+  return Reduce_to_under_360(moon[0] - other[0]);
+}
+
+TEST_F(SkyEventsOnEphemeris, events_keep_their_order_and_the_void_holds_no_aspect) {
+  const double from = Utc(2020, 1, 1, 0, 0), to = Utc(2021, 1, 1, 0, 0);
+  const SkyEvents all = Find({EventKind::Station, EventKind::Ingress, EventKind::Lunation,
+                              EventKind::OutOfBounds, EventKind::VoidOfCourse},
+                             {1, 2, 3, 4, 5, 6}, from, to);
+  std::map<std::pair<int, EventKind>, const SkyEvent*> last;
+  int voids = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    const SkyEvent& e = all[i];
+    ASSERT_GE(e.jd_ut, from);
+    ASSERT_LE(e.jd_ut, to);
+    if (i > 0) {
+      EXPECT_LE(all[i - 1].jd_ut, e.jd_ut);
+    }
+    const SkyEvent*& prev = last[{e.body, e.kind}];
+    if (prev) {
+      switch (e.kind) {
+        case EventKind::Station:  // retrograde, direct, retrograde ...
+          EXPECT_EQ(e.detail, -prev->detail) << BodyName(e.body);
+          break;
+        case EventKind::Ingress:  // from the sign entered last, one sign on or one back
+          EXPECT_EQ(e.detail, (prev->detail + e.direction + 12) % 12) << BodyName(e.body) << " at " << e.jd_ut;
+          break;
+        case EventKind::Lunation:
+          EXPECT_EQ(e.detail, (prev->detail + 1) % 4);
+          break;
+        case EventKind::VoidOfCourse:
+          EXPECT_GE(e.jd_ut, prev->end_jd_ut);
+          break;
+        default:
+          break;
+      }
+    }
+    prev = &e;
+    if (e.kind != EventKind::VoidOfCourse) continue;
+    ++voids;
+    ASSERT_LT(e.jd_ut, e.end_jd_ut);
+    // The void begins at an exact aspect of the Moon ...
+    if (e.aspect_body >= 0) {
+      const double d = ArcDistance(Elongation(e.jd_ut, BodyCatalogue[static_cast<size_t>(e.aspect_body)].body_number), 0.0);
+      EXPECT_NEAR(d, e.aspect_angle, 1e-3);
+    }
+    // ... and none of Sun to Pluto on 0, 60, 90, 120, 180 follows before the ingress: sampled
+    // every half hour, while the Moon moves at most 0.33 degrees from any body.
+    for (int b = 0; b <= 9; ++b) {
+      if (b == idxMoon) continue;
+      const int swe = BodyCatalogue[static_cast<size_t>(b)].body_number;
+      for (const int angle : {0, 60, 90, 120, 180, 240, 270, 300}) {
+        const auto off = [&](double jd) { return Reduce_to_under_360(Elongation(jd, swe) - angle + 180.0) - 180.0; };
+        const double start = e.jd_ut + 1e-5;  // past the aspect that began the void
+        double prev_off = off(start);
+        for (double t = start; t < e.end_jd_ut; t = std::min(t + 1.0 / 48.0, e.end_jd_ut)) {
+          const double next = off(std::min(t + 1.0 / 48.0, e.end_jd_ut));
+          EXPECT_FALSE(std::fabs(prev_off) < 1.0 && (prev_off < 0) != (next < 0))
+              << "void of " << e.jd_ut << " holds an aspect " << angle << " to " << BodyName(b);
+          prev_off = next;
+          if (t + 1.0 / 48.0 >= e.end_jd_ut) break;
+        }
+      }
+    }
+  }
+  EXPECT_GT(voids, 150);  // about one per sign, some 160 a year
+}
+
+TEST_F(SkyEventsOnEphemeris, heliocentric_runs_offer_ingresses_only) {
+  EventChoice choice;
+  choice.kinds.fill(true);
+  BodySelection mars{};
+  mars[4] = true;
+  const EventSearch r = FindSkyEvents(eph, choice, mars, Centre::Helio, Utc(2024, 1, 1, 0, 0), Utc(2025, 1, 1, 0, 0));
+  ASSERT_FALSE(r.events.empty());
+  for (const SkyEvent& e : r.events) {
+    EXPECT_EQ(e.kind, EventKind::Ingress);
+    EXPECT_EQ(e.centre, Centre::Helio);
+  }
+  ASSERT_EQ(r.notices.size(), 1u);
+  EXPECT_NE(r.notices[0].find("stations, lunations, eclipses, oob, voc"), std::string::npos) << r.notices[0];
+}
+
+// Made-up straight motions whose events fall exactly on window ends, across 0 degrees and
+// backwards, and a body that cannot be computed.
+TEST(sky_events, crossings_on_window_ends_are_listed_once) {
+  const double t0 = Utc(2024, 1, 1, 0, 0);
+  SyntheticProvider eph(t0);
+  eph.bodies[4] = {29.0, 0.5, 0.0, 0.0};     // Mars: 30 degrees at t0 + 2, 60 at t0 + 62
+  eph.bodies[6] = {359.5, 0.25, 0.0, 0.0};   // Saturn: across 0 at t0 + 2
+  eph.bodies[7] = {90.5, -0.25, 0.0, 0.0};   // Uranus: back across 90 at t0 + 2
+  eph.bodies[3] = {100.0, 0.0, 23.0, 0.1};   // Venus: declination from 23 up, past the bounds
+  eph.unavailable = {5};                      // Jupiter
+  EventChoice choice;
+  choice.Set(EventKind::Ingress, true);
+  choice.Set(EventKind::OutOfBounds, true);
+  BodySelection bodies{};
+  for (const int b : {3, 4, 5, 6, 7}) bodies[static_cast<size_t>(b)] = true;
+  const EventSearch r = FindSkyEvents(eph, choice, bodies, Centre::Geo, t0, t0 + 70.0);
+  struct Want { EventKind kind; int body; double at; int detail, direction; };
+  const Want want[] = {
+      {EventKind::Ingress, 4, t0 + 2.0, 1, 1},   {EventKind::Ingress, 6, t0 + 2.0, 0, 1},
+      {EventKind::Ingress, 7, t0 + 2.0, 2, -1},  {EventKind::Ingress, 4, t0 + 62.0, 2, 1},
+  };
+  int ingresses = 0, bounds = 0;
+  for (const SkyEvent& e : r.events) {
+    EXPECT_NE(e.body, 5);
+    if (e.kind == EventKind::OutOfBounds) {
+      ++bounds;
+      EXPECT_EQ(e.body, 3);
+      EXPECT_EQ(e.detail, 1);
+      EXPECT_EQ(e.direction, 1);
+      EXPECT_NEAR(e.position, TrueObliquity(e.jd_ut), 1e-6);  // out north, at the bound
+      continue;
+    }
+    ++ingresses;
+    const bool listed = std::any_of(std::begin(want), std::end(want), [&](const Want& w) {
+      return w.kind == e.kind && w.body == e.body && std::fabs(w.at - e.jd_ut) < 1e-6 &&
+             w.detail == e.detail && w.direction == e.direction;
+    });
+    EXPECT_TRUE(listed) << BodyName(e.body) << " " << e.jd_ut - t0 << " sign " << e.detail;
+  }
+  EXPECT_EQ(ingresses, 4);
+  EXPECT_EQ(bounds, 1);
+  ASSERT_EQ(r.notices.size(), 1u);
+  EXPECT_EQ(r.notices[0], "Events: Jupiter was left out: file for body 5 not found");
+}
+
+TEST(sky_event_lists, words_and_angles_read_or_name_the_bad_item) {
+  struct Row { const char* text; bool ok; const char* bad; int kinds; };
+  const Row rows[] = {
+      {"stations,ingresses", true, "", 2}, {" Voc , OOB ", true, "", 2}, {"all", true, "", 6},
+      {"none", true, "", 0},               {"stations,moons", false, "moons", 0},
+      {"stations,,voc", false, "", 0},     {"eclipse", false, "eclipse", 0},
+  };
+  for (const Row& r : rows) {
+    std::string bad = "?";
+    const auto choice = ParseEventList(r.text, &bad);
+    EXPECT_EQ(choice.has_value(), r.ok) << r.text;
+    if (choice.has_value()) {
+      EXPECT_EQ(std::count(choice->kinds.begin(), choice->kinds.end(), true), r.kinds) << r.text;
+    } else {
+      EXPECT_EQ(bad, r.bad) << r.text;
+    }
+  }
+  struct Angles { const char* text; bool ok; std::vector<int> angles; };
+  const Angles angles[] = {
+      {"0,60,90,120,180", true, {0, 60, 90, 120, 180}}, {"90, 90 ,45", true, {90, 45}},
+      {"181", false, {}}, {"-30", false, {}}, {"sixty", false, {}}, {"", false, {}},
+  };
+  for (const Angles& a : angles) {
+    const auto read = ParseAngleList(a.text, nullptr);
+    EXPECT_EQ(read.has_value(), a.ok) << a.text;
+    if (read.has_value()) {
+      EXPECT_EQ(*read, a.angles);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick
