@@ -236,7 +236,7 @@ void MainWindow::BuildControls() {
     // Wide enough for its usual text, in the font's own units so that it scales.
     box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QString(kShownCharacters[i], QLatin1Char('0'))) +
                          box->fontMetrics().averageCharWidth() * 2);
-    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    box->setMaximumWidth(box->minimumWidth() * 2);  // room to read a longer text, no more
     ApplyTypingRule(box, typing_rules[i]);
     connect(box, &QLineEdit::returnPressed, this, [this] { StartRun(last_kind_); });
     text_boxes_[i] = box;
