@@ -146,6 +146,63 @@ class ResultsTableTest : public WindowTest {
     }
   }
 
+  // All notices of a run are in the notices list; the status line brings up only what is
+  // new, so a notice that repeats one of the run before is not news again. The table keeps
+  // the widths the user gave its columns.
+  void repeated_notices_are_listed_but_not_news() {
+    Open();
+    RunSettings s = OneDay();
+    s.chkP2Planets[21] = true;  // Sedna: computed from its orbit where its file is missing
+    Load(s);
+    Run("cmdAspectarian");
+    auto* list = Find<QListWidget>("lstNotices");
+    if (list->count() < 2) QSKIP("Sedna's ephemeris file is installed: no notice besides the saved report");
+    const int notices = list->count();
+    QVERIFY2(Status().contains(QString("(%1 more").arg(notices - 1)), qPrintable(Status()));
+    QVERIFY(list->item(1)->toolTip().isEmpty());
+    Table()->setColumnWidth(ResultsModel::kP1, 211);
+
+    Run("cmdAspectarian");
+    QCOMPARE(list->count(), notices);
+    QVERIFY2(Status().contains("Saved") && !Status().contains("more"), qPrintable(Status()));
+    for (int i = 0; i < notices; ++i) QVERIFY(!list->item(i)->toolTip().isEmpty());  // as before
+    QCOMPARE(Table()->columnWidth(ResultsModel::kP1), 211);
+
+    Click("cmdNotices");
+    QCOMPARE(Find<QTabWidget>("tabResults")->currentWidget(), static_cast<QWidget*>(list));
+    QTest::keyClick(window_.get(), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(Find<QTabWidget>("tabResults")->currentIndex(), 0);
+  }
+
+  // Tab walks the controls as the screen reads them, row by row; the access keys reach the
+  // switches and the run commands.
+  void tab_order_and_access_keys_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("span to zone") << "txtEndDate" << "txtTZ";
+    QTest::newRow("orbs to daily times") << "txtAspectOrb2" << "txtStartTime";
+    QTest::newRow("boxes to the date button") << "txtEndTime" << "cmdEndDateSameAsStartDate";
+    QTest::newRow("button to the switches") << "cmdEndDateSameAsStartDate" << "chkUseP3";
+    QTest::newRow("across a body's row") << "chkP1Planets_4" << "chkP2Planets_4";
+    QTest::newRow("end of a row to the next") << "chkP3Planets_4" << "chkP1Planets_5";
+    QTest::newRow("last body to the run command") << "chkP3Planets_25" << "cmdAspectarian";
+  }
+  void tab_order_and_access_keys() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    Open();
+    auto* start = Find<QWidget>(from.toLatin1().constData());
+    start->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(start->hasFocus());
+    QTest::keyClick(start, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), to);
+
+    auto* triple = Find<QCheckBox>("chkUseP3");
+    const bool was = triple->isChecked();
+    QTest::keyClick(window_.get(), Qt::Key_3, Qt::AltModifier);
+    QTRY_COMPARE(triple->isChecked(), !was);  // pressed, then released a moment later
+  }
+
   // A million rows through the model and a view: every row reachable by scrolling, sorted
   // and narrowed without losing or inventing a row. (How fast: bench/results_table.cpp.)
   void a_million_rows_sort_filter_and_scroll() {
