@@ -36,10 +36,13 @@
 #include <algorithm>
 
 #include "report/csv_export.h"
+#include "report/run_summary.h"
 #include "store/settings_file.h"
 #include "store/startup_file.h"
+#include "window/aspect_set_button.h"
 #include "window/help_window.h"
 #include "window/results_model.h"
+#include "window/run_summary_label.h"
 #include "window/text_box_rules.h"
 #include "window/window_look.h"
 
@@ -53,13 +56,14 @@ QString TextOf(const std::filesystem::path& path) { return QString::fromStdStrin
 
 // Places of some fields in the tables of run_settings.h.
 constexpr size_t kStartDateBox = 0, kEndDateBox = 1, kStartTimeBox = 5, kEndTimeBox = 6;
-constexpr size_t kUseMidpoints = 2, kUseNearAndFar = 3, kEnableTimePeriod = 7;
+constexpr size_t kUseMidpoints = 2, kUseNearAndFar = 3, kInclude15DegAspects = 4, kEnableTimePeriod = 7;
 static_assert(kTextFields[kStartDateBox].name == "txtStartDate" &&
               kTextFields[kEndDateBox].name == "txtEndDate" &&
               kTextFields[kStartTimeBox].name == "txtStartTime" &&
               kTextFields[kEndTimeBox].name == "txtEndTime");
 static_assert(kCheckFields[kUseMidpoints].name == "chkUseMidpoints" &&
               kCheckFields[kUseNearAndFar].name == "chkUseNear_and_Far" &&
+              kCheckFields[kInclude15DegAspects].name == "chkInclude15DegAspects" &&
               kCheckFields[kEnableTimePeriod].name == "chkEnableTimePeriod");
 
 // What may be typed into each text box, in kTextFields order: dates anything up to 12
@@ -264,9 +268,18 @@ void MainWindow::BuildControls() {
   same_date->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
   column->addWidget(same_date);
 
+  aspect_set_ = new AspectSetButton(form);
   for (size_t i = 0; i < kCheckFields.size(); ++i) {
     switches_[i] = NewCheckBox(form, Q(kCheckFields[i].name), WithAccessKey(kCheckFields[i].caption, kSwitchKeys[i]));
-    column->addWidget(switches_[i]);
+    if (i != kInclude15DegAspects) {
+      column->addWidget(switches_[i]);
+      continue;
+    }
+    auto* grid_row = new QHBoxLayout;  // the set of aspects sits beside the grid it filters
+    grid_row->addWidget(switches_[i]);
+    grid_row->addWidget(aspect_set_);
+    grid_row->addStretch();
+    column->addLayout(grid_row);
   }
 
   // The bodies: a row per body, a column per role, each column headed by its role, its
@@ -341,7 +354,14 @@ void MainWindow::BuildControls() {
   inputs->addLayout(commands);
 
   // ---- The results: the table, the report text and the notices, one switch apart.
-  results_tabs_ = new QTabWidget(splitter_);
+  // The run summary above the results, whichever view is shown.
+  auto* results_side = new QWidget(splitter_);
+  auto* results_column = new QVBoxLayout(results_side);
+  results_column->setContentsMargins(0, 0, 0, 0);
+  summary_ = new RunSummaryLabel(results_side);
+  results_column->addWidget(summary_);
+  results_tabs_ = new QTabWidget(results_side);
+  results_column->addWidget(results_tabs_, 1);
   results_tabs_->setObjectName(QStringLiteral("tabResults"));
   auto* table_page = new QWidget(results_tabs_);
   auto* table_layout = new QVBoxLayout(table_page);
@@ -408,7 +428,7 @@ void MainWindow::BuildControls() {
   results_tabs_->addTab(notices_list_, tr("&Notices"));
 
   splitter_->addWidget(inputs_);
-  splitter_->addWidget(results_tabs_);
+  splitter_->addWidget(results_side);
   splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
   setCentralWidget(splitter_);
@@ -463,6 +483,7 @@ void MainWindow::BuildControls() {
   connect(show_timer_, &QTimer::timeout, this, &MainWindow::ShowMoreResults);
 
   connect(switches_[kUseMidpoints], &QCheckBox::toggled, this, &MainWindow::ApplyEnablingRule);
+  connect(switches_[kInclude15DegAspects], &QCheckBox::toggled, aspect_set_, &AspectSetButton::SetFifteenDegreeGrid);
   connect(same_date, &QPushButton::clicked, this,
           [this] { RunDateCommand(DateCommand::EndDateSameAsStartDate); });
   connect(longitude, &QPushButton::clicked, this, [this] { StartRun(ScanKind::Longitude); });
@@ -570,7 +591,10 @@ void MainWindow::SetTabOrder() {
   const auto named = [this](const QString& name) { return findChild<QWidget*>(name); };
   std::vector<QWidget*> chain(text_boxes_.begin(), text_boxes_.end());
   chain.push_back(named(QStringLiteral("cmdEndDateSameAsStartDate")));
-  chain.insert(chain.end(), switches_.begin(), switches_.end());
+  for (size_t i = 0; i < switches_.size(); ++i) {
+    chain.push_back(switches_[i]);
+    if (i == kInclude15DegAspects) chain.push_back(aspect_set_);
+  }
   for (int c = 0; c < 2; ++c) {
     for (const auto& pair : centre_options_) chain.push_back(pair[static_cast<size_t>(c)]);
   }
@@ -592,6 +616,7 @@ RunSettings MainWindow::ControlsToSettings() const {
   RunSettings s;
   for (size_t i = 0; i < kTextFields.size(); ++i) s.*kTextFields[i].member = text_boxes_[i]->text().toStdString();
   for (size_t i = 0; i < kCheckFields.size(); ++i) s.*kCheckFields[i].member = switches_[i]->isChecked();
+  s.txtAspectSet = aspect_set_->SettingsText();
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (int b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
     s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio : Centre::Geo;
@@ -605,6 +630,8 @@ void MainWindow::SettingsToControls(const RunSettings& s) {
     if (text_boxes_[i]->text() != text) text_boxes_[i]->setText(text);
   }
   for (size_t i = 0; i < kCheckFields.size(); ++i) switches_[i]->setChecked(s.*kCheckFields[i].member);
+  aspect_set_->SetSettingsText(s.txtAspectSet);
+  aspect_set_->SetFifteenDegreeGrid(s.chkInclude15DegAspects);
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (int b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
     centre_options_[r][static_cast<int>(s.*kRoleFields[r].centre)]->setChecked(true);
@@ -1066,6 +1093,7 @@ void MainWindow::FinishRun() {
     return;
   }
 
+  summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
   last_run_ = FinishedRun{state->kind, state->settings, outcome->file_name};
   export_csv_action_->setEnabled(true);
   // The table takes the rows over, in the sort the user chose last, narrowed by the filter
@@ -1085,7 +1113,11 @@ void MainWindow::FinishRun() {
   } else if (!outcome->file_path.empty()) {
     words << tr("Saved %1.").arg(TextOf(outcome->file_path));
   }
-  if (model_->rowCount() == 0) words << tr("No exact aspect lies in the span for these settings.");
+  if (model_->allRows() == 0 && outcome->found_count > 0) {
+    words << tr("None of the %1 exact aspects in the span is in the aspect set.").arg(outcome->found_count);
+  } else if (model_->allRows() == 0) {
+    words << tr("No exact aspect lies in the span for these settings.");
+  }
   for (const std::string& notice : outcome->notices) words << Q(notice);
   ShowNotices(words);
   if (!outcome->save_error.empty()) Warn(tr("Report file not saved"), Q(outcome->save_error));

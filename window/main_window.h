@@ -42,7 +42,9 @@ class QTimer;
 
 namespace tarnwick {
 
+class AspectSetButton;
 class HelpWindow;
+class RunSummaryLabel;
 
 inline constexpr const char* kVersionText = "1.00";
 
@@ -188,6 +190,8 @@ class MainWindow final : public QMainWindow {
   QAction* cancel_action_ = nullptr;
   ScanKind last_kind_ = ScanKind::Longitude;   // what Enter in a text box runs
   WindowState window_state_;          // as read at start; written back at shut-down
+  AspectSetButton* aspect_set_ = nullptr;  // beside chkInclude15DegAspects
+  RunSummaryLabel* summary_ = nullptr;     // above the results
   QPlainTextEdit* results_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;
