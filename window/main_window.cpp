@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
@@ -229,7 +231,6 @@ void MainWindow::BuildControls() {
   inputs_scroll_->setObjectName(QStringLiteral("scrollInputs"));
   inputs_scroll_->setWidgetResizable(true);
   inputs_scroll_->setFrameShape(QFrame::NoFrame);
-  inputs_scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   auto* form = new QWidget(inputs_scroll_);
   auto* column = new QVBoxLayout(form);
 
@@ -240,7 +241,7 @@ void MainWindow::BuildControls() {
     // Wide enough for its usual text, in the font's own units so that it scales.
     box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QString(kShownCharacters[i], QLatin1Char('0'))) +
                          box->fontMetrics().averageCharWidth() * 2);
-    box->setMaximumWidth(box->minimumWidth() * 2);  // room to read a longer text, no more
+    box->setMaximumWidth(box->minimumWidth() * 3 / 2);  // room to read a longer text, no more
     ApplyTypingRule(box, typing_rules[i]);
     connect(box, &QLineEdit::returnPressed, this, [this] { StartRun(last_kind_); });
     text_boxes_[i] = box;
@@ -275,11 +276,15 @@ void MainWindow::BuildControls() {
       column->addWidget(switches_[i]);
       continue;
     }
-    auto* grid_row = new QHBoxLayout;  // the set of aspects sits beside the grid it filters
-    grid_row->addWidget(switches_[i]);
-    grid_row->addWidget(aspect_set_);
-    grid_row->addStretch();
-    column->addLayout(grid_row);
+    // The set of aspects right under the grid it filters, indented to the caption, so the
+    // column stays as narrow as its longest switch.
+    column->addWidget(switches_[i]);
+    auto* set_row = new QHBoxLayout;
+    set_row->addSpacing(switches_[i]->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, switches_[i]) +
+                        switches_[i]->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, switches_[i]));
+    set_row->addWidget(aspect_set_);
+    set_row->addStretch();
+    column->addLayout(set_row);
   }
 
   // The bodies: a row per body, a column per role, each column headed by its role, its
@@ -340,6 +345,10 @@ void MainWindow::BuildControls() {
   column->addWidget(grid_box);
   column->addStretch();
   inputs_scroll_->setWidget(form);
+  // As wide as the column's content and its scroll bar: the column scrolls only up and down.
+  inputs_scroll_->setMinimumWidth(form->sizeHint().width() +
+                                  inputs_scroll_->verticalScrollBar()->sizeHint().width());
+  inputs_scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   inputs->addWidget(inputs_scroll_, 1);
 
   QPushButton* longitude = NewCommand(inputs_, "cmdAspectarian", tr("Calculate l&ongitude aspectarian"));
