@@ -203,6 +203,9 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   ApplyStartupValues(startup.values, settings);
   settings_file_path_ = startup.values.settings_file_path;
   SettingsToControls(settings);
+  // The layout settles the window's minimum size now, before there is a window on the
+  // screen to tell of each change.
+  layout()->activate();
   RestoreWindowState();
   // The Start Date box has the focus at start, its text selected, so that the first date
   // typed replaces it as after a Tab (the focus that showing the window gives keeps the
