@@ -81,6 +81,28 @@ class ResultsTableTest : public WindowTest {
     QCOMPARE(again, by_moment);
   }
 
+  // View > Notation: with the report's numbers each position and the aspect code of a row
+  // read as its report line writes them; glyphs and text change the cells, not the rows.
+  void notation_switches_the_cells_not_the_rows() {
+    Open();
+    RunAWeek();
+    const QStringList lines = ReportLines();
+    Find<QAction>("mnuNotationNumbers")->trigger();
+    for (int r = 0; r < Shown()->rowCount(); ++r) {
+      for (int c : {int(ResultsModel::kPos1), int(ResultsModel::kPos2)}) {
+        QVERIFY2(lines[r].contains("  " + Cell(r, c) + " ") || lines[r].contains(" " + Cell(r, c) + "  "),
+                 qPrintable(lines[r] + " | " + Cell(r, c)));
+      }
+      QVERIFY2(lines[r].endsWith(" " + Cell(r, ResultsModel::kAspects)), qPrintable(lines[r]));
+    }
+    const QString numbers = Cell(0, ResultsModel::kPos1);
+    Find<QAction>("mnuNotationText")->trigger();
+    const QString text = Cell(0, ResultsModel::kPos1);
+    Find<QAction>("mnuNotationGlyphs")->trigger();
+    QVERIFY(text != numbers && Cell(0, ResultsModel::kPos1) != text);
+    QCOMPARE(Shown()->rowCount(), int(lines.size()));
+  }
+
   // Typing narrows the rows to those holding the text (a body, a date); Ctrl+F reaches the
   // box from anywhere, and an empty box shows every row again.
   void filter_narrows_as_one_types_data() {
