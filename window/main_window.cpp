@@ -1,6 +1,18 @@
 #include "window/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -33,6 +45,7 @@
 #include "window/aspect_set_button.h"
 #include "window/events_box.h"
 #include "window/help_window.h"
+#include "window/results_model.h"
 #include "window/run_summary_label.h"
 #include "window/text_box_rules.h"
 #include "window/window_look.h"
@@ -101,6 +114,19 @@ constexpr DateMenuItem kMonthItems[] = {
     {"mnuNextMonth", "Next month", Qt::Key_F6, DateCommand::NextMonth},
 };
 
+// The access key of each switch, in kCheckFields order: the word of its caption that takes
+// the "&". Letters are unique within the window and apart from the menus' (F, A, V, U, H).
+constexpr std::array<std::string_view, kCheckFields.size()> kSwitchKeys = {
+    "3-planet", "combination", "midpoints", "near", "15-degree", "right", "latitude", "time period", "p2/p3"};
+
+// A caption with "&" before the first occurrence of `key` (none when it does not occur).
+QString WithAccessKey(std::string_view caption, std::string_view key) {
+  QString text = Q(caption);
+  const qsizetype at = text.indexOf(Q(key));
+  if (at >= 0) text.insert(at, QLatin1Char('&'));
+  return text;
+}
+
 QFont Bold(QFont font) {
   font.setBold(true);
   return font;
@@ -117,7 +143,7 @@ QPushButton* NewCommand(QWidget* parent, const char* name, const QString& captio
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setFont(Bold(button->font()));
-  button->setMinimumHeight(TwipsToPixels(450));
+  button->setMinimumHeight(button->fontMetrics().height() * 2);
   return button;
 }
 
@@ -165,12 +191,24 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   SetTabOrder();
   setWindowTitle(QStringLiteral("Tarnwick - v") + QString::fromLatin1(kVersionText));
 
-  // Start-up: the start-up file over the initial settings, then the program's folders.
+  // Start-up: the last run settings (bodies, centres, switches, orbs) over the initial
+  // ones, the start-up file over those (span, times, zone), then the program's folders.
   RunSettings settings;
+  window_state_ = ReadWindowState(ConfigFolder() / kWindowStateFileName);
+  const SettingsLoad last = LoadSettingsFile(ConfigFolder() / kLastSettingsFileName, settings);
+  if (last.status != SettingsLoadStatus::NotRead) settings = last.settings;
+  // The one switch a settings file does not store.
+  if (const auto it = window_state_.find("chkDisplayP1_P2P3_mp_aspects"); it != window_state_.end()) {
+    settings.chkDisplayP1_P2P3_mp_aspects = it->second == "1";
+  }
   const StartupLoad startup = ReadStartupFile(world_.files.startup_file, world_.today(), world_.regional);
   ApplyStartupValues(startup.values, settings);
   settings_file_path_ = startup.values.settings_file_path;
   SettingsToControls(settings);
+  // The layout settles the window's minimum size now, before there is a window on the
+  // screen to tell of each change.
+  layout()->activate();
+  RestoreWindowState();
   // The Start Date box has the focus at start, its text selected, so that the first date
   // typed replaces it as after a Tab (the focus that showing the window gives keeps the
   // selection, like any return of the focus to the window).
@@ -185,47 +223,99 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
 MainWindow::~MainWindow() { StopRun(); }
 
 void MainWindow::BuildControls() {
-  auto* central = new QWidget(this);
-  auto* outer = new QVBoxLayout(central);
-  inputs_ = new QWidget(central);
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->setObjectName(QStringLiteral("splitMain"));
+  splitter_->setChildrenCollapsible(false);
+
+  // ---- The inputs: a column that scrolls on a short screen, the run commands below it.
+  inputs_ = new QWidget(splitter_);
   inputs_->setObjectName(QStringLiteral("inputs"));
   auto* inputs = new QVBoxLayout(inputs_);
   inputs->setContentsMargins(0, 0, 0, 0);
+  inputs_scroll_ = new QScrollArea(inputs_);
+  inputs_scroll_->setObjectName(QStringLiteral("scrollInputs"));
+  inputs_scroll_->setWidgetResizable(true);
+  inputs_scroll_->setFrameShape(QFrame::NoFrame);
+  auto* form = new QWidget(inputs_scroll_);
+  auto* column = new QVBoxLayout(form);
 
   const auto typing_rules = TypingRules(world_.regional.decimal_separator);
   for (size_t i = 0; i < kTextFields.size(); ++i) {
-    auto* box = new QLineEdit(inputs_);
+    auto* box = new QLineEdit(form);
     box->setObjectName(Q(kTextFields[i].name));
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(kShownCharacters[i], QLatin1Char('0'))) + 14);
+    // Wide enough for its usual text, in the font's own units so that it scales.
+    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QString(kShownCharacters[i], QLatin1Char('0'))) +
+                         box->fontMetrics().averageCharWidth() * 2);
+    box->setMaximumWidth(box->minimumWidth() * 3 / 2);  // room to read a longer text, no more
     ApplyTypingRule(box, typing_rules[i]);
+    connect(box, &QLineEdit::returnPressed, this, [this] { StartRun(last_kind_); });
     text_boxes_[i] = box;
   }
-  const auto labelled = [&](QHBoxLayout* row, size_t i) {
-    auto* label = new QLabel(Q(kTextFields[i].label), inputs_);
+  // The boxes in rows as one reads them: the span; the zone and the orbs; the daily times.
+  auto* boxes = new QGridLayout;
+  const auto labelled = [&](size_t i, int row, int col) {
+    auto* label = new QLabel(Q(kTextFields[i].label).trimmed(), form);
     label->setObjectName(QString::fromLatin1(kLabelNames[i]));
     label->setBuddy(text_boxes_[i]);
-    row->addWidget(label);
-    row->addWidget(text_boxes_[i]);
+    boxes->addWidget(label, row, col);
+    boxes->addWidget(text_boxes_[i], row, col + 1);
   };
+  labelled(kStartDateBox, 0, 0);
+  labelled(kEndDateBox, 0, 2);
+  labelled(2, 1, 0);
+  labelled(3, 1, 2);
+  labelled(4, 1, 4);
+  labelled(kStartTimeBox, 2, 0);
+  labelled(kEndTimeBox, 2, 2);
+  boxes->setColumnStretch(6, 1);
+  column->addLayout(boxes);
+  QPushButton* same_date = NewCommand(form, "cmdEndDateSameAsStartDate",
+                                      tr("Make the end date the same as the &start date"));
+  same_date->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+  column->addWidget(same_date);
 
-  // The span, the time zone and the orbs across the top.
-  auto* top = new QHBoxLayout;
-  for (size_t i = 0; i < kStartTimeBox; ++i) labelled(top, i);
-  top->addStretch();
-  inputs->addLayout(top);
+  aspect_set_ = new AspectSetButton(form);
+  for (size_t i = 0; i < kCheckFields.size(); ++i) {
+    switches_[i] = NewCheckBox(form, Q(kCheckFields[i].name), WithAccessKey(kCheckFields[i].caption, kSwitchKeys[i]));
+    if (i != kInclude15DegAspects) {
+      column->addWidget(switches_[i]);
+      continue;
+    }
+    // The set of aspects right under the grid it filters, indented to the caption, so the
+    // column stays as narrow as its longest switch.
+    column->addWidget(switches_[i]);
+    auto* set_row = new QHBoxLayout;
+    set_row->addSpacing(switches_[i]->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, switches_[i]) +
+                        switches_[i]->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, switches_[i]));
+    set_row->addWidget(aspect_set_);
+    set_row->addStretch();
+    column->addLayout(set_row);
+  }
 
-  // The three body columns, each headed by its role and its g/h pair.
-  auto* bodies = new QGridLayout;
-  bodies->setVerticalSpacing(0);
-  bodies->setHorizontalSpacing(TwipsToPixels(150));
+  // The bodies: a row per body, a column per role, each column headed by its role, its
+  // g/h pair and its all / none / Sun-Pluto commands.
+  auto* grid_box = new QWidget(form);
+  grid_box->setObjectName(QStringLiteral("bodyGrid"));
+  auto* grid = new QGridLayout(grid_box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setVerticalSpacing(0);
+  constexpr int kFirstBodyRow = 5;
+  static const char* const kPickNames[] = {"None", "All", "Planets"};
+  const QString pick_captions[] = {tr("None"), tr("All"), tr("Sun-Pluto")};
+  for (int b = 0; b < BodyCount; ++b) {
+    auto* name = new QLabel(Q(BodyName(b)), grid_box);
+    name->setObjectName(QStringLiteral("lblBody_%1").arg(b));
+    grid->addWidget(name, kFirstBodyRow + b, 0);
+  }
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     const RoleField& role = kRoleFields[r];
-    auto* head = new QHBoxLayout;
-    auto* header = new QLabel(Q(role.header), inputs_);
+    const int col = static_cast<int>(r) + 1;
+    auto* header = new QLabel(Q(role.header), grid_box);
     header->setObjectName(QStringLiteral("lbl%1Planets").arg(Q(role.header)));
-    head->addWidget(header);
-    head->addSpacing(TwipsToPixels(90));
-    auto* pair = new QWidget(inputs_);
+    header->setFont(Bold(header->font()));
+    header->setAlignment(Qt::AlignCenter);
+    grid->addWidget(header, 0, col);
+    auto* pair = new QWidget(grid_box);
     pair->setObjectName(Q(role.centre_name));
     auto* pair_layout = new QHBoxLayout(pair);
     pair_layout->setContentsMargins(0, 0, 0, 0);
@@ -233,95 +323,172 @@ void MainWindow::BuildControls() {
     for (int c = 0; c < 2; ++c) {
       auto* option = new QRadioButton(Q(CentreCaption(static_cast<Centre>(c))), pair);
       option->setObjectName(QStringLiteral("%1_%2").arg(Q(role.centre_name)).arg(c));
+      option->setToolTip(c == 0 ? tr("%1 geocentric").arg(Q(role.header)) : tr("%1 heliocentric").arg(Q(role.header)));
       group->addButton(option, c);
       pair_layout->addWidget(option);
       centre_options_[r][c] = option;
     }
-    head->addWidget(pair);
-    head->addStretch();
-    bodies->addLayout(head, 0, static_cast<int>(r));
+    grid->addWidget(pair, 1, col, Qt::AlignCenter);
+    for (int how = 0; how < 3; ++how) {
+      auto* pick = new QPushButton(pick_captions[how], grid_box);
+      pick->setObjectName(QStringLiteral("cmd%1%2").arg(Q(role.header), QLatin1String(kPickNames[how])));
+      pick->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+      connect(pick, &QPushButton::clicked, this, [this, r, how] { SelectBodies(r, how); });
+      grid->addWidget(pick, 2 + how, col);
+    }
     for (const Body& body : BodyCatalogue) {
-      QCheckBox* box = NewCheckBox(inputs_, QStringLiteral("%1_%2").arg(Q(role.selection_name)).arg(body.index),
-                                   Q(body.caption));
-      bodies->addWidget(box, body.index + 1, static_cast<int>(r));
+      // The caption is the row's label; the box carries it for screen readers and as a tip.
+      QCheckBox* box = NewCheckBox(grid_box, QStringLiteral("%1_%2").arg(Q(role.selection_name)).arg(body.index), {});
+      const QString spoken = QStringLiteral("%1 %2").arg(Q(role.header), Q(BodyName(body.index)));
+      box->setAccessibleName(spoken);
+      box->setToolTip(spoken);
+      grid->addWidget(box, kFirstBodyRow + body.index, col, Qt::AlignCenter);
       body_boxes_[r][body.index] = box;
     }
   }
-  bodies->setRowStretch(BodyCount + 1, 1);
-
-  // The switches and the commands on the right.
-  for (size_t i = 0; i < kCheckFields.size(); ++i) {
-    switches_[i] = NewCheckBox(inputs_, Q(kCheckFields[i].name), Q(kCheckFields[i].caption));
-  }
-  auto* right = new QVBoxLayout;
-  right->setSpacing(TwipsToPixels(150));
-  aspect_set_ = new AspectSetButton(inputs_);
-  for (size_t i = 0; i < kEnableTimePeriod; ++i) {
-    if (i != kInclude15DegAspects) {
-      right->addWidget(switches_[i]);
-      continue;
-    }
-    auto* grid_row = new QHBoxLayout;  // the set of aspects sits beside the grid it filters
-    grid_row->setSpacing(TwipsToPixels(60));
-    grid_row->addWidget(switches_[i]);
-    grid_row->addWidget(aspect_set_);
-    grid_row->addStretch();
-    right->addLayout(grid_row);
-  }
-  QPushButton* same_date = NewCommand(inputs_, "cmdEndDateSameAsStartDate",
-                                      tr("Make the end date the same as the start date"));
-  right->addWidget(same_date);
-  auto* times = new QHBoxLayout;
-  labelled(times, kStartTimeBox);
-  times->addSpacing(TwipsToPixels(180));
-  labelled(times, kEndTimeBox);
-  times->addStretch();
-  right->addLayout(times);
-  for (size_t i = kEnableTimePeriod; i < kCheckFields.size(); ++i) right->addWidget(switches_[i]);
-  events_ = new EventsBox(inputs_);
-  right->addWidget(events_);
+  grid->setColumnStretch(4, 1);
+  column->addWidget(grid_box);
+  // Sky events are searched for the P1 bodies on P1's centre, so they follow the grid.
+  events_ = new EventsBox(form);
+  column->addWidget(events_);
   connect(centre_options_[0][1], &QRadioButton::toggled, events_,
           [this](bool helio) { events_->OfferFor(helio ? Centre::Helio : Centre::Geo); });
-  QPushButton* longitude = NewCommand(inputs_, "cmdAspectarian", tr("Calculate longitude aspectarian"));
+  column->addStretch();
+  inputs_scroll_->setWidget(form);
+  // As wide as the column's content and its scroll bar: the column scrolls only up and down.
+  inputs_scroll_->setMinimumWidth(form->sizeHint().width() +
+                                  inputs_scroll_->verticalScrollBar()->sizeHint().width());
+  inputs_scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  inputs->addWidget(inputs_scroll_, 1);
+
+  QPushButton* longitude = NewCommand(inputs_, "cmdAspectarian", tr("Calculate l&ongitude aspectarian"));
   QPushButton* declination =
-      NewCommand(inputs_, "cmdAspectarian_declination", tr("Calculate declination aspectarian"));
-  right->addWidget(longitude);
-  right->addWidget(declination);
-  right->addStretch();
+      NewCommand(inputs_, "cmdAspectarian_declination", tr("Calculate &declination aspectarian"));
+  longitude->setToolTip(tr("Ctrl+Return"));
+  declination->setToolTip(tr("Ctrl+Shift+Return"));
+  auto* commands = new QVBoxLayout;
+  commands->setContentsMargins(column->contentsMargins());
+  commands->addWidget(longitude);
+  commands->addWidget(declination);
+  inputs->addLayout(commands);
 
-  auto* middle = new QHBoxLayout;
-  middle->addLayout(bodies);
-  middle->addSpacing(TwipsToPixels(150));
-  middle->addLayout(right, 1);
-  inputs->addLayout(middle);
-  outer->addWidget(inputs_);
+  // ---- The results: the table, the report text and the notices, one switch apart.
+  // The run summary above the results, whichever view is shown.
+  auto* results_side = new QWidget(splitter_);
+  auto* results_column = new QVBoxLayout(results_side);
+  results_column->setContentsMargins(0, 0, 0, 0);
+  summary_ = new RunSummaryLabel(results_side);
+  results_column->addWidget(summary_);
+  results_tabs_ = new QTabWidget(results_side);
+  results_column->addWidget(results_tabs_, 1);
+  results_tabs_->setObjectName(QStringLiteral("tabResults"));
+  auto* table_page = new QWidget(results_tabs_);
+  auto* table_layout = new QVBoxLayout(table_page);
+  table_layout->setContentsMargins(0, 0, 0, 0);
+  auto* filter_row = new QHBoxLayout;
+  auto* filter_label = new QLabel(tr("Filter:"), table_page);
+  filter_box_ = new QLineEdit(table_page);
+  filter_box_->setObjectName(QStringLiteral("txtFilter"));
+  filter_box_->setPlaceholderText(tr("body, aspect or date (Ctrl+F)"));
+  filter_box_->setClearButtonEnabled(true);
+  filter_label->setBuddy(filter_box_);
+  row_count_ = new QLabel(table_page);
+  row_count_->setObjectName(QStringLiteral("lblRowCount"));
+  filter_row->addWidget(filter_label);
+  filter_row->addWidget(filter_box_, 1);
+  filter_row->addWidget(row_count_);
+  table_layout->addLayout(filter_row);
+  model_ = new ResultsModel(this);
+  table_ = new QTableView(table_page);
+  table_->setObjectName(QStringLiteral("tblResults"));
+  table_->setModel(model_);
+  table_->setSortingEnabled(true);
+  table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);  // the run's order: by moment
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setWordWrap(false);
+  table_->setAlternatingRowColors(true);
+  // Rows of one height, so a million of them need no measuring; the row numbers would only
+  // repeat the position of the scroll bar.
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setSectionsMovable(false);
+  table_->horizontalHeader()->setStretchLastSection(true);
+  {
+    const QFontMetrics m = table_->fontMetrics();
+    const int roles = m.horizontalAdvance(QStringLiteral("h. Chariklo")) + m.averageCharWidth() * 2;
+    const int wide[ResultsModel::kColumnCount] = {
+        roles, roles, roles, m.horizontalAdvance(QStringLiteral("00/00/0000")) + m.averageCharWidth() * 2,
+        m.horizontalAdvance(QStringLiteral("00:00")) + m.averageCharWidth() * 2,
+        m.horizontalAdvance(QStringLiteral("00 Sag 00 R")) + m.averageCharWidth() * 2,
+        m.horizontalAdvance(QStringLiteral("00 Sag 00 R")) + m.averageCharWidth() * 2,
+        m.horizontalAdvance(QStringLiteral("00 Sag 00 R")) + m.averageCharWidth() * 2,
+        m.horizontalAdvance(QStringLiteral("000 000 000"))};
+    for (int c = 0; c < ResultsModel::kColumnCount; ++c) table_->setColumnWidth(c, wide[c]);
+  }
+  table_->installEventFilter(this);
+  table_layout->addWidget(table_, 1);
+  results_tabs_->addTab(table_page, tr("&Table"));
 
-  summary_ = new RunSummaryLabel(central);
-  outer->addWidget(summary_);
-  results_ = new QPlainTextEdit(central);
+  results_ = new QPlainTextEdit(results_tabs_);
   results_->setObjectName(QStringLiteral("txtResults"));
   results_->setReadOnly(true);
   results_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   results_->setLineWrapMode(QPlainTextEdit::NoWrap);
   results_->setFont(FixedWidthFont(8.25));
-  results_->setMinimumHeight(TwipsToPixels(2400));
   results_->viewport()->installEventFilter(this);
-  outer->addWidget(results_, 1);
-  setCentralWidget(central);
-  resize(TwipsToPixels(11160), TwipsToPixels(13350));
+  results_tabs_->addTab(results_, tr("&Report text"));
+
+  notices_list_ = new QListWidget(results_tabs_);
+  notices_list_->setObjectName(QStringLiteral("lstNotices"));
+  notices_list_->setWordWrap(true);
+  results_tabs_->addTab(notices_list_, tr("&Notices"));
+
+  splitter_->addWidget(inputs_);
+  splitter_->addWidget(results_side);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  setCentralWidget(splitter_);
+
+  filter_timer_ = new QTimer(this);
+  filter_timer_->setSingleShot(true);
+  // ms after the last key: one pass over a million rows takes about a second, so the table
+  // narrows once a word is typed rather than once per letter.
+  filter_timer_->setInterval(250);
+  connect(filter_box_, &QLineEdit::textChanged, this, [this] {
+    // Small tables narrow at once, with each letter.
+    if (model_->allRows() <= 100000) filter_timer_->start(0);
+    else filter_timer_->start();
+  });
+  connect(filter_timer_, &QTimer::timeout, this, [this] {
+    model_->SetNeedle(filter_box_->text().trimmed());
+    row_count_->setText(model_->rowCount() == model_->allRows()
+                            ? tr("%n row(s)", nullptr, model_->allRows())
+                            : tr("%1 of %2 rows").arg(model_->rowCount()).arg(model_->allRows()));
+  });
 
   // The status line, and the run's progress and Cancel while a run is on.
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("lblStatus"));
   status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // long notices don't widen the window
   statusBar()->addWidget(status_, 1);
+  notices_button_ = new QPushButton(this);
+  notices_button_->setObjectName(QStringLiteral("cmdNotices"));
+  notices_button_->setFlat(true);
+  notices_button_->setToolTip(tr("All notices of the last run"));
+  notices_button_->hide();
+  connect(notices_button_, &QPushButton::clicked, this, [this] { ShowResultsView(2); });
+  statusBar()->addPermanentWidget(notices_button_);
   progress_ = new QProgressBar(this);
   progress_->setObjectName(QStringLiteral("prgRun"));
   progress_->setRange(0, 1000);  // thousandths of the scans' windows
   progress_->setTextVisible(false);
-  progress_->setMaximumWidth(TwipsToPixels(3000));
+  progress_->setMaximumWidth(progress_->fontMetrics().averageCharWidth() * 25);
   cancel_button_ = new QPushButton(tr("Cancel"), this);
   cancel_button_->setObjectName(QStringLiteral("cmdCancel"));
+  cancel_button_->setToolTip(tr("Esc"));
   cancel_button_->setCursor(Qt::ArrowCursor);  // usable while the window shows the busy pointer
   statusBar()->addPermanentWidget(progress_);
   statusBar()->addPermanentWidget(cancel_button_);
@@ -372,6 +539,63 @@ void MainWindow::BuildMenus() {
   dates_menu_->addSeparator()->setObjectName(QStringLiteral("mnuSplit1"));
   add_items(kMonthItems);
 
+  QMenu* run = menuBar()->addMenu(tr("R&un"));
+  run->setObjectName(QStringLiteral("mnuRun"));
+  QAction* run_longitude = run->addAction(tr("Calculate &longitude aspectarian"), this,
+                                          [this] { StartRun(ScanKind::Longitude); });
+  run_longitude->setObjectName(QStringLiteral("mnuRunLongitude"));
+  run_longitude->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+  QAction* run_declination = run->addAction(tr("Calculate &declination aspectarian"), this,
+                                            [this] { StartRun(ScanKind::Declination); });
+  run_declination->setObjectName(QStringLiteral("mnuRunDeclination"));
+  run_declination->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter)});
+  cancel_action_ = run->addAction(tr("&Cancel the run"), this, &MainWindow::CancelRun);
+  cancel_action_->setObjectName(QStringLiteral("mnuRunCancel"));
+  cancel_action_->setShortcut(QKeySequence(Qt::Key_Escape));
+  cancel_action_->setEnabled(false);
+
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  view->setObjectName(QStringLiteral("mnuView"));
+  const struct {
+    const char* name;
+    const char* caption;
+    QKeyCombination key;
+  } kViews[] = {{"mnuViewTable", "Results &table", Qt::CTRL | Qt::Key_1},
+                {"mnuViewReport", "&Report text", Qt::CTRL | Qt::Key_2},
+                {"mnuViewNotices", "&Notices of the last run", Qt::CTRL | Qt::Key_3}};
+  for (int tab = 0; tab < 3; ++tab) {
+    QAction* action = view->addAction(tr(kViews[tab].caption), this, [this, tab] { ShowResultsView(tab); });
+    action->setObjectName(QString::fromLatin1(kViews[tab].name));
+    action->setShortcut(QKeySequence(kViews[tab].key));
+  }
+  QAction* find = view->addAction(tr("&Find in the table"), this, [this] {
+    ShowResultsView(0);
+    filter_box_->setFocus(Qt::ShortcutFocusReason);
+    filter_box_->selectAll();
+  });
+  find->setObjectName(QStringLiteral("mnuViewFind"));
+  find->setShortcut(QKeySequence::Find);
+  view->addSeparator();
+  QMenu* notation = view->addMenu(tr("N&otation"));
+  notation->setObjectName(QStringLiteral("mnuViewNotation"));
+  auto* notations = new QActionGroup(this);
+  const struct {
+    const char* name;
+    const char* caption;
+    Notation notation;
+  } kNotations[] = {{"mnuNotationGlyphs", "&Glyphs", Notation::Glyphs},
+                    {"mnuNotationText", "&Text", Notation::Text},
+                    {"mnuNotationNumbers", "The report's &numbers", Notation::ReportNumbers}};
+  for (const auto& item : kNotations) {
+    QAction* action = notation->addAction(tr(item.caption), this, [this, n = item.notation] { SetNotation(n); });
+    action->setObjectName(QString::fromLatin1(item.name));
+    action->setCheckable(true);
+    notations->addAction(action);
+    notation_actions_[static_cast<size_t>(item.notation)] = action;
+  }
+  notation_actions_[static_cast<size_t>(model_->notation())]->setChecked(true);
+
   // "&Help" has no items: the title on the menu bar is the command itself.
   auto* help = new QAction(tr("&Help"), this);
   help->setObjectName(QStringLiteral("mnuHelp"));
@@ -380,11 +604,30 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::SetTabOrder() {
-  // The text boxes first, then the option pairs, then the body columns from the top.
+  // As the screen reads, row by row: the text boxes, the date button, the switches, the body
+  // grid (centres, column commands, then each body across P1, P2, P3), the run commands, and
+  // the results.
+  const auto named = [this](const QString& name) { return findChild<QWidget*>(name); };
   std::vector<QWidget*> chain(text_boxes_.begin(), text_boxes_.end());
-  for (const auto& pair : centre_options_) chain.insert(chain.end(), pair.begin(), pair.end());
-  for (const auto& column : body_boxes_) chain.insert(chain.end(), column.begin(), column.end());
-  chain.insert(chain.end(), switches_.begin(), switches_.end());
+  chain.push_back(named(QStringLiteral("cmdEndDateSameAsStartDate")));
+  for (size_t i = 0; i < switches_.size(); ++i) {
+    chain.push_back(switches_[i]);
+    if (i == kInclude15DegAspects) chain.push_back(aspect_set_);
+  }
+  for (int c = 0; c < 2; ++c) {
+    for (const auto& pair : centre_options_) chain.push_back(pair[static_cast<size_t>(c)]);
+  }
+  for (const char* pick : {"None", "All", "Planets"}) {
+    for (const RoleField& role : kRoleFields) chain.push_back(named(QStringLiteral("cmd%1%2").arg(Q(role.header), QLatin1String(pick))));
+  }
+  for (int b = 0; b < BodyCount; ++b) {
+    for (const auto& column : body_boxes_) chain.push_back(column[static_cast<size_t>(b)]);
+  }
+  chain.push_back(named(QStringLiteral("cmdAspectarian")));
+  chain.push_back(named(QStringLiteral("cmdAspectarian_declination")));
+  chain.push_back(results_tabs_->tabBar());
+  chain.push_back(filter_box_);
+  chain.push_back(table_);
   for (size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -434,13 +677,146 @@ void MainWindow::Warn(const QString& title, const QString& text) {
 }
 
 void MainWindow::ShowPlaced() {
-  show();
-  const QRect available = screen()->availableGeometry();
-  const int frame_extra = frameGeometry().height() - height();
-  if (frameGeometry().height() > available.height()) {
-    resize(width(), std::max(minimumSizeHint().height(), available.height() - frame_extra));
+  if (window_state_.count("geometry") == 0) {
+    // The first time: nine tenths of the screen, centred; never less than the window needs.
+    const QRect available = screen()->availableGeometry();
+    const QSize size = QSize(available.width() * 9 / 10, available.height() * 9 / 10)
+                           .expandedTo(minimumSizeHint())
+                           .boundedTo(available.size());
+    resize(size);
+    move(available.center() - QPoint(size.width() / 2, size.height() / 2));
   }
-  move(BottomPlacement(available, frameGeometry().size(), TwipsToPixels(855)));
+  if (window_state_["maximized"] == "1") showMaximized();
+  else show();
+}
+
+Notation MainWindow::notation() const { return model_->notation(); }
+
+std::filesystem::path MainWindow::ConfigFolder() const { return world_.files.startup_file.parent_path(); }
+
+// ---- Remembered choices ----------------------------------------------------------------------
+
+namespace {
+
+QList<int> Numbers(const std::string& text) {
+  QList<int> numbers;
+  for (const QString& part : Q(text).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    bool ok = false;
+    const int n = part.trimmed().toInt(&ok);
+    if (!ok) return {};
+    numbers << n;
+  }
+  return numbers;
+}
+
+std::string NumbersText(const QList<int>& numbers) {
+  QStringList parts;
+  for (int n : numbers) parts << QString::number(n);
+  return parts.join(QLatin1Char(',')).toStdString();
+}
+
+constexpr const char* kNotationNames[] = {"glyphs", "text", "numbers"};  // in Notation order
+
+}  // namespace
+
+void MainWindow::RestoreWindowState() {
+  auto& st = window_state_;
+  // Size and place: the frame's place and the inside's size, as the window manager takes them.
+  if (const QList<int> g = Numbers(st["geometry"]); g.size() == 4 && g[2] > 0 && g[3] > 0) {
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen()) screens << primary->availableGeometry();
+    for (QScreen* other : QGuiApplication::screens()) {
+      if (other != QGuiApplication::primaryScreen()) screens << other->availableGeometry();
+    }
+    const QRect placed = OnSomeScreen(QRect(g[0], g[1], g[2], g[3]), screens);
+    resize(placed.size().expandedTo(minimumSizeHint()));
+    move(placed.topLeft());
+  } else {
+    st.erase("geometry");
+  }
+  if (const QList<int> sizes = Numbers(st["splitter"]); sizes.size() == 2) splitter_->setSizes(sizes);
+  if (const std::string& columns = st["columns"]; !columns.empty()) {
+    table_->horizontalHeader()->restoreState(QByteArray::fromBase64(QByteArray::fromStdString(columns)));
+  }
+  for (size_t n = 0; n < std::size(kNotationNames); ++n) {
+    if (st["notation"] == kNotationNames[n]) SetNotation(static_cast<Notation>(n));
+  }
+  if (const QList<int> view = Numbers(st["view"]); view.size() == 1) ShowResultsView(view[0]);
+  last_kind_ = st["last_run"] == "declination" ? ScanKind::Declination : ScanKind::Longitude;
+}
+
+void MainWindow::SaveWindowState() {
+  auto& st = window_state_;
+  // The frame's top-left corner and the inside's size, as move() and resize() take them; of
+  // a maximized window the size and place it goes back to.
+  const QRect normal = normalGeometry();
+  st["geometry"] = isMaximized() ? NumbersText({normal.x(), normal.y(), normal.width(), normal.height()})
+                                 : NumbersText({pos().x(), pos().y(), width(), height()});
+  st["maximized"] = isMaximized() ? "1" : "0";
+  st["splitter"] = NumbersText(splitter_->sizes());
+  st["columns"] = table_->horizontalHeader()->saveState().toBase64().toStdString();
+  st["notation"] = kNotationNames[static_cast<size_t>(notation())];
+  st["view"] = std::to_string(results_tabs_->currentIndex());
+  st["last_run"] = last_kind_ == ScanKind::Declination ? "declination" : "longitude";
+  st["chkDisplayP1_P2P3_mp_aspects"] = ControlsToSettings().chkDisplayP1_P2P3_mp_aspects ? "1" : "0";
+}
+
+void MainWindow::ShowResultsView(int tab) {
+  if (tab < 0 || tab >= results_tabs_->count()) return;
+  results_tabs_->setCurrentIndex(tab);
+}
+
+void MainWindow::SetNotation(Notation notation) {
+  model_->SetNotation(notation);
+  if (QAction* action = notation_actions_[static_cast<size_t>(notation)]) action->setChecked(true);
+}
+
+void MainWindow::SelectBodies(size_t role, int how) {
+  for (int b = 0; b < BodyCount; ++b) {
+    // Sun to Pluto are the first ten of the catalogue.
+    const bool on = how == 1 || (how == 2 && b <= 9);
+    body_boxes_[role][static_cast<size_t>(b)]->setChecked(on);
+  }
+}
+
+void MainWindow::CopySelectedRows() {
+  std::vector<int> rows;
+  for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+  }
+  if (rows.empty()) return;
+  // In the order the table shows them, whatever order they were picked in.
+  std::sort(rows.begin(), rows.end());
+  auto* data = new QMimeData;
+  data->setText(Q(model_->ReportLines(rows)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  data->setData(QStringLiteral("text/tab-separated-values"), model_->TabSeparated(rows).toUtf8());
+  QGuiApplication::clipboard()->setMimeData(data);
+  Tell(tr("Copied %n row(s).", nullptr, static_cast<int>(rows.size())));
+}
+
+void MainWindow::ShowNotices(const QStringList& notices) {
+  notices_list_->clear();
+  QStringList fresh;
+  for (const QString& notice : notices) {
+    auto* item = new QListWidgetItem(notice, notices_list_);
+    if (notices_.contains(notice)) {
+      // Said after the run before too: listed, but not brought up again as news.
+      item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+      item->setToolTip(tr("As after the run before"));
+    } else {
+      fresh << notice;
+    }
+  }
+  notices_ = notices;
+  notices_button_->setText(tr("%n notice(s)", nullptr, static_cast<int>(notices.size())));
+  notices_button_->setVisible(!notices.isEmpty());
+  if (fresh.isEmpty()) {
+    Tell(notices.isEmpty() ? QString() : notices.front());
+  } else if (fresh.size() == 1) {
+    Tell(fresh.front());
+  } else {
+    Tell(tr("%1  (%n more in the notices list, Ctrl+3)", nullptr, static_cast<int>(fresh.size() - 1)).arg(fresh.front()));
+  }
 }
 
 // ---- Settings files ------------------------------------------------------------------------
@@ -532,7 +908,7 @@ void MainWindow::ExportCsv() {
                                std::filesystem::path(last_run_->report_name).replace_extension(".csv"));
   const std::optional<QString> chosen = world_.chooser->Choose(this, request);
   if (!chosen) return;
-  const FileStatus saved = SaveRunCsvWithEvents(PathOf(*chosen), last_run_->rows, last_run_->events,
+  const FileStatus saved = SaveRunCsvWithEvents(PathOf(*chosen), model_->runRows(), last_run_->events,
                                                 last_run_->kind, last_run_->settings, world_.regional);
   if (!saved) {
     Warn(tr("Export CSV"), Q(saved.message));
@@ -546,6 +922,7 @@ void MainWindow::ExportCsv() {
 
 void MainWindow::StartRun(ScanKind kind) {
   if (running()) return;
+  last_kind_ = kind;
   auto request = std::make_shared<RunRequest>();
   request->kind = kind;
   request->settings = ControlsToSettings();
@@ -695,6 +1072,7 @@ void MainWindow::StopRun() {
 void MainWindow::SetRunning(bool on) {
   inputs_->setEnabled(!on);
   load_action_->setEnabled(!on);
+  cancel_action_->setEnabled(on);
   export_csv_action_->setEnabled(!on && last_run_.has_value());
   for (QAction* action : dates_menu_->actions()) action->setEnabled(!on);
   progress_->setValue(0);
@@ -735,9 +1113,15 @@ void MainWindow::FinishRun() {
     return;
   }
 
-  last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->events, outcome->file_name};
   summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
+  last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name};
   export_csv_action_->setEnabled(true);
+  // The table takes the rows over, in the sort the user chose last, narrowed by the filter
+  // text still in its box.
+  model_->SetRun(state->kind, state->settings, world_.regional, std::move(state->outcome.rows));
+  const QHeaderView* header = table_->horizontalHeader();
+  if (header->sortIndicatorSection() >= 0) model_->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+  filter_timer_->start(0);
 
   // The centre choices as the run leaves them.
   const std::array<Centre, 3> centres = {outcome->opt1_ghd, outcome->opt2_ghd, outcome->opt3_ghd};
@@ -749,15 +1133,16 @@ void MainWindow::FinishRun() {
   } else if (!outcome->file_path.empty()) {
     words << tr("Saved %1.").arg(TextOf(outcome->file_path));
   }
-  if (outcome->rows.empty() && outcome->found_count > 0) {
+  if (model_->allRows() == 0 && outcome->found_count > 0) {
     words << tr("None of the %1 exact aspects in the span is in the aspect set.").arg(outcome->found_count);
-  } else if (outcome->rows.empty() && outcome->events.empty()) {
+  } else if (model_->allRows() == 0 && outcome->events.empty()) {
     words << tr("No exact aspect lies in the span for these settings.");
   }
   for (const std::string& notice : outcome->notices) words << Q(notice);
-  Tell(words.join(QStringLiteral("  ")));
+  ShowNotices(words);
   if (!outcome->save_error.empty()) Warn(tr("Report file not saved"), Q(outcome->save_error));
-  results_->setFocus(Qt::OtherFocusReason);
+  if (results_tabs_->currentWidget() == results_) results_->setFocus(Qt::OtherFocusReason);
+  else table_->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- Help and shut-down --------------------------------------------------------------------
@@ -777,8 +1162,15 @@ void MainWindow::OpenHelp() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == results_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+  if (results_ && watched == results_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     results_->selectAll();  // the whole report, ready to copy
+    return true;
+  }
+  if (watched == table_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+    // The table's own copy takes one cell; ours the selected rows in both forms.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) CopySelectedRows();
     return true;
   }
   return QMainWindow::eventFilter(watched, event);
@@ -800,6 +1192,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
                                             StartupValuesOf(ControlsToSettings(), settings_file_path_));
   shutdown_problem_ = saved ? QString() : Q(saved.message);
   shutdown_notice_ = saved ? Q(saved.message) : QString();
+  // The last settings and the window's own state, each in a file of its own beside the
+  // start-up file, which keeps its seven lines. Losing them costs only comfort: a line on
+  // standard error, no message box.
+  SaveWindowState();
+  QStringList lost;
+  if (const FileStatus last = SaveSettingsFile(ConfigFolder() / kLastSettingsFileName, ControlsToSettings()); !last) {
+    lost << Q(last.message);
+  }
+  if (const FileStatus state = WriteWindowState(ConfigFolder() / kWindowStateFileName, window_state_); !state) {
+    lost << Q(state.message);
+  }
+  if (!lost.isEmpty() && shutdown_problem_.isEmpty()) {
+    if (!shutdown_notice_.isEmpty()) lost.prepend(shutdown_notice_);
+    shutdown_notice_ = lost.join(QLatin1Char(' '));
+  }
   event->accept();
 }
 

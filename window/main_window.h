@@ -16,9 +16,11 @@
 
 #include "core/date_text.h"
 #include "engine/run_settings.h"
+#include "report/notation.h"
 #include "report/run_command.h"
 #include "store/date_commands.h"
 #include "store/program_files.h"
+#include "store/window_state.h"
 #include "window/file_chooser.h"
 
 class QAction;
@@ -26,6 +28,11 @@ class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QScrollArea;
+class QSplitter;
+class QTabWidget;
+class QTableView;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -57,7 +64,10 @@ struct WindowWorld {
 // the body arrays are named "<array>_<index>" (chkP1Planets_0 .. chkP3Planets_25); an option
 // pair is a widget named after its field (opt1_ghd) holding "opt1_ghd_0" ("g") and
 // "opt1_ghd_1" ("h"). The run's progress bar is prgRun, its Cancel button cmdCancel, the
-// status line lblStatus.
+// status line lblStatus. The results: the tab widget tabResults with the table tblResults
+// (filter box txtFilter), the report text txtResults and the notices list lstNotices.
+class ResultsModel;
+
 class MainWindow final : public QMainWindow {
   Q_OBJECT
  public:
@@ -67,8 +77,12 @@ class MainWindow final : public QMainWindow {
   explicit MainWindow(WindowWorld world, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // Shows the window near the bottom of the screen, its top edge always on the screen.
+  // Shows the window where it was last time (brought onto a screen when that place is on
+  // none of today's screens), or the first time centred on the screen, nine tenths of it.
   void ShowPlaced();
+
+  // The notation of positions and aspects in the table (View > Notation).
+  Notation notation() const;
 
   // The run settings, equal to the controls at every moment.
   RunSettings ControlsToSettings() const;
@@ -97,6 +111,16 @@ class MainWindow final : public QMainWindow {
   void SetTabOrder();
   void ApplyEnablingRule();
   void Tell(const QString& text);  // the status line
+  // The notices of a finished run: all of them into the notices list, the first one that
+  // did not come with the run before into the status line (with the count of the others).
+  void ShowNotices(const QStringList& notices);
+  void ShowResultsView(int tab);   // 0 table, 1 report text, 2 notices
+  void SetNotation(Notation notation);
+  void CopySelectedRows();        // Ctrl+C in the table: report lines and tab-separated values
+  void SelectBodies(size_t role, int how);  // a body column: 0 none, 1 all, 2 Sun to Pluto
+  void RestoreWindowState();      // at start, from the window's state file and last.opt
+  void SaveWindowState();         // at shut-down, into window_state_
+  std::filesystem::path ConfigFolder() const;  // the start-up file's folder
   void Warn(const QString& title, const QString& text);  // a message box that does not block
 
   void LoadSettings();  // mnuFileLoad
@@ -152,6 +176,21 @@ class MainWindow final : public QMainWindow {
   std::array<std::array<QCheckBox*, BodyCount>, kRoleFields.size()> body_boxes_{};
   std::array<std::array<QRadioButton*, 2>, kRoleFields.size()> centre_options_{};
   QWidget* inputs_ = nullptr;  // every control that feeds a run, locked while one runs
+  QSplitter* splitter_ = nullptr;  // inputs | results
+  QScrollArea* inputs_scroll_ = nullptr;
+  QTabWidget* results_tabs_ = nullptr;
+  QTableView* table_ = nullptr;
+  QLineEdit* filter_box_ = nullptr;
+  QLabel* row_count_ = nullptr;
+  QTimer* filter_timer_ = nullptr;  // narrows the table once the user pauses typing
+  ResultsModel* model_ = nullptr;
+  QListWidget* notices_list_ = nullptr;
+  QPushButton* notices_button_ = nullptr;
+  QStringList notices_;               // of the last finished run
+  std::array<QAction*, 3> notation_actions_{};  // in Notation order
+  QAction* cancel_action_ = nullptr;
+  ScanKind last_kind_ = ScanKind::Longitude;   // what Enter in a text box runs
+  WindowState window_state_;          // as read at start; written back at shut-down
   AspectSetButton* aspect_set_ = nullptr;  // beside chkInclude15DegAspects
   RunSummaryLabel* summary_ = nullptr;     // above the results
   EventsBox* events_ = nullptr;  // sky events for the run (not stored in the settings file)
@@ -165,7 +204,6 @@ class MainWindow final : public QMainWindow {
   struct FinishedRun {
     ScanKind kind = ScanKind::Longitude;
     RunSettings settings;
-    FoundAspects rows;
     SkyEvents events;
     std::string report_name;  // the report file's name, offered with .csv for the export
   };

@@ -2,11 +2,17 @@
 // 2007, triple aspects) into a PNG for the README. Uses Qt's offscreen platform unless
 // another is asked for, and a scratch program folder, so it touches no user file.
 //   tarnwick-screenshot docs/screenshot.png
+//   tarnwick-screenshot --screen docs/screen.png   the whole screen, the window placed as at a
+//                                                  first start (for a real X server: Xvfb and
+//                                                  a window manager), once it has settled
 #include <QApplication>
+#include <QPixmap>
+#include <QScreen>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <iostream>
+#include <string_view>
 
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
@@ -14,10 +20,12 @@
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
-  if (argc != 2) {
-    std::cerr << "usage: tarnwick-screenshot OUTPUT.png\n";
+  const bool whole_screen = argc == 3 && std::string_view(argv[1]) == "--screen";
+  if (argc != 2 && !whole_screen) {
+    std::cerr << "usage: tarnwick-screenshot [--screen] OUTPUT.png\n";
     return 2;
   }
+  const char* output = argv[argc - 1];
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QTemporaryDir folder;
@@ -32,16 +40,25 @@ int main(int argc, char** argv) {
   };
   world.threads = 2;
   MainWindow window(std::move(world));
-  window.show();
+  window.ShowPlaced();
 
   window.findChild<QPushButton*>(QStringLiteral("cmdAspectarian"))->click();
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (window.running()) return;
     poll.stop();
-    const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]));
-    if (!saved) std::cerr << "tarnwick-screenshot: could not write " << argv[1] << "\n";
-    app.exit(saved ? 0 : 1);
+    // A moment for the window manager to frame and place the window.
+    QTimer::singleShot(whole_screen ? 1500 : 0, [&] {
+      const QPixmap picture = whole_screen ? window.screen()->grabWindow(0) : window.grab();
+      const bool saved = picture.save(QString::fromLocal8Bit(output));
+      if (!saved) std::cerr << "tarnwick-screenshot: could not write " << output << "\n";
+      const QRect frame = window.frameGeometry(), screen = window.screen()->availableGeometry();
+      std::cout << "window frame " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height()
+                << ", available " << screen.width() << "x" << screen.height() << " at " << screen.x() << "," << screen.y()
+                << ", device pixel ratio " << window.devicePixelRatioF()
+                << (screen.contains(frame) ? ": fits\n" : ": DOES NOT FIT\n");
+      app.exit(saved ? 0 : 1);
+    });
   });
   poll.start(50);
   return app.exec();

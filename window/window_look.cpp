@@ -28,4 +28,20 @@ QPoint BottomPlacement(const QRect& available, const QSize& frame, int left) {
   return {x, y};
 }
 
+QRect OnSomeScreen(const QRect& frame, const QList<QRect>& screens) {
+  if (screens.isEmpty()) return frame;
+  const QRect strip(frame.left(), frame.top(), frame.width(), kGrabStrip);
+  for (const QRect& screen : screens) {
+    const QRect on = strip.intersected(screen);
+    if (on.width() >= std::min(kGrabWidth, frame.width()) && on.height() >= std::min(kGrabStrip, frame.height())) {
+      return frame;
+    }
+  }
+  const QRect& home = screens.front();
+  const QSize size(std::min(frame.width(), home.width()), std::min(frame.height(), home.height()));
+  const int x = std::clamp(frame.left(), home.left(), home.right() + 1 - size.width());
+  const int y = std::clamp(frame.top(), home.top(), home.bottom() + 1 - size.height());
+  return {QPoint(x, y), size};
+}
+
 }  // namespace tarnwick

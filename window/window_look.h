@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -20,5 +21,14 @@ constexpr int TwipsToPixels(int twips) { return twips / 15; }
 // bottom on the available area's bottom. The top edge never goes above the available
 // area, so on a screen less tall than the window the title bar stays reachable.
 QPoint BottomPlacement(const QRect& available, const QSize& frame, int left);
+
+// Where a window remembered at `frame` (outer rectangle, pixels of the virtual desktop) goes
+// on the screens of now (their available areas; the first is the primary screen). Kept where
+// it was when enough of its title strip (kGrabStrip high, kGrabWidth wide) lies on one screen
+// to be grabbed with the mouse; otherwise, after a screen was unplugged or the resolution
+// dropped, it is made to fit the primary screen's area and moved onto it, as near as can be
+// to where it was. An empty list of screens leaves the frame as it is.
+inline constexpr int kGrabStrip = 24, kGrabWidth = 100;
+QRect OnSomeScreen(const QRect& frame, const QList<QRect>& screens);
 
 }  // namespace tarnwick

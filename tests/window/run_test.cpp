@@ -12,6 +12,12 @@ class RunTest : public WindowTest {
 
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
   QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
+  // The "Report text" tab beside the results table, clicked.
+  void ShowReportText() {
+    QTabBar* tabs = Find<QTabWidget>("tabResults")->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QCOMPARE(Find<QTabWidget>("tabResults")->currentWidget(), static_cast<QWidget*>(Pane()));
+  }
   // The report's lines in the pane, without the blank lines and the rule.
   QStringList ReportLines() {
     QStringList lines = Pane()->toPlainText().split('\n');
@@ -38,6 +44,7 @@ class RunTest : public WindowTest {
     Open();
     Load(OneDay());
     QTest::mouseClick(Find<QRadioButton>("opt3_ghd_1"), Qt::LeftButton);  // P3 plays no part...
+    ShowReportText();
     Run(command.toLatin1().constData());
 
     QCOMPARE(DataFiles(), QStringList{file_name});

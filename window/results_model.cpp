@@ -1,0 +1,286 @@
+#include "window/results_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "core/number_text.h"
+#include "report/report_lines.h"
+
+namespace tarnwick {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+bool UsesP3(const RunSettings& s) { return s.chkUseP3; }
+
+// The role as a report line names it, without the caption's padding: "g. Moon".
+QString RoleText(const FoundAspect& row, int role) {
+  const auto r = static_cast<size_t>(role);
+  return QString::fromLatin1(CentreLabel(row.centre[r])) + QString::fromUtf8(BodyName(row.body[r]).data(),
+                                                                           static_cast<qsizetype>(BodyName(row.body[r]).size()));
+}
+
+// Sort key of a role: catalogue order, geocentric before heliocentric.
+int RoleKey(const FoundAspect& row, int role) {
+  const auto r = static_cast<size_t>(role);
+  return row.body[r] * 2 + static_cast<int>(row.centre[r]);
+}
+
+// A position for sorting: not-a-number last, as the report's sort does with moments.
+double SortValue(double v) { return std::isnan(v) ? HUGE_VAL : v; }
+
+}  // namespace
+
+ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ResultsModel::SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows) {
+  beginResetModel();
+  kind_ = kind;
+  settings_ = settings;
+  regional_ = regional;
+  // The run refused a zone that is no number, so a finished run always has one.
+  tz_hours_ = TimeZoneHours(settings.txtTZ, regional.decimal_separator).value_or(0.0);
+  const ReportOrbs orbs = ReportOrbsOf(settings, regional);
+  orb1_ = orbs.orb1;
+  orb2_ = orbs.orb2;
+  rows_ = std::move(rows);
+  order_.resize(rows_.size());
+  for (size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<int>(i);
+  Refilter();
+  endResetModel();
+}
+
+void ResultsModel::SetNotation(Notation notation) {
+  if (notation == notation_) return;
+  notation_ = notation;
+  if (!shown_.empty()) emit dataChanged(index(0, kPos1), index(rowCount() - 1, kAspects), {Qt::DisplayRole});
+}
+
+int ResultsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(shown_.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
+  if (role == Qt::TextAlignmentRole && index.column() >= kDate) {
+    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  }
+  return {};
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return {};
+  if (orientation == Qt::Vertical) return section + 1;
+  static const char* const kHeads[kColumnCount] = {"P1", "P2", "P3", "Date", "Time",
+                                                   "P1 pos.", "P2 pos.", "P3 pos.", "Aspect"};
+  if (section < 0 || section >= kColumnCount) return {};
+  if (section >= kPos1 && section <= kPos3 && kind_ == ScanKind::Declination) {
+    return QStringLiteral("P%1 %2").arg(section - kPos1 + 1).arg(settings_.chkUseGeoLat ? tr("lat.") : tr("decl."));
+  }
+  return tr(kHeads[section]);
+}
+
+QString ResultsModel::PositionText(const FoundAspect& row, int role) const {
+  const auto r = static_cast<size_t>(role);
+  if (kind_ == ScanKind::Declination) return Q(DeclinationText(row.position[r], notation_));
+  // Right ascension is no zodiac position: degrees as the report's numbers are.
+  if (settings_.chkUse_RA) return Q(FormatFixed(row.position[r], 1, 3));
+  return Q(ZodiacPositionText(row.position[r], notation_) + RetrogradeMark(row.motion[r], notation_));
+}
+
+QString ResultsModel::AspectText(const FoundAspect& row) const {
+  if (kind_ == ScanKind::Declination) return {};
+  const AspectColumns columns = LongitudeAspectColumns(row, settings_, ReportOrbs{orb1_, orb2_});
+  if (notation_ == Notation::ReportNumbers) return Q(columns.text).trimmed();
+  QStringList names;
+  for (const AspectCode& code : columns.codes) {
+    // A code is the angle in three digits, or blanks where no aspect lies within the orb.
+    bool ok = false;
+    const int angle = QString::fromStdString(code).trimmed().toInt(&ok);
+    names << (ok ? Q(AspectName(angle, notation_)) : QStringLiteral("-"));
+  }
+  if (settings_.chkDisplayP1_P2P3_mp_aspects && names.size() == 2) {
+    return QStringLiteral("%1 (%2)").arg(names[0], names[1]);
+  }
+  return names.join(QLatin1Char(' '));
+}
+
+QString ResultsModel::CellText(int row, int column) const {
+  if (row < 0 || row >= rowCount()) return {};
+  const FoundAspect& r = At(row);
+  const bool p3 = UsesP3(settings_);
+  switch (column) {
+    case kP1: return RoleText(r, 0);
+    case kP2: return RoleText(r, 1);
+    case kP3: return p3 ? RoleText(r, 2) : QString();
+    case kDate: return Q(ConvertJDtoDateandTime(r.jd_ut, tz_hours_, regional_.order).date);
+    case kTime: return Q(ConvertJDtoDateandTime(r.jd_ut, tz_hours_, regional_.order).time);
+    case kPos1: return PositionText(r, 0);
+    case kPos2: return PositionText(r, 1);
+    case kPos3: return p3 ? PositionText(r, 2) : QString();
+    case kAspects: return AspectText(r);
+    default: return {};
+  }
+}
+
+// A filter text worked out once: which roles (body and centre) it names, whether it can be
+// part of a date or time at all, and the aspect texts it matches. Rows are then matched by
+// table look-ups, dates and aspects computed only where the text could be in them.
+struct ResultsModel::Needle {
+  QString text;
+  std::array<std::array<bool, 2>, BodyCount> role{};  // [body][centre]: "g. Moon" holds it
+  bool in_moment = false;  // only digits and the signs of dates and times
+  bool in_aspect = false;
+};
+
+bool ResultsModel::Matches(const FoundAspect& row, const Needle& needle) const {
+  const int roles = UsesP3(settings_) ? 3 : 2;
+  for (int r = 0; r < roles; ++r) {
+    const int body = row.body[static_cast<size_t>(r)];
+    if (IsBodyIndex(body) && needle.role[static_cast<size_t>(body)][static_cast<size_t>(row.centre[static_cast<size_t>(r)])]) {
+      return true;
+    }
+  }
+  if (needle.in_moment) {
+    const DateAndTimeText moment = ConvertJDtoDateandTime(row.jd_ut, tz_hours_, regional_.order);
+    if (Q(moment.date).contains(needle.text) || Q(moment.time).contains(needle.text)) return true;
+  }
+  return needle.in_aspect && AspectText(row).contains(needle.text, Qt::CaseInsensitive);
+}
+
+void ResultsModel::Refilter() {
+  if (needle_.isEmpty()) {
+    shown_ = order_;
+    return;
+  }
+  Needle needle;
+  needle.text = needle_;
+  for (int b = 0; b < BodyCount; ++b) {
+    for (int c = 0; c < 2; ++c) {
+      FoundAspect probe;
+      probe.body[0] = b;
+      probe.centre[0] = static_cast<Centre>(c);
+      needle.role[static_cast<size_t>(b)][static_cast<size_t>(c)] = RoleText(probe, 0).contains(needle_, Qt::CaseInsensitive);
+    }
+  }
+  needle.in_moment = std::all_of(needle_.begin(), needle_.end(), [this](QChar ch) {
+    return ch.isDigit() || ch == QLatin1Char(':') || ch == QLatin1Char(' ') || ch == QLatin1Char('/') ||
+           QString::fromStdString(regional_.date_separator).contains(ch);
+  });
+  // Aspects are named by the angles 0 to 180 in steps of 15, or "-" where none holds.
+  if (kind_ == ScanKind::Longitude) {
+    QString names = QStringLiteral("- ( )");
+    for (int angle = 0; angle <= 180; angle += 15) {
+      names += QLatin1Char(' ') + QString::fromStdString(AspectName(angle, notation_)) +
+               QStringLiteral(" %1").arg(angle, 3, 10, QLatin1Char('0'));
+    }
+    const QStringList words = needle_.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    needle.in_aspect = std::all_of(words.begin(), words.end(), [&](const QString& w) { return names.contains(w, Qt::CaseInsensitive); });
+  }
+  shown_.clear();
+  for (int i : order_) {
+    if (Matches(rows_[static_cast<size_t>(i)], needle)) shown_.push_back(i);
+  }
+}
+
+void ResultsModel::SetNeedle(const QString& needle) {
+  if (needle == needle_) return;
+  beginResetModel();
+  needle_ = needle;
+  Refilter();
+  endResetModel();
+}
+
+void ResultsModel::sort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= kColumnCount) return;
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  // Selections and the current row follow their rows to where the sort puts them.
+  const QModelIndexList before = persistentIndexList();
+  std::vector<int> rows_of_before;
+  rows_of_before.reserve(static_cast<size_t>(before.size()));
+  for (const QModelIndex& i : before) rows_of_before.push_back(shown_[static_cast<size_t>(i.row())]);
+
+  // The run's own order (by moment) first, so that equal keys come out by moment.
+  std::sort(order_.begin(), order_.end());
+  const auto by = [&](auto key) {
+    // Keys taken out once, beside their rows, so that the sort walks memory in order.
+    using Key = std::decay_t<decltype(key(0))>;
+    std::vector<std::pair<Key, int>> keyed;
+    keyed.reserve(order_.size());
+    for (int i : order_) keyed.emplace_back(key(i), i);
+    const auto ascending = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (order == Qt::AscendingOrder) std::stable_sort(keyed.begin(), keyed.end(), ascending);
+    else std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) { return ascending(b, a); });
+    for (size_t k = 0; k < keyed.size(); ++k) order_[k] = keyed[k].second;
+  };
+  const auto row = [this](int i) -> const FoundAspect& { return rows_[static_cast<size_t>(i)]; };
+  switch (column) {
+    case kP1: case kP2: case kP3: by([&, c = column](int i) { return RoleKey(row(i), c); }); break;
+    case kDate: case kTime: by([&](int i) { return SortValue(row(i).jd_ut); }); break;
+    case kPos1: case kPos2: case kPos3:
+      by([&, c = static_cast<size_t>(column - kPos1)](int i) { return SortValue(row(i).position[c]); });
+      break;
+    case kAspects: {
+      // The codes in the report's order as one number (angle + 1 per code, 0 for none):
+      // they sort by angle, whatever the notation shows.
+      by([&](int i) {
+        std::uint64_t key = 0;
+        if (kind_ != ScanKind::Longitude) return key;
+        for (const AspectCode& code : LongitudeAspectColumns(row(i), settings_, ReportOrbs{orb1_, orb2_}).codes) {
+          const int angle = std::atoi(code.c_str());  // blanks read as 0, told apart below
+          key = key * 256 + (code.find_first_not_of(' ') == std::string::npos ? 0 : static_cast<std::uint64_t>(angle) + 1);
+        }
+        return key;
+      });
+      break;
+    }
+    default: break;
+  }
+  Refilter();
+
+  std::vector<int> shown_at(rows_.size(), -1);  // rows_ index -> new shown row
+  for (size_t i = 0; i < shown_.size(); ++i) shown_at[static_cast<size_t>(shown_[i])] = static_cast<int>(i);
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (qsizetype k = 0; k < before.size(); ++k) {
+    after << index(shown_at[static_cast<size_t>(rows_of_before[static_cast<size_t>(k)])], before[k].column());
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::string ResultsModel::ReportLines(const std::vector<int>& rows) const {
+  FoundAspects picked;
+  picked.reserve(rows.size());
+  for (int row : rows) {
+    if (row >= 0 && row < rowCount()) picked.push_back(At(row));
+  }
+  return kind_ == ScanKind::Declination ? Display_Aspects_declination(picked, settings_)
+                                        : Display_Aspects_longitude(picked, settings_, regional_);
+}
+
+QString ResultsModel::TabSeparated(const std::vector<int>& rows) const {
+  QString out;
+  const auto add_line = [&out](const QStringList& cells) {
+    out += cells.join(QLatin1Char('\t'));
+    out += QLatin1Char('\n');
+  };
+  QStringList cells;
+  for (int c = 0; c < kColumnCount; ++c) cells << headerData(c, Qt::Horizontal).toString();
+  add_line(cells);
+  for (int row : rows) {
+    cells.clear();
+    for (int c = 0; c < kColumnCount; ++c) cells << CellText(row, c);
+    add_line(cells);
+  }
+  return out;
+}
+
+}  // namespace tarnwick

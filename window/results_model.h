@@ -1,0 +1,80 @@
+// The results table: a table model over the rows of the last finished run (one row per exact
+// moment), sortable by any column and narrowed by a filter text, and the two forms a
+// selection is copied in (the report's own lines, tab-separated values). The model sorts and
+// filters itself, by typed keys and a list of shown rows: a proxy model compares through
+// QVariant and tells the view of every removed stretch apart, which for a million rows takes
+// minutes instead of a fraction of a second.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "core/date_text.h"
+#include "engine/found_aspects.h"
+#include "engine/run_settings.h"
+#include "engine/window_search.h"
+#include "report/notation.h"
+
+namespace tarnwick {
+
+class ResultsModel final : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  // Columns: the three roles (caption with centre label, as the report names them), the
+  // local date and time, the three positions, the aspect code(s). P3 columns stay empty in a
+  // two-body run; the aspect column in a declination run, whose report names no aspect.
+  enum Column { kP1, kP2, kP3, kDate, kTime, kPos1, kPos2, kPos3, kAspects, kColumnCount };
+
+  explicit ResultsModel(QObject* parent = nullptr);
+
+  // A finished run: its rows (sorted by moment), its kind and settings (which say the time
+  // zone, the orbs and whether P3 plays a part). Replaces what the model held.
+  void SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows);
+  void SetNotation(Notation notation);
+  Notation notation() const { return notation_; }
+  // The rows in the run's order (by moment), whatever the table's sort.
+  const FoundAspects& runRows() const { return rows_; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  // Stable: rows equal in the column keep their order (by moment after a run). Dates and
+  // times sort by the exact moment, bodies by catalogue order then centre, positions by value.
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+  // Shows only the rows whose bodies, date, time or aspect text contain `needle` (case
+  // ignored); "" shows every row. Keeps the sort.
+  void SetNeedle(const QString& needle);
+  const QString& needle() const { return needle_; }
+  int allRows() const { return static_cast<int>(order_.size()); }
+
+  // The text of a cell, "" outside the table. `row` counts the rows shown, in their order.
+  QString CellText(int row, int column) const;
+  // The rows as the report writes them (CR LF line ends), in the order given.
+  std::string ReportLines(const std::vector<int>& rows) const;
+  // The rows' cells, tab between columns, LF after each row, the header first.
+  QString TabSeparated(const std::vector<int>& rows) const;
+
+ private:
+  const FoundAspect& At(int row) const { return rows_[static_cast<size_t>(shown_[static_cast<size_t>(row)])]; }
+  QString PositionText(const FoundAspect& row, int role) const;
+  QString AspectText(const FoundAspect& row) const;
+  void Refilter();  // shown_ from order_ and needle_
+
+  struct Needle;    // what a row is matched against, worked out once per filter text
+  bool Matches(const FoundAspect& row, const Needle& needle) const;
+
+  ScanKind kind_ = ScanKind::Longitude;
+  RunSettings settings_;
+  RegionalFormat regional_;
+  double tz_hours_ = 0.0;
+  float orb1_ = 0.0f, orb2_ = 0.0f;  // degrees, as the report reads them
+  FoundAspects rows_;         // as the run gave them
+  std::vector<int> order_;    // every row, sorted: indexes into rows_
+  std::vector<int> shown_;    // the rows of order_ that pass the filter, in its order
+  QString needle_;
+  Notation notation_ = Notation::Glyphs;
+};
+
+}  // namespace tarnwick
