@@ -89,7 +89,7 @@ class SpanJudge {
     if (const auto it = judged_.find(key); it != judged_.end()) return it->second;
     BodyAvailability a = eph_.Availability(body, centre, in_.start_jd);
     if (a.available()) {
-      BodyAvailability at_end = eph_.Availability(body, centre, in_.end_jd + 1.0);
+      BodyAvailability at_end = eph_.Availability(body, centre, in_.SpanEndJd());
       if (!at_end.available() || a.message.empty()) a = std::move(at_end);
     }
     return judged_[key] = std::move(a);
