@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/message_text.h"
+#include "core/time_zone.h"
 
 namespace tarnwick {
 
@@ -51,12 +52,19 @@ void SetChecked(RunSettings& s, const CheckLine& c, bool checked) {
 
 std::string SettingsFileText(const RunSettings& settings) {
   std::vector<std::string> lines;
-  lines.reserve(kSettingsFileLines);
-  for (const TextField& field : kTextFields) lines.push_back(settings.*field.member);
+  lines.reserve(kSettingsFileLines + 1);
+  const std::shared_ptr<const TimeZone> named =
+      TimeZoneHours(settings.txtTZ, '.') ? nullptr : NamedZone(settings.txtTZ);
+  for (const TextField& field : kTextFields) {
+    // A zone name: the Time Zone line keeps a number for readers of fixed offsets.
+    const bool zone_line = named && field.member == &RunSettings::txtTZ;
+    lines.push_back(zone_line ? StandardOffsetText(*named) : settings.*field.member);
+  }
   for (const CheckLine& c : CheckLines()) {
     lines.push_back(std::string(IsChecked(settings, c) ? "1" : "0") + " - " +
                     std::string(c.caption));
   }
+  if (named) lines.push_back(std::string(kZoneNameLinePrefix) + named->Name());
   return JoinLinesCrLf(lines);
 }
 
@@ -105,8 +113,17 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
   out.lines_read = available;
   if (available == kSettingsFileLines) {
     out.status = SettingsLoadStatus::Complete;
-    // Lines beyond the 93rd hold no setting; blank ones at the end are only line ends.
-    const auto extra = std::count_if(lines.begin() + kSettingsFileLines, lines.end(),
+    // The zone name line, when it names a zone of the database, sets the Time Zone box.
+    auto after = lines.begin() + kSettingsFileLines;
+    if (after != lines.end() && after->starts_with(kZoneNameLinePrefix)) {
+      const std::string name = after->substr(kZoneNameLinePrefix.size());
+      if (NamedZone(name)) {
+        out.settings.txtTZ = name;
+        ++after;
+      }
+    }
+    // Lines beyond hold no setting; blank ones at the end are only line ends.
+    const auto extra = std::count_if(after, lines.end(),
                                      [](const std::string& l) { return !l.empty(); });
     if (extra > 0) {
       out.message = file + " has " + std::to_string(extra) +
