@@ -3,9 +3,18 @@
 // standard error.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iostream>
+#include <memory>
 #include <thread>
+
+#ifdef TARNWICK_WITH_PAGES
+#include <QGuiApplication>
+
+#include "print/report_pages.h"
+#endif
 
 #include "app/cli_options.h"
 #include "core/bodies.h"
@@ -14,6 +23,7 @@
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
+#include "report/ics_export.h"
 #include "report/run_command.h"
 #include "store/atomic_file.h"
 #include "store/program_files.h"
@@ -78,6 +88,52 @@ int AfterFlushingOutput(int status) {
   return status == kExitDone ? kExitFailed : status;
 }
 
+// The run in the format asked for (--format), on standard output or in the --output file.
+// False, with the reason on standard error, when it cannot be written.
+bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& request,
+                 const RegionalFormat& regional, std::time_t run_time) {
+  std::string bytes;
+  if (o.format == "txt") {
+    bytes = out.pane_text;
+  } else if (o.format == "csv" || o.format == "ics") {
+    const std::shared_ptr<const TimeZone> zone = TimeZoneOf(request.settings.txtTZ, regional.decimal_separator);
+    if (!zone) return false;  // cannot happen after a run: it read the same text
+    bytes = o.format == "csv" ? RunCsv(out.rows, request.kind, request.settings, *zone, regional)
+                              : RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time);
+  } else {
+#ifdef TARNWICK_WITH_PAGES
+    // Fonts for the pages need a GUI application, made only now: after the run, so it
+    // changes nothing of the run (Qt sets the locale), and on the offscreen platform, as the
+    // runner shows nothing and needs no display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qt_argc = 1;
+    char qt_name[] = "tarnwick-cli";
+    char* qt_argv[] = {qt_name, nullptr};
+    const QGuiApplication qt(qt_argc, qt_argv);
+    const QByteArray pdf = ReportPdf(PagesOfRun(out.pane_text, out.file_name, request.kind, request.settings, run_time));
+    if (pdf.isEmpty()) {
+      std::cerr << "tarnwick-cli: the PDF pages could not be drawn\n";
+      return false;
+    }
+    bytes.assign(pdf.constData(), static_cast<size_t>(pdf.size()));
+#else
+    std::cerr << "tarnwick-cli: --format pdf: this build has no page drawing (no Qt)\n";
+    return false;
+#endif
+  }
+  if (!o.output) {
+    std::cout << bytes;
+    return true;
+  }
+  const FileStatus written = WriteFileAtomically(*o.output, bytes, LinkPolicy::FollowLink);
+  if (!written) {
+    std::cerr << written.message << "\n";
+    return false;
+  }
+  std::cerr << "Saved " << EscapeControls(o.output->string()) << "\n";
+  return true;
+}
+
 // Everything but the final flush: the exit status.
 int Run(int argc, char** argv) {
   const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -129,9 +185,9 @@ int Run(int argc, char** argv) {
     return kExitFailed;
   }
   for (const std::string& n : out.notices) std::cerr << n << "\n";
-  std::cout << out.pane_text;
-  if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
   int status = kExitDone;
+  if (!WriteOutput(o, out, request, regional, std::time(nullptr))) status = kExitFailed;
+  if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
   if (o.csv_file) {
     const FileStatus written =
         SaveRunCsv(*o.csv_file, out.rows, request.kind, request.settings, regional);
