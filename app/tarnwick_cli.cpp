@@ -109,6 +109,8 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
     int qt_argc = 1;
     char qt_name[] = "tarnwick-cli";
     char* qt_argv[] = {qt_name, nullptr};
+    // Qt's notes on its own set-up (no XDG_RUNTIME_DIR, fonts) are no news for a user.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication qt(qt_argc, qt_argv);
     const QByteArray pdf = ReportPdf(PagesOfRun(out.pane_text, out.file_name, request.kind, request.settings, run_time));
     if (pdf.isEmpty()) {

@@ -94,12 +94,18 @@ int PaintReportPages(QPagedPaintDevice& device, const ReportPages& pages) {
   title.setBold(true);
   const QFont small = FixedFont(kLargestPointSize - 1);
   const double line_h = QFontMetricsF(body, &device).lineSpacing();
-  const double title_h = QFontMetricsF(title, &device).lineSpacing();
   const double small_h = QFontMetricsF(small, &device).lineSpacing();
   const double footer_h = small_h * 2;
 
-  // First page: title, header, one blank line; then report lines.
-  const double first_top = title_h + line_h * static_cast<double>(pages.header.size() + 1);
+  // First page: title and header (each wrapped at words to the width), one blank line; then
+  // report lines, which are never wrapped (the font was made small enough for them).
+  const auto wrapped = [&](const QFont& font, const std::string& text) {
+    return QFontMetricsF(font, &device)
+        .boundingRect(QRectF(0, 0, area.width(), area.height()), Qt::TextWordWrap, Text(text))
+        .height();
+  };
+  double first_top = wrapped(title, pages.title) + line_h;
+  for (const std::string& h : pages.header) first_top += wrapped(body, h);
   const auto per_page = [&](double top) {
     return std::max(1, static_cast<int>(std::floor((area.height() - top - footer_h) / line_h)));
   };
@@ -112,14 +118,14 @@ int PaintReportPages(QPagedPaintDevice& device, const ReportPages& pages) {
     if (page > 1) device.newPage();
     double y = 0;
     if (page == 1) {
-      painter.setFont(title);
-      painter.drawText(QPointF(0, y + QFontMetricsF(title, &device).ascent()), Text(pages.title));
-      y += title_h;
-      painter.setFont(body);
-      for (const std::string& h : pages.header) {
-        painter.drawText(QPointF(0, y + QFontMetricsF(body, &device).ascent()), Text(h));
-        y += line_h;
-      }
+      const auto draw_wrapped = [&](const QFont& font, const std::string& text) {
+        painter.setFont(font);
+        const double h = wrapped(font, text);
+        painter.drawText(QRectF(0, y, area.width(), h), Qt::TextWordWrap, Text(text));
+        y += h;
+      };
+      draw_wrapped(title, pages.title);
+      for (const std::string& h : pages.header) draw_wrapped(body, h);
       y += line_h;
     }
     painter.setFont(body);

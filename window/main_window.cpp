@@ -24,11 +24,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
 
 #include "report/csv_export.h"
 #include "store/settings_file.h"
 #include "store/startup_file.h"
 #include "window/help_window.h"
+#include "window/run_exports.h"
 #include "window/text_box_rules.h"
 #include "window/window_look.h"
 
@@ -156,6 +158,7 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   setObjectName(QStringLiteral("frmMain"));
   BuildControls();
   BuildMenus();
+  AttachZoneCompletion(findChild<QLineEdit*>(QStringLiteral("txtTZ")), world_.regional.decimal_separator);
   SetTabOrder();
   setWindowTitle(QStringLiteral("Tarnwick - v") + QString::fromLatin1(kVersionText));
 
@@ -332,6 +335,11 @@ void MainWindow::BuildMenus() {
   export_csv_action_->setObjectName(QStringLiteral("mnuFileExportCsv"));
   export_csv_action_->setStatusTip(tr("Save the found rows of the last run as a CSV file"));
   export_csv_action_->setEnabled(false);  // nothing to export before a run has finished
+  exports_ = new RunExports(
+      this, world_.chooser, world_.regional, [this] { return world_.files.data_folder.string(); },
+      [this](const QString& text) { Tell(text); },
+      [this](const QString& title, const QString& text) { Warn(title, text); });
+  exports_->AddActions(file);
 
   dates_menu_ = menuBar()->addMenu(tr("&Adjust Dates"));
   dates_menu_->setObjectName(QStringLiteral("mnuAdjustDates"));
@@ -667,6 +675,7 @@ void MainWindow::SetRunning(bool on) {
   inputs_->setEnabled(!on);
   load_action_->setEnabled(!on);
   export_csv_action_->setEnabled(!on && last_run_.has_value());
+  exports_->SetBusy(on);
   for (QAction* action : dates_menu_->actions()) action->setEnabled(!on);
   progress_->setValue(0);
   progress_->setVisible(on);
@@ -708,6 +717,8 @@ void MainWindow::FinishRun() {
 
   last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->file_name};
   export_csv_action_->setEnabled(true);
+  exports_->SetRun({state->kind, state->settings, outcome->rows, outcome->pane_text, outcome->file_name,
+                    std::time(nullptr)});
 
   // The centre choices as the run leaves them.
   const std::array<Centre, 3> centres = {outcome->opt1_ghd, outcome->opt2_ghd, outcome->opt3_ghd};

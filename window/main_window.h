@@ -36,6 +36,7 @@ class QTimer;
 namespace tarnwick {
 
 class HelpWindow;
+class RunExports;
 
 inline constexpr const char* kVersionText = "1.00";
 
@@ -165,6 +166,7 @@ class MainWindow final : public QMainWindow {
   std::optional<FinishedRun> last_run_;
   QMenu* dates_menu_ = nullptr;
   QPointer<HelpWindow> help_;
+  RunExports* exports_ = nullptr;  // File > Export, Export PDF..., Print...
 
   std::thread worker_;
   std::atomic<bool> cancel_{false};
