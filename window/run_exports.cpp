@@ -1,5 +1,6 @@
 #include "window/run_exports.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCompleter>
 #include <QLineEdit>
@@ -175,9 +176,21 @@ void AttachZoneCompletion(QWidget* time_zone_box, char decimal_separator) {
   for (const std::string& n : TimeZoneNames()) names << Q(n);
   auto* completer = new QCompleter(names, box);
   completer->setCaseSensitivity(Qt::CaseInsensitive);
-  completer->setFilterMode(Qt::MatchContains);  // "berlin" finds Europe/Berlin
+  completer->setFilterMode(Qt::MatchContains);  // "berl" finds Europe/Berlin
   completer->setObjectName(QStringLiteral("txtTZCompleter"));
-  box->setCompleter(completer);
+  // The list opens for a name only: a number typed is an offset, and a list of the names
+  // holding "-5" (Etc/GMT-5) would take the focus from the next box clicked.
+  completer->setWidget(box);
+  QObject::connect(box, &QLineEdit::textEdited, completer, [box, completer](const QString& text) {
+    if (text.isEmpty() || !text.front().isLetter()) {
+      completer->popup()->hide();
+      return;
+    }
+    completer->setCompletionPrefix(text);
+    completer->complete();
+  });
+  QObject::connect(completer, qOverload<const QString&>(&QCompleter::activated), box,
+                   [box](const QString& name) { box->setText(name); });
   box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("America/New_York")) + 14);
 }
 
