@@ -25,6 +25,7 @@
 #include "report/csv_export.h"
 #include "report/ics_export.h"
 #include "report/run_command.h"
+#include "report/run_summary.h"
 #include "store/atomic_file.h"
 #include "store/program_files.h"
 #include "store/regional_settings.h"
@@ -74,6 +75,16 @@ int PrintBodyTable(double jd_ut, const std::string& search_path) {
   return kExitDone;
 }
 
+// Why the first write to standard output failed (errno), 0 while none has.
+int first_output_error = 0;
+
+// Writes text to standard output, keeping the reason of a first failure.
+void Print(std::string_view text) {
+  errno = 0;
+  std::cout << text;
+  if (!std::cout.good() && first_output_error == 0) first_output_error = errno;
+}
+
 // The status to exit with once standard output has been flushed: `status` when everything
 // printed reached it, else kExitFailed with the reason on standard error (a full disk, a
 // closed pipe, /dev/full), so that a script never takes a cut-off report for a whole one.
@@ -81,7 +92,9 @@ int AfterFlushingOutput(int status) {
   errno = 0;
   std::cout.flush();
   const bool flushed = std::fflush(stdout) == 0;
-  const int error = errno;
+  // Text longer than the stream's buffer meets its failed write in Print, and the stream
+  // then refuses to try again without a reason: the reason kept there.
+  const int error = errno != 0 ? errno : first_output_error;
   if (flushed && std::cout.good() && !std::ferror(stdout)) return status;
   std::cerr << "tarnwick-cli: could not write to standard output"
             << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
@@ -112,7 +125,8 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
     // Qt's notes on its own set-up (no XDG_RUNTIME_DIR, fonts) are no news for a user.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication qt(qt_argc, qt_argv);
-    const QByteArray pdf = ReportPdf(PagesOfRun(out.pane_text, out.file_name, request.kind, request.settings, run_time));
+    const QByteArray pdf = ReportPdf(PagesOfRun(out.pane_text, out.file_name,
+                                                RunSummary(request.kind, request.settings, regional, out), run_time));
     if (pdf.isEmpty()) {
       std::cerr << "tarnwick-cli: the PDF pages could not be drawn\n";
       return false;
@@ -124,7 +138,7 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
 #endif
   }
   if (!o.output) {
-    std::cout << bytes;
+    Print(bytes);
     return true;
   }
   const FileStatus written = WriteFileAtomically(*o.output, bytes, LinkPolicy::FollowLink);
@@ -141,7 +155,7 @@ int Run(int argc, char** argv) {
   const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (parse.status) {
     case CliParse::Status::Help:
-      std::cout << parse.text;
+      Print(parse.text);
       return kExitDone;
     case CliParse::Status::UsageError:
       std::cerr << "tarnwick-cli: " << parse.text << "\nRun tarnwick-cli --help for the options.\n";
@@ -189,7 +203,13 @@ int Run(int argc, char** argv) {
   for (const std::string& n : out.notices) std::cerr << n << "\n";
   int status = kExitDone;
   if (!WriteOutput(o, out, request, regional, std::time(nullptr))) status = kExitFailed;
-  if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
+  if (out.rows.empty() && out.found_count > 0) {
+    std::cerr << "None of the " << out.found_count
+              << " exact aspects in the span is in the aspect set \""
+              << EscapeControls(request.settings.txtAspectSet) << "\".\n";
+  } else if (out.rows.empty()) {
+    std::cerr << "No exact aspect lies in the span for these settings.\n";
+  }
   if (o.csv_file) {
     const FileStatus written =
         SaveRunCsv(*o.csv_file, out.rows, request.kind, request.settings, regional);
@@ -198,6 +218,16 @@ int Run(int argc, char** argv) {
       status = kExitFailed;
     } else {
       std::cerr << "Saved " << EscapeControls(o.csv_file->string()) << "\n";
+    }
+  }
+  if (o.summary_file) {
+    const FileStatus written = WriteFileAtomically(
+        *o.summary_file, RunSummaryText(RunSummary(request.kind, request.settings, regional, out), "\r\n"), LinkPolicy::FollowLink);
+    if (!written) {
+      std::cerr << written.message << "\n";
+      status = kExitFailed;
+    } else {
+      std::cerr << "Saved " << EscapeControls(o.summary_file->string()) << "\n";
     }
   }
   if (!out.save_error.empty()) {

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "report/run_description.h"
 
 namespace tarnwick {
 
@@ -36,12 +35,12 @@ QFont FixedFont(double point_size) {
 
 }  // namespace
 
-ReportPages PagesOfRun(const std::string& report, const std::string& file_name, ScanKind kind,
-                       const RunSettings& settings, std::time_t run_time) {
+ReportPages PagesOfRun(const std::string& report, const std::string& file_name,
+                       const std::vector<SummaryField>& summary, std::time_t run_time) {
   ReportPages pages;
   pages.title = "Tarnwick aspectarian";
   if (!file_name.empty()) pages.title += ": " + file_name;
-  pages.header = RunDescription(kind, settings);
+  for (const SummaryField& f : summary) pages.header.push_back(f.label + ": " + f.value);
   std::tm utc{};
   gmtime_r(&run_time, &utc);
   char when[64];

@@ -12,8 +12,7 @@
 
 #include <ctime>
 
-#include "engine/run_settings.h"
-#include "engine/scan.h"
+#include "report/run_summary.h"
 #include "store/atomic_file.h"
 
 class QPagedPaintDevice;
@@ -22,15 +21,15 @@ namespace tarnwick {
 
 struct ReportPages {
   std::string title;                // first line of the first page
-  std::vector<std::string> header;  // what was searched (RunDescription), one line each
+  std::vector<std::string> header;  // what was searched, one line each
   std::string run_date;             // when the run was made, as the footer shows it
   std::string report;               // the report text: lines ended by CR LF (or LF)
 };
 
-// The pages of a finished run: its report text (pane_text), what was searched
-// (RunDescription of kind and settings) and the UTC date and minute of run_time.
-ReportPages PagesOfRun(const std::string& report, const std::string& file_name, ScanKind kind,
-                       const RunSettings& settings, std::time_t run_time);
+// The pages of a finished run: its report text (pane_text), what was searched (the run's
+// summary, one "Label: value" line per field) and the UTC date and minute of run_time.
+ReportPages PagesOfRun(const std::string& report, const std::string& file_name,
+                       const std::vector<SummaryField>& summary, std::time_t run_time);
 
 // The lines of `report` as drawn: line ends removed, blank lines kept inside, and the pane's
 // leading empty line and closing rule left out. An empty report gives one line saying so.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <system_error>
 
+#include "engine/aspect_set.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
 #include "store/atomic_file.h"
@@ -83,6 +85,26 @@ class SpanJudge {
     return lines;
   }
 
+  // Where each judged body's positions come from, by body index and centre.
+  std::vector<BodySource> Sources() const {
+    std::vector<BodySource> out;
+    for (const auto& [key, a] : judged_) {
+      BodySource s{key.first, key.second, BodySource::Kind::Files, {}};
+      if (a.source == BodyAvailability::Source::Unavailable) {
+        s.kind = BodySource::Kind::LeftOut;
+        s.detail = Reason(key.first, a.message);
+      } else if (a.source == BodyAvailability::Source::OrbitalElements) {
+        s.kind = BodySource::Kind::OrbitalElements;
+        s.detail = OneLine(a.message);
+      } else if (!a.message.empty()) {
+        s.detail = OneLine(a.message);
+        if (s.detail.find("Moshier") != std::string::npos) s.kind = BodySource::Kind::Analytic;
+      }
+      out.push_back(std::move(s));
+    }
+    return out;
+  }
+
  private:
   const BodyAvailability& Judge(int body, Centre centre) {
     const auto key = std::pair{body, centre};
@@ -134,9 +156,25 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   RunOutcome out;
   const RunSettings& s = request.settings;
   const PreparedRun prepared = PrepareRunInputs(s, request.regional);
-  if (!prepared.inputs) {
+  // The set of aspects filters longitude rows only: a declination report names no aspect.
+  std::optional<AspectSet> aspect_set = AspectSet::All();
+  std::string aspect_problem;
+  if (request.kind == ScanKind::Longitude) {
+    aspect_set = ReadAspectSet(s.txtAspectSet, &aspect_problem);
+    if (!aspect_set) {
+      aspect_problem = "Aspects: " + aspect_problem + ".";
+    } else if (aspect_set->OnGrid(s.chkInclude15DegAspects).empty()) {
+      aspect_problem = "Aspects: the set \"" + aspect_set->Text() + "\" holds no aspect of the " +
+                       (s.chkInclude15DegAspects ? "grid" : "30-degree grid") +
+                       ", so nothing could be listed; tick other aspects" +
+                       (s.chkInclude15DegAspects ? "" : " or include the 15-degree aspects") + ".";
+      aspect_set.reset();
+    }
+  }
+  if (!prepared.inputs || !aspect_set) {
     out.status = RunOutcome::Status::Refused;
     out.problems = prepared.problems;
+    if (!aspect_problem.empty()) out.problems.push_back(aspect_problem);
     return out;
   }
   const RunInputs& in = *prepared.inputs;
@@ -177,6 +215,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     return out;
   }
   for (const std::string& note : judge.LibraryNotes()) AddOnce(out.notices, note);
+  out.sources = judge.Sources();
 
   ScanControl control;
   control.cancel = request.cancel;
@@ -215,6 +254,10 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   out.opt3_ghd = final_settings.opt3_ghd;
 
   Sort_Aspects_by_Date(out.rows);
+  out.found_count = out.rows.size();
+  if (aspect_set->FiltersGrid(s.chkInclude15DegAspects)) {
+    KeepAspectSet(out.rows, *aspect_set, s, ReportOrbsOf(s, request.regional));
+  }
   // The pane text holds the report lines (ReportText) whole; a long run's report is large,
   // so it is kept once.
   out.pane_text = PaneText(request.kind == ScanKind::Longitude

@@ -1,10 +1,12 @@
 #include "store/settings_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/message_text.h"
 #include "core/time_zone.h"
+#include "engine/aspect_set.h"
 
 namespace tarnwick {
 
@@ -64,14 +66,23 @@ std::string SettingsFileText(const RunSettings& settings) {
     lines.push_back(std::string(IsChecked(settings, c) ? "1" : "0") + " - " +
                     std::string(c.caption));
   }
+  // Only a chosen set and a zone name take a line, so files without them stay the 93 lines
+  // they always were.
+  if (HoldsAspectSet(settings)) lines.push_back(std::string(kAspectSetLinePrefix) + settings.txtAspectSet);
   if (named) lines.push_back(std::string(kZoneNameLinePrefix) + named->Name());
   return JoinLinesCrLf(lines);
+}
+
+bool HoldsAspectSet(const RunSettings& settings) {
+  const std::optional<AspectSet> set = ReadAspectSet(settings.txtAspectSet);
+  return !set || *set != AspectSet::All();
 }
 
 std::string_view TextFieldWithLineBreak(const RunSettings& settings) {
   for (const TextField& field : kTextFields) {
     if (HoldsLineBreak(settings.*field.member)) return field.name;
   }
+  if (HoldsLineBreak(settings.txtAspectSet)) return "txtAspectSet";
   return {};
 }
 
@@ -113,8 +124,18 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
   out.lines_read = available;
   if (available == kSettingsFileLines) {
     out.status = SettingsLoadStatus::Complete;
-    // The zone name line, when it names a zone of the database, sets the Time Zone box.
+    // A complete file without the line of a set chose none. The lines after the 93rd are
+    // told apart by their prefixes: the set's, then the zone name's.
     auto after = lines.begin() + kSettingsFileLines;
+    out.settings.txtAspectSet.clear();
+    if (after != lines.end() && after->starts_with(kAspectSetLinePrefix) &&
+        after->size() <= kMaxFieldTextBytes) {
+      out.settings.txtAspectSet = after->substr(kAspectSetLinePrefix.size());
+      // "Aspects: all" chooses no set, which is stored as no line at all.
+      if (!HoldsAspectSet(out.settings)) out.settings.txtAspectSet.clear();
+      ++after;
+    }
+    // The zone name line, when it names a zone of the database, sets the Time Zone box.
     if (after != lines.end() && after->starts_with(kZoneNameLinePrefix)) {
       const std::string name = after->substr(kZoneNameLinePrefix.size());
       if (NamedZone(name)) {

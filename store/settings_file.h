@@ -16,10 +16,11 @@ namespace tarnwick {
 inline constexpr int kSettingsFileLines = 93;              // 7 texts + 3 x 26 bodies + 8 switches
 inline constexpr std::string_view kSettingsFileExtension = "opt";  // default, without the dot
 
-// A Time Zone box holding a zone name of the tz database ("Europe/Berlin") adds a 94th line,
-// this prefix and the name; line 3 then holds the zone's standard offset (StandardOffsetText),
-// so a reader of 93 lines gets a fixed offset that is right outside summer time, never a name
-// it would read as 0. Reading, a 94th line naming a zone of the database sets the box to it.
+// A Time Zone box holding a zone name of the tz database ("Europe/Berlin") adds a line after
+// the 93 (and after the aspect set's line, when there is one): this prefix and the name. Line
+// 3 then holds the zone's standard offset (StandardOffsetText), so a reader of 93 lines gets a
+// fixed offset that is right outside summer time, never a name it would read as 0. Reading,
+// that line naming a zone of the database sets the box to it.
 inline constexpr std::string_view kZoneNameLinePrefix = "Time Zone name: ";
 
 // The 93 lines, each ended by CR LF. Lines 1-7: the texts of kTextFields as typed; lines
@@ -27,11 +28,19 @@ inline constexpr std::string_view kZoneNameLinePrefix = "Time Zone name: ";
 // 86-93: the first kStoredCheckFields switches of kCheckFields. A check line is "1" or "0",
 // " - " and the caption (a body's 8-character caption keeps its trailing blanks), e.g.
 // "1 - Do 3-planet aspects (triple aspects)?". The centre choices and
-// chkDisplayP1_P2P3_mp_aspects are not stored.
+// chkDisplayP1_P2P3_mp_aspects are not stored. A chosen set of aspects (HoldsAspectSet) adds
+// a 94th line, "Aspects: " and txtAspectSet ("Aspects: major", "Aspects: 0,90,180"); without
+// one the file has its 93 lines as ever.
 std::string SettingsFileText(const RunSettings& settings);
 
-// The first text field holding a CR or LF, which would shift every later line of the file;
-// empty when there is none.
+inline constexpr std::string_view kAspectSetLinePrefix = "Aspects: ";
+
+// Whether txtAspectSet chooses a set (anything but "" and "all", also a text that is no set,
+// which is kept as typed so that the run can say what is wrong with it).
+bool HoldsAspectSet(const RunSettings& settings);
+
+// The first text field (or txtAspectSet) holding a CR or LF, which would shift every later
+// line of the file; empty when there is none.
 std::string_view TextFieldWithLineBreak(const RunSettings& settings);
 
 enum class SettingsLoadStatus {
@@ -50,7 +59,10 @@ struct SettingsLoad {
 // Reads settings-file text over `current`. The bytes are decoded by DecodeTextFile (UTF-8,
 // Windows-1252 or UTF-16 with its mark; binary content is refused). Lines may end in CR LF,
 // CR or LF. Lines 1-7 set the texts exactly as read; each later line checks its box when its
-// first character is "1" and clears it otherwise ("0", "", " 1", "2"). The centre choices
+// first character is "1" and clears it otherwise ("0", "", " 1", "2"). A complete file sets
+// txtAspectSet from its 94th line when that begins "Aspects: ", and to "" (no set) when it
+// has no such line; the message about lines after the settings counts the lines after it.
+// The centre choices
 // and chkDisplayP1_P2P3_mp_aspects keep the values of `current`. A text that is no settings
 // file (binary, or one of the first 93 lines longer than kMaxFieldTextBytes) changes
 // nothing. `source` names the file in the messages.

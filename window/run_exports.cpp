@@ -128,8 +128,7 @@ void RunExports::Export(Format format) {
       saved = SaveRunIcs(path, run_->rows, run_->kind, run_->settings, regional_, std::time(nullptr));
       break;
     case Format::Pdf:
-      saved = SaveReportPdf(path, PagesOfRun(run_->report, run_->report_name, run_->kind, run_->settings,
-                                             run_->finished));
+      saved = SaveReportPdf(path, PagesOfRun(run_->report, run_->report_name, run_->summary, run_->finished));
       break;
     case Format::Text:
       saved = WriteFileAtomically(path, run_->report, LinkPolicy::FollowLink);
@@ -150,7 +149,7 @@ void RunExports::Print() {
   printer.setDocName(Q(run_->report_name));
   if (!printer_setup_(printer, parent_)) return;
   const int pages =
-      PaintReportPages(printer, PagesOfRun(run_->report, run_->report_name, run_->kind, run_->settings, run_->finished));
+      PaintReportPages(printer, PagesOfRun(run_->report, run_->report_name, run_->summary, run_->finished));
   if (pages == 0) {
     warn_(tr("Print"), tr("The printer could not be used."));
     tell_(tr("Nothing was printed."));

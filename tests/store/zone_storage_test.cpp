@@ -40,6 +40,21 @@ TEST(zone_storage, settings_file_keeps_an_offset_on_line_3_and_the_name_after_li
   }
 }
 
+// With a chosen set of aspects too, both lines follow the 93 and both read back.
+TEST(zone_storage, zone_line_follows_the_aspect_set_line) {
+  RunSettings s;
+  s.txtTZ = "Asia/Kolkata";
+  s.txtAspectSet = "major";
+  const std::string text = SettingsFileText(s);
+  const std::vector<std::string> lines = SplitLines(text);
+  ASSERT_EQ(lines.size(), 95u);
+  EXPECT_EQ(lines[93], "Aspects: major");
+  EXPECT_EQ(lines[94], "Time Zone name: Asia/Kolkata");
+  const SettingsLoad back = SettingsFromText(text, RunSettings{}, "x.opt");
+  EXPECT_EQ(back.message, "");
+  EXPECT_EQ(back.settings, s);
+}
+
 // A 94th line naming no zone of the database is an extra line as before: the offset of line
 // 3 stays, and the message says a line was ignored.
 TEST(zone_storage, settings_file_with_a_bad_name_line_keeps_the_offset) {
