@@ -115,6 +115,17 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   app.add_option("--csv", csv_file,
                  "Also write the found rows as CSV to this file (one row per report line)")
       ->type_name("FILE");
+  // What is written and where: the report, or the found rows in another format.
+  std::string output;
+  app.add_option("--format", o.format,
+                 "What to write: txt (the report, as saved), csv (the found rows), ics (a "
+                 "calendar, one event per row) or pdf (the report on pages with a header)")
+      ->check(CLI::IsMember({"txt", "csv", "ics", "pdf"}))
+      ->type_name("txt|csv|ics|pdf");
+  app.add_option("--output,-o", output,
+                 "Write it to this file instead of standard output (replaced whole or not at all)")
+      ->type_name("FILE");
+
   app.add_option("--threads", o.threads, "Worker threads (default: one per core)")
       ->check(CLI::Range(1, 256));
   app.add_flag("--plain", plain,
@@ -251,6 +262,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       return result;
     }
     o.events.voc_aspects = *angles;
+  }
+  if (app.count("--output") > 0) {
+    if (output.empty()) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--output: the file name is empty";
+      return result;
+    }
+    o.output = output;
   }
 
   if (!settings_file.empty()) {

@@ -4,9 +4,18 @@
 #include <cerrno>
 #include <string_view>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iostream>
+#include <memory>
 #include <thread>
+
+#ifdef TARNWICK_WITH_PAGES
+#include <QGuiApplication>
+
+#include "print/report_pages.h"
+#endif
 
 #include "app/cli_options.h"
 #include "core/bodies.h"
@@ -16,6 +25,7 @@
 #include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
 #include "report/event_csv.h"
+#include "report/ics_export.h"
 #include "report/run_command.h"
 #include "report/run_summary.h"
 #include "store/atomic_file.h"
@@ -72,6 +82,7 @@ int PrintBodyTable(double jd_ut, const std::string& search_path) {
 // flush to fail on (and errno long since overwritten).
 int first_output_error = 0;
 
+// Writes text to standard output, keeping the reason of a first failure.
 void Print(std::string_view text) {
   errno = 0;
   std::cout << text;
@@ -90,6 +101,58 @@ int AfterFlushingOutput(int status) {
   std::cerr << "tarnwick-cli: could not write to standard output"
             << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
   return status == kExitDone ? kExitFailed : status;
+}
+
+// The run in the format asked for (--format), on standard output or in the --output file.
+// False, with the reason on standard error, when it cannot be written.
+bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& request,
+                 const RegionalFormat& regional, std::time_t run_time) {
+  std::string bytes;
+  if (o.format == "txt") {
+    bytes = out.pane_text;
+  } else if (o.format == "csv" || o.format == "ics") {
+    const std::shared_ptr<const TimeZone> zone = TimeZoneOf(request.settings.txtTZ, regional.decimal_separator);
+    if (!zone) return false;  // cannot happen after a run: it read the same text
+    bytes = o.format == "csv" ? RunCsv(out.rows, request.kind, request.settings, *zone, regional)
+                              : RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time);
+    if (o.format == "csv" && !out.events.empty()) {
+      bytes = MergeEventRecords(bytes, out.rows, out.events, *zone, regional.order);
+    }
+  } else {
+#ifdef TARNWICK_WITH_PAGES
+    // Fonts for the pages need a GUI application, made only now: after the run, so it
+    // changes nothing of the run (Qt sets the locale), and on the offscreen platform, as the
+    // runner shows nothing and needs no display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qt_argc = 1;
+    char qt_name[] = "tarnwick-cli";
+    char* qt_argv[] = {qt_name, nullptr};
+    // Qt's notes on its own set-up (no XDG_RUNTIME_DIR, fonts) are no news for a user.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const QGuiApplication qt(qt_argc, qt_argv);
+    const QByteArray pdf = ReportPdf(PagesOfRun(out.pane_text, out.file_name,
+                                                RunSummary(request.kind, request.settings, regional, out), run_time));
+    if (pdf.isEmpty()) {
+      std::cerr << "tarnwick-cli: the PDF pages could not be drawn\n";
+      return false;
+    }
+    bytes.assign(pdf.constData(), static_cast<size_t>(pdf.size()));
+#else
+    std::cerr << "tarnwick-cli: --format pdf: this build has no page drawing (no Qt)\n";
+    return false;
+#endif
+  }
+  if (!o.output) {
+    Print(bytes);
+    return true;
+  }
+  const FileStatus written = WriteFileAtomically(*o.output, bytes, LinkPolicy::FollowLink);
+  if (!written) {
+    std::cerr << written.message << "\n";
+    return false;
+  }
+  std::cerr << "Saved " << EscapeControls(o.output->string()) << "\n";
+  return true;
 }
 
 // Everything but the final flush: the exit status.
@@ -144,7 +207,8 @@ int Run(int argc, char** argv) {
     return kExitFailed;
   }
   for (const std::string& n : out.notices) std::cerr << n << "\n";
-  Print(out.pane_text);
+  int status = kExitDone;
+  if (!WriteOutput(o, out, request, regional, std::time(nullptr))) status = kExitFailed;
   if (out.rows.empty() && out.found_count > 0) {
     std::cerr << "None of the " << out.found_count
               << " exact aspects in the span is in the aspect set \""
@@ -153,7 +217,6 @@ int Run(int argc, char** argv) {
     std::cerr << "No exact aspect lies in the span for these settings.\n";
   }
   if (out.events.empty() && o.events.any()) std::cerr << "No event of the kinds chosen lies in the span.\n";
-  int status = kExitDone;
   if (o.csv_file) {
     const FileStatus written =
         SaveRunCsvWithEvents(*o.csv_file, out.rows, out.events, request.kind, request.settings, regional);

@@ -25,6 +25,13 @@ std::string TooEarly(const char* label, const std::string& text, const CalendarD
 
 }  // namespace
 
+std::shared_ptr<const TimeZone> TimeZoneOf(std::string_view text, char decimal_separator) {
+  if (const auto hours = TimeZoneHours(text, decimal_separator)) {
+    return std::fabs(*hours) > kMaxTimeZoneHours ? nullptr : FixedOffsetZone(*hours);
+  }
+  return NamedZone(text);
+}
+
 PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regional) {
   PreparedRun out;
   auto& problems = out.problems;
@@ -47,10 +54,15 @@ PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regiona
       problems.push_back(std::move(early));
     }
   }
-  const auto tz = TimeZoneHours(s.txtTZ, regional.decimal_separator);
+  auto tz = TimeZoneHours(s.txtTZ, regional.decimal_separator);
+  std::shared_ptr<const TimeZone> named;
   if (!tz) {
-    problems.push_back("Time Zone: " + Quoted(s.txtTZ) +
-                       " is not a number of hours (for example 5, -3 or 5.5).");
+    named = NamedZone(s.txtTZ);
+    if (!named) {
+      problems.push_back("Time Zone: " + Quoted(s.txtTZ) +
+                         " is not a number of hours (for example 5, -3 or 5.5) nor a time zone "
+                         "name of the tz database (for example Europe/Berlin).");
+    }
   } else if (std::fabs(*tz) > kMaxTimeZoneHours) {
     problems.push_back("Time Zone: " + Quoted(s.txtTZ) + " lies beyond 24 hours from Universal Time.");
   }
@@ -69,6 +81,18 @@ PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regiona
     if (!to) problems.push_back("End Time: " + Quoted(s.txtEndTime) + kTimeOfDay);
     in.window_start = from.value_or(0.0);
     in.window_end = to.value_or(0.0);
+  }
+  if (start && end && named) {
+    // Local days of the zone: each bound is the instant of a local midnight.
+    in.zone = named;
+    in.start_jd = named->InstantOf(ConvertDatetoJD(start->month, start->day, start->year));
+    in.end_jd = named->InstantOf(ConvertDatetoJD(end->month, end->day, end->year));
+    in.last_day_end_jd = named->InstantOf(ConvertDatetoJD(end->month, end->day, end->year) + 1.0);
+    in.tz_hours = named->HoursAt(in.start_jd);
+    if (in.end_jd < in.start_jd) {
+      problems.push_back("End Date: " + Quoted(s.txtEndDate) + " lies before the start date " +
+                         Quoted(s.txtStartDate) + ".");
+    }
   }
   if (start && end && tz) {
     in.tz_hours = *tz;

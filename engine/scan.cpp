@@ -86,7 +86,10 @@ std::vector<Combination> EnumerateCombinations(ScanKind kind, const RunSettings&
         if (s.chkUseP3 && c3 == c2 && p3 <= p2) continue;
         if (!TakesRole(p3, c3)) continue;
         if (p1 == p2 && p2 == p3) continue;
-        Combination c{{p1, p2, p3}, {c1, c2, c3}, 1.0, in.end_jd, in.end_jd + 1.0};
+        // Day windows start at start_jd; in a zone with summer time the span's local days are
+        // not all 24 hours long, so the last window starts where it still reaches the end.
+        const double last_start = in.zone ? in.SpanEndJd() - kZoneLastStartMarginDays : in.end_jd;
+        Combination c{{p1, p2, p3}, {c1, c2, c3}, 1.0, last_start, in.SpanEndJd()};
         if (kind == ScanKind::Longitude && MoonTakesPart(c.body)) {
           // Windows of a third of a day until the end of the last day, however long the span.
           c.step = kMoonStep;
@@ -146,7 +149,7 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const SolverProblem& prob
     for (const Crossing& at : found.crossings) {
       const double e = at.jd_ut;
       if (e > c.span_end_jd) continue;  // the last window may reach into the next day
-      const DateAndTimeText when = ConvertJDtoDateandTime(e, in.tz_hours, in.order);
+      const DateAndTimeText when = ConvertJDtoDateandTime(e, in.HoursAt(e), in.order);
       bool shown = true;
       if (in.time_window) {
         // The found time as an hours.minutes number: 10:23 reads 10.23.
@@ -243,7 +246,7 @@ ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
     if (const auto it = usable.find(key); it != usable.end()) return it->second;
     BodyAvailability a = eph.Availability(body, centre, in.start_jd);
     if (a.available()) {
-      BodyAvailability at_end = eph.Availability(body, centre, in.end_jd + 1.0);
+      BodyAvailability at_end = eph.Availability(body, centre, in.SpanEndJd());
       if (!at_end.available()) a = std::move(at_end);
     }
     if (!a.available()) {

@@ -27,6 +27,10 @@ inline constexpr double kMoonStep = 0.3333333134651184;
 // step drift by 2e-8 day each against whole days, so the last one may start anywhere in the
 // last third of the last day. Days (about a tenth of a second).
 inline constexpr double kLastMoonWindowMarginDays = 1e-6;
+// A span in a named zone: day windows start up to this much before the span's end, so the
+// last one covers a last day of 23 or 25 hours (a window starting exactly at the end would
+// search only the next day). Days.
+inline constexpr double kZoneLastStartMarginDays = 1e-6;
 
 // One combination of bodies and centres, and its windows.
 struct Combination {

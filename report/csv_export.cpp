@@ -116,6 +116,11 @@ std::string_view RunKindName(ScanKind kind, const RunSettings& settings) {
 
 std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
                    double tz_hours, const RegionalFormat& format) {
+  return RunCsv(rows, kind, settings, *FixedOffsetZone(tz_hours), format);
+}
+
+std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
+                   const TimeZone& zone, const RegionalFormat& format) {
   std::string csv = CsvRecord({"kind", "p1", "p1_centre", "p2", "p2_centre", "p3", "p3_centre",
                                "local_time", "utc", "aspect_codes", "aspect1_deg",
                                "aspect2_deg", "aspect3_deg", "p1_deg", "p2_deg", "p3_deg",
@@ -135,7 +140,7 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
       f.push_back(r < roles ? std::string(BodyName(row.body[i])) : "");
       f.push_back(r < roles ? CentreName(row.centre[i]) : "");
     }
-    f.push_back(IsoLocalMinute(row.jd_ut, tz_hours));
+    f.push_back(IsoLocalMinute(row.jd_ut, HoursAtMinute(zone, row.jd_ut)));
     f.push_back(IsoUtcSecond(row.jd_ut));
 
     std::array<std::string, 3> angles;
@@ -195,7 +200,8 @@ FileStatus SaveRunCsv(const std::filesystem::path& path, const FoundAspects& row
     // Not the settings of a run that finished: no time zone to write the rows' times in.
     return {false, "Could not save \"" + path.string() + "\": the time zone of the run cannot be read"};
   }
-  return SaveCsv(path, RunCsv(rows, kind, settings, prepared.inputs->tz_hours, format));
+  const RunInputs& in = *prepared.inputs;
+  return SaveCsv(path, RunCsv(rows, kind, settings, in.zone ? *in.zone : *FixedOffsetZone(in.tz_hours), format));
 }
 
 }  // namespace tarnwick

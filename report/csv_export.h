@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/date_text.h"
+#include "core/time_zone.h"
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
@@ -67,6 +68,10 @@ std::string_view RunKindName(ScanKind kind, const RunSettings& settings);
 // P1 and P2 tell them apart), empty in a three-body run.
 std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
                    double tz_hours, const RegionalFormat& format);
+// The same with the zone of the run: each row's local time carries the offset in force at
+// its moment (HoursAtMinute), so the repeated hour of an autumn change shows both offsets.
+std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
+                   const TimeZone& zone, const RegionalFormat& format);
 
 // Writes a CSV text to a file the user named (commit or nothing; a link is followed).
 FileStatus SaveCsv(const std::filesystem::path& path, std::string_view csv);

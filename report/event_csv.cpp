@@ -9,15 +9,15 @@
 
 namespace tarnwick {
 
-std::string EventCsvRecord(const SkyEvent& e, double tz_hours, DateOrder order) {
+std::string EventCsvRecord(const SkyEvent& e, const TimeZone& zone, DateOrder order) {
   std::vector<std::string> f;
   f.push_back("event: " + std::string(EventWord(e.kind)));
   f.emplace_back(BodyName(e.body));
   f.push_back(e.centre == Centre::Helio ? "heliocentric" : "geocentric");
   for (int i = 0; i < 4; ++i) f.emplace_back();
-  f.push_back(IsoLocalMinute(e.jd_ut, tz_hours));
+  f.push_back(IsoLocalMinute(e.jd_ut, HoursAtMinute(zone, e.jd_ut)));
   f.push_back(IsoUtcSecond(e.jd_ut));
-  f.push_back(EventDescription(e, tz_hours, order));
+  f.push_back(EventDescription(e, zone, order));
   std::string angle;
   if (e.kind == EventKind::Lunation) angle = std::to_string(90 * e.detail);
   if (e.kind == EventKind::VoidOfCourse && e.aspect_angle >= 0) angle = std::to_string(e.aspect_angle);
@@ -38,7 +38,7 @@ std::string EventCsvRecord(const SkyEvent& e, double tz_hours, DateOrder order) 
 }
 
 std::string MergeEventRecords(std::string_view csv, const FoundAspects& rows, const SkyEvents& events,
-                              double tz_hours, DateOrder order) {
+                              const TimeZone& zone, DateOrder order) {
   // The header, then one record per row: no field of an aspect record holds a line end.
   size_t pos = csv.find(kLineEnd);
   if (pos == std::string_view::npos) return std::string(csv);
@@ -46,14 +46,14 @@ std::string MergeEventRecords(std::string_view csv, const FoundAspects& rows, co
   std::string out(csv.substr(0, pos));
   size_t next = 0;
   for (const FoundAspect& row : rows) {
-    while (next < events.size() && events[next].jd_ut < row.jd_ut) out += EventCsvRecord(events[next++], tz_hours, order);
+    while (next < events.size() && events[next].jd_ut < row.jd_ut) out += EventCsvRecord(events[next++], zone, order);
     const size_t end = csv.find(kLineEnd, pos);
     if (end == std::string_view::npos) break;
     out += csv.substr(pos, end + kLineEnd.size() - pos);
     pos = end + kLineEnd.size();
   }
   out += csv.substr(pos);
-  for (; next < events.size(); ++next) out += EventCsvRecord(events[next], tz_hours, order);
+  for (; next < events.size(); ++next) out += EventCsvRecord(events[next], zone, order);
   return out;
 }
 
@@ -65,8 +65,8 @@ FileStatus SaveRunCsvWithEvents(const std::filesystem::path& path, const FoundAs
   if (!prepared.inputs) {
     return {false, "Could not save \"" + path.string() + "\": the time zone of the run cannot be read"};
   }
-  const double tz = prepared.inputs->tz_hours;
-  return SaveCsv(path, MergeEventRecords(RunCsv(rows, kind, settings, tz, format), rows, events, tz,
+  const std::shared_ptr<const TimeZone> zone = prepared.inputs->ZoneInForce();
+  return SaveCsv(path, MergeEventRecords(RunCsv(rows, kind, settings, *zone, format), rows, events, *zone,
                                          prepared.inputs->order));
 }
 

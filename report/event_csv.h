@@ -24,12 +24,12 @@ namespace tarnwick {
 //                 else empty. aspect2_deg, aspect3_deg empty
 //   p1_deg        the longitude, or the declination for out of bounds, 6 decimals
 //   p1_sign       the longitude as degree and minute in its sign (not for out of bounds)
-std::string EventCsvRecord(const SkyEvent& event, double tz_hours, DateOrder order);
+std::string EventCsvRecord(const SkyEvent& event, const TimeZone& zone, DateOrder order);
 
 // The CSV of RunCsv (a header and one record per row of `rows`, in their order) with one
 // record per event merged in by moment; at the same moment the aspect's record comes first.
 std::string MergeEventRecords(std::string_view csv, const FoundAspects& rows, const SkyEvents& events,
-                              double tz_hours, DateOrder order);
+                              const TimeZone& zone, DateOrder order);
 
 // SaveRunCsv with the run's events among the rows.
 FileStatus SaveRunCsvWithEvents(const std::filesystem::path& path, const FoundAspects& rows,

@@ -11,12 +11,12 @@ namespace {
 
 constexpr std::string_view kPhases[4] = {"new moon", "first quarter", "full moon", "last quarter"};
 
-std::string LocalTime(double jd_ut, double tz_hours, DateOrder order) {
-  return ConvertJDtoDateandTime(jd_ut, tz_hours, order).time;
+std::string LocalTime(double jd_ut, const TimeZone& zone, DateOrder order) {
+  return ConvertJDtoDateandTime(jd_ut, HoursAtMinute(zone, jd_ut), order).time;
 }
 
-std::string LocalMoment(double jd_ut, double tz_hours, DateOrder order) {
-  const DateAndTimeText t = ConvertJDtoDateandTime(jd_ut, tz_hours, order);
+std::string LocalMoment(double jd_ut, const TimeZone& zone, DateOrder order) {
+  const DateAndTimeText t = ConvertJDtoDateandTime(jd_ut, HoursAtMinute(zone, jd_ut), order);
   return t.date + " " + t.time;
 }
 
@@ -46,7 +46,7 @@ std::string_view EventWord(EventKind kind) {
   return "event";
 }
 
-std::string EventDescription(const SkyEvent& e, double tz_hours, DateOrder order) {
+std::string EventDescription(const SkyEvent& e, const TimeZone& zone, DateOrder order) {
   switch (e.kind) {
     case EventKind::Station:
       return e.detail > 0 ? "turns direct" : "turns retrograde";
@@ -56,7 +56,7 @@ std::string EventDescription(const SkyEvent& e, double tz_hours, DateOrder order
       std::string text(kPhases[static_cast<size_t>(((e.detail % 4) + 4) % 4)]);
       if (e.eclipse) {
         text += ", " + std::string(EclipseName(*e.eclipse)) + " greatest " +
-                LocalTime(e.eclipse_jd_ut, tz_hours, order);
+                LocalTime(e.eclipse_jd_ut, zone, order);
       }
       return text;
     }
@@ -67,7 +67,7 @@ std::string EventDescription(const SkyEvent& e, double tz_hours, DateOrder order
       return e.detail > 0 ? std::string("out of bounds ") + side : std::string("back in bounds from ") + side;
     }
     case EventKind::VoidOfCourse: {
-      std::string text = "void of course until " + LocalMoment(e.end_jd_ut, tz_hours, order) + " (enters " +
+      std::string text = "void of course until " + LocalMoment(e.end_jd_ut, zone, order) + " (enters " +
                          std::string(SignName(e.detail)) + ")";
       if (e.aspect_body < 0) return text + ", no aspect in the sign";
       return text + ", after " + AngleName(e.aspect_angle) + " " + std::string(BodyName(e.aspect_body));
@@ -76,28 +76,28 @@ std::string EventDescription(const SkyEvent& e, double tz_hours, DateOrder order
   return {};
 }
 
-std::string EventLine(const SkyEvent& e, double tz_hours, DateOrder order) {
+std::string EventLine(const SkyEvent& e, const TimeZone& zone, DateOrder order) {
   std::string line = CentreLabel(e.centre);
   line += IsBodyIndex(e.body) ? BodyCatalogue[static_cast<size_t>(e.body)].caption : "????????";
   line += " ";
   std::string word(EventWord(e.kind));
   word.resize(11, ' ');
   line += word + " ";
-  line += LocalMoment(e.jd_ut, tz_hours, order) + "  ";
+  line += LocalMoment(e.jd_ut, zone, order) + "  ";
   line += e.kind == EventKind::OutOfBounds ? DeclinationValueText(AsTableValue(e.position))
                                            : Reduce_to_under_30_with_sign(AsTableValue(e.position));
-  line += "  " + EventDescription(e, tz_hours, order);
+  line += "  " + EventDescription(e, zone, order);
   line += kLineEnd;
   return line;
 }
 
 std::string MergeEventLines(std::string_view aspect_report, const FoundAspects& rows, const SkyEvents& events,
-                            double tz_hours, DateOrder order) {
+                            const TimeZone& zone, DateOrder order) {
   std::string out;
   size_t pos = 0, next_event = 0;
   for (const FoundAspect& row : rows) {
     while (next_event < events.size() && events[next_event].jd_ut < row.jd_ut) {
-      out += EventLine(events[next_event++], tz_hours, order);
+      out += EventLine(events[next_event++], zone, order);
     }
     const size_t end = aspect_report.find(kLineEnd, pos);
     if (end == std::string_view::npos) break;  // fewer lines than rows: cannot come from a run
@@ -105,7 +105,7 @@ std::string MergeEventLines(std::string_view aspect_report, const FoundAspects& 
     pos = end + kLineEnd.size();
   }
   out += aspect_report.substr(pos);
-  for (; next_event < events.size(); ++next_event) out += EventLine(events[next_event], tz_hours, order);
+  for (; next_event < events.size(); ++next_event) out += EventLine(events[next_event], zone, order);
   return out;
 }
 

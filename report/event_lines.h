@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "core/calendar.h"
+#include "core/time_zone.h"
 #include "engine/found_aspects.h"
 #include "engine/sky_events.h"
 
@@ -31,16 +32,16 @@ std::string_view EventWord(EventKind kind);
 //   bounds   "out of bounds north", "back in bounds from south"
 //   void     "void of course until 01/03/2008 05:12 (enters Virgo), after trine Venus";
 //            "..., no aspect in the sign" when the Moon made none
-// Times in it are local, as the line's moment.
-std::string EventDescription(const SkyEvent& event, double tz_hours, DateOrder order);
+// Times in it are local, each with the zone's offset at that time, as the line's moment.
+std::string EventDescription(const SkyEvent& event, const TimeZone& zone, DateOrder order);
 
 // One event line, ended by CR LF.
-std::string EventLine(const SkyEvent& event, double tz_hours, DateOrder order);
+std::string EventLine(const SkyEvent& event, const TimeZone& zone, DateOrder order);
 
 // The report text of a run with events: the aspect report (one line per row of `rows`, in
 // their order, as Display_Aspects_longitude or _declination made it) and one line per event,
 // merged by moment; at the same moment the aspect line comes first.
 std::string MergeEventLines(std::string_view aspect_report, const FoundAspects& rows,
-                            const SkyEvents& events, double tz_hours, DateOrder order);
+                            const SkyEvents& events, const TimeZone& zone, DateOrder order);
 
 }  // namespace tarnwick

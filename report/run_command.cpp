@@ -114,7 +114,7 @@ class SpanJudge {
     if (const auto it = judged_.find(key); it != judged_.end()) return it->second;
     BodyAvailability a = eph_.Availability(body, centre, in_.start_jd);
     if (a.available()) {
-      BodyAvailability at_end = eph_.Availability(body, centre, in_.end_jd + 1.0);
+      BodyAvailability at_end = eph_.Availability(body, centre, in_.SpanEndJd());
       if (!at_end.available() || a.message.empty()) a = std::move(at_end);
     }
     return judged_[key] = std::move(a);
@@ -220,7 +220,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   }
   if (events_only) total = 0;
   if (request.events.any()) {
-    total += EventWindowCount(request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd, in.end_jd + 1.0);
+    total += EventWindowCount(request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd, in.SpanEndJd());
   }
   if (combinations == 0 && !events_only) {
     out.status = RunOutcome::Status::Refused;
@@ -289,7 +289,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   if (with_events) {
     // Events of the span's days, for P1's bodies on P1's centre as the run started.
     EventSearch found = FindSkyEvents(*eph, request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd,
-                                      in.end_jd + 1.0, request.cancel, control.advance);
+                                      in.SpanEndJd(), request.cancel, control.advance);
     if (found.cancelled) {
       out.status = RunOutcome::Status::Cancelled;
       out.rows.clear();
@@ -305,7 +305,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   std::string report = request.kind == ScanKind::Longitude
                            ? Display_Aspects_longitude(out.rows, s, request.regional)
                            : Display_Aspects_declination(out.rows, s);
-  if (with_events) report = MergeEventLines(report, out.rows, out.events, in.tz_hours, in.order);
+  if (with_events) report = MergeEventLines(report, out.rows, out.events, *in.ZoneInForce(), in.order);
   out.pane_text = PaneText(report);
   // The name follows the settings as the run leaves them ("_all_3" after the series).
   out.file_name = request.kind == ScanKind::Longitude

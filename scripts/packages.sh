@@ -8,6 +8,8 @@ tarnwick_packages=(
   qt6-base-dev fonts-liberation
   locales
   desktop-file-utils appstream groff-base dpkg-dev file
+  # Time zones, calendars, the independent readers of calendars and PDF pages in the tests.
+  libhowardhinnant-date-dev tzdata libical-dev python3-icalendar poppler-utils
 )
 # Only for ./test.sh --fuzz: clang with libFuzzer and its sanitizer run-times.
 tarnwick_fuzz_packages=(clang-14 libclang-rt-14-dev)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/message_text.h"
+#include "core/time_zone.h"
 #include "engine/aspect_set.h"
 
 namespace tarnwick {
@@ -53,14 +54,22 @@ void SetChecked(RunSettings& s, const CheckLine& c, bool checked) {
 
 std::string SettingsFileText(const RunSettings& settings) {
   std::vector<std::string> lines;
-  lines.reserve(kSettingsFileLines);
-  for (const TextField& field : kTextFields) lines.push_back(settings.*field.member);
+  lines.reserve(kSettingsFileLines + 1);
+  const std::shared_ptr<const TimeZone> named =
+      TimeZoneHours(settings.txtTZ, '.') ? nullptr : NamedZone(settings.txtTZ);
+  for (const TextField& field : kTextFields) {
+    // A zone name: the Time Zone line keeps a number for readers of fixed offsets.
+    const bool zone_line = named && field.member == &RunSettings::txtTZ;
+    lines.push_back(zone_line ? StandardOffsetText(*named) : settings.*field.member);
+  }
   for (const CheckLine& c : CheckLines()) {
     lines.push_back(std::string(IsChecked(settings, c) ? "1" : "0") + " - " +
                     std::string(c.caption));
   }
-  // Only a chosen set takes a line, so files without one stay the 93 lines they always were.
+  // Only a chosen set and a zone name take a line, so files without them stay the 93 lines
+  // they always were.
   if (HoldsAspectSet(settings)) lines.push_back(std::string(kAspectSetLinePrefix) + settings.txtAspectSet);
+  if (named) lines.push_back(std::string(kZoneNameLinePrefix) + named->Name());
   return JoinLinesCrLf(lines);
 }
 
@@ -115,7 +124,8 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
   out.lines_read = available;
   if (available == kSettingsFileLines) {
     out.status = SettingsLoadStatus::Complete;
-    // A complete file without the line of a set chose none.
+    // A complete file without the line of a set chose none. The lines after the 93rd are
+    // told apart by their prefixes: the set's, then the zone name's.
     auto after = lines.begin() + kSettingsFileLines;
     out.settings.txtAspectSet.clear();
     if (after != lines.end() && after->starts_with(kAspectSetLinePrefix) &&
@@ -124,6 +134,14 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
       // "Aspects: all" chooses no set, which is stored as no line at all.
       if (!HoldsAspectSet(out.settings)) out.settings.txtAspectSet.clear();
       ++after;
+    }
+    // The zone name line, when it names a zone of the database, sets the Time Zone box.
+    if (after != lines.end() && after->starts_with(kZoneNameLinePrefix)) {
+      const std::string name = after->substr(kZoneNameLinePrefix.size());
+      if (NamedZone(name)) {
+        out.settings.txtTZ = name;
+        ++after;
+      }
     }
     // Lines beyond hold no setting; blank ones at the end are only line ends.
     const auto extra = std::count_if(after, lines.end(),

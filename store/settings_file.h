@@ -16,6 +16,13 @@ namespace tarnwick {
 inline constexpr int kSettingsFileLines = 93;              // 7 texts + 3 x 26 bodies + 8 switches
 inline constexpr std::string_view kSettingsFileExtension = "opt";  // default, without the dot
 
+// A Time Zone box holding a zone name of the tz database ("Europe/Berlin") adds a line after
+// the 93 (and after the aspect set's line, when there is one): this prefix and the name. Line
+// 3 then holds the zone's standard offset (StandardOffsetText), so a reader of 93 lines gets a
+// fixed offset that is right outside summer time, never a name it would read as 0. Reading,
+// that line naming a zone of the database sets the box to it.
+inline constexpr std::string_view kZoneNameLinePrefix = "Time Zone name: ";
+
 // The 93 lines, each ended by CR LF. Lines 1-7: the texts of kTextFields as typed; lines
 // 8-33, 34-59, 60-85: the bodies 0..25 of chkP1Planets, chkP2Planets, chkP3Planets; lines
 // 86-93: the first kStoredCheckFields switches of kCheckFields. A check line is "1" or "0",

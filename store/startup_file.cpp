@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/message_text.h"
+#include "core/time_zone.h"
 
 namespace tarnwick {
 
@@ -60,10 +61,15 @@ StartupValues StartupValuesFromText(std::string_view text, StartupValues values,
     return values;
   }
   std::vector<std::string> ignored;
+  std::string zone_name;
   for (const std::string& line : SplitLines(decoded.text)) {
     const size_t eq = line.find('=');
     const std::string value = eq == std::string::npos ? line : line.substr(eq + 1);
     if (value.empty()) continue;
+    if (line.starts_with(kStartupZoneNameKey) && eq == kStartupZoneNameKey.size()) {
+      zone_name = value;
+      continue;
+    }
     for (const StartupKey& k : kKeys) {
       if (!line.starts_with(k.key)) continue;
       if (value.size() > kMaxFieldTextBytes) {
@@ -74,6 +80,8 @@ StartupValues StartupValuesFromText(std::string_view text, StartupValues values,
       }
     }
   }
+  // A zone name of the database wins over the offset kept beside it for older readers.
+  if (!zone_name.empty() && NamedZone(zone_name)) values.txtTZ = zone_name;
   if (problem && !ignored.empty()) {
     *problem = ignored.front();
     for (size_t i = 1; i < ignored.size(); ++i) *problem += "; " + ignored[i];
@@ -83,7 +91,13 @@ StartupValues StartupValuesFromText(std::string_view text, StartupValues values,
 
 std::string StartupFileText(const StartupValues& values) {
   std::vector<std::string> lines{std::string(kStartupFileHeader)};
-  for (const StartupKey& k : kKeys) lines.push_back(std::string(k.key) + "=" + values.*k.member);
+  const std::shared_ptr<const TimeZone> named =
+      TimeZoneHours(values.txtTZ, '.') ? nullptr : NamedZone(values.txtTZ);
+  for (const StartupKey& k : kKeys) {
+    const bool zone_line = named && k.member == &StartupValues::txtTZ;
+    lines.push_back(std::string(k.key) + "=" + (zone_line ? StandardOffsetText(*named) : values.*k.member));
+  }
+  if (named) lines.push_back(std::string(kStartupZoneNameKey) + "=" + named->Name());
   return JoinLinesCrLf(lines);
 }
 

@@ -46,8 +46,15 @@ StartupValues DefaultStartupValues(const CalendarDate& today, const RegionalForm
 StartupValues StartupValuesFromText(std::string_view text, StartupValues values,
                                     std::string* problem = nullptr);
 
+// The key of an eighth line kept when the Time Zone box holds a zone name of the tz database:
+// time_zone then holds the zone's standard offset (StandardOffsetText), so readers that know
+// seven lines and fixed offsets keep working; reading, a zone_name naming a zone of the
+// database sets the time zone.
+inline constexpr std::string_view kStartupZoneNameKey = "zone_name";
+
 // The seven lines of the file, each ended by CR LF: the header, then
-// start_date, end_date, start_time, end_time, time_zone, OutputNameFileOPTFile.
+// start_date, end_date, start_time, end_time, time_zone, OutputNameFileOPTFile; and
+// zone_name=NAME when the time zone is a zone name.
 std::string StartupFileText(const StartupValues& values);
 
 struct StartupLoad {

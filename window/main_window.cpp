@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -36,6 +37,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
 
 #include "report/csv_export.h"
 #include "report/event_csv.h"
@@ -46,6 +48,7 @@
 #include "window/events_box.h"
 #include "window/help_window.h"
 #include "window/results_model.h"
+#include "window/run_exports.h"
 #include "window/run_summary_label.h"
 #include "window/text_box_rules.h"
 #include "window/window_look.h"
@@ -188,6 +191,7 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   setObjectName(QStringLiteral("frmMain"));
   BuildControls();
   BuildMenus();
+  AttachZoneCompletion(findChild<QLineEdit*>(QStringLiteral("txtTZ")), world_.regional.decimal_separator);
   SetTabOrder();
   setWindowTitle(QStringLiteral("Tarnwick - v") + QString::fromLatin1(kVersionText));
 
@@ -248,7 +252,12 @@ void MainWindow::BuildControls() {
                          box->fontMetrics().averageCharWidth() * 2);
     box->setMaximumWidth(box->minimumWidth() * 3 / 2);  // room to read a longer text, no more
     ApplyTypingRule(box, typing_rules[i]);
-    connect(box, &QLineEdit::returnPressed, this, [this] { StartRun(last_kind_); });
+    connect(box, &QLineEdit::returnPressed, this, [this, box] {
+      // Return in an open completion list (the zone names) picks an entry; it runs nothing.
+      const auto* list = box->findChild<QCompleter*>();
+      if (list != nullptr && list->popup()->isVisible()) return;
+      StartRun(last_kind_);
+    });
     text_boxes_[i] = box;
   }
   // The boxes in rows as one reads them: the span; the zone and the orbs; the daily times.
@@ -524,6 +533,11 @@ void MainWindow::BuildMenus() {
   export_csv_action_->setObjectName(QStringLiteral("mnuFileExportCsv"));
   export_csv_action_->setStatusTip(tr("Save the found rows of the last run as a CSV file"));
   export_csv_action_->setEnabled(false);  // nothing to export before a run has finished
+  exports_ = new RunExports(
+      this, world_.chooser, world_.regional, [this] { return world_.files.data_folder.string(); },
+      [this](const QString& text) { Tell(text); },
+      [this](const QString& title, const QString& text) { Warn(title, text); });
+  exports_->AddActions(file);
 
   dates_menu_ = menuBar()->addMenu(tr("&Adjust Dates"));
   dates_menu_->setObjectName(QStringLiteral("mnuAdjustDates"));
@@ -1074,6 +1088,7 @@ void MainWindow::SetRunning(bool on) {
   load_action_->setEnabled(!on);
   cancel_action_->setEnabled(on);
   export_csv_action_->setEnabled(!on && last_run_.has_value());
+  exports_->SetBusy(on);
   for (QAction* action : dates_menu_->actions()) action->setEnabled(!on);
   progress_->setValue(0);
   progress_->setVisible(on);
@@ -1116,6 +1131,8 @@ void MainWindow::FinishRun() {
   summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
   last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name};
   export_csv_action_->setEnabled(true);
+  exports_->SetRun({state->kind, state->settings, outcome->rows, outcome->pane_text, outcome->file_name,
+                    std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome)});
   // The table takes the rows over, in the sort the user chose last, narrowed by the filter
   // text still in its box.
   model_->SetRun(state->kind, state->settings, world_.regional, std::move(state->outcome.rows));

@@ -45,6 +45,7 @@ namespace tarnwick {
 class AspectSetButton;
 class EventsBox;
 class HelpWindow;
+class RunExports;
 class RunSummaryLabel;
 
 inline constexpr const char* kVersionText = "1.00";
@@ -210,6 +211,7 @@ class MainWindow final : public QMainWindow {
   std::optional<FinishedRun> last_run_;
   QMenu* dates_menu_ = nullptr;
   QPointer<HelpWindow> help_;
+  RunExports* exports_ = nullptr;  // File > Export, Export PDF..., Print...
 
   std::thread worker_;
   std::atomic<bool> cancel_{false};

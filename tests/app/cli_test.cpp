@@ -43,6 +43,8 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
       {{"--p3", "26"}, "26"},            {{"--no-such-option"}, "no-such-option"},
       {{"--threads", "0"}, "threads"},   {{"--start"}, "txtStartDate"},
       {{"--csv", ""}, "--csv: the file name is empty"},
+      {{"--format", "docx"}, "--format"},
+      {{"--output", ""}, "--output: the file name is empty"},
       {{"--summary", ""}, "--summary: the file name is empty"},
       {{"--aspects", "0,7"}, "--aspects: \"7\" is no aspect of the grid"},
       {{"--aspects", "major", "--declination"}, "--aspects: a declination run"},
@@ -277,6 +279,106 @@ TEST(runner, body_table_notes_the_analytic_ephemeris) {
   const std::string line = ran.out.substr(sun + 1, ran.out.find('\n', sun + 1) - sun - 1);
   EXPECT_NE(line.find("(SwissEph file 'sepl_12.se1' not found in PATH"), std::string::npos) << line;
   EXPECT_TRUE(line.ends_with("using Moshier eph.)")) << line;
+}
+
+}  // namespace
+}  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+// --format picks what is written, --output where: the report as today when neither is given;
+// another format or a file leaves the saved report as it is. A file that cannot be written
+// is named, exit 1, and nothing is left at its name.
+TEST(runner, format_and_output_choose_what_goes_where) {
+  ScratchFolder folder;
+  const std::string run = "--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
+                          (folder / "data").string();
+  const Ran plain = RunCli(run);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const std::filesystem::path report = folder / "data" / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
+  ASSERT_EQ(ReadBytes(report), plain.out);
+
+  struct Row { const char* args; const char* begins; };
+  const Row rows[] = {
+      {" --format txt", "\r\n"},
+      {" --format csv", "kind,p1,p1_centre,"},
+      {" --format ics", "BEGIN:VCALENDAR\r\n"},
+      {" --format pdf", "%PDF-"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.args);
+    const Ran to_stdout = RunCli(run + r.args);
+    EXPECT_EQ(to_stdout.status, 0) << to_stdout.err;
+    EXPECT_TRUE(to_stdout.out.starts_with(r.begins)) << to_stdout.out.substr(0, 40);
+    const std::filesystem::path file = folder / "out";
+    const Ran to_file = RunCli(run + r.args + " --output " + file.string());
+    EXPECT_EQ(to_file.status, 0) << to_file.err;
+    EXPECT_EQ(to_file.out, "");
+    EXPECT_TRUE(ReadBytes(file).starts_with(r.begins));
+    // The same bytes but for the moment each was made (the calendar's DTSTAMP, the PDF's run
+    // date and creation time).
+    const auto unstamped = [](std::string text) {
+      for (size_t at; (at = text.find("DTSTAMP:")) != std::string::npos;) text.erase(at, text.find('\n', at) - at);
+      return text;
+    };
+    if (std::string(r.args) != " --format pdf") {
+      EXPECT_EQ(unstamped(ReadBytes(file)), unstamped(to_stdout.out));
+    }
+    EXPECT_EQ(ReadBytes(report), plain.out);
+  }
+  EXPECT_EQ(RunCli(run + " --format txt").out, plain.out);
+
+  const std::filesystem::path missing = folder / "no such folder" / "a.ics";
+  const Ran failed = RunCli(run + " --format ics --output '" + missing.string() + "'");
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("\"" + missing.string() + "\": No such file or directory"), std::string::npos)
+      << failed.err;
+  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+}
+
+// The PDF holds the header of what was searched and every report line, as pdftotext reads
+// them back (blanks squeezed: a PDF keeps no spaces as such).
+TEST(runner, pdf_holds_the_header_and_every_report_line) {
+  if (std::system("pdftotext -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  ScratchFolder folder;
+  // A month of the Moon: several pages.
+  const std::string run = "--no-save --start 12/01/2007 --end 12/31/2007 --triple 0 --p1 0-9 --p2 0-9 --tz Europe/Berlin";
+  const Ran report = RunCli(run);
+  ASSERT_EQ(report.status, 0) << report.err;
+  const std::filesystem::path pdf = folder / "r.pdf";
+  ASSERT_EQ(RunCli(run + " --format pdf --output " + pdf.string()).status, 0);
+  const std::string txt = (folder / "r.txt").string();
+  ASSERT_EQ(std::system(("pdftotext -layout " + pdf.string() + " " + txt).c_str()), 0);
+  const auto squeeze = [](const std::string& s) {
+    std::string out;
+    for (const char c : s) {
+      if (c == ' ' || c == '\f') {
+        if (!out.empty() && out.back() != ' ' && out.back() != '\n') out += ' ';
+      } else if (c != '\r') {
+        if (c == '\n' && !out.empty() && out.back() == ' ') out.pop_back();
+        out += c;
+      }
+    }
+    return out;
+  };
+  const std::string text = squeeze(ReadBytes(txt));
+  size_t lines = 0, from = 0;
+  for (const std::string& line : SplitLines(report.out)) {
+    if (line.empty() || line == std::string(50, '-')) continue;
+    ++lines;
+    // In order: each line after the one before.
+    const size_t at = text.find(squeeze(line) + "\n", from);
+    ASSERT_NE(at, std::string::npos) << "missing: " << line;
+    from = at;
+  }
+  EXPECT_GT(lines, 100u);
+  for (const std::string header : {"Run: longitude aspectarian, two bodies", "Span: 12/01/2007 to 12/31/2007",
+                                   "Time zone: Europe/Berlin", "P1: geocentric: Sun, Moon, Mercury",
+                                   "Grid: 15 degrees", "Page 1 of ", "Run on "}) {
+    EXPECT_NE(text.find(header), std::string::npos) << header;
+  }
+  EXPECT_EQ(text.find("Page 2 of 1"), std::string::npos);
 }
 
 }  // namespace

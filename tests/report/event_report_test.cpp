@@ -65,7 +65,7 @@ TEST(event_lines, each_kind_in_its_documented_layout) {
        "g. Moon     void        04/01/2024 22:14  29.5 (05)  void of course until 04/02/2024 10:14 (enters Virgo), no aspect in the sign"},
   };
   for (const Row& r : rows) {
-    EXPECT_EQ(EventLine(r.event, r.tz, DateOrder::MonthDayYear), std::string(r.line) + "\r\n");
+    EXPECT_EQ(EventLine(r.event, *FixedOffsetZone(r.tz), DateOrder::MonthDayYear), std::string(r.line) + "\r\n");
   }
 }
 
@@ -88,7 +88,7 @@ TEST(event_lines, merged_by_moment_with_the_aspect_line_first_and_taken_out_agai
     e.jd_ut = kMoment + offset;
     events.push_back(e);
   }
-  const std::string merged = MergeEventLines(report, rows, events, 0, DateOrder::MonthDayYear);
+  const std::string merged = MergeEventLines(report, rows, events, *FixedOffsetZone(0), DateOrder::MonthDayYear);
   std::string order, without_events;
   size_t pos = 0;
   while (pos < merged.size()) {
@@ -101,9 +101,9 @@ TEST(event_lines, merged_by_moment_with_the_aspect_line_first_and_taken_out_agai
   }
   EXPECT_EQ(order, "eABeCe");
   EXPECT_EQ(without_events, report);
-  EXPECT_EQ(MergeEventLines(report, rows, {}, 0, DateOrder::MonthDayYear), report);
-  EXPECT_EQ(MergeEventLines("", {}, events, 0, DateOrder::MonthDayYear).size(),
-            3 * EventLine(events[0], 0, DateOrder::MonthDayYear).size());
+  EXPECT_EQ(MergeEventLines(report, rows, {}, *FixedOffsetZone(0), DateOrder::MonthDayYear), report);
+  EXPECT_EQ(MergeEventLines("", {}, events, *FixedOffsetZone(0), DateOrder::MonthDayYear).size(),
+            3 * EventLine(events[0], *FixedOffsetZone(0), DateOrder::MonthDayYear).size());
 }
 
 TEST(event_lines, report_names_with_events_never_take_the_plain_name) {
@@ -125,7 +125,7 @@ TEST(event_csv, one_record_per_event_in_the_aspect_columns) {
   SkyEvent before = Event(EventKind::Lunation, idxMoon, 200.5, 2);
   before.jd_ut = kMoment - 1;
   const SkyEvent after = Event(EventKind::OutOfBounds, idxMoon, -24.5, 1, -1);
-  const std::string merged = MergeEventRecords(csv, rows, {before, after}, 0, DateOrder::MonthDayYear);
+  const std::string merged = MergeEventRecords(csv, rows, {before, after}, *FixedOffsetZone(0), DateOrder::MonthDayYear);
   std::vector<std::string> records;
   for (size_t pos = 0; pos < merged.size();) {
     const size_t end = merged.find("\r\n", pos);
@@ -195,7 +195,7 @@ TEST(event_run, events_add_lines_and_take_nothing_away) {
   EXPECT_EQ(only.events.size(), with.events.size());
   EXPECT_EQ(only.file_name, "01012008_01152008_5_events_g.txt");
   std::string lines;
-  for (const SkyEvent& e : only.events) lines += EventLine(e, 5, DateOrder::MonthDayYear);
+  for (const SkyEvent& e : only.events) lines += EventLine(e, *FixedOffsetZone(5), DateOrder::MonthDayYear);
   EXPECT_EQ(only.pane_text, PaneText(lines));
 
   request.events = EventChoice{};

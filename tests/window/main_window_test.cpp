@@ -23,7 +23,8 @@ class MainWindowTest : public WindowTest {
     QTest::newRow("minus dropped in an orb") << "txtAspectOrb1" << "-2.5" << false << "2.5" << point;
     QTest::newRow("letters and blanks dropped in an orb") << "txtAspectOrb2" << "1 2a" << false << "12" << point;
     QTest::newRow("sixth character in a time box refused") << "txtEndTime" << "123456" << false << "12345" << point;
-    QTest::newRow("seventh character in the time zone refused") << "txtTZ" << "-12.345" << false << "-12.34" << point;
+    QTest::newRow("zone name in the time zone, blanks dropped") << "txtTZ" << "America/New_York x" << false << "America/New_Yorkx" << point;
+    QTest::newRow("41st character in the time zone refused") << "txtTZ" << QString(45, 'a') << false << QString(40, 'a') << point;
     QTest::newRow("date boxes take anything, up to 12") << "txtStartDate" << "Dec 1st, 2007" << false << "Dec 1st, 200" << point;
     QTest::newRow("paste is typed through the rules") << "txtStartTime" << "09:45 pm" << true << "09:45" << point;
     QTest::newRow("paste cut to the room left") << "txtAspectOrb1" << "1234567" << true << "123456" << point;

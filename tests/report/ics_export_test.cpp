@@ -1,0 +1,116 @@
+#include "report/ics_export.h"
+
+#include <gtest/gtest.h>
+
+#include "core/calendar.h"
+
+namespace tarnwick {
+namespace {
+
+FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
+                std::array<Centre, 3> centre = {Centre::Geo, Centre::Geo, Centre::Geo}) {
+  FoundAspect row;
+  row.body = body;
+  row.position = position;
+  row.centre = centre;
+  row.jd_ut = ConvertDatetoJD(3, 31, 2024) + 0.5;
+  return row;
+}
+
+// Summaries a person reads in a calendar, for each kind of run. Bodies: 0 Sun, 1 Moon,
+// 3 Venus, 4 Mars, 6 Saturn.
+TEST(ics, summaries_name_bodies_and_aspect) {
+  RunSettings two;
+  two.chkUseP3 = false;
+  RunSettings mp;  // triple, midpoints
+  RunSettings md = mp;
+  md.chkUseMidpoints = false;
+  RunSettings ra = two;
+  ra.chkUse_RA = true;
+  RunSettings lat = two;
+  lat.chkUseGeoLat = true;
+  constexpr Centre g = Centre::Geo, h = Centre::Helio;
+  struct Case {
+    const char* name;
+    ScanKind kind;
+    const RunSettings* settings;
+    FoundAspect row;
+    std::string summary;
+  };
+  const Case cases[] = {
+      {"square", ScanKind::Longitude, &two, Row({0, 4, 4}, {10, 100, 100}), "Sun 90° Mars"},
+      {"across 0 Aries", ScanKind::Longitude, &two, Row({0, 4, 4}, {350, 5, 5}), "Sun 15° Mars"},
+      {"opposition", ScanKind::Longitude, &two, Row({0, 4, 4}, {200, 20, 20}), "Sun 180° Mars"},
+      {"heliocentric role", ScanKind::Longitude, &two, Row({3, 4, 4}, {10, 70, 70}, {h, h, h}),
+       "Venus (h) 60° Mars (h)"},
+      {"midpoint", ScanKind::Longitude, &mp, Row({1, 4, 6}, {50, 40, 60}), "Moon 0° Mars/Saturn midpoint"},
+      {"midpoint, far side", ScanKind::Longitude, &mp, Row({1, 4, 6}, {230, 40, 60}, {g, g, g}),
+       "Moon 180° Mars/Saturn midpoint"},
+      {"mid-degree", ScanKind::Longitude, &md, Row({1, 4, 6}, {50, 40, 60}), "Moon at the Mars/Saturn mid-degree"},
+      {"right ascension", ScanKind::Longitude, &ra, Row({0, 3, 3}, {10, 10, 10}), "Sun 0° Venus in right ascension"},
+      {"parallel", ScanKind::Declination, &two, Row({0, 3, 3}, {-12.5, -12.5, -12.5}), "Sun parallel Venus"},
+      {"contra-parallel", ScanKind::Declination, &two, Row({0, 1, 1}, {12.5, -12.5, -12.5}),
+       "Sun contra-parallel Moon"},
+      {"latitude", ScanKind::Declination, &lat, Row({0, 3, 3}, {1, 1, 1}), "Sun parallel Venus in latitude"},
+      {"declination midpoint", ScanKind::Declination, &mp, Row({0, 4, 6}, {-2, -10, 6}),
+       "Sun parallel Mars/Saturn midpoint"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EventSummary(c.row, c.kind, *c.settings), c.summary) << c.name;
+  }
+}
+
+// The UID names the moment's minute, the kind, the bodies and centres and the aspect: the
+// same for a row found again a few seconds apart within the minute, different for anything
+// that makes it another event.
+TEST(ics, uid_is_stable_for_the_same_event_and_differs_for_another) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  const FoundAspect base = Row({0, 4, 4}, {10, 100, 100});
+  FoundAspect seconds_later = base;
+  seconds_later.jd_ut += 10.0 / 86400;
+  const std::string uid = EventUid(base, ScanKind::Longitude, s);
+  EXPECT_EQ(uid, "20240331T1200Z-lon-0g-4g-90@tarnwick");
+  EXPECT_EQ(EventUid(seconds_later, ScanKind::Longitude, s), uid);
+
+  FoundAspect next_minute = base, other_body = base, helio = base, other_angle = base;
+  next_minute.jd_ut += 1.0 / 1440;
+  other_body.body = {0, 5, 5};
+  helio.centre = {Centre::Geo, Centre::Helio, Centre::Helio};
+  other_angle.position = {10, 130, 130};
+  for (const FoundAspect* other : {&next_minute, &other_body, &helio, &other_angle}) {
+    EXPECT_NE(EventUid(*other, ScanKind::Longitude, s), uid);
+  }
+  EXPECT_NE(EventUid(base, ScanKind::Declination, s), uid);
+}
+
+// The calendar as libical writes it: one VEVENT per row, UTC start at the minute and an end
+// one minute later, CR LF line ends (RFC 5545 section 3.1). The independent parse is the
+// script test report_ics_parses_independently.
+TEST(ics, calendar_has_one_minute_events_in_utc) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  s.txtTZ = "Europe/Berlin";
+  FoundAspect a = Row({0, 4, 4}, {10, 100, 100});
+  a.jd_ut = ConvertDatetoJD(10, 27, 2024) + (30.0 + 20.0 / 60) / 1440;  // 00:30:20 UT
+  FoundAspect b = a;
+  b.jd_ut += 1.0 / 24;  // 01:30:20 UT, the same clock time an hour later
+  const std::string ics = RunIcs({a, b}, ScanKind::Longitude, s, *NamedZone("Europe/Berlin"), RegionalFormat{}, 0);
+  auto count = [&ics](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = 0; (at = ics.find(what, at)) != std::string::npos; at += what.size()) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 2u);
+  EXPECT_EQ(count("DTSTART:20241027T003000Z\r\n"), 1u);
+  EXPECT_EQ(count("DTEND:20241027T003100Z\r\n"), 1u);
+  EXPECT_EQ(count("DTSTART:20241027T013000Z\r\n"), 1u);
+  EXPECT_EQ(count("X-WR-CALNAME:"), 1u);
+  // The two showings of 02:30 told apart by their offsets.
+  EXPECT_EQ(count("2024-10-27T02:30+02:00"), 1u);
+  EXPECT_EQ(count("2024-10-27T02:30+01:00"), 1u);
+  EXPECT_EQ(count("\n"), count("\r\n"));
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,96 @@
+// The exports of the File menu and the Time Zone box's zone names, used as a user does:
+// typing, picking from the completion list, triggering menu items, answering the dialogs.
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QPrinter>
+
+#include "window/run_exports.h"
+#include "window_fixture.h"
+
+using namespace tarnwick;
+
+class ExportsTest : public WindowTest {
+  Q_OBJECT
+
+ private slots:
+  // Part of a name brings up the list; Down and Return take the zone; the run's report is
+  // named after it (made file-safe) and shows Berlin's civil time (winter: UT + 1 hour).
+  void time_zone_box_takes_a_zone_from_the_completion_list() {
+    Open();
+    Load(OneDay());
+    auto* completer = Find<QCompleter>("txtTZCompleter");
+    // A number opens no list.
+    Type("txtTZ", "-5");
+    QVERIFY(!completer->popup()->isVisible());
+    Type("txtTZ", "berl");
+    QTRY_VERIFY(completer->popup()->isVisible());
+    QTest::keyClick(completer->popup(), Qt::Key_Down);
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    QCOMPARE(Find("txtTZ")->text(), QString("Europe/Berlin"));
+    QVERIFY(!completer->popup()->isVisible());
+
+    Run("cmdAspectarian");
+    const QString name = "12012007_12012007_Europe-Berlin_3.0_15.0_gg_mp_15_noRA.txt";
+    QVERIFY2(Status().contains(name), qPrintable(Status()));
+    // 16:56 UT (11:56 in zone 5) is 17:56 in Berlin.
+    const QString pane = Find<QPlainTextEdit>("txtResults")->toPlainText();
+    QVERIFY2(pane.contains("12/01/2007 17:56"), qPrintable(pane));
+  }
+
+  void each_export_writes_the_last_run_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("begins");
+    QTest::newRow("csv") << "mnuFileExportCsvFormat" << "csv" << "kind,p1,";
+    QTest::newRow("icalendar") << "mnuFileExportIcs" << "ics" << "BEGIN:VCALENDAR\r\n";
+    QTest::newRow("pdf from the submenu") << "mnuFileExportPdfFormat" << "pdf" << "%PDF-";
+    QTest::newRow("Export PDF...") << "mnuFileExportPdf" << "pdf" << "%PDF-";
+    QTest::newRow("report text") << "mnuFileExportText" << "txt" << "\r\ng. Moon     g. Jupiter  12/01/2007 11:56";
+  }
+  // Off before a run; then the file the user names holds the format, the offered name is the
+  // report's with the format's suffix, and a file that cannot be written is named with why.
+  void each_export_writes_the_last_run() {
+    QFETCH(QString, action);
+    QFETCH(QString, suffix);
+    QFETCH(QString, begins);
+    Open();
+    QAction* exporter = Find<QAction>(action.toLatin1().constData());
+    QVERIFY(!exporter->isEnabled());
+    Load(OneDay());
+    Run("cmdAspectarian");
+    QVERIFY(exporter->isEnabled());
+
+    const QString missing = world_->file("no such folder/out." + suffix);
+    world_->chooser->answers = {missing, world_->file("out." + suffix)};
+    exporter->trigger();
+    const QString preset = world_->chooser->requests.back().preset_name;
+    QVERIFY2(preset.endsWith("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA." + suffix), qPrintable(preset));
+    ExpectMessage(window_.get(), {missing, "No such file or directory"});
+
+    exporter->trigger();
+    QVERIFY2(Status().contains("out." + suffix), qPrintable(Status()));
+    QVERIFY2(Read(world_->file("out." + suffix)).startsWith(begins), qPrintable(Read(world_->file("out." + suffix)).left(60)));
+  }
+
+  // Print... hands the pages to the printer the user set up (here a PDF file printer).
+  void print_sends_the_pages_to_the_printer_set_up() {
+    Open();
+    QAction* print = Find<QAction>("mnuFilePrint");
+    QVERIFY(!print->isEnabled());
+    QCOMPARE(print->shortcut(), QKeySequence(QKeySequence::Print));
+    Load(OneDay());
+    Run("cmdAspectarian");
+    const QString file = world_->file("printed.pdf");
+    window_->findChild<RunExports*>()->SetPrinterSetup([file](QPrinter& printer, QWidget*) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(file);
+      return true;
+    });
+    print->trigger();
+    QVERIFY2(Status().contains("Printed 1 page"), qPrintable(Status()));
+    QVERIFY(Read(file).startsWith("%PDF-"));
+  }
+};
+
+QTEST_MAIN(ExportsTest)
+#include "exports_test.moc"
