@@ -1,9 +1,16 @@
 #include "report/run_command.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
 #include <map>
+#include <optional>
 #include <system_error>
 
+#include "core/message_text.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
 #include "store/atomic_file.h"
@@ -14,13 +21,6 @@ namespace {
 
 void AddOnce(std::vector<std::string>& list, std::string text) {
   if (std::find(list.begin(), list.end(), text) == list.end()) list.push_back(std::move(text));
-}
-
-RunSettings WithCentres(RunSettings s, const std::array<Centre, 3>& c) {
-  s.opt1_ghd = c[0];
-  s.opt2_ghd = c[1];
-  s.opt3_ghd = c[2];
-  return s;
 }
 
 std::string RoleText(int body, Centre centre) {
@@ -43,62 +43,84 @@ std::string Reason(int body, std::string_view message) {
   return OneLine(message);
 }
 
-// Whether each body of a run can be computed over the whole span, judged before any scan as
-// the scans judge it: at the first day and just after the last one.
-class SpanJudge {
- public:
-  SpanJudge(PositionProvider& eph, const RunInputs& in) : eph_(eph), in_(in) {}
-
-  bool Usable(int body, Centre centre) { return Judge(body, centre).available(); }
-
-  // Why the bodies that cannot be computed were left out, one line each.
-  std::vector<std::string> LeftOut() const {
-    std::vector<std::string> lines;
-    for (const auto& [key, a] : judged_) {
-      if (!a.available()) lines.push_back(RoleText(key.first, key.second) + ": " + Reason(key.first, a.message));
+// Why the bodies that cannot be computed were left out, one line each.
+std::vector<std::string> LeftOutLines(const RunPlan& plan) {
+  std::vector<std::string> lines;
+  for (const JudgedBody& j : plan.judged) {
+    if (!j.availability.available()) {
+      lines.push_back(RoleText(j.body, j.centre) + ": " + Reason(j.body, j.availability.message));
     }
-    return lines;
   }
+  return lines;
+}
 
-  // Bodies the library computes with a note, which outside the years of its files (1800 to
-  // 2400) means its analytic Moshier ephemeris: usable, less exact. One line per note.
-  std::vector<std::string> LibraryNotes() const {
-    std::map<std::string, std::vector<std::string>> bodies_by_note;
-    for (const auto& [key, a] : judged_) {
-      if (a.source != BodyAvailability::Source::Library || a.message.empty()) continue;
-      std::vector<std::string>& names = bodies_by_note[OneLine(a.message)];
-      const std::string name(BodyName(key.first));
-      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-    }
-    std::vector<std::string> lines;
-    for (const auto& [note, names] : bodies_by_note) {
-      std::string list;
-      for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
-      const bool moshier = note.find("Moshier") != std::string::npos;
-      lines.push_back(list + (moshier ? ": computed with the Swiss Ephemeris' analytic Moshier "
-                                        "ephemeris, less exact than its files, which cover 1800 "
-                                        "to 2400 (" + note + ")"
-                                      : ": the Swiss Ephemeris notes: " + note));
-    }
-    return lines;
+// Bodies the library computes with a note, which outside the years of its files (1800 to
+// 2400) means its analytic Moshier ephemeris: usable, less exact. One line per note.
+std::vector<std::string> LibraryNotes(const RunPlan& plan) {
+  std::map<std::string, std::vector<std::string>> bodies_by_note;
+  for (const JudgedBody& j : plan.judged) {
+    const BodyAvailability& a = j.availability;
+    if (a.source != BodyAvailability::Source::Library || a.message.empty()) continue;
+    std::vector<std::string>& names = bodies_by_note[OneLine(a.message)];
+    const std::string name(BodyName(j.body));
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
   }
-
- private:
-  const BodyAvailability& Judge(int body, Centre centre) {
-    const auto key = std::pair{body, centre};
-    if (const auto it = judged_.find(key); it != judged_.end()) return it->second;
-    BodyAvailability a = eph_.Availability(body, centre, in_.start_jd);
-    if (a.available()) {
-      BodyAvailability at_end = eph_.Availability(body, centre, in_.end_jd + 1.0);
-      if (!at_end.available() || a.message.empty()) a = std::move(at_end);
-    }
-    return judged_[key] = std::move(a);
+  std::vector<std::string> lines;
+  for (const auto& [note, names] : bodies_by_note) {
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+    const bool moshier = note.find("Moshier") != std::string::npos;
+    lines.push_back(list + (moshier ? ": computed with the Swiss Ephemeris' analytic Moshier "
+                                      "ephemeris, less exact than its files, which cover 1800 "
+                                      "to 2400 (" + note + ")"
+                                    : ": the Swiss Ephemeris notes: " + note));
   }
+  return lines;
+}
 
-  PositionProvider& eph_;
-  const RunInputs& in_;
-  std::map<std::pair<int, Centre>, BodyAvailability> judged_;
-};
+// The notices of a plan: library notes, bodies left out, bodies from orbital elements.
+std::vector<std::string> PlanNotices(const RunPlan& plan) {
+  std::vector<std::string> notices;
+  for (std::string& note : LibraryNotes(plan)) AddOnce(notices, std::move(note));
+  for (const JudgedBody& j : plan.judged) {
+    const BodyAvailability& a = j.availability;
+    if (!a.available()) {
+      AddOnce(notices, RoleText(j.body, j.centre) + " was left out: " + Reason(j.body, a.message));
+    }
+  }
+  for (const JudgedBody& j : plan.judged) {
+    if (j.availability.source == BodyAvailability::Source::OrbitalElements) {
+      AddOnce(notices, std::string(BodyName(j.body)) + ": positions computed " + j.availability.message +
+                           " (the Swiss Ephemeris has no file for it)");
+    }
+  }
+  return notices;
+}
+
+// Bytes of one report line of the plan's kind, for the size estimate.
+std::uint64_t LineBytes(const RunPlan& plan) {
+  FoundAspect row;
+  row.jd_ut = plan.times.start_jd;
+  return ReportLine(row, ReportLayoutOf(plan)).size();
+}
+
+// Free bytes the system reports for new data in memory: MemAvailable, else the free pages.
+std::uint64_t AvailableMemory() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  std::uint64_t kib = 0;
+  std::string unit;
+  while (meminfo >> key >> kib >> unit) {
+    if (key == "MemAvailable:") return kib * 1024u;
+  }
+  const long pages = ::sysconf(_SC_AVPHYS_PAGES), page = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && page > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page)
+                               : std::numeric_limits<std::uint64_t>::max();
+}
+
+std::string Mebibytes(std::uint64_t bytes) {
+  return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB";
+}
 
 }  // namespace
 
@@ -113,52 +135,43 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
-std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s) {
-  if (!s.chkAutoCalc) return {{s.opt1_ghd, s.opt2_ghd, s.opt3_ghd}};
-  std::vector<std::array<Centre, 3>> series;
-  const Centre c[2] = {Centre::Geo, Centre::Helio};
-  for (int a = 0; a <= 1; ++a) {
-    if (s.chkUseP3) {
-      // P2 is never heliocentric while P3 is geocentric: {P2, P3} is an unordered pair.
-      for (int b = 0; b <= 1; ++b) {
-        for (int k = b; k <= 1; ++k) series.push_back({c[a], c[b], c[k]});
-      }
-    } else {
-      for (int b = a; b <= 1; ++b) series.push_back({c[a], c[b], s.opt3_ghd});
-    }
+std::string RunSizeProblem(const RunSize& size, const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::path existing = folder.empty() ? std::filesystem::path(".") : folder;
+  // The folder may not exist yet: the report goes where its nearest existing parent is.
+  while (!std::filesystem::exists(existing, ec) && existing.has_parent_path() &&
+         existing.parent_path() != existing) {
+    existing = existing.parent_path();
   }
-  return series;
+  const std::filesystem::space_info disk = std::filesystem::space(existing, ec);
+  const std::string rows = "about " + std::to_string(size.rows) + " rows";
+  if (!ec && size.report_bytes > disk.available) {
+    return "the report would take about " + Mebibytes(size.report_bytes) + " (" + rows +
+           "), more than the " + Mebibytes(disk.available) + " free on the disk of " +
+           Quoted(existing.string()) + ".";
+  }
+  const std::uint64_t memory = AvailableMemory();
+  if (size.kept_bytes > memory) {
+    return "the run would keep about " + Mebibytes(size.kept_bytes) + " in memory (" + rows +
+           "), more than the " + Mebibytes(memory) + " the system has available.";
+  }
+  return {};
 }
 
 RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider) {
   RunOutcome out;
   const RunSettings& s = request.settings;
-  const PreparedRun prepared = PrepareRunInputs(s, request.regional);
-  if (!prepared.inputs) {
+  const std::unique_ptr<PositionProvider> eph = make_provider();
+  const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
+  if (!planned.plan) {
     out.status = RunOutcome::Status::Refused;
-    out.problems = prepared.problems;
+    out.problems = planned.problems;
     return out;
   }
-  const RunInputs& in = *prepared.inputs;
-  const std::vector<std::array<Centre, 3>> series = CentreSeries(s);
-  const std::unique_ptr<PositionProvider> eph = make_provider();
-  eph->SetSwitches(s.switches());
+  const RunPlan& plan = *planned.plan;
 
-  // Windows of all scans, for the progress bar; and whether there is anything to search at
-  // all, so that a run that could search nothing says why instead of showing an empty report.
-  std::int64_t total = 0, done = 0;
-  std::int64_t combinations = 0, computable = 0;
-  SpanJudge judge(*eph, in);
-  for (const auto& centres : series) {
-    for (const Combination& c : EnumerateCombinations(request.kind, WithCentres(s, centres), in, nullptr)) {
-      total += WindowCount(c, in.start_jd);
-      ++combinations;
-      bool usable = true;
-      for (int r = 0; r < 3; ++r) usable = judge.Usable(c.body[r], c.centre[r]) && usable;
-      computable += usable;
-    }
-  }
-  if (combinations == 0) {
+  // A run that could search nothing says why instead of showing an empty report.
+  if (plan.admitted == 0) {
     out.status = RunOutcome::Status::Refused;
     out.problems.push_back(
         std::string("Bodies: the checked bodies give no combination to search. P1 and P2") +
@@ -168,63 +181,111 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
         "another role.");
     return out;
   }
-  if (computable == 0) {
+  if (plan.combinations.empty()) {
     out.status = RunOutcome::Status::Refused;
     out.problems.push_back("Bodies: no combination of the checked bodies can be computed from " +
                            s.txtStartDate + " to " + s.txtEndDate +
                            ", so nothing was searched. The Swiss Ephemeris says:");
-    for (const std::string& line : judge.LeftOut()) out.problems.push_back(line);
+    for (const std::string& line : LeftOutLines(plan)) out.problems.push_back(line);
     return out;
   }
-  for (const std::string& note : judge.LibraryNotes()) AddOnce(out.notices, note);
-
-  ScanControl control;
-  control.cancel = request.cancel;
-  if (request.progress) {
-    control.advance = [&](std::int64_t windows) {
-      done += windows;
-      request.progress(done, total);
-    };
-  }
-
-  ScanOptions options = request.options;
-  if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
-  RunSettings final_settings = s;
-  for (const auto& centres : series) {
-    const RunSettings scan_settings = WithCentres(s, centres);
-    const ScanResult r = Start_Calcs(request.kind, scan_settings, in, *eph, out.rows, options, control);
-    if (r.cancelled) {
-      out.status = RunOutcome::Status::Cancelled;
-      out.rows.clear();
-      return out;
-    }
-    final_settings.opt3_ghd = r.p3_centre;
-    for (const LeftOutBody& b : r.left_out) {
-      AddOnce(out.notices, RoleText(b.body, b.centre) + " was left out: " + Reason(b.body, b.reason));
-    }
-    for (const std::string& note : r.notes) AddOnce(out.notices, note);
-    for (const Combination& c : r.always_exact) {
-      AddOnce(out.notices, CombinationText(c, s) +
-                               " were left out: they stand at an exact aspect all the time (within "
-                               "0.000001 degrees), so no moment of it can be told.");
-    }
-  }
-  if (s.chkAutoCalc) final_settings = WithCentres(final_settings, {Centre::Geo, Centre::Geo, Centre::Geo});
-  out.opt1_ghd = final_settings.opt1_ghd;
-  out.opt2_ghd = final_settings.opt2_ghd;
-  out.opt3_ghd = final_settings.opt3_ghd;
-
-  Sort_Aspects_by_Date(out.rows);
-  // The pane text holds the report lines (ReportText) whole; a long run's report is large,
-  // so it is kept once.
-  out.pane_text = PaneText(request.kind == ScanKind::Longitude
-                               ? Display_Aspects_longitude(out.rows, s, request.regional)
-                               : Display_Aspects_declination(out.rows, s));
+  out.notices = PlanNotices(plan);
+  out.opt1_ghd = plan.centres_after[0];
+  out.opt2_ghd = plan.centres_after[1];
+  out.opt3_ghd = plan.centres_after[2];
   // The name follows the settings as the run leaves them ("_all_3" after the series).
+  RunSettings final_settings = s;
+  final_settings.opt1_ghd = out.opt1_ghd;
+  final_settings.opt2_ghd = out.opt2_ghd;
+  final_settings.opt3_ghd = out.opt3_ghd;
   out.file_name = request.kind == ScanKind::Longitude
                       ? LongitudeReportName(final_settings, request.regional)
                       : DeclinationReportName(final_settings, request.regional);
-  if (request.save) SaveRunReport(request.data_folder, out);
+
+  if (request.on_start) {
+    RunSize size;
+    size.windows = plan.windows;
+    size.rows = static_cast<std::int64_t>(std::ceil(EstimateRows(plan, *eph)));
+    const auto rows = static_cast<std::uint64_t>(size.rows);
+    size.report_bytes = request.save ? rows * LineBytes(plan) : 0;
+    size.kept_bytes = (request.keep_rows ? rows * sizeof(FoundAspect) : 0) +
+                      (request.keep_pane_text ? rows * LineBytes(plan) : 0);
+    if (!request.on_start(out.notices, size, out.problems)) {
+      out.status = RunOutcome::Status::Refused;
+      return out;
+    }
+  }
+
+  // The report file is written as the rows come, to a temporary file renamed at the end: a
+  // cancelled or interrupted run leaves no file and the previous one as it was.
+  std::optional<AtomicFileWriter> file;
+  const std::filesystem::path path = request.data_folder / out.file_name;
+  if (request.save) {
+    FileStatus opened = MakeFolderFor(path);
+    if (opened) {
+      file.emplace(path);
+      opened = file->Open();
+    }
+    if (!opened) {
+      out.save_error = opened.message;
+      file.reset();
+    }
+  }
+  const auto pane_piece = [&](std::string_view piece) {
+    if (piece.empty()) return;
+    if (request.keep_pane_text) out.pane_text += piece;
+    if (file && !file->Append(piece)) {
+      out.save_error = file->status().message;
+      file.reset();
+    }
+    if (request.on_pane_text) request.on_pane_text(piece);
+  };
+
+  ScanControl control;
+  control.cancel = request.cancel;
+  std::int64_t done = 0;
+  if (request.progress) {
+    control.advance = [&](std::int64_t windows) {
+      done += windows;
+      request.progress(done, plan.windows);
+    };
+  }
+  ScanOptions options = request.options;
+  if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
+
+  const ReportLayout layout = ReportLayoutOf(plan);
+  bool any_row = false;
+  std::string lines;
+  const auto take_rows = [&](FoundAspects& batch) {
+    lines.clear();
+    if (!any_row) lines += PaneOpening();
+    any_row = true;
+    for (const FoundAspect& row : batch) lines += ReportLine(row, layout);
+    pane_piece(lines);
+    out.rows_found += static_cast<std::int64_t>(batch.size());
+    if (request.keep_rows) out.rows.insert(out.rows.end(), batch.begin(), batch.end());
+  };
+  const ScanOutcome scanned = ScanPlan(plan, *eph, take_rows, options, control);
+  if (scanned.cancelled) {
+    out.status = RunOutcome::Status::Cancelled;
+    out.rows.clear();
+    out.rows_found = 0;
+    out.pane_text.clear();
+    return out;  // the file's temporary goes with `file`
+  }
+  for (const Combination& c : scanned.always_exact) {
+    AddOnce(out.notices, CombinationText(c, s) +
+                             " were left out: they stand at an exact aspect all the time (within "
+                             "0.000001 degrees), so no moment of it can be told.");
+  }
+  if (any_row) pane_piece(PaneClosing());
+  if (file) {
+    if (const FileStatus saved = file->Commit(); saved) {
+      out.file_path = path;
+    } else {
+      out.save_error = saved.message;
+    }
+  }
   return out;
 }
 
