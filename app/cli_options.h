@@ -23,6 +23,7 @@ struct CliOptions {
   bool bodies_table = false;                 // print the positions of all bodies instead
   int threads = 0;                           // 0: one per core
   bool plain = false;                        // no position cache, no skipped windows
+  bool force = false;                        // run even when the report would not fit
 };
 
 struct CliParse {

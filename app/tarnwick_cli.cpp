@@ -1,7 +1,11 @@
 // tarnwick-cli: Tarnwick without a display. Runs a longitude or declination aspectarian,
 // prints the report on standard output and saves it like the window does; notices go to
 // standard error.
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -64,6 +68,9 @@ int PrintBodyTable(double jd_ut, const std::string& search_path) {
   return kExitDone;
 }
 
+// errno of the first failed write to standard output while the report streamed out.
+int g_output_error = 0;
+
 // The status to exit with once standard output has been flushed: `status` when everything
 // printed reached it, else kExitFailed with the reason on standard error (a full disk, a
 // closed pipe, /dev/full), so that a script never takes a cut-off report for a whole one.
@@ -71,12 +78,57 @@ int AfterFlushingOutput(int status) {
   errno = 0;
   std::cout.flush();
   const bool flushed = std::fflush(stdout) == 0;
-  const int error = errno;
+  const int error = g_output_error != 0 ? g_output_error : errno;
   if (flushed && std::cout.good() && !std::ferror(stdout)) return status;
   std::cerr << "tarnwick-cli: could not write to standard output"
             << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
   return status == kExitDone ? kExitFailed : status;
 }
+
+// The progress of a run on standard error, when that is a terminal: the share of windows
+// searched and an estimate of the time left from the pace so far, redrawn in place at most
+// five times a second and wiped when the run ends.
+class ProgressLine {
+ public:
+  ProgressLine() : shown_(::isatty(STDERR_FILENO) == 1), start_(Clock::now()) {}
+  ~ProgressLine() { Clear(); }
+
+  void Update(std::int64_t done, std::int64_t total) {
+    if (!shown_ || total <= 0) return;
+    const Clock::time_point now = Clock::now();
+    if (now - last_ < std::chrono::milliseconds(200) && done < total) return;
+    last_ = now;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double share = static_cast<double>(done) / static_cast<double>(total);
+    std::string line = "\r" + std::to_string(static_cast<int>(share * 100.0)) + "% searched";
+    if (done > 0 && elapsed >= 1.0) {
+      line += ", about " + Duration(elapsed * (1.0 - share) / share) + " left";
+    }
+    line += "\x1b[K";
+    std::cerr << line << std::flush;
+    drawn_ = true;
+  }
+
+  void Clear() {
+    if (drawn_) std::cerr << "\r\x1b[K" << std::flush;
+    drawn_ = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  static std::string Duration(double seconds) {
+    const auto s = static_cast<long>(std::ceil(seconds));
+    if (s < 60) return std::to_string(s) + " s";
+    if (s < 3600) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
+    return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
+  }
+
+  bool shown_;
+  bool drawn_ = false;
+  Clock::time_point start_;
+  Clock::time_point last_{};
+};
 
 // Everything but the final flush: the exit status.
 int Run(int argc, char** argv) {
@@ -119,18 +171,42 @@ int Run(int argc, char** argv) {
     return PrintBodyTable(prepared.inputs->start_jd, files.ephemeris_path);
   }
 
+  // The report goes out as the rows come, in time order; only the CSV needs the rows kept.
+  request.keep_pane_text = false;
+  request.keep_rows = o.csv_file.has_value();
+  size_t notices_shown = 0;
+  request.on_start = [&](const std::vector<std::string>& notices, const RunSize& size,
+                         std::vector<std::string>& problems) {
+    for (const std::string& n : notices) std::cerr << n << "\n";
+    notices_shown = notices.size();
+    const std::string too_large = o.force ? std::string() : RunSizeProblem(size, request.data_folder);
+    if (too_large.empty()) return true;
+    problems.push_back("Size: " + too_large +
+                       " Choose a shorter span or fewer bodies, or give --force to run it anyway.");
+    return false;
+  };
+  ProgressLine progress;
+  request.progress = [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); };
+  request.on_pane_text = [&](std::string_view piece) {
+    progress.Clear();
+    if (!std::cout.good()) return;  // said once the run is done
+    errno = 0;
+    std::cout << piece << std::flush;
+    if (!std::cout.good()) g_output_error = errno;
+  };
+
   const std::string& search_path = files.ephemeris_path;
   const RunOutcome out = RunAspectarian(request, [&] {
     return std::make_unique<SwissEphemeris>(search_path);
   });
+  progress.Clear();
   if (out.status == RunOutcome::Status::Refused) {
     std::cerr << "The run cannot start:\n";
     for (const std::string& p : out.problems) std::cerr << "  " << p << "\n";
     return kExitFailed;
   }
-  for (const std::string& n : out.notices) std::cerr << n << "\n";
-  std::cout << out.pane_text;
-  if (out.rows.empty()) std::cerr << "No exact aspect lies in the span for these settings.\n";
+  for (size_t i = notices_shown; i < out.notices.size(); ++i) std::cerr << out.notices[i] << "\n";
+  if (out.rows_found == 0) std::cerr << "No exact aspect lies in the span for these settings.\n";
   int status = kExitDone;
   if (o.csv_file) {
     const FileStatus written =
