@@ -358,7 +358,7 @@ FileStatus MakeFolderFor(const fs::path& file) {
 }
 
 void RemoveTemporaryFilesOnSignals() {
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     struct sigaction old {};
     if (::sigaction(sig, nullptr, &old) != 0) continue;
     if ((old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) continue;  // ignored or handled

@@ -68,8 +68,9 @@ class AtomicFileWriter {
 // ("Read-only file system", "Permission denied", "Not a directory").
 FileStatus MakeFolderFor(const std::filesystem::path& file);
 
-// From now on SIGINT, SIGTERM and SIGHUP first remove the temporary file of any save in
-// progress, then end the process as the signal would have. A signal the process ignores (a
+// From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (the reader of a streamed report gone, as
+// with `| head`) first remove the temporary file of any save in progress, then end the
+// process as the signal would have. A signal the process ignores (a
 // runner started with nohup) or handles itself is left as it is. For programs that save
 // while a user or a shutdown may stop them; call once at start.
 void RemoveTemporaryFilesOnSignals();
