@@ -158,37 +158,109 @@ std::string RunSizeProblem(const RunSize& size, const std::filesystem::path& fol
   return {};
 }
 
+namespace {
+
+// Why a plan gives nothing to search, one sentence per line; none when it can run. A run that
+// could search nothing says so instead of showing an empty report.
+std::vector<std::string> NothingToSearch(const RunPlan& plan, const RunSettings& s) {
+  if (plan.admitted == 0) {
+    return {std::string("Bodies: the checked bodies give no combination to search. P1 and P2") +
+            (s.chkUseP3 ? ", and P3 for triple aspects," : "") +
+            " each need a checked body that can take the role (a heliocentric role takes no "
+            "Sun, Moon, node or Lilith; a geocentric role takes no Earth), other than the body "
+            "of another role."};
+  }
+  if (!plan.combinations.empty()) return {};
+  std::vector<std::string> problems{"Bodies: no combination of the checked bodies can be computed from " +
+                                    s.txtStartDate + " to " + s.txtEndDate +
+                                    ", so nothing was searched. The Swiss Ephemeris says:"};
+  for (std::string& line : LeftOutLines(plan)) problems.push_back(std::move(line));
+  return problems;
+}
+
+// The size of a run as its caller is told before it searches.
+RunSize SizeOf(const RunPlan& plan, PositionProvider& eph, const RunRequest& request) {
+  RunSize size;
+  size.windows = plan.windows;
+  size.rows = static_cast<std::int64_t>(std::ceil(EstimateRows(plan, eph)));
+  const auto rows = static_cast<std::uint64_t>(size.rows);
+  size.report_bytes = request.save ? rows * LineBytes(plan) : 0;
+  size.kept_bytes = (request.keep_rows ? rows * sizeof(FoundAspect) : 0) +
+                    (request.keep_pane_text ? rows * LineBytes(plan) : 0);
+  return size;
+}
+
+// Where the report text of a run goes as it comes: the pane text when kept, the report file
+// (a temporary file until Commit, so a cancelled or interrupted run leaves no file and the
+// previous one as it was), and the caller's own hand-out.
+class ReportOutput {
+ public:
+  ReportOutput(const RunRequest& request, RunOutcome& out)
+      : request_(request), out_(out), path_(request.data_folder / out.file_name) {
+    if (!request.save) return;
+    FileStatus opened = MakeFolderFor(path_);
+    if (opened) {
+      file_.emplace(path_);
+      opened = file_->Open();
+    }
+    if (!opened) Failed(opened);
+  }
+
+  // The rows of a batch as report lines, after the pane's opening before the first one.
+  void Rows(const FoundAspects& batch, const ReportLayout& layout) {
+    lines_.clear();
+    if (!any_row_) lines_ += PaneOpening();
+    any_row_ = true;
+    for (const FoundAspect& row : batch) lines_ += ReportLine(row, layout);
+    Piece(lines_);
+  }
+
+  // The pane's closing after the last row, and the file renamed over the report.
+  void Finish() {
+    if (any_row_) Piece(PaneClosing());
+    if (!file_) return;
+    if (const FileStatus saved = file_->Commit(); saved) {
+      out_.file_path = path_;
+    } else {
+      Failed(saved);
+    }
+  }
+
+ private:
+  void Piece(std::string_view piece) {
+    if (request_.keep_pane_text) out_.pane_text += piece;
+    if (file_) {
+      if (const FileStatus added = file_->Append(piece); !added) Failed(added);
+    }
+    if (request_.on_pane_text) request_.on_pane_text(piece);
+  }
+
+  void Failed(const FileStatus& status) {
+    out_.save_error = status.message;
+    file_.reset();
+  }
+
+  const RunRequest& request_;
+  RunOutcome& out_;
+  std::filesystem::path path_;
+  std::optional<AtomicFileWriter> file_;
+  std::string lines_;
+  bool any_row_ = false;
+};
+
+}  // namespace
+
 RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider) {
   RunOutcome out;
   const RunSettings& s = request.settings;
   const std::unique_ptr<PositionProvider> eph = make_provider();
   const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
-  if (!planned.plan) {
+  out.problems = planned.plan ? NothingToSearch(*planned.plan, s) : planned.problems;
+  if (!out.problems.empty()) {
     out.status = RunOutcome::Status::Refused;
-    out.problems = planned.problems;
     return out;
   }
   const RunPlan& plan = *planned.plan;
-
-  // A run that could search nothing says why instead of showing an empty report.
-  if (plan.admitted == 0) {
-    out.status = RunOutcome::Status::Refused;
-    out.problems.push_back(
-        std::string("Bodies: the checked bodies give no combination to search. P1 and P2") +
-        (s.chkUseP3 ? ", and P3 for triple aspects," : "") +
-        " each need a checked body that can take the role (a heliocentric role takes no Sun, "
-        "Moon, node or Lilith; a geocentric role takes no Earth), other than the body of "
-        "another role.");
-    return out;
-  }
-  if (plan.combinations.empty()) {
-    out.status = RunOutcome::Status::Refused;
-    out.problems.push_back("Bodies: no combination of the checked bodies can be computed from " +
-                           s.txtStartDate + " to " + s.txtEndDate +
-                           ", so nothing was searched. The Swiss Ephemeris says:");
-    for (const std::string& line : LeftOutLines(plan)) out.problems.push_back(line);
-    return out;
-  }
   out.notices = PlanNotices(plan);
   out.opt1_ghd = plan.centres_after[0];
   out.opt2_ghd = plan.centres_after[1];
@@ -201,45 +273,10 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   out.file_name = request.kind == ScanKind::Longitude
                       ? LongitudeReportName(final_settings, request.regional)
                       : DeclinationReportName(final_settings, request.regional);
-
-  if (request.on_start) {
-    RunSize size;
-    size.windows = plan.windows;
-    size.rows = static_cast<std::int64_t>(std::ceil(EstimateRows(plan, *eph)));
-    const auto rows = static_cast<std::uint64_t>(size.rows);
-    size.report_bytes = request.save ? rows * LineBytes(plan) : 0;
-    size.kept_bytes = (request.keep_rows ? rows * sizeof(FoundAspect) : 0) +
-                      (request.keep_pane_text ? rows * LineBytes(plan) : 0);
-    if (!request.on_start(out.notices, size, out.problems)) {
-      out.status = RunOutcome::Status::Refused;
-      return out;
-    }
+  if (request.on_start && !request.on_start(out.notices, SizeOf(plan, *eph, request), out.problems)) {
+    out.status = RunOutcome::Status::Refused;
+    return out;
   }
-
-  // The report file is written as the rows come, to a temporary file renamed at the end: a
-  // cancelled or interrupted run leaves no file and the previous one as it was.
-  std::optional<AtomicFileWriter> file;
-  const std::filesystem::path path = request.data_folder / out.file_name;
-  if (request.save) {
-    FileStatus opened = MakeFolderFor(path);
-    if (opened) {
-      file.emplace(path);
-      opened = file->Open();
-    }
-    if (!opened) {
-      out.save_error = opened.message;
-      file.reset();
-    }
-  }
-  const auto pane_piece = [&](std::string_view piece) {
-    if (piece.empty()) return;
-    if (request.keep_pane_text) out.pane_text += piece;
-    if (file && !file->Append(piece)) {
-      out.save_error = file->status().message;
-      file.reset();
-    }
-    if (request.on_pane_text) request.on_pane_text(piece);
-  };
 
   ScanControl control;
   control.cancel = request.cancel;
@@ -253,39 +290,26 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   ScanOptions options = request.options;
   if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
 
+  ReportOutput report(request, out);
   const ReportLayout layout = ReportLayoutOf(plan);
-  bool any_row = false;
-  std::string lines;
-  const auto take_rows = [&](FoundAspects& batch) {
-    lines.clear();
-    if (!any_row) lines += PaneOpening();
-    any_row = true;
-    for (const FoundAspect& row : batch) lines += ReportLine(row, layout);
-    pane_piece(lines);
+  const ScanOutcome scanned = ScanPlan(plan, *eph, [&](FoundAspects& batch) {
+    report.Rows(batch, layout);
     out.rows_found += static_cast<std::int64_t>(batch.size());
     if (request.keep_rows) out.rows.insert(out.rows.end(), batch.begin(), batch.end());
-  };
-  const ScanOutcome scanned = ScanPlan(plan, *eph, take_rows, options, control);
+  }, options, control);
   if (scanned.cancelled) {
     out.status = RunOutcome::Status::Cancelled;
     out.rows.clear();
     out.rows_found = 0;
     out.pane_text.clear();
-    return out;  // the file's temporary goes with `file`
+    return out;  // the report's temporary file goes with `report`
   }
   for (const Combination& c : scanned.always_exact) {
     AddOnce(out.notices, CombinationText(c, s) +
                              " were left out: they stand at an exact aspect all the time (within "
                              "0.000001 degrees), so no moment of it can be told.");
   }
-  if (any_row) pane_piece(PaneClosing());
-  if (file) {
-    if (const FileStatus saved = file->Commit(); saved) {
-      out.file_path = path;
-    } else {
-      out.save_error = saved.message;
-    }
-  }
+  report.Finish();
   return out;
 }
 
