@@ -12,10 +12,10 @@
 #include <tuple>
 #include <vector>
 
-#include "bench/reference_search.h"
 #include "core/calendar.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
+#include "tests/support/reference_search.h"
 
 using namespace tarnwick;
 
