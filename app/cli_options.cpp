@@ -7,6 +7,7 @@
 #include <map>
 
 #include "core/message_text.h"
+#include "engine/aspect_set.h"
 #include "store/settings_file.h"
 
 namespace tarnwick {
@@ -119,6 +120,18 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   app.add_flag("--bodies", o.bodies_table,
                "Print the positions of all 26 bodies at the start of the span and exit");
 
+  // The readable results: a set of aspects to list, and the run summary as a file of its own.
+  std::string aspect_set, summary_file;
+  app.add_option("--aspects", aspect_set,
+                 "Longitude runs: list only these aspects, 'major' (0,60,90,120,180), 'hard' "
+                 "(0,45,90,135,180), 'all', or degrees such as 0,90,180 (the search still finds "
+                 "every aspect; the report's name ends in _aspects_SET)")
+      ->type_name("SET");
+  app.add_option("--summary", summary_file,
+                 "Also write the run summary (span, zone, bodies, grid, aspects, orbs, "
+                 "ephemeris sources, rows) to this text file")
+      ->type_name("FILE");
+
   // Runs too large for the disk or the memory.
   app.add_flag("--force", o.force,
                "Run even when the estimated report would not fit on the disk or in memory");
@@ -176,6 +189,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     }
     o.csv_file = csv_file;
   }
+  if (app.count("--summary") > 0) {
+    if (summary_file.empty()) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--summary: the file name is empty";
+      return result;
+    }
+    o.summary_file = summary_file;
+  }
 
   if (!settings_file.empty()) {
     const SettingsLoad load = LoadSettingsFile(settings_file, o.settings);
@@ -210,6 +231,23 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   for (const CheckField& f : kCheckFields) {
     const std::string name(f.name);
     if (given(name)) o.settings.*f.member = checks[name] == "1";
+  }
+  if (given("aspects")) {
+    std::string problem;
+    if (declination) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--aspects: a declination run lists parallels and contra-parallels and names no aspect; "
+                    "leave --aspects out or make a longitude run";
+      return result;
+    }
+    const std::optional<AspectSet> set = ReadAspectSet(aspect_set, &problem);
+    if (!set) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--aspects: " + EscapeControls(problem);
+      return result;
+    }
+    // "all" is no set at all, also over a set from a settings file.
+    o.settings.txtAspectSet = *set == AspectSet::All() ? std::string() : aspect_set;
   }
   return result;
 }

@@ -20,6 +20,7 @@ struct CliOptions {
   std::optional<std::filesystem::path> data_dir;  // default: the program's data folder
   bool save = true;
   std::optional<std::filesystem::path> csv_file;  // --csv: the found rows as CSV, too
+  std::optional<std::filesystem::path> summary_file;  // --summary: the run summary as text
   bool bodies_table = false;                 // print the positions of all bodies instead
   int threads = 0;                           // 0: one per core
   bool plain = false;                        // no position cache, no skipped windows

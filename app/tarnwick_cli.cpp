@@ -19,6 +19,7 @@
 #include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
 #include "report/run_command.h"
+#include "report/run_summary.h"
 #include "store/atomic_file.h"
 #include "store/program_files.h"
 #include "store/regional_settings.h"
@@ -206,7 +207,13 @@ int Run(int argc, char** argv) {
     return kExitFailed;
   }
   for (size_t i = notices_shown; i < out.notices.size(); ++i) std::cerr << out.notices[i] << "\n";
-  if (out.rows_found == 0) std::cerr << "No exact aspect lies in the span for these settings.\n";
+  if (out.rows_found == 0 && out.found_count > 0) {
+    std::cerr << "None of the " << out.found_count
+              << " exact aspects in the span is in the aspect set \""
+              << EscapeControls(request.settings.txtAspectSet) << "\".\n";
+  } else if (out.rows_found == 0) {
+    std::cerr << "No exact aspect lies in the span for these settings.\n";
+  }
   int status = kExitDone;
   if (o.csv_file) {
     const FileStatus written =
@@ -216,6 +223,16 @@ int Run(int argc, char** argv) {
       status = kExitFailed;
     } else {
       std::cerr << "Saved " << EscapeControls(o.csv_file->string()) << "\n";
+    }
+  }
+  if (o.summary_file) {
+    const FileStatus written = WriteFileAtomically(
+        *o.summary_file, RunSummaryText(RunSummary(request.kind, request.settings, regional, out), "\r\n"), LinkPolicy::FollowLink);
+    if (!written) {
+      std::cerr << written.message << "\n";
+      status = kExitFailed;
+    } else {
+      std::cerr << "Saved " << EscapeControls(o.summary_file->string()) << "\n";
     }
   }
   if (!out.save_error.empty()) {

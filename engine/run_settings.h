@@ -46,6 +46,11 @@ struct RunSettings {
 
   bool chkDisplayP1_P2P3_mp_aspects = true;  // longitude report: P1 to the midpoint only
 
+  // The aspects a longitude run lists (ReadAspectSet): "" or "all" lists every aspect of the
+  // grid; "major", "hard" or angles "0,90,180" list only those. Not one of kTextFields: the
+  // settings file stores it on a line of its own after the 93, and only when a set is chosen.
+  std::string txtAspectSet;
+
   PositionSwitches switches() const { return {chkUse_RA, chkUseGeoLat}; }
   friend bool operator==(const RunSettings&, const RunSettings&) = default;
 };

@@ -1,4 +1,4 @@
-// Invariant: the text conversions of the run settings never crash or hang; a date they accept is a real calendar date that its own texts read back as; the number rules agree with one another; a number written by a pattern reads back within half its last digit; accepted run inputs give clock times below 24:00 and dates that read back.
+// Invariant: the text conversions of the run settings never crash or hang; a date they accept is a real calendar date that its own texts read back as; the number rules agree with one another; a number written by a pattern reads back within half its last digit; accepted run inputs give clock times below 24:00 and dates that read back; an aspect set read is written back alike.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "core/calendar.h"
 #include "core/date_text.h"
 #include "core/number_text.h"
+#include "engine/aspect_set.h"
 #include "engine/run_inputs.h"
 #include "engine/run_settings.h"
 #include "fuzz/fuzz_check.h"
@@ -94,6 +95,17 @@ void CheckRunInputs(std::string_view text, bool time_period, const RegionalForma
   }
 }
 
+// An aspect set read from any text holds only multiples of 15 from 0 to 180 and is written
+// as a text that reads back as the same set; a refused text says why.
+void CheckAspectSet(std::string_view text) {
+  std::string problem;
+  const std::optional<AspectSet> set = ReadAspectSet(text, &problem);
+  FUZZ_CHECK(set.has_value() == problem.empty());
+  if (!set) return;
+  for (const int a : set->Angles()) FUZZ_CHECK(a >= 0 && a <= 180 && a % 15 == 0);
+  FUZZ_CHECK(ReadAspectSet(set->Text()) == set);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -103,5 +115,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckDate(text, format);
   CheckNumbers(text, format);
   CheckRunInputs(text, data[0] & 0x80, format);
+  CheckAspectSet(text);
   return 0;
 }

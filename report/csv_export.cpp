@@ -10,6 +10,7 @@
 #include "core/calendar.h"
 #include "core/number_text.h"
 #include "engine/run_inputs.h"
+#include "report/notation.h"
 #include "report/report_lines.h"
 
 namespace tarnwick {
@@ -118,7 +119,8 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
   std::string csv = CsvRecord({"kind", "p1", "p1_centre", "p2", "p2_centre", "p3", "p3_centre",
                                "local_time", "utc", "aspect_codes", "aspect1_deg",
                                "aspect2_deg", "aspect3_deg", "p1_deg", "p2_deg", "p3_deg",
-                               "p1_sign", "p2_sign", "p3_sign"});
+                               "p1_sign", "p2_sign", "p3_sign", "p1_position", "p2_position",
+                               "p3_position", "aspect1_name", "aspect2_name", "aspect3_name"});
   const std::string kind_name(RunKindName(kind, settings));
   const bool longitude = kind == ScanKind::Longitude;
   const bool ecliptic = longitude && !settings.chkUse_RA;
@@ -137,16 +139,21 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
     f.push_back(IsoUtcSecond(row.jd_ut));
 
     std::array<std::string, 3> angles;
+    std::array<std::string, 3> names;
     std::string codes;
     if (longitude) {
       const AspectColumns aspects = LongitudeAspectColumns(row, settings, orbs);
       codes = std::string(TrimBlanks(aspects.text));
       for (size_t i = 0; i < aspects.codes.size() && i < angles.size(); ++i) {
         angles[i] = CodeDegrees(aspects.codes[i]);
+        if (const std::optional<int> deg = AspectCodeDegrees(aspects.codes[i])) {
+          names[i] = AspectName(*deg, Notation::Text);
+        }
       }
     } else if (!use_p3) {
       const double p1 = AsTableValue(row.position[0]), p2 = AsTableValue(row.position[1]);
       angles[0] = (p1 < 0) == (p2 < 0) ? "0" : "180";
+      names[0] = (p1 < 0) == (p2 < 0) ? "parallel" : "contra-parallel";
     }
     f.push_back(codes);
     for (const std::string& a : angles) f.push_back(a);
@@ -158,6 +165,20 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
       f.push_back(r < roles && ecliptic ? SignDegreeText(row.position[static_cast<size_t>(r)])
                                         : "");
     }
+    // The trade's notation: sign glyph and retrograde mark in longitude runs, N/S in
+    // declination runs; right ascension has no signs.
+    for (int r = 0; r < 3; ++r) {
+      const auto i = static_cast<size_t>(r);
+      std::string text;
+      if (r < roles && ecliptic) {
+        text = ZodiacPositionText(row.position[i], Notation::Glyphs) +
+               RetrogradeMark(row.motion[i], Notation::Glyphs);
+      } else if (r < roles && !longitude) {
+        text = DeclinationText(row.position[i], Notation::Glyphs);
+      }
+      f.push_back(text);
+    }
+    for (const std::string& n : names) f.push_back(n);
     csv += CsvRecord(f);
   }
   return csv;

@@ -53,6 +53,15 @@ std::string_view RunKindName(ScanKind kind, const RunSettings& settings);
 //                                                      aspect lies within the orb
 //   p1_deg, p2_deg, p3_deg                             positions, decimal degrees, 6 decimals
 //   p1_sign, p2_sign, p3_sign                          SignDegreeText, longitude runs only
+//   p1_position, p2_position, p3_position              the trade's notation (Notation::Glyphs):
+//                                                      "26°♐06′" with "℞" after a body moving
+//                                                      backwards in longitude runs, "23°26′ S"
+//                                                      in declination and latitude runs, empty
+//                                                      in right ascension runs
+//   aspect1_name, aspect2_name, aspect3_name           the aspects of aspect1_deg.. by name
+//                                                      ("square", "105"; Notation::Text);
+//                                                      "parallel" or "contra-parallel" in a
+//                                                      two-body declination run
 // In a declination or latitude run aspect_codes is empty (the report names no aspect) and
 // aspect1_deg is 0 for a parallel, 180 for a contra-parallel in a two-body run (the signs of
 // P1 and P2 tell them apart), empty in a three-body run.

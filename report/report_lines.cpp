@@ -94,6 +94,27 @@ AspectColumns AspectColumnsOf(const FoundAspect& row, bool use_p3, bool midpoint
 
 }  // namespace
 
+std::optional<int> ListedAspectDeg(const FoundAspect& row, const RunSettings& settings,
+                                   const ReportOrbs& orbs) {
+  const double p1 = std::fabs(AsTableValue(row.position[0]));
+  const double p2 = std::fabs(AsTableValue(row.position[1]));
+  const double p3 = std::fabs(AsTableValue(row.position[2]));
+  const AspectCode code = settings.chkUseP3 ? Find_this_aspect(p1, Find_Midpoint(p2, p3), orbs.orb1)
+                                            : Find_this_aspect(p1, p2, orbs.orb1);
+  int degrees = 0;
+  const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), degrees);
+  if (error != std::errc() || end != code.data() + code.size()) return std::nullopt;
+  return degrees;
+}
+
+void KeepAspectSet(FoundAspects& rows, const AspectSet& set, const RunSettings& settings,
+                   const ReportOrbs& orbs) {
+  std::erase_if(rows, [&](const FoundAspect& row) {
+    const std::optional<int> angle = ListedAspectDeg(row, settings, orbs);
+    return !angle || !set.Contains(*angle);
+  });
+}
+
 AspectColumns LongitudeAspectColumns(const FoundAspect& row, const RunSettings& settings,
                                      const ReportOrbs& orbs) {
   return AspectColumnsOf(row, settings.chkUseP3, settings.chkDisplayP1_P2P3_mp_aspects, orbs);

@@ -2,11 +2,13 @@
 // aspectarian, the sort by moment, and the text the results pane and the report file hold.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/date_text.h"
+#include "engine/aspect_set.h"
 #include "engine/aspects.h"
 #include "engine/found_aspects.h"
 #include "engine/run_plan.h"
@@ -54,6 +56,17 @@ struct AspectColumns {
 };
 AspectColumns LongitudeAspectColumns(const FoundAspect& row, const RunSettings& settings,
                                      const ReportOrbs& orbs);
+
+// The aspect a longitude row is listed by when a set of aspects is chosen, in degrees: the
+// code the report line shows for P1 to P2, or in a triple row for P1 to the midpoint of P2
+// and P3 (orb 1, as LongitudeAspectColumns); nothing when no aspect lies within the orb.
+std::optional<int> ListedAspectDeg(const FoundAspect& row, const RunSettings& settings,
+                                   const ReportOrbs& orbs);
+
+// Keeps the rows whose ListedAspectDeg is in `set`, in their order; a row without one goes.
+void KeepAspectSet(FoundAspects& rows, const AspectSet& set, const RunSettings& settings,
+                   const ReportOrbs& orbs);
+
 
 // What a report line takes from its run, as numbers.
 struct ReportLayout {

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "engine/aspect_set.h"
+
 namespace tarnwick {
 
 namespace {
@@ -28,6 +30,16 @@ std::string DatesAndZone(const RunSettings& s, const RegionalFormat& format) {
 
 const char* GridPart(const RunSettings& s) { return s.chkInclude15DegAspects ? "_15" : "_30"; }
 const char* CoordinatePart(const RunSettings& s) { return s.chkUse_RA ? "_RA" : "_noRA"; }
+
+// "_aspects_major", "_aspects_0-90-180" when a set of aspects leaves out some of the grid's
+// aspects; "" otherwise, so that the names of runs without a set stay as they were. A text
+// that is no set is kept as typed (a run refuses it before any name is built).
+std::string AspectSetPart(const RunSettings& s) {
+  const std::optional<AspectSet> set = ReadAspectSet(s.txtAspectSet);
+  if (!set) return "_aspects_" + s.txtAspectSet;
+  if (!set->FiltersGrid(s.chkInclude15DegAspects)) return {};
+  return "_aspects_" + set->Text('-');
+}
 
 bool IsUnsafe(unsigned char c) {
   if (c < 0x20 || c >= 0x7f) return true;  // control characters, DEL, bytes of other code pages
@@ -58,6 +70,7 @@ std::string LongitudeReportName(const RunSettings& s, const RegionalFormat& form
   name += s.chkUseMidpoints ? "_mp" : (s.chkUseNear_and_Far ? "_md1" : "_md");
   name += GridPart(s);
   name += CoordinatePart(s);
+  name += AspectSetPart(s);
   name += ".txt";
   return SafeFileName(name);
 }

@@ -20,8 +20,9 @@ std::string SafeFileName(std::string_view name);
 // Longitude report: mmddyyyy of the start and of the end date, the time zone, orb 1 and
 // orb 2 as typed, the centre part ("_all_3"/"_all_2" after all combinations, else "_" and
 // the letters g/h of P1, P2 and, with chkUseP3, P3), "_mp" / "_md1" (near mid-degree) / "_md",
-// "_15" / "_30", "_noRA" / "_RA", ".txt"; joined by "_". With the initial settings:
-// 12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA.txt
+// "_15" / "_30", "_noRA" / "_RA", then only when a set of aspects leaves out some aspects of
+// the grid "_aspects_" and the set ("_aspects_major", "_aspects_0-90-180"), ".txt"; joined
+// by "_". With the initial settings: 12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA.txt
 // The date texts are read in the regional format; one that is not a date is used as typed.
 // The whole name then passes SafeFileName, so settings from any file cannot leave the folder.
 std::string LongitudeReportName(const RunSettings& settings, const RegionalFormat& format);

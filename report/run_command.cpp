@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "core/message_text.h"
+#include "engine/aspect_set.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
 #include "store/atomic_file.h"
@@ -76,6 +77,48 @@ std::vector<std::string> LibraryNotes(const RunPlan& plan) {
                                     : ": the Swiss Ephemeris notes: " + note));
   }
   return lines;
+}
+
+// Where each judged body's positions come from, by body index and centre.
+std::vector<BodySource> SourcesOf(const RunPlan& plan) {
+  std::vector<BodySource> out;
+  for (const JudgedBody& j : plan.judged) {
+    const BodyAvailability& a = j.availability;
+    BodySource s{j.body, j.centre, BodySource::Kind::Files, {}};
+    if (a.source == BodyAvailability::Source::Unavailable) {
+      s.kind = BodySource::Kind::LeftOut;
+      s.detail = Reason(j.body, a.message);
+    } else if (a.source == BodyAvailability::Source::OrbitalElements) {
+      s.kind = BodySource::Kind::OrbitalElements;
+      s.detail = OneLine(a.message);
+    } else if (!a.message.empty()) {
+      s.detail = OneLine(a.message);
+      if (s.detail.find("Moshier") != std::string::npos) s.kind = BodySource::Kind::Analytic;
+    }
+    out.push_back(std::move(s));
+  }
+  std::sort(out.begin(), out.end(), [](const BodySource& a, const BodySource& b) {
+    return std::pair{a.body, a.centre} < std::pair{b.body, b.centre};
+  });
+  return out;
+}
+
+// The set of aspects a longitude run lists, or why it lists none (a declination report names
+// no aspect: every set is all of them).
+std::optional<AspectSet> AspectSetOf(const RunRequest& request, std::string& problem) {
+  const RunSettings& s = request.settings;
+  if (request.kind != ScanKind::Longitude) return AspectSet::All();
+  std::optional<AspectSet> set = ReadAspectSet(s.txtAspectSet, &problem);
+  if (!set) {
+    problem = "Aspects: " + problem + ".";
+  } else if (set->OnGrid(s.chkInclude15DegAspects).empty()) {
+    problem = "Aspects: the set \"" + set->Text() + "\" holds no aspect of the " +
+              (s.chkInclude15DegAspects ? "grid" : "30-degree grid") +
+              ", so nothing could be listed; tick other aspects" +
+              (s.chkInclude15DegAspects ? "" : " or include the 15-degree aspects") + ".";
+    set.reset();
+  }
+  return set;
 }
 
 // The notices of a plan: library notes, bodies left out, bodies from orbital elements.
@@ -255,13 +298,17 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   const RunSettings& s = request.settings;
   const std::unique_ptr<PositionProvider> eph = make_provider();
   const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
-  out.problems = planned.plan ? NothingToSearch(*planned.plan, s) : planned.problems;
+  std::string aspect_problem;
+  const std::optional<AspectSet> aspect_set = AspectSetOf(request, aspect_problem);
+  out.problems = planned.plan && aspect_set ? NothingToSearch(*planned.plan, s) : planned.problems;
+  if (!aspect_problem.empty()) out.problems.push_back(aspect_problem);
   if (!out.problems.empty()) {
     out.status = RunOutcome::Status::Refused;
     return out;
   }
   const RunPlan& plan = *planned.plan;
   out.notices = PlanNotices(plan);
+  out.sources = SourcesOf(plan);
   out.opt1_ghd = plan.centres_after[0];
   out.opt2_ghd = plan.centres_after[1];
   out.opt3_ghd = plan.centres_after[2];
@@ -292,7 +339,10 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
 
   ReportOutput report(request, out);
   const ReportLayout layout = ReportLayoutOf(plan);
+  const bool filter = aspect_set->FiltersGrid(s.chkInclude15DegAspects);
   const ScanOutcome scanned = ScanPlan(plan, *eph, [&](FoundAspects& batch) {
+    out.found_count += batch.size();
+    if (filter) KeepAspectSet(batch, *aspect_set, s, layout.orbs);
     report.Rows(batch, layout);
     out.rows_found += static_cast<std::int64_t>(batch.size());
     if (request.keep_rows) out.rows.insert(out.rows.end(), batch.begin(), batch.end());
@@ -301,6 +351,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     out.status = RunOutcome::Status::Cancelled;
     out.rows.clear();
     out.rows_found = 0;
+    out.found_count = 0;
     out.pane_text.clear();
     return out;  // the report's temporary file goes with `report`
   }

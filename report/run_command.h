@@ -57,6 +57,19 @@ struct RunRequest {
   std::function<void(std::string_view pane_piece)> on_pane_text;
 };
 
+// Where the positions of one body in one centre came from in a run.
+struct BodySource {
+  enum class Kind {
+    Files,            // the Swiss Ephemeris' own files
+    Analytic,         // the library's analytic Moshier ephemeris (outside its files' years)
+    OrbitalElements,  // integrated from the body's orbital elements
+    LeftOut,          // could not be computed over the span: not searched
+  };
+  int body = 0;
+  Centre centre = Centre::Geo;
+  Kind kind = Kind::Files;
+  std::string detail;  // the library's note or the reason it was left out; "" for plain files
+};
 
 struct RunOutcome {
   enum class Status {
@@ -70,12 +83,15 @@ struct RunOutcome {
   std::string file_name;               // the report file's name
   std::filesystem::path file_path;     // where it was saved; empty when not saved
   std::string save_error;              // why saving failed, naming the file; empty when fine
-  FoundAspects rows;                   // sorted by moment (empty unless the request keeps them)
+  FoundAspects rows;                   // sorted by moment, only those of the aspect set;
+                                       // empty unless the request keeps them
   std::int64_t rows_found = 0;         // rows of the report, kept or not
+  std::size_t found_count = 0;         // rows found before the aspect set filtered them
   // Centre choices the run leaves behind: all "g" after the series of centre choices; P3
   // takes P2's choice in a two-body run.
   Centre opt1_ghd = Centre::Geo, opt2_ghd = Centre::Geo, opt3_ghd = Centre::Geo;
   std::vector<std::string> notices;    // bodies left out, bodies from orbital elements
+  std::vector<BodySource> sources;     // every body and centre the run judged, by body index
 };
 
 // cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).

@@ -1,9 +1,11 @@
 #include "store/settings_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/message_text.h"
+#include "engine/aspect_set.h"
 
 namespace tarnwick {
 
@@ -57,13 +59,21 @@ std::string SettingsFileText(const RunSettings& settings) {
     lines.push_back(std::string(IsChecked(settings, c) ? "1" : "0") + " - " +
                     std::string(c.caption));
   }
+  // Only a chosen set takes a line, so files without one stay the 93 lines they always were.
+  if (HoldsAspectSet(settings)) lines.push_back(std::string(kAspectSetLinePrefix) + settings.txtAspectSet);
   return JoinLinesCrLf(lines);
+}
+
+bool HoldsAspectSet(const RunSettings& settings) {
+  const std::optional<AspectSet> set = ReadAspectSet(settings.txtAspectSet);
+  return !set || *set != AspectSet::All();
 }
 
 std::string_view TextFieldWithLineBreak(const RunSettings& settings) {
   for (const TextField& field : kTextFields) {
     if (HoldsLineBreak(settings.*field.member)) return field.name;
   }
+  if (HoldsLineBreak(settings.txtAspectSet)) return "txtAspectSet";
   return {};
 }
 
@@ -105,8 +115,18 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
   out.lines_read = available;
   if (available == kSettingsFileLines) {
     out.status = SettingsLoadStatus::Complete;
-    // Lines beyond the 93rd hold no setting; blank ones at the end are only line ends.
-    const auto extra = std::count_if(lines.begin() + kSettingsFileLines, lines.end(),
+    // A complete file without the line of a set chose none.
+    auto after = lines.begin() + kSettingsFileLines;
+    out.settings.txtAspectSet.clear();
+    if (after != lines.end() && after->starts_with(kAspectSetLinePrefix) &&
+        after->size() <= kMaxFieldTextBytes) {
+      out.settings.txtAspectSet = after->substr(kAspectSetLinePrefix.size());
+      // "Aspects: all" chooses no set, which is stored as no line at all.
+      if (!HoldsAspectSet(out.settings)) out.settings.txtAspectSet.clear();
+      ++after;
+    }
+    // Lines beyond hold no setting; blank ones at the end are only line ends.
+    const auto extra = std::count_if(after, lines.end(),
                                      [](const std::string& l) { return !l.empty(); });
     if (extra > 0) {
       out.message = file + " has " + std::to_string(extra) +

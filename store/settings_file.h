@@ -21,11 +21,19 @@ inline constexpr std::string_view kSettingsFileExtension = "opt";  // default, w
 // 86-93: the first kStoredCheckFields switches of kCheckFields. A check line is "1" or "0",
 // " - " and the caption (a body's 8-character caption keeps its trailing blanks), e.g.
 // "1 - Do 3-planet aspects (triple aspects)?". The centre choices and
-// chkDisplayP1_P2P3_mp_aspects are not stored.
+// chkDisplayP1_P2P3_mp_aspects are not stored. A chosen set of aspects (HoldsAspectSet) adds
+// a 94th line, "Aspects: " and txtAspectSet ("Aspects: major", "Aspects: 0,90,180"); without
+// one the file has its 93 lines as ever.
 std::string SettingsFileText(const RunSettings& settings);
 
-// The first text field holding a CR or LF, which would shift every later line of the file;
-// empty when there is none.
+inline constexpr std::string_view kAspectSetLinePrefix = "Aspects: ";
+
+// Whether txtAspectSet chooses a set (anything but "" and "all", also a text that is no set,
+// which is kept as typed so that the run can say what is wrong with it).
+bool HoldsAspectSet(const RunSettings& settings);
+
+// The first text field (or txtAspectSet) holding a CR or LF, which would shift every later
+// line of the file; empty when there is none.
 std::string_view TextFieldWithLineBreak(const RunSettings& settings);
 
 enum class SettingsLoadStatus {
@@ -44,7 +52,10 @@ struct SettingsLoad {
 // Reads settings-file text over `current`. The bytes are decoded by DecodeTextFile (UTF-8,
 // Windows-1252 or UTF-16 with its mark; binary content is refused). Lines may end in CR LF,
 // CR or LF. Lines 1-7 set the texts exactly as read; each later line checks its box when its
-// first character is "1" and clears it otherwise ("0", "", " 1", "2"). The centre choices
+// first character is "1" and clears it otherwise ("0", "", " 1", "2"). A complete file sets
+// txtAspectSet from its 94th line when that begins "Aspects: ", and to "" (no set) when it
+// has no such line; the message about lines after the settings counts the lines after it.
+// The centre choices
 // and chkDisplayP1_P2P3_mp_aspects keep the values of `current`. A text that is no settings
 // file (binary, or one of the first 93 lines longer than kMaxFieldTextBytes) changes
 // nothing. `source` names the file in the messages.

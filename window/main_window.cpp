@@ -26,9 +26,12 @@
 #include <algorithm>
 
 #include "report/csv_export.h"
+#include "report/run_summary.h"
 #include "store/settings_file.h"
 #include "store/startup_file.h"
+#include "window/aspect_set_button.h"
 #include "window/help_window.h"
+#include "window/run_summary_label.h"
 #include "window/text_box_rules.h"
 #include "window/window_look.h"
 
@@ -42,13 +45,14 @@ QString TextOf(const std::filesystem::path& path) { return QString::fromStdStrin
 
 // Places of some fields in the tables of run_settings.h.
 constexpr size_t kStartDateBox = 0, kEndDateBox = 1, kStartTimeBox = 5, kEndTimeBox = 6;
-constexpr size_t kUseMidpoints = 2, kUseNearAndFar = 3, kEnableTimePeriod = 7;
+constexpr size_t kUseMidpoints = 2, kUseNearAndFar = 3, kInclude15DegAspects = 4, kEnableTimePeriod = 7;
 static_assert(kTextFields[kStartDateBox].name == "txtStartDate" &&
               kTextFields[kEndDateBox].name == "txtEndDate" &&
               kTextFields[kStartTimeBox].name == "txtStartTime" &&
               kTextFields[kEndTimeBox].name == "txtEndTime");
 static_assert(kCheckFields[kUseMidpoints].name == "chkUseMidpoints" &&
               kCheckFields[kUseNearAndFar].name == "chkUseNear_and_Far" &&
+              kCheckFields[kInclude15DegAspects].name == "chkInclude15DegAspects" &&
               kCheckFields[kEnableTimePeriod].name == "chkEnableTimePeriod");
 
 // What may be typed into each text box, in kTextFields order: dates anything up to 12
@@ -249,7 +253,19 @@ void MainWindow::BuildControls() {
   }
   auto* right = new QVBoxLayout;
   right->setSpacing(TwipsToPixels(150));
-  for (size_t i = 0; i < kEnableTimePeriod; ++i) right->addWidget(switches_[i]);
+  aspect_set_ = new AspectSetButton(inputs_);
+  for (size_t i = 0; i < kEnableTimePeriod; ++i) {
+    if (i != kInclude15DegAspects) {
+      right->addWidget(switches_[i]);
+      continue;
+    }
+    auto* grid_row = new QHBoxLayout;  // the set of aspects sits beside the grid it filters
+    grid_row->setSpacing(TwipsToPixels(60));
+    grid_row->addWidget(switches_[i]);
+    grid_row->addWidget(aspect_set_);
+    grid_row->addStretch();
+    right->addLayout(grid_row);
+  }
   QPushButton* same_date = NewCommand(inputs_, "cmdEndDateSameAsStartDate",
                                       tr("Make the end date the same as the start date"));
   right->addWidget(same_date);
@@ -274,6 +290,8 @@ void MainWindow::BuildControls() {
   inputs->addLayout(middle);
   outer->addWidget(inputs_);
 
+  summary_ = new RunSummaryLabel(central);
+  outer->addWidget(summary_);
   results_ = new QPlainTextEdit(central);
   results_->setObjectName(QStringLiteral("txtResults"));
   results_->setReadOnly(true);
@@ -311,6 +329,7 @@ void MainWindow::BuildControls() {
   connect(show_timer_, &QTimer::timeout, this, &MainWindow::ShowMoreResults);
 
   connect(switches_[kUseMidpoints], &QCheckBox::toggled, this, &MainWindow::ApplyEnablingRule);
+  connect(switches_[kInclude15DegAspects], &QCheckBox::toggled, aspect_set_, &AspectSetButton::SetFifteenDegreeGrid);
   connect(same_date, &QPushButton::clicked, this,
           [this] { RunDateCommand(DateCommand::EndDateSameAsStartDate); });
   connect(longitude, &QPushButton::clicked, this, [this] { StartRun(ScanKind::Longitude); });
@@ -367,6 +386,7 @@ RunSettings MainWindow::ControlsToSettings() const {
   RunSettings s;
   for (size_t i = 0; i < kTextFields.size(); ++i) s.*kTextFields[i].member = text_boxes_[i]->text().toStdString();
   for (size_t i = 0; i < kCheckFields.size(); ++i) s.*kCheckFields[i].member = switches_[i]->isChecked();
+  s.txtAspectSet = aspect_set_->SettingsText();
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (int b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
     s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio : Centre::Geo;
@@ -380,6 +400,8 @@ void MainWindow::SettingsToControls(const RunSettings& s) {
     if (text_boxes_[i]->text() != text) text_boxes_[i]->setText(text);
   }
   for (size_t i = 0; i < kCheckFields.size(); ++i) switches_[i]->setChecked(s.*kCheckFields[i].member);
+  aspect_set_->SetSettingsText(s.txtAspectSet);
+  aspect_set_->SetFifteenDegreeGrid(s.chkInclude15DegAspects);
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (int b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
     centre_options_[r][static_cast<int>(s.*kRoleFields[r].centre)]->setChecked(true);
@@ -707,6 +729,7 @@ void MainWindow::FinishRun() {
   }
 
   last_run_ = FinishedRun{state->kind, state->settings, outcome->rows, outcome->file_name};
+  summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
   export_csv_action_->setEnabled(true);
 
   // The centre choices as the run leaves them.
@@ -719,7 +742,11 @@ void MainWindow::FinishRun() {
   } else if (!outcome->file_path.empty()) {
     words << tr("Saved %1.").arg(TextOf(outcome->file_path));
   }
-  if (outcome->rows.empty()) words << tr("No exact aspect lies in the span for these settings.");
+  if (outcome->rows.empty() && outcome->found_count > 0) {
+    words << tr("None of the %1 exact aspects in the span is in the aspect set.").arg(outcome->found_count);
+  } else if (outcome->rows.empty()) {
+    words << tr("No exact aspect lies in the span for these settings.");
+  }
   for (const std::string& notice : outcome->notices) words << Q(notice);
   Tell(words.join(QStringLiteral("  ")));
   if (!outcome->save_error.empty()) Warn(tr("Report file not saved"), Q(outcome->save_error));

@@ -35,7 +35,9 @@ class QTimer;
 
 namespace tarnwick {
 
+class AspectSetButton;
 class HelpWindow;
+class RunSummaryLabel;
 
 inline constexpr const char* kVersionText = "1.00";
 
@@ -149,6 +151,8 @@ class MainWindow final : public QMainWindow {
   std::array<std::array<QCheckBox*, BodyCount>, kRoleFields.size()> body_boxes_{};
   std::array<std::array<QRadioButton*, 2>, kRoleFields.size()> centre_options_{};
   QWidget* inputs_ = nullptr;  // every control that feeds a run, locked while one runs
+  AspectSetButton* aspect_set_ = nullptr;  // beside chkInclude15DegAspects
+  RunSummaryLabel* summary_ = nullptr;     // above the results
   QPlainTextEdit* results_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;

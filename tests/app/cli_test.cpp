@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 #include "app/cli_options.h"
 #include "store/settings_file.h"
@@ -44,6 +45,9 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
       {{"--p3", "26"}, "26"},            {{"--no-such-option"}, "no-such-option"},
       {{"--threads", "0"}, "threads"},   {{"--start"}, "txtStartDate"},
       {{"--csv", ""}, "--csv: the file name is empty"},
+      {{"--summary", ""}, "--summary: the file name is empty"},
+      {{"--aspects", "0,7"}, "--aspects: \"7\" is no aspect of the grid"},
+      {{"--aspects", "major", "--declination"}, "--aspects: a declination run"},
   };
   for (const Row& r : rows) {
     const CliParse p = Parse(r.args);
@@ -165,6 +169,63 @@ TEST(runner, csv_file_beside_the_report) {
             std::string::npos)
       << failed.err;
   EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+}
+
+// The lines of a report as the runner prints it, without the blank lines and the rule.
+std::vector<std::string> ReportLines(const std::string& out) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < out.size();) {
+    const size_t end = out.find("\r\n", at);
+    if (end == std::string::npos) break;
+    const std::string line = out.substr(at, end - at);
+    if (!line.empty() && line[0] != '-') lines.push_back(line);
+    at = end + 2;
+  }
+  return lines;
+}
+
+// --aspects lists exactly the lines of the full run whose code is in the set (two bodies: the
+// code ends the line), names the report after the set, and a settings file carries the set.
+// --summary writes the summary beside.
+TEST(runner, aspect_set_lists_the_full_runs_lines_of_its_aspects) {
+  ScratchFolder folder;
+  const std::string run = "--start 01/01/2007 --end 02/28/2007 --triple 0 --p1 0-4 --p2 2-9 --data-dir " +
+                          folder.path().string();
+  const Ran full = RunCli(run);
+  ASSERT_EQ(full.status, 0) << full.err;
+  struct Row { std::string option; std::set<std::string> codes; std::string name_tail; };
+  const Row rows[] = {
+      {" --aspects major", {"000", "060", "090", "120", "180"}, "_15_noRA_aspects_major.txt"},
+      {" --aspects 90,45", {"045", "090"}, "_15_noRA_aspects_45-90.txt"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.option);
+    const Ran chosen = RunCli(run + r.option);
+    ASSERT_EQ(chosen.status, 0) << chosen.err;
+    std::vector<std::string> expected;
+    for (const std::string& line : ReportLines(full.out)) {
+      if (r.codes.count(line.substr(line.size() - 3))) expected.push_back(line);
+    }
+    ASSERT_FALSE(expected.empty());
+    ASSERT_LT(expected.size(), ReportLines(full.out).size());
+    EXPECT_EQ(ReportLines(chosen.out), expected);
+    const std::string saved = "01012007_02282007_5_3.0_15.0_gg_mp" + r.name_tail;
+    EXPECT_NE(chosen.err.find("Saved " + (folder / saved).string()), std::string::npos) << chosen.err;
+  }
+  // The set saved in a settings file comes back through --settings, and the summary says it.
+  RunSettings s;
+  s.txtAspectSet = "major";
+  ASSERT_TRUE(SaveSettingsFile(folder / "major.opt", s));
+  const Ran from_file = RunCli(run + " --no-save --settings " + (folder / "major.opt").string() +
+                               " --summary " + (folder / "summary.txt").string());
+  ASSERT_EQ(from_file.status, 0) << from_file.err;
+  EXPECT_EQ(ReportLines(from_file.out), ReportLines(RunCli(run + " --aspects major --no-save").out));
+  const std::string summary = ReadBytes(folder / "summary.txt");
+  EXPECT_NE(summary.find("\r\nAspects: major (0, 60, 90, 120, 180)\r\n"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\r\nRows: " + std::to_string(ReportLines(from_file.out).size()) + " of " +
+                         std::to_string(ReportLines(full.out).size()) + " found"),
+            std::string::npos)
+      << summary;
 }
 
 // Standard output that cannot take the report (a full disk; /dev/full says so at every

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 
 #include "core/calendar.h"
@@ -181,7 +182,7 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
     const auto records = ReadCsv(RunCsv(out.rows, c.kind, s, std::atof(c.tz), RegionalFormat{}));
     ASSERT_EQ(records.size(), lines.size() + 1);  // and the header
     const std::vector<std::string>& header = records[0];
-    ASSERT_EQ(header.size(), 19u);
+    ASSERT_EQ(header.size(), 25u);
     const auto col = [&header](const char* name) {
       return static_cast<size_t>(std::find(header.begin(), header.end(), name) - header.begin());
     };
@@ -212,6 +213,21 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
         EXPECT_NEAR(std::atof(shown.c_str()) + 30.0 * (std::atoi(shown.substr(6, 2).c_str()) - 1),
                     lon, 0.051);
         EXPECT_EQ(f[col("p1_sign")].empty(), c.ra);
+        // The trade's notation: the same degree and minute as p1_sign, the sign as its glyph
+        // ("26°06′ Sagittarius" and "26°♐06′"), and the code by name.
+        const std::string& sign = f[col("p1_sign")];
+        const std::string& position = f[col("p1_position")];
+        EXPECT_EQ(position.empty(), c.ra);
+        if (!c.ra) {
+          const size_t degree_end = sign.find("°") + std::string("°").size();
+          EXPECT_EQ(position.substr(0, degree_end), sign.substr(0, degree_end)) << position;
+          EXPECT_NE(position.find(sign.substr(degree_end, 2) + "′"), std::string::npos) << position;
+        }
+        const int code = std::atoi(f[col("aspect1_deg")].c_str());
+        const std::string& name = f[col("aspect1_name")];
+        EXPECT_TRUE(code % 30 == 0 || code == 45 || code == 135 ? !std::isdigit(name[0])
+                                                                : name == std::to_string(code))
+            << code << " " << name;
       } else {
         const double p1 = std::atof(f[col("p1_deg")].c_str());
         const double p2 = std::atof(f[col("p2_deg")].c_str());
@@ -219,6 +235,9 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
         EXPECT_EQ(f[col("aspect1_deg")], (p1 < 0) == (p2 < 0) ? "0" : "180");
         EXPECT_NEAR(std::atof(line.substr(moment + 18, 7).c_str()), p1, 0.0006);
         EXPECT_TRUE(f[col("p1_sign")].empty());
+        EXPECT_EQ(f[col("aspect1_name")], f[col("aspect1_deg")] == "0" ? "parallel" : "contra-parallel");
+        const std::string& position = f[col("p1_position")];
+        EXPECT_TRUE(position.ends_with(p1 < 0 ? "′ S" : "′ N")) << position;
       }
     }
   }

@@ -43,6 +43,35 @@ TEST(report_names, each_setting_changes_its_own_part) {
   }
 }
 
+// A set of aspects shows in the longitude name only while it leaves out aspects of the grid;
+// the declination name never carries it (a declination run lists every parallel).
+TEST(report_names, aspect_set_only_when_in_force) {
+  struct Row {
+    const char* set;
+    bool grid15;
+    const char* tail;
+  };
+  const Row rows[] = {
+      {"", true, "_15_noRA.txt"},
+      {"all", true, "_15_noRA.txt"},
+      {"major", true, "_15_noRA_aspects_major.txt"},
+      {"Hard", false, "_30_noRA_aspects_hard.txt"},
+      {"180, 0,90", true, "_15_noRA_aspects_0-90-180.txt"},
+      {"0,30,60,90,120,150,180", false, "_30_noRA.txt"},  // the whole 30-degree grid
+      {"0,30,60,90,120,150,180", true, "_15_noRA_aspects_0-30-60-90-120-150-180.txt"},
+      {"0/9", true, "_15_noRA_aspects_0-9.txt"},  // no set: as typed, made safe
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.set);
+    RunSettings s;
+    s.txtAspectSet = r.set;
+    s.chkInclude15DegAspects = r.grid15;
+    EXPECT_EQ(LongitudeReportName(s, kUs), std::string("12012007_12312007_5_3.0_15.0_ggg_mp") + r.tail);
+    EXPECT_EQ(DeclinationReportName(s, kUs), std::string("12012007_12312007_5_decl_ggg_mp") +
+                                                 (r.grid15 ? "_15" : "_30") + "_noRA_geoDecl.txt");
+  }
+}
+
 // Whatever the texts, fuzz_report_name holds each name, and SafeFileName of any text, to one
 // plain file name directly inside the data folder.
 TEST(report_names, dates_read_in_the_regional_order_and_kept_as_typed_when_invalid) {

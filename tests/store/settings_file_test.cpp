@@ -66,6 +66,51 @@ TEST(settings_file, check_line_is_set_only_by_a_leading_1) {
   }
 }
 
+// A chosen set of aspects takes a 94th line and comes back; without one the file keeps its 93
+// lines, and a complete file without the line sets no set, whatever the window had.
+TEST(settings_file, aspect_set_line_only_when_a_set_is_chosen) {
+  struct Row {
+    const char* set;
+    size_t lines;
+    const char* back;
+  };
+  const Row rows[] = {
+      {"", 93, ""},
+      {"all", 93, ""},
+      {"major", 94, "major"},
+      {"0,90,180", 94, "0,90,180"},
+      {"7", 94, "7"},  // no set: kept as typed, so that the run can say what is wrong with it
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.set);
+    RunSettings s = Unusual();
+    s.txtAspectSet = r.set;
+    const std::vector<std::string> lines = Lines(s);
+    ASSERT_EQ(lines.size(), r.lines);
+    if (r.lines == 94) {
+      EXPECT_EQ(lines[93], std::string("Aspects: ") + r.set);
+    }
+    RunSettings current;
+    current.txtAspectSet = "hard";
+    const SettingsLoad load = SettingsFromText(SettingsFileText(s), current, "x.opt");
+    EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
+    EXPECT_EQ(load.message, "");
+    RunSettings expected = s;
+    expected.txtAspectSet = r.back;
+    expected.opt1_ghd = current.opt1_ghd;  // not stored: kept
+    expected.opt2_ghd = current.opt2_ghd;
+    expected.opt3_ghd = current.opt3_ghd;
+    expected.chkDisplayP1_P2P3_mp_aspects = current.chkDisplayP1_P2P3_mp_aspects;
+    EXPECT_EQ(load.settings, expected);
+  }
+  // "Aspects: all" is no set, written as no line; a line after the set's is no setting.
+  const std::string base = SettingsFileText(RunSettings{});
+  EXPECT_EQ(SettingsFromText(base + "Aspects: ALL\r\n", Unusual(), "x.opt").settings.txtAspectSet, "");
+  const SettingsLoad load = SettingsFromText(base + "Aspects: hard\r\nnote\r\n", RunSettings{}, "x.opt");
+  EXPECT_EQ(load.settings.txtAspectSet, "hard");
+  EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
+}
+
 TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) {
   const std::vector<std::string> full = Lines(Unusual());
   const std::string kept = "the fields of its lines were loaded and the others kept their values.";

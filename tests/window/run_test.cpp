@@ -12,6 +12,12 @@ class RunTest : public WindowTest {
 
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
   QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
+  // The report's lines in the pane, without the blank lines and the rule.
+  QStringList ReportLines() {
+    QStringList lines = Pane()->toPlainText().split('\n');
+    lines.removeIf([](const QString& l) { return l.isEmpty() || l.startsWith('-'); });
+    return lines;
+  }
 
  private slots:
   void run_fills_the_pane_and_saves_the_report_data() {
@@ -227,6 +233,49 @@ class RunTest : public WindowTest {
     QCOMPARE(Pane()->toPlainText(), old_report);
     QCOMPARE(DataFiles(), old_files);
     QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled() && !bar->isVisible());
+  }
+
+  // The aspect set beside the grid switch: the listed lines are exactly the full run's lines
+  // whose code is in the set, the report's name says the set, and the summary above the
+  // results says what was searched.
+  void aspect_set_lists_the_full_runs_lines_of_its_aspects() {
+    Open();
+    RunSettings s = OneDay();
+    s.txtEndDate = "12/04/2007";
+    Load(s);
+    auto* button = Find<QPushButton>("cmdAspectSet");
+    QCOMPARE(button->text(), QString("Aspects: all"));
+    Run("cmdAspectarian");
+    const QStringList full = ReportLines();
+    QVERIFY(Find<QLabel>("lblRunSummary")->isVisible());
+    QVERIFY2(Find<QLabel>("lblRunSummary")->text().contains("Aspects: all"),
+             qPrintable(Find<QLabel>("lblRunSummary")->text()));
+
+    Find<QAction>("mnuAspectSetMajor")->trigger();
+    Find<QAction>("mnuAspectSet_0")->trigger();  // and no conjunctions
+    QCOMPARE(button->text(), QString("Aspects: 60 90 120 180"));
+    Run("cmdAspectarian");
+    const QStringList codes = {"060", "090", "120", "180"};
+    QStringList expected;
+    for (const QString& line : full) {
+      if (codes.contains(line.right(3))) expected << line;
+    }
+    QVERIFY(!expected.isEmpty() && expected.size() < full.size());
+    QCOMPARE(ReportLines(), expected);
+    QVERIFY2(DataFiles().contains("12012007_12042007_5_3.0_15.0_gg_mp_15_noRA_aspects_60-90-120-180.txt"),
+             qPrintable(DataFiles().join(' ')));
+    const QString summary = Find<QLabel>("lblRunSummary")->text();
+    QVERIFY2(summary.contains("Aspects: 60, 90, 120, 180") &&
+                 summary.contains(QString("Rows: %1 of %2 found").arg(expected.size()).arg(full.size())),
+             qPrintable(summary));
+
+    // On the 30-degree grid the odd multiples of 15 are greyed out; the set is kept.
+    QTest::mouseClick(Find<QCheckBox>("chkInclude15DegAspects"), Qt::LeftButton);
+    QVERIFY(!Find<QAction>("mnuAspectSet_45")->isEnabled());
+    QVERIFY(Find<QAction>("mnuAspectSet_90")->isEnabled());
+    QCOMPARE(window_->ControlsToSettings().txtAspectSet, std::string("60,90,120,180"));
+    Find<QAction>("mnuAspectSetAll")->trigger();
+    QCOMPARE(window_->ControlsToSettings().txtAspectSet, std::string());
   }
 };
 
