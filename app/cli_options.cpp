@@ -162,6 +162,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                  "(default: 0,60,90,120,180)")
       ->type_name("LIST");
 
+  // Runs too large for the disk or the memory.
+  app.add_flag("--force", o.force,
+               "Run even when the estimated report would not fit on the disk or in memory");
+
   // Values as typed, applied after the settings file in a fixed order.
   std::map<std::string, std::string> texts, bodies, centres, checks;
   for (size_t i = 0; i < kTextFields.size(); ++i) {

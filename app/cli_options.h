@@ -28,6 +28,7 @@ struct CliOptions {
   int threads = 0;                           // 0: one per core
   bool plain = false;                        // no position cache, no skipped windows
   EventChoice events;                        // --events, --events-only, --voc-bodies, --voc-aspects
+  bool force = false;                        // run even when the report would not fit
 };
 
 struct CliParse {

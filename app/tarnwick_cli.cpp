@@ -1,14 +1,18 @@
 // tarnwick-cli: Tarnwick without a display. Runs a longitude or declination aspectarian,
 // prints the report on standard output and saves it like the window does; notices go to
 // standard error.
+#include <unistd.h>
+
 #include <cerrno>
-#include <string_view>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <string_view>
 #include <thread>
 
 #ifdef TARNWICK_WITH_PAGES
@@ -155,6 +159,51 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
   return true;
 }
 
+// The progress of a run on standard error, when that is a terminal: the share of windows
+// searched and an estimate of the time left from the pace so far, redrawn in place at most
+// five times a second and wiped when the run ends.
+class ProgressLine {
+ public:
+  ProgressLine() : shown_(::isatty(STDERR_FILENO) == 1), start_(Clock::now()) {}
+  ~ProgressLine() { Clear(); }
+
+  void Update(std::int64_t done, std::int64_t total) {
+    if (!shown_ || total <= 0) return;
+    const Clock::time_point now = Clock::now();
+    if (now - last_ < std::chrono::milliseconds(200) && done < total) return;
+    last_ = now;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double share = static_cast<double>(done) / static_cast<double>(total);
+    std::string line = "\r" + std::to_string(static_cast<int>(share * 100.0)) + "% searched";
+    if (done > 0 && elapsed >= 1.0) {
+      line += ", about " + Duration(elapsed * (1.0 - share) / share) + " left";
+    }
+    line += "\x1b[K";
+    std::cerr << line << std::flush;
+    drawn_ = true;
+  }
+
+  void Clear() {
+    if (drawn_) std::cerr << "\r\x1b[K" << std::flush;
+    drawn_ = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  static std::string Duration(double seconds) {
+    const auto s = static_cast<long>(std::ceil(seconds));
+    if (s < 60) return std::to_string(s) + " s";
+    if (s < 3600) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
+    return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
+  }
+
+  bool shown_;
+  bool drawn_ = false;
+  Clock::time_point start_;
+  Clock::time_point last_{};
+};
+
 // Everything but the final flush: the exit status.
 int Run(int argc, char** argv) {
   const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -197,23 +246,52 @@ int Run(int argc, char** argv) {
     return PrintBodyTable(prepared.inputs->start_jd, files.ephemeris_path);
   }
 
+  // The plain report on standard output goes out as the rows come, in time order; the other
+  // formats and --output are written once the run is done, from the rows or the report kept.
+  const bool streamed = o.format == "txt" && !o.output;
+  request.keep_pane_text = !streamed;
+  request.keep_rows = o.csv_file.has_value() || o.format == "csv" || o.format == "ics";
+  size_t notices_shown = 0;
+  request.on_start = [&](const std::vector<std::string>& notices, const RunSize& size,
+                         std::vector<std::string>& problems) {
+    for (const std::string& n : notices) std::cerr << n << "\n";
+    notices_shown = notices.size();
+    const std::string too_large = o.force ? std::string() : RunSizeProblem(size, request.data_folder);
+    if (too_large.empty()) return true;
+    problems.push_back("Size: " + too_large +
+                       " Choose a shorter span or fewer bodies, or give --force to run it anyway.");
+    return false;
+  };
+  ProgressLine progress;
+  request.progress = [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); };
+  if (streamed) {
+    request.on_pane_text = [&](std::string_view piece) {
+      progress.Clear();
+      if (!std::cout.good()) return;  // said once the run is done
+      Print(piece);
+      std::cout.flush();
+      if (!std::cout.good() && first_output_error == 0) first_output_error = errno;
+    };
+  }
+
   const std::string& search_path = files.ephemeris_path;
   const RunOutcome out = RunAspectarian(request, [&] {
     return std::make_unique<SwissEphemeris>(search_path);
   });
+  progress.Clear();
   if (out.status == RunOutcome::Status::Refused) {
     std::cerr << "The run cannot start:\n";
     for (const std::string& p : out.problems) std::cerr << "  " << p << "\n";
     return kExitFailed;
   }
-  for (const std::string& n : out.notices) std::cerr << n << "\n";
+  for (size_t i = notices_shown; i < out.notices.size(); ++i) std::cerr << out.notices[i] << "\n";
   int status = kExitDone;
-  if (!WriteOutput(o, out, request, regional, std::time(nullptr))) status = kExitFailed;
-  if (out.rows.empty() && out.found_count > 0) {
+  if (!streamed && !WriteOutput(o, out, request, regional, std::time(nullptr))) status = kExitFailed;
+  if (out.rows_found == 0 && out.found_count > 0) {
     std::cerr << "None of the " << out.found_count
               << " exact aspects in the span is in the aspect set \""
               << EscapeControls(request.settings.txtAspectSet) << "\".\n";
-  } else if (out.rows.empty() && !o.events.only) {
+  } else if (out.rows_found == 0 && !o.events.only) {
     std::cerr << "No exact aspect lies in the span for these settings.\n";
   }
   if (out.events.empty() && o.events.any()) std::cerr << "No event of the kinds chosen lies in the span.\n";

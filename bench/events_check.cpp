@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/event_reference.h"
-#include "bench/reference_search.h"
+#include "tests/support/event_reference.h"
+#include "tests/support/reference_search.h"
 #include "core/calendar.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"

@@ -69,7 +69,7 @@ int Days_in_Month(int year, int month) {
   return kDays[month - 1];
 }
 
-DateAndTimeText ConvertJDtoDateandTime(double jd_ut, double tz_hours, DateOrder order) {
+LocalClock LocalClockAt(double jd_ut, double tz_hours) {
   const double local = jd_ut - tz_hours / 24.0;
   const CalendarDate date = CalendarDateFromJD(local);
   const double midnight = ConvertDatetoJD(date.month, date.day, date.year);
@@ -83,9 +83,14 @@ DateAndTimeText ConvertJDtoDateandTime(double jd_ut, double tz_hours, DateOrder 
   }
   if (hour == 24 && minute == 0) {
     // From 23:59:30 on the rounded clock reads 24:00: that is midnight of the next day.
-    return {ConvertJDtoDate(midnight + 1.0, order), "00:00"};
+    return {CalendarDateFromJD(midnight + 1.0), 0, 0};
   }
-  return {JoinDate(date, order), TwoDigits(hour) + ":" + TwoDigits(minute)};
+  return {date, hour, minute};
+}
+
+DateAndTimeText ConvertJDtoDateandTime(double jd_ut, double tz_hours, DateOrder order) {
+  const LocalClock clock = LocalClockAt(jd_ut, tz_hours);
+  return {JoinDate(clock.date, order), TwoDigits(clock.hour) + ":" + TwoDigits(clock.minute)};
 }
 
 }  // namespace tarnwick

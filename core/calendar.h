@@ -34,6 +34,20 @@ double ConvertHourstoHoursMinutes(double hours);
 // Days of the month in the Gregorian calendar; month 12 gives 31.
 int Days_in_Month(int year, int month);
 
+// The local civil day and clock reading of an exact moment, to the minute.
+struct LocalClock {
+  CalendarDate date;  // proleptic Gregorian local date
+  int hour = 0;       // 0..23
+  int minute = 0;     // 0..59
+
+  int MinuteOfDay() const { return hour * 60 + minute; }  // 0..1439
+};
+
+// The local date and clock of jd_ut (Julian day, Universal Time) with the clock rounded to the
+// nearest minute, exact halves to the even minute; from 23:59:30 on it reads 00:00 of the next
+// day. tz_hours: Universal Time = local time + tz_hours.
+LocalClock LocalClockAt(double jd_ut, double tz_hours);
+
 // Local date and time texts of an exact moment.
 struct DateAndTimeText {
   std::string date;  // JDDateText: as ConvertJDtoDate writes it

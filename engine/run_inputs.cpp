@@ -3,6 +3,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "core/calendar.h"
 #include "core/message_text.h"
 
 namespace tarnwick {
@@ -30,6 +31,17 @@ std::shared_ptr<const TimeZone> TimeZoneOf(std::string_view text, char decimal_s
     return std::fabs(*hours) > kMaxTimeZoneHours ? nullptr : FixedOffsetZone(*hours);
   }
   return NamedZone(text);
+}
+
+int MinutesOfHoursMinutes(double hours_minutes) {
+  const double hours = std::floor(hours_minutes);
+  return static_cast<int>(hours) * 60 + static_cast<int>(std::lround((hours_minutes - hours) * 100.0));
+}
+
+bool RunInputs::Shows(double jd_ut) const {
+  if (!time_window) return true;
+  const int minute = LocalClockAt(jd_ut, HoursAt(jd_ut)).MinuteOfDay();
+  return window_start_minute <= minute && minute <= window_end_minute;
 }
 
 PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regional) {
@@ -79,8 +91,8 @@ PreparedRun PrepareRunInputs(const RunSettings& s, const RegionalFormat& regiona
         " is not a time of day: hours from 0 to 24 and minutes below 60, as 10:30 or 10.30.";
     if (!from) problems.push_back("Start Time: " + Quoted(s.txtStartTime) + kTimeOfDay);
     if (!to) problems.push_back("End Time: " + Quoted(s.txtEndTime) + kTimeOfDay);
-    in.window_start = from.value_or(0.0);
-    in.window_end = to.value_or(0.0);
+    in.window_start_minute = MinutesOfHoursMinutes(from.value_or(0.0));
+    in.window_end_minute = MinutesOfHoursMinutes(to.value_or(0.0));
   }
   if (start && end && named) {
     // Local days of the zone: each bound is the instant of a local midnight.

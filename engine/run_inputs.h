@@ -22,11 +22,16 @@ struct RunInputs {
   double last_day_end_jd = 0.0;  // a named zone: Julian day (UT) of the local midnight ending
                                  // the last day (its day may be 23 or 25 hours long)
   DateOrder order = DateOrder::MonthDayYear;  // order of the date texts in the rows
-  // The daily time window, hours.minutes local time, both bounds inclusive; active only
+  // The daily time window, minutes after local midnight (0..1440), both bounds inclusive,
+  // compared with a moment's clock rounded to the minute as the report shows it; active only
   // with chkEnableTimePeriod on a span whose two date texts are the same text.
   bool time_window = false;
-  double window_start = 0.0;
-  double window_end = 0.0;
+  int window_start_minute = 0;
+  int window_end_minute = 0;
+
+  // Whether a moment (Julian day, UT) is shown: inside the daily time window, or any moment
+  // when the window is off.
+  bool Shows(double jd_ut) const;
 
   // The time-zone value in force at jd_ut (Julian day, UT): what a moment's local date and
   // time are written with.
@@ -36,6 +41,10 @@ struct RunInputs {
   // The end of the span: the local midnight after the last day, Julian day (UT).
   double SpanEndJd() const { return zone ? last_day_end_jd : end_jd + 1.0; }
 };
+
+// Minutes after midnight of an hours.minutes number (10.30 gives 630), as DailyTimeValue
+// reads a time of day.
+int MinutesOfHoursMinutes(double hours_minutes);
 
 struct PreparedRun {
   std::optional<RunInputs> inputs;

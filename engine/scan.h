@@ -1,6 +1,7 @@
-// The scans: every admissible combination of bodies, every window of the span, one solver
-// call per window, and one row per exact moment kept. The longitude and the declination scan
-// share this frame and differ in their solver, their window step and the values they record.
+// The scans: every combination of a plan, every window of the span, one search per window,
+// and one row per exact moment kept, handed on in time order. The longitude and the
+// declination scan share this frame and differ in their search, their window step and the
+// values they record.
 #pragma once
 
 #include <array>
@@ -14,48 +15,12 @@
 #include "core/position_provider.h"
 #include "engine/found_aspects.h"
 #include "engine/run_inputs.h"
+#include "engine/run_plan.h"
 #include "engine/run_settings.h"
 #include "engine/secant_solver.h"
 #include "engine/window_search.h"
 
 namespace tarnwick {
-// The window step, in days, when the Moon takes part in a longitude scan: a third of a day
-// held in single precision as the value just below 1/3, so that three steps fall a hair
-// short of a whole day and the window starting on the end date is visited.
-inline constexpr double kMoonStep = 0.3333333134651184;
-// The Moon's windows start until this long before the end of the span: the windows of that
-// step drift by 2e-8 day each against whole days, so the last one may start anywhere in the
-// last third of the last day. Days (about a tenth of a second).
-inline constexpr double kLastMoonWindowMarginDays = 1e-6;
-// A span in a named zone: day windows start up to this much before the span's end, so the
-// last one covers a last day of 23 or 25 hours (a window starting exactly at the end would
-// search only the next day). Days.
-inline constexpr double kZoneLastStartMarginDays = 1e-6;
-
-// One combination of bodies and centres, and its windows.
-struct Combination {
-  std::array<int, 3> body{};  // P1, P2, P3; P3 = P2 in a two-body run
-  std::array<Centre, 3> centre{};
-  double step = 1.0;          // window length, days
-  double end_jd = 0.0;        // last window start bound, Julian day (UT)
-  double span_end_jd = 0.0;   // end of the span's last day, Julian day (UT): no moment after it
-
-  bool Involves(int index) const { return body[0] == index || body[1] == index || body[2] == index; }
-};
-
-// Whether a body may take a role on a centre: never the Earth geocentrically, never the Sun,
-// the Moon, the nodes or the Liliths heliocentrically.
-bool TakesRole(int body, Centre centre);
-
-// Every combination the body loops admit, in scan order, for the centre choices as they
-// stand. p3_centre receives the centre choice of P3 the loops leave behind: in a two-body run
-// it becomes that of P2 as soon as a P2 body passes its tests.
-std::vector<Combination> EnumerateCombinations(ScanKind kind, const RunSettings& s,
-                                               const RunInputs& in, Centre* p3_centre);
-
-// Number of windows the window loop visits for a combination starting at start_jd.
-std::int64_t WindowCount(const Combination& c, double start_jd);
-
 // Makes a position provider for the calling thread (the Swiss Ephemeris keeps its state per
 // thread, so each thread that calculates needs its own).
 using ProviderFactory = std::function<std::unique_ptr<PositionProvider>()>;
@@ -88,50 +53,30 @@ struct ScanControl {
   const std::atomic<bool>* cancel = nullptr;
 };
 
-// A body a scan could not use.
-struct LeftOutBody {
-  int body = 0;
-  Centre centre = Centre::Geo;
-  std::string reason;  // the library's words: which file is missing and where it looked
-};
-
-struct ScanResult {
-  std::vector<LeftOutBody> left_out;
+// What a scan of a plan ends with, besides its rows.
+struct ScanOutcome {
   // Combinations whose target stayed at an exact aspect over a whole window (geocentric Sun
-  // and heliocentric Earth): left out, since no moment of them means anything.
+  // and heliocentric Earth): left out from that window on, since no moment of them means
+  // anything. Such a target is exact in every window, so in practice from the first one.
   std::vector<Combination> always_exact;
-  std::vector<std::string> notes;   // bodies computed from orbital elements, and similar
-  Centre p3_centre = Centre::Geo;   // opt3_ghd as the scan leaves it
   bool cancelled = false;
 };
+
+// Receives the rows of a scan in batches: each batch in time order and wholly after every
+// earlier batch (rows of one moment in scan order: combination by combination, every series
+// of centre choices in turn). Called on the thread that called ScanPlan.
+using RowSink = std::function<void(FoundAspects& batch)>;
 
 // Rows of one combination over the whole span, in window order, on the calling thread.
 FoundAspects ScanCombination(ScanKind kind, PositionProvider& eph, const SolverProblem& problem,
                              const Combination& c, const RunInputs& in,
                              const ScanOptions& options = {}, const ScanControl& control = {});
 
-// The scan for the centre choices in s: appends its rows to `table` in scan order
-// (combination by combination, each in window order). `eph` judges which bodies can be used
-// and, on one thread, computes everything.
-ScanResult Start_Calcs(ScanKind kind, const RunSettings& s, const RunInputs& in,
-                       PositionProvider& eph, FoundAspects& table, const ScanOptions& options = {},
-                       const ScanControl& control = {});
-
-inline ScanResult Start_Calcs_longitude(const RunSettings& s, const RunInputs& in,
-                                        PositionProvider& eph, FoundAspects& table,
-                                        const ScanOptions& options = {},
-                                        const ScanControl& control = {}) {
-  return Start_Calcs(ScanKind::Longitude, s, in, eph, table, options, control);
-}
-
-inline ScanResult Start_Calcs_declination(const RunSettings& s, const RunInputs& in,
-                                          PositionProvider& eph, FoundAspects& table,
-                                          const ScanOptions& options = {},
-                                          const ScanControl& control = {}) {
-  return Start_Calcs(ScanKind::Declination, s, in, eph, table, options, control);
-}
-
-// The solver's view of a combination under the run's switches.
-SolverProblem ProblemFor(const Combination& c, const RunSettings& s);
+// Scans every combination of the plan over the span in stretches of days, on the calling
+// thread or on options.threads workers, and hands the rows to `sink` in time order as soon as
+// every earlier stretch is done. Memory follows the stretches in flight, not the span. `eph`
+// computes everything on one thread; its switches are set to the plan's.
+ScanOutcome ScanPlan(const RunPlan& plan, PositionProvider& eph, const RowSink& sink,
+                     const ScanOptions& options = {}, const ScanControl& control = {});
 
 }  // namespace tarnwick

@@ -267,29 +267,37 @@ WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
   return b;
 }
 
-WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                        const WindowBound& bound, double t, double t_end, bool repair, bool skip) {
+WindowRoots SecantWindowRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                              double t, double t_end) {
   WindowRoots out;
-  std::vector<Crossing>& roots = out.crossings;
-  const auto by_time = [](const Crossing& x, const Crossing& y) { return x.jd_ut < y.jd_ut; };
-  if (!repair) {
-    const SecantOutcome found =
-        kind == ScanKind::Longitude
-            ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
-            : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit);
-    if (t <= found.jd && found.jd <= t_end) roots.push_back({found.jd, 0, 0});
-    return out;
-  }
-  if (skip && bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end)) return out;
+  const SecantOutcome found =
+      kind == ScanKind::Longitude
+          ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
+          : SecantMethod_DECL(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit);
+  if (t <= found.jd && found.jd <= t_end) out.crossings.push_back({found.jd, 0, 0});
+  return out;
+}
 
-  const RoleState r0 = SampleRoles(kind, eph, p, t), r1 = SampleRoles(kind, eph, p, t_end);
-  // A target at an exact aspect at both ends and in the middle: exact all the time.
-  const auto always_exact = [&](double h0, double h1, auto&& h_at) {
-    return std::fabs(h0) <= kAlwaysExactDeg && std::fabs(h1) <= kAlwaysExactDeg &&
-           std::fabs(h_at((t + t_end) / 2.0)) <= kAlwaysExactDeg;
-  };
-  // Within the band a component may dip to zero and back inside the window: no more than
-  // the bulge that the bodies' accelerations allow, or a fixed band without those bounds.
+bool WindowHoldsNoMoment(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const WindowBound& bound, double t, double t_end) {
+  return bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end);
+}
+
+namespace {
+
+bool EarlierCrossing(const Crossing& x, const Crossing& y) { return x.jd_ut < y.jd_ut; }
+
+// A target at an exact aspect at both ends and in the middle of [t, t_end]: exact all the time.
+template <class HAt>
+bool AlwaysExact(double h0, double h1, double t, double t_end, HAt&& h_at) {
+  return std::fabs(h0) <= kAlwaysExactDeg && std::fabs(h1) <= kAlwaysExactDeg &&
+         std::fabs(h_at((t + t_end) / 2.0)) <= kAlwaysExactDeg;
+}
+
+// Within this band a component may dip to zero and back inside the window: no more than the
+// bulge that the bodies' accelerations allow, or a fixed band without those bounds. Degrees.
+double TurnBand(ScanKind kind, const SolverProblem& p, const WindowBound& bound, const RoleState& r0,
+                double t, double t_end) {
   const double s = t_end - t;
   double turn_band = bound.usable ? bound.curvature * s * s / 8.0 + kMaxResidualDeg : kTurnBandDeg;
   if (kind == ScanKind::Declination && !p.use_midpoints) {
@@ -298,80 +306,104 @@ WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProble
       if (!bound.usable || std::fabs(r0.value[r]) <= bound.speed[r] * s) turn_band = kTurnBandDeg;
     }
   }
+  return turn_band;
+}
 
-  if (kind == ScanKind::Longitude) {
-    const auto [f1, f0] = LongitudeTargetsFrom(p, r1.value, r0.value);
-    const auto residual_at = [&](double x) {
-      return TargetResidual(kind, p, LongitudeTargets(eph, p, x, t).first);
+WindowRoots SearchLongitudeWindow(PositionProvider& eph, const SolverProblem& p,
+                                  const WindowBound& bound, double t, double t_end) {
+  constexpr ScanKind kind = ScanKind::Longitude;
+  WindowRoots out;
+  std::vector<Crossing>& roots = out.crossings;
+  const RoleState r0 = SampleRoles(kind, eph, p, t), r1 = SampleRoles(kind, eph, p, t_end);
+  const double turn_band = TurnBand(kind, p, bound, r0, t, t_end);
+  const auto [f1, f0] = LongitudeTargetsFrom(p, r1.value, r0.value);
+  const auto residual_at = [&](double x) {
+    return TargetResidual(kind, p, LongitudeTargets(eph, p, x, t).first);
+  };
+  if (AlwaysExact(TargetResidual(kind, p, f0), TargetResidual(kind, p, f1), t, t_end, residual_at)) {
+    out.always_exact = true;
+    return out;
+  }
+  const bool smooth = std::fabs(f1 - f0) < kMaxCrossingChangeDeg && !PartnerMayJump(p, r0.value, r1.value);
+  if (!smooth || !bound.usable) {
+    // A jump inside, or no bounds to rely on: the secant first, then the bracketing.
+    const bool secant_found = SecantRoot(kind, eph, p, t, t_end, roots);
+    if (!secant_found || !smooth) BracketLongitude(eph, p, t, t_end, r0.value, r1.value, roots);
+    if (!smooth) {
+      std::sort(roots.begin(), roots.end(), EarlierCrossing);
+      return out;
+    }
+  }
+  // The target as a change from its value at t: a shift by the grid that a pair of moments
+  // takes applies to both values and cancels.
+  const double grid = p.grid15 ? 15.0 : 30.0;
+  const double n = std::round(f0 / grid);
+  const double h0 = f0 - n * grid, h1 = f1 - n * grid;
+  // Worked out only for a window that holds a crossing.
+  const auto aspect = [&] { return CrossedMultiple(p, r0.value, h0); };
+  const auto eval = [&](double x) {
+    const RoleState rx = SampleRoles(kind, eph, p, x);
+    const auto [fx, ft] = LongitudeTargetsFrom(p, rx.value, r0.value);
+    return Slope{h0 + (fx - ft), LongitudeRate(rx)};
+  };
+  if (SignChange(h0, h1)) {
+    const auto [e, residual] = CrossingIn(eval, t, {h0, LongitudeRate(r0)}, t_end, {h1, LongitudeRate(r1)},
+                                            kMaxResidualDeg);
+    // A bracketed sign change of a smooth target is a crossing, unless it ends on a
+    // mid-degree step that nothing above foresaw (a partner stepping there and back).
+    if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect(), Direction(h0, h1)});
+  } else if (std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
+    const int crossed = aspect();
+    FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1,
+             [&](double e, int direction) { AddRoot(roots, {e, crossed, direction}); });
+  }
+  std::sort(roots.begin(), roots.end(), EarlierCrossing);
+  return out;
+}
+
+WindowRoots SearchDeclinationWindow(PositionProvider& eph, const SolverProblem& p,
+                                    const WindowBound& bound, double t, double t_end) {
+  constexpr ScanKind kind = ScanKind::Declination;
+  WindowRoots out;
+  std::vector<Crossing>& roots = out.crossings;
+  const RoleState r0 = SampleRoles(kind, eph, p, t), r1 = SampleRoles(kind, eph, p, t_end);
+  const double turn_band = TurnBand(kind, p, bound, r0, t, t_end);
+  for (const int sign : {-1, 1}) {
+    const auto component_at = [&](double x) {
+      return DeclinationComponent(p, SampleRoles(kind, eph, p, x).value, sign);
     };
-    if (always_exact(TargetResidual(kind, p, f0), TargetResidual(kind, p, f1), residual_at)) {
+    if (AlwaysExact(DeclinationComponent(p, r0.value, sign), DeclinationComponent(p, r1.value, sign),
+                    t, t_end, component_at)) {
       out.always_exact = true;
       return out;
     }
-    const bool smooth = std::fabs(f1 - f0) < kMaxCrossingChangeDeg && !PartnerMayJump(p, r0.value, r1.value);
-    if (!smooth || !bound.usable) {
-      // A jump inside, or no bounds to rely on: the secant first, then the bracketing.
-      const bool secant_found = SecantRoot(kind, eph, p, t, t_end, roots);
-      if (!secant_found || !smooth) BracketLongitude(eph, p, t, t_end, r0.value, r1.value, roots);
-      if (!smooth) {
-        std::sort(roots.begin(), roots.end(), by_time);
-        return out;
-      }
-    }
-    // The target as a change from its value at t: a shift by the grid that a pair of moments
-    // takes applies to both values and cancels.
-    const double grid = p.grid15 ? 15.0 : 30.0;
-    const double n = std::round(f0 / grid);
-    const double h0 = f0 - n * grid, h1 = f1 - n * grid;
-    // Worked out only for a window that holds a crossing.
-    const auto aspect = [&] { return CrossedMultiple(p, r0.value, h0); };
+  }
+  if (!bound.usable) SecantRoot(kind, eph, p, t, t_end, roots);
+  for (const int sign : {-1, 1}) {
     const auto eval = [&](double x) {
       const RoleState rx = SampleRoles(kind, eph, p, x);
-      const auto [fx, ft] = LongitudeTargetsFrom(p, rx.value, r0.value);
-      return Slope{h0 + (fx - ft), LongitudeRate(rx)};
+      return Slope{DeclinationComponent(p, rx.value, sign), DeclinationRate(p, rx, sign)};
     };
-    if (SignChange(h0, h1)) {
-      const auto [e, residual] = CrossingIn(eval, t, {h0, LongitudeRate(r0)}, t_end,
-                                            {h1, LongitudeRate(r1)}, kMaxResidualDeg);
-      // A bracketed sign change of a smooth target is a crossing, unless it ends on a
-      // mid-degree step that nothing above foresaw (a partner stepping there and back).
-      if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect(), Direction(h0, h1)});
-    } else if (std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
-      const int crossed = aspect();
-      FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1,
-               [&](double e, int direction) { AddRoot(roots, {e, crossed, direction}); });
-    }
-  } else {
-    for (const int sign : {-1, 1}) {
-      const auto component_at = [&](double x) {
-        return DeclinationComponent(p, SampleRoles(kind, eph, p, x).value, sign);
-      };
-      if (always_exact(DeclinationComponent(p, r0.value, sign), DeclinationComponent(p, r1.value, sign),
-                       component_at)) {
-        out.always_exact = true;
-        return out;
-      }
-    }
-    if (!bound.usable) SecantRoot(kind, eph, p, t, t_end, roots);
-    for (const int sign : {-1, 1}) {
-      const auto eval = [&](double x) {
-        const RoleState rx = SampleRoles(kind, eph, p, x);
-        return Slope{DeclinationComponent(p, rx.value, sign), DeclinationRate(p, rx, sign)};
-      };
-      const Slope a{DeclinationComponent(p, r0.value, sign), DeclinationRate(p, r0, sign)};
-      const Slope b{DeclinationComponent(p, r1.value, sign), DeclinationRate(p, r1, sign)};
-      if (SignChange(a.h, b.h)) {
-        // Declinations have no jumps: a bracketed sign change is a crossing.
-        const double e = CrossingIn(eval, t, a, t_end, b, kMaxResidualDeg).first;
-        AddRoot(roots, {e, sign, Direction(a.h, b.h)});
-      } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
-        FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h,
-                 [&](double e, int direction) { AddRoot(roots, {e, sign, direction}); });
-      }
+    const Slope a{DeclinationComponent(p, r0.value, sign), DeclinationRate(p, r0, sign)};
+    const Slope b{DeclinationComponent(p, r1.value, sign), DeclinationRate(p, r1, sign)};
+    if (SignChange(a.h, b.h)) {
+      // Declinations have no jumps: a bracketed sign change is a crossing.
+      AddRoot(roots, {CrossingIn(eval, t, a, t_end, b, kMaxResidualDeg).first, sign, Direction(a.h, b.h)});
+    } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
+      FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h,
+               [&](double e, int direction) { AddRoot(roots, {e, sign, direction}); });
     }
   }
-  std::sort(roots.begin(), roots.end(), by_time);
+  std::sort(roots.begin(), roots.end(), EarlierCrossing);
   return out;
+}
+
+}  // namespace
+
+WindowRoots SearchWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const WindowBound& bound, double t, double t_end) {
+  return kind == ScanKind::Longitude ? SearchLongitudeWindow(eph, p, bound, t, t_end)
+                                     : SearchDeclinationWindow(eph, p, bound, t, t_end);
 }
 
 }  // namespace tarnwick

@@ -63,22 +63,28 @@ struct WindowBound {
 WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
                      const PositionSwitches& switches);
 
-// The exact moments in the window [t, t_end], in increasing order.
-//
-// Without `repair`: the secant's moment when it lies inside the window, as the secant leaves it.
-//
-// With `repair`, every crossing of an exact aspect in the window, each to about a millisecond:
-// a sign change of the target between the window's ends is solved from both ends' values and
-// rates; a target that comes near zero at both ends, within what the bodies' accelerations
-// allow, is looked at inside for two close crossings; a window holding a jump of the target
-// (the 15-degree step of a mid-degree) is halved, down to a tenth of a second, until its
-// pieces are smooth; a sign change bracketed down to the time resolution is a crossing
-// whatever the noise of the bodies' positions (the library's osculating apogee strays by up
-// to 11 degrees within a second of the Moon passing it), unless a mid-degree steps there;
-// where the bound is not usable the secant's moment is taken too, unless it does not refine
-// to an exact aspect (a convergence onto a jump). With `skip`, a window that `bound` proves
-// empty is not searched at all; the moments found are the same.
-WindowRoots SolveWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                        const WindowBound& bound, double t, double t_end, bool repair, bool skip);
+// The plain search of the window [t, t_end]: the secant's moment when it lies inside the
+// window, as the secant leaves it (up to six seconds from the exact moment).
+WindowRoots SecantWindowRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                              double t, double t_end);
+
+// Whether the bodies' bounds prove that [t, t_end] holds no exact moment; false whenever the
+// bound is not usable. A window this answers true for may be passed over: SearchWindow would
+// find nothing in it.
+bool WindowHoldsNoMoment(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const WindowBound& bound, double t, double t_end);
+
+// Every crossing of an exact aspect in [t, t_end], in increasing order, each to about a
+// millisecond: a sign change of the target between the window's ends is solved from both
+// ends' values and rates; a target that comes near zero at both ends, within what the bodies'
+// accelerations allow, is looked at inside for two close crossings; a window holding a jump
+// of the target (the 15-degree step of a mid-degree) is halved, down to a tenth of a second,
+// until its pieces are smooth; a sign change bracketed down to the time resolution is a
+// crossing whatever the noise of the bodies' positions (the library's osculating apogee
+// strays by up to 11 degrees within a second of the Moon passing it), unless a mid-degree
+// steps there; where the bound is not usable the secant's moment is taken too, unless it does
+// not refine to an exact aspect (a convergence onto a jump).
+WindowRoots SearchWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const WindowBound& bound, double t, double t_end);
 
 }  // namespace tarnwick

@@ -130,7 +130,7 @@ std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& s
   for (const FoundAspect& row : rows) {
     const FoundAspects one{row};
     std::string line = kind == ScanKind::Longitude ? Display_Aspects_longitude(one, settings, format)
-                                                   : Display_Aspects_declination(one, settings);
+                                                   : Display_Aspects_declination(one, settings, format);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     const std::string local = IsoLocalMinute(row.jd_ut, HoursAtMinute(zone, row.jd_ut));
 

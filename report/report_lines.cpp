@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/bodies.h"
+#include "core/calendar.h"
 #include "core/midpoints.h"
 #include "core/number_text.h"
 #include "engine/aspects.h"
@@ -21,14 +22,15 @@ std::string_view Caption(int index) {
 }
 
 // Segments 1 to 4, shared by both reports: the roles with their centre labels and the moment.
-void AppendRolesAndMoment(std::string& line, const FoundAspect& row, bool use_p3) {
+void AppendRolesAndMoment(std::string& line, const FoundAspect& row, const ReportLayout& layout) {
+  const bool use_p3 = layout.use_p3;
   for (int role = 0; role < (use_p3 ? 3 : 2); ++role) {
     const auto r = static_cast<size_t>(role);
     line += CentreLabel(row.centre[r]);
     line += Caption(row.body[r]);
     line += role == 2 ? "  " : " ";
   }
-  line += row.moment_text();
+  line += MomentText(row, *layout.zone, layout.order);
   line += "  ";
 }
 
@@ -65,16 +67,18 @@ ReportOrbs ReportOrbsOf(const RunSettings& settings, const RegionalFormat& forma
           static_cast<float>(OrbDegrees(settings.txtAspectOrb2, format.decimal_separator))};
 }
 
-AspectColumns LongitudeAspectColumns(const FoundAspect& row, const RunSettings& settings,
-                                     const ReportOrbs& orbs) {
+namespace {
+
+AspectColumns AspectColumnsOf(const FoundAspect& row, bool use_p3, bool midpoint_columns,
+                              const ReportOrbs& orbs) {
   const double p1 = std::fabs(AsTableValue(row.position[0]));
   const double p2 = std::fabs(AsTableValue(row.position[1]));
   const double p3 = std::fabs(AsTableValue(row.position[2]));
   AspectColumns out;
-  if (!settings.chkUseP3) {
+  if (!use_p3) {
     out.codes = {Find_this_aspect(p1, p2, orbs.orb1)};
     out.text = " " + out.codes[0];
-  } else if (!settings.chkDisplayP1_P2P3_mp_aspects) {
+  } else if (!midpoint_columns) {
     out.codes = {Find_this_aspect(p1, p2, orbs.orb1), Find_this_aspect(p1, p3, orbs.orb1),
                  Find_this_aspect(p2, p3, orbs.orb1)};
     out.text = " " + out.codes[0] + " " + out.codes[1] + " " + out.codes[2];
@@ -87,6 +91,8 @@ AspectColumns LongitudeAspectColumns(const FoundAspect& row, const RunSettings& 
   }
   return out;
 }
+
+}  // namespace
 
 std::optional<int> ListedAspectDeg(const FoundAspect& row, const RunSettings& settings,
                                    const ReportOrbs& orbs) {
@@ -109,52 +115,83 @@ void KeepAspectSet(FoundAspects& rows, const AspectSet& set, const RunSettings& 
   });
 }
 
-std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
-                                      const RegionalFormat& format) {
-  const ReportOrbs orbs = ReportOrbsOf(settings, format);
-  const bool use_p3 = settings.chkUseP3;
-  std::string report;
-  for (const FoundAspect& row : rows) {
-    const double v1 = AsTableValue(row.position[0]);
-    const double v2 = AsTableValue(row.position[1]);
-    const double v3 = AsTableValue(row.position[2]);
+AspectColumns LongitudeAspectColumns(const FoundAspect& row, const RunSettings& settings,
+                                     const ReportOrbs& orbs) {
+  return AspectColumnsOf(row, settings.chkUseP3, settings.chkDisplayP1_P2P3_mp_aspects, orbs);
+}
 
-    std::string line;
-    AppendRolesAndMoment(line, row, use_p3);
-    line += Reduce_to_under_30_with_sign(v1) + " ";
-    line += Reduce_to_under_30_with_sign(v2) + " ";
-    if (use_p3) line += Reduce_to_under_30_with_sign(v3) + " ";
+ReportLayout ReportLayoutOf(const RunPlan& plan) {
+  return {plan.kind, plan.use_p3, plan.midpoint_columns, {plan.orb1_deg, plan.orb2_deg},
+          plan.times.ZoneInForce(), plan.times.order};
+}
 
-    line += LongitudeAspectColumns(row, settings, orbs).text;
-    line += kLineEnd;
-    report += line;
+namespace {
+
+std::shared_ptr<const TimeZone> ZoneOrUniversal(const std::string& text, char decimal_separator) {
+  std::shared_ptr<const TimeZone> zone = TimeZoneOf(text, decimal_separator);
+  return zone ? zone : FixedOffsetZone(0.0);
+}
+
+}  // namespace
+
+ReportLayout ReportLayoutOf(ScanKind kind, const RunSettings& settings, const RegionalFormat& format) {
+  return {kind, settings.chkUseP3, settings.chkDisplayP1_P2P3_mp_aspects,
+          ReportOrbsOf(settings, format),
+          ZoneOrUniversal(settings.txtTZ, format.decimal_separator), format.order};
+}
+
+std::string MomentText(const FoundAspect& row, const TimeZone& zone, DateOrder order) {
+  const DateAndTimeText when = ConvertJDtoDateandTime(row.jd_ut, HoursAtMinute(zone, row.jd_ut), order);
+  return when.date + " " + when.time;
+}
+
+std::string ReportLine(const FoundAspect& row, const ReportLayout& layout) {
+  std::string line;
+  AppendRolesAndMoment(line, row, layout);
+  if (layout.kind == ScanKind::Longitude) {
+    line += Reduce_to_under_30_with_sign(AsTableValue(row.position[0])) + " ";
+    line += Reduce_to_under_30_with_sign(AsTableValue(row.position[1])) + " ";
+    if (layout.use_p3) line += Reduce_to_under_30_with_sign(AsTableValue(row.position[2])) + " ";
+    line += AspectColumnsOf(row, layout.use_p3, layout.midpoint_columns, layout.orbs).text;
+  } else {
+    line += DeclinationValueText(AsTableValue(row.position[0])) + "  ";
+    line += DeclinationValueText(AsTableValue(row.position[1])) + "  ";
+    if (layout.use_p3) line += DeclinationValueText(AsTableValue(row.position[2])) + " ";
   }
+  line += kLineEnd;
+  return line;
+}
+
+std::string ReportLines(const FoundAspects& rows, const ReportLayout& layout) {
+  std::string report;
+  for (const FoundAspect& row : rows) report += ReportLine(row, layout);
   return report;
 }
 
-std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings) {
-  const bool use_p3 = settings.chkUseP3;
-  std::string report;
-  for (const FoundAspect& row : rows) {
-    std::string line;
-    AppendRolesAndMoment(line, row, use_p3);
-    line += DeclinationValueText(AsTableValue(row.position[0])) + "  ";
-    line += DeclinationValueText(AsTableValue(row.position[1])) + "  ";
-    if (use_p3) line += DeclinationValueText(AsTableValue(row.position[2])) + " ";
-    line += kLineEnd;
-    report += line;
-  }
-  return report;
+std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
+                                      const RegionalFormat& format) {
+  return ReportLines(rows, ReportLayoutOf(ScanKind::Longitude, settings, format));
+}
+
+std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings,
+                                        const RegionalFormat& format) {
+  return ReportLines(rows, ReportLayoutOf(ScanKind::Declination, settings, format));
+}
+
+std::string_view PaneOpening() { return kLineEnd; }
+
+std::string PaneClosing() {
+  std::string closing(kLineEnd);
+  closing += std::string(kReportRuleLength, '-');
+  closing += kLineEnd;
+  return closing;
 }
 
 std::string PaneText(std::string_view report) {
   if (report.empty()) return {};
-  std::string pane;
-  pane += kLineEnd;
+  std::string pane(PaneOpening());
   pane += report;
-  pane += kLineEnd;
-  pane += std::string(kReportRuleLength, '-');
-  pane += kLineEnd;
+  pane += PaneClosing();
   return pane;
 }
 

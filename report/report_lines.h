@@ -3,14 +3,17 @@
 #pragma once
 
 #include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/date_text.h"
+#include "core/time_zone.h"
 #include "engine/aspect_set.h"
 #include "engine/aspects.h"
 #include "engine/found_aspects.h"
+#include "engine/run_plan.h"
 #include "engine/run_settings.h"
 
 namespace tarnwick {
@@ -66,28 +69,60 @@ std::optional<int> ListedAspectDeg(const FoundAspect& row, const RunSettings& se
 void KeepAspectSet(FoundAspects& rows, const AspectSet& set, const RunSettings& settings,
                    const ReportOrbs& orbs);
 
-// The longitude report, one line per row in table order, each ended by CR LF; "" for no
-// rows. A line: centre label and caption of P1, a blank; the same for P2; with chkUseP3 the
-// same for P3 and two blanks; the moment and two blanks; each position as degree in sign
-// ("09.4 (09)") and a blank (P3 only with chkUseP3); then the aspect part:
-//   two bodies:       " " + code(p1, p2, orb1)
-//   three bodies:     " " + code(p1, p2) + " " + code(p1, p3) + " " + code(p2, p3), all orb1
-//   with chkDisplayP1_P2P3_mp_aspects:
-//                     "   " + code(p1, midpoint(p2, p3), orb1) + " (" + major(p2, p3, orb2) + ")"
-// Orbs are read from txtAspectOrb1/2 by the leading-number rule in single precision (the
-// regional decimal sign of `format` read as the point too); p1..p3 are the absolute values
-// of the positions.
+
+// What a report line takes from its run, as numbers.
+struct ReportLayout {
+  ScanKind kind = ScanKind::Longitude;
+  bool use_p3 = true;             // the line shows P3
+  bool midpoint_columns = true;   // longitude: P1 to the midpoint and the P2-P3 major aspect
+  ReportOrbs orbs;
+  // The zone the moments are written in: a fixed offset, or a named zone whose offset at each
+  // moment applies (summer time included).
+  std::shared_ptr<const TimeZone> zone = FixedOffsetZone(0.0);
+  DateOrder order = DateOrder::MonthDayYear;
+};
+
+ReportLayout ReportLayoutOf(const RunPlan& plan);
+
+// The same from the settings' texts: the orbs as ReportOrbsOf reads them, the time zone as
+// TimeZoneOf does (Universal Time when it cannot be read).
+ReportLayout ReportLayoutOf(ScanKind kind, const RunSettings& settings, const RegionalFormat& format);
+
+// Field 3 of a report line: the local date, one blank, the local time "HH:MM" of the row's
+// moment (ConvertJDtoDateandTime, with the zone's offset at that moment).
+std::string MomentText(const FoundAspect& row, const TimeZone& zone, DateOrder order);
+
+// One line of the report, ended by CR LF.
+//   longitude: centre label and caption of P1, a blank; the same for P2; with P3 the same for
+//   P3 and two blanks; the moment and two blanks; each position as degree in sign
+//   ("09.4 (09)") and a blank (P3 only with P3); then the aspect part:
+//     two bodies:       " " + code(p1, p2, orb1)
+//     three bodies:     " " + code(p1, p2) + " " + code(p1, p3) + " " + code(p2, p3), all orb1
+//     midpoint columns: "   " + code(p1, midpoint(p2, p3), orb1) + " (" + major(p2, p3, orb2) + ")"
+//   p1..p3 being the absolute values of the positions.
+//   declination: centre labels and captions as above, the moment and two blanks, then the
+//   value texts of P1 and P2 each followed by two blanks and, with P3, that of P3 followed by
+//   one blank. No aspect is named: every row is an exact parallel or contra-parallel, told
+//   apart by the signs.
+std::string ReportLine(const FoundAspect& row, const ReportLayout& layout);
+
+// The report, one ReportLine per row in table order; "" for no rows.
+std::string ReportLines(const FoundAspects& rows, const ReportLayout& layout);
+
+// The longitude and the declination report of rows from the settings' texts
+// (ReportLayoutOf(kind, settings, format), then ReportLines).
 std::string Display_Aspects_longitude(const FoundAspects& rows, const RunSettings& settings,
                                       const RegionalFormat& format);
-
-// The declination report: centre labels and captions as above, the moment and two blanks,
-// then the value texts of P1 and P2 each followed by two blanks and, with chkUseP3, that of
-// P3 followed by one blank; CR LF. No aspect is named: every row is an exact parallel or
-// contra-parallel, told apart by the signs.
-std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings);
+std::string Display_Aspects_declination(const FoundAspects& rows, const RunSettings& settings,
+                                        const RegionalFormat& format);
 
 // What the results pane and the report file hold: "" when the report is empty, else
 // CR LF, the report, CR LF, 50 hyphens, CR LF.
 std::string PaneText(std::string_view report);
+
+// The same in parts, for a report written as its lines come: PaneOpening before the first
+// line, PaneClosing after the last one (nothing at all when there is no line).
+std::string_view PaneOpening();
+std::string PaneClosing();
 
 }  // namespace tarnwick

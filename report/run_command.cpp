@@ -1,13 +1,17 @@
 #include "report/run_command.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
 #include <map>
 #include <optional>
 #include <system_error>
 
-#include "core/number_text.h"
+#include "core/message_text.h"
 #include "engine/aspect_set.h"
-#include "engine/replace_string.h"
 #include "report/event_lines.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
@@ -19,13 +23,6 @@ namespace {
 
 void AddOnce(std::vector<std::string>& list, std::string text) {
   if (std::find(list.begin(), list.end(), text) == list.end()) list.push_back(std::move(text));
-}
-
-RunSettings WithCentres(RunSettings s, const std::array<Centre, 3>& c) {
-  s.opt1_ghd = c[0];
-  s.opt2_ghd = c[1];
-  s.opt3_ghd = c[2];
-  return s;
 }
 
 std::string RoleText(int body, Centre centre) {
@@ -48,94 +45,126 @@ std::string Reason(int body, std::string_view message) {
   return OneLine(message);
 }
 
-// Whether each body of a run can be computed over the whole span, judged before any scan as
-// the scans judge it: at the first day and just after the last one.
-class SpanJudge {
- public:
-  SpanJudge(PositionProvider& eph, const RunInputs& in) : eph_(eph), in_(in) {}
-
-  bool Usable(int body, Centre centre) { return Judge(body, centre).available(); }
-
-  // Why the bodies that cannot be computed were left out, one line each.
-  std::vector<std::string> LeftOut() const {
-    std::vector<std::string> lines;
-    for (const auto& [key, a] : judged_) {
-      if (!a.available()) lines.push_back(RoleText(key.first, key.second) + ": " + Reason(key.first, a.message));
+// Why the bodies that cannot be computed were left out, one line each.
+std::vector<std::string> LeftOutLines(const RunPlan& plan) {
+  std::vector<std::string> lines;
+  for (const JudgedBody& j : plan.judged) {
+    if (!j.availability.available()) {
+      lines.push_back(RoleText(j.body, j.centre) + ": " + Reason(j.body, j.availability.message));
     }
-    return lines;
   }
-
-  // Bodies the library computes with a note, which outside the years of its files (1800 to
-  // 2400) means its analytic Moshier ephemeris: usable, less exact. One line per note.
-  std::vector<std::string> LibraryNotes() const {
-    std::map<std::string, std::vector<std::string>> bodies_by_note;
-    for (const auto& [key, a] : judged_) {
-      if (a.source != BodyAvailability::Source::Library || a.message.empty()) continue;
-      std::vector<std::string>& names = bodies_by_note[OneLine(a.message)];
-      const std::string name(BodyName(key.first));
-      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-    }
-    std::vector<std::string> lines;
-    for (const auto& [note, names] : bodies_by_note) {
-      std::string list;
-      for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
-      const bool moshier = note.find("Moshier") != std::string::npos;
-      lines.push_back(list + (moshier ? ": computed with the Swiss Ephemeris' analytic Moshier "
-                                        "ephemeris, less exact than its files, which cover 1800 "
-                                        "to 2400 (" + note + ")"
-                                      : ": the Swiss Ephemeris notes: " + note));
-    }
-    return lines;
-  }
-
-  // Where each judged body's positions come from, by body index and centre.
-  std::vector<BodySource> Sources() const {
-    std::vector<BodySource> out;
-    for (const auto& [key, a] : judged_) {
-      BodySource s{key.first, key.second, BodySource::Kind::Files, {}};
-      if (a.source == BodyAvailability::Source::Unavailable) {
-        s.kind = BodySource::Kind::LeftOut;
-        s.detail = Reason(key.first, a.message);
-      } else if (a.source == BodyAvailability::Source::OrbitalElements) {
-        s.kind = BodySource::Kind::OrbitalElements;
-        s.detail = OneLine(a.message);
-      } else if (!a.message.empty()) {
-        s.detail = OneLine(a.message);
-        if (s.detail.find("Moshier") != std::string::npos) s.kind = BodySource::Kind::Analytic;
-      }
-      out.push_back(std::move(s));
-    }
-    return out;
-  }
-
- private:
-  const BodyAvailability& Judge(int body, Centre centre) {
-    const auto key = std::pair{body, centre};
-    if (const auto it = judged_.find(key); it != judged_.end()) return it->second;
-    BodyAvailability a = eph_.Availability(body, centre, in_.start_jd);
-    if (a.available()) {
-      BodyAvailability at_end = eph_.Availability(body, centre, in_.SpanEndJd());
-      if (!at_end.available() || a.message.empty()) a = std::move(at_end);
-    }
-    return judged_[key] = std::move(a);
-  }
-
-  PositionProvider& eph_;
-  const RunInputs& in_;
-  std::map<std::pair<int, Centre>, BodyAvailability> judged_;
-};
-
-// Whether a moment lies inside the run's daily time window (when active), read as the scans
-// read it: the local time text as an hours.minutes number, both bounds inclusive.
-bool InTimeWindow(const RunInputs& in, double jd_ut) {
-  if (!in.time_window) return true;
-  const DateAndTimeText when = ConvertJDtoDateandTime(jd_ut, in.tz_hours, in.order);
-  const double v = LeadingNumber(Replace_String(when.time, ":", ".", 1, -1, 0)).value_or(0.0);
-  return !(in.window_start > v || in.window_end < v);
+  return lines;
 }
 
-// An events-only run's refusal when nothing could be searched.
-bool EventsNeedNothing(const EventChoice& e) { return !e.any(); }
+// Bodies the library computes with a note, which outside the years of its files (1800 to
+// 2400) means its analytic Moshier ephemeris: usable, less exact. One line per note.
+std::vector<std::string> LibraryNotes(const RunPlan& plan) {
+  std::map<std::string, std::vector<std::string>> bodies_by_note;
+  for (const JudgedBody& j : plan.judged) {
+    const BodyAvailability& a = j.availability;
+    if (a.source != BodyAvailability::Source::Library || a.message.empty()) continue;
+    std::vector<std::string>& names = bodies_by_note[OneLine(a.message)];
+    const std::string name(BodyName(j.body));
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  std::vector<std::string> lines;
+  for (const auto& [note, names] : bodies_by_note) {
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+    const bool moshier = note.find("Moshier") != std::string::npos;
+    lines.push_back(list + (moshier ? ": computed with the Swiss Ephemeris' analytic Moshier "
+                                      "ephemeris, less exact than its files, which cover 1800 "
+                                      "to 2400 (" + note + ")"
+                                    : ": the Swiss Ephemeris notes: " + note));
+  }
+  return lines;
+}
+
+// Where each judged body's positions come from, by body index and centre.
+std::vector<BodySource> SourcesOf(const RunPlan& plan) {
+  std::vector<BodySource> out;
+  for (const JudgedBody& j : plan.judged) {
+    const BodyAvailability& a = j.availability;
+    BodySource s{j.body, j.centre, BodySource::Kind::Files, {}};
+    if (a.source == BodyAvailability::Source::Unavailable) {
+      s.kind = BodySource::Kind::LeftOut;
+      s.detail = Reason(j.body, a.message);
+    } else if (a.source == BodyAvailability::Source::OrbitalElements) {
+      s.kind = BodySource::Kind::OrbitalElements;
+      s.detail = OneLine(a.message);
+    } else if (!a.message.empty()) {
+      s.detail = OneLine(a.message);
+      if (s.detail.find("Moshier") != std::string::npos) s.kind = BodySource::Kind::Analytic;
+    }
+    out.push_back(std::move(s));
+  }
+  std::sort(out.begin(), out.end(), [](const BodySource& a, const BodySource& b) {
+    return std::pair{a.body, a.centre} < std::pair{b.body, b.centre};
+  });
+  return out;
+}
+
+// The set of aspects a longitude run lists, or why it lists none (a declination report names
+// no aspect: every set is all of them).
+std::optional<AspectSet> AspectSetOf(const RunRequest& request, std::string& problem) {
+  const RunSettings& s = request.settings;
+  if (request.kind != ScanKind::Longitude) return AspectSet::All();
+  std::optional<AspectSet> set = ReadAspectSet(s.txtAspectSet, &problem);
+  if (!set) {
+    problem = "Aspects: " + problem + ".";
+  } else if (set->OnGrid(s.chkInclude15DegAspects).empty()) {
+    problem = "Aspects: the set \"" + set->Text() + "\" holds no aspect of the " +
+              (s.chkInclude15DegAspects ? "grid" : "30-degree grid") +
+              ", so nothing could be listed; tick other aspects" +
+              (s.chkInclude15DegAspects ? "" : " or include the 15-degree aspects") + ".";
+    set.reset();
+  }
+  return set;
+}
+
+// The notices of a plan: library notes, bodies left out, bodies from orbital elements.
+std::vector<std::string> PlanNotices(const RunPlan& plan) {
+  std::vector<std::string> notices;
+  for (std::string& note : LibraryNotes(plan)) AddOnce(notices, std::move(note));
+  for (const JudgedBody& j : plan.judged) {
+    const BodyAvailability& a = j.availability;
+    if (!a.available()) {
+      AddOnce(notices, RoleText(j.body, j.centre) + " was left out: " + Reason(j.body, a.message));
+    }
+  }
+  for (const JudgedBody& j : plan.judged) {
+    if (j.availability.source == BodyAvailability::Source::OrbitalElements) {
+      AddOnce(notices, std::string(BodyName(j.body)) + ": positions computed " + j.availability.message +
+                           " (the Swiss Ephemeris has no file for it)");
+    }
+  }
+  return notices;
+}
+
+// Bytes of one report line of the plan's kind, for the size estimate.
+std::uint64_t LineBytes(const RunPlan& plan) {
+  FoundAspect row;
+  row.jd_ut = plan.times.start_jd;
+  return ReportLine(row, ReportLayoutOf(plan)).size();
+}
+
+// Free bytes the system reports for new data in memory: MemAvailable, else the free pages.
+std::uint64_t AvailableMemory() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  std::uint64_t kib = 0;
+  std::string unit;
+  while (meminfo >> key >> kib >> unit) {
+    if (key == "MemAvailable:") return kib * 1024u;
+  }
+  const long pages = ::sysconf(_SC_AVPHYS_PAGES), page = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && page > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page)
+                               : std::numeric_limits<std::uint64_t>::max();
+}
+
+std::string Mebibytes(std::uint64_t bytes) {
+  return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB";
+}
 
 }  // namespace
 
@@ -150,173 +179,258 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
-std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s) {
-  if (!s.chkAutoCalc) return {{s.opt1_ghd, s.opt2_ghd, s.opt3_ghd}};
-  std::vector<std::array<Centre, 3>> series;
-  const Centre c[2] = {Centre::Geo, Centre::Helio};
-  for (int a = 0; a <= 1; ++a) {
-    if (s.chkUseP3) {
-      // P2 is never heliocentric while P3 is geocentric: {P2, P3} is an unordered pair.
-      for (int b = 0; b <= 1; ++b) {
-        for (int k = b; k <= 1; ++k) series.push_back({c[a], c[b], c[k]});
-      }
+std::string RunSizeProblem(const RunSize& size, const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::path existing = folder.empty() ? std::filesystem::path(".") : folder;
+  // The folder may not exist yet: the report goes where its nearest existing parent is.
+  while (!std::filesystem::exists(existing, ec) && existing.has_parent_path() &&
+         existing.parent_path() != existing) {
+    existing = existing.parent_path();
+  }
+  const std::filesystem::space_info disk = std::filesystem::space(existing, ec);
+  const std::string rows = "about " + std::to_string(size.rows) + " rows";
+  if (!ec && size.report_bytes > disk.available) {
+    return "the report would take about " + Mebibytes(size.report_bytes) + " (" + rows +
+           "), more than the " + Mebibytes(disk.available) + " free on the disk of " +
+           Quoted(existing.string()) + ".";
+  }
+  const std::uint64_t memory = AvailableMemory();
+  if (size.kept_bytes > memory) {
+    return "the run would keep about " + Mebibytes(size.kept_bytes) + " in memory (" + rows +
+           "), more than the " + Mebibytes(memory) + " the system has available.";
+  }
+  return {};
+}
+
+namespace {
+
+// Why a plan gives nothing to search, one sentence per line; none when it can run. A run that
+// could search nothing says so instead of showing an empty report.
+std::vector<std::string> NothingToSearch(const RunPlan& plan, const RunSettings& s) {
+  if (plan.admitted == 0) {
+    return {std::string("Bodies: the checked bodies give no combination to search. P1 and P2") +
+            (s.chkUseP3 ? ", and P3 for triple aspects," : "") +
+            " each need a checked body that can take the role (a heliocentric role takes no "
+            "Sun, Moon, node or Lilith; a geocentric role takes no Earth), other than the body "
+            "of another role."};
+  }
+  if (!plan.combinations.empty()) return {};
+  std::vector<std::string> problems{"Bodies: no combination of the checked bodies can be computed from " +
+                                    s.txtStartDate + " to " + s.txtEndDate +
+                                    ", so nothing was searched. The Swiss Ephemeris says:"};
+  for (std::string& line : LeftOutLines(plan)) problems.push_back(std::move(line));
+  return problems;
+}
+
+// The size of a run as its caller is told before it searches.
+RunSize SizeOf(const RunPlan& plan, PositionProvider& eph, const RunRequest& request) {
+  RunSize size;
+  size.windows = plan.windows;
+  size.rows = static_cast<std::int64_t>(std::ceil(EstimateRows(plan, eph)));
+  const auto rows = static_cast<std::uint64_t>(size.rows);
+  size.report_bytes = request.save ? rows * LineBytes(plan) : 0;
+  size.kept_bytes = (request.keep_rows ? rows * sizeof(FoundAspect) : 0) +
+                    (request.keep_pane_text ? rows * LineBytes(plan) : 0);
+  return size;
+}
+
+// Where the report text of a run goes as it comes: the pane text when kept, the report file
+// (a temporary file until Commit, so a cancelled or interrupted run leaves no file and the
+// previous one as it was), and the caller's own hand-out.
+class ReportOutput {
+ public:
+  ReportOutput(const RunRequest& request, RunOutcome& out)
+      : request_(request), out_(out), path_(request.data_folder / out.file_name) {
+    if (!request.save) return;
+    FileStatus opened = MakeFolderFor(path_);
+    if (opened) {
+      file_.emplace(path_);
+      opened = file_->Open();
+    }
+    if (!opened) Failed(opened);
+  }
+
+  // Sky events to merge in by moment: each goes before the first row later than it, so at
+  // the same moment the aspect comes first.
+  void MergeEvents(const SkyEvents& events, std::shared_ptr<const TimeZone> zone, DateOrder order) {
+    events_ = &events;
+    zone_ = std::move(zone);
+    order_ = order;
+  }
+
+  // The rows of a batch as report lines, after the pane's opening before the first line.
+  void Rows(const FoundAspects& batch, const ReportLayout& layout) {
+    lines_.clear();
+    for (const FoundAspect& row : batch) {
+      EventsBefore(row.jd_ut);
+      Opening();
+      lines_ += ReportLine(row, layout);
+    }
+    Piece(lines_);
+  }
+
+  // The events after the last row, the pane's closing after the last line, and the file
+  // renamed over the report.
+  void Finish() {
+    lines_.clear();
+    EventsBefore(std::numeric_limits<double>::infinity());
+    Piece(lines_);
+    if (any_line_) Piece(PaneClosing());
+    if (!file_) return;
+    if (const FileStatus saved = file_->Commit(); saved) {
+      out_.file_path = path_;
     } else {
-      for (int b = a; b <= 1; ++b) series.push_back({c[a], c[b], s.opt3_ghd});
+      Failed(saved);
     }
   }
-  return series;
-}
+
+ private:
+  void Opening() {
+    if (!any_line_) lines_ += PaneOpening();
+    any_line_ = true;
+  }
+
+  void EventsBefore(double jd_ut) {
+    if (events_ == nullptr) return;
+    for (; next_event_ < events_->size() && (*events_)[next_event_].jd_ut < jd_ut; ++next_event_) {
+      Opening();
+      lines_ += EventLine((*events_)[next_event_], *zone_, order_);
+    }
+  }
+
+  void Piece(std::string_view piece) {
+    if (request_.keep_pane_text) out_.pane_text += piece;
+    if (file_) {
+      if (const FileStatus added = file_->Append(piece); !added) Failed(added);
+    }
+    if (request_.on_pane_text) request_.on_pane_text(piece);
+  }
+
+  void Failed(const FileStatus& status) {
+    out_.save_error = status.message;
+    file_.reset();
+  }
+
+  const RunRequest& request_;
+  RunOutcome& out_;
+  std::filesystem::path path_;
+  std::optional<AtomicFileWriter> file_;
+  std::string lines_;
+  bool any_line_ = false;
+  const SkyEvents* events_ = nullptr;
+  std::shared_ptr<const TimeZone> zone_;
+  DateOrder order_ = DateOrder::MonthDayYear;
+  size_t next_event_ = 0;
+};
+
+}  // namespace
 
 RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider) {
   RunOutcome out;
   const RunSettings& s = request.settings;
-  const PreparedRun prepared = PrepareRunInputs(s, request.regional);
-  // The set of aspects filters longitude rows only: a declination report names no aspect.
-  std::optional<AspectSet> aspect_set = AspectSet::All();
-  std::string aspect_problem;
-  if (request.kind == ScanKind::Longitude) {
-    aspect_set = ReadAspectSet(s.txtAspectSet, &aspect_problem);
-    if (!aspect_set) {
-      aspect_problem = "Aspects: " + aspect_problem + ".";
-    } else if (aspect_set->OnGrid(s.chkInclude15DegAspects).empty()) {
-      aspect_problem = "Aspects: the set \"" + aspect_set->Text() + "\" holds no aspect of the " +
-                       (s.chkInclude15DegAspects ? "grid" : "30-degree grid") +
-                       ", so nothing could be listed; tick other aspects" +
-                       (s.chkInclude15DegAspects ? "" : " or include the 15-degree aspects") + ".";
-      aspect_set.reset();
-    }
-  }
-  if (!prepared.inputs || !aspect_set) {
-    out.status = RunOutcome::Status::Refused;
-    out.problems = prepared.problems;
-    if (!aspect_problem.empty()) out.problems.push_back(aspect_problem);
-    return out;
-  }
-  const RunInputs& in = *prepared.inputs;
-  const std::vector<std::array<Centre, 3>> series = CentreSeries(s);
-  const std::unique_ptr<PositionProvider> eph = make_provider();
-  eph->SetSwitches(s.switches());
-
-  // Windows of all scans, for the progress bar; and whether there is anything to search at
-  // all, so that a run that could search nothing says why instead of showing an empty report.
-  std::int64_t total = 0, done = 0;
-  std::int64_t combinations = 0, computable = 0;
-  SpanJudge judge(*eph, in);
-  for (const auto& centres : series) {
-    for (const Combination& c : EnumerateCombinations(request.kind, WithCentres(s, centres), in, nullptr)) {
-      total += WindowCount(c, in.start_jd);
-      ++combinations;
-      bool usable = true;
-      for (int r = 0; r < 3; ++r) usable = judge.Usable(c.body[r], c.centre[r]) && usable;
-      computable += usable;
-    }
-  }
   const bool events_only = request.events.only;
-  if (events_only && EventsNeedNothing(request.events)) {
+  if (events_only && !request.events.any()) {
     out.status = RunOutcome::Status::Refused;
     out.problems.push_back("Events: a calendar of events alone needs at least one kind of event "
                            "(stations, ingresses, lunations, eclipses, oob or voc).");
     return out;
   }
-  if (events_only) total = 0;
-  if (request.events.any()) {
-    total += EventWindowCount(request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd, in.SpanEndJd());
-  }
-  if (combinations == 0 && !events_only) {
+  const std::unique_ptr<PositionProvider> eph = make_provider();
+  const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
+  std::string aspect_problem;
+  const std::optional<AspectSet> aspect_set = AspectSetOf(request, aspect_problem);
+  // A calendar of events alone searches no aspects, so bodies without combinations are fine.
+  if (planned.plan && aspect_set && !events_only) out.problems = NothingToSearch(*planned.plan, s);
+  if (!planned.plan) out.problems = planned.problems;
+  if (!aspect_problem.empty()) out.problems.push_back(aspect_problem);
+  if (!out.problems.empty()) {
     out.status = RunOutcome::Status::Refused;
-    out.problems.push_back(
-        std::string("Bodies: the checked bodies give no combination to search. P1 and P2") +
-        (s.chkUseP3 ? ", and P3 for triple aspects," : "") +
-        " each need a checked body that can take the role (a heliocentric role takes no Sun, "
-        "Moon, node or Lilith; a geocentric role takes no Earth), other than the body of "
-        "another role.");
     return out;
   }
-  if (computable == 0 && !events_only) {
+  const RunPlan& plan = *planned.plan;
+  out.notices = PlanNotices(plan);
+  out.sources = SourcesOf(plan);
+  out.opt1_ghd = plan.centres_after[0];
+  out.opt2_ghd = plan.centres_after[1];
+  out.opt3_ghd = plan.centres_after[2];
+  // The name follows the settings as the run leaves them ("_all_3" after the series).
+  RunSettings final_settings = s;
+  final_settings.opt1_ghd = out.opt1_ghd;
+  final_settings.opt2_ghd = out.opt2_ghd;
+  final_settings.opt3_ghd = out.opt3_ghd;
+  out.file_name = request.kind == ScanKind::Longitude
+                      ? LongitudeReportName(final_settings, request.regional)
+                      : DeclinationReportName(final_settings, request.regional);
+  if (events_only) {
+    out.file_name = EventsReportName(s, request.regional);  // the centre the events were searched on
+  } else if (request.events.any()) {
+    out.file_name = WithEventsName(out.file_name);
+  }
+  if (request.on_start && !request.on_start(out.notices, SizeOf(plan, *eph, request), out.problems)) {
     out.status = RunOutcome::Status::Refused;
-    out.problems.push_back("Bodies: no combination of the checked bodies can be computed from " +
-                           s.txtStartDate + " to " + s.txtEndDate +
-                           ", so nothing was searched. The Swiss Ephemeris says:");
-    for (const std::string& line : judge.LeftOut()) out.problems.push_back(line);
     return out;
   }
-  for (const std::string& note : judge.LibraryNotes()) AddOnce(out.notices, note);
-  out.sources = judge.Sources();
 
   ScanControl control;
   control.cancel = request.cancel;
+  const RunInputs& in = plan.times;
+  std::int64_t done = 0;
+  std::int64_t total = events_only ? 0 : plan.windows;
+  if (request.events.any()) {
+    total += EventWindowCount(request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd, in.SpanEndJd());
+  }
   if (request.progress) {
     control.advance = [&](std::int64_t windows) {
       done += windows;
       request.progress(done, total);
     };
   }
-
-  ScanOptions options = request.options;
-  if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
-  RunSettings final_settings = s;
-  for (const auto& centres : series) {
-    if (events_only) break;
-    const RunSettings scan_settings = WithCentres(s, centres);
-    const ScanResult r = Start_Calcs(request.kind, scan_settings, in, *eph, out.rows, options, control);
-    if (r.cancelled) {
-      out.status = RunOutcome::Status::Cancelled;
-      out.rows.clear();
-      return out;
-    }
-    final_settings.opt3_ghd = r.p3_centre;
-    for (const LeftOutBody& b : r.left_out) {
-      AddOnce(out.notices, RoleText(b.body, b.centre) + " was left out: " + Reason(b.body, b.reason));
-    }
-    for (const std::string& note : r.notes) AddOnce(out.notices, note);
-    for (const Combination& c : r.always_exact) {
-      AddOnce(out.notices, CombinationText(c, s) +
-                               " were left out: they stand at an exact aspect all the time (within "
-                               "0.000001 degrees), so no moment of it can be told.");
-    }
-  }
-  if (s.chkAutoCalc) final_settings = WithCentres(final_settings, {Centre::Geo, Centre::Geo, Centre::Geo});
-  out.opt1_ghd = final_settings.opt1_ghd;
-  out.opt2_ghd = final_settings.opt2_ghd;
-  out.opt3_ghd = final_settings.opt3_ghd;
-
-  Sort_Aspects_by_Date(out.rows);
-  out.found_count = out.rows.size();
-  if (aspect_set->FiltersGrid(s.chkInclude15DegAspects)) {
-    KeepAspectSet(out.rows, *aspect_set, s, ReportOrbsOf(s, request.regional));
-  }
-  const bool with_events = request.events.any();
-  if (with_events) {
-    // Events of the span's days, for P1's bodies on P1's centre as the run started.
+  if (request.events.any()) {
+    // Events of the span's days, for P1's bodies on P1's centre as the run started: found
+    // first, so that the report can take them in among the rows as the rows come.
     EventSearch found = FindSkyEvents(*eph, request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd,
                                       in.SpanEndJd(), request.cancel, control.advance);
     if (found.cancelled) {
       out.status = RunOutcome::Status::Cancelled;
-      out.rows.clear();
       return out;
     }
     for (const std::string& n : found.notices) AddOnce(out.notices, n);
     for (SkyEvent& e : found.events) {
-      if (InTimeWindow(in, e.jd_ut)) out.events.push_back(std::move(e));
+      if (in.Shows(e.jd_ut)) out.events.push_back(std::move(e));
     }
   }
-  // The pane text holds the report lines (ReportText) whole; a long run's report is large,
-  // so it is kept once.
-  std::string report = request.kind == ScanKind::Longitude
-                           ? Display_Aspects_longitude(out.rows, s, request.regional)
-                           : Display_Aspects_declination(out.rows, s);
-  if (with_events) report = MergeEventLines(report, out.rows, out.events, *in.ZoneInForce(), in.order);
-  out.pane_text = PaneText(report);
-  // The name follows the settings as the run leaves them ("_all_3" after the series).
-  out.file_name = request.kind == ScanKind::Longitude
-                      ? LongitudeReportName(final_settings, request.regional)
-                      : DeclinationReportName(final_settings, request.regional);
-  if (events_only) {
-    out.file_name = EventsReportName(s, request.regional);  // the centre the events were searched on
-  } else if (with_events) {
-    out.file_name = WithEventsName(out.file_name);
+  ScanOptions options = request.options;
+  if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
+
+  ReportOutput report(request, out);
+  if (!out.events.empty()) report.MergeEvents(out.events, in.ZoneInForce(), in.order);
+  const ReportLayout layout = ReportLayoutOf(plan);
+  const bool filter = aspect_set->FiltersGrid(s.chkInclude15DegAspects);
+  ScanOutcome scanned;
+  if (!events_only) {
+    scanned = ScanPlan(plan, *eph, [&](FoundAspects& batch) {
+      out.found_count += batch.size();
+      if (filter) KeepAspectSet(batch, *aspect_set, s, layout.orbs);
+      report.Rows(batch, layout);
+      out.rows_found += static_cast<std::int64_t>(batch.size());
+      if (request.keep_rows) out.rows.insert(out.rows.end(), batch.begin(), batch.end());
+    }, options, control);
   }
-  if (request.save) SaveRunReport(request.data_folder, out);
+  if (scanned.cancelled) {
+    out.status = RunOutcome::Status::Cancelled;
+    out.rows.clear();
+    out.rows_found = 0;
+    out.found_count = 0;
+    out.events.clear();
+    out.pane_text.clear();
+    return out;  // the report's temporary file goes with `report`
+  }
+  for (const Combination& c : scanned.always_exact) {
+    AddOnce(out.notices, CombinationText(c, s) +
+                             " were left out: they stand at an exact aspect all the time (within "
+                             "0.000001 degrees), so no moment of it can be told.");
+  }
+  report.Finish();
   return out;
 }
 

@@ -1,5 +1,6 @@
-// The two run commands, window-independent: check the inputs, scan once or over the series
-// of centre choices, sort, build the report and the pane text, and save the report file.
+// The two run commands, window-independent: plan the run once from the settings, scan it
+// (every series of centre choices in one pass), and build the report and the pane text and
+// save the report file as the rows come in time order.
 #pragma once
 
 #include <atomic>
@@ -20,6 +21,15 @@
 
 namespace tarnwick {
 
+// How large a run will be, estimated from the plan before it searches: rows from the bodies'
+// daily motions at a few moments of the span, so good to a factor of about two.
+struct RunSize {
+  std::int64_t rows = 0;               // estimated rows of the report
+  std::uint64_t report_bytes = 0;      // of the report file
+  std::uint64_t kept_bytes = 0;        // memory for the rows and text the run keeps
+  std::int64_t windows = 0;            // windows searched
+};
+
 struct RunRequest {
   ScanKind kind = ScanKind::Longitude;
   RunSettings settings;             // as the controls stand when the run starts
@@ -35,6 +45,21 @@ struct RunRequest {
   // searches no aspects and its report is the events alone. None by default: the report and
   // its file name are then what they always were.
   EventChoice events;
+
+  // A long run's output as it comes. Without these the run keeps every row and the whole
+  // report text for the window and the exports, as it always has.
+  // keep_rows false: RunOutcome::rows stays empty; keep_pane_text false: pane_text does.
+  bool keep_rows = true;
+  bool keep_pane_text = true;
+  // Called once the run is planned and about to search, with the notices known so far (bodies
+  // left out or computed otherwise) and the size the run will have. Answering false stops
+  // the run before it searches anything: Refused, with `problems` saying why.
+  std::function<bool(const std::vector<std::string>& notices, const RunSize& size,
+                     std::vector<std::string>& problems)>
+      on_start;
+  // Called with each piece of the pane text, in order, as rows are found: the whole pane
+  // text once the run is done. Not called for a cancelled run's rest.
+  std::function<void(std::string_view pane_piece)> on_pane_text;
 };
 
 // Where the positions of one body in one centre came from in a run.
@@ -63,7 +88,9 @@ struct RunOutcome {
   std::string file_name;               // the report file's name
   std::filesystem::path file_path;     // where it was saved; empty when not saved
   std::string save_error;              // why saving failed, naming the file; empty when fine
-  FoundAspects rows;                   // sorted by moment; only those of the aspect set
+  FoundAspects rows;                   // sorted by moment, only those of the aspect set;
+                                       // empty unless the request keeps them
+  std::int64_t rows_found = 0;         // rows of the report, kept or not
   std::size_t found_count = 0;         // rows found before the aspect set filtered them
   SkyEvents events;                    // sorted by moment; empty unless the request chose some
   // Centre choices the run leaves behind: all "g" after the series of centre choices; P3
@@ -86,8 +113,9 @@ void SaveRunReport(const std::filesystem::path& data_folder, RunOutcome& outcome
 // sentence with "; ".
 std::string OneLine(std::string_view text);
 
-// The centre choices of each scan of a run: one entry, the choices as they stand, or the
-// series ggg, ggh, ghh, hgg, hgh, hhh (with P3) or gg, gh, hh (without) with chkAutoCalc.
-std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s);
+// Room for a run's report file in `folder` and for what it keeps in memory, or the sentence
+// saying what would not fit ("" when it fits). Free space: the file system's, and the memory
+// the system reports available.
+std::string RunSizeProblem(const RunSize& size, const std::filesystem::path& folder);
 
 }  // namespace tarnwick

@@ -115,7 +115,7 @@ std::vector<SummaryField> RunSummary(ScanKind kind, const RunSettings& s,
                                   ? s.txtStartTime + " to " + s.txtEndTime + " local time"
                                   : "whole days"});
   f.push_back({"Ephemeris", SourcesText(outcome.sources)});
-  const size_t listed = outcome.rows.size();
+  const auto listed = static_cast<size_t>(outcome.rows_found);  // kept or only streamed out
   f.push_back({"Rows", listed == outcome.found_count
                            ? std::to_string(listed)
                            : std::to_string(listed) + " of " + std::to_string(outcome.found_count) +

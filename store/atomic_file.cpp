@@ -227,54 +227,121 @@ fs::path ResolvedTarget(const fs::path& path, LinkPolicy links) {
 
 }  // namespace
 
-FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes, LinkPolicy links) {
-  if (path.empty()) return {false, "Could not save: no file name was given."};
-  const fs::path target = ResolvedTarget(path, links);
-  if (!target.has_filename()) return Failed("save", path, "the path names a folder, not a file");
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-
-  RemoveStaleTemporaries(folder);
-
+struct AtomicFileWriter::State {
+  fs::path path;     // as given, for messages
+  fs::path target;   // the file replaced
+  fs::path folder;
   fs::path temp;
   int fd = -1;
   std::optional<GuardedTemporary> guard;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = folder / TemporaryName();
-    fd = Checked(FileCall::Create,
-                 [&] { return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
-    if (fd < 0 && errno != EEXIST) return Failed("save", path, Reason(errno));
-  }
-  if (fd < 0) return Failed("save", path, Reason(EEXIST));
-  guard.emplace(temp);
+  FileStatus status;
+  enum class Phase { New, Open, Done } phase = Phase::New;
 
-  const auto give_up = [&](int error_number) {
+  FileStatus GiveUp(int error_number) {
+    RemoveTemporary();
+    status = Failed("save", path, Reason(error_number));
+    phase = Phase::Done;
+    return status;
+  }
+  void RemoveTemporary() {
     if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
-    return Failed("save", path, Reason(error_number));
-  };
+    fd = -1;
+    if (!temp.empty()) ::unlink(temp.c_str());
+    temp.clear();
+    guard.reset();
+  }
+};
+
+AtomicFileWriter::AtomicFileWriter(fs::path path, LinkPolicy links) : state_(new State) {
+  state_->path = std::move(path);
+  state_->target = ResolvedTarget(state_->path, links);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  Abandon();
+  delete state_;
+}
+
+const FileStatus& AtomicFileWriter::status() const { return state_->status; }
+
+FileStatus AtomicFileWriter::Open() {
+  State& st = *state_;
+  if (st.phase != State::Phase::New) return st.status;
+  st.phase = State::Phase::Done;  // until it is open
+  if (st.path.empty()) return st.status = {false, "Could not save: no file name was given."};
+  if (!st.target.has_filename()) return st.status = Failed("save", st.path, "the path names a folder, not a file");
+  st.folder = st.target.has_parent_path() ? st.target.parent_path() : fs::path(".");
+
+  RemoveStaleTemporaries(st.folder);
+
+  for (int attempt = 0; attempt < 100 && st.fd < 0; ++attempt) {
+    st.temp = st.folder / TemporaryName();
+    st.fd = Checked(FileCall::Create,
+                    [&] { return ::open(st.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
+    if (st.fd < 0 && errno != EEXIST) {
+      const int e = errno;
+      st.temp.clear();
+      return st.status = Failed("save", st.path, Reason(e));
+    }
+  }
+  if (st.fd < 0) {
+    st.temp.clear();
+    return st.status = Failed("save", st.path, Reason(EEXIST));
+  }
+  st.guard.emplace(st.temp);
+  st.phase = State::Phase::Open;
 
   // lstat: a link that is being replaced gives no permission bits to keep.
   struct stat old {};
-  if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    if (::fchmod(fd, old.st_mode & 07777) != 0) return give_up(errno);
+  if (::lstat(st.target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (::fchmod(st.fd, old.st_mode & 07777) != 0) return st.GiveUp(errno);
   }
-  if (const int e = WriteAll(fd, bytes); e != 0) return give_up(e);
-  if (Checked(FileCall::Sync, [&] { return ::fsync(fd); }) != 0) return give_up(errno);
-  int closed = ::close(fd);
-  fd = -1;
+  return st.status;
+}
+
+FileStatus AtomicFileWriter::Append(std::string_view bytes) {
+  State& st = *state_;
+  if (st.phase != State::Phase::Open) return st.status.ok ? FileStatus{false, "Could not save: the file is not open."} : st.status;
+  if (const int e = WriteAll(st.fd, bytes); e != 0) return st.GiveUp(e);
+  return st.status;
+}
+
+FileStatus AtomicFileWriter::Commit() {
+  State& st = *state_;
+  if (st.phase != State::Phase::Open) return st.status.ok ? FileStatus{false, "Could not save: the file is not open."} : st.status;
+  if (Checked(FileCall::Sync, [&] { return ::fsync(st.fd); }) != 0) return st.GiveUp(errno);
+  int closed = ::close(st.fd);
+  st.fd = -1;
   if (closed == 0) closed = Checked(FileCall::Close, [] { return 0; });
-  if (closed != 0) return give_up(errno);
-  if (Checked(FileCall::Rename, [&] { return ::rename(temp.c_str(), target.c_str()); }) != 0) {
-    return give_up(errno);
+  if (closed != 0) return st.GiveUp(errno);
+  if (Checked(FileCall::Rename, [&] { return ::rename(st.temp.c_str(), st.target.c_str()); }) != 0) {
+    return st.GiveUp(errno);
   }
+  st.temp.clear();
+  st.guard.reset();
+  st.phase = State::Phase::Done;
 
   // Make the rename itself durable. Best effort: the new content is already complete and in
   // place, so a failure here is no reason to report the save as failed.
-  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+  if (const int dir = ::open(st.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
-  return {};
+  return st.status;
+}
+
+void AtomicFileWriter::Abandon() {
+  State& st = *state_;
+  if (st.phase != State::Phase::Open) return;
+  st.RemoveTemporary();
+  st.phase = State::Phase::Done;
+}
+
+FileStatus WriteFileAtomically(const fs::path& path, std::string_view bytes, LinkPolicy links) {
+  AtomicFileWriter file(path, links);
+  if (FileStatus s = file.Open(); !s) return s;
+  if (FileStatus s = file.Append(bytes); !s) return s;
+  return file.Commit();
 }
 
 FileStatus MakeFolderFor(const fs::path& file) {
@@ -291,7 +358,7 @@ FileStatus MakeFolderFor(const fs::path& file) {
 }
 
 void RemoveTemporaryFilesOnSignals() {
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     struct sigaction old {};
     if (::sigaction(sig, nullptr, &old) != 0) continue;
     if ((old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) continue;  // ignored or handled

@@ -39,13 +39,38 @@ enum class LinkPolicy {
 FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                                LinkPolicy links = LinkPolicy::ReplaceLink);
 
+// The same, for a file written piece by piece as its content comes (a long run's report): the
+// pieces go to a temporary file beside the target, which Commit flushes and renames over the
+// target. A writer destroyed without Commit (a cancelled run, an exception) removes its
+// temporary file, and so does SIGINT, SIGTERM or SIGHUP once RemoveTemporaryFilesOnSignals is
+// on; the target keeps what it held. After a failure every later call gives that failure.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(std::filesystem::path path, LinkPolicy links = LinkPolicy::ReplaceLink);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  FileStatus Open();                          // makes the temporary file
+  FileStatus Append(std::string_view bytes);  // adds to it
+  FileStatus Commit();                        // flushes it and renames it over the target
+  void Abandon();                             // removes it; the target stays as it was
+
+  const FileStatus& status() const;
+
+ private:
+  struct State;
+  State* state_;
+};
+
 // Makes the folder of `file` and its missing parents; a folder that exists already is fine.
 // On failure the message says that `file` could not be saved and the system's reason
 // ("Read-only file system", "Permission denied", "Not a directory").
 FileStatus MakeFolderFor(const std::filesystem::path& file);
 
-// From now on SIGINT, SIGTERM and SIGHUP first remove the temporary file of any save in
-// progress, then end the process as the signal would have. A signal the process ignores (a
+// From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (the reader of a streamed report gone, as
+// with `| head`) first remove the temporary file of any save in progress, then end the
+// process as the signal would have. A signal the process ignores (a
 // runner started with nohup) or handles itself is left as it is. For programs that save
 // while a user or a shutdown may stop them; call once at start.
 void RemoveTemporaryFilesOnSignals();

@@ -43,7 +43,8 @@ void ResultsModel::SetRun(ScanKind kind, const RunSettings& settings, const Regi
   settings_ = settings;
   regional_ = regional;
   // The run refused a zone that is no number, so a finished run always has one.
-  tz_hours_ = TimeZoneHours(settings.txtTZ, regional.decimal_separator).value_or(0.0);
+  zone_ = TimeZoneOf(settings.txtTZ, regional.decimal_separator);
+  if (!zone_) zone_ = FixedOffsetZone(0.0);  // cannot happen after a run: it read the same text
   const ReportOrbs orbs = ReportOrbsOf(settings, regional);
   orb1_ = orbs.orb1;
   orb2_ = orbs.orb2;
@@ -120,8 +121,8 @@ QString ResultsModel::CellText(int row, int column) const {
     case kP1: return RoleText(r, 0);
     case kP2: return RoleText(r, 1);
     case kP3: return p3 ? RoleText(r, 2) : QString();
-    case kDate: return Q(ConvertJDtoDateandTime(r.jd_ut, tz_hours_, regional_.order).date);
-    case kTime: return Q(ConvertJDtoDateandTime(r.jd_ut, tz_hours_, regional_.order).time);
+    case kDate: return Q(ConvertJDtoDateandTime(r.jd_ut, HoursAtMinute(*zone_, r.jd_ut), regional_.order).date);
+    case kTime: return Q(ConvertJDtoDateandTime(r.jd_ut, HoursAtMinute(*zone_, r.jd_ut), regional_.order).time);
     case kPos1: return PositionText(r, 0);
     case kPos2: return PositionText(r, 1);
     case kPos3: return p3 ? PositionText(r, 2) : QString();
@@ -149,7 +150,7 @@ bool ResultsModel::Matches(const FoundAspect& row, const Needle& needle) const {
     }
   }
   if (needle.in_moment) {
-    const DateAndTimeText moment = ConvertJDtoDateandTime(row.jd_ut, tz_hours_, regional_.order);
+    const DateAndTimeText moment = ConvertJDtoDateandTime(row.jd_ut, HoursAtMinute(*zone_, row.jd_ut), regional_.order);
     if (Q(moment.date).contains(needle.text) || Q(moment.time).contains(needle.text)) return true;
   }
   return needle.in_aspect && AspectText(row).contains(needle.text, Qt::CaseInsensitive);
@@ -262,7 +263,7 @@ std::string ResultsModel::ReportLines(const std::vector<int>& rows) const {
   for (int row : rows) {
     if (row >= 0 && row < rowCount()) picked.push_back(At(row));
   }
-  return kind_ == ScanKind::Declination ? Display_Aspects_declination(picked, settings_)
+  return kind_ == ScanKind::Declination ? Display_Aspects_declination(picked, settings_, regional_)
                                         : Display_Aspects_longitude(picked, settings_, regional_);
 }
 

@@ -7,9 +7,11 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <vector>
 
 #include "core/date_text.h"
+#include "core/time_zone.h"
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 #include "engine/window_search.h"
@@ -68,7 +70,7 @@ class ResultsModel final : public QAbstractTableModel {
   ScanKind kind_ = ScanKind::Longitude;
   RunSettings settings_;
   RegionalFormat regional_;
-  double tz_hours_ = 0.0;
+  std::shared_ptr<const TimeZone> zone_ = FixedOffsetZone(0.0);  // the moments' local time
   float orb1_ = 0.0f, orb2_ = 0.0f;  // degrees, as the report reads them
   FoundAspects rows_;         // as the run gave them
   std::vector<int> order_;    // every row, sorted: indexes into rows_

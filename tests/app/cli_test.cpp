@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -279,6 +281,43 @@ TEST(runner, body_table_notes_the_analytic_ephemeris) {
   const std::string line = ran.out.substr(sun + 1, ran.out.find('\n', sun + 1) - sun - 1);
   EXPECT_NE(line.find("(SwissEph file 'sepl_12.se1' not found in PATH"), std::string::npos) << line;
   EXPECT_TRUE(line.ends_with("using Moshier eph.)")) << line;
+}
+
+// A six-century run stopped once its first report lines are out, by a signal or by a reader
+// that goes away (`| head`): the lines came long before the end, and neither a report nor a
+// temporary file is left in the data folder.
+TEST(runner, a_run_stopped_mid_way_leaves_no_report_file) {
+  for (const int sig : {SIGTERM, SIGINT, SIGPIPE}) {
+    SCOPED_TRACE(sig);
+    ScratchFolder folder;
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::dup2(out[1], STDOUT_FILENO);
+      ::close(out[0]);
+      ::close(out[1]);
+      if (!std::freopen("/dev/null", "w", stderr)) _exit(127);
+      ::execl(TARNWICK_CLI, TARNWICK_CLI, "--data-dir", folder.path().c_str(), "--start", "01/01/1800",
+              "--end", "12/31/2399", "--triple", "0", "--p1", "0-9", "--p2", "0-9", "--threads", "1",
+              static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    ::close(out[1]);
+    char buffer[512];
+    ASSERT_GT(::read(out[0], buffer, sizeof buffer), 0);  // the first lines of the report
+    EXPECT_EQ(folder.Entries().size(), 1u);                // the report's temporary file
+    if (sig == SIGPIPE) {
+      ::close(out[0]);  // the next lines find no reader
+    } else {
+      ::kill(pid, sig);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    if (sig != SIGPIPE) ::close(out[0]);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+    EXPECT_TRUE(folder.Entries().empty());
+  }
 }
 
 }  // namespace

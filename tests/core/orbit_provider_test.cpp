@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/planets_only_folder.h"
+#include "tests/support/planets_only_folder.h"
 #include "core/angles.h"
 #include "core/bodies.h"
 #include "core/calendar.h"

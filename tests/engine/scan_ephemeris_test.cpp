@@ -4,7 +4,7 @@
 #include <cmath>
 #include <map>
 
-#include "bench/reference_search.h"
+#include "tests/support/reference_search.h"
 #include "core/angles.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"

@@ -93,6 +93,11 @@ TEST(scan, two_body_run_gives_p3_the_centre_of_p2) {
   EXPECT_EQ(combos[0].centre[2], Centre::Helio);
 }
 
+// A row's local date and time in the settings' zone 5.
+DateAndTimeText LocalText(const FoundAspect& row) {
+  return ConvertJDtoDateandTime(row.jd_ut, 5.0, DateOrder::MonthDayYear);
+}
+
 // A synthetic Sun-Mars conjunction at a chosen local time on 1 December 2007 (zone 5).
 struct Conjunction {
   SyntheticProvider eph;
@@ -106,7 +111,12 @@ struct Conjunction {
   }
   FoundAspects Run() {
     FoundAspects table;
-    Start_Calcs_longitude(s, Inputs(s), eph, table);
+    const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
+    EXPECT_TRUE(planned.plan.has_value());
+    if (!planned.plan) return table;
+    ScanPlan(*planned.plan, eph, [&](FoundAspects& batch) {
+      table.insert(table.end(), batch.begin(), batch.end());
+    });
     return table;
   }
 };
@@ -126,7 +136,7 @@ TEST(scan, daily_time_window) {
     c.s.txtEndTime = r.to;
     const FoundAspects table = c.Run();
     ASSERT_EQ(table.size(), r.rows) << r.name;
-    for (const FoundAspect& row : table) EXPECT_EQ(row.time_text, "00:05") << r.name;
+    for (const FoundAspect& row : table) EXPECT_EQ(LocalText(row).time, "00:05") << r.name;
   }
 }
 
@@ -136,7 +146,8 @@ TEST(scan, a_root_on_a_window_boundary_is_listed_once) {
   c.s.txtEndDate = "12/02/2007";
   const FoundAspects table = c.Run();
   ASSERT_EQ(table.size(), 1u);
-  EXPECT_EQ(table[0].moment_text(), "12/02/2007 00:00");
+  EXPECT_EQ(LocalText(table[0]).date, "12/02/2007");
+  EXPECT_EQ(LocalText(table[0]).time, "00:00");
 }
 
 TEST(scan, replace_string) {

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <map>
 
-#include "bench/event_reference.h"
-#include "bench/reference_search.h"
+#include "tests/support/event_reference.h"
+#include "tests/support/reference_search.h"
 #include "core/angles.h"
 #include "core/calendar.h"
 #include "core/program_folder.h"

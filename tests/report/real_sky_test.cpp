@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "core/calendar.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/run_command.h"
@@ -41,10 +42,14 @@ RunSettings Span(const char* start, const char* end, const char* tz = "5") {
   return s;
 }
 
-std::vector<std::string> MomentsOn(const RunOutcome& out, const std::string& date) {
+// The local times "HH:MM" of the run's rows on a date, in the time zone of its settings.
+std::vector<std::string> MomentsOn(const RunOutcome& out, const std::string& date,
+                                   const RunSettings& s = Span("", "")) {
+  const double tz = TimeZoneHours(s.txtTZ, '.').value_or(0.0);
   std::vector<std::string> m;
   for (const FoundAspect& r : out.rows) {
-    if (r.date_text == date) m.push_back(r.time_text);
+    const DateAndTimeText when = ConvertJDtoDateandTime(r.jd_ut, tz, DateOrder::MonthDayYear);
+    if (when.date == date) m.push_back(when.time);
   }
   return m;
 }
@@ -103,7 +108,7 @@ TEST(real_sky, moments_close_to_a_jump_or_to_each_other_are_all_listed) {
   for (const Row& r : rows) {
     const RunOutcome out = RunOnLibrary(r.s, r.kind);
     ASSERT_EQ(out.status, RunOutcome::Status::Done) << r.name;
-    EXPECT_EQ(MomentsOn(out, r.date), r.moments) << r.name;
+    EXPECT_EQ(MomentsOn(out, r.date, r.s), r.moments) << r.name;
   }
 }
 

@@ -1,8 +1,11 @@
 #include "report/report_lines.h"
 
+#include "core/calendar.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <tuple>
 
@@ -13,15 +16,21 @@ constexpr Centre g = Centre::Geo, h = Centre::Helio;
 constexpr int kSun = 0, kMoon = 1, kMars = 4, kJupiter = 5, kSaturn = 6;
 const RegionalFormat kUs{DateOrder::MonthDayYear, "/", '.'};
 
-// moment: local date and time as the scan writes them, "12/05/2007 14:23".
-FoundAspect Row(std::array<int, 3> body, std::array<Centre, 3> centre, std::string moment,
+// The settings' time zone: Universal Time = local time + 5 hours.
+constexpr double kZoneHours = 5.0;
+
+// moment: a local time in zone 5, month/day/year, "12/05/2007 14:23", made into the row's
+// Julian day half a minute early, so that the report's rounding to the minute is at work
+// too; "" leaves jd_ut as given.
+FoundAspect Row(std::array<int, 3> body, std::array<Centre, 3> centre, const std::string& moment,
                 std::array<double, 3> position, double jd_ut = 0.0) {
   FoundAspect row;
   row.body = body;
   row.centre = centre;
-  const size_t blank = moment.find(' ');
-  row.date_text = moment.substr(0, blank);
-  if (blank != std::string::npos) row.time_text = moment.substr(blank + 1);
+  int month = 0, day = 0, year = 0, hour = 0, minute = 0;
+  if (std::sscanf(moment.c_str(), "%d/%d/%d %d:%d", &month, &day, &year, &hour, &minute) == 5) {
+    jd_ut = ConvertDatetoJD(month, day, year) + (hour + (minute - 0.49) / 60.0 + kZoneHours) / 24.0;
+  }
   row.position = position;
   row.jd_ut = jd_ut;
   return row;
@@ -92,7 +101,7 @@ TEST(report_lines, decimal_comma_locale_reads_its_orbs_and_writes_points) {
   const FoundAspect off_by_08 =  // 179.2 degrees apart
       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 70.2, 70.2});
   const std::tuple<const char*, RegionalFormat, std::string> cases[] = {
-      {"comma locale", comma, "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 10.2 (03)  180\r\n"},
+      {"comma locale", comma, "g. Sun      g. Moon     01/12/2007 10:23  09.4 (09) 10.2 (03)  180\r\n"},
       {"point locale", kUs, "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 10.2 (03)     \r\n"},
   };
   for (const auto& [name, format, line] : cases) {
@@ -104,7 +113,7 @@ TEST(report_lines, declination_lines_and_pane_text) {
   const std::string lines = Display_Aspects_declination(
       {Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23", {-22.4569, 22.4569, 0}),
        Row({kSun, kMars, kMars}, {g, h, h}, "12/05/2007 15:00", {-22.5, -22.5, 0})},
-      TwoBodies());
+      TwoBodies(), kUs);
   EXPECT_EQ(lines, "g. Sun      g. Moon     12/05/2007 14:23  -22.457   22.457  \r\n"
                    "g. Sun      h. Mars     12/05/2007 15:00  -22.500  -22.500  \r\n");
   // An empty report leaves the pane empty: run_command_test, a run that finds nothing.
@@ -112,7 +121,7 @@ TEST(report_lines, declination_lines_and_pane_text) {
 
   const FoundAspect triple =
       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0});
-  EXPECT_EQ(Display_Aspects_declination({triple}, RunSettings{}),
+  EXPECT_EQ(Display_Aspects_declination({triple}, RunSettings{}, kUs),
             "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  "
             "-12.500  -23.000  -02.000 \r\n");
 }

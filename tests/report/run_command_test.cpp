@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <functional>
 
@@ -144,7 +145,7 @@ TEST_F(RunFixture, unavailable_bodies_are_left_out_by_name_and_progress_reaches_
   const RunOutcome out = RunAspectarian(request, Synthetic({idxSedna}));
   EXPECT_EQ(out.notices, std::vector<std::string>{"Sedna (geocentric) was left out: file for body 21 not found"});
   EXPECT_EQ(out.rows.size(), 1u);  // Sun-Mars still searched
-  EXPECT_EQ(last_total, 6);  // two combinations, three days each
+  EXPECT_EQ(last_total, 3);  // the one combination searched, three days
   EXPECT_EQ(last_done, last_total);
 }
 
@@ -187,6 +188,86 @@ TEST_F(RunFixture, data_folder_that_cannot_be_made_says_why) {
     EXPECT_EQ(RunAspectarian(request, Synthetic()).save_error,
               CouldNotSave(request.data_folder / path.filename(), "Permission denied"));
     std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_all);
+  }
+}
+
+// The report written as its rows come is the report kept whole: the pieces handed out, the
+// file, and a run that keeps neither rows nor text.
+TEST_F(RunFixture, streamed_report_is_the_report_kept_whole) {
+  request.settings.txtEndDate = "12/31/2009";
+  std::string pieces;
+  int calls = 0;
+  request.on_pane_text = [&](std::string_view piece) {
+    pieces += piece;
+    ++calls;
+  };
+  const RunOutcome kept = RunAspectarian(request, Synthetic());
+  ASSERT_EQ(kept.status, RunOutcome::Status::Done);
+  ASSERT_GT(kept.rows.size(), 20u);  // Mars passes a 30-degree step of the Sun every 30 days
+  EXPECT_GT(calls, 3);               // handed out as found, not once at the end
+  EXPECT_EQ(pieces, kept.pane_text);
+  EXPECT_EQ(ReadBytes(kept.file_path), kept.pane_text);
+
+  pieces.clear();
+  request.keep_rows = request.keep_pane_text = false;
+  const RunOutcome streamed = RunAspectarian(request, Synthetic());
+  EXPECT_TRUE(streamed.rows.empty());
+  EXPECT_EQ(streamed.pane_text, "");
+  EXPECT_EQ(streamed.rows_found, static_cast<std::int64_t>(kept.rows.size()));
+  EXPECT_EQ(pieces, kept.pane_text);
+  EXPECT_EQ(ReadBytes(streamed.file_path), kept.pane_text);
+}
+
+// A run cancelled after its first rows, or refused by the size check before it searches,
+// leaves no report and no temporary file. The size check sees the rows the motions give:
+// Mars moves one degree a day from a fixed Sun, one 30-degree step in 30 days.
+TEST_F(RunFixture, cancelled_or_refused_runs_leave_no_file) {
+  request.settings.txtEndDate = "12/31/2009";  // 762 days
+  std::atomic<bool> cancel{false};
+  request.cancel = &cancel;
+  request.on_pane_text = [&](std::string_view) { cancel = true; };
+  EXPECT_EQ(RunAspectarian(request, Synthetic()).status, RunOutcome::Status::Cancelled);
+  EXPECT_TRUE(folder.Entries().empty());
+
+  cancel = false;
+  request.on_pane_text = nullptr;
+  RunSize seen;
+  bool searched = false;
+  request.progress = [&](std::int64_t, std::int64_t) { searched = true; };
+  request.on_start = [&](const std::vector<std::string>&, const RunSize& size,
+                         std::vector<std::string>& problems) {
+    seen = size;
+    problems.push_back("Size: too large");
+    return false;
+  };
+  const RunOutcome refused = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(refused.status, RunOutcome::Status::Refused);
+  EXPECT_EQ(refused.problems, std::vector<std::string>{"Size: too large"});
+  EXPECT_FALSE(searched);
+  EXPECT_TRUE(folder.Entries().empty());
+  EXPECT_NEAR(static_cast<double>(seen.rows), 762.0 / 30.0, 1.0);
+  EXPECT_EQ(seen.windows, 762);
+}
+
+TEST(run_size, a_run_too_large_names_the_disk_or_the_memory) {
+  ScratchFolder folder;
+  constexpr std::uint64_t kHuge = std::uint64_t{1} << 62;  // 4 EiB
+  struct Row { const char* name; RunSize size; std::filesystem::path where; const char* says; };
+  const Row rows[] = {
+      {"fits", {1000, 70000, 70000, 10}, folder.path(), ""},
+      {"disk", {kHuge / 70, kHuge, 0, 10}, folder.path(), "free on the disk of"},
+      {"folder yet to be made: its parent's disk", {kHuge / 70, kHuge, 0, 10}, folder / "a" / "b",
+       "free on the disk of"},
+      {"memory", {kHuge / 70, 0, kHuge, 10}, folder.path(), "the system has available"},
+  };
+  for (const Row& r : rows) {
+    const std::string problem = RunSizeProblem(r.size, r.where);
+    if (*r.says == '\0') {
+      EXPECT_EQ(problem, "") << r.name;
+    } else {
+      EXPECT_NE(problem.find(r.says), std::string::npos) << r.name << ": " << problem;
+      EXPECT_NE(problem.find(" rows"), std::string::npos) << r.name << ": " << problem;
+    }
   }
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <tuple>
 
 #include "store/file_faults.h"
@@ -179,6 +180,71 @@ TEST(atomic_file, signal_during_a_save_removes_the_temporary_file) {
       EXPECT_EQ(dir.Entries(), Names{"r.txt"});
       EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");
     }
+  }
+}
+
+// A file written piece by piece: the target changes only at Commit; a writer given up (or
+// destroyed) leaves the old file and no temporary; a failed piece is named and sticks.
+TEST(atomic_file, piecewise_writer_commits_or_leaves_the_old_file) {
+  struct Row {
+    const char* name;
+    bool commit;
+    std::optional<FileFault> fault;
+    std::string content;  // of r.txt afterwards
+    std::string message;  // of the first failure, "" when none
+  };
+  const std::string pieces[] = {"first\r\n", std::string(70000, 'x'), "last\r\n"};
+  const std::string all = pieces[0] + pieces[1] + pieces[2];
+  const Row rows[] = {
+      {"committed", true, std::nullopt, all, ""},
+      {"given up before the commit", false, std::nullopt, "old", ""},
+      {"disk full in the second piece", true, FileFault{FileCall::Write, ENOSPC, 1, 1000},
+       "old", "No space left on device"},
+      {"rename refused", true, FileFault{FileCall::Rename, EACCES}, "old", "Permission denied"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ScratchFolder dir;
+    WriteBytes(dir / "r.txt", "old");
+    {
+      std::optional<ScopedFileFault> fault;
+      if (r.fault) fault.emplace(*r.fault);
+      AtomicFileWriter file(dir / "r.txt");
+      ASSERT_TRUE(file.Open().ok);
+      EXPECT_EQ(dir.Entries().size(), 2u);  // the old file and the temporary
+      for (const std::string& piece : pieces) file.Append(piece);
+      EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");  // nothing shows before the commit
+      const FileStatus done = r.commit ? file.Commit() : FileStatus{};
+      const std::string expected = r.message.empty() ? "" : CouldNotSave(dir / "r.txt", r.message);
+      EXPECT_EQ(done.message, expected);
+      EXPECT_EQ(file.status().message, expected);
+      if (!r.message.empty()) {
+        EXPECT_EQ(file.Append("more").message, expected);  // it sticks
+      }
+    }
+    EXPECT_EQ(dir.Entries(), Names{"r.txt"});
+    EXPECT_EQ(ReadBytes(dir / "r.txt"), r.content);
+  }
+}
+
+// A long report being written when Ctrl+C or a shutdown comes: its temporary file goes.
+TEST(atomic_file, signal_during_a_piecewise_write_removes_the_temporary_file) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  for (const int sig : {SIGINT, SIGTERM}) {
+    ScratchFolder dir;
+    WriteBytes(dir / "r.txt", "old");
+    EXPECT_EXIT(
+        {
+          RemoveTemporaryFilesOnSignals();
+          AtomicFileWriter file(dir / "r.txt");
+          file.Open();
+          file.Append(std::string(100000, 'x'));
+          ::raise(sig);
+          std::_Exit(0);
+        },
+        ::testing::KilledBySignal(sig), "");
+    EXPECT_EQ(dir.Entries(), Names{"r.txt"});
+    EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");
   }
 }
 

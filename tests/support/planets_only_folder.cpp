@@ -1,4 +1,4 @@
-#include "planets_only_folder.h"
+#include "tests/support/planets_only_folder.h"
 
 #include <stdlib.h>
 

@@ -1,4 +1,4 @@
-#include "bench/reference_search.h"
+#include "tests/support/reference_search.h"
 
 #include <algorithm>
 #include <cmath>

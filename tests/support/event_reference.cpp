@@ -1,4 +1,4 @@
-#include "bench/event_reference.h"
+#include "tests/support/event_reference.h"
 
 #include <swephexp.h>
 
@@ -6,7 +6,7 @@
 #include <array>
 #include <cmath>
 
-#include "bench/reference_search.h"
+#include "tests/support/reference_search.h"
 
 namespace tarnwick {
 

@@ -1,0 +1,227 @@
+#include "engine/run_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+
+#include "core/calendar.h"
+#include "engine/scan.h"
+#include "tests/engine/synthetic_provider.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr int kMercury = 2, kVenus = 3, kMars = 4, kJupiter = 5, kSaturn = 6;
+
+// Counts how often each body and centre is judged.
+class CountingProvider final : public PositionProvider {
+ public:
+  explicit CountingProvider(SyntheticProvider& inner) : inner_(inner) {}
+  std::map<std::pair<int, Centre>, int> judged;
+
+  double Get_1_Planet_geo(double t, int b) override { return Relay(inner_.Get_1_Planet_geo(t, b)); }
+  double Get_1_Planet_helio(double t, int b) override { return Relay(inner_.Get_1_Planet_helio(t, b)); }
+  double Get_1_Planet_decl(double t, int b) override { return Relay(inner_.Get_1_Planet_decl(t, b)); }
+  double Get_1_Planet_latitude(double t, int b) override { return Relay(inner_.Get_1_Planet_latitude(t, b)); }
+  BodyAvailability Availability(int body, Centre centre, double jd) override {
+    ++judged[{body, centre}];
+    return inner_.Availability(body, centre, jd);
+  }
+
+ private:
+  double Relay(double v) {
+    last_daily_motion_ = inner_.LastDailyMotion();
+    return v;
+  }
+  SyntheticProvider& inner_;
+};
+
+BodySelection Only(std::initializer_list<int> bodies) {
+  BodySelection s{};
+  for (const int b : bodies) s[b] = true;
+  return s;
+}
+
+// Positions are given from this moment (1 January 2008, 0h UT).
+const double kEpoch = ConvertDatetoJD(1, 1, 2008);
+
+// Six bodies moving at distinct speeds, so that every pair meets on the grid now and then;
+// declinations drift slowly enough to stay within 60 degrees over the spans below.
+std::unique_ptr<SyntheticProvider> MovingBodies() {
+  auto eph = std::make_unique<SyntheticProvider>(kEpoch);
+  eph->bodies[idxSun] = {10.0, 0.9856, -20.0, 0.05};
+  eph->bodies[kMercury] = {50.0, 1.6, 10.0, -0.07};
+  eph->bodies[kVenus] = {200.0, 1.2, -5.0, 0.06};
+  eph->bodies[kMars] = {300.0, 0.52, 15.0, -0.04};
+  eph->bodies[kJupiter] = {123.0, 0.083, -8.0, 0.01};
+  eph->bodies[kSaturn] = {250.0, 0.033, 3.0, -0.005};
+  return eph;
+}
+
+RunSettings TwoBodies(const char* start, const char* end) {
+  RunSettings s;
+  s.txtStartDate = start;
+  s.txtEndDate = end;
+  s.chkUseP3 = false;
+  s.chkP1Planets = s.chkP2Planets = Only({idxSun, kMercury, kVenus, kMars, kJupiter});
+  s.chkP3Planets = Only({});
+  return s;
+}
+
+TEST(run_plan, each_body_is_judged_once_over_every_series) {
+  const std::unique_ptr<SyntheticProvider> inner = MovingBodies();
+  inner->unavailable = {kJupiter};
+  CountingProvider eph(*inner);
+  RunSettings s = TwoBodies("12/01/2007", "12/31/2007");
+  s.chkAutoCalc = true;  // three series: gg, gh, hh
+  const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
+  ASSERT_TRUE(planned.plan.has_value());
+  const RunPlan& plan = *planned.plan;
+  ASSERT_EQ(plan.series.size(), 3u);
+  // At the start and, for a body usable there, once more after the end; never again.
+  for (const auto& [key, calls] : eph.judged) EXPECT_LE(calls, 2) << key.first;
+  EXPECT_EQ(plan.judged.size(), eph.judged.size());
+  for (const Combination& c : plan.combinations) EXPECT_FALSE(c.Involves(kJupiter));
+  EXPECT_LT(static_cast<std::int64_t>(plan.combinations.size()), plan.admitted);
+  const auto jupiter = std::find_if(plan.judged.begin(), plan.judged.end(),
+                                    [](const JudgedBody& j) { return j.body == kJupiter; });
+  ASSERT_NE(jupiter, plan.judged.end());
+  EXPECT_NE(jupiter->availability.message.find("not found"), std::string::npos);
+  EXPECT_EQ(plan.centres_after, (std::array{Centre::Geo, Centre::Geo, Centre::Geo}));
+}
+
+TEST(run_plan, centres_left_behind_and_numbers_read_once) {
+  struct Row { const char* name; bool auto_calc, use_p3; Centre p2, p3, p3_after; };
+  const Row rows[] = {
+      {"two bodies: P3 takes P2's centre", false, false, Centre::Helio, Centre::Geo, Centre::Helio},
+      {"triple: P3 keeps its own", false, true, Centre::Helio, Centre::Geo, Centre::Geo},
+      {"series: all geocentric after it", true, true, Centre::Helio, Centre::Helio, Centre::Geo},
+  };
+  for (const Row& r : rows) {
+    const std::unique_ptr<SyntheticProvider> owner = MovingBodies();
+    SyntheticProvider& eph = *owner;
+    RunSettings s = TwoBodies("12/01/2007", "12/03/2007");
+    s.chkAutoCalc = r.auto_calc;
+    s.chkUseP3 = r.use_p3;
+    s.chkP3Planets = Only({kSaturn});
+    s.opt2_ghd = r.p2;
+    s.opt3_ghd = r.p3;
+    s.txtAspectOrb1 = "2,5";  // a decimal-comma locale's orb
+    s.txtTZ = "-5,5";
+    const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, {DateOrder::MonthDayYear, "/", ','}, eph);
+    ASSERT_TRUE(planned.plan.has_value()) << r.name;
+    EXPECT_EQ(planned.plan->centres_after[2], r.p3_after) << r.name;
+    EXPECT_EQ(planned.plan->orb1_deg, 2.5f) << r.name;
+    EXPECT_EQ(planned.plan->times.tz_hours, -5.5) << r.name;
+  }
+}
+
+TEST(run_inputs, daily_time_window_in_minutes_of_the_shown_clock) {
+  EXPECT_EQ(MinutesOfHoursMinutes(0.0), 0);
+  EXPECT_EQ(MinutesOfHoursMinutes(10.30), 630);
+  EXPECT_EQ(MinutesOfHoursMinutes(10.5), 650);  // "10.5" is ten to eleven, as the window reads it
+  EXPECT_EQ(MinutesOfHoursMinutes(23.59), 1439);
+  EXPECT_EQ(MinutesOfHoursMinutes(24.0), 1440);
+
+  // Local midnight of 1 December 2007 in zone 5, and moments around it in seconds.
+  const double midnight = ConvertDatetoJD(12, 1, 2007) + 5.0 / 24.0;
+  struct Row { const char* name; double seconds; int from, to; bool shown; };
+  const Row rows[] = {
+      {"23:59:40 reads 00:00 of the next day", -20.0, 0, 10, true},
+      {"so it is not in the last hour", -20.0, 23 * 60, 23 * 60 + 59, false},
+      {"23:59:20 reads 23:59", -40.0, 23 * 60, 23 * 60 + 59, true},
+      {"bounds are inclusive", 10 * 3600.0 + 29.0, 600, 600, true},
+      {"10:00:31 reads 10:01", 10 * 3600.0 + 31.0, 600, 600, false},
+  };
+  for (const Row& r : rows) {
+    RunInputs in;
+    in.tz_hours = 5.0;
+    in.time_window = true;
+    in.window_start_minute = r.from;
+    in.window_end_minute = r.to;
+    EXPECT_EQ(in.Shows(midnight + r.seconds / 86400.0), r.shown) << r.name;
+  }
+  EXPECT_TRUE(RunInputs{}.Shows(midnight));  // no window: every moment
+}
+
+// Rows of the plan as one sorted list: every combination's own scan, in scan order, then a
+// stable sort by moment, which is what the report has always listed.
+FoundAspects ByCombination(const RunPlan& plan, SyntheticProvider& eph) {
+  FoundAspects all;
+  for (const Combination& c : plan.combinations) {
+    const FoundAspects rows = ScanCombination(plan.kind, eph, plan.ProblemOf(c), c, plan.times);
+    all.insert(all.end(), rows.begin(), rows.end());
+  }
+  std::stable_sort(all.begin(), all.end(),
+                   [](const FoundAspect& a, const FoundAspect& b) { return a.jd_ut < b.jd_ut; });
+  return all;
+}
+
+TEST(scan_plan, rows_come_in_time_ordered_batches_alike_for_any_thread_count) {
+  for (const ScanKind kind : {ScanKind::Longitude, ScanKind::Declination}) {
+    const std::unique_ptr<SyntheticProvider> owner = MovingBodies();
+    SyntheticProvider& eph = *owner;
+    RunSettings s = TwoBodies("01/01/2008", "03/31/2009");
+    s.chkAutoCalc = true;
+    const PlannedRun planned = MakeRunPlan(kind, s, RegionalFormat{}, eph);
+    ASSERT_TRUE(planned.plan.has_value());
+    const FoundAspects expected = ByCombination(*planned.plan, eph);
+    ASSERT_GT(expected.size(), kind == ScanKind::Longitude ? 500u : 10u);
+
+    for (const int threads : {1, 3}) {
+      SCOPED_TRACE(threads);
+      ScanOptions options;
+      options.threads = threads;
+      options.worker_provider = [] { return MovingBodies(); };
+      FoundAspects streamed;
+      int batches = 0;
+      bool in_order = true;
+      const ScanOutcome out = ScanPlan(*planned.plan, eph, [&](FoundAspects& batch) {
+        ++batches;
+        in_order = in_order && std::is_sorted(batch.begin(), batch.end(), [](const auto& a, const auto& b) {
+          return a.jd_ut < b.jd_ut;
+        });
+        in_order = in_order && (streamed.empty() || streamed.back().jd_ut <= batch.front().jd_ut);
+        streamed.insert(streamed.end(), batch.begin(), batch.end());
+      }, options);
+      EXPECT_FALSE(out.cancelled);
+      EXPECT_TRUE(in_order);
+      // Handed on stretch by stretch, not all at the end.
+      EXPECT_GT(batches, kind == ScanKind::Longitude ? 10 : 2);
+      ASSERT_EQ(streamed.size(), expected.size());
+      for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(streamed[i].jd_ut, expected[i].jd_ut) << i;
+        ASSERT_EQ(streamed[i].body, expected[i].body) << i;
+        ASSERT_EQ(streamed[i].centre, expected[i].centre) << i;
+      }
+    }
+  }
+}
+
+TEST(scan_plan, a_cancelled_scan_hands_on_nothing_more) {
+  for (const int threads : {1, 2}) {
+    const std::unique_ptr<SyntheticProvider> owner = MovingBodies();
+    SyntheticProvider& eph = *owner;
+    const PlannedRun planned =
+        MakeRunPlan(ScanKind::Longitude, TwoBodies("01/01/2008", "12/31/2009"), RegionalFormat{}, eph);
+    ASSERT_TRUE(planned.plan.has_value());
+    std::atomic<bool> cancel{false};
+    ScanOptions options;
+    options.threads = threads;
+    options.worker_provider = [] { return MovingBodies(); };
+    ScanControl control;
+    control.cancel = &cancel;
+    int batches = 0;
+    const ScanOutcome out = ScanPlan(*planned.plan, eph, [&](FoundAspects&) {
+      ++batches;
+      cancel = true;
+    }, options, control);
+    EXPECT_TRUE(out.cancelled) << threads;
+    EXPECT_EQ(batches, 1) << threads;
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick
