@@ -38,6 +38,9 @@ AspectCode Find_this_major_aspect(double a, double b, float orb) {
 }
 
 std::string Reduce_to_under_30_with_sign(double x) {
+  // A longitude a hair below 360 may reach here as 360 itself (written with 15 digits and read
+  // back): it is 0 Aries, not a thirteenth sign.
+  x = Reduce_to_under_360(x);
   const int sign = static_cast<int>(std::floor(x / 30.0)) + 1;
   char number[16];
   std::snprintf(number, sizeof number, "%02d", sign);

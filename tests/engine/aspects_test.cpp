@@ -29,6 +29,7 @@ TEST(aspects, degree_in_sign_texts) {
   const Row rows[] = {
       {45.27, "15.3 (02)"}, {0, "00.0 (01)"},     {359.97, "30.0 (12)"}, {5.04, "05.0 (01)"},
       {29.95, "30.0 (01)"}, {29.94, "29.9 (01)"}, {30, "00.0 (02)"},     {249.4, "09.4 (09)"},
+      {360.0, "00.0 (01)"},  // 359.99999999999999 written with 15 digits and read back
   };
   // Always ".", whatever the locale: report_lines, through the whole longitude line.
   for (const Row& r : rows) EXPECT_EQ(Reduce_to_under_30_with_sign(r.x), r.text) << r.x;
