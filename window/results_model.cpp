@@ -1,5 +1,8 @@
 #include "window/results_model.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -93,7 +96,22 @@ QString ResultsModel::PositionText(const FoundAspect& row, int role) const {
   if (kind_ == ScanKind::Declination) return Q(DeclinationText(row.position[r], notation_));
   // Right ascension is no zodiac position: degrees as the report's numbers are.
   if (settings_.chkUse_RA) return Q(FormatFixed(row.position[r], 1, 3));
-  return Q(ZodiacPositionText(row.position[r], notation_) + RetrogradeMark(row.motion[r], notation_));
+  if (notation_ != Notation::Glyphs) {
+    return Q(ZodiacPositionText(row.position[r], notation_) + RetrogradeMark(row.motion[r], notation_));
+  }
+  return Drawable(ZodiacPositionText(row.position[r], Notation::Glyphs) + RetrogradeMark(row.motion[r], Notation::Glyphs),
+                  ZodiacPositionText(row.position[r], Notation::Text) + RetrogradeMark(row.motion[r], Notation::Text));
+}
+
+QString ResultsModel::Drawable(const std::string& glyphs, const std::string& text) const {
+  const QString shown = Q(glyphs);
+  const QFontMetrics metrics(QGuiApplication::font());
+  for (const char32_t c : shown.toUcs4()) {
+    auto known = drawable_.find(c);
+    if (known == drawable_.end()) known = drawable_.emplace(c, metrics.inFontUcs4(c)).first;
+    if (!known->second) return Q(text);
+  }
+  return shown;
 }
 
 QString ResultsModel::AspectText(const FoundAspect& row) const {
@@ -105,7 +123,13 @@ QString ResultsModel::AspectText(const FoundAspect& row) const {
     // A code is the angle in three digits, or blanks where no aspect lies within the orb.
     bool ok = false;
     const int angle = QString::fromStdString(code).trimmed().toInt(&ok);
-    names << (ok ? Q(AspectName(angle, notation_)) : QStringLiteral("-"));
+    if (!ok) {
+      names << QStringLiteral("-");
+    } else if (notation_ == Notation::Glyphs) {
+      names << Drawable(AspectName(angle, Notation::Glyphs), AspectName(angle, Notation::Text));
+    } else {
+      names << Q(AspectName(angle, notation_));
+    }
   }
   if (settings_.chkDisplayP1_P2P3_mp_aspects && names.size() == 2) {
     return QStringLiteral("%1 (%2)").arg(names[0], names[1]);

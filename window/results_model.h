@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -61,6 +62,9 @@ class ResultsModel final : public QAbstractTableModel {
  private:
   const FoundAspect& At(int row) const { return rows_[static_cast<size_t>(shown_[static_cast<size_t>(row)])]; }
   QString PositionText(const FoundAspect& row, int role) const;
+  // The glyph form where the font draws every character of it (a font without the aspect
+  // glyphs would show empty boxes), else the text form.
+  QString Drawable(const std::string& glyphs, const std::string& text) const;
   QString AspectText(const FoundAspect& row) const;
   void Refilter();  // shown_ from order_ and needle_
 
@@ -70,6 +74,7 @@ class ResultsModel final : public QAbstractTableModel {
   ScanKind kind_ = ScanKind::Longitude;
   RunSettings settings_;
   RegionalFormat regional_;
+  mutable std::map<char32_t, bool> drawable_;  // whether the font has a character
   std::shared_ptr<const TimeZone> zone_ = FixedOffsetZone(0.0);  // the moments' local time
   float orb1_ = 0.0f, orb2_ = 0.0f;  // degrees, as the report reads them
   FoundAspects rows_;         // as the run gave them

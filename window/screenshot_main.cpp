@@ -5,6 +5,8 @@
 //   tarnwick-screenshot --screen docs/screen.png   the whole screen, the window placed as at a
 //                                                  first start (for a real X server: Xvfb and
 //                                                  a window manager), once it has settled
+//   tarnwick-screenshot --notation text docs/t.png  the table in glyphs, text or the report's numbers
+#include <QAction>
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -20,9 +22,23 @@
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
-  const bool whole_screen = argc == 3 && std::string_view(argv[1]) == "--screen";
-  if (argc != 2 && !whole_screen) {
-    std::cerr << "usage: tarnwick-screenshot [--screen] OUTPUT.png\n";
+  // Options before the output file: --screen, and --notation glyphs|text|numbers for the
+  // table's notation (View > Notation).
+  bool whole_screen = false;
+  QString notation;
+  int i = 1;
+  for (; i + 1 < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    if (arg == "--screen") {
+      whole_screen = true;
+    } else if (arg == "--notation" && i + 2 < argc) {
+      notation = QString::fromLocal8Bit(argv[++i]);
+    } else {
+      break;
+    }
+  }
+  if (i != argc - 1 || !(notation.isEmpty() || notation == "glyphs" || notation == "text" || notation == "numbers")) {
+    std::cerr << "usage: tarnwick-screenshot [--screen] [--notation glyphs|text|numbers] OUTPUT.png\n";
     return 2;
   }
   const char* output = argv[argc - 1];
@@ -41,6 +57,10 @@ int main(int argc, char** argv) {
   world.threads = 2;
   MainWindow window(std::move(world));
   window.ShowPlaced();
+  if (!notation.isEmpty()) {
+    const QString name = notation == "glyphs" ? "mnuNotationGlyphs" : notation == "text" ? "mnuNotationText" : "mnuNotationNumbers";
+    window.findChild<QAction*>(name)->trigger();
+  }
 
   window.findChild<QPushButton*>(QStringLiteral("cmdAspectarian"))->click();
   QTimer poll;
