@@ -118,7 +118,7 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
     const std::shared_ptr<const TimeZone> zone = TimeZoneOf(request.settings.txtTZ, regional.decimal_separator);
     if (!zone) return false;  // cannot happen after a run: it read the same text
     bytes = o.format == "csv" ? RunCsv(out.rows, request.kind, request.settings, *zone, regional)
-                              : RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time);
+                              : RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time, out.events);
     if (o.format == "csv" && !out.events.empty()) {
       bytes = MergeEventRecords(bytes, out.rows, out.events, *zone, regional.order);
     }

@@ -2,6 +2,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "engine/aspects.h"
 #include "engine/run_inputs.h"
 #include "report/csv_export.h"
+#include "report/event_lines.h"
 #include "report/report_lines.h"
 
 namespace tarnwick {
@@ -114,8 +116,54 @@ std::string EventUid(const FoundAspect& row, ScanKind kind, const RunSettings& s
   return uid + "-" + AspectOf(row, kind, settings).how + "@tarnwick";
 }
 
+namespace {
+
+std::string BodyOf(const SkyEvent& e) {
+  return std::string(BodyName(e.body)) + (e.centre == Centre::Helio ? " (h)" : "");
+}
+
+std::string Capitalized(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+}  // namespace
+
+std::string SkyEventSummary(const SkyEvent& e) {
+  switch (e.kind) {
+    case EventKind::Station:
+      return BodyOf(e) + (e.direction < 0 ? " turns retrograde" : " turns direct");
+    case EventKind::Ingress:
+      return BodyOf(e) + " enters " + std::string(SignName(e.detail)) + (e.direction < 0 ? " (retrograde)" : "");
+    case EventKind::Lunation: {
+      static const char* const kPhases[4] = {"New moon", "First quarter", "Full moon", "Last quarter"};
+      std::string text = kPhases[((e.detail % 4) + 4) % 4];
+      if (e.eclipse) text += ", " + std::string(EclipseName(*e.eclipse));
+      return text;
+    }
+    case EventKind::Eclipse:
+      return Capitalized(std::string(EclipseName(e.eclipse.value_or(EclipseKind::SolarTotal))));
+    case EventKind::OutOfBounds: {
+      const char* side = e.direction > 0 ? "north" : "south";
+      return BodyOf(e) + (e.detail > 0 ? " out of bounds " : " back in bounds from ") + side;
+    }
+    case EventKind::VoidOfCourse:
+      return BodyOf(e) + " void of course";
+  }
+  return BodyOf(e);
+}
+
+std::string SkyEventUid(const SkyEvent& e) {
+  std::string uid = CompactUtcMinute(e.jd_ut) + "-" + std::string(EventWord(e.kind)) + "-" +
+                    std::to_string(e.body) + (e.centre == Centre::Helio ? "h" : "g");
+  // The detail tells apart what can share a minute: a body's ingress and station, the phases.
+  uid += "-" + std::to_string(e.detail) + (e.direction < 0 ? "r" : "d");
+  return uid + "@tarnwick";
+}
+
 std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
-                   const TimeZone& zone, const RegionalFormat& format, std::time_t stamp) {
+                   const TimeZone& zone, const RegionalFormat& format, std::time_t stamp,
+                   const SkyEvents& events) {
   icaltimezone* utc = icaltimezone_get_utc_timezone();
   std::unique_ptr<icalcomponent, ComponentFree> calendar(icalcomponent_new_vcalendar());
   icalcomponent* cal = calendar.get();
@@ -127,7 +175,32 @@ std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& s
                                 settings.txtStartDate + " to " + settings.txtEndDate + ", " + zone_text);
 
   const icaltimetype dtstamp = icaltime_from_timet_with_zone(stamp, 0, utc);
+  // Both lists are sorted by moment; an event goes in before the first row later than it.
+  size_t next_event = 0;
+  const auto add_events_until = [&](double jd_ut) {
+    for (; next_event < events.size() && !(events[next_event].jd_ut > jd_ut); ++next_event) {
+      const SkyEvent& e = events[next_event];
+      if (e.jd_ut == jd_ut) break;  // the aspect first at the same moment
+      std::string line = EventLine(e, zone, format.order);
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+      icalcomponent* event = icalcomponent_new_vevent();
+      AddText(event, icalproperty_new_uid(SkyEventUid(e).c_str()));
+      AddText(event, icalproperty_new_dtstamp(dtstamp));
+      const std::time_t start = MinuteSeconds(e.jd_ut);
+      const std::time_t end = e.kind == EventKind::VoidOfCourse && e.end_jd_ut > e.jd_ut
+                                  ? std::max(MinuteSeconds(e.end_jd_ut), start + 60)
+                                  : start + 60;
+      AddText(event, icalproperty_new_dtstart(icaltime_from_timet_with_zone(start, 0, utc)));
+      AddText(event, icalproperty_new_dtend(icaltime_from_timet_with_zone(end, 0, utc)));
+      AddText(event, icalproperty_new_summary(SkyEventSummary(e).c_str()));
+      const std::string local = IsoLocalMinute(e.jd_ut, HoursAtMinute(zone, e.jd_ut));
+      AddText(event, icalproperty_new_description((line + "\nLocal time " + local).c_str()));
+      AddText(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+      icalcomponent_add_component(cal, event);
+    }
+  };
   for (const FoundAspect& row : rows) {
+    add_events_until(row.jd_ut);
     const FoundAspects one{row};
     std::string line = kind == ScanKind::Longitude ? Display_Aspects_longitude(one, settings, format)
                                                    : Display_Aspects_declination(one, settings, format);
@@ -145,6 +218,7 @@ std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& s
     AddText(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     icalcomponent_add_component(cal, event);
   }
+  add_events_until(HUGE_VAL);
   char* text = icalcomponent_as_ical_string_r(cal);
   std::string out = text ? text : "";
   std::free(text);
@@ -152,14 +226,15 @@ std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& s
 }
 
 FileStatus SaveRunIcs(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
-                      const RunSettings& settings, const RegionalFormat& format, std::time_t stamp) {
+                      const RunSettings& settings, const RegionalFormat& format, std::time_t stamp,
+                      const SkyEvents& events) {
   const PreparedRun prepared = PrepareRunInputs(settings, format);
   if (!prepared.inputs) {
     return {false, "Could not save \"" + path.string() + "\": the time zone of the run cannot be read"};
   }
   const RunInputs& in = *prepared.inputs;
   const std::string ics =
-      RunIcs(rows, kind, settings, in.zone ? *in.zone : *FixedOffsetZone(in.tz_hours), format, stamp);
+      RunIcs(rows, kind, settings, in.zone ? *in.zone : *FixedOffsetZone(in.tz_hours), format, stamp, events);
   return WriteFileAtomically(path, ics, LinkPolicy::FollowLink);
 }
 

@@ -12,6 +12,7 @@
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
+#include "engine/sky_events.h"
 #include "store/atomic_file.h"
 
 namespace tarnwick {
@@ -25,17 +26,30 @@ std::string EventSummary(const FoundAspect& row, ScanKind kind, const RunSetting
 // so importing the calendar of a re-run updates its events instead of adding them twice.
 std::string EventUid(const FoundAspect& row, ScanKind kind, const RunSettings& settings);
 
-// The calendar of a run's rows (sorted as the report is). Each VEVENT starts at the moment
+// What a person reads in a calendar for a sky event: "Mercury turns retrograde", "Sun enters
+// Aries", "Full moon, total lunar eclipse", "Total solar eclipse", "Moon out of bounds north",
+// "Moon void of course"; a heliocentric body is marked "(h)".
+std::string SkyEventSummary(const SkyEvent& event);
+
+// A sky event's UID: the same for the same kind, body, centre, detail and minute (UTC), so a
+// re-run's calendar updates its events rather than doubling them.
+std::string SkyEventUid(const SkyEvent& event);
+
+// The calendar of a run's rows (sorted as the report is) and its sky events among them, by
+// moment (at the same moment the aspect first). Each VEVENT starts at the moment
 // rounded to the minute, in UTC, and lasts one minute; its DESCRIPTION is the row's report
 // line with the local time and its UTC offset (the offset in force at that moment, which
-// tells the two showings of an autumn hour apart). The calendar is named (X-WR-CALNAME)
+// tells the two showings of an autumn hour apart). A sky event's DESCRIPTION is its report
+// line; the void-of-course Moon lasts from its start to its end, every other event a minute. The calendar is named (X-WR-CALNAME)
 // after the run's kind, span and zone. stamp: DTSTAMP, the moment the file is made.
 std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
-                   const TimeZone& zone, const RegionalFormat& format, std::time_t stamp);
+                   const TimeZone& zone, const RegionalFormat& format, std::time_t stamp,
+                   const SkyEvents& events = {});
 
 // Writes the calendar of a finished run to a file the user named (commit or nothing; a link
 // is followed). The time zone is read from settings as the run read it.
 FileStatus SaveRunIcs(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
-                      const RunSettings& settings, const RegionalFormat& format, std::time_t stamp);
+                      const RunSettings& settings, const RegionalFormat& format, std::time_t stamp,
+                      const SkyEvents& events = {});
 
 }  // namespace tarnwick

@@ -15,6 +15,7 @@
 #include "core/time_zone.h"
 #include "print/report_pages.h"
 #include "report/csv_export.h"
+#include "report/event_csv.h"
 #include "report/ics_export.h"
 #include "store/atomic_file.h"
 #include "window/text_box_rules.h"
@@ -122,10 +123,10 @@ void RunExports::Export(Format format) {
   FileStatus saved;
   switch (format) {
     case Format::Csv:
-      saved = SaveRunCsv(path, run_->rows, run_->kind, run_->settings, regional_);
+      saved = SaveRunCsvWithEvents(path, run_->rows, run_->events, run_->kind, run_->settings, regional_);
       break;
     case Format::Ics:
-      saved = SaveRunIcs(path, run_->rows, run_->kind, run_->settings, regional_, std::time(nullptr));
+      saved = SaveRunIcs(path, run_->rows, run_->kind, run_->settings, regional_, std::time(nullptr), run_->events);
       break;
     case Format::Pdf:
       saved = SaveReportPdf(path, PagesOfRun(run_->report, run_->report_name, run_->summary, run_->finished));

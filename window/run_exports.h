@@ -16,6 +16,7 @@
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
+#include "engine/sky_events.h"
 #include "report/run_summary.h"
 #include "window/file_chooser.h"
 
@@ -40,6 +41,7 @@ class RunExports final : public QObject {
     std::string report_name;    // the report file's name; the exports offer it with their suffix
     std::time_t finished = 0;   // when the run finished (the pages' run date)
     std::vector<SummaryField> summary;  // what was searched: the pages' header
+    SkyEvents events;           // sorted by moment; the CSV and the calendar hold them too
   };
 
   // Asks for a printer and its settings; true to print. The window's default shows the

@@ -112,5 +112,98 @@ TEST(ics, calendar_has_one_minute_events_in_utc) {
   EXPECT_EQ(count("\n"), count("\r\n"));
 }
 
+SkyEvent Event(EventKind kind, int body, int detail, int direction) {
+  SkyEvent e;
+  e.kind = kind;
+  e.body = body;
+  e.detail = detail;
+  e.direction = direction;
+  e.jd_ut = ConvertDatetoJD(3, 31, 2024) + 0.5;
+  return e;
+}
+
+// Sky events as a person reads them in a calendar. Bodies: 0 Sun, 1 Moon, 2 Mercury, 4 Mars.
+TEST(ics, sky_event_summaries_say_what_happens) {
+  SkyEvent eclipse_full = Event(EventKind::Lunation, 1, 2, 0);
+  eclipse_full.eclipse = EclipseKind::LunarTotal;
+  SkyEvent eclipse = Event(EventKind::Eclipse, 0, 0, 0);
+  eclipse.eclipse = EclipseKind::SolarAnnular;
+  SkyEvent helio = Event(EventKind::Ingress, 4, 3, 1);
+  helio.centre = Centre::Helio;
+  const struct {
+    const char* name;
+    SkyEvent event;
+    std::string summary;
+  } cases[] = {
+      {"retrograde station", Event(EventKind::Station, 2, -1, -1), "Mercury turns retrograde"},
+      {"direct station", Event(EventKind::Station, 2, 1, 1), "Mercury turns direct"},
+      {"ingress", Event(EventKind::Ingress, 0, 0, 1), "Sun enters Aries"},
+      {"ingress backward", Event(EventKind::Ingress, 2, 11, -1), "Mercury enters Pisces (retrograde)"},
+      {"heliocentric ingress", helio, "Mars (h) enters Cancer"},
+      {"new moon", Event(EventKind::Lunation, 1, 0, 0), "New moon"},
+      {"last quarter", Event(EventKind::Lunation, 1, 3, 0), "Last quarter"},
+      {"full moon with eclipse", eclipse_full, "Full moon, total lunar eclipse"},
+      {"eclipse", eclipse, "Annular solar eclipse"},
+      {"out of bounds", Event(EventKind::OutOfBounds, 1, 1, -1), "Moon out of bounds south"},
+      {"back in bounds", Event(EventKind::OutOfBounds, 4, -1, 1), "Mars back in bounds from north"},
+      {"void", Event(EventKind::VoidOfCourse, 1, 5, 0), "Moon void of course"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SkyEventSummary(c.event), c.summary) << c.name;
+}
+
+// A sky event's UID stays within its minute and changes with whatever makes it another event.
+TEST(ics, sky_event_uid_is_stable_and_differs_for_another) {
+  const SkyEvent base = Event(EventKind::Station, 2, -1, -1);
+  const std::string uid = SkyEventUid(base);
+  SkyEvent seconds_later = base;
+  seconds_later.jd_ut += 20.0 / 86400;
+  EXPECT_EQ(SkyEventUid(seconds_later), uid);
+  EXPECT_NE(uid.find("@tarnwick"), std::string::npos);
+  SkyEvent next_minute = base, other_body = base, other_kind = base, other_way = base, helio = base;
+  next_minute.jd_ut += 1.0 / 1440;
+  other_body.body = 4;
+  other_kind.kind = EventKind::Ingress;
+  other_way.detail = other_way.direction = 1;
+  helio.centre = Centre::Helio;
+  for (const SkyEvent* other : {&next_minute, &other_body, &other_kind, &other_way, &helio}) {
+    EXPECT_NE(SkyEventUid(*other), uid);
+  }
+  // Two ingresses of one body in one minute (back and forth over a cusp) are two events.
+  SkyEvent into_aries = Event(EventKind::Ingress, 2, 0, 1), into_pisces = Event(EventKind::Ingress, 2, 11, -1);
+  EXPECT_NE(SkyEventUid(into_aries), SkyEventUid(into_pisces));
+}
+
+// Events join the rows in the calendar by moment, a minute long each, the void of course from
+// its start to its end; each VEVENT once, its UID unique in the file.
+TEST(ics, calendar_holds_the_sky_events_among_the_rows) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  const FoundAspect row = Row({0, 4, 4}, {10, 100, 100});  // 03/31/2024 12:00 UT
+  SkyEvent before = Event(EventKind::Station, 2, -1, -1);
+  before.jd_ut -= 1.0 / 24;  // 11:00
+  SkyEvent same = Event(EventKind::Lunation, 1, 3, 0);  // 12:00, after the aspect
+  SkyEvent voc = Event(EventKind::VoidOfCourse, 1, 2, 0);
+  voc.jd_ut += 2.0 / 24;                 // 14:00
+  voc.end_jd_ut = voc.jd_ut + 0.25;      // 20:00
+  const std::string ics =
+      RunIcs({row}, ScanKind::Longitude, s, *FixedOffsetZone(0.0), RegionalFormat{}, 0, {before, same, voc});
+  const auto at = [&ics](const std::string& what) { return ics.find(what); };
+  const auto count = [&ics](const std::string& what) {
+    size_t n = 0;
+    for (size_t i = 0; (i = ics.find(what, i)) != std::string::npos; i += what.size()) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 4u);
+  const size_t station = at("SUMMARY:Mercury turns retrograde"), aspect = at("SUMMARY:Sun 90"),
+               quarter = at("SUMMARY:Last quarter"), void_ = at("SUMMARY:Moon void of course");
+  ASSERT_NE(void_, std::string::npos);
+  EXPECT_TRUE(station < aspect && aspect < quarter && quarter < void_) << ics;
+  EXPECT_EQ(count("DTSTART:20240331T110000Z\r\nDTEND:20240331T110100Z"), 1u) << ics;
+  EXPECT_EQ(count("DTSTART:20240331T140000Z\r\nDTEND:20240331T200000Z"), 1u) << ics;
+  for (const SkyEvent* e : {&before, &same, &voc}) EXPECT_EQ(count("UID:" + SkyEventUid(*e) + "\r\n"), 1u);
+  // The description is the event's report line.
+  EXPECT_EQ(count("DESCRIPTION:g. Moon     lunation"), 1u) << ics;
+}
+
 }  // namespace
 }  // namespace tarnwick
