@@ -1132,10 +1132,11 @@ void MainWindow::FinishRun() {
   last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name};
   export_csv_action_->setEnabled(true);
   exports_->SetRun({state->kind, state->settings, outcome->rows, outcome->pane_text, outcome->file_name,
-                    std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome)});
+                    std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome),
+                    outcome->events});
   // The table takes the rows over, in the sort the user chose last, narrowed by the filter
   // text still in its box.
-  model_->SetRun(state->kind, state->settings, world_.regional, std::move(state->outcome.rows));
+  model_->SetRun(state->kind, state->settings, world_.regional, std::move(state->outcome.rows), outcome->events);
   const QHeaderView* header = table_->horizontalHeader();
   if (header->sortIndicatorSection() >= 0) model_->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
   filter_timer_->start(0);
@@ -1150,9 +1151,9 @@ void MainWindow::FinishRun() {
   } else if (!outcome->file_path.empty()) {
     words << tr("Saved %1.").arg(TextOf(outcome->file_path));
   }
-  if (model_->allRows() == 0 && outcome->found_count > 0) {
+  if (model_->runRows().empty() && outcome->found_count > 0) {
     words << tr("None of the %1 exact aspects in the span is in the aspect set.").arg(outcome->found_count);
-  } else if (model_->allRows() == 0 && outcome->events.empty()) {
+  } else if (model_->runRows().empty() && outcome->events.empty()) {
     words << tr("No exact aspect lies in the span for these settings.");
   }
   for (const std::string& notice : outcome->notices) words << Q(notice);

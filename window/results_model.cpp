@@ -1,5 +1,8 @@
 #include "window/results_model.h"
 
+#include <QBrush>
+#include <QColor>
+#include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 
@@ -10,6 +13,7 @@
 #include <string>
 
 #include "core/number_text.h"
+#include "report/event_lines.h"
 #include "report/report_lines.h"
 
 namespace tarnwick {
@@ -40,7 +44,8 @@ double SortValue(double v) { return std::isnan(v) ? HUGE_VAL : v; }
 
 ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void ResultsModel::SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows) {
+void ResultsModel::SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows,
+                          SkyEvents events) {
   beginResetModel();
   kind_ = kind;
   settings_ = settings;
@@ -52,8 +57,17 @@ void ResultsModel::SetRun(ScanKind kind, const RunSettings& settings, const Regi
   orb1_ = orbs.orb1;
   orb2_ = orbs.orb2;
   rows_ = std::move(rows);
-  order_.resize(rows_.size());
-  for (size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<int>(i);
+  events_ = std::move(events);
+  // Both lists come sorted by moment: merged, an event goes after the aspects of its moment.
+  base_.clear();
+  base_.reserve(rows_.size() + events_.size());
+  size_t e = 0;
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    for (; e < events_.size() && events_[e].jd_ut < rows_[r].jd_ut; ++e) base_.push_back(static_cast<int>(rows_.size() + e));
+    base_.push_back(static_cast<int>(r));
+  }
+  for (; e < events_.size(); ++e) base_.push_back(static_cast<int>(rows_.size() + e));
+  order_ = base_;
   Refilter();
   endResetModel();
 }
@@ -73,6 +87,12 @@ int ResultsModel::columnCount(const QModelIndex& parent) const { return parent.i
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
+  if ((role == Qt::FontRole || role == Qt::BackgroundRole) && IsEventRow(index.row())) {
+    if (role == Qt::BackgroundRole) return QBrush(QColor(0xff, 0xf6, 0xdc));  // a pale amber
+    QFont italic;
+    italic.setItalic(true);
+    return italic;
+  }
   if (role == Qt::TextAlignmentRole && index.column() >= kDate) {
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
   }
@@ -137,9 +157,27 @@ QString ResultsModel::AspectText(const FoundAspect& row) const {
   return names.join(QLatin1Char(' '));
 }
 
+QString ResultsModel::EventCell(const SkyEvent& e, int column) const {
+  switch (column) {
+    case kP1: return QString::fromLatin1(CentreLabel(e.centre)) + Q(std::string(BodyName(e.body)));
+    case kP2: return Q(std::string(EventWord(e.kind)));
+    case kDate: return Q(ConvertJDtoDateandTime(e.jd_ut, HoursAtMinute(*zone_, e.jd_ut), regional_.order).date);
+    case kTime: return Q(ConvertJDtoDateandTime(e.jd_ut, HoursAtMinute(*zone_, e.jd_ut), regional_.order).time);
+    case kPos1:
+      // Out of bounds is a matter of declination; everything else of the longitude of date.
+      if (e.kind == EventKind::OutOfBounds) return Q(DeclinationText(e.position, notation_));
+      if (notation_ != Notation::Glyphs) return Q(ZodiacPositionText(e.position, notation_));
+      return Drawable(ZodiacPositionText(e.position, Notation::Glyphs), ZodiacPositionText(e.position, Notation::Text));
+    case kAspects: return Q(EventDescription(e, *zone_, regional_.order));
+    default: return {};
+  }
+}
+
 QString ResultsModel::CellText(int row, int column) const {
   if (row < 0 || row >= rowCount()) return {};
-  const FoundAspect& r = At(row);
+  const int i = shown_[static_cast<size_t>(row)];
+  if (IsEvent(i)) return EventCell(EventOf(i), column);
+  const FoundAspect& r = rows_[static_cast<size_t>(i)];
   const bool p3 = UsesP3(settings_);
   switch (column) {
     case kP1: return RoleText(r, 0);
@@ -180,6 +218,13 @@ bool ResultsModel::Matches(const FoundAspect& row, const Needle& needle) const {
   return needle.in_aspect && AspectText(row).contains(needle.text, Qt::CaseInsensitive);
 }
 
+bool ResultsModel::MatchesEvent(const SkyEvent& e, const QString& needle) const {
+  for (const int column : {kP1, kP2, kDate, kTime, kAspects}) {
+    if (EventCell(e, column).contains(needle, Qt::CaseInsensitive)) return true;
+  }
+  return false;
+}
+
 void ResultsModel::Refilter() {
   if (needle_.isEmpty()) {
     shown_ = order_;
@@ -211,7 +256,7 @@ void ResultsModel::Refilter() {
   }
   shown_.clear();
   for (int i : order_) {
-    if (Matches(rows_[static_cast<size_t>(i)], needle)) shown_.push_back(i);
+    if (IsEvent(i) ? MatchesEvent(EventOf(i), needle_) : Matches(rows_[static_cast<size_t>(i)], needle)) shown_.push_back(i);
   }
 }
 
@@ -233,7 +278,7 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
   for (const QModelIndex& i : before) rows_of_before.push_back(shown_[static_cast<size_t>(i.row())]);
 
   // The run's own order (by moment) first, so that equal keys come out by moment.
-  std::sort(order_.begin(), order_.end());
+  order_ = base_;
   const auto by = [&](auto key) {
     // Keys taken out once, beside their rows, so that the sort walks memory in order.
     using Key = std::decay_t<decltype(key(0))>;
@@ -246,17 +291,33 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
     for (size_t k = 0; k < keyed.size(); ++k) order_[k] = keyed[k].second;
   };
   const auto row = [this](int i) -> const FoundAspect& { return rows_[static_cast<size_t>(i)]; };
+  // Event rows: P1 by body like an aspect's; the event word and what happened after every
+  // body and aspect, by kind; no P2 or P3 position, so last.
+  constexpr int kAfterBodies = BodyCount * 2;
   switch (column) {
-    case kP1: case kP2: case kP3: by([&, c = column](int i) { return RoleKey(row(i), c); }); break;
-    case kDate: case kTime: by([&](int i) { return SortValue(row(i).jd_ut); }); break;
+    case kP1: case kP2: case kP3:
+      by([&, c = column](int i) {
+        if (!IsEvent(i)) return RoleKey(row(i), c);
+        const SkyEvent& e = EventOf(i);
+        if (c == kP1) return e.body * 2 + static_cast<int>(e.centre);
+        return c == kP2 ? kAfterBodies + static_cast<int>(e.kind) : kAfterBodies + kEventKinds;
+      });
+      break;
+    case kDate: case kTime:
+      by([&](int i) { return SortValue(IsEvent(i) ? EventOf(i).jd_ut : row(i).jd_ut); });
+      break;
     case kPos1: case kPos2: case kPos3:
-      by([&, c = static_cast<size_t>(column - kPos1)](int i) { return SortValue(row(i).position[c]); });
+      by([&, c = static_cast<size_t>(column - kPos1)](int i) {
+        if (IsEvent(i)) return c == 0 ? SortValue(EventOf(i).position) : HUGE_VAL;
+        return SortValue(row(i).position[c]);
+      });
       break;
     case kAspects: {
       // The codes in the report's order as one number (angle + 1 per code, 0 for none):
       // they sort by angle, whatever the notation shows.
       by([&](int i) {
         std::uint64_t key = 0;
+        if (IsEvent(i)) return ~std::uint64_t{0} - static_cast<std::uint64_t>(kEventKinds - static_cast<int>(EventOf(i).kind));
         if (kind_ != ScanKind::Longitude) return key;
         for (const AspectCode& code : LongitudeAspectColumns(row(i), settings_, ReportOrbs{orb1_, orb2_}).codes) {
           const int angle = std::atoi(code.c_str());  // blanks read as 0, told apart below
@@ -270,7 +331,7 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
   }
   Refilter();
 
-  std::vector<int> shown_at(rows_.size(), -1);  // rows_ index -> new shown row
+  std::vector<int> shown_at(rows_.size() + events_.size(), -1);  // rows_ index -> new shown row
   for (size_t i = 0; i < shown_.size(); ++i) shown_at[static_cast<size_t>(shown_[i])] = static_cast<int>(i);
   QModelIndexList after;
   after.reserve(before.size());
@@ -282,13 +343,28 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
 }
 
 std::string ResultsModel::ReportLines(const std::vector<int>& rows) const {
+  // Aspect lines are made a stretch at a time (the report's builders take a list), event
+  // lines one by one, in the order given.
+  std::string out;
   FoundAspects picked;
-  picked.reserve(rows.size());
+  const auto flush = [&] {
+    if (picked.empty()) return;
+    out += kind_ == ScanKind::Declination ? Display_Aspects_declination(picked, settings_, regional_)
+                                          : Display_Aspects_longitude(picked, settings_, regional_);
+    picked.clear();
+  };
   for (int row : rows) {
-    if (row >= 0 && row < rowCount()) picked.push_back(At(row));
+    if (row < 0 || row >= rowCount()) continue;
+    const int i = shown_[static_cast<size_t>(row)];
+    if (IsEvent(i)) {
+      flush();
+      out += EventLine(EventOf(i), *zone_, regional_.order);
+    } else {
+      picked.push_back(rows_[static_cast<size_t>(i)]);
+    }
   }
-  return kind_ == ScanKind::Declination ? Display_Aspects_declination(picked, settings_, regional_)
-                                        : Display_Aspects_longitude(picked, settings_, regional_);
+  flush();
+  return out;
 }
 
 QString ResultsModel::TabSeparated(const std::vector<int>& rows) const {

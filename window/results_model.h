@@ -15,6 +15,7 @@
 #include "core/time_zone.h"
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
+#include "engine/sky_events.h"
 #include "engine/window_search.h"
 #include "report/notation.h"
 
@@ -31,12 +32,19 @@ class ResultsModel final : public QAbstractTableModel {
   explicit ResultsModel(QObject* parent = nullptr);
 
   // A finished run: its rows (sorted by moment), its kind and settings (which say the time
-  // zone, the orbs and whether P3 plays a part). Replaces what the model held.
-  void SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows);
+  // zone, the orbs and whether P3 plays a part), and its sky events (sorted by moment), each
+  // a row of its own among the aspects: P1 the body, P2 the event word ("station"), P1 pos.
+  // where it stands, Aspect what happened ("turns retrograde"); italic on a tinted ground.
+  // At the same moment the aspect comes first, as in the report. Replaces what the model held.
+  void SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows,
+              SkyEvents events = {});
   void SetNotation(Notation notation);
   Notation notation() const { return notation_; }
-  // The rows in the run's order (by moment), whatever the table's sort.
+  // The aspect rows in the run's order (by moment), whatever the table's sort; no events.
   const FoundAspects& runRows() const { return rows_; }
+  const SkyEvents& runEvents() const { return events_; }
+  // Whether a shown row is a sky event.
+  bool IsEventRow(int row) const { return row >= 0 && row < rowCount() && IsEvent(shown_[static_cast<size_t>(row)]); }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -54,13 +62,19 @@ class ResultsModel final : public QAbstractTableModel {
 
   // The text of a cell, "" outside the table. `row` counts the rows shown, in their order.
   QString CellText(int row, int column) const;
-  // The rows as the report writes them (CR LF line ends), in the order given.
+  // The rows as the report writes them (CR LF line ends), in the order given; an event as
+  // its own report line.
   std::string ReportLines(const std::vector<int>& rows) const;
   // The rows' cells, tab between columns, LF after each row, the header first.
   QString TabSeparated(const std::vector<int>& rows) const;
 
  private:
-  const FoundAspect& At(int row) const { return rows_[static_cast<size_t>(shown_[static_cast<size_t>(row)])]; }
+  // Row numbers in order_, base_ and shown_ index rows_ below rows_.size(), and events_ from
+  // there on.
+  bool IsEvent(int i) const { return static_cast<size_t>(i) >= rows_.size(); }
+  const SkyEvent& EventOf(int i) const { return events_[static_cast<size_t>(i) - rows_.size()]; }
+  QString EventCell(const SkyEvent& event, int column) const;
+  bool MatchesEvent(const SkyEvent& event, const QString& needle) const;
   QString PositionText(const FoundAspect& row, int role) const;
   // The glyph form where the font draws every character of it (a font without the aspect
   // glyphs would show empty boxes), else the text form.
@@ -78,7 +92,9 @@ class ResultsModel final : public QAbstractTableModel {
   std::shared_ptr<const TimeZone> zone_ = FixedOffsetZone(0.0);  // the moments' local time
   float orb1_ = 0.0f, orb2_ = 0.0f;  // degrees, as the report reads them
   FoundAspects rows_;         // as the run gave them
-  std::vector<int> order_;    // every row, sorted: indexes into rows_
+  SkyEvents events_;          // as the run gave them
+  std::vector<int> base_;     // every row by moment, events merged in: the order before any sort
+  std::vector<int> order_;    // every row, sorted
   std::vector<int> shown_;    // the rows of order_ that pass the filter, in its order
   QString needle_;
   Notation notation_ = Notation::Glyphs;

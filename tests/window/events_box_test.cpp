@@ -1,6 +1,7 @@
 // The "Events" group as a user meets it: "Events only" waits for a kind of event; the events
 // chosen join the report, its file name and the CSV export; a calendar leaves the aspects out.
 #include "window/events_box.h"
+#include "window/results_model.h"
 #include "window_fixture.h"
 
 using namespace tarnwick;
@@ -14,6 +15,26 @@ class EventsBoxTest : public WindowTest {
     QTest::mouseClick(Box(name), Qt::LeftButton, {}, QPoint(6, Box(name)->height() / 2));
   }
   QString Pane() { return Find<QPlainTextEdit>("txtResults")->toPlainText(); }
+  QTableView* Table() { return Find<QTableView>("tblResults"); }
+  QString Cell(int row, int column) { return Table()->model()->index(row, column).data().toString(); }
+  QString Row(int row) {
+    QStringList cells;
+    for (int c = 0; c < ResultsModel::kColumnCount; ++c) cells << Cell(row, c);
+    return cells.join(' ');
+  }
+  // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
+  // stations and lunations: Mercury turns retrograde on 01/28 and direct on 02/18 (UT),
+  // five lunations, two of them with an eclipse.
+  void RunWithStations() {
+    RunSettings s = OneDay();
+    s.txtStartDate = "01/20/2008";
+    s.txtEndDate = "02/25/2008";
+    s.chkP1Planets[2] = true;  // Mercury
+    Load(s);
+    Toggle("chkEventStations");
+    Toggle("chkEventLunations");
+    Run("cmdAspectarian");
+  }
 
  private slots:
   void events_only_waits_for_a_kind() {
@@ -70,6 +91,64 @@ class EventsBoxTest : public WindowTest {
     QVERIFY2(Pane().contains(lunation) && !Pane().contains(aspect), qPrintable(Pane()));
     QVERIFY(QFileInfo::exists(world_->file("data/12012007_12012007_5_events_g.txt")));
     QVERIFY(QFileInfo::exists(world_->file("data/" + name)));
+  }
+
+  // Each event is a table row of its own, where its line stands in the report: time order,
+  // the aspect first at one moment. Typing "station" keeps exactly the station rows; Ctrl+C
+  // on one copies its report line; the notation switch reaches its position too.
+  void events_are_rows_of_the_table_in_time_order() {
+    Open();
+    RunWithStations();
+    QStringList lines;
+    for (const QString& line : Pane().split('\n')) {
+      if (!line.isEmpty() && !line.startsWith("---")) lines << line;
+    }
+    QAbstractItemModel* shown = Table()->model();
+    QCOMPARE(shown->rowCount(), lines.size());
+    int stations = 0, lunations = 0;
+    for (int r = 0; r < shown->rowCount(); ++r) {
+      // The moment and the second role (an event's word) are those of the report's line r.
+      const QString moment = Cell(r, ResultsModel::kDate) + " " + Cell(r, ResultsModel::kTime);
+      QVERIFY2(lines[r].contains(moment) && lines[r].contains(Cell(r, ResultsModel::kP2)), qPrintable(lines[r] + " | " + Row(r)));
+      const bool event = lines[r].contains("station") || lines[r].contains("lunation");
+      QCOMPARE(shown->index(r, ResultsModel::kP1).data(Qt::FontRole).value<QFont>().italic(), event);
+      stations += Cell(r, ResultsModel::kP2) == "station";
+      lunations += Cell(r, ResultsModel::kP2) == "lunation";
+    }
+    QCOMPARE(stations, 2);
+    QCOMPARE(lunations, 5);
+
+    QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
+    QLineEdit* box = Find("txtFilter");
+    QTRY_VERIFY(box->hasFocus());
+    QTest::keyClicks(box, "station");
+    QTRY_COMPARE(shown->rowCount(), 2);
+    // 20:31 UT: published tables have Mercury stationary on 01/28/2008 near 20:3x UT.
+    QCOMPARE(Cell(0, ResultsModel::kP1) + " " + Cell(0, ResultsModel::kP2) + " " + Cell(0, ResultsModel::kDate),
+             QString("g. Mercury station 01/28/2008"));
+    QVERIFY2(Cell(0, ResultsModel::kAspects) == "turns retrograde", qPrintable(Row(0)));
+    QVERIFY2(Cell(1, ResultsModel::kAspects) == "turns direct", qPrintable(Row(1)));
+
+    Table()->setFocus();
+    QTest::mouseClick(Table()->viewport(), Qt::LeftButton, {}, Table()->visualRect(shown->index(1, 0)).center());
+    QTest::keyClick(Table(), Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text().trimmed();
+    QVERIFY2(lines.contains(copied) && copied.contains("turns direct"), qPrintable(copied));
+
+    Find<QAction>("mnuNotationNumbers")->trigger();
+    const QString numbers = Cell(1, ResultsModel::kPos1);
+    QVERIFY2(copied.contains(numbers), qPrintable(numbers));  // the report's own figures
+    Find<QAction>("mnuNotationText")->trigger();
+    QVERIFY2(Cell(1, ResultsModel::kPos1) != numbers && !Cell(1, ResultsModel::kPos1).isEmpty(), qPrintable(Row(1)));
+
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTRY_COMPARE(shown->rowCount(), lines.size());
+    QTest::keyClicks(box, "eclipse");
+    // The annular solar eclipse at the new moon of 02/07 and the total lunar one of 02/21.
+    QTRY_COMPARE(shown->rowCount(), 2);
+    QVERIFY2(Cell(0, ResultsModel::kAspects).startsWith("new moon, annular solar eclipse"), qPrintable(Row(0)));
+    QVERIFY2(Cell(1, ResultsModel::kAspects).startsWith("full moon, total lunar eclipse"), qPrintable(Row(1)));
   }
 };
 
