@@ -2,7 +2,7 @@
 """Reads the runner's calendar with python3-icalendar, a parser that shares no code with the
 libical writer: one event per CSV row of the same run, each starting at that row's UTC
 moment rounded to the minute and lasting one minute, UIDs unique within a run and the same
-in a second run over an overlapping span. Usage: ics_parses_independently.py TARNWICK_CLI
+in a second run over an overlapping span; sky events there too. Usage: ics_parses_independently.py TARNWICK_CLI
 Exit 77 (skipped) when the icalendar module is missing."""
 import csv
 import datetime
@@ -73,6 +73,32 @@ with tempfile.TemporaryDirectory() as d:
     if not in_first or in_first != in_second:
         failures.append(f"overlap: {len(in_first)} events in the first run, {len(in_second)} in the second, "
                         f"{len(in_first ^ in_second)} UIDs differ")
+
+    # Sky events among the rows: the eclipses of February 2008 at their lunations (published:
+    # annular solar 7 Feb, total lunar 21 Feb), Mercury's station, the void-of-course Moon
+    # lasting from its start to its ingress (less than the Moon's three days in a sign).
+    sky = os.path.join(d, "sky.ics")
+    subprocess.run([CLI, "--format", "ics", "--output", sky, "--start", "01/20/2008", "--end", "02/25/2008",
+                    "--triple", "0", "--p1", "1,2", "--p2", "0,5", "--no-save", "--events", "stations,lunations,voc"],
+                   check=True, stderr=subprocess.DEVNULL)
+    with open(sky, "rb") as f:
+        sky_evs = [c for c in icalendar.Calendar.from_ical(f.read()).walk() if c.name == "VEVENT"]
+    summaries = [str(e["SUMMARY"]) for e in sky_evs]
+    for want, day in (("New moon, annular solar eclipse", 7), ("Full moon, total lunar eclipse", 21),
+                      ("Mercury turns retrograde", 28)):
+        found = [e.decoded("DTSTART") for e in sky_evs if str(e["SUMMARY"]) == want]
+        if len(found) != 1 or found[0].day != day:
+            failures.append(f"{want!r}: {found}")
+    voids = [e for e in sky_evs if str(e["SUMMARY"]) == "Moon void of course"]
+    if len(voids) < 10:
+        failures.append(f"{len(voids)} void-of-course events in five weeks")
+    for e in voids:
+        lasts = e.decoded("DTEND") - e.decoded("DTSTART")
+        if not datetime.timedelta(minutes=1) <= lasts < datetime.timedelta(days=3):
+            failures.append(f"{e['UID']}: the void lasts {lasts}")
+    sky_uids = [str(e["UID"]) for e in sky_evs]
+    if len(set(sky_uids)) != len(sky_uids):
+        failures.append("UIDs repeat in the calendar with sky events")
 
 for f in failures[:20]:
     print(f)
