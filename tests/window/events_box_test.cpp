@@ -16,6 +16,11 @@ class EventsBoxTest : public WindowTest {
   }
   QString Pane() { return Find<QPlainTextEdit>("txtResults")->toPlainText(); }
   QTableView* Table() { return Find<QTableView>("tblResults"); }
+  void ClickHeader(int column) {
+    QHeaderView* header = Table()->horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+  }
   QString Cell(int row, int column) { return Table()->model()->index(row, column).data().toString(); }
   QString Row(int row) {
     QStringList cells;
@@ -144,6 +149,24 @@ class EventsBoxTest : public WindowTest {
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTRY_COMPARE(shown->rowCount(), lines.size());
+    // Sorted by P2, the events come after every body, a block per word; by date, back in the
+    // report's order.
+    ClickHeader(ResultsModel::kP2);
+    QStringList blocks;
+    for (int r = 0; r < shown->rowCount(); ++r) {
+      const QString word = Cell(r, ResultsModel::kP2);
+      if (blocks.isEmpty() || blocks.back() != word) blocks << word;
+    }
+    QVERIFY2(blocks.join(",").endsWith("g. Jupiter,station,lunation"), qPrintable(blocks.join(",")));
+    QCOMPARE(blocks.removeDuplicates(), 0);
+    ClickHeader(ResultsModel::kDate);
+    if (Table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder) ClickHeader(ResultsModel::kDate);
+    for (int r = 0; r < shown->rowCount(); ++r) {
+      QVERIFY2(lines[r].contains(Cell(r, ResultsModel::kDate) + " " + Cell(r, ResultsModel::kTime)) &&
+                   lines[r].contains(Cell(r, ResultsModel::kP2)),
+               qPrintable(lines[r] + " | " + Row(r)));
+    }
+
     QTest::keyClicks(box, "eclipse");
     // The annular solar eclipse at the new moon of 02/07 and the total lunar one of 02/21.
     QTRY_COMPARE(shown->rowCount(), 2);
