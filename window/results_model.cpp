@@ -287,8 +287,12 @@ std::string ResultsModel::ReportLines(const std::vector<int>& rows) const {
   for (int row : rows) {
     if (row >= 0 && row < rowCount()) picked.push_back(At(row));
   }
-  return kind_ == ScanKind::Declination ? Display_Aspects_declination(picked, settings_, regional_)
-                                        : Display_Aspects_longitude(picked, settings_, regional_);
+  return ReportLinesOf(picked);
+}
+
+std::string ResultsModel::ReportLinesOf(const FoundAspects& rows) const {
+  return kind_ == ScanKind::Declination ? Display_Aspects_declination(rows, settings_, regional_)
+                                        : Display_Aspects_longitude(rows, settings_, regional_);
 }
 
 QString ResultsModel::TabSeparated(const std::vector<int>& rows) const {

@@ -56,11 +56,13 @@ class ResultsModel final : public QAbstractTableModel {
   QString CellText(int row, int column) const;
   // The rows as the report writes them (CR LF line ends), in the order given.
   std::string ReportLines(const std::vector<int>& rows) const;
+  std::string ReportLinesOf(const FoundAspects& rows) const;
+  // The found row shown at `row` (0 .. rowCount() - 1).
+  const FoundAspect& At(int row) const { return rows_[static_cast<size_t>(shown_[static_cast<size_t>(row)])]; }
   // The rows' cells, tab between columns, LF after each row, the header first.
   QString TabSeparated(const std::vector<int>& rows) const;
 
  private:
-  const FoundAspect& At(int row) const { return rows_[static_cast<size_t>(shown_[static_cast<size_t>(row)])]; }
   QString PositionText(const FoundAspect& row, int role) const;
   // The glyph form where the font draws every character of it (a font without the aspect
   // glyphs would show empty boxes), else the text form.
