@@ -37,10 +37,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
+#include <numeric>
 #include <ctime>
 
 #include "report/csv_export.h"
 #include "report/event_csv.h"
+#include "report/report_lines.h"
 #include "report/run_summary.h"
 #include "store/settings_file.h"
 #include "store/startup_file.h"
@@ -538,6 +541,28 @@ void MainWindow::BuildMenus() {
       [this](const QString& text) { Tell(text); },
       [this](const QString& title, const QString& text) { Warn(title, text); });
   exports_->AddActions(file);
+  exports_->SetTableRows([this]() -> std::optional<RunExports::Part> {
+    // The selected rows, else the rows the filter shows; nothing when that is the whole run.
+    std::vector<int> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) rows.push_back(index.row());
+    if (rows.empty()) {
+      if (model_->rowCount() == model_->allRows()) return std::nullopt;
+      rows.resize(static_cast<size_t>(model_->rowCount()));
+      std::iota(rows.begin(), rows.end(), 0);
+    }
+    RunExports::Part part;
+    std::vector<const SkyEvent*> events;  // into the run's list, which is in the report's order
+    for (const int row : rows) {
+      if (model_->IsEventRow(row)) events.push_back(&model_->EventAt(row));
+      else part.rows.push_back(model_->At(row));
+    }
+    // In the report's order (by moment), whatever column the table is sorted by.
+    Sort_Aspects_by_Date(part.rows);
+    std::sort(events.begin(), events.end(), std::less<const SkyEvent*>());
+    for (const SkyEvent* e : events) part.events.push_back(*e);
+    part.report = PaneText(model_->ReportLinesOf(part.rows, part.events));
+    return part;
+  });
 
   dates_menu_ = menuBar()->addMenu(tr("&Adjust Dates"));
   dates_menu_->setObjectName(QStringLiteral("mnuAdjustDates"));

@@ -367,6 +367,12 @@ std::string ResultsModel::ReportLines(const std::vector<int>& rows) const {
   return out;
 }
 
+std::string ResultsModel::ReportLinesOf(const FoundAspects& rows, const SkyEvents& events) const {
+  const std::string aspects = kind_ == ScanKind::Declination ? Display_Aspects_declination(rows, settings_, regional_)
+                                                             : Display_Aspects_longitude(rows, settings_, regional_);
+  return events.empty() ? aspects : MergeEventLines(aspects, rows, events, *zone_, regional_.order);
+}
+
 QString ResultsModel::TabSeparated(const std::vector<int>& rows) const {
   QString out;
   const auto add_line = [&out](const QStringList& cells) {

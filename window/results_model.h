@@ -65,6 +65,12 @@ class ResultsModel final : public QAbstractTableModel {
   // The rows as the report writes them (CR LF line ends), in the order given; an event as
   // its own report line.
   std::string ReportLines(const std::vector<int>& rows) const;
+  // Aspect rows (sorted by moment) and events (likewise) as the report writes them, merged.
+  std::string ReportLinesOf(const FoundAspects& rows, const SkyEvents& events = {}) const;
+  // The found row shown at `row` (0 .. rowCount() - 1), which is no event row.
+  const FoundAspect& At(int row) const { return rows_[static_cast<size_t>(shown_[static_cast<size_t>(row)])]; }
+  // The event shown at `row`, which is an event row.
+  const SkyEvent& EventAt(int row) const { return EventOf(shown_[static_cast<size_t>(row)]); }
   // The rows' cells, tab between columns, LF after each row, the header first.
   QString TabSeparated(const std::vector<int>& rows) const;
 

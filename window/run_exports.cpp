@@ -75,6 +75,11 @@ void RunExports::AddActions(QMenu* file_menu) {
     QAction* a = export_menu_->addAction(tr(info.caption), this, [this, f] { Export(f); });
     a->setObjectName(QString::fromLatin1(info.object_name));
   }
+  export_menu_->addSeparator();
+  table_rows_only_ = export_menu_->addAction(tr("Only the rows &shown or selected in the table"));
+  table_rows_only_->setObjectName(QStringLiteral("mnuFileExportTableRows"));
+  table_rows_only_->setCheckable(true);
+  table_rows_only_->setStatusTip(tr("Export the selected rows, or the rows the filter shows, instead of the whole run"));
   export_pdf_ = file_menu->addAction(tr("Export &PDF..."), this, [this] { Export(Format::Pdf); });
   export_pdf_->setObjectName(QStringLiteral("mnuFileExportPdf"));
   export_pdf_->setStatusTip(tr("Save the report of the last run as PDF pages"));
@@ -120,19 +125,25 @@ void RunExports::Export(Format format) {
   const std::optional<QString> chosen = chooser_->Choose(parent_, request);
   if (!chosen) return;
   const std::filesystem::path path(chosen->toStdString());
+  // The whole run, or the part of it the table narrows to.
+  std::optional<Part> part;
+  if (table_rows_only_ && table_rows_only_->isChecked() && table_rows_) part = table_rows_();
+  const FoundAspects& rows = part ? part->rows : run_->rows;
+  const SkyEvents& events = part ? part->events : run_->events;
+  const std::string& report = part ? part->report : run_->report;
   FileStatus saved;
   switch (format) {
     case Format::Csv:
-      saved = SaveRunCsvWithEvents(path, run_->rows, run_->events, run_->kind, run_->settings, regional_);
+      saved = SaveRunCsvWithEvents(path, rows, events, run_->kind, run_->settings, regional_);
       break;
     case Format::Ics:
-      saved = SaveRunIcs(path, run_->rows, run_->kind, run_->settings, regional_, std::time(nullptr), run_->events);
+      saved = SaveRunIcs(path, rows, run_->kind, run_->settings, regional_, std::time(nullptr), events);
       break;
     case Format::Pdf:
-      saved = SaveReportPdf(path, PagesOfRun(run_->report, run_->report_name, run_->summary, run_->finished));
+      saved = SaveReportPdf(path, PagesOfRun(report, run_->report_name, run_->summary, run_->finished));
       break;
     case Format::Text:
-      saved = WriteFileAtomically(path, run_->report, LinkPolicy::FollowLink);
+      saved = WriteFileAtomically(path, report, LinkPolicy::FollowLink);
       break;
   }
   if (!saved) {
@@ -140,7 +151,8 @@ void RunExports::Export(Format format) {
     tell_(Q(saved.message));
     return;
   }
-  tell_(tr("Saved %1").arg(*chosen));
+  tell_(part ? tr("Saved %n row(s) in %1", nullptr, static_cast<int>(rows.size() + events.size())).arg(*chosen)
+             : tr("Saved %1").arg(*chosen));
 }
 
 void RunExports::Print() {

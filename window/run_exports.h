@@ -54,11 +54,23 @@ class RunExports final : public QObject {
              std::function<void(const QString&, const QString&)> warn);
 
   // Adds Export (a submenu: mnuFileExportCsvFormat, mnuFileExportIcs, mnuFileExportPdfFormat,
-  // mnuFileExportText), Export PDF... (mnuFileExportPdf) and Print... (mnuFilePrint, Ctrl+P)
-  // to the menu. All off until a run has finished.
+  // mnuFileExportText, and the switch mnuFileExportTableRows "Only the rows shown or
+  // selected"), Export PDF... (mnuFileExportPdf) and Print... (mnuFilePrint, Ctrl+P) to the
+  // menu. All off until a run has finished.
   void AddActions(QMenu* file_menu);
 
+  // Part of a run the table narrows to: rows in the report's order and their report text.
+  struct Part {
+    FoundAspects rows;
+    SkyEvents events;    // in the report's order too
+    std::string report;  // as the report file would hold these rows alone
+  };
+  // The rows the results table shows or has selected, or nothing when it shows the whole run
+  // with nothing selected. Asked at each export while "Only the rows shown or selected" is on.
+  using TableRows = std::function<std::optional<Part>()>;
+
   void SetRun(Run run);            // after a run whose report was shown
+  void SetTableRows(TableRows rows) { table_rows_ = std::move(rows); }
   void SetBusy(bool running);      // off while a run works
   void SetPrinterSetup(PrinterSetup setup) { printer_setup_ = std::move(setup); }
 
@@ -75,6 +87,8 @@ class RunExports final : public QObject {
   std::function<void(const QString&)> tell_;
   std::function<void(const QString&, const QString&)> warn_;
   PrinterSetup printer_setup_;
+  TableRows table_rows_;
+  QAction* table_rows_only_ = nullptr;
   std::optional<Run> run_;
   bool busy_ = false;
   QMenu* export_menu_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QPrinter>
+#include <QTableView>
 
 #include "window/run_exports.h"
 #include "window_fixture.h"
@@ -70,6 +71,44 @@ class ExportsTest : public WindowTest {
     exporter->trigger();
     QVERIFY2(Status().contains("out." + suffix), qPrintable(Status()));
     QVERIFY2(Read(world_->file("out." + suffix)).startsWith(begins), qPrintable(Read(world_->file("out." + suffix)).left(60)));
+  }
+
+  // With "Only the rows shown or selected" on, an export holds the rows the filter shows, or
+  // the selected ones, each as the report writes it; off, or with the whole run shown and
+  // nothing selected, the whole report.
+  void export_of_the_rows_the_table_shows_or_has_selected() {
+    Open();
+    Load(OneDay());
+    Type("txtEndDate", "12/07/2007");  // a week of the Moon and Jupiter's partners
+    Run("cmdAspectarian");
+    const QString whole = Find<QPlainTextEdit>("txtResults")->toPlainText();
+    const auto report_lines = [](const QStringList& all) {
+      QStringList out;
+      for (const QString& l : all) {
+        if (l.startsWith("g. ")) out << l;
+      }
+      return out;
+    };
+    const QStringList lines = report_lines(whole.split('\n', Qt::SkipEmptyParts));
+    QVERIFY2(lines.size() >= 3, qPrintable(whole));
+    Find<QAction>("mnuFileExportTableRows")->setChecked(true);
+    const auto exported = [&] {
+      world_->chooser->answers = {world_->file("part.txt")};
+      Find<QAction>("mnuFileExportText")->trigger();
+      return report_lines(Read(world_->file("part.txt")).split("\r\n", Qt::SkipEmptyParts));
+    };
+    QCOMPARE(exported(), lines);  // the whole run shown, nothing selected
+
+    QTest::keyClicks(Find("txtFilter"), "Jupiter");
+    const QStringList jupiter = lines.filter("Jupiter");
+    QTRY_COMPARE(window_->findChild<QTableView*>("tblResults")->model()->rowCount(), int(jupiter.size()));
+    QCOMPARE(exported(), jupiter);
+
+    auto* table = window_->findChild<QTableView*>("tblResults");
+    table->selectRow(1);
+    QCOMPARE(exported(), QStringList{jupiter[1]});
+    Find<QAction>("mnuFileExportTableRows")->setChecked(false);
+    QCOMPARE(exported(), lines);
   }
 
   // Print... hands the pages to the printer the user set up (here a PDF file printer).
