@@ -141,6 +141,39 @@ std::vector<std::string> PlanNotices(const RunPlan& plan) {
   return notices;
 }
 
+// A two-body run tries a pair of bodies on one centre once, with the body first in the list
+// as P1. A pair checked only the other way round (Moon for P1, the Sun for P2) is therefore
+// never searched: said here, so that its missing aspects are not taken for none.
+std::optional<std::string> UnpairedNotice(const RunSettings& s, const RunPlan& plan) {
+  if (s.chkUseP3) return std::nullopt;
+  std::vector<std::pair<int, int>> pairs;  // (P1, P2) as checked, P2 earlier in the list
+  for (const auto& centres : plan.series) {
+    const Centre c = centres[0];
+    if (centres[1] != c) continue;
+    for (int p1 = 0; p1 <= LastBodyIndex; ++p1) {
+      if (!s.chkP1Planets[p1] || !TakesRole(p1, c)) continue;
+      for (int p2 = 0; p2 < p1; ++p2) {
+        if (!s.chkP2Planets[p2] || !TakesRole(p2, c)) continue;
+        if (s.chkP1Planets[p2] && s.chkP2Planets[p1]) continue;  // searched as p2 with p1
+        if (std::find(pairs.begin(), pairs.end(), std::pair{p1, p2}) == pairs.end()) pairs.emplace_back(p1, p2);
+      }
+    }
+  }
+  if (pairs.empty()) return std::nullopt;
+  constexpr size_t kNamed = 4;
+  std::string list;
+  for (size_t i = 0; i < std::min(pairs.size(), kNamed); ++i) {
+    list += std::string(i ? ", " : "") + std::string(BodyName(pairs[i].first)) + " with " +
+            std::string(BodyName(pairs[i].second));
+  }
+  if (pairs.size() > kNamed) list += " and " + std::to_string(pairs.size() - kNamed) + " more";
+  const std::string later(BodyName(pairs[0].first)), earlier(BodyName(pairs[0].second));
+  return "Not searched: " + list +
+         ". A pair of bodies on one centre is searched once, with the body earlier in the list as "
+         "P1; to search " + later + " with " + earlier + ", check " + earlier + " for P1 and " + later +
+         " for P2.";
+}
+
 // Bytes of one report line of the plan's kind, for the size estimate.
 std::uint64_t LineBytes(const RunPlan& plan) {
   FoundAspect row;
@@ -349,6 +382,9 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   }
   const RunPlan& plan = *planned.plan;
   out.notices = PlanNotices(plan);
+  if (std::optional<std::string> unpaired = UnpairedNotice(s, plan); unpaired && !events_only) {
+    AddOnce(out.notices, std::move(*unpaired));
+  }
   out.sources = SourcesOf(plan);
   out.opt1_ghd = plan.centres_after[0];
   out.opt2_ghd = plan.centres_after[1];

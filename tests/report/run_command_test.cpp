@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <functional>
@@ -151,6 +152,36 @@ TEST_F(RunFixture, unavailable_bodies_are_left_out_by_name_and_progress_reaches_
 
 // A link planted in the data folder under the next report's name (pointing to some file of the
 // user's) is replaced by the report; the file it pointed to stays as it was.
+// A pair checked only the other way round (Mars for P1, the Sun for P2 on one centre) is not
+// searched: the run says so, by name, unless the pair is searched the usual way round too or
+// the centres differ.
+TEST_F(RunFixture, a_pair_checked_only_the_other_way_round_is_named_as_not_searched) {
+  struct Case { const char* name; bool mars_p1, sun_p1, sun_p2, mars_p2; Centre p2_centre; bool told; };
+  const Case cases[] = {
+      {"Mars for P1, Sun for P2", true, false, true, false, Centre::Geo, true},
+      {"both ways checked", true, true, true, true, Centre::Geo, false},
+      {"the usual way round", false, true, false, true, Centre::Geo, false},
+      {"P2 heliocentric", true, false, false, false, Centre::Helio, false},
+  };
+  for (const Case& c : cases) {
+    RunSettings& s = request.settings;
+    s.chkP1Planets = s.chkP2Planets = BodySelection{};
+    s.chkP1Planets[kMars] = c.mars_p1;
+    s.chkP1Planets[idxSun] = c.sun_p1;
+    s.chkP2Planets[idxSun] = c.sun_p2;
+    s.chkP2Planets[kMars] = c.mars_p2;
+    s.chkP2Planets[kJupiter] = true;  // something to search in every case
+    s.opt2_ghd = c.p2_centre;
+    request.save = false;
+    const RunOutcome out = RunAspectarian(request, Synthetic());
+    ASSERT_EQ(out.status, RunOutcome::Status::Done) << c.name;
+    const bool told = std::any_of(out.notices.begin(), out.notices.end(), [](const std::string& n) {
+      return n.starts_with("Not searched: Mars with Sun.") && n.find("check Sun for P1 and Mars for P2") != std::string::npos;
+    });
+    EXPECT_EQ(told, c.told) << c.name;
+  }
+}
+
 TEST_F(RunFixture, report_replaces_a_link_under_its_name) {
   const std::string name = "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt";
   ScratchFolder other;
