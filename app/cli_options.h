@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/date_text.h"
+#include "engine/body_list.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
 #include "engine/sky_events.h"
@@ -46,9 +47,5 @@ struct CliParse {
 
 // Parses the arguments (without the program name).
 CliParse ParseCommandLine(const std::vector<std::string>& args);
-
-// Reads a body list: indices and ranges ("5,6,7-9"), captions ("Sun,Moon,Mn Node"; any case,
-// blanks ignored), "all" or "none". Nothing when an item names no body.
-std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item);
 
 }  // namespace tarnwick

@@ -4,10 +4,13 @@
 
 #include <QGroupBox>
 #include <array>
+#include <optional>
+#include <string>
 
 #include "engine/sky_events.h"
 
 class QCheckBox;
+class QLineEdit;
 
 namespace tarnwick {
 
@@ -17,9 +20,10 @@ class EventsBox final : public QGroupBox {
  public:
   explicit EventsBox(QWidget* parent = nullptr);
 
-  // The events the switches ask for, of the kinds offered; the void-of-course Moon counted by
-  // its default rule.
-  EventChoice Choice() const;
+  // The events the switches ask for, of the kinds offered, with the bodies and angles that
+  // end the void-of-course Moon as typed. Nothing when a list cannot be read: `problem`
+  // names the box and the item at fault.
+  std::optional<EventChoice> Choice(std::string* problem) const;
 
   // Offers the kinds that have a meaning for P1's centre: heliocentrically only ingresses.
   // A switch not offered is disabled and keeps its check for when it is offered again.
@@ -32,6 +36,8 @@ class EventsBox final : public QGroupBox {
   std::array<QCheckBox*, kEventKinds> kinds_{};
   std::array<bool, kEventKinds> offered_{true, true, true, true, true, true};
   QCheckBox* only_ = nullptr;
+  QLineEdit* voc_bodies_ = nullptr;   // txtVocBodies: bodies whose aspects end the void Moon
+  QLineEdit* voc_aspects_ = nullptr;  // txtVocAspects: the angles that count, degrees
 };
 
 }  // namespace tarnwick

@@ -965,7 +965,14 @@ void MainWindow::StartRun(ScanKind kind) {
   auto request = std::make_shared<RunRequest>();
   request->kind = kind;
   request->settings = ControlsToSettings();
-  request->events = events_->Choice();
+  std::string events_problem;
+  const std::optional<EventChoice> events = events_->Choice(&events_problem);
+  if (!events) {
+    Tell(tr("The run did not start."));
+    Warn(tr("The run cannot start"), tr("The run cannot start:\n\n%1").arg(Q(events_problem)));
+    return;
+  }
+  request->events = *events;
   request->regional = world_.regional;
   request->data_folder = world_.files.data_folder;
   request->save = false;  // saved by the thread once the pane shows the report

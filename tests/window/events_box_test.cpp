@@ -30,6 +30,13 @@ class EventsBoxTest : public WindowTest {
   // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
   // stations and lunations: Mercury turns retrograde on 01/28 and direct on 02/18 (UT),
   // five lunations, two of them with an eclipse.
+  // Selects all of a box's text and types over it.
+  void TypeOver(const char* box, const QString& text) {
+    Find(box)->setFocus();
+    QTest::keyClick(Find(box), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(Find(box), text);
+  }
+
   void RunWithStations() {
     RunSettings s = OneDay();
     s.txtStartDate = "01/20/2008";
@@ -64,10 +71,34 @@ class EventsBoxTest : public WindowTest {
     QVERIFY(!Box("chkEventStations")->isEnabled() && !Box("chkEventVoc")->isEnabled());
     QVERIFY(Box("chkEventIngresses")->isEnabled());
     QVERIFY(!Box("chkEventsOnly")->isEnabled());  // stations were the only kind chosen
-    QVERIFY(!Find<EventsBox>("grpEvents")->Choice().any());
+    QVERIFY(!Find<EventsBox>("grpEvents")->Choice(nullptr)->any());
     QTest::mouseClick(Find<QRadioButton>("opt1_ghd_0"), Qt::LeftButton);
     QVERIFY(Box("chkEventStations")->isEnabled() && Box("chkEventStations")->isChecked());
-    QVERIFY(Find<EventsBox>("grpEvents")->Choice().Has(EventKind::Station));
+    QVERIFY(Find<EventsBox>("grpEvents")->Choice(nullptr)->Has(EventKind::Station));
+  }
+
+  // The void Moon's bodies and angles are typed as the runner takes them: off until the kind
+  // is chosen; a body that is none refuses the run by naming the box; the ones typed end the
+  // Moon's course in the report.
+  void void_moon_counts_the_bodies_and_angles_typed() {
+    Open();
+    QVERIFY(!Find("txtVocBodies")->isEnabled());
+    Load(OneDay());
+    Toggle("chkEventVoc");
+    QVERIFY(Find("txtVocBodies")->isEnabled());
+    TypeOver("txtVocBodies", "Sun,Vulcan");
+    Run("cmdAspectarian");
+    ExpectMessage(window_.get(), {"Void Moon bodies", "Vulcan"});
+    TypeOver("txtVocBodies", "Jupiter");
+    TypeOver("txtVocAspects", "105");
+    Type("txtEndDate", "12/10/2007");
+    Run("cmdAspectarian");
+    // Every void period of the span begins at the Moon's 105-degree aspect to Jupiter.
+    const QStringList voids = Pane().split('\n').filter(" void ");
+    QVERIFY2(!voids.isEmpty(), qPrintable(Pane()));
+    for (const QString& line : voids) {
+      QVERIFY2(line.contains("after 105 degrees Jupiter") || line.contains("no aspect in the sign"), qPrintable(line));
+    }
   }
 
   void chosen_events_join_the_report_and_the_csv() {

@@ -1,0 +1,73 @@
+#include "engine/body_list.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "core/bodies.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Lower case without blanks: "Mn Node" and "mnnode" are the same name.
+std::string Squeeze(std::string_view s) {
+  std::string out;
+  for (const char c : s) {
+    if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+std::optional<int> BodyIndexOf(const std::string& item) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (!item.empty() && item.size() <= 2 && std::all_of(item.begin(), item.end(), digit)) {
+    const int i = std::stoi(item);
+    if (IsBodyIndex(i)) return i;
+    return std::nullopt;
+  }
+  const std::string wanted = Squeeze(item);
+  for (const Body& b : BodyCatalogue) {
+    if (!wanted.empty() && Squeeze(b.caption) == wanted) return b.index;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item) {
+  BodySelection out{};
+  const std::string all = Squeeze(text);
+  if (all == "all") {
+    out.fill(true);
+    return out;
+  }
+  if (all == "none" || all.empty()) return out;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    const size_t comma = std::min(text.find(',', pos), text.size());
+    std::string item = text.substr(pos, comma - pos);
+    item.erase(0, item.find_first_not_of(' '));
+    item.erase(item.find_last_not_of(' ') + 1);
+    const size_t dash = item.find('-');
+    bool ok = false;
+    if (dash != std::string::npos && dash > 0) {
+      const auto a = BodyIndexOf(item.substr(0, dash)), b = BodyIndexOf(item.substr(dash + 1));
+      if (a && b && *a <= *b) {
+        for (int i = *a; i <= *b; ++i) out[i] = true;
+        ok = true;
+      }
+    } else if (const auto i = BodyIndexOf(item)) {
+      out[*i] = true;
+      ok = true;
+    }
+    if (!ok) {
+      if (bad_item) *bad_item = item;
+      return std::nullopt;
+    }
+    pos = comma + 1;
+  }
+  return out;
+}
+
+}  // namespace tarnwick
