@@ -278,9 +278,10 @@ class OrderedMerge {
       if (left_out_[c]) continue;
       if (repair_) {
         std::vector<Crossing>& recent = recent_[c];
-        std::erase_if(recent, [&](const Crossing& r) { return m.at.jd_ut - r.jd_ut >= kSameCrossingDays; });
-        if (std::any_of(recent.begin(), recent.end(), [&](const Crossing& r) { return r.SameAs(m.at); })) continue;
-        recent.push_back(m.at);
+        const Crossing at = m.at;  // a copy for the lambdas: clang 14 captures no bindings
+        std::erase_if(recent, [&at](const Crossing& r) { return at.jd_ut - r.jd_ut >= kSameCrossingDays; });
+        if (std::any_of(recent.begin(), recent.end(), [&at](const Crossing& r) { return r.SameAs(at); })) continue;
+        recent.push_back(at);
       }
       if (m.shown) held_.push_back({std::move(m.row), c, count_[c]++});
     }
