@@ -18,8 +18,6 @@ namespace tarnwick {
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
-constexpr int kMinutesPerSign = 30 * 60;
-constexpr int kMinutesPerCircle = 360 * 60;
 
 constexpr std::array<std::string_view, 12> kSignNames = {
     "Aries", "Taurus",  "Gemini",      "Cancer",    "Leo",      "Virgo",
@@ -101,12 +99,9 @@ std::string IsoUtcSecond(double jd_ut) {
 }
 
 std::string SignDegreeText(double longitude_deg) {
-  const long minutes =
-      std::lround(Reduce_to_under_360(longitude_deg) * 60.0) % kMinutesPerCircle;
-  const auto sign = static_cast<size_t>(minutes / kMinutesPerSign);
-  const long in_sign = minutes % kMinutesPerSign;
-  return std::to_string(in_sign / 60) + "\u00B0" + TwoDigits(static_cast<int>(in_sign % 60)) +
-         "\u2032 " + std::string(kSignNames[sign]);
+  const ZodiacMinute at = ZodiacMinuteOf(longitude_deg);
+  return std::to_string(at.degree) + "\u00B0" + TwoDigits(at.minute) + "\u2032 " +
+         std::string(kSignNames[static_cast<size_t>(at.sign)]);
 }
 
 std::string_view RunKindName(ScanKind kind, const RunSettings& settings) {

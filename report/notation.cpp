@@ -47,6 +47,14 @@ std::string TwoDigits(long n) { return FormatFixed(static_cast<double>(n), 2, 0)
 
 }  // namespace
 
+ZodiacMinute ZodiacMinuteOf(double longitude_deg) {
+  // Whole minutes first, then sign and degree.
+  const long minutes = std::lround(Reduce_to_under_360(longitude_deg) * 60.0) % kMinutesPerCircle;
+  const long in_sign = minutes % kMinutesPerSign;
+  return {static_cast<int>(minutes / kMinutesPerSign), static_cast<int>(in_sign / 60),
+          static_cast<int>(in_sign % 60)};
+}
+
 std::string ZodiacPositionText(double longitude_deg, Notation notation) {
   if (!std::isfinite(longitude_deg)) return "?";
   double reduced = Reduce_to_under_360(longitude_deg);
@@ -54,12 +62,10 @@ std::string ZodiacPositionText(double longitude_deg, Notation notation) {
   if (notation == Notation::ReportNumbers) {
     return Reduce_to_under_30_with_sign(AsTableValue(reduced));
   }
-  // Whole minutes first, then sign and degree: the carry of a rounded minute reaches the sign.
-  const long minutes = std::lround(reduced * 60.0) % kMinutesPerCircle;
-  const auto sign = static_cast<size_t>(minutes / kMinutesPerSign);
-  const long in_sign = minutes % kMinutesPerSign;
-  const std::string degree = std::to_string(in_sign / 60);
-  const std::string minute = TwoDigits(in_sign % 60);
+  const ZodiacMinute at = ZodiacMinuteOf(reduced);
+  const auto sign = static_cast<size_t>(at.sign);
+  const std::string degree = std::to_string(at.degree);
+  const std::string minute = TwoDigits(at.minute);
   if (notation == Notation::Glyphs) {
     return degree + std::string(kDegreeSign) + std::string(kSignGlyphs[sign]) + minute +
            std::string(kMinuteSign);

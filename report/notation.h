@@ -15,6 +15,15 @@ enum class Notation {
   ReportNumbers,  // the report line's numbers
 };
 
+// A longitude rounded to the whole minute, then split, so that the carry of a rounded minute
+// reaches the degree and the sign. longitude_deg: degrees, any finite value.
+struct ZodiacMinute {
+  int sign = 0;    // 0 Aries .. 11 Pisces
+  int degree = 0;  // 0 .. 29 within the sign
+  int minute = 0;  // 0 .. 59
+};
+ZodiacMinute ZodiacMinuteOf(double longitude_deg);
+
 // A longitude (degrees, any value; reduced into [0, 360)) as degree, sign and minute:
 //   Glyphs         "26°♐06′"   (degree without leading zero, sign glyph U+2648..U+2653)
 //   Text           "26 Sag 06" (three-letter sign abbreviation)
