@@ -14,7 +14,7 @@
 #include "engine/run_inputs.h"
 #include "engine/run_settings.h"
 #include "engine/secant_solver.h"
-#include "engine/window_search.h"
+#include "engine/interval_search.h"
 
 namespace tarnwick {
 

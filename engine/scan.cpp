@@ -29,7 +29,7 @@ constexpr double kFinalMarginDays = 1.0 / 24.0;
 constexpr size_t kStretchesAheadPerWorker = 4;
 
 // The bodies' bounds serve the repaired search only.
-WindowBound BoundOf(ScanKind kind, const Combination& c, const SolverProblem& p,
+IntervalBound BoundOf(ScanKind kind, const Combination& c, const SolverProblem& p,
                     const PositionSwitches& switches, const ScanOptions& options) {
   if (!options.repair) return {};
   return BoundFor(kind, p, c.step, switches);
@@ -52,16 +52,16 @@ FoundAspect MakeRow(ScanKind kind, PositionProvider& eph, const Combination& c, 
 }
 
 // How each window is searched, chosen once for a scan from its options.
-class WindowSearcher {
+class IntervalSearcher {
  public:
-  WindowSearcher(ScanKind kind, const ScanOptions& options)
+  IntervalSearcher(ScanKind kind, const ScanOptions& options)
       : kind_(kind), plain_(!options.repair), skip_(options.repair && options.skip) {}
 
-  WindowRoots operator()(PositionProvider& eph, const SolverProblem& p, const WindowBound& bound,
+  IntervalRoots operator()(PositionProvider& eph, const SolverProblem& p, const IntervalBound& bound,
                          double t, double t_end) const {
-    if (plain_) return SecantWindowRoots(kind_, eph, p, t, t_end);
-    if (skip_ && WindowHoldsNoMoment(kind_, eph, p, bound, t, t_end)) return {};
-    return SearchWindow(kind_, eph, p, bound, t, t_end);
+    if (plain_) return SecantIntervalRoots(kind_, eph, p, t, t_end);
+    if (skip_ && IntervalHoldsNoMoment(kind_, eph, p, bound, t, t_end)) return {};
+    return SearchInterval(kind_, eph, p, bound, t, t_end);
   }
 
  private:
@@ -80,8 +80,8 @@ struct Candidate {
 };
 
 // Windows [lo, hi) of a combination; `starts` are the window starts of its step.
-void ScanWindows(ScanKind kind, PositionProvider& eph, const WindowSearcher& search,
-                 const SolverProblem& problem, const WindowBound& bound, const Combination& c,
+void ScanWindows(ScanKind kind, PositionProvider& eph, const IntervalSearcher& search,
+                 const SolverProblem& problem, const IntervalBound& bound, const Combination& c,
                  const std::vector<double>& starts, size_t lo, size_t hi, const RunInputs& in,
                  const std::atomic<bool>* cancel, std::atomic<std::int64_t>& windows_done,
                  std::vector<Candidate>& out, bool& always_exact) {
@@ -95,7 +95,7 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const WindowSearcher& sea
     if (cancel && cancel->load(std::memory_order_relaxed)) return;
     if (always_exact) continue;  // the combination is left out; its windows still count
     const double t = starts[k];
-    const WindowRoots found = search(eph, problem, bound, t, t + c.step);
+    const IntervalRoots found = search(eph, problem, bound, t, t + c.step);
     if (found.always_exact) {
       always_exact = true;
       continue;
@@ -140,7 +140,7 @@ struct StretchPlan {
   std::vector<const std::vector<double>*> starts_of;  // by combination
   std::vector<size_t> windows_of;                     // windows in all, by combination
   std::vector<SolverProblem> problems;
-  std::vector<WindowBound> bounds;
+  std::vector<IntervalBound> bounds;
   std::vector<WindowGrid> grids;
   double start_jd = 0.0;      // Julian day (UT) of the first window start
   double stretch_days = 1.0;  // whole days
@@ -231,7 +231,7 @@ void Prefetch(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, const
 }
 
 // Every combination over one stretch, on the calling thread.
-StretchFound ScanStretch(const RunPlan& plan, const StretchPlan& sp, const WindowSearcher& search,
+StretchFound ScanStretch(const RunPlan& plan, const StretchPlan& sp, const IntervalSearcher& search,
                          PositionProvider& provider, PositionCache& cache, size_t stretch,
                          const ScanOptions& options, const std::atomic<bool>* cancel,
                          std::atomic<std::int64_t>& windows_done) {
@@ -326,7 +326,7 @@ class OrderedMerge {
 // Scans the stretches on sp.threads workers, each with a provider of its own, and calls
 // `hand_on` on the calling thread for each stretch in order as soon as it and every earlier
 // one are done; `report` every fifth of a second. Workers stay at most a few stretches ahead.
-void ScanInParallel(const RunPlan& plan, const StretchPlan& sp, const WindowSearcher& search,
+void ScanInParallel(const RunPlan& plan, const StretchPlan& sp, const IntervalSearcher& search,
                     const ScanOptions& options, const std::atomic<bool>* cancel,
                     std::atomic<std::int64_t>& windows_done,
                     const std::function<void(StretchFound&, size_t)>& hand_on,
@@ -428,9 +428,9 @@ FoundAspects ScanCombination(ScanKind kind, PositionProvider& eph, const SolverP
   std::atomic<std::int64_t> done{0};
   StretchFound found;
   std::vector<Candidate> candidates;
-  const WindowBound bound = BoundOf(kind, c, problem, eph.switches(), options);
+  const IntervalBound bound = BoundOf(kind, c, problem, eph.switches(), options);
   bool always_exact = false;
-  ScanWindows(kind, eph, WindowSearcher(kind, options), problem, bound, c, starts, 0, starts.size(),
+  ScanWindows(kind, eph, IntervalSearcher(kind, options), problem, bound, c, starts, 0, starts.size(),
               in, control.cancel, done, candidates, always_exact);
   if (control.advance) control.advance(done.load());
   FoundAspects rows;
@@ -448,7 +448,7 @@ ScanOutcome ScanPlan(const RunPlan& plan, PositionProvider& eph, const RowSink& 
   eph.SetSwitches(plan.switches);
   if (plan.combinations.empty()) return outcome;
   const StretchPlan sp = PlanStretches(plan, options);
-  const WindowSearcher search(plan.kind, options);
+  const IntervalSearcher search(plan.kind, options);
   const auto cancelled = [&] { return control.cancel && control.cancel->load(); };
 
   std::atomic<std::int64_t> done{0};

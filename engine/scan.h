@@ -18,7 +18,7 @@
 #include "engine/run_plan.h"
 #include "engine/run_settings.h"
 #include "engine/secant_solver.h"
-#include "engine/window_search.h"
+#include "engine/interval_search.h"
 
 namespace tarnwick {
 // Makes a position provider for the calling thread (the Swiss Ephemeris keeps its state per

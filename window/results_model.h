@@ -16,7 +16,7 @@
 #include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 #include "engine/sky_events.h"
-#include "engine/window_search.h"
+#include "engine/interval_search.h"
 #include "report/notation.h"
 
 namespace tarnwick {

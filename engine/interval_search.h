@@ -1,5 +1,6 @@
-// The search of one window for exact moments: the secant solver of the window, and what a
-// run adds to it so that no moment is missed or listed twice and every moment is exact.
+// The search of one time interval between two samples (the scan's window) for exact moments: the
+// secant solver of the interval, and what a run adds to it so that no moment is missed or listed
+// twice and every moment is exact.
 #pragma once
 
 #include <array>
@@ -42,7 +43,7 @@ struct Crossing {
 };
 
 // What the search of one window gives.
-struct WindowRoots {
+struct IntervalRoots {
   std::vector<Crossing> crossings;  // in increasing time
   bool always_exact = false;        // the target stayed within kAlwaysExactDeg of an aspect
 };
@@ -54,25 +55,25 @@ double TargetResidual(ScanKind kind, const SolverProblem& p, double f);
 
 // What a combination's bodies can do within a window of `step` days: the bound behind
 // passing over windows that provably hold no exact moment.
-struct WindowBound {
+struct IntervalBound {
   bool usable = false;             // false: every window is searched
   double curvature = 0.0;          // largest |second derivative| of the target, deg/day^2
   std::array<double, 3> speed{};   // largest |daily motion| of each role, deg/day
 };
 
-WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
+IntervalBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
                      const PositionSwitches& switches);
 
 // The plain search of the window [t, t_end]: the secant's moment when it lies inside the
 // window, as the secant leaves it (up to six seconds from the exact moment).
-WindowRoots SecantWindowRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+IntervalRoots SecantIntervalRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
                               double t, double t_end);
 
 // Whether the bodies' bounds prove that [t, t_end] holds no exact moment; false whenever the
-// bound is not usable. A window this answers true for may be passed over: SearchWindow would
+// bound is not usable. A window this answers true for may be passed over: SearchInterval would
 // find nothing in it.
-bool WindowHoldsNoMoment(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                         const WindowBound& bound, double t, double t_end);
+bool IntervalHoldsNoMoment(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const IntervalBound& bound, double t, double t_end);
 
 // Every crossing of an exact aspect in [t, t_end], in increasing order, each to about a
 // millisecond: a sign change of the target between the window's ends is solved from both
@@ -84,7 +85,7 @@ bool WindowHoldsNoMoment(ScanKind kind, PositionProvider& eph, const SolverProbl
 // strays by up to 11 degrees within a second of the Moon passing it), unless a mid-degree
 // steps there; where the bound is not usable the secant's moment is taken too, unless it does
 // not refine to an exact aspect (a convergence onto a jump).
-WindowRoots SearchWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                         const WindowBound& bound, double t, double t_end);
+IntervalRoots SearchInterval(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const IntervalBound& bound, double t, double t_end);
 
 }  // namespace tarnwick

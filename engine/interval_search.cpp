@@ -1,4 +1,4 @@
-#include "engine/window_search.h"
+#include "engine/interval_search.h"
 
 #include <algorithm>
 #include <cmath>
@@ -115,7 +115,7 @@ double DistanceToMidDegreeStep(double lon) {
 // True when the window [t, t + s] provably holds no point where the target comes within
 // kMaxResidualDeg of an exact aspect: then neither the secant nor the bracketing can find a
 // moment in it. With |h''| <= K, h stays within K s^2 / 8 of the chord between its ends.
-bool ProvablyEmpty(ScanKind kind, PositionProvider& eph, const SolverProblem& p, const WindowBound& b,
+bool ProvablyEmpty(ScanKind kind, PositionProvider& eph, const SolverProblem& p, const IntervalBound& b,
                    double t, double t_end) {
   const double s = t_end - t;
   const double bulge = b.curvature * s * s / 8.0;
@@ -244,9 +244,9 @@ double TargetResidual(ScanKind kind, const SolverProblem& p, double f) {
   return std::fabs(f - grid * std::round(f / grid));
 }
 
-WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
+IntervalBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
                      const PositionSwitches& switches) {
-  WindowBound b;
+  IntervalBound b;
   std::array<double, 3> accel{};
   for (int r = 0; r < 3; ++r) {
     const MotionBound m = MaxMotion(p.body[r], CoordinateOf(kind == ScanKind::Longitude, p.centre[r], switches));
@@ -267,9 +267,9 @@ WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
   return b;
 }
 
-WindowRoots SecantWindowRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+IntervalRoots SecantIntervalRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
                               double t, double t_end) {
-  WindowRoots out;
+  IntervalRoots out;
   const SecantOutcome found =
       kind == ScanKind::Longitude
           ? SecantMethod(eph, p, t, t_end, kSolverTolerance, kSolverPassLimit)
@@ -278,8 +278,8 @@ WindowRoots SecantWindowRoots(ScanKind kind, PositionProvider& eph, const Solver
   return out;
 }
 
-bool WindowHoldsNoMoment(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                         const WindowBound& bound, double t, double t_end) {
+bool IntervalHoldsNoMoment(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const IntervalBound& bound, double t, double t_end) {
   return bound.usable && ProvablyEmpty(kind, eph, p, bound, t, t_end);
 }
 
@@ -296,7 +296,7 @@ bool AlwaysExact(double h0, double h1, double t, double t_end, HAt&& h_at) {
 
 // Within this band a component may dip to zero and back inside the window: no more than the
 // bulge that the bodies' accelerations allow, or a fixed band without those bounds. Degrees.
-double TurnBand(ScanKind kind, const SolverProblem& p, const WindowBound& bound, const RoleState& r0,
+double TurnBand(ScanKind kind, const SolverProblem& p, const IntervalBound& bound, const RoleState& r0,
                 double t, double t_end) {
   const double s = t_end - t;
   double turn_band = bound.usable ? bound.curvature * s * s / 8.0 + kMaxResidualDeg : kTurnBandDeg;
@@ -309,10 +309,10 @@ double TurnBand(ScanKind kind, const SolverProblem& p, const WindowBound& bound,
   return turn_band;
 }
 
-WindowRoots SearchLongitudeWindow(PositionProvider& eph, const SolverProblem& p,
-                                  const WindowBound& bound, double t, double t_end) {
+IntervalRoots SearchLongitudeInterval(PositionProvider& eph, const SolverProblem& p,
+                                  const IntervalBound& bound, double t, double t_end) {
   constexpr ScanKind kind = ScanKind::Longitude;
-  WindowRoots out;
+  IntervalRoots out;
   std::vector<Crossing>& roots = out.crossings;
   const RoleState r0 = SampleRoles(kind, eph, p, t), r1 = SampleRoles(kind, eph, p, t_end);
   const double turn_band = TurnBand(kind, p, bound, r0, t, t_end);
@@ -361,10 +361,10 @@ WindowRoots SearchLongitudeWindow(PositionProvider& eph, const SolverProblem& p,
   return out;
 }
 
-WindowRoots SearchDeclinationWindow(PositionProvider& eph, const SolverProblem& p,
-                                    const WindowBound& bound, double t, double t_end) {
+IntervalRoots SearchDeclinationInterval(PositionProvider& eph, const SolverProblem& p,
+                                    const IntervalBound& bound, double t, double t_end) {
   constexpr ScanKind kind = ScanKind::Declination;
-  WindowRoots out;
+  IntervalRoots out;
   std::vector<Crossing>& roots = out.crossings;
   const RoleState r0 = SampleRoles(kind, eph, p, t), r1 = SampleRoles(kind, eph, p, t_end);
   const double turn_band = TurnBand(kind, p, bound, r0, t, t_end);
@@ -400,10 +400,10 @@ WindowRoots SearchDeclinationWindow(PositionProvider& eph, const SolverProblem& 
 
 }  // namespace
 
-WindowRoots SearchWindow(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
-                         const WindowBound& bound, double t, double t_end) {
-  return kind == ScanKind::Longitude ? SearchLongitudeWindow(eph, p, bound, t, t_end)
-                                     : SearchDeclinationWindow(eph, p, bound, t, t_end);
+IntervalRoots SearchInterval(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
+                         const IntervalBound& bound, double t, double t_end) {
+  return kind == ScanKind::Longitude ? SearchLongitudeInterval(eph, p, bound, t, t_end)
+                                     : SearchDeclinationInterval(eph, p, bound, t, t_end);
 }
 
 }  // namespace tarnwick
