@@ -12,7 +12,7 @@
 
 #include "core/bodies.h"
 #include "core/calendar.h"
-#include "core/orbit_table.h"
+#include "core/orbit/orbit_table.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "angles.h"
-#include "orbit_elements.h"
-#include "orbit_table.h"
+#include "core/orbit/orbit_elements.h"
+#include "core/orbit/orbit_table.h"
 
 namespace tarnwick {
 

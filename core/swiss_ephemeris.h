@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "apparent_place.h"
+#include "core/orbit/apparent_place.h"
 #include "position_provider.h"
 
 namespace tarnwick {

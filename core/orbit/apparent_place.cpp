@@ -6,7 +6,7 @@
 #include <numbers>
 
 #include "core/angles.h"
-#include "core/orbit_forces.h"
+#include "core/orbit/orbit_forces.h"
 
 namespace tarnwick {
 

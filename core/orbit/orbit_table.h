@@ -9,10 +9,10 @@
 #include <mutex>
 #include <string>
 
-#include "core/apparent_place.h"
-#include "core/orbit_elements.h"
-#include "core/orbit_forces.h"
-#include "core/radau_integrator.h"
+#include "core/orbit/apparent_place.h"
+#include "core/orbit/orbit_elements.h"
+#include "core/orbit/orbit_forces.h"
+#include "core/orbit/radau_integrator.h"
 
 namespace tarnwick {
 

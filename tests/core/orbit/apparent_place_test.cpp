@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "core/angles.h"
-#include "core/apparent_place.h"
-#include "core/orbit_forces.h"
+#include "core/orbit/apparent_place.h"
+#include "core/orbit/orbit_forces.h"
 #include "core/program_folder.h"
 
 namespace tarnwick {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/orbit_elements.h"
+#include "core/orbit/orbit_elements.h"
 
 namespace tarnwick {
 

@@ -2,7 +2,7 @@
 // Ephemeris reduces its own bodies: apparent geocentric and heliocentric places of date.
 #pragma once
 
-#include "core/orbit_elements.h"
+#include "core/orbit/orbit_elements.h"
 #include "core/vec3.h"
 
 namespace tarnwick {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/radau_integrator.h"
+#include "core/orbit/radau_integrator.h"
 
 namespace tarnwick {
 

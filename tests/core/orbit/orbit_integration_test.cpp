@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "core/orbit_elements.h"
-#include "core/orbit_forces.h"
+#include "core/orbit/orbit_elements.h"
+#include "core/orbit/orbit_forces.h"
+#include "core/orbit/radau_integrator.h"
 #include "core/program_folder.h"
-#include "core/radau_integrator.h"
 
 namespace tarnwick {
 namespace {
