@@ -3,7 +3,7 @@
 namespace tarnwick {
 
 std::string_view BodyName(int index) {
-  std::string_view name = BodyCatalogue.at(index).caption;
+  std::string_view name = BodyCatalogue.at(BodySlot(index)).caption;
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   return name;
 }

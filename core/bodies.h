@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace tarnwick {
@@ -12,19 +13,38 @@ enum class Centre { Geo = 0, Helio = 1 };
 inline constexpr int LastBodyIndex = 25;  // body loops run from 0 to this, inclusive
 inline constexpr int BodyCount = LastBodyIndex + 1;
 
-// Named body indices used by the scans' exclusion rules and the position provider.
-inline constexpr int idxSun = 0;
-inline constexpr int idxMoon = 1;
-inline constexpr int idxMeanNode = 10;
-inline constexpr int idxTrueNode = 11;
-inline constexpr int idxMeanLilith = 12;
-inline constexpr int idxTrueLilith = 13;
-inline constexpr int idxEarth = 14;
-inline constexpr int idxSedna = 21;
-inline constexpr int idxNessus = 22;
-inline constexpr int idxChariklo = 23;
-inline constexpr int idxAstraea = 24;
-inline constexpr int idxEris = 25;
+// A body's index in the catalogue, 0 .. LastBodyIndex: the check box of the body in each role.
+// The named ones are those the scans' exclusion rules and the position provider single out.
+// Unscoped over int, so that an index still counts and compares as the number it is.
+enum BodyIndex : int {
+  idxSun = 0,
+  idxMoon = 1,
+  idxMeanNode = 10,
+  idxTrueNode = 11,
+  idxMeanLilith = 12,
+  idxTrueLilith = 13,
+  idxEarth = 14,
+  idxSedna = 21,
+  idxNessus = 22,
+  idxChariklo = 23,
+  idxAstraea = 24,
+  idxEris = 25,
+};
+
+// The slot of a body in a per-body array (one element per catalogue entry); the index is
+// 0 .. LastBodyIndex, so it fits.
+constexpr std::size_t BodySlot(int index) { return static_cast<std::size_t>(index); }
+
+// One value per body of the catalogue, indexed by a body index (0 .. LastBodyIndex) as well as
+// by a position of the array. An aggregate like the std::array it is: `PerBody<bool> s{}`.
+template <typename T>
+struct PerBody : std::array<T, BodyCount> {
+  using std::array<T, BodyCount>::operator[];
+  constexpr T& operator[](int body) { return std::array<T, BodyCount>::operator[](BodySlot(body)); }
+  constexpr const T& operator[](int body) const {
+    return std::array<T, BodyCount>::operator[](BodySlot(body));
+  }
+};
 
 // Swiss Ephemeris numbering of minor planets: this offset plus the minor-planet number.
 inline constexpr int kAsteroidOffset = 10000;

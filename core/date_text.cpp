@@ -26,7 +26,7 @@ struct DateFields {
 std::optional<DateFields> SplitDate(std::string_view s, std::string_view regional_sep) {
   DateFields out;
   size_t pos = 0;
-  for (int k = 0; k < 3; ++k) {
+  for (std::size_t k = 0; k < 3; ++k) {
     const size_t start = pos;
     while (pos < s.size() && IsDigit(s[pos])) ++pos;
     if (pos == start || pos - start > 4) return std::nullopt;

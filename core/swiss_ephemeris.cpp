@@ -30,7 +30,7 @@ constexpr double kProbeJd = 2451545.0;
 
 constexpr const char* kFromOrbitMessage = "from orbital elements";
 
-int BodyNumber(int body) { return BodyCatalogue.at(body).body_number; }
+int BodyNumber(int body) { return BodyCatalogue.at(BodySlot(body)).body_number; }
 
 // Mean of two angles on the circle: the plain mean, turned by 180 degrees when the two lie
 // more than half a circle apart (359.6 and 0.4 give 0.0, not 180.0). Elsewhere it is the
@@ -187,12 +187,12 @@ SwissEphemeris::Route SwissEphemeris::Resolve(int body) {
     // The library fails only when it finds no file for the body; then the orbit serves.
     if (swe_calc(kProbeJd, BodyNumber(body), kGeo, x, serr) < 0) {
       if (BarycentricOrbit* orbit = SharedOrbitTable(body)) {
-        orbit_[body] = orbit;
+        orbit_[BodySlot(body)] = orbit;
         route = Route::Orbit;
       }
     }
   }
-  route_[body] = route;
+  route_[BodySlot(body)] = route;
   return route;
 }
 
@@ -200,8 +200,8 @@ SphericalPlace SwissEphemeris::FromOrbit(double jd_et, int body, bool geocentric
                                          bool equatorial) {
   ++calls_.orbit;
   SphericalPlace p;
-  const bool ok = geocentric ? apparent_.Geocentric(*orbit_[body], jd_et, equatorial, p)
-                             : apparent_.Heliocentric(*orbit_[body], jd_et, equatorial, p);
+  const bool ok = geocentric ? apparent_.Geocentric(*orbit_[BodySlot(body)], jd_et, equatorial, p)
+                             : apparent_.Heliocentric(*orbit_[BodySlot(body)], jd_et, equatorial, p);
   if (!ok && first_error_.empty()) {
     first_error_ = std::string(BodyName(body)) +
                    ": positions from orbital elements cover the years 1800 to 2400 only";

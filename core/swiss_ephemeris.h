@@ -57,7 +57,7 @@ class SwissEphemeris final : public PositionProvider {
 
   enum class Route : unsigned char { Undecided, Library, Orbit };
   Route RouteOf(int body) {
-    const Route r = route_[body];
+    const Route r = route_[BodySlot(body)];
     return r == Route::Undecided ? Resolve(body) : r;
   }
   Route Resolve(int body);

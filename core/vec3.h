@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 
 namespace tarnwick {
 
@@ -44,8 +45,8 @@ struct Mat3 {
   }
   Mat3 operator*(const Mat3& o) const {
     Mat3 r;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j)
+    for (std::size_t i = 0; i < 3; ++i)
+      for (std::size_t j = 0; j < 3; ++j)
         r.m[i][j] = m[i][0] * o.m[0][j] + m[i][1] * o.m[1][j] + m[i][2] * o.m[2][j];
     return r;
   }

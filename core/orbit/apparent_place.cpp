@@ -47,8 +47,8 @@ Frames FramesAt(double jd_et) {
 
 Mat3 Rate(const Mat3& later, const Mat3& now, double dt) {
   Mat3 r;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) r.m[i][j] = (later.m[i][j] - now.m[i][j]) / dt;
+  for (std::size_t i = 0; i < 3; ++i)
+    for (std::size_t j = 0; j < 3; ++j) r.m[i][j] = (later.m[i][j] - now.m[i][j]) / dt;
   return r;
 }
 

@@ -51,8 +51,8 @@ int MinorPlanetNumber(int body) {
     case 19: return 3;     // Juno
     case 20: return 4;     // Vesta
     default:
-      if (IsBodyIndex(body) && BodyCatalogue[body].body_number > kAsteroidOffset)
-        return BodyCatalogue[body].body_number - kAsteroidOffset;
+      if (IsBodyIndex(body) && BodyCatalogue[BodySlot(body)].body_number > kAsteroidOffset)
+        return BodyCatalogue[BodySlot(body)].body_number - kAsteroidOffset;
       return 0;
   }
 }

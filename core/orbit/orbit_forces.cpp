@@ -81,14 +81,14 @@ void SolarSystemForce::PrepareStep(const std::array<double, kRadauNodes>& times)
     });
     for (auto& v : positions_) v.resize(perturbers_.size());
   }
-  int first = 0;
+  std::size_t first = 0;
   // A step starts where the previous one ended: reuse that sample.
   if (have_times_ && times[0] == times_[kRadauNodes - 1]) {
     positions_[0] = positions_[kRadauNodes - 1];
     sun_velocity_[0] = sun_velocity_[kRadauNodes - 1];
     first = 1;
   }
-  for (int n = first; n < kRadauNodes; ++n) {
+  for (std::size_t n = first; n < times.size(); ++n) {
     for (size_t j = 0; j < perturbers_.size(); ++j) {
       Vec3* vel = perturbers_[j].body_number == SE_SUN ? &sun_velocity_[n] : nullptr;
       Fetch(perturbers_[j], times[n], positions_[n][j], vel);
@@ -99,7 +99,7 @@ void SolarSystemForce::PrepareStep(const std::array<double, kRadauNodes>& times)
 }
 
 Vec3 SolarSystemForce::Acceleration(int node, const Vec3& x, const Vec3& v) {
-  const std::vector<Vec3>& pos = positions_[node];
+  const std::vector<Vec3>& pos = positions_[static_cast<std::size_t>(node)];  // 0 .. kRadauNodes - 1
   Vec3 a{};
   for (size_t j = 0; j < perturbers_.size(); ++j) {
     const Vec3 d = pos[j] - x;
@@ -111,7 +111,7 @@ Vec3 SolarSystemForce::Acceleration(int node, const Vec3& x, const Vec3& v) {
   // by parts in 1e8, which elements fitted with relativity assume.
   if (!perturbers_.empty() && perturbers_[0].body_number == SE_SUN) {
     const Vec3 r = x - pos[0];
-    const Vec3 w = v - sun_velocity_[node];
+    const Vec3 w = v - sun_velocity_[static_cast<std::size_t>(node)];
     const double rn = Norm(r);
     const double c2 = kLightAuPerDay * kLightAuPerDay;
     const double f = kGmSun / (c2 * rn * rn * rn);

@@ -39,8 +39,10 @@ OrbitTable::OrbitTable(const OrbitalElements& elements, int own_body_number,
   first_block_ = static_cast<int>(std::floor((kOrbitFirstJd - 1.0 - e) / kBlockDays));
   const int last = static_cast<int>(std::floor((kOrbitLastJd + 1.0 - e) / kBlockDays));
   block_count_ = last - first_block_ + 1;
-  blocks_ = std::make_unique<std::atomic<const Block*>[]>(block_count_);
-  for (int i = 0; i < block_count_; ++i) blocks_[i].store(nullptr, std::memory_order_relaxed);
+  // block_count_ is positive: the table covers 1800-2400 whatever the elements' epoch.
+  const auto count = static_cast<std::size_t>(block_count_);
+  blocks_ = std::make_unique<std::atomic<const Block*>[]>(count);
+  for (std::size_t i = 0; i < count; ++i) blocks_[i].store(nullptr, std::memory_order_relaxed);
   next_forward_ = -first_block_;
   next_backward_ = -first_block_ - 1;
 }
@@ -52,12 +54,12 @@ bool OrbitTable::State(double jd_tdb, StateVector& out) {
   const double block_floor = std::floor(u);
   const int index = static_cast<int>(block_floor) - first_block_;
   if (!(index >= 0 && index < block_count_)) return false;
-  const Block* block = blocks_[index].load(std::memory_order_acquire);
+  const Block* block = blocks_[static_cast<std::size_t>(index)].load(std::memory_order_acquire);
   if (!block) block = Extend(index);
   if (!block) return false;
   const double f = (u - block_floor) * pieces_per_block_;
   const int j = std::min(static_cast<int>(f), pieces_per_block_ - 1);
-  const PolynomialPiece& piece = block->pieces[j];
+  const PolynomialPiece& piece = block->pieces[static_cast<std::size_t>(j)];
   const double s = (jd_tdb - piece.t0) / piece.h;
   out.pos = piece.Position(s);
   out.vel = piece.Velocity(s);
@@ -66,13 +68,13 @@ bool OrbitTable::State(double jd_tdb, StateVector& out) {
 
 const OrbitTable::Block* OrbitTable::Extend(int index) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (const Block* b = blocks_[index].load(std::memory_order_acquire)) return b;
+  if (const Block* b = blocks_[static_cast<std::size_t>(index)].load(std::memory_order_acquire)) return b;
   const auto start = std::chrono::steady_clock::now();
   std::thread worker([this, index] { IntegrateInThisThread(index); });
   worker.join();
   stats_.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ++stats_.extensions;
-  return blocks_[index].load(std::memory_order_acquire);
+  return blocks_[static_cast<std::size_t>(index)].load(std::memory_order_acquire);
 }
 
 void OrbitTable::IntegrateInThisThread(int index) {
@@ -115,10 +117,10 @@ void OrbitTable::IntegrateBlock(int index, bool forward) {
   RadauIntegrator& integrator = forward ? *forward_ : *backward_;
   for (int n = 0; n < pieces_per_block_; ++n) {
     const int j = forward ? n : pieces_per_block_ - 1 - n;
-    block.pieces[j] = integrator.Step(forward ? step_days_ : -step_days_);
+    block.pieces[static_cast<std::size_t>(j)] = integrator.Step(forward ? step_days_ : -step_days_);
   }
   stats_.integrated_days += kBlockDays;
-  blocks_[index].store(&block, std::memory_order_release);
+  blocks_[static_cast<std::size_t>(index)].store(&block, std::memory_order_release);
 }
 
 OrbitTableStats OrbitTable::stats() const {
@@ -141,7 +143,7 @@ OrbitTable* SharedOrbitTable(int body) {
   std::call_once(registry.once[body], [body] {
     if (const auto el = ElementsForBody(body)) {
       registry.tables[body] = std::make_unique<OrbitTable>(
-          *el, BodyCatalogue[body].body_number, DebianEphemerisFolder());
+          *el, BodyCatalogue[BodySlot(body)].body_number, DebianEphemerisFolder());
     }
   });
   return registry.tables[body].get();

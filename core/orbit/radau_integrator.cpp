@@ -13,7 +13,7 @@ struct NodeInverse {
   std::array<std::array<double, 7>, 7> inv{};
   NodeInverse() {
     long double a[7][14] = {};
-    for (int i = 0; i < 7; ++i) {
+    for (std::size_t i = 0; i < 7; ++i) {
       long double p = 1.0L;
       for (int k = 0; k < 7; ++k) {
         p *= static_cast<long double>(kRadauSpacings[i + 1]);
@@ -34,8 +34,8 @@ struct NodeInverse {
         for (int j = 0; j < 14; ++j) a[r][j] -= f * a[col][j];
       }
     }
-    for (int i = 0; i < 7; ++i)
-      for (int j = 0; j < 7; ++j) inv[i][j] = static_cast<double>(a[i][7 + j]);
+    for (std::size_t i = 0; i < 7; ++i)
+      for (std::size_t j = 0; j < 7; ++j) inv[i][j] = static_cast<double>(a[i][7 + j]);
   }
 };
 
@@ -55,13 +55,13 @@ constexpr double kConvergence = 1e-15;
 
 Vec3 PolynomialPiece::Position(double s) const {
   Vec3 r = c[9];
-  for (int j = 8; j >= 0; --j) r = r * s + c[j];
+  for (std::size_t j = 9; j-- > 0;) r = r * s + c[j];
   return r;
 }
 
 Vec3 PolynomialPiece::Velocity(double s) const {
   Vec3 r = 9.0 * c[9];
-  for (int j = 8; j >= 1; --j) r = r * s + static_cast<double>(j) * c[j];
+  for (std::size_t j = 8; j >= 1; --j) r = r * s + static_cast<double>(j) * c[j];
   return r / h;
 }
 
@@ -71,7 +71,7 @@ RadauIntegrator::RadauIntegrator(SecondOrderForce& force, double t, const Vec3& 
 PolynomialPiece RadauIntegrator::Step(double h) {
   const auto& inv = Inverse().inv;
   std::array<double, kRadauNodes> times;
-  for (int i = 0; i < kRadauNodes; ++i) times[i] = t_ + kRadauSpacings[i] * h;
+  for (std::size_t i = 0; i < times.size(); ++i) times[i] = t_ + kRadauSpacings[i] * h;
   force_.PrepareStep(times);
   if (!a0_valid_) {
     a0_ = force_.Acceleration(0, x_, v_);
@@ -83,13 +83,16 @@ PolynomialPiece RadauIntegrator::Step(double h) {
   auto position = [&](double s) {
     // x0 + h v0 s + h^2 (a0 s^2/2 + sum b_k s^(k+2) / ((k+1)(k+2)))
     Vec3 acc{};
-    for (int k = 7; k >= 1; --k) acc = (acc + b_[k - 1] / ((k + 1.0) * (k + 2.0))) * s;
+    for (std::size_t k = 7; k >= 1; --k) {
+      const double kd = static_cast<double>(k);
+      acc = (acc + b_[k - 1] / ((kd + 1.0) * (kd + 2.0))) * s;
+    }
     acc = (acc + 0.5 * a0_) * (s * s);
     return x_ + (h * s) * v_ + h2 * acc;
   };
   auto velocity = [&](double s) {
     Vec3 acc{};
-    for (int k = 7; k >= 1; --k) acc = (acc + b_[k - 1] / (k + 1.0)) * s;
+    for (std::size_t k = 7; k >= 1; --k) acc = (acc + b_[k - 1] / (static_cast<double>(k) + 1.0)) * s;
     acc = (acc + a0_) * s;
     return v_ + h * acc;
   };
@@ -98,13 +101,13 @@ PolynomialPiece RadauIntegrator::Step(double h) {
   int it = 0;
   for (; it < kMaxIterations; ++it) {
     std::array<Vec3, 7> da;
-    for (int i = 1; i <= 7; ++i) {
+    for (std::size_t i = 1; i <= 7; ++i) {
       const double s = kRadauSpacings[i];
-      da[i - 1] = force_.Acceleration(i, position(s), velocity(s)) - a0_;
+      da[i - 1] = force_.Acceleration(static_cast<int>(i), position(s), velocity(s)) - a0_;
     }
     std::array<Vec3, 7> nb{};
-    for (int k = 0; k < 7; ++k)
-      for (int i = 0; i < 7; ++i) nb[k] += inv[k][i] * da[i];
+    for (std::size_t k = 0; k < 7; ++k)
+      for (std::size_t i = 0; i < 7; ++i) nb[k] += inv[k][i] * da[i];
     const double change = MaxAbs(nb[6] - b_[6]);
     b_ = nb;
     if (change <= kConvergence * scale && it > 0) break;
@@ -117,7 +120,10 @@ PolynomialPiece RadauIntegrator::Step(double h) {
   piece.c[0] = x_;
   piece.c[1] = h * v_;
   piece.c[2] = (0.5 * h2) * a0_;
-  for (int k = 1; k <= 7; ++k) piece.c[k + 2] = (h2 / ((k + 1.0) * (k + 2.0))) * b_[k - 1];
+  for (std::size_t k = 1; k <= 7; ++k) {
+    const double kd = static_cast<double>(k);
+    piece.c[k + 2] = (h2 / ((kd + 1.0) * (kd + 2.0))) * b_[k - 1];
+  }
 
   const Vec3 x1 = position(1.0), v1 = velocity(1.0);
   t_ = times[kRadauNodes - 1];
@@ -127,11 +133,11 @@ PolynomialPiece RadauIntegrator::Step(double h) {
 
   // Predict the next step's polynomial: a(1 + s) of this step, expanded in s.
   std::array<Vec3, 7> next{};
-  for (int j = 1; j <= 7; ++j) {
+  for (std::size_t j = 1; j <= 7; ++j) {
     double binom = 1.0;  // C(k, j), starting at k = j
-    for (int k = j; k <= 7; ++k) {
+    for (std::size_t k = j; k <= 7; ++k) {
       next[j - 1] += binom * b_[k - 1];
-      binom = binom * (k + 1) / (k + 1 - j);
+      binom = binom * static_cast<double>(k + 1) / static_cast<double>(k + 1 - j);
     }
   }
   b_ = next;
