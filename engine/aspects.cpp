@@ -17,8 +17,8 @@ AspectCode Classify(double a, double b, float orb, int step) {
   const float sep = static_cast<float>(s);
   if (sep <= orb) return "000";
   for (int angle = step; angle <= 180 - step; angle += step) {
-    const float lo = static_cast<float>(angle - orb);
-    const float hi = static_cast<float>(angle + orb);
+    const float lo = static_cast<float>(angle) - orb;
+    const float hi = static_cast<float>(angle) + orb;
     if (sep >= lo && sep <= hi) {
       char code[8];
       std::snprintf(code, sizeof code, "%03d", angle);

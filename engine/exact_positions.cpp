@@ -8,7 +8,7 @@ ExactPositions Get_Planet_Positions_at_Exact(PositionProvider& eph, const std::a
   const bool positions = which != ExactValues::Declinations;
   const bool declinations = which != ExactValues::Positions;
   ExactPositions out;
-  for (int r = 0; r < 3; ++r) {
+  for (std::size_t r = 0; r < 3; ++r) {
     if (r == 2 && body[2] == body[1] && centre[2] == centre[1]) {
       out[2] = out[1];
       break;

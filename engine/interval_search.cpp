@@ -126,7 +126,7 @@ bool ProvablyEmpty(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
     const std::array<double, 3> v0 = RoleLongitudes(eph, p, t), v1 = RoleLongitudes(eph, p, t_end);
     if (!p.use_midpoints) {
       // A mid-degree steps by 15 degrees when P2 or P3 passes one of its step places.
-      for (int r = 1; r <= 2; ++r) {
+      for (std::size_t r = 1; r <= 2; ++r) {
         if (DistanceToMidDegreeStep(v0[r]) <= b.speed[r] * s) return false;
       }
     }
@@ -140,7 +140,7 @@ bool ProvablyEmpty(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
   const std::array<double, 3> v0 = RoleDeclinations(eph, p, t), v1 = RoleDeclinations(eph, p, t_end);
   if (!p.use_midpoints) {
     // The mean of magnitudes is smooth only while P2 and P3 keep their signs.
-    for (int r = 1; r <= 2; ++r) {
+    for (std::size_t r = 1; r <= 2; ++r) {
       if (std::fabs(v0[r]) <= b.speed[r] * s) return false;
     }
   }
@@ -176,7 +176,7 @@ struct RoleState {
 
 RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t) {
   RoleState r;
-  for (int i = 0; i < 3; ++i) {
+  for (std::size_t i = 0; i < 3; ++i) {
     if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
       r.value[2] = r.value[1];
       r.motion[2] = r.motion[1];
@@ -199,7 +199,7 @@ double LongitudeRate(const RoleState& r) { return r.motion[0] - (r.motion[1] + r
 
 // Rate of a declination component (partner ± P1).
 double DeclinationRate(const SolverProblem& p, const RoleState& r, int sign) {
-  const auto part = [&](int i) {
+  const auto part = [&](std::size_t i) {
     return p.use_midpoints || r.value[i] >= 0.0 ? r.motion[i] : -r.motion[i];
   };
   return (part(1) + part(2)) / 2.0 + sign * r.motion[0];
@@ -248,7 +248,7 @@ IntervalBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
                      const PositionSwitches& switches) {
   IntervalBound b;
   std::array<double, 3> accel{};
-  for (int r = 0; r < 3; ++r) {
+  for (std::size_t r = 0; r < 3; ++r) {
     const MotionBound m = MaxMotion(p.body[r], CoordinateOf(kind == ScanKind::Longitude, p.centre[r], switches));
     if (m.speed == 0.0) return b;
     b.speed[r] = m.speed;
@@ -302,7 +302,7 @@ double TurnBand(ScanKind kind, const SolverProblem& p, const IntervalBound& boun
   double turn_band = bound.usable ? bound.curvature * s * s / 8.0 + kMaxResidualDeg : kTurnBandDeg;
   if (kind == ScanKind::Declination && !p.use_midpoints) {
     // The mean of magnitudes bends without bound where P2 or P3 changes sign.
-    for (int r = 1; r <= 2; ++r) {
+    for (std::size_t r = 1; r <= 2; ++r) {
       if (!bound.usable || std::fabs(r0.value[r]) <= bound.speed[r] * s) turn_band = kTurnBandDeg;
     }
   }

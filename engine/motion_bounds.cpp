@@ -244,7 +244,7 @@ MotionCoordinate CoordinateOf(bool longitude_scan, Centre centre, const Position
 }
 
 MotionBound MaxMotion(int body, MotionCoordinate c) {
-  const MotionBound m = kMeasured[static_cast<int>(c)][body];
+  const MotionBound m = kMeasured[static_cast<std::size_t>(c)][BodySlot(body)];
   if (m.speed == 0.0) return {0.0, 0.0};
   return {m.speed * kSpeedMargin + kSpeedSlack, m.accel * kAccelMargin + kAccelSlack};
 }

@@ -151,7 +151,7 @@ RunPlan PlanRun(ScanKind kind, const RunSettings& s, const RegionalFormat& regio
     for (const Combination& c : EnumerateCombinations(kind, WithCentres(s, centres), in, &p3_after)) {
       ++plan.admitted;
       bool usable = true;
-      for (int r = 0; r < 3; ++r) usable = span.Usable(c.body[r], c.centre[r]) && usable;
+      for (std::size_t r = 0; r < 3; ++r) usable = span.Usable(c.body[r], c.centre[r]) && usable;
       if (!usable) continue;
       plan.combinations.push_back(c);
       plan.windows += WindowCount(c, in.start_jd);

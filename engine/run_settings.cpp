@@ -9,7 +9,7 @@ namespace tarnwick {
 
 BodySelection InitialBodySelection() {
   BodySelection s{};
-  for (const int i : {5, 6, 7, 8, 9, 15, idxSedna}) s[i] = true;
+  for (const int i : {5, 6, 7, 8, 9, 15, int{idxSedna}}) s[i] = true;
   return s;
 }
 

@@ -13,7 +13,7 @@
 namespace tarnwick {
 
 // Which bodies may take a role: index i is body i of the catalogue.
-using BodySelection = std::array<bool, BodyCount>;
+using BodySelection = PerBody<bool>;
 
 // Jupiter to Pluto, Chiron and Sedna: the bodies checked in every role at start.
 BodySelection InitialBodySelection();

@@ -43,7 +43,7 @@ FoundAspect MakeRow(ScanKind kind, PositionProvider& eph, const Combination& c, 
   FoundAspect row;
   row.body = c.body;
   row.jd_ut = e;
-  for (int r = 0; r < 3; ++r) {
+  for (std::size_t r = 0; r < 3; ++r) {
     row.position[r] = lon ? at[r].Position : at[r].DeclOrLat;
     row.motion[r] = lon ? at[r].PositionMotion : at[r].DeclOrLatMotion;
   }
@@ -198,7 +198,7 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
       g = sp.grids.insert(sp.grids.end(), WindowGrid{sp.starts_of[c], combos[c].step, {}, {}});
     }
     g->combos.push_back(c);
-    for (int r = 0; r < 3; ++r) {
+    for (std::size_t r = 0; r < 3; ++r) {
       const std::pair<int, Centre> role{combos[c].body[r], combos[c].centre[r]};
       if (std::find(g->roles.begin(), g->roles.end(), role) == g->roles.end()) g->roles.push_back(role);
     }
