@@ -365,7 +365,7 @@ void RemoveTemporaryFilesOnSignals() {
     struct sigaction act {};
     act.sa_handler = RemoveTemporariesAndEnd;
     sigemptyset(&act.sa_mask);
-    act.sa_flags = SA_RESETHAND;
+    act.sa_flags = static_cast<int>(SA_RESETHAND);  // the flag is 0x80000000, an int's sign bit
     ::sigaction(sig, &act, nullptr);
   }
 }

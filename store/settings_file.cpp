@@ -100,7 +100,7 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
   const int available =
       lines.size() < static_cast<size_t>(kSettingsFileLines) ? static_cast<int>(lines.size())
                                                              : kSettingsFileLines;
-  for (int n = 0; n < available; ++n) {
+  for (std::size_t n = 0; n < static_cast<std::size_t>(available); ++n) {
     if (lines[n].size() > kMaxFieldTextBytes) {
       out.message = file + " was not loaded: line " + std::to_string(n + 1) + " is " +
                     std::to_string(lines[n].size()) + " bytes long, and no setting is longer than " +

@@ -114,7 +114,7 @@ bool IsValidUtf8(std::string_view s) {
       return false;  // a continuation byte out of place, or a lead byte no character has
     }
     if (s.size() - i <= static_cast<size_t>(extra)) return false;
-    for (int k = 1; k <= extra; ++k) {
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(extra); ++k) {
       const auto cont = static_cast<unsigned char>(s[i + k]);
       if ((cont & 0xC0) != 0x80) return false;
       c = (c << 6) | (cont & 0x3F);
