@@ -5,20 +5,21 @@
 #                          Sanitizer (./build-asan) and under ThreadSanitizer (./build-tsan)
 #   ./test.sh --fuzz [S]   then each fuzz target of fuzz/ for S seconds (default 30), built
 #                          with clang in ./build-fuzz
-#   ./test.sh --ci         all of it, as CI runs it (about 15 minutes from a clean checkout)
+#   ./test.sh --ci         all of it, as CI runs it, with compiler warnings as errors (about
+#                          15 minutes from a clean checkout)
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 
-sanitize=0 fuzz=0 fuzz_seconds=30
+sanitize=0 fuzz=0 fuzz_seconds=30 werror=OFF
 while [ $# -gt 0 ]; do
   case $1 in
     --sanitize) sanitize=1 ;;
     --fuzz)
       fuzz=1
       if [[ ${2:-} =~ ^[0-9]+$ ]]; then fuzz_seconds=$2; shift; fi ;;
-    --ci) sanitize=1; fuzz=1 ;;
-    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    --ci) sanitize=1; fuzz=1; werror=ON ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
     *) echo "test.sh: unknown option '$1' (see ./test.sh --help)" >&2; exit 2 ;;
   esac
   shift
@@ -31,22 +32,22 @@ run_tests() {  # <build dir>
 }
 
 tarnwick_ensure_packages
-tarnwick_build build
+tarnwick_build build -DTARNWICK_WERROR=$werror
 run_tests build
 
 if [ $sanitize = 1 ]; then
   echo "== AddressSanitizer and UndefinedBehaviorSanitizer (build-asan)"
-  tarnwick_build build-asan -DTARNWICK_SANITIZE=address,undefined
+  tarnwick_build build-asan -DTARNWICK_SANITIZE=address,undefined -DTARNWICK_WERROR=$werror
   run_tests build-asan
   echo "== ThreadSanitizer (build-tsan)"
-  tarnwick_build build-tsan -DTARNWICK_SANITIZE=thread
+  tarnwick_build build-tsan -DTARNWICK_SANITIZE=thread -DTARNWICK_WERROR=$werror
   run_tests build-tsan
 fi
 
 if [ $fuzz = 1 ]; then
   echo "== Fuzz targets, ${fuzz_seconds} s each (build-fuzz)"
   tarnwick_ensure_packages "${tarnwick_fuzz_packages[@]}"
-  tarnwick_build build-fuzz -DTARNWICK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14
+  tarnwick_build build-fuzz -DTARNWICK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 -DTARNWICK_WERROR=$werror
   for seeds in fuzz/corpus/*/; do
     target=$(basename "$seeds")
     # New inputs go to the build folder; the seeds in the repository stay as they are.

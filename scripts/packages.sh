@@ -39,7 +39,20 @@ tarnwick_ensure_packages() {
 
 tarnwick_build() {
   local dir=$1; shift
+  local configure=0 def
   if [ ! -f "$dir/build.ninja" ]; then
+    configure=1
+  else
+    # A tree configured before keeps its cache; it is configured again only when one of the
+    # -DNAME=VALUE settings asked for now differs from it (-Werror for CI, off otherwise).
+    for def in "$@"; do
+      if [[ $def =~ ^-D([A-Za-z_]+)=(.*)$ && ${BASH_REMATCH[1]} != CMAKE_* ]] &&
+         ! grep -qx "${BASH_REMATCH[1]}:[A-Z]*=${BASH_REMATCH[2]}" "$dir/CMakeCache.txt"; then
+        configure=1
+      fi
+    done
+  fi
+  if [ $configure = 1 ]; then
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   fi
   # --quiet keeps compiler output (warnings, errors) and drops the progress lines; an
