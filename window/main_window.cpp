@@ -338,7 +338,7 @@ void MainWindow::BuildControls() {
       option->setToolTip(c == 0 ? tr("%1 geocentric").arg(Q(role.header)) : tr("%1 heliocentric").arg(Q(role.header)));
       group->addButton(option, c);
       pair_layout->addWidget(option);
-      centre_options_[r][c] = option;
+      centre_options_[r][static_cast<std::size_t>(c)] = option;  // c is 0 or 1
     }
     grid->addWidget(pair, 1, col, Qt::AlignCenter);
     for (int how = 0; how < 3; ++how) {
@@ -676,7 +676,7 @@ RunSettings MainWindow::ControlsToSettings() const {
   for (size_t i = 0; i < kCheckFields.size(); ++i) s.*kCheckFields[i].member = switches_[i]->isChecked();
   s.txtAspectSet = aspect_set_->SettingsText();
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
-    for (int b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
+    for (std::size_t b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
     s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio : Centre::Geo;
   }
   return s;
@@ -691,8 +691,8 @@ void MainWindow::SettingsToControls(const RunSettings& s) {
   aspect_set_->SetSettingsText(s.txtAspectSet);
   aspect_set_->SetFifteenDegreeGrid(s.chkInclude15DegAspects);
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
-    for (int b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
-    centre_options_[r][static_cast<int>(s.*kRoleFields[r].centre)]->setChecked(true);
+    for (std::size_t b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
+    centre_options_[r][static_cast<std::size_t>(s.*kRoleFields[r].centre)]->setChecked(true);
   }
   ApplyEnablingRule();
 }
@@ -1175,7 +1175,7 @@ void MainWindow::FinishRun() {
 
   // The centre choices as the run leaves them.
   const std::array<Centre, 3> centres = {outcome->opt1_ghd, outcome->opt2_ghd, outcome->opt3_ghd};
-  for (size_t r = 0; r < centres.size(); ++r) centre_options_[r][static_cast<int>(centres[r])]->setChecked(true);
+  for (size_t r = 0; r < centres.size(); ++r) centre_options_[r][static_cast<std::size_t>(centres[r])]->setChecked(true);
 
   QStringList words;
   if (!outcome->save_error.empty()) {

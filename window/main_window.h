@@ -174,7 +174,7 @@ class MainWindow final : public QMainWindow {
 
   std::array<QLineEdit*, kTextFields.size()> text_boxes_{};          // in kTextFields order
   std::array<QCheckBox*, kCheckFields.size()> switches_{};           // in kCheckFields order
-  std::array<std::array<QCheckBox*, BodyCount>, kRoleFields.size()> body_boxes_{};
+  std::array<PerBody<QCheckBox*>, kRoleFields.size()> body_boxes_{};
   std::array<std::array<QRadioButton*, 2>, kRoleFields.size()> centre_options_{};
   QWidget* inputs_ = nullptr;  // every control that feeds a run, locked while one runs
   QSplitter* splitter_ = nullptr;  // inputs | results
