@@ -55,7 +55,7 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
     s.txtEndDate = r.end;
     s.chkUseP3 = false;
     s.chkP1Planets = s.chkP2Planets = BodySelection{};
-    for (const int b : {idxSun, idxMoon, kMars}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+    for (const int b : {int{idxSun}, int{idxMoon}, kMars}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
     s.chkP2Planets[kChiron] = s.chkP2Planets[idxSedna] = true;
     const RunOutcome out = RunAspectarian(request, Library());
     ASSERT_EQ(out.status, r.status) << r.name;
