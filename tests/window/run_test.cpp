@@ -13,7 +13,6 @@ class RunTest : public WindowTest {
 
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
   QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
-  QTableView* Table() { return Find<QTableView>("tblResults"); }
   // The table's rows as the user sees them, one text per row.
   QStringList TableRows() {
     QStringList rows;
