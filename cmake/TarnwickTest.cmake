@@ -17,10 +17,9 @@
 # the fixture that makes that locale first.
 set(TARNWICK_TEST_LOCALE_DIR ${CMAKE_BINARY_DIR}/test-locales)
 
+# The paths a test needs come through its environment (tests/test_paths.h): an absolute path
+# compiled in would make every test file of a new checkout miss the compiler cache.
 function(_tarnwick_test_target_setup target)
-  target_compile_definitions(${target} PRIVATE
-    TARNWICK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
-    TARNWICK_TEST_LOCALE_DIR="${TARNWICK_TEST_LOCALE_DIR}")
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 endfunction()
 
@@ -40,7 +39,9 @@ endfunction()
 function(tarnwick_add_test_run name target)
   cmake_parse_arguments(ARG "DECIMAL_COMMA" "" "ARGS;LABELS" ${ARGN})
   add_test(NAME ${name} COMMAND ${target} ${ARG_ARGS})
-  set(env LC_ALL=C.UTF-8 TZ=UTC QT_QPA_PLATFORM=offscreen ${TARNWICK_SANITIZER_ENV})
+  set(env LC_ALL=C.UTF-8 TZ=UTC QT_QPA_PLATFORM=offscreen ${TARNWICK_SANITIZER_ENV}
+    TARNWICK_TEST_DATA_DIR=${PROJECT_SOURCE_DIR}/tests/data
+    TARNWICK_TEST_LOCALE_DIR=${TARNWICK_TEST_LOCALE_DIR})
   set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${env}")
   if(ARG_DECIMAL_COMMA)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED decimal_comma_locale)

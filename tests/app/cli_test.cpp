@@ -11,6 +11,7 @@
 #include "app/cli_options.h"
 #include "store/settings_file.h"
 #include "tests/store/scratch_folder.h"
+#include "test_paths.h"
 
 namespace tarnwick {
 namespace {
@@ -80,9 +81,12 @@ struct Ran {
   std::string out, err;  // standard output and standard error, kept apart
 };
 
+// The runner built beside the tests.
+std::string Cli() { return TestPath("TARNWICK_CLI"); }
+
 Ran RunCli(const std::string& args) {
   const ScratchFolder scratch;
-  const std::string command = TARNWICK_CLI " " + args + " 2>" + (scratch / "err").string();
+  const std::string command = Cli() + " " + args + " 2>" + (scratch / "err").string();
   FILE* p = popen(command.c_str(), "r");
   std::string out;
   std::array<char, 4096> buf;
@@ -184,7 +188,7 @@ TEST(runner, lost_standard_output_is_an_error) {
                                  "--bodies --start 12/01/2007", "--help"}) {
     SCOPED_TRACE(args);
     const std::string command =
-        TARNWICK_CLI " " + args + " >/dev/full 2>" + (folder / "err").string();
+        Cli() + " " + args + " >/dev/full 2>" + (folder / "err").string();
     const int status = std::system(command.c_str());
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     EXPECT_NE(ReadBytes(folder / "err").find(
@@ -242,7 +246,7 @@ TEST(runner, a_run_stopped_mid_way_leaves_no_report_file) {
       ::close(out[0]);
       ::close(out[1]);
       if (!std::freopen("/dev/null", "w", stderr)) _exit(127);
-      ::execl(TARNWICK_CLI, TARNWICK_CLI, "--data-dir", folder.path().c_str(), "--start", "01/01/1800",
+      ::execl(Cli().c_str(), Cli().c_str(), "--data-dir", folder.path().c_str(), "--start", "01/01/1800",
               "--end", "12/31/2399", "--triple", "0", "--p1", "0-9", "--p2", "0-9", "--threads", "1",
               static_cast<char*>(nullptr));
       _exit(127);

@@ -3,6 +3,7 @@
 
 #include "tests/store/scratch_folder.h"
 #include "tests/support/real_run.h"
+#include "test_paths.h"
 
 namespace tarnwick {
 namespace {
@@ -27,7 +28,7 @@ TEST_P(GoldenTest, report_file_matches_byte_for_byte) {
     request.options.threads = threads;
     const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.file_name, g.file);
-    const std::string expected = ReadBytes(std::filesystem::path(TARNWICK_TEST_DATA_DIR) / "golden" / g.file);
+    const std::string expected = ReadBytes(std::filesystem::path(TestPath("TARNWICK_TEST_DATA_DIR")) / "golden" / g.file);
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(ReadBytes(out.file_path), expected) << "threads " << threads;
   }
