@@ -7,15 +7,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "test_paths.h"
+
 namespace tarnwick {
 
 // Why the locale cannot be used, for the skip message; "" once the process runs in it.
 inline std::string UseDecimalCommaLocale() {
-  ::setenv("LOCPATH", TARNWICK_TEST_LOCALE_DIR, 1);
+  const std::string folder = TestPath("TARNWICK_TEST_LOCALE_DIR");
+  ::setenv("LOCPATH", folder.c_str(), 1);
   ::setenv("LC_ALL", "de_DE.UTF-8", 1);
   if (std::setlocale(LC_ALL, "") == nullptr || std::localeconv()->decimal_point != std::string(",")) {
-    return "de_DE.UTF-8 is not in " TARNWICK_TEST_LOCALE_DIR
-           " (run the test through ctest, which makes it with localedef from Debian's "
+    return "de_DE.UTF-8 is not in \"" + folder +
+           "\" (run the test through ctest, which makes it with localedef from Debian's "
            "`locales` package)";
   }
   return {};

@@ -7,11 +7,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 
 #include "app/cli_options.h"
 #include "store/settings_file.h"
 #include "tests/store/scratch_folder.h"
+#include "test_paths.h"
 
 namespace tarnwick {
 namespace {
@@ -81,9 +81,12 @@ struct Ran {
   std::string out, err;  // standard output and standard error, kept apart
 };
 
+// The runner built beside the tests.
+std::string Cli() { return TestPath("TARNWICK_CLI"); }
+
 Ran RunCli(const std::string& args) {
   const ScratchFolder scratch;
-  const std::string command = TARNWICK_CLI " " + args + " 2>" + (scratch / "err").string();
+  const std::string command = Cli() + " " + args + " 2>" + (scratch / "err").string();
   FILE* p = popen(command.c_str(), "r");
   std::string out;
   std::array<char, 4096> buf;
@@ -132,47 +135,6 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   EXPECT_EQ(ReadBytes(folder / decl), printed);
 }
 
-// --csv writes the rows beside the report; the report on standard output and the saved
-// report are the same bytes as without it. A CSV file that cannot be written is named with
-// the reason on standard error, exit 1, and the report is still printed.
-TEST(runner, csv_file_beside_the_report) {
-  ScratchFolder folder;
-  const std::string run = "--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
-                          (folder / "data").string();
-  const Ran plain = RunCli(run);
-  ASSERT_EQ(plain.status, 0) << plain.err;
-  const std::filesystem::path report = folder / "data" / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
-  const std::string saved = ReadBytes(report);
-  ASSERT_EQ(saved, plain.out);
-
-  const std::filesystem::path csv = folder / "rows.csv";
-  const Ran with_csv = RunCli(run + " --csv " + csv.string());
-  EXPECT_EQ(with_csv.status, 0) << with_csv.err;
-  EXPECT_EQ(with_csv.out, plain.out);
-  EXPECT_EQ(ReadBytes(report), saved);
-  EXPECT_NE(with_csv.err.find("Saved " + csv.string()), std::string::npos) << with_csv.err;
-  const std::string rows = ReadBytes(csv);
-  EXPECT_TRUE(rows.starts_with("kind,p1,p1_centre,p2,p2_centre,p3,p3_centre,local_time,utc,"))
-      << rows;
-  // One record per report line and the header; the pane adds a blank line, a blank line and
-  // the rule to the report's lines.
-  const auto records = [](const std::string& t) {
-    size_t n = 0;
-    for (size_t at = 0; (at = t.find("\r\n", at)) != std::string::npos; at += 2) ++n;
-    return n;
-  };
-  EXPECT_EQ(records(rows) - 1, records(plain.out) - 3);
-
-  const std::filesystem::path missing = folder / "no such folder" / "rows.csv";
-  const Ran failed = RunCli(run + " --csv '" + missing.string() + "'");
-  EXPECT_EQ(failed.status, 1);
-  EXPECT_EQ(failed.out, plain.out);
-  EXPECT_NE(failed.err.find("\"" + missing.string() + "\": No such file or directory"),
-            std::string::npos)
-      << failed.err;
-  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
-}
-
 // The lines of a report as the runner prints it, without the blank lines and the rule.
 std::vector<std::string> ReportLines(const std::string& out) {
   std::vector<std::string> lines;
@@ -186,35 +148,22 @@ std::vector<std::string> ReportLines(const std::string& out) {
   return lines;
 }
 
-// --aspects lists exactly the lines of the full run whose code is in the set (two bodies: the
-// code ends the line), names the report after the set, and a settings file carries the set.
-// --summary writes the summary beside.
-TEST(runner, aspect_set_lists_the_full_runs_lines_of_its_aspects) {
+// --aspects reaches the run: every line is of the set (two bodies: the code ends the line),
+// the report is named after the set, a settings file carries the set and --summary writes the
+// summary beside. That the lines are exactly the full run's lines of the set: aspect_set_run.
+TEST(runner, aspect_set_from_the_option_or_a_settings_file) {
   ScratchFolder folder;
   const std::string run = "--start 01/01/2007 --end 02/28/2007 --triple 0 --p1 0-4 --p2 2-9 --data-dir " +
                           folder.path().string();
-  const Ran full = RunCli(run);
-  ASSERT_EQ(full.status, 0) << full.err;
-  struct Row { std::string option; std::set<std::string> codes; std::string name_tail; };
-  const Row rows[] = {
-      {" --aspects major", {"000", "060", "090", "120", "180"}, "_15_noRA_aspects_major.txt"},
-      {" --aspects 90,45", {"045", "090"}, "_15_noRA_aspects_45-90.txt"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.option);
-    const Ran chosen = RunCli(run + r.option);
-    ASSERT_EQ(chosen.status, 0) << chosen.err;
-    std::vector<std::string> expected;
-    for (const std::string& line : ReportLines(full.out)) {
-      if (r.codes.count(line.substr(line.size() - 3))) expected.push_back(line);
-    }
-    ASSERT_FALSE(expected.empty());
-    ASSERT_LT(expected.size(), ReportLines(full.out).size());
-    EXPECT_EQ(ReportLines(chosen.out), expected);
-    const std::string saved = "01012007_02282007_5_3.0_15.0_gg_mp" + r.name_tail;
-    EXPECT_NE(chosen.err.find("Saved " + (folder / saved).string()), std::string::npos) << chosen.err;
+  const Ran chosen = RunCli(run + " --aspects 90,45");
+  ASSERT_EQ(chosen.status, 0) << chosen.err;
+  ASSERT_FALSE(ReportLines(chosen.out).empty());
+  for (const std::string& line : ReportLines(chosen.out)) {
+    EXPECT_TRUE(line.ends_with("045") || line.ends_with("090")) << line;
   }
-  // The set saved in a settings file comes back through --settings, and the summary says it.
+  const std::string saved = "01012007_02282007_5_3.0_15.0_gg_mp_15_noRA_aspects_45-90.txt";
+  EXPECT_NE(chosen.err.find("Saved " + (folder / saved).string()), std::string::npos) << chosen.err;
+
   RunSettings s;
   s.txtAspectSet = "major";
   ASSERT_TRUE(SaveSettingsFile(folder / "major.opt", s));
@@ -223,11 +172,10 @@ TEST(runner, aspect_set_lists_the_full_runs_lines_of_its_aspects) {
   ASSERT_EQ(from_file.status, 0) << from_file.err;
   EXPECT_EQ(ReportLines(from_file.out), ReportLines(RunCli(run + " --aspects major --no-save").out));
   const std::string summary = ReadBytes(folder / "summary.txt");
-  EXPECT_NE(summary.find("\r\nAspects: major (0, 60, 90, 120, 180)\r\n"), std::string::npos) << summary;
-  EXPECT_NE(summary.find("\r\nRows: " + std::to_string(ReportLines(from_file.out).size()) + " of " +
-                         std::to_string(ReportLines(full.out).size()) + " found"),
-            std::string::npos)
-      << summary;
+  for (const std::string& part : {std::string("\r\nAspects: major (0, 60, 90, 120, 180)\r\n"),
+                                 "\r\nRows: " + std::to_string(ReportLines(from_file.out).size()) + " of "}) {
+    EXPECT_NE(summary.find(part), std::string::npos) << summary;
+  }
 }
 
 // Standard output that cannot take the report (a full disk; /dev/full says so at every
@@ -240,7 +188,7 @@ TEST(runner, lost_standard_output_is_an_error) {
                                  "--bodies --start 12/01/2007", "--help"}) {
     SCOPED_TRACE(args);
     const std::string command =
-        TARNWICK_CLI " " + args + " >/dev/full 2>" + (folder / "err").string();
+        Cli() + " " + args + " >/dev/full 2>" + (folder / "err").string();
     const int status = std::system(command.c_str());
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     EXPECT_NE(ReadBytes(folder / "err").find(
@@ -298,7 +246,7 @@ TEST(runner, a_run_stopped_mid_way_leaves_no_report_file) {
       ::close(out[0]);
       ::close(out[1]);
       if (!std::freopen("/dev/null", "w", stderr)) _exit(127);
-      ::execl(TARNWICK_CLI, TARNWICK_CLI, "--data-dir", folder.path().c_str(), "--start", "01/01/1800",
+      ::execl(Cli().c_str(), Cli().c_str(), "--data-dir", folder.path().c_str(), "--start", "01/01/1800",
               "--end", "12/31/2399", "--triple", "0", "--p1", "0-9", "--p2", "0-9", "--threads", "1",
               static_cast<char*>(nullptr));
       _exit(127);
@@ -320,16 +268,11 @@ TEST(runner, a_run_stopped_mid_way_leaves_no_report_file) {
   }
 }
 
-}  // namespace
-}  // namespace tarnwick
-
-namespace tarnwick {
-namespace {
-
-// --format picks what is written, --output where: the report as today when neither is given;
-// another format or a file leaves the saved report as it is. A file that cannot be written
-// is named, exit 1, and nothing is left at its name.
-TEST(runner, format_and_output_choose_what_goes_where) {
+// --csv writes the rows beside the report, --format picks what is written and --output where:
+// the report as today when none is given; another format or a file leaves the saved report as
+// it is. A file that cannot be written is named with the reason, exit 1, and nothing is left
+// at its name; with --csv the report is still printed.
+TEST(runner, csv_format_and_output_choose_what_goes_where) {
   ScratchFolder folder;
   const std::string run = "--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
                           (folder / "data").string();
@@ -337,6 +280,14 @@ TEST(runner, format_and_output_choose_what_goes_where) {
   ASSERT_EQ(plain.status, 0) << plain.err;
   const std::filesystem::path report = folder / "data" / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
   ASSERT_EQ(ReadBytes(report), plain.out);
+
+  const std::filesystem::path csv = folder / "rows.csv";
+  const Ran with_csv = RunCli(run + " --csv " + csv.string());
+  EXPECT_EQ(with_csv.status, 0) << with_csv.err;
+  EXPECT_EQ(with_csv.out, plain.out);
+  EXPECT_NE(with_csv.err.find("Saved " + csv.string()), std::string::npos) << with_csv.err;
+  // One record per report line, and the header.
+  EXPECT_EQ(SplitLines(ReadBytes(csv)).size(), ReportLines(plain.out).size() + 1);
 
   struct Row { const char* args; const char* begins; };
   const Row rows[] = {
@@ -368,12 +319,17 @@ TEST(runner, format_and_output_choose_what_goes_where) {
   }
   EXPECT_EQ(RunCli(run + " --format txt").out, plain.out);
 
-  const std::filesystem::path missing = folder / "no such folder" / "a.ics";
-  const Ran failed = RunCli(run + " --format ics --output '" + missing.string() + "'");
-  EXPECT_EQ(failed.status, 1);
-  EXPECT_NE(failed.err.find("\"" + missing.string() + "\": No such file or directory"), std::string::npos)
-      << failed.err;
-  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  const std::filesystem::path missing = folder / "no such folder" / "a";
+  for (const std::string option : {" --csv '", " --format ics --output '"}) {
+    const Ran failed = RunCli(run + option + missing.string() + "'");
+    EXPECT_EQ(failed.status, 1);
+    if (option == " --csv '") {
+      EXPECT_EQ(failed.out, plain.out);
+    }
+    EXPECT_NE(failed.err.find("\"" + missing.string() + "\": No such file or directory"), std::string::npos)
+        << failed.err;
+    EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  }
 }
 
 // The PDF holds the header of what was searched and every report line, as pdftotext reads
@@ -418,6 +374,52 @@ TEST(runner, pdf_holds_the_header_and_every_report_line) {
     EXPECT_NE(text.find(header), std::string::npos) << header;
   }
   EXPECT_EQ(text.find("Page 2 of 1"), std::string::npos);
+}
+
+// The event options: how they read and what they refuse.
+TEST(cli_events, options_read_into_the_choice_or_say_what_is_wrong) {
+  const CliParse p = ParseCommandLine({"--events", "stations, voc", "--voc-bodies", "Sun,Venus-Mars",
+                                       "--voc-aspects", "0,90,180"});
+  ASSERT_EQ(p.status, CliParse::Status::Run) << p.text;
+  EXPECT_TRUE(p.options.events.Has(EventKind::Station));
+  EXPECT_TRUE(p.options.events.Has(EventKind::VoidOfCourse));
+  EXPECT_FALSE(p.options.events.Has(EventKind::Ingress));
+  EXPECT_FALSE(p.options.events.only);
+  BodySelection voc{};
+  voc[0] = voc[3] = voc[4] = true;
+  EXPECT_EQ(p.options.events.voc_bodies, voc);
+  EXPECT_EQ(p.options.events.voc_aspects, (std::vector<int>{0, 90, 180}));
+  EXPECT_FALSE(ParseCommandLine({}).options.events.any());  // none unless asked
+
+  struct Row { std::vector<std::string> args; const char* says; };
+  const Row rows[] = {
+      {{"--events", "stations,retrogrades"}, "--events: \"retrogrades\" is no kind of event"},
+      {{"--events-only"}, "--events-only: name the events to list with --events"},
+      {{"--events", "none", "--events-only"}, "--events-only"},
+      {{"--voc-bodies", "Sun,Vulcan"}, "--voc-bodies: \"Vulcan\" names no body"},
+      {{"--voc-aspects", "0,200"}, "--voc-aspects: \"200\" is no angle"},
+  };
+  for (const Row& r : rows) {
+    const CliParse bad = ParseCommandLine(r.args);
+    EXPECT_EQ(bad.status, CliParse::Status::UsageError) << r.args[0];
+    EXPECT_NE(bad.text.find(r.says), std::string::npos) << bad.text;
+  }
+}
+
+// A calendar of events alone, as a user asks for it, with its CSV.
+TEST(cli_events, a_calendar_of_eclipses_with_its_csv) {
+  ScratchFolder folder;
+  const std::string csv = (folder / "april.csv").string();
+  const Ran ran = RunCli("--start 04/01/2024 --end 04/30/2024 --tz 0 --events lunations,eclipses "
+                         "--events-only --data-dir " + folder.path().string() + " --csv " + csv);
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  const std::string& out = ran.out;
+  EXPECT_NE(out.find("g. Sun      eclipse     04/08/2024 18:17  19.4 (01)  total solar eclipse, greatest\r\n"),
+            std::string::npos) << out;
+  EXPECT_NE(out.find("new moon, total solar eclipse greatest 18:17"), std::string::npos) << out;
+  EXPECT_EQ(ReadBytes(folder / "04012024_04302024_0_events_g.txt"), out);
+  const std::string records = ReadBytes(csv);
+  EXPECT_NE(records.find("\r\nevent: eclipse,Sun,geocentric,,,,,2024-04-08T18:17+00:00,"), std::string::npos) << records;
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "test_paths.h"
 #include "core/swiss_ephemeris.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +35,8 @@ class SwissEphemerisTest : public ::testing::Test {
 };
 
 TEST_F(SwissEphemerisTest, agrees_with_swetest) {
-  std::ifstream in(TARNWICK_TEST_DATA_DIR "/positions/reference.txt");
-  ASSERT_TRUE(in) << "reference.txt missing";
+  std::ifstream in(TestPath("TARNWICK_TEST_DATA_DIR") + "/positions/reference.txt");
+  ASSERT_TRUE(in) << "reference.txt missing (run the test through ctest, which names its folder)";
   std::string line, method;
   int body, checked = 0;
   double jd, value, motion;

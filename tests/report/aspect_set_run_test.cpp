@@ -5,26 +5,12 @@
 #include <algorithm>
 #include <set>
 
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
 #include "report/report_lines.h"
-#include "report/run_command.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
-
-BodySelection Bodies(int first, int last) {
-  BodySelection b{};
-  for (int i = first; i <= last; ++i) b[static_cast<size_t>(i)] = true;
-  return b;
-}
-
-RunOutcome RunOnEphemeris(RunRequest request) {
-  return RunAspectarian(request, [path = EphemerisSearchPath(ProgramFolder())] {
-    return std::make_unique<SwissEphemeris>(path);
-  });
-}
 
 TEST(aspect_set_run, listed_rows_are_the_full_runs_rows_whose_aspect_is_in_the_set) {
   struct Case {
@@ -57,14 +43,14 @@ TEST(aspect_set_run, listed_rows_are_the_full_runs_rows_whose_aspect_is_in_the_s
     s.chkUseP3 = c.triple;
     s.chkInclude15DegAspects = c.grid15;
     s.chkDisplayP1_P2P3_mp_aspects = c.display_mp;
-    s.chkP1Planets = Bodies(0, 4);
-    s.chkP2Planets = s.chkP3Planets = Bodies(2, 9);
-    const RunOutcome full = RunOnEphemeris(request);
+    s.chkP1Planets = BodyRange(0, 4);
+    s.chkP2Planets = s.chkP3Planets = BodyRange(2, 9);
+    const RunOutcome full = RunOnLibrary(request);
     ASSERT_EQ(full.status, RunOutcome::Status::Done);
     EXPECT_EQ(full.found_count, full.rows.size());
 
     s.txtAspectSet = c.set;
-    const RunOutcome chosen = RunOnEphemeris(request);
+    const RunOutcome chosen = RunOnLibrary(request);
     ASSERT_EQ(chosen.status, RunOutcome::Status::Done);
     EXPECT_EQ(chosen.found_count, full.rows.size());
     EXPECT_TRUE(chosen.file_name.ends_with(c.name_tail)) << chosen.file_name;
@@ -108,7 +94,7 @@ TEST(aspect_set_run, a_set_that_can_list_nothing_or_is_no_set_is_refused) {
     request.data_folder = folder.path();
     request.settings.txtAspectSet = c.set;
     request.settings.chkInclude15DegAspects = c.grid15;
-    const RunOutcome out = RunOnEphemeris(request);
+    const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, RunOutcome::Status::Refused);
     ASSERT_EQ(out.problems.size(), 1u);
     EXPECT_TRUE(out.problems[0].starts_with(c.says)) << out.problems[0];
@@ -117,7 +103,7 @@ TEST(aspect_set_run, a_set_that_can_list_nothing_or_is_no_set_is_refused) {
     request.kind = ScanKind::Declination;
     request.settings.txtEndDate = "12/02/2007";
     request.save = false;
-    EXPECT_EQ(RunOnEphemeris(request).status, RunOutcome::Status::Done);
+    EXPECT_EQ(RunOnLibrary(request).status, RunOutcome::Status::Done);
   }
 }
 

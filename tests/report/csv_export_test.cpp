@@ -6,10 +6,8 @@
 #include <cstdlib>
 
 #include "core/calendar.h"
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
-#include "report/run_command.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
@@ -70,16 +68,6 @@ TEST(csv, local_time_carries_the_offset_and_utc_the_date_it_falls_on) {
   }
 }
 
-TEST(csv, longitude_as_degree_and_minute_in_its_sign) {
-  const std::pair<double, std::string> rows[] = {
-      {266.1, "26°06′ Sagittarius"}, {0.0, "0°00′ Aries"},
-      {29.9951, "0°00′ Taurus"},       // 29°59.7′ rounds into the next sign
-      {359.9999, "0°00′ Aries"},       {-0.5, "29°30′ Pisces"},
-      {45.27, "15°16′ Taurus"},
-  };
-  for (const auto& [lon, text] : rows) EXPECT_EQ(SignDegreeText(lon), text) << lon;
-}
-
 // ---- A real run, read back by a reader written here from RFC 4180 -------------------------
 
 // Records of a CSV text: fields split at "," outside quotes, records at CR LF outside quotes,
@@ -131,19 +119,6 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
   return records;
 }
 
-// The report lines of a pane text: the lines between the leading blank line and the rule.
-std::vector<std::string> ReportLines(const std::string& pane) {
-  std::vector<std::string> lines = SplitLines(pane);
-  std::erase_if(lines, [](const std::string& l) { return l.empty() || l == std::string(50, '-'); });
-  return lines;
-}
-
-BodySelection Bodies(int first, int last) {
-  BodySelection b{};
-  for (int i = first; i <= last; ++i) b[static_cast<size_t>(i)] = true;
-  return b;
-}
-
 TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
   struct Case {
     const char* name;
@@ -170,13 +145,11 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
     s.txtTZ = c.tz;
     s.chkUseP3 = c.p3;
     s.chkUse_RA = c.ra;
-    s.chkP1Planets = Bodies(0, 9);
-    s.chkP2Planets = s.chkP3Planets = Bodies(2, 9);
-    const RunOutcome out = RunAspectarian(request, [path = EphemerisSearchPath(ProgramFolder())] {
-      return std::make_unique<SwissEphemeris>(path);
-    });
+    s.chkP1Planets = BodyRange(0, 9);
+    s.chkP2Planets = s.chkP3Planets = BodyRange(2, 9);
+    const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, RunOutcome::Status::Done);
-    const std::vector<std::string> lines = ReportLines(out.pane_text);
+    const std::vector<std::string> lines = ReportLinesOf(out.pane_text);
     ASSERT_GT(lines.size(), 2u);
 
     const auto records = ReadCsv(RunCsv(out.rows, c.kind, s, std::atof(c.tz), RegionalFormat{}));

@@ -5,8 +5,6 @@
 #include <algorithm>
 
 #include "core/calendar.h"
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
 #include "report/event_csv.h"
 #include "report/event_lines.h"
@@ -14,6 +12,7 @@
 #include "report/report_names.h"
 #include "report/run_command.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
@@ -155,8 +154,7 @@ TEST(event_run, events_add_lines_and_take_nothing_away) {
   for (const int b : {0, 1, 2, 4}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
   request.data_folder = folder.path();
   request.save = false;
-  const std::string path = EphemerisSearchPath(ProgramFolder());
-  const ProviderFactory factory = [&] { return std::make_unique<SwissEphemeris>(path); };
+  const ProviderFactory factory = LibraryProviders();
 
   const RunOutcome plain = RunAspectarian(request, factory);
   ASSERT_EQ(plain.status, RunOutcome::Status::Done);

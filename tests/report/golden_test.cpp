@@ -1,10 +1,9 @@
 // Whole runs on the real ephemeris against reports kept byte for byte.
 #include <gtest/gtest.h>
 
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
-#include "report/run_command.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/real_run.h"
+#include "test_paths.h"
 
 namespace tarnwick {
 namespace {
@@ -25,12 +24,11 @@ TEST_P(GoldenTest, report_file_matches_byte_for_byte) {
   s.chkP1Planets = s.chkP2Planets = BodySelection{};
   for (const int b : g.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
   request.data_folder = folder.path();
-  const std::string path = EphemerisSearchPath(ProgramFolder());
   for (const int threads : {1, 2}) {
     request.options.threads = threads;
-    const RunOutcome out = RunAspectarian(request, [&] { return std::make_unique<SwissEphemeris>(path); });
+    const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.file_name, g.file);
-    const std::string expected = ReadBytes(std::filesystem::path(TARNWICK_TEST_DATA_DIR) / "golden" / g.file);
+    const std::string expected = ReadBytes(std::filesystem::path(TestPath("TARNWICK_TEST_DATA_DIR")) / "golden" / g.file);
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(ReadBytes(out.file_path), expected) << "threads " << threads;
   }
@@ -74,11 +72,10 @@ TEST_P(OptimisedRunTest, gives_the_report_of_the_plain_run) {
     s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
     for (const int b : sc.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = s.chkP3Planets[b] = true;
   }
-  const std::string path = EphemerisSearchPath(ProgramFolder());
   const auto run = [&](int threads, bool optimised) {
     request.options.threads = threads;
     request.options.cache = request.options.skip = optimised;
-    return RunAspectarian(request, [&] { return std::make_unique<SwissEphemeris>(path); });
+    return RunOnLibrary(request);
   };
   const RunOutcome plain = run(1, false);
   ASSERT_FALSE(plain.rows.empty());

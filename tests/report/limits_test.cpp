@@ -5,17 +5,11 @@
 #include <algorithm>
 #include <set>
 
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
-#include "report/run_command.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
-
-ProviderFactory Library() {
-  return [path = EphemerisSearchPath(ProgramFolder())] { return std::make_unique<SwissEphemeris>(path); };
-}
 
 bool AnyHolds(const std::vector<std::string>& lines, const std::string& part) {
   return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
@@ -57,7 +51,7 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
     s.chkP1Planets = s.chkP2Planets = BodySelection{};
     for (const int b : {int{idxSun}, int{idxMoon}, kMars}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
     s.chkP2Planets[kChiron] = s.chkP2Planets[idxSedna] = true;
-    const RunOutcome out = RunAspectarian(request, Library());
+    const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, r.status) << r.name;
     const std::vector<std::string>& said = out.status == RunOutcome::Status::Done ? out.notices : out.problems;
     for (const std::string& part : r.told) EXPECT_TRUE(AnyHolds(said, part)) << r.name << ": " << part;
@@ -92,7 +86,7 @@ TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
     total = all;
     if (done > 0) cancel = true;
   };
-  const RunOutcome out = RunAspectarian(request, Library());
+  const RunOutcome out = RunOnLibrary(request);
   EXPECT_EQ(out.status, RunOutcome::Status::Cancelled);
   EXPECT_TRUE(out.rows.empty());
   EXPECT_TRUE(folder.Entries().empty());

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "core/calendar.h"
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
 #include "core/time_zone.h"
 #include "report/csv_export.h"
 #include "report/run_command.h"
 #include "store/atomic_file.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
@@ -31,17 +30,10 @@ Ran RunIn(const char* start, const char* end, const char* tz) {
   s.txtEndDate = end;
   s.txtTZ = tz;
   s.chkUseP3 = false;
-  BodySelection bodies{};
-  for (int i = 0; i <= 9; ++i) bodies[static_cast<size_t>(i)] = true;  // Sun to Pluto
-  s.chkP1Planets = s.chkP2Planets = bodies;
-  const RunOutcome out = RunAspectarian(request, [path = EphemerisSearchPath(ProgramFolder())] {
-    return std::make_unique<SwissEphemeris>(path);
-  });
+  s.chkP1Planets = s.chkP2Planets = BodyRange(0, 9);  // Sun to Pluto
+  const RunOutcome out = RunOnLibrary(request);
   EXPECT_EQ(out.status, RunOutcome::Status::Done) << (out.problems.empty() ? "" : out.problems[0]);
-  Ran ran{out.rows, {}, out.file_name};
-  for (const std::string& l : SplitLines(out.pane_text)) {
-    if (!l.empty() && l != std::string(50, '-')) ran.lines.push_back(l);
-  }
+  const Ran ran{out.rows, ReportLinesOf(out.pane_text), out.file_name};
   EXPECT_EQ(ran.lines.size(), ran.rows.size());
   return ran;
 }

@@ -11,36 +11,39 @@
 #include "core/calendar.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
+#include "report/csv_export.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr double kArcsec = 1.0 / 3600.0;  // degrees
 
+// The CSV's sign column shares the rounding to the minute (SignDegreeText).
 TEST(notation, zodiac_position_rounds_to_the_minute_and_carries_into_degree_and_sign) {
   struct Row {
     const char* name;
     double lon;
-    std::string glyphs, text, report;
+    std::string glyphs, text, report, csv_sign;
   };
   const Row rows[] = {
-      {"mid-sign", 266.1, "26°♐06′", "26 Sag 06", "26.1 (09)"},
-      {"0° Aries", 0.0, "0°♈00′", "0 Ari 00", "00.0 (01)"},
-      {"29°59′59″ Aries carries into Taurus", 30.0 - kArcsec, "0°♉00′", "0 Tau 00", "30.0 (01)"},
-      {"29°59′29″ Aries stays", 30.0 - 31 * kArcsec, "29°♈59′", "29 Ari 59", "30.0 (01)"},
-      {"exactly 0° Taurus", 30.0, "0°♉00′", "0 Tau 00", "00.0 (02)"},
-      {"minute carries into the degree", 10.0 + 59.6 / 60.0, "11°♈00′", "11 Ari 00", "11.0 (01)"},
-      {"half a minute rounds up", 10.5 / 60.0, "0°♈11′", "0 Ari 11", "00.2 (01)"},
-      {"29°59′59″ Pisces carries into Aries", 360.0 - kArcsec, "0°♈00′", "0 Ari 00", "30.0 (12)"},
-      {"negative longitude", -0.5, "29°♓30′", "29 Pis 30", "29.5 (12)"},
-      {"tiny negative longitude", -1e-20, "0°♈00′", "0 Ari 00", "00.0 (01)"},
-      {"beyond a circle", 720.0 + 123.25, "3°♌15′", "3 Leo 15", "03.3 (05)"},
+      {"mid-sign", 266.1, "26°♐06′", "26 Sag 06", "26.1 (09)", "26°06′ Sagittarius"},
+      {"0° Aries", 0.0, "0°♈00′", "0 Ari 00", "00.0 (01)", "0°00′ Aries"},
+      {"29°59′59″ Aries carries into Taurus", 30.0 - kArcsec, "0°♉00′", "0 Tau 00", "30.0 (01)", "0°00′ Taurus"},
+      {"29°59′29″ Aries stays", 30.0 - 31 * kArcsec, "29°♈59′", "29 Ari 59", "30.0 (01)", "29°59′ Aries"},
+      {"exactly 0° Taurus", 30.0, "0°♉00′", "0 Tau 00", "00.0 (02)", "0°00′ Taurus"},
+      {"minute carries into the degree", 10.0 + 59.6 / 60.0, "11°♈00′", "11 Ari 00", "11.0 (01)", "11°00′ Aries"},
+      {"half a minute rounds up", 10.5 / 60.0, "0°♈11′", "0 Ari 11", "00.2 (01)", "0°11′ Aries"},
+      {"29°59′59″ Pisces carries into Aries", 360.0 - kArcsec, "0°♈00′", "0 Ari 00", "30.0 (12)", "0°00′ Aries"},
+      {"negative longitude", -0.5, "29°♓30′", "29 Pis 30", "29.5 (12)", "29°30′ Pisces"},
+      {"tiny negative longitude", -1e-20, "0°♈00′", "0 Ari 00", "00.0 (01)", "0°00′ Aries"},
+      {"beyond a circle", 720.0 + 123.25, "3°♌15′", "3 Leo 15", "03.3 (05)", "3°15′ Leo"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(ZodiacPositionText(r.lon, Notation::Glyphs), r.glyphs);
     EXPECT_EQ(ZodiacPositionText(r.lon, Notation::Text), r.text);
     EXPECT_EQ(ZodiacPositionText(r.lon, Notation::ReportNumbers), r.report);
+    EXPECT_EQ(SignDegreeText(r.lon), r.csv_sign);
   }
 }
 

@@ -6,31 +6,21 @@
 #include <initializer_list>
 
 #include "core/calendar.h"
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
-#include "report/run_command.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr int kMercury = 2, kVenus = 3, kMars = 4, kUranus = 7, kPluto = 9, kEarth = 14;
 
-RunOutcome RunOnLibrary(RunSettings s, ScanKind kind = ScanKind::Longitude) {
+RunOutcome RunSettingsOnLibrary(RunSettings s, ScanKind kind = ScanKind::Longitude) {
   ScratchFolder folder;
   RunRequest request;
   request.kind = kind;
   request.data_folder = folder.path();
   request.settings = std::move(s);
-  return RunAspectarian(request, [path = EphemerisSearchPath(ProgramFolder())] {
-    return std::make_unique<SwissEphemeris>(path);
-  });
-}
-
-BodySelection Bodies(std::initializer_list<int> list) {
-  BodySelection b{};
-  for (const int i : list) b[i] = true;
-  return b;
+  return RunOnLibrary(request);
 }
 
 RunSettings Span(const char* start, const char* end, const char* tz = "5") {
@@ -58,14 +48,14 @@ std::vector<std::string> MomentsOn(const RunOutcome& out, const std::string& dat
 TEST(real_sky, the_last_day_of_a_span_is_searched_to_its_end) {
   const struct { const char *start, *end; } spans[] = {{"01/01/2008", "01/03/2008"}, {"12/20/2007", "01/03/2008"}};
   RunSettings day = Span("01/03/2008", "01/03/2008");
-  day.chkP1Planets = day.chkP2Planets = Bodies({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
-  const std::vector<std::string> alone = MomentsOn(RunOnLibrary(day), "01/03/2008");
+  day.chkP1Planets = day.chkP2Planets = BodyList({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const std::vector<std::string> alone = MomentsOn(RunSettingsOnLibrary(day), "01/03/2008");
   ASSERT_EQ(alone.size(), 10u);
   for (const auto& span : spans) {
     RunSettings s = day;
     s.txtStartDate = span.start;
     s.txtEndDate = span.end;
-    EXPECT_EQ(MomentsOn(RunOnLibrary(s), "01/03/2008"), alone) << span.start;
+    EXPECT_EQ(MomentsOn(RunSettingsOnLibrary(s), "01/03/2008"), alone) << span.start;
   }
 }
 
@@ -85,18 +75,18 @@ TEST(real_sky, moments_close_to_a_jump_or_to_each_other_are_all_listed) {
     s.chkUseMidpoints = false;
     s.chkUseNear_and_Far = near;
     s.chkInclude15DegAspects = false;
-    s.chkP1Planets = Bodies({p1});
-    s.chkP2Planets = Bodies({p2});
-    s.chkP3Planets = Bodies({p3});
+    s.chkP1Planets = BodyList({p1});
+    s.chkP2Planets = BodyList({p2});
+    s.chkP3Planets = BodyList({p3});
     return s;
   };
   RunSettings latitude = Span("03/19/1987", "03/19/1987", "-5.5");
   latitude.chkUseGeoLat = true;
-  latitude.chkP1Planets = Bodies({idxSun});
-  latitude.chkP2Planets = Bodies({kMercury});
+  latitude.chkP1Planets = BodyList({idxSun});
+  latitude.chkP2Planets = BodyList({kMercury});
   RunSettings apogee = Span("01/19/2025", "01/22/2025");
-  apogee.chkP1Planets = Bodies({idxMoon});
-  apogee.chkP2Planets = Bodies({13});  // t Lilith
+  apogee.chkP1Planets = BodyList({idxMoon});
+  apogee.chkP2Planets = BodyList({13});  // t Lilith
   const Row rows[] = {
       {"Moon to the Venus/Uranus near mid-degree", ScanKind::Longitude, triple("08/29/2026", "09/01/2026", idxMoon, kVenus, kUranus, true),
        "08/30/2026", {"22:55"}},
@@ -106,7 +96,7 @@ TEST(real_sky, moments_close_to_a_jump_or_to_each_other_are_all_listed) {
       {"Moon parallel t Lilith", ScanKind::Declination, apogee, "01/20/2025", {"23:54"}},
   };
   for (const Row& r : rows) {
-    const RunOutcome out = RunOnLibrary(r.s, r.kind);
+    const RunOutcome out = RunSettingsOnLibrary(r.s, r.kind);
     ASSERT_EQ(out.status, RunOutcome::Status::Done) << r.name;
     EXPECT_EQ(MomentsOn(out, r.date, r.s), r.moments) << r.name;
   }
@@ -119,11 +109,11 @@ TEST(real_sky, a_pair_at_an_exact_aspect_all_the_time_is_left_out) {
     RunSettings s = Span("01/01/2024", "03/31/2024");
     s.chkUseGeoLat = latitude;
     s.chkInclude15DegAspects = false;
-    s.chkP1Planets = Bodies({idxSun, idxMoon});
-    s.chkP2Planets = Bodies({kEarth});
+    s.chkP1Planets = BodyList({idxSun, idxMoon});
+    s.chkP2Planets = BodyList({kEarth});
     s.opt1_ghd = Centre::Geo;
     s.opt2_ghd = Centre::Helio;
-    const RunOutcome out = RunOnLibrary(s, latitude ? ScanKind::Declination : ScanKind::Longitude);
+    const RunOutcome out = RunSettingsOnLibrary(s, latitude ? ScanKind::Declination : ScanKind::Longitude);
     ASSERT_EQ(out.status, RunOutcome::Status::Done) << latitude;
     EXPECT_FALSE(out.rows.empty()) << latitude;  // the Moon and the Earth still have their moments
     for (const FoundAspect& r : out.rows) EXPECT_EQ(r.body[0], idxMoon) << latitude;

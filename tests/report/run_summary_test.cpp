@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
@@ -82,9 +81,7 @@ TEST(run_summary, every_field_present_with_what_the_run_searched) {
     s.chkP1Planets[idxSun] = s.chkP1Planets[4] = true;
     s.chkP2Planets[5] = s.chkP2Planets[6] = s.chkP2Planets[kSedna] = true;
     s.chkP3Planets = s.chkP2Planets;
-    const RunOutcome out = RunAspectarian(request, [path = EphemerisSearchPath(ProgramFolder())] {
-      return std::make_unique<SwissEphemeris>(path);
-    });
+    const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, RunOutcome::Status::Done);
     const std::vector<SummaryField> fields = RunSummary(c.kind, s, RegionalFormat{}, out);
 

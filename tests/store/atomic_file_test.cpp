@@ -227,27 +227,6 @@ TEST(atomic_file, piecewise_writer_commits_or_leaves_the_old_file) {
   }
 }
 
-// A long report being written when Ctrl+C or a shutdown comes: its temporary file goes.
-TEST(atomic_file, signal_during_a_piecewise_write_removes_the_temporary_file) {
-  GTEST_FLAG_SET(death_test_style, "fast");
-  for (const int sig : {SIGINT, SIGTERM}) {
-    ScratchFolder dir;
-    WriteBytes(dir / "r.txt", "old");
-    EXPECT_EXIT(
-        {
-          RemoveTemporaryFilesOnSignals();
-          AtomicFileWriter file(dir / "r.txt");
-          file.Open();
-          file.Append(std::string(100000, 'x'));
-          ::raise(sig);
-          std::_Exit(0);
-        },
-        ::testing::KilledBySignal(sig), "");
-    EXPECT_EQ(dir.Entries(), Names{"r.txt"});
-    EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");
-  }
-}
-
 TEST(atomic_file, read_refuses_what_is_not_a_small_regular_file) {
   ScratchFolder dir;
   WriteBytes(dir / "ten.txt", "0123456789");

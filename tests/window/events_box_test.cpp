@@ -15,13 +15,6 @@ class EventsBoxTest : public WindowTest {
     QTest::mouseClick(Box(name), Qt::LeftButton, {}, QPoint(6, Box(name)->height() / 2));
   }
   QString Pane() { return Find<QPlainTextEdit>("txtResults")->toPlainText(); }
-  QTableView* Table() { return Find<QTableView>("tblResults"); }
-  void ClickHeader(int column) {
-    QHeaderView* header = Table()->horizontalHeader();
-    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-  }
-  QString Cell(int row, int column) { return Table()->model()->index(row, column).data().toString(); }
   QString Row(int row) {
     QStringList cells;
     for (int c = 0; c < ResultsModel::kColumnCount; ++c) cells << Cell(row, c);
@@ -206,5 +199,5 @@ class EventsBoxTest : public WindowTest {
   }
 };
 
-QTEST_MAIN(EventsBoxTest)
+TARNWICK_WINDOW_TEST(EventsBoxTest);
 #include "events_box_test.moc"

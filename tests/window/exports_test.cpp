@@ -42,7 +42,8 @@ class ExportsTest : public WindowTest {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("begins");
-    QTest::newRow("csv") << "mnuFileExportCsvFormat" << "csv" << "kind,p1,";
+    QTest::newRow("Export CSV...") << "mnuFileExportCsv" << "csv" << "kind,p1,";
+    QTest::newRow("csv from the submenu") << "mnuFileExportCsvFormat" << "csv" << "kind,p1,";
     QTest::newRow("icalendar") << "mnuFileExportIcs" << "ics" << "BEGIN:VCALENDAR\r\n";
     QTest::newRow("pdf from the submenu") << "mnuFileExportPdfFormat" << "pdf" << "%PDF-";
     QTest::newRow("Export PDF...") << "mnuFileExportPdf" << "pdf" << "%PDF-";
@@ -67,6 +68,7 @@ class ExportsTest : public WindowTest {
     const QString preset = world_->chooser->requests.back().preset_name;
     QVERIFY2(preset.endsWith("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA." + suffix), qPrintable(preset));
     ExpectMessage(window_.get(), {missing, "No such file or directory"});
+    QVERIFY(!QFileInfo::exists(world_->file("no such folder")));
 
     exporter->trigger();
     QVERIFY2(Status().contains("out." + suffix), qPrintable(Status()));
@@ -131,5 +133,5 @@ class ExportsTest : public WindowTest {
   }
 };
 
-QTEST_MAIN(ExportsTest)
+TARNWICK_WINDOW_TEST(ExportsTest);
 #include "exports_test.moc"

@@ -157,5 +157,5 @@ class HelpWindowTest : public WindowTest {
   }
 };
 
-QTEST_MAIN(HelpWindowTest)
+TARNWICK_WINDOW_TEST(HelpWindowTest);
 #include "help_window_test.moc"

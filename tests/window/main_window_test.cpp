@@ -321,5 +321,5 @@ class MainWindowTest : public WindowTest {
   }
 };
 
-QTEST_MAIN(MainWindowTest)
+TARNWICK_WINDOW_TEST(MainWindowTest);
 #include "main_window_test.moc"

@@ -11,23 +11,8 @@ using namespace tarnwick;
 class ResultsTableTest : public WindowTest {
   Q_OBJECT
 
-  QTableView* Table() { return Find<QTableView>("tblResults"); }
   QAbstractItemModel* Shown() { return Table()->model(); }
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
-  QString Cell(int row, int column) { return Shown()->index(row, column).data().toString(); }
-  // The report's lines as the pane shows them, without the rule and the blank lines.
-  QStringList ReportLines() {
-    QStringList lines;
-    for (const QString& line : Pane()->toPlainText().split('\n')) {
-      if (!line.isEmpty() && !line.startsWith("---")) lines << line;
-    }
-    return lines;
-  }
-  void ClickHeader(int column) {
-    QHeaderView* header = Table()->horizontalHeader();
-    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-  }
   // The Moon against Mercury, Venus and Jupiter over sixteen days: some forty lines.
   void RunAWeek() {
     RunSettings s = OneDay();
@@ -353,5 +338,5 @@ class ResultsTableTest : public WindowTest {
   }
 };
 
-QTEST_MAIN(ResultsTableTest)
+TARNWICK_WINDOW_TEST(ResultsTableTest);
 #include "results_table_test.moc"

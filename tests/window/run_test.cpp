@@ -13,7 +13,6 @@ class RunTest : public WindowTest {
 
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
   QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
-  QTableView* Table() { return Find<QTableView>("tblResults"); }
   // The table's rows as the user sees them, one text per row.
   QStringList TableRows() {
     QStringList rows;
@@ -30,12 +29,6 @@ class RunTest : public WindowTest {
     QTabBar* tabs = Find<QTabWidget>("tabResults")->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
     QCOMPARE(Find<QTabWidget>("tabResults")->currentWidget(), static_cast<QWidget*>(Pane()));
-  }
-  // The report's lines in the pane, without the blank lines and the rule.
-  QStringList ReportLines() {
-    QStringList lines = Pane()->toPlainText().split('\n');
-    lines.removeIf([](const QString& l) { return l.isEmpty() || l.startsWith('-'); });
-    return lines;
   }
 
  private slots:
@@ -72,35 +65,6 @@ class RunTest : public WindowTest {
     // A double click in the pane selects the whole report.
     QTest::mouseDClick(Pane()->viewport(), Qt::LeftButton);
     QCOMPARE(Pane()->textCursor().selectedText().size(), Pane()->toPlainText().size());
-  }
-
-  // File > Export CSV... is off until a run has finished, then writes that run's rows where
-  // the user says; a file that cannot be written is named with the reason.
-  void export_csv_writes_the_last_runs_rows() {
-    Open();
-    QAction* exporter = Find<QAction>("mnuFileExportCsv");
-    QVERIFY(!exporter->isEnabled());
-    Load(OneDay());
-    Run("cmdAspectarian");
-    QVERIFY(exporter->isEnabled());
-
-    const QString missing = world_->file("no such folder/rows.csv");
-    world_->chooser->answers = {missing, world_->file("rows.csv")};
-    exporter->trigger();
-    const QString preset = world_->chooser->requests.back().preset_name;
-    QVERIFY2(preset.endsWith("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.csv"), qPrintable(preset));
-    ExpectMessage(window_.get(), {missing, "No such file or directory"});
-    QVERIFY(!QFileInfo::exists(world_->file("no such folder")));
-
-    exporter->trigger();
-    QVERIFY2(Status().contains("rows.csv"), qPrintable(Status()));
-    const QStringList records = Read(world_->file("rows.csv")).split("\r\n");
-    QCOMPARE(records.size(), 3);  // the header, the report's one line, and "" after the last CR LF
-    QVERIFY(records[0].startsWith("kind,p1,p1_centre,p2,p2_centre,p3,p3_centre,local_time,utc,"));
-    QVERIFY2(records[1].startsWith("longitude,Moon,geocentric,Jupiter,geocentric,,,"
-                                   "2007-12-01T11:56-05:00,2007-12-01T16:56:"),
-             qPrintable(records[1]));
-    QVERIFY2(records[1].contains(",105,105,,"), qPrintable(records[1]));
   }
 
   // A user of a decimal-comma locale: QApplication has made it the C locale of the process.
@@ -345,5 +309,5 @@ class RunTest : public WindowTest {
   }
 };
 
-QTEST_MAIN(RunTest)
+TARNWICK_WINDOW_TEST(RunTest);
 #include "run_test.moc"

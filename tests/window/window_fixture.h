@@ -6,6 +6,9 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <deque>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "core/program_folder.h"
@@ -119,6 +122,20 @@ class WindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>(button, in), Qt::LeftButton);
   }
   QString Status() { return Find<QLabel>("lblStatus")->text(); }
+  // The results table, one of its cells as shown, and a click on a column's head.
+  QTableView* Table() { return Find<QTableView>("tblResults"); }
+  QString Cell(int row, int column) { return Table()->model()->index(row, column).data().toString(); }
+  void ClickHeader(int column) {
+    QHeaderView* header = Table()->horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+  }
+  // The report's lines as the pane shows them, without the blank lines and the rule.
+  QStringList ReportLines() {
+    QStringList lines = Find<QPlainTextEdit>("txtResults")->toPlainText().split('\n');
+    lines.removeIf([](const QString& l) { return l.isEmpty() || l.startsWith('-'); });
+    return lines;
+  }
 
   // Clicks into a box, as a user does before typing; entering the box selects its whole
   // text. A box that has the focus already (the first one does at start) keeps the caret
@@ -167,4 +184,20 @@ class WindowTest : public QObject {
   }
 };
 
+// The window tests are one program (link time is most of a test program's build): each class
+// registers itself under its name, and window_test_main.cpp runs the class its first argument
+// names, one class per process as CTest starts them.
+using WindowTestMaker = std::unique_ptr<QObject> (*)();
+inline std::map<std::string, WindowTestMaker>& WindowTestClasses() {
+  static std::map<std::string, WindowTestMaker> classes;
+  return classes;
+}
+struct WindowTestRegistration {
+  WindowTestRegistration(const char* name, WindowTestMaker make) { WindowTestClasses()[name] = make; }
+};
+
 }  // namespace tarnwick
+
+#define TARNWICK_WINDOW_TEST(Class)                                             \
+  static const ::tarnwick::WindowTestRegistration Class##Registration(#Class,   \
+      []() -> std::unique_ptr<QObject> { return std::make_unique<Class>(); })

@@ -147,5 +147,5 @@ class WriteFailureTest : public WindowTest {
   }
 };
 
-QTEST_MAIN(WriteFailureTest)
+TARNWICK_WINDOW_TEST(WriteFailureTest);
 #include "write_failure_test.moc"
