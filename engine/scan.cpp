@@ -14,6 +14,7 @@
 
 #include "core/position_cache.h"
 #include "engine/exact_positions.h"
+#include "engine/window_ends.h"
 
 namespace tarnwick {
 
@@ -79,12 +80,30 @@ struct Candidate {
   FoundAspect row;
 };
 
+// Asks the library for the roles at the window end x after all where an interpolated
+// position might mislead the search (see kExactEndBandDeg): near an exact aspect; in a
+// combination without bounds, whose windows are searched by the secant from their ends; in a
+// declination search with mid-degrees, whose look for close crossings widens wherever P2 or
+// P3 nears zero. The choice is made from the values both windows of the end read, so it is
+// the same for both.
+void MakeEndExactWhereNeeded(ScanKind kind, PositionCache& cache, const SolverProblem& p,
+                             const WindowBound& bound, double step, double x) {
+  bool approximate = false;
+  for (int r = 0; r < 3; ++r) approximate = approximate || cache.IsApproximate(MethodOf(kind, p.centre[r]), x, p.body[r]);
+  if (!approximate) return;
+  const double band = kExactEndBandDeg + bound.curvature * step * step / 8.0;
+  const bool always = !bound.usable || (kind == ScanKind::Declination && !p.use_midpoints);
+  if (!always && !NearExactAspect(kind, cache, p, x, band)) return;
+  for (int r = 0; r < 3; ++r) cache.MakeExact(MethodOf(kind, p.centre[r]), x, p.body[r]);
+}
+
 // Windows [lo, hi) of a combination; `starts` are the window starts of its step.
+// `interpolated`, when given, is the cache that holds interpolated window ends.
 void ScanWindows(ScanKind kind, PositionProvider& eph, const WindowSearcher& search,
                  const SolverProblem& problem, const WindowBound& bound, const Combination& c,
                  const std::vector<double>& starts, size_t lo, size_t hi, const RunInputs& in,
                  const std::atomic<bool>* cancel, std::atomic<std::int64_t>& windows_done,
-                 std::vector<Candidate>& out, bool& always_exact) {
+                 std::vector<Candidate>& out, bool& always_exact, PositionCache* interpolated = nullptr) {
   // Counted once per call: the counter is shared by the worker threads.
   struct Count {
     std::atomic<std::int64_t>& total;
@@ -95,6 +114,10 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const WindowSearcher& sea
     if (cancel && cancel->load(std::memory_order_relaxed)) return;
     if (always_exact) continue;  // the combination is left out; its windows still count
     const double t = starts[k];
+    if (interpolated) {
+      MakeEndExactWhereNeeded(kind, *interpolated, problem, bound, c.step, t);
+      MakeEndExactWhereNeeded(kind, *interpolated, problem, bound, c.step, t + c.step);
+    }
     const WindowRoots found = search(eph, problem, bound, t, t + c.step);
     if (found.always_exact) {
       always_exact = true;
@@ -131,6 +154,9 @@ struct WindowGrid {
   double step;
   std::vector<size_t> combos;                 // the combinations on this grid
   std::vector<std::pair<int, Centre>> roles;  // every body and centre they use
+  // By role: days between the library positions that serve its window ends, interpolated in
+  // between; 0 where every end is asked (see engine/window_ends.h).
+  std::vector<double> base_days;
 };
 
 // The span cut into stretches of whole days, each combination's windows in each stretch, and
@@ -142,6 +168,7 @@ struct StretchPlan {
   std::vector<SolverProblem> problems;
   std::vector<WindowBound> bounds;
   std::vector<WindowGrid> grids;
+  bool interpolate = false;   // window ends of smooth bodies between library positions
   double start_jd = 0.0;      // Julian day (UT) of the first window start
   double stretch_days = 1.0;  // whole days
   size_t stretches = 0;
@@ -166,6 +193,9 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
   const std::vector<Combination>& combos = plan.combinations;
   const RunInputs& in = plan.times;
   sp.start_jd = in.start_jd;
+  // Interpolated ends serve the repaired search, which asks the library where they could
+  // mislead it; the plain secant reads every end as it is.
+  sp.interpolate = options.cache && options.repair;
 
   // Window starts of both steps and each combination's share of them.
   double last_day = in.start_jd - 1, last_moon = in.start_jd - 1;
@@ -195,12 +225,17 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
     auto g = std::find_if(sp.grids.begin(), sp.grids.end(),
                           [&](const WindowGrid& x) { return x.starts == sp.starts_of[c]; });
     if (g == sp.grids.end()) {
-      g = sp.grids.insert(sp.grids.end(), WindowGrid{sp.starts_of[c], combos[c].step, {}, {}});
+      g = sp.grids.insert(sp.grids.end(), WindowGrid{sp.starts_of[c], combos[c].step, {}, {}, {}});
     }
     g->combos.push_back(c);
     for (int r = 0; r < 3; ++r) {
       const std::pair<int, Centre> role{combos[c].body[r], combos[c].centre[r]};
-      if (std::find(g->roles.begin(), g->roles.end(), role) == g->roles.end()) g->roles.push_back(role);
+      if (std::find(g->roles.begin(), g->roles.end(), role) == g->roles.end()) {
+        g->roles.push_back(role);
+        g->base_days.push_back(sp.interpolate ? BaseStepDays(plan.kind == ScanKind::Longitude, role.first,
+                                                             role.second, plan.switches, g->step)
+                                              : 0.0);
+      }
     }
   }
   return sp;
@@ -208,24 +243,67 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
 
 // Positions at the window ends of a stretch, asked moment by moment for every body that a
 // combination of the stretch needs: the library then works out the Earth and the nutation of
-// a moment once for all bodies, about two and a half times faster than body by body.
-void Prefetch(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, const WindowGrid& g,
+// a moment once for all bodies, about two and a half times faster than body by body. A body
+// with a base step is asked only at the base points around the stretch's ends (whole days
+// from the span's start), and its ends in between are interpolated.
+void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const WindowGrid& g,
               size_t stretch) {
   size_t lo = SIZE_MAX, hi = 0;
   for (const size_t c : g.combos) {
     lo = std::min(lo, sp.First(c, stretch));
     hi = std::max(hi, sp.End(c, stretch));
   }
-  for (size_t k = lo; k <= hi && lo < hi; ++k) {
-    // The last end is the last window's start plus the step, as the window loop adds it.
-    const double t = k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step;
-    for (const auto& [body, centre] : g.roles) {
-      const bool helio = centre == Centre::Helio;
-      if (kind == ScanKind::Longitude) {
-        helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
-      } else {
-        helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
-      }
+  if (lo >= hi) return;
+  // The last end is the last window's start plus the step, as the window loop adds it.
+  const auto end_at = [&](size_t k) { return k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step; };
+  const auto ask = [&](double t, const std::pair<int, Centre>& role) {
+    const bool helio = role.second == Centre::Helio;
+    if (kind == ScanKind::Longitude) {
+      return helio ? eph.Get_1_Planet_helio(t, role.first) : eph.Get_1_Planet_geo(t, role.first);
+    }
+    return helio ? eph.Get_1_Planet_latitude(t, role.first) : eph.Get_1_Planet_decl(t, role.first);
+  };
+  const size_t n_roles = g.roles.size();
+  const bool any_base = std::any_of(g.base_days.begin(), g.base_days.end(), [](double b) { return b > 0.0; });
+  for (size_t k = lo; k <= hi; ++k) {
+    for (size_t r = 0; r < n_roles; ++r) {
+      if (g.base_days[r] == 0.0) ask(end_at(k), g.roles[r]);
+    }
+  }
+  if (!any_base) return;
+  // Base points m (days from the span's start) around the ends, asked moment by moment.
+  const auto day_of = [&](double t) { return (t - sp.start_jd); };
+  const auto first_day = static_cast<std::int64_t>(std::floor(day_of(end_at(lo))));
+  const auto last_day = static_cast<std::int64_t>(std::ceil(day_of(end_at(hi))));
+  std::vector<std::int64_t> base(n_roles);
+  for (size_t r = 0; r < n_roles; ++r) base[r] = static_cast<std::int64_t>(g.base_days[r]);
+  const auto floor_to = [](std::int64_t m, std::int64_t b) { return m >= 0 ? m / b * b : -((-m + b - 1) / b) * b; };
+  const auto at_day = [&](std::int64_t m) { return sp.start_jd + static_cast<double>(m); };
+  std::int64_t from = first_day, to = last_day;
+  for (size_t r = 0; r < n_roles; ++r) {
+    if (base[r] == 0) continue;
+    from = std::min(from, floor_to(first_day, base[r]));
+    to = std::max(to, floor_to(last_day, base[r]) + (last_day % base[r] == 0 ? 0 : base[r]));
+  }
+  for (std::int64_t m = from; m <= to; ++m) {
+    for (size_t r = 0; r < n_roles; ++r) {
+      if (base[r] != 0 && floor_to(m, base[r]) == m) ask(at_day(m), g.roles[r]);
+    }
+  }
+  for (size_t r = 0; r < n_roles; ++r) {
+    if (base[r] == 0) continue;
+    const PositionMethod method = MethodOf(kind, g.roles[r].second);
+    const auto sample = [&](double t) {
+      const double v = ask(t, g.roles[r]);
+      return RoleSample{v, eph.LastDailyMotion()};
+    };
+    for (size_t k = lo; k <= hi; ++k) {
+      const double t = end_at(k);
+      const std::int64_t m = floor_to(static_cast<std::int64_t>(std::floor(day_of(t))), base[r]);
+      const double t_a = at_day(m), t_b = at_day(m + base[r]);
+      if (t == t_a) continue;  // a base point: the library's own
+      const RoleSample v = InterpolateRole(t_a, sample(t_a), t_b, sample(t_b), t, kind == ScanKind::Longitude);
+      eph.RememberApproximate(method, t, g.roles[r].first, v.value, v.motion);
     }
   }
 }
@@ -240,6 +318,7 @@ StretchFound ScanStretch(const RunPlan& plan, const StretchPlan& sp, const Windo
   if (options.cache) {
     for (const WindowGrid& g : sp.grids) Prefetch(plan.kind, cache, sp, g, stretch);
   }
+  PositionCache* interpolated = options.cache && sp.interpolate ? &cache : nullptr;
   StretchFound found;
   std::vector<Candidate> moments;
   for (size_t c = 0; c < plan.combinations.size(); ++c) {
@@ -247,7 +326,7 @@ StretchFound ScanStretch(const RunPlan& plan, const StretchPlan& sp, const Windo
     bool exact = false;
     ScanWindows(plan.kind, eph, search, sp.problems[c], sp.bounds[c], plan.combinations[c],
                 *sp.starts_of[c], sp.First(c, stretch), sp.End(c, stretch), plan.times, cancel,
-                windows_done, moments, exact);
+                windows_done, moments, exact, interpolated);
     if (exact) found.always_exact.push_back(c);
     for (Candidate& m : moments) found.moments.emplace_back(c, std::move(m));
   }

@@ -52,6 +52,14 @@ struct WindowRoots {
 // declinations the value's magnitude.
 double TargetResidual(ScanKind kind, const SolverProblem& p, double f);
 
+// The position method a role is read with in a scan of `kind`.
+PositionMethod MethodOf(ScanKind kind, Centre centre);
+
+// Whether the roles at t put the target within `band` degrees of an exact aspect; with
+// mid-degrees also whether P2 or P3 lies within `band` of where the partner steps (longitude)
+// or of zero (declination, where the mean of magnitudes bends).
+bool NearExactAspect(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, double band);
+
 // What a combination's bodies can do within a window of `step` days: the bound behind
 // passing over windows that provably hold no exact moment.
 struct WindowBound {
