@@ -89,12 +89,13 @@ struct Candidate {
 void MakeEndExactWhereNeeded(ScanKind kind, PositionCache& cache, const SolverProblem& p,
                              const WindowBound& bound, double step, double x) {
   bool approximate = false;
-  for (int r = 0; r < 3; ++r) approximate = approximate || cache.IsApproximate(MethodOf(kind, p.centre[r]), x, p.body[r]);
+  for (size_t r = 0; r < 3; ++r) approximate = approximate || cache.IsApproximate(MethodOf(kind, p.centre[r]), x, p.body[r]);
   if (!approximate) return;
   const double band = kExactEndBandDeg + bound.curvature * step * step / 8.0;
-  const bool always = !bound.usable || (kind == ScanKind::Declination && !p.use_midpoints);
+  // A combination refined the bracketed way starts from the library's ends, as it always has.
+  const bool always = !bound.usable || !bound.polish || (kind == ScanKind::Declination && !p.use_midpoints);
   if (!always && !NearExactAspect(kind, cache, p, x, band)) return;
-  for (int r = 0; r < 3; ++r) cache.MakeExact(MethodOf(kind, p.centre[r]), x, p.body[r]);
+  for (size_t r = 0; r < 3; ++r) cache.MakeExact(MethodOf(kind, p.centre[r]), x, p.body[r]);
 }
 
 // Windows [lo, hi) of a combination; `starts` are the window starts of its step.
@@ -188,6 +189,25 @@ struct StretchPlan {
   }
 };
 
+bool Uses(const Combination& c, int body, Centre centre) {
+  for (size_t r = 0; r < 3; ++r) {
+    if (c.body[r] == body && c.centre[r] == centre) return true;
+  }
+  return false;
+}
+
+// The geocentric Sun and the heliocentric Earth stand 180 degrees apart, so when both take
+// part each of their combinations has a twin with the same moments but for the library's last
+// digits: both keep the search they always had (see WindowBound::polish).
+void KeepTwinsRefinedTheBracketedWay(const std::vector<Combination>& combos, std::vector<WindowBound>& bounds) {
+  const auto sun = [](const Combination& c) { return Uses(c, idxSun, Centre::Geo); };
+  const auto earth = [](const Combination& c) { return Uses(c, idxEarth, Centre::Helio); };
+  if (std::none_of(combos.begin(), combos.end(), sun) || std::none_of(combos.begin(), combos.end(), earth)) return;
+  for (size_t c = 0; c < combos.size(); ++c) {
+    if (sun(combos[c]) || earth(combos[c])) bounds[c].polish = false;
+  }
+}
+
 StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
   StretchPlan sp;
   const std::vector<Combination>& combos = plan.combinations;
@@ -212,6 +232,7 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
     sp.problems.push_back(plan.ProblemOf(c));
     sp.bounds.push_back(BoundOf(plan.kind, c, sp.problems.back(), plan.switches, options));
   }
+  KeepTwinsRefinedTheBracketedWay(combos, sp.bounds);
 
   // Enough stretches to keep every thread busy, short enough that the positions remembered
   // for one stretch stay few and the first rows come soon.
@@ -241,11 +262,73 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
   return sp;
 }
 
+// One role's value at t, asked of the provider by the scan's method.
+double AskRole(ScanKind kind, PositionProvider& eph, const std::pair<int, Centre>& role, double t) {
+  const bool helio = role.second == Centre::Helio;
+  if (kind == ScanKind::Longitude) {
+    return helio ? eph.Get_1_Planet_helio(t, role.first) : eph.Get_1_Planet_geo(t, role.first);
+  }
+  return helio ? eph.Get_1_Planet_latitude(t, role.first) : eph.Get_1_Planet_decl(t, role.first);
+}
+
+// Base points are whole days from the span's start: m (>= 0) rounded down to a multiple of `base`.
+std::int64_t BasePointAtOrBefore(std::int64_t m, std::int64_t base) { return m / base * base; }
+
+// The window ends [lo, hi] of a grid in one stretch.
+struct EndRange {
+  const WindowGrid& g;
+  size_t lo, hi;
+  // The last end is the last window's start plus the step, as the window loop adds it.
+  double At(size_t k) const { return k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step; }
+};
+
+// The library positions of the roles with a base step at every base point from the one at or
+// before the first end to the one at or after the last, moment by moment.
+void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, const EndRange& ends) {
+  const WindowGrid& g = ends.g;
+  const auto first = static_cast<std::int64_t>(std::floor(ends.At(ends.lo) - sp.start_jd));
+  const auto last = static_cast<std::int64_t>(std::ceil(ends.At(ends.hi) - sp.start_jd));
+  std::int64_t from = first, to = last;
+  for (const double b : g.base_days) {
+    if (b == 0.0) continue;
+    const auto base = static_cast<std::int64_t>(b);
+    from = std::min(from, BasePointAtOrBefore(first, base));
+    to = std::max(to, BasePointAtOrBefore(last + base - 1, base));
+  }
+  for (std::int64_t m = from; m <= to; ++m) {
+    for (size_t r = 0; r < g.roles.size(); ++r) {
+      const auto base = static_cast<std::int64_t>(g.base_days[r]);
+      if (base != 0 && m % base == 0) AskRole(kind, eph, g.roles[r], sp.start_jd + static_cast<double>(m));
+    }
+  }
+}
+
+// The window ends of the roles with a base step, from the cubic through the base points on
+// either side; an end on a base point keeps the library's value.
+void InterpolateEnds(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const EndRange& ends) {
+  const WindowGrid& g = ends.g;
+  for (size_t r = 0; r < g.roles.size(); ++r) {
+    const auto base = static_cast<std::int64_t>(g.base_days[r]);
+    if (base == 0) continue;
+    const auto sample = [&](double t) {
+      const double v = AskRole(kind, eph, g.roles[r], t);
+      return RoleSample{v, eph.LastDailyMotion()};
+    };
+    for (size_t k = ends.lo; k <= ends.hi; ++k) {
+      const double t = ends.At(k);
+      const std::int64_t m = BasePointAtOrBefore(static_cast<std::int64_t>(std::floor(t - sp.start_jd)), base);
+      const double t_a = sp.start_jd + static_cast<double>(m), t_b = sp.start_jd + static_cast<double>(m + base);
+      if (t == t_a) continue;
+      const RoleSample v = InterpolateRole(t_a, sample(t_a), t_b, sample(t_b), t, kind == ScanKind::Longitude);
+      eph.RememberApproximate(MethodOf(kind, g.roles[r].second), t, g.roles[r].first, v.value, v.motion);
+    }
+  }
+}
+
 // Positions at the window ends of a stretch, asked moment by moment for every body that a
 // combination of the stretch needs: the library then works out the Earth and the nutation of
 // a moment once for all bodies, about two and a half times faster than body by body. A body
-// with a base step is asked only at the base points around the stretch's ends (whole days
-// from the span's start), and its ends in between are interpolated.
+// with a base step is asked at its base points only, and its ends in between interpolated.
 void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const WindowGrid& g,
               size_t stretch) {
   size_t lo = SIZE_MAX, hi = 0;
@@ -254,58 +337,15 @@ void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const Wi
     hi = std::max(hi, sp.End(c, stretch));
   }
   if (lo >= hi) return;
-  // The last end is the last window's start plus the step, as the window loop adds it.
-  const auto end_at = [&](size_t k) { return k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step; };
-  const auto ask = [&](double t, const std::pair<int, Centre>& role) {
-    const bool helio = role.second == Centre::Helio;
-    if (kind == ScanKind::Longitude) {
-      return helio ? eph.Get_1_Planet_helio(t, role.first) : eph.Get_1_Planet_geo(t, role.first);
-    }
-    return helio ? eph.Get_1_Planet_latitude(t, role.first) : eph.Get_1_Planet_decl(t, role.first);
-  };
-  const size_t n_roles = g.roles.size();
-  const bool any_base = std::any_of(g.base_days.begin(), g.base_days.end(), [](double b) { return b > 0.0; });
+  const EndRange ends{g, lo, hi};
   for (size_t k = lo; k <= hi; ++k) {
-    for (size_t r = 0; r < n_roles; ++r) {
-      if (g.base_days[r] == 0.0) ask(end_at(k), g.roles[r]);
+    for (size_t r = 0; r < g.roles.size(); ++r) {
+      if (g.base_days[r] == 0.0) AskRole(kind, eph, g.roles[r], ends.At(k));
     }
   }
-  if (!any_base) return;
-  // Base points m (days from the span's start) around the ends, asked moment by moment.
-  const auto day_of = [&](double t) { return (t - sp.start_jd); };
-  const auto first_day = static_cast<std::int64_t>(std::floor(day_of(end_at(lo))));
-  const auto last_day = static_cast<std::int64_t>(std::ceil(day_of(end_at(hi))));
-  std::vector<std::int64_t> base(n_roles);
-  for (size_t r = 0; r < n_roles; ++r) base[r] = static_cast<std::int64_t>(g.base_days[r]);
-  const auto floor_to = [](std::int64_t m, std::int64_t b) { return m >= 0 ? m / b * b : -((-m + b - 1) / b) * b; };
-  const auto at_day = [&](std::int64_t m) { return sp.start_jd + static_cast<double>(m); };
-  std::int64_t from = first_day, to = last_day;
-  for (size_t r = 0; r < n_roles; ++r) {
-    if (base[r] == 0) continue;
-    from = std::min(from, floor_to(first_day, base[r]));
-    to = std::max(to, floor_to(last_day, base[r]) + (last_day % base[r] == 0 ? 0 : base[r]));
-  }
-  for (std::int64_t m = from; m <= to; ++m) {
-    for (size_t r = 0; r < n_roles; ++r) {
-      if (base[r] != 0 && floor_to(m, base[r]) == m) ask(at_day(m), g.roles[r]);
-    }
-  }
-  for (size_t r = 0; r < n_roles; ++r) {
-    if (base[r] == 0) continue;
-    const PositionMethod method = MethodOf(kind, g.roles[r].second);
-    const auto sample = [&](double t) {
-      const double v = ask(t, g.roles[r]);
-      return RoleSample{v, eph.LastDailyMotion()};
-    };
-    for (size_t k = lo; k <= hi; ++k) {
-      const double t = end_at(k);
-      const std::int64_t m = floor_to(static_cast<std::int64_t>(std::floor(day_of(t))), base[r]);
-      const double t_a = at_day(m), t_b = at_day(m + base[r]);
-      if (t == t_a) continue;  // a base point: the library's own
-      const RoleSample v = InterpolateRole(t_a, sample(t_a), t_b, sample(t_b), t, kind == ScanKind::Longitude);
-      eph.RememberApproximate(method, t, g.roles[r].first, v.value, v.motion);
-    }
-  }
+  if (std::all_of(g.base_days.begin(), g.base_days.end(), [](double b) { return b == 0.0; })) return;
+  AskBasePoints(kind, eph, sp, ends);
+  InterpolateEnds(kind, eph, sp, ends);
 }
 
 // Every combination over one stretch, on the calling thread.

@@ -10,10 +10,10 @@
 namespace tarnwick {
 
 // Bound on the difference between a position interpolated from the base points and the
-// library's own, for every body and coordinate that BaseStepDays gives a base step: Venus at
-// its retrograde loop and the bending of light at the Sun's limb give the largest, under
-// 5e-4 degree over a year that holds every planet's conjunction
-// (tests/engine/window_ends_test.cpp). Degrees.
+// library's own, for every body and coordinate that BaseStepDays gives a base step: the
+// bending of light at the Sun's limb gives the largest (Venus, Neptune), under 5e-4 degree
+// over a year that holds every planet's conjunction (tests/engine/window_ends_test.cpp).
+// Degrees.
 inline constexpr double kWindowEndErrorDeg = 2e-3;
 
 // A window end whose target lies nearer than this, plus the bulge the bodies' accelerations

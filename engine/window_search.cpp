@@ -218,7 +218,7 @@ constexpr int kPolishEvaluations = 2;
 // uses. The geocentric "Mn Node" is the mean of two nodes with the rate of one of them, so a
 // Newton step on it, or a position carried by that rate, would be off.
 bool RatesAreOfValues(const SolverProblem& p) {
-  for (int r = 0; r < 3; ++r) {
+  for (size_t r = 0; r < 3; ++r) {
     if (p.body[r] == idxMeanNode && p.centre[r] == Centre::Geo) return false;
   }
   return true;
@@ -230,7 +230,7 @@ bool RatesAreOfValues(const SolverProblem& p) {
 void CarryRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, const RoleState& at,
                 double x, double e, const RoleState& r0, const RoleState& r1, double t, double t_end) {
   const double dt = e - x;
-  for (int r = 0; r < 3; ++r) {
+  for (size_t r = 0; r < 3; ++r) {
     if (r == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) break;
     const double accel = (r1.motion[r] - r0.motion[r]) / (t_end - t);
     double value = at.value[r] + dt * (at.motion[r] + 0.5 * accel * dt);
@@ -425,7 +425,9 @@ WindowRoots SearchLongitudeWindow(PositionProvider& eph, const SolverProblem& p,
   const auto eval = [&](double x) { return slope(SampleRoles(kind, eph, p, x)); };
   if (SignChange(h0, h1)) {
     const Slope s0{h0, LongitudeRate(r0)}, s1{h1, LongitudeRate(r1)};
-    if (const std::optional<double> polished = Polish(kind, eph, p, t, s0, r0, t_end, s1, r1, slope)) {
+    const std::optional<double> polished =
+        bound.polish ? Polish(kind, eph, p, t, s0, r0, t_end, s1, r1, slope) : std::nullopt;
+    if (polished) {
       AddRoot(roots, {*polished, aspect(), Direction(h0, h1)});
     } else {
       const auto [e, residual] = CrossingIn(eval, t, s0, t_end, s1, kMaxResidualDeg);
@@ -468,7 +470,7 @@ WindowRoots SearchDeclinationWindow(PositionProvider& eph, const SolverProblem& 
     const Slope a = slope(r0), b = slope(r1);
     if (SignChange(a.h, b.h)) {
       // Declinations have no jumps: a bracketed sign change is a crossing.
-      const std::optional<double> e = Polish(kind, eph, p, t, a, r0, t_end, b, r1, slope);
+      const std::optional<double> e = bound.polish ? Polish(kind, eph, p, t, a, r0, t_end, b, r1, slope) : std::nullopt;
       AddRoot(roots, {e ? *e : CrossingIn(eval, t, a, t_end, b, kMaxResidualDeg).first, sign, Direction(a.h, b.h)});
     } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
       FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h,

@@ -66,6 +66,11 @@ struct WindowBound {
   bool usable = false;             // false: every window is searched
   double curvature = 0.0;          // largest |second derivative| of the target, deg/day^2
   std::array<double, 3> speed{};   // largest |daily motion| of each role, deg/day
+  // Whether a crossing may be finished from one library evaluation and Newton's step. Off
+  // for a combination whose moments are another's too (the geocentric Sun's and the
+  // heliocentric Earth's, 180 degrees apart): the bracketed refinement then places both, as
+  // it always has, and their order within the minute stays what it was.
+  bool polish = true;
 };
 
 WindowBound BoundFor(ScanKind kind, const SolverProblem& p, double step,

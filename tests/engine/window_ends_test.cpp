@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(coordinates, WindowEnds,
                          ::testing::Values(Coordinate{"longitude", true, {}},
                                            Coordinate{"right_ascension", true, {true, false}},
                                            Coordinate{"declination", false, {}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(window_ends, interpolation_goes_the_short_way_round_and_meets_its_ends) {
   const RoleSample a{359.5, 1.0}, b{0.5, 1.0};
@@ -106,7 +106,10 @@ TEST_P(PolishedRows, hold_the_library_positions_of_an_exact_moment) {
   s.chkUseP3 = sc.triple;
   s.chkAutoCalc = sc.all_centres;
   s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
-  for (const int b : sc.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = s.chkP3Planets[b] = true;
+  for (const int b : sc.bodies) {
+    const auto i = static_cast<size_t>(b);
+    s.chkP1Planets[i] = s.chkP2Planets[i] = s.chkP3Planets[i] = true;
+  }
   const std::string path = EphemerisSearchPath(ProgramFolder());
   SwissEphemeris scan_eph(path), check(path);
   const RunPlan plan = MakeRunPlan(sc.kind, s, RegionalFormat{}, scan_eph).plan.value();
@@ -121,7 +124,7 @@ TEST_P(PolishedRows, hold_the_library_positions_of_an_exact_moment) {
   const bool lon = sc.kind == ScanKind::Longitude;
   double worst_position = 0.0, worst_aspect = 0.0;
   for (const FoundAspect& row : rows) {
-    for (int r = 0; r < 3; ++r) {
+    for (size_t r = 0; r < 3; ++r) {
       const double lib = Ask(check, lon, row.body[r], row.centre[r], row.jd_ut);
       worst_position = std::max(worst_position, lon ? ArcDistance(row.position[r], lib) : std::fabs(row.position[r] - lib));
     }
@@ -146,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Scanned{"moon_and_planets", ScanKind::Longitude, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, false},
                       Scanned{"triple_midpoints_all_centres", ScanKind::Longitude, {0, 2, 3, 4, 5, 9, 15}, true, true},
                       Scanned{"declination_all_centres", ScanKind::Declination, {0, 1, 2, 3, 4, 5}, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace tarnwick
