@@ -198,8 +198,15 @@ bool Uses(const Combination& c, int body, Centre centre) {
 
 // The geocentric Sun and the heliocentric Earth stand 180 degrees apart, so when both take
 // part each of their combinations has a twin with the same moments but for the library's last
-// digits: both keep the search they always had (see WindowBound::polish).
-void KeepTwinsRefinedTheBracketedWay(const std::vector<Combination>& combos, std::vector<WindowBound>& bounds) {
+// digits: both keep the search they always had (see WindowBound::polish). So does every
+// combination of a search in geocentric latitude, where both nodes stand at exactly zero and
+// each moment of a body with one node is its moment with the other too.
+void KeepTwinsRefinedTheBracketedWay(const RunPlan& plan, std::vector<WindowBound>& bounds) {
+  const std::vector<Combination>& combos = plan.combinations;
+  if (plan.kind == ScanKind::Declination && plan.switches.use_geo_lat) {
+    for (WindowBound& b : bounds) b.polish = false;
+    return;
+  }
   const auto sun = [](const Combination& c) { return Uses(c, idxSun, Centre::Geo); };
   const auto earth = [](const Combination& c) { return Uses(c, idxEarth, Centre::Helio); };
   if (std::none_of(combos.begin(), combos.end(), sun) || std::none_of(combos.begin(), combos.end(), earth)) return;
@@ -232,7 +239,7 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
     sp.problems.push_back(plan.ProblemOf(c));
     sp.bounds.push_back(BoundOf(plan.kind, c, sp.problems.back(), plan.switches, options));
   }
-  KeepTwinsRefinedTheBracketedWay(combos, sp.bounds);
+  KeepTwinsRefinedTheBracketedWay(plan, sp.bounds);
 
   // Enough stretches to keep every thread busy, short enough that the positions remembered
   // for one stretch stay few and the first rows come soon.
