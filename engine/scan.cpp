@@ -196,14 +196,21 @@ bool Uses(const Combination& c, int body, Centre centre) {
   return false;
 }
 
+// A search in geocentric latitude, where both nodes stand at zero: each moment of a body with
+// one node is its moment with the other too, and the order of the two rows follows the
+// library's last digits, which depend even on the order in which positions of one moment are
+// asked. Such a search asks and refines as it always has.
+bool TiesEverywhere(const RunPlan& plan) {
+  return plan.kind == ScanKind::Declination && plan.switches.use_geo_lat;
+}
+
 // The geocentric Sun and the heliocentric Earth stand 180 degrees apart, so when both take
 // part each of their combinations has a twin with the same moments but for the library's last
-// digits: both keep the search they always had (see WindowBound::polish). So does every
-// combination of a search in geocentric latitude, where both nodes stand at exactly zero and
-// each moment of a body with one node is its moment with the other too.
+// digits: both keep the search they always had (see WindowBound::polish), as does every
+// combination of a search with ties everywhere.
 void KeepTwinsRefinedTheBracketedWay(const RunPlan& plan, std::vector<WindowBound>& bounds) {
   const std::vector<Combination>& combos = plan.combinations;
-  if (plan.kind == ScanKind::Declination && plan.switches.use_geo_lat) {
+  if (TiesEverywhere(plan)) {
     for (WindowBound& b : bounds) b.polish = false;
     return;
   }
@@ -222,7 +229,7 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
   sp.start_jd = in.start_jd;
   // Interpolated ends serve the repaired search, which asks the library where they could
   // mislead it; the plain secant reads every end as it is.
-  sp.interpolate = options.cache && options.repair;
+  sp.interpolate = options.cache && options.repair && !TiesEverywhere(plan);
 
   // Window starts of both steps and each combination's share of them.
   double last_day = in.start_jd - 1, last_moon = in.start_jd - 1;
