@@ -288,6 +288,9 @@ double AskRole(ScanKind kind, PositionProvider& eph, const std::pair<int, Centre
 // Base points are whole days from the span's start: m (>= 0) rounded down to a multiple of `base`.
 std::int64_t BasePointAtOrBefore(std::int64_t m, std::int64_t base) { return m / base * base; }
 
+// The last window end of a grid over the whole span, Julian day (UT).
+double LastEnd(const WindowGrid& g) { return g.starts->back() + g.step; }
+
 // The window ends [lo, hi] of a grid in one stretch.
 struct EndRange {
   const WindowGrid& g;
@@ -309,6 +312,8 @@ void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, 
     from = std::min(from, BasePointAtOrBefore(first, base));
     to = std::max(to, BasePointAtOrBefore(last + base - 1, base));
   }
+  // Never past the grid's last end: the bodies are known to be computable up to there only.
+  to = std::min(to, static_cast<std::int64_t>(std::floor(LastEnd(g) - sp.start_jd)));
   for (std::int64_t m = from; m <= to; ++m) {
     for (size_t r = 0; r < g.roles.size(); ++r) {
       const auto base = static_cast<std::int64_t>(g.base_days[r]);
@@ -318,7 +323,7 @@ void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, 
 }
 
 // The window ends of the roles with a base step, from the cubic through the base points on
-// either side; an end on a base point keeps the library's value.
+// either side.
 void InterpolateEnds(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const EndRange& ends) {
   const WindowGrid& g = ends.g;
   for (size_t r = 0; r < g.roles.size(); ++r) {
@@ -332,7 +337,9 @@ void InterpolateEnds(ScanKind kind, PositionCache& eph, const StretchPlan& sp, c
       const double t = ends.At(k);
       const std::int64_t m = BasePointAtOrBefore(static_cast<std::int64_t>(std::floor(t - sp.start_jd)), base);
       const double t_a = sp.start_jd + static_cast<double>(m), t_b = sp.start_jd + static_cast<double>(m + base);
-      if (t == t_a) continue;
+      // An end on a base point keeps the library's value; an end whose next base point lies past
+      // the grid's last end is asked of the library when the search reads it.
+      if (t == t_a || t_b > LastEnd(g)) continue;
       const RoleSample v = InterpolateRole(t_a, sample(t_a), t_b, sample(t_b), t, kind == ScanKind::Longitude);
       eph.RememberApproximate(MethodOf(kind, g.roles[r].second), t, g.roles[r].first, v.value, v.motion);
     }
