@@ -13,7 +13,8 @@ namespace tarnwick {
 
 // Wraps another provider of the same thread. Results are the inner provider's, bit for bit:
 // a remembered answer is the value and daily motion the inner provider gave for the same
-// method, body, moment and switches. Not thread-safe; one per thread, like the provider.
+// method, body, moment and switches; or, for a moment the inner provider was never asked
+// about, what a caller offered through Remember() or RememberApproximate(). Not thread-safe; one per thread, like the provider.
 class PositionCache final : public PositionProvider {
  public:
   explicit PositionCache(PositionProvider& inner) : inner_(inner) { switches_ = inner.switches(); }
@@ -24,6 +25,24 @@ class PositionCache final : public PositionProvider {
   double Get_1_Planet_latitude(double t, int body) override { return Get(kLatitude, t, body); }
   BodyAvailability Availability(int body, Centre centre, double jd_ut) override {
     return inner_.Availability(body, centre, jd_ut);
+  }
+  // Kept unless the library's own answer for that moment is already known.
+  void Remember(PositionMethod method, double t, int body, double value, double motion) override {
+    entries_.try_emplace(KeyOf(static_cast<Method>(method), t, body), Entry{value, motion, false});
+  }
+  // The same for a value interpolated between library answers further apart (the ends of a
+  // scan's windows, see engine/window_ends.h): answered like the others until MakeExact().
+  void RememberApproximate(PositionMethod method, double t, int body, double value, double motion) {
+    entries_.try_emplace(KeyOf(static_cast<Method>(method), t, body), Entry{value, motion, true});
+  }
+  bool IsApproximate(PositionMethod method, double t, int body) const {
+    const auto it = entries_.find(KeyOf(static_cast<Method>(method), t, body));
+    return it != entries_.end() && it->second.approximate;
+  }
+  // Forgets an approximate answer, so that the next question goes to the inner provider.
+  void MakeExact(PositionMethod method, double t, int body) {
+    const auto it = entries_.find(KeyOf(static_cast<Method>(method), t, body));
+    if (it != entries_.end() && it->second.approximate) entries_.erase(it);
   }
   void SetSwitches(const PositionSwitches& switches) override {
     if (switches.use_ra != switches_.use_ra || switches.use_geo_lat != switches_.use_geo_lat) Clear();
@@ -37,9 +56,12 @@ class PositionCache final : public PositionProvider {
   std::int64_t hits() const { return hits_; }
 
  private:
+  // In the order of PositionMethod.
   enum Method : std::uint64_t { kGeo, kHelio, kDecl, kLatitude };
+  static_assert(static_cast<int>(PositionMethod::Latitude) == kLatitude);
   struct Entry {
     double value, motion;
+    bool approximate;
   };
   struct KeyHash {
     size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& k) const {
@@ -47,10 +69,15 @@ class PositionCache final : public PositionProvider {
     }
   };
 
-  double Get(Method m, double t, int body) {
+  using Key = std::pair<std::uint64_t, std::uint64_t>;
+  static Key KeyOf(Method m, double t, int body) {
     std::uint64_t bits;
     std::memcpy(&bits, &t, sizeof bits);
-    const auto key = std::pair{bits, (static_cast<std::uint64_t>(body) << 2) | m};
+    return {bits, (static_cast<std::uint64_t>(body) << 2) | m};
+  }
+
+  double Get(Method m, double t, int body) {
+    const Key key = KeyOf(m, t, body);
     if (const auto it = entries_.find(key); it != entries_.end()) {
       ++hits_;
       last_daily_motion_ = it->second.motion;
@@ -64,7 +91,7 @@ class PositionCache final : public PositionProvider {
       case kLatitude: v = inner_.Get_1_Planet_latitude(t, body); break;
     }
     last_daily_motion_ = inner_.LastDailyMotion();
-    entries_.emplace(key, Entry{v, last_daily_motion_});
+    entries_.emplace(key, Entry{v, last_daily_motion_, false});
     return v;
   }
 

@@ -26,6 +26,9 @@ struct BodyAvailability {
   bool available() const { return source != Source::Unavailable; }
 };
 
+// The four position methods of a provider, as named below.
+enum class PositionMethod { Geo, Helio, Decl, Latitude };
+
 class PositionProvider {
  public:
   virtual ~PositionProvider() = default;
@@ -44,6 +47,12 @@ class PositionProvider {
 
   // Whether `body` can be computed for `centre` around jd_ut.
   virtual BodyAvailability Availability(int body, Centre centre, double jd_ut) = 0;
+
+  // Offers a value and daily motion of `method` for `body` at jd_ut that the caller carried
+  // from a library answer a fraction of a second away, to well under 1e-12 degree. A provider
+  // that remembers answers may give it from now on in place of asking; the others ignore it.
+  virtual void Remember(PositionMethod /*method*/, double /*jd_ut*/, int /*body*/,
+                        double /*value*/, double /*motion*/) {}
 
   // Degrees per day: speed in longitude (or right ascension) after the two longitude methods,
   // in latitude (or declination) after the other two.

@@ -63,18 +63,10 @@ void FindTurn(H&& h, double a, double b, double ha, double hb, Found&& found) {
   }
 }
 
-// Root of a component that changes sign between a and b. The cubic through both ends' values
-// and rates places it, as a rule, within a fraction of a second of the root; a Newton step on
-// the component there, then secant steps through the last two moments, finish the job, each
-// kept inside the shrinking bracket (bisecting when a step would leave it). The library's
-// rates only guide the first steps: they are not always the rate of the value used (the
-// "Mn Node" is the mean of two nodes, its rate that of one of them). eval(x) gives the
-// component's value and rate at x. Positions that carry noise (the osculating apogee's) can
-// keep the steps from settling; the bracket holds the crossing all the same, so it is then
-// bisected down to the time resolution.
-template <class Eval>
-double HermiteNewton(Eval&& eval, double a, Slope sa, double b, Slope sb) {
-  constexpr double kDoneDays = 1e-8;  // about a millisecond
+// Where the cubic Hermite through both ends' values and rates crosses zero, as a Julian day
+// inside (a, b): Newton on the cubic from the straight line's root, or that root itself when
+// the cubic's steps leave the bracket. No position is asked.
+inline double HermiteStart(double a, Slope sa, double b, Slope sb) {
   const double s = b - a;
   // Cubic Hermite H(u), u in [0, 1], solved by Newton from the straight line's root.
   const double linear = sa.h / (sa.h - sb.h);
@@ -92,9 +84,24 @@ double HermiteNewton(Eval&& eval, double a, Slope sa, double b, Slope sb) {
       break;
     }
   }
+  return a + u * s;
+}
+
+// Root of a component that changes sign between a and b. The cubic through both ends' values
+// and rates places it, as a rule, within a fraction of a second of the root; a Newton step on
+// the component there, then secant steps through the last two moments, finish the job, each
+// kept inside the shrinking bracket (bisecting when a step would leave it). The library's
+// rates only guide the first steps: they are not always the rate of the value used (the
+// "Mn Node" is the mean of two nodes, its rate that of one of them). eval(x) gives the
+// component's value and rate at x. Positions that carry noise (the osculating apogee's) can
+// keep the steps from settling; the bracket holds the crossing all the same, so it is then
+// bisected down to the time resolution.
+template <class Eval>
+double HermiteNewton(Eval&& eval, double a, Slope sa, double b, Slope sb) {
+  constexpr double kDoneDays = 1e-8;  // about a millisecond
   double lo = a, hi = b;
   const bool lo_negative = sa.h < 0.0;
-  double x = a + u * s, px = 0.0, ph = 0.0;
+  double x = HermiteStart(a, sa, b, sb), px = 0.0, ph = 0.0;
   for (int i = 0; i < 60; ++i) {
     const Slope at = eval(x);
     if (at.h == 0.0) return x;

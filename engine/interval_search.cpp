@@ -205,6 +205,67 @@ double DeclinationRate(const SolverProblem& p, const RoleState& r, int sign) {
   return (part(1) + part(2)) / 2.0 + sign * r.motion[0];
 }
 
+// A Newton step from a library evaluation shorter than this ends the search there: the step's
+// own error is then below 1e-14 day (the target's curvature over its rate, under 0.1 per day,
+// times the step squared), and the roles carried from the evaluation to the moment by their
+// daily motions are off by under 1e-12 degree (the Moon's acceleration, 0.6 deg/day², times
+// half the step squared). Days (about 0.09 s).
+constexpr double kOneStepDays = 1e-6;
+// Library evaluations the polish takes before it hands over to the bracketed refinement.
+constexpr int kPolishEvaluations = 2;
+
+// Whether every role's daily motion from the library is the rate of the value the search
+// uses. The geocentric "Mn Node" is the mean of two nodes with the rate of one of them, so a
+// Newton step on it, or a position carried by that rate, would be off.
+bool RatesAreOfValues(const SolverProblem& p) {
+  for (size_t r = 0; r < 3; ++r) {
+    if (p.body[r] == idxMeanNode && p.centre[r] == Centre::Geo) return false;
+  }
+  return true;
+}
+
+// Carries the roles from their library state at x to the moment e, a fraction of a second
+// away, by their daily motions and the change of motion across the window [t, t_end] whose
+// ends r0 and r1 are, and offers them to the provider: the row made at e then asks nothing.
+void CarryRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, const RoleState& at,
+                double x, double e, const RoleState& r0, const RoleState& r1, double t, double t_end) {
+  const double dt = e - x;
+  for (size_t r = 0; r < 3; ++r) {
+    if (r == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) break;
+    const double accel = (r1.motion[r] - r0.motion[r]) / (t_end - t);
+    double value = at.value[r] + dt * (at.motion[r] + 0.5 * accel * dt);
+    if (kind == ScanKind::Longitude) value = Reduce_to_under_360(value);
+    eph.Remember(MethodOf(kind, p.centre[r]), e, p.body[r], value, at.motion[r] + accel * dt);
+  }
+}
+
+// The crossing in [t, t_end] of a component that changes sign there, from its ends s0 and s1
+// and the roles' states r0 and r1 there: the cubic through the ends' values and rates places it, one library evaluation
+// there and Newton's step finish it (a second evaluation when the cubic was further off than
+// kOneStepDays). Nothing when the steps do not settle that fast (positions that carry noise,
+// a jump nothing foresaw) or leave the window: the bracketed refinement then takes over.
+// slope(roles) gives the component's value and rate from the roles' state at a moment.
+template <class SlopeOf>
+std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t,
+                             Slope s0, const RoleState& r0, double t_end, Slope s1,
+                             const RoleState& r1, SlopeOf&& slope) {
+  if (s0.h == 0.0 || !RatesAreOfValues(p)) return std::nullopt;
+  double x = HermiteStart(t, s0, t_end, s1);
+  for (int i = 0; i < kPolishEvaluations; ++i) {
+    const RoleState at = SampleRoles(kind, eph, p, x);
+    const Slope sx = slope(at);
+    if (sx.rate == 0.0) return std::nullopt;
+    const double e = x - sx.h / sx.rate;
+    if (!(e >= t && e <= t_end)) return std::nullopt;
+    if (std::fabs(e - x) <= kOneStepDays) {
+      if (e != x) CarryRoles(kind, eph, p, at, x, e, r0, r1, t, t_end);
+      return e;
+    }
+    x = e;
+  }
+  return std::nullopt;
+}
+
 // The secant's moment in [t, t_end], refined, added to roots; false when it found none. Its
 // aspect is read off the roles at the moment, its direction off the target a solver's
 // tolerance before and after it (the library's rates are not always those of the value
@@ -237,6 +298,22 @@ bool SecantRoot(ScanKind kind, PositionProvider& eph, const SolverProblem& p, do
 }
 
 }  // namespace
+
+PositionMethod MethodOf(ScanKind kind, Centre centre) {
+  if (kind == ScanKind::Longitude) return centre == Centre::Helio ? PositionMethod::Helio : PositionMethod::Geo;
+  return centre == Centre::Helio ? PositionMethod::Latitude : PositionMethod::Decl;
+}
+
+bool NearExactAspect(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, double band) {
+  if (kind == ScanKind::Longitude) {
+    const std::array<double, 3> v = RoleLongitudes(eph, p, t);
+    if (TargetResidual(kind, p, v[0] - PartnerLongitude(p, v)) < band) return true;
+    return !p.use_midpoints && (DistanceToMidDegreeStep(v[1]) < band || DistanceToMidDegreeStep(v[2]) < band);
+  }
+  const std::array<double, 3> v = RoleDeclinations(eph, p, t);
+  if (std::fabs(DeclinationComponent(p, v, -1)) < band || std::fabs(DeclinationComponent(p, v, 1)) < band) return true;
+  return !p.use_midpoints && (std::fabs(v[1]) < band || std::fabs(v[2]) < band);
+}
 
 double TargetResidual(ScanKind kind, const SolverProblem& p, double f) {
   if (kind == ScanKind::Declination) return std::fabs(f);
@@ -341,17 +418,23 @@ IntervalRoots SearchLongitudeInterval(PositionProvider& eph, const SolverProblem
   const double h0 = f0 - n * grid, h1 = f1 - n * grid;
   // Worked out only for a window that holds a crossing.
   const auto aspect = [&] { return CrossedMultiple(p, r0.value, h0); };
-  const auto eval = [&](double x) {
-    const RoleState rx = SampleRoles(kind, eph, p, x);
+  const auto slope = [&](const RoleState& rx) {
     const auto [fx, ft] = LongitudeTargetsFrom(p, rx.value, r0.value);
     return Slope{h0 + (fx - ft), LongitudeRate(rx)};
   };
+  const auto eval = [&](double x) { return slope(SampleRoles(kind, eph, p, x)); };
   if (SignChange(h0, h1)) {
-    const auto [e, residual] = CrossingIn(eval, t, {h0, LongitudeRate(r0)}, t_end, {h1, LongitudeRate(r1)},
-                                            kMaxResidualDeg);
-    // A bracketed sign change of a smooth target is a crossing, unless it ends on a
-    // mid-degree step that nothing above foresaw (a partner stepping there and back).
-    if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect(), Direction(h0, h1)});
+    const Slope s0{h0, LongitudeRate(r0)}, s1{h1, LongitudeRate(r1)};
+    const std::optional<double> polished =
+        bound.polish ? Polish(kind, eph, p, t, s0, r0, t_end, s1, r1, slope) : std::nullopt;
+    if (polished) {
+      AddRoot(roots, {*polished, aspect(), Direction(h0, h1)});
+    } else {
+      const auto [e, residual] = CrossingIn(eval, t, s0, t_end, s1, kMaxResidualDeg);
+      // A bracketed sign change of a smooth target is a crossing, unless it ends on a
+      // mid-degree step that nothing above foresaw (a partner stepping there and back).
+      if (residual <= kMaxResidualDeg || !JumpAt(eph, p, e)) AddRoot(roots, {e, aspect(), Direction(h0, h1)});
+    }
   } else if (std::min(std::fabs(h0), std::fabs(h1)) <= turn_band) {
     const int crossed = aspect();
     FindTurn([&](double x) { return eval(x).h; }, t, t_end, h0, h1,
@@ -380,15 +463,15 @@ IntervalRoots SearchDeclinationInterval(PositionProvider& eph, const SolverProbl
   }
   if (!bound.usable) SecantRoot(kind, eph, p, t, t_end, roots);
   for (const int sign : {-1, 1}) {
-    const auto eval = [&](double x) {
-      const RoleState rx = SampleRoles(kind, eph, p, x);
+    const auto slope = [&](const RoleState& rx) {
       return Slope{DeclinationComponent(p, rx.value, sign), DeclinationRate(p, rx, sign)};
     };
-    const Slope a{DeclinationComponent(p, r0.value, sign), DeclinationRate(p, r0, sign)};
-    const Slope b{DeclinationComponent(p, r1.value, sign), DeclinationRate(p, r1, sign)};
+    const auto eval = [&](double x) { return slope(SampleRoles(kind, eph, p, x)); };
+    const Slope a = slope(r0), b = slope(r1);
     if (SignChange(a.h, b.h)) {
       // Declinations have no jumps: a bracketed sign change is a crossing.
-      AddRoot(roots, {CrossingIn(eval, t, a, t_end, b, kMaxResidualDeg).first, sign, Direction(a.h, b.h)});
+      const std::optional<double> e = bound.polish ? Polish(kind, eph, p, t, a, r0, t_end, b, r1, slope) : std::nullopt;
+      AddRoot(roots, {e ? *e : CrossingIn(eval, t, a, t_end, b, kMaxResidualDeg).first, sign, Direction(a.h, b.h)});
     } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
       FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h,
                [&](double e, int direction) { AddRoot(roots, {e, sign, direction}); });

@@ -53,12 +53,25 @@ struct IntervalRoots {
 // declinations the value's magnitude.
 double TargetResidual(ScanKind kind, const SolverProblem& p, double f);
 
+// The position method a role is read with in a scan of `kind`.
+PositionMethod MethodOf(ScanKind kind, Centre centre);
+
+// Whether the roles at t put the target within `band` degrees of an exact aspect; with
+// mid-degrees also whether P2 or P3 lies within `band` of where the partner steps (longitude)
+// or of zero (declination, where the mean of magnitudes bends).
+bool NearExactAspect(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, double band);
+
 // What a combination's bodies can do within a window of `step` days: the bound behind
 // passing over windows that provably hold no exact moment.
 struct IntervalBound {
   bool usable = false;             // false: every window is searched
   double curvature = 0.0;          // largest |second derivative| of the target, deg/day^2
   std::array<double, 3> speed{};   // largest |daily motion| of each role, deg/day
+  // Whether a crossing may be finished from one library evaluation and Newton's step. Off
+  // for a combination whose moments are another's too (the geocentric Sun's and the
+  // heliocentric Earth's, 180 degrees apart): the bracketed refinement then places both, as
+  // it always has, and their order within the minute stays what it was.
+  bool polish = true;
 };
 
 IntervalBound BoundFor(ScanKind kind, const SolverProblem& p, double step,

@@ -14,6 +14,7 @@
 
 #include "core/position_cache.h"
 #include "engine/exact_positions.h"
+#include "engine/window_ends.h"
 
 namespace tarnwick {
 
@@ -79,12 +80,31 @@ struct Candidate {
   FoundAspect row;
 };
 
+// Asks the library for the roles at the window end x after all where an interpolated
+// position might mislead the search (see kExactEndBandDeg): near an exact aspect; in a
+// combination without bounds, whose windows are searched by the secant from their ends; in a
+// declination search with mid-degrees, whose look for close crossings widens wherever P2 or
+// P3 nears zero. The choice is made from the values both windows of the end read, so it is
+// the same for both.
+void MakeEndExactWhereNeeded(ScanKind kind, PositionCache& cache, const SolverProblem& p,
+                             const IntervalBound& bound, double step, double x) {
+  bool approximate = false;
+  for (size_t r = 0; r < 3; ++r) approximate = approximate || cache.IsApproximate(MethodOf(kind, p.centre[r]), x, p.body[r]);
+  if (!approximate) return;
+  const double band = kExactEndBandDeg + bound.curvature * step * step / 8.0;
+  // A combination refined the bracketed way starts from the library's ends, as it always has.
+  const bool always = !bound.usable || !bound.polish || (kind == ScanKind::Declination && !p.use_midpoints);
+  if (!always && !NearExactAspect(kind, cache, p, x, band)) return;
+  for (size_t r = 0; r < 3; ++r) cache.MakeExact(MethodOf(kind, p.centre[r]), x, p.body[r]);
+}
+
 // Windows [lo, hi) of a combination; `starts` are the window starts of its step.
+// `interpolated`, when given, is the cache that holds interpolated window ends.
 void ScanWindows(ScanKind kind, PositionProvider& eph, const IntervalSearcher& search,
                  const SolverProblem& problem, const IntervalBound& bound, const Combination& c,
                  const std::vector<double>& starts, size_t lo, size_t hi, const RunInputs& in,
                  const std::atomic<bool>* cancel, std::atomic<std::int64_t>& windows_done,
-                 std::vector<Candidate>& out, bool& always_exact) {
+                 std::vector<Candidate>& out, bool& always_exact, PositionCache* interpolated = nullptr) {
   // Counted once per call: the counter is shared by the worker threads.
   struct Count {
     std::atomic<std::int64_t>& total;
@@ -95,6 +115,10 @@ void ScanWindows(ScanKind kind, PositionProvider& eph, const IntervalSearcher& s
     if (cancel && cancel->load(std::memory_order_relaxed)) return;
     if (always_exact) continue;  // the combination is left out; its windows still count
     const double t = starts[k];
+    if (interpolated) {
+      MakeEndExactWhereNeeded(kind, *interpolated, problem, bound, c.step, t);
+      MakeEndExactWhereNeeded(kind, *interpolated, problem, bound, c.step, t + c.step);
+    }
     const IntervalRoots found = search(eph, problem, bound, t, t + c.step);
     if (found.always_exact) {
       always_exact = true;
@@ -131,6 +155,9 @@ struct WindowGrid {
   double step;
   std::vector<size_t> combos;                 // the combinations on this grid
   std::vector<std::pair<int, Centre>> roles;  // every body and centre they use
+  // By role: days between the library positions that serve its window ends, interpolated in
+  // between; 0 where every end is asked (see engine/window_ends.h).
+  std::vector<double> base_days;
 };
 
 // The span cut into stretches of whole days, each combination's windows in each stretch, and
@@ -142,6 +169,7 @@ struct StretchPlan {
   std::vector<SolverProblem> problems;
   std::vector<IntervalBound> bounds;
   std::vector<WindowGrid> grids;
+  bool interpolate = false;   // window ends of smooth bodies between library positions
   double start_jd = 0.0;      // Julian day (UT) of the first window start
   double stretch_days = 1.0;  // whole days
   size_t stretches = 0;
@@ -161,11 +189,47 @@ struct StretchPlan {
   }
 };
 
+bool Uses(const Combination& c, int body, Centre centre) {
+  for (size_t r = 0; r < 3; ++r) {
+    if (c.body[r] == body && c.centre[r] == centre) return true;
+  }
+  return false;
+}
+
+// A search in geocentric latitude, where both nodes stand at zero: each moment of a body with
+// one node is its moment with the other too, and the order of the two rows follows the
+// library's last digits, which depend even on the order in which positions of one moment are
+// asked. Such a search asks and refines as it always has.
+bool TiesEverywhere(const RunPlan& plan) {
+  return plan.kind == ScanKind::Declination && plan.switches.use_geo_lat;
+}
+
+// The geocentric Sun and the heliocentric Earth stand 180 degrees apart, so when both take
+// part each of their combinations has a twin with the same moments but for the library's last
+// digits: both keep the search they always had (see IntervalBound::polish), as does every
+// combination of a search with ties everywhere.
+void KeepTwinsRefinedTheBracketedWay(const RunPlan& plan, std::vector<IntervalBound>& bounds) {
+  const std::vector<Combination>& combos = plan.combinations;
+  if (TiesEverywhere(plan)) {
+    for (IntervalBound& b : bounds) b.polish = false;
+    return;
+  }
+  const auto sun = [](const Combination& c) { return Uses(c, idxSun, Centre::Geo); };
+  const auto earth = [](const Combination& c) { return Uses(c, idxEarth, Centre::Helio); };
+  if (std::none_of(combos.begin(), combos.end(), sun) || std::none_of(combos.begin(), combos.end(), earth)) return;
+  for (size_t c = 0; c < combos.size(); ++c) {
+    if (sun(combos[c]) || earth(combos[c])) bounds[c].polish = false;
+  }
+}
+
 StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
   StretchPlan sp;
   const std::vector<Combination>& combos = plan.combinations;
   const RunInputs& in = plan.times;
   sp.start_jd = in.start_jd;
+  // Interpolated ends serve the repaired search, which asks the library where they could
+  // mislead it; the plain secant reads every end as it is.
+  sp.interpolate = options.cache && options.repair && !TiesEverywhere(plan);
 
   // Window starts of both steps and each combination's share of them.
   double last_day = in.start_jd - 1, last_moon = in.start_jd - 1;
@@ -182,6 +246,7 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
     sp.problems.push_back(plan.ProblemOf(c));
     sp.bounds.push_back(BoundOf(plan.kind, c, sp.problems.back(), plan.switches, options));
   }
+  KeepTwinsRefinedTheBracketedWay(plan, sp.bounds);
 
   // Enough stretches to keep every thread busy, short enough that the positions remembered
   // for one stretch stay few and the first rows come soon.
@@ -195,39 +260,113 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
     auto g = std::find_if(sp.grids.begin(), sp.grids.end(),
                           [&](const WindowGrid& x) { return x.starts == sp.starts_of[c]; });
     if (g == sp.grids.end()) {
-      g = sp.grids.insert(sp.grids.end(), WindowGrid{sp.starts_of[c], combos[c].step, {}, {}});
+      g = sp.grids.insert(sp.grids.end(), WindowGrid{sp.starts_of[c], combos[c].step, {}, {}, {}});
     }
     g->combos.push_back(c);
     for (std::size_t r = 0; r < 3; ++r) {
       const std::pair<int, Centre> role{combos[c].body[r], combos[c].centre[r]};
-      if (std::find(g->roles.begin(), g->roles.end(), role) == g->roles.end()) g->roles.push_back(role);
+      if (std::find(g->roles.begin(), g->roles.end(), role) == g->roles.end()) {
+        g->roles.push_back(role);
+        g->base_days.push_back(sp.interpolate ? BaseStepDays(plan.kind == ScanKind::Longitude, role.first,
+                                                             role.second, plan.switches, g->step)
+                                              : 0.0);
+      }
     }
   }
   return sp;
 }
 
+// One role's value at t, asked of the provider by the scan's method.
+double AskRole(ScanKind kind, PositionProvider& eph, const std::pair<int, Centre>& role, double t) {
+  const bool helio = role.second == Centre::Helio;
+  if (kind == ScanKind::Longitude) {
+    return helio ? eph.Get_1_Planet_helio(t, role.first) : eph.Get_1_Planet_geo(t, role.first);
+  }
+  return helio ? eph.Get_1_Planet_latitude(t, role.first) : eph.Get_1_Planet_decl(t, role.first);
+}
+
+// Base points are whole days from the span's start: m (>= 0) rounded down to a multiple of `base`.
+std::int64_t BasePointAtOrBefore(std::int64_t m, std::int64_t base) { return m / base * base; }
+
+// The last window end of a grid over the whole span, Julian day (UT).
+double LastEnd(const WindowGrid& g) { return g.starts->back() + g.step; }
+
+// The window ends [lo, hi] of a grid in one stretch.
+struct EndRange {
+  const WindowGrid& g;
+  size_t lo, hi;
+  // The last end is the last window's start plus the step, as the window loop adds it.
+  double At(size_t k) const { return k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step; }
+};
+
+// The library positions of the roles with a base step at every base point from the one at or
+// before the first end to the one at or after the last, moment by moment.
+void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, const EndRange& ends) {
+  const WindowGrid& g = ends.g;
+  const auto first = static_cast<std::int64_t>(std::floor(ends.At(ends.lo) - sp.start_jd));
+  const auto last = static_cast<std::int64_t>(std::ceil(ends.At(ends.hi) - sp.start_jd));
+  std::int64_t from = first, to = last;
+  for (const double b : g.base_days) {
+    if (b == 0.0) continue;
+    const auto base = static_cast<std::int64_t>(b);
+    from = std::min(from, BasePointAtOrBefore(first, base));
+    to = std::max(to, BasePointAtOrBefore(last + base - 1, base));
+  }
+  // Never past the grid's last end: the bodies are known to be computable up to there only.
+  to = std::min(to, static_cast<std::int64_t>(std::floor(LastEnd(g) - sp.start_jd)));
+  for (std::int64_t m = from; m <= to; ++m) {
+    for (size_t r = 0; r < g.roles.size(); ++r) {
+      const auto base = static_cast<std::int64_t>(g.base_days[r]);
+      if (base != 0 && m % base == 0) AskRole(kind, eph, g.roles[r], sp.start_jd + static_cast<double>(m));
+    }
+  }
+}
+
+// The window ends of the roles with a base step, from the cubic through the base points on
+// either side.
+void InterpolateEnds(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const EndRange& ends) {
+  const WindowGrid& g = ends.g;
+  for (size_t r = 0; r < g.roles.size(); ++r) {
+    const auto base = static_cast<std::int64_t>(g.base_days[r]);
+    if (base == 0) continue;
+    const auto sample = [&](double t) {
+      const double v = AskRole(kind, eph, g.roles[r], t);
+      return RoleSample{v, eph.LastDailyMotion()};
+    };
+    for (size_t k = ends.lo; k <= ends.hi; ++k) {
+      const double t = ends.At(k);
+      const std::int64_t m = BasePointAtOrBefore(static_cast<std::int64_t>(std::floor(t - sp.start_jd)), base);
+      const double t_a = sp.start_jd + static_cast<double>(m), t_b = sp.start_jd + static_cast<double>(m + base);
+      // An end on a base point keeps the library's value; an end whose next base point lies past
+      // the grid's last end is asked of the library when the search reads it.
+      if (t == t_a || t_b > LastEnd(g)) continue;
+      const RoleSample v = InterpolateRole(t_a, sample(t_a), t_b, sample(t_b), t, kind == ScanKind::Longitude);
+      eph.RememberApproximate(MethodOf(kind, g.roles[r].second), t, g.roles[r].first, v.value, v.motion);
+    }
+  }
+}
+
 // Positions at the window ends of a stretch, asked moment by moment for every body that a
 // combination of the stretch needs: the library then works out the Earth and the nutation of
-// a moment once for all bodies, about two and a half times faster than body by body.
-void Prefetch(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, const WindowGrid& g,
+// a moment once for all bodies, about two and a half times faster than body by body. A body
+// with a base step is asked at its base points only, and its ends in between interpolated.
+void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const WindowGrid& g,
               size_t stretch) {
   size_t lo = SIZE_MAX, hi = 0;
   for (const size_t c : g.combos) {
     lo = std::min(lo, sp.First(c, stretch));
     hi = std::max(hi, sp.End(c, stretch));
   }
-  for (size_t k = lo; k <= hi && lo < hi; ++k) {
-    // The last end is the last window's start plus the step, as the window loop adds it.
-    const double t = k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step;
-    for (const auto& [body, centre] : g.roles) {
-      const bool helio = centre == Centre::Helio;
-      if (kind == ScanKind::Longitude) {
-        helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
-      } else {
-        helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
-      }
+  if (lo >= hi) return;
+  const EndRange ends{g, lo, hi};
+  for (size_t k = lo; k <= hi; ++k) {
+    for (size_t r = 0; r < g.roles.size(); ++r) {
+      if (g.base_days[r] == 0.0) AskRole(kind, eph, g.roles[r], ends.At(k));
     }
   }
+  if (std::all_of(g.base_days.begin(), g.base_days.end(), [](double b) { return b == 0.0; })) return;
+  AskBasePoints(kind, eph, sp, ends);
+  InterpolateEnds(kind, eph, sp, ends);
 }
 
 // Every combination over one stretch, on the calling thread.
@@ -240,6 +379,7 @@ StretchFound ScanStretch(const RunPlan& plan, const StretchPlan& sp, const Inter
   if (options.cache) {
     for (const WindowGrid& g : sp.grids) Prefetch(plan.kind, cache, sp, g, stretch);
   }
+  PositionCache* interpolated = options.cache && sp.interpolate ? &cache : nullptr;
   StretchFound found;
   std::vector<Candidate> moments;
   for (size_t c = 0; c < plan.combinations.size(); ++c) {
@@ -247,7 +387,7 @@ StretchFound ScanStretch(const RunPlan& plan, const StretchPlan& sp, const Inter
     bool exact = false;
     ScanWindows(plan.kind, eph, search, sp.problems[c], sp.bounds[c], plan.combinations[c],
                 *sp.starts_of[c], sp.First(c, stretch), sp.End(c, stretch), plan.times, cancel,
-                windows_done, moments, exact);
+                windows_done, moments, exact, interpolated);
     if (exact) found.always_exact.push_back(c);
     for (Candidate& m : moments) found.moments.emplace_back(c, std::move(m));
   }
