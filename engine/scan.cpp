@@ -220,11 +220,11 @@ void Prefetch(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, const
     // The last end is the last window's start plus the step, as the window loop adds it.
     const double t = k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step;
     for (const auto& [body, centre] : g.roles) {
-      const bool helio = centre == Centre::Helio;
+      if (centre == Centre::Natal) continue;  // fixed: nothing to ask the library
       if (kind == ScanKind::Longitude) {
-        helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
+        RoleLongitude(eph, t, body, centre);
       } else {
-        helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
+        RoleDeclination(eph, t, body, centre);
       }
     }
   }
@@ -357,6 +357,7 @@ void ScanInParallel(const RunPlan& plan, const StretchPlan& sp, const WindowSear
       try {
         const std::unique_ptr<PositionProvider> provider = options.worker_provider();
         provider->SetSwitches(plan.switches);
+        provider->SetNatalPoints(plan.natal);
         PositionCache cache(*provider);
         for (;;) {
           size_t j = 0;
@@ -446,6 +447,7 @@ ScanOutcome ScanPlan(const RunPlan& plan, PositionProvider& eph, const RowSink& 
                      const ScanOptions& options, const ScanControl& control) {
   ScanOutcome outcome;
   eph.SetSwitches(plan.switches);
+  eph.SetNatalPoints(plan.natal);
   if (plan.combinations.empty()) return outcome;
   const StretchPlan sp = PlanStretches(plan, options);
   const WindowSearcher search(plan.kind, options);

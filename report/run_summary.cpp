@@ -17,7 +17,9 @@ std::string Joined(const std::vector<std::string>& parts, std::string_view separ
   return out;
 }
 
-std::string CentreWord(Centre c) { return c == Centre::Helio ? "heliocentric" : "geocentric"; }
+std::string CentreWord(Centre c) {
+  return c == Centre::Helio ? "heliocentric" : c == Centre::Natal ? "natal" : "geocentric";
+}
 
 std::string RoleBodies(const RunSettings& s, const RoleField& role, bool series) {
   std::vector<std::string> names;
