@@ -43,7 +43,7 @@ TEST(cli_natal, options_give_a_chart_or_say_what_is_wrong) {
     const char* says;
   };
   const Row rows[] = {
-      {{"--c1", "n"}, "--c1"},
+      {{"--c1", "n"}, "--opt1_ghd: n not in {g,h}"},
       {{"--natal", "06/15/1990"}, "needs a date and a local time"},
       {{"--natal", "06/15/1990 14:30"}, "--natal-tz"},
       {{"--natal", "06/31/1990 14:30", "--natal-tz", "0"}, "Birth date: \"06/31/1990\""},
