@@ -380,6 +380,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
       return out;
     }
     eph->SetNatalPoints(NatalPointsOf(cast.positions));
+    out.chart_name = request.chart->name.empty() ? "unnamed" : request.chart->name;
   }
   const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
   std::string aspect_problem;

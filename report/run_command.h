@@ -108,6 +108,7 @@ struct RunOutcome {
   Centre opt1_ghd = Centre::Geo, opt2_ghd = Centre::Geo, opt3_ghd = Centre::Geo;
   std::vector<std::string> notices;    // bodies left out, bodies from orbital elements
   std::vector<BodySource> sources;     // every body and centre the run judged, by body index
+  std::string chart_name;              // the natal chart's name ("unnamed"); "" without a chart
 };
 
 // cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).

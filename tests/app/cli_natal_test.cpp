@@ -66,11 +66,12 @@ TEST(cli_natal, chart_file_run_reports_natal_rows) {
   ASSERT_TRUE(SaveChartFile(folder / "t.chart", {"Test", "03/18/1990", "12:00", "0", "52N31 13E24"}));
   const std::string span = " --start 01/01/2025 --end 12/31/2025 --tz 0 --triple 0 --p1 Saturn --p2 Sun --c2 n";
   const Ran ran = RunNatalCli("--chart " + (folder / "t.chart").string() + span + " --data-dir " +
-                              folder.path().string());
+                              folder.path().string() + " --summary " + (folder / "s.txt").string());
   ASSERT_EQ(ran.status, 0) << ran.err;
   EXPECT_NE(ran.out.find("g. Saturn   n. Sun"), std::string::npos) << ran.out;
   EXPECT_TRUE(std::filesystem::exists(folder / "01012025_12312025_0_3.0_15.0_gn_mp_15_noRA.txt"))
       << ran.err;
+  EXPECT_NE(ReadBytes(folder / "s.txt").find("natal (chart Test): Sun"), std::string::npos) << ReadBytes(folder / "s.txt");
 
   const Ran refused = RunNatalCli("--no-save" + span);
   EXPECT_EQ(refused.status, 1);
