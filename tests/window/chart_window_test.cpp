@@ -10,10 +10,11 @@ namespace tarnwick {
 class ChartWindowTest : public WindowTest {
   Q_OBJECT
 
+  // The dialog the action opens (window-modal, made when the action is triggered).
   ChartDialog* OpenDialog(const char* action) {
     Find<QAction>(action)->trigger();
-    ChartDialog* dialog = nullptr;
-    QTRY_VERIFY((dialog = window_->findChild<ChartDialog*>(QStringLiteral("dlgChart"))) && dialog->isVisible());
+    auto* dialog = window_->findChild<ChartDialog*>(QStringLiteral("dlgChart"));
+    if (!dialog || !dialog->isVisible()) qFatal("%s opened no chart dialog", action);
     return dialog;
   }
   void TypeIn(QWidget* dialog, const char* box, const QString& text) {
