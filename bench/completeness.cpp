@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
       {"longitude, triple, natal mid-degrees, 30", ScanKind::Longitude, inner, g, n, n, true, false, false},
       {"longitude, triple with the Moon, natal midpoints, 15", ScanKind::Longitude, {0, 1, 4, 5}, g, n, n, true, true, true},
       {"declination, two bodies, geo to natal", ScanKind::Declination, classic, g, n, n, false, true, true},
-      {"declination, triple, natal mid-degrees", ScanKind::Declination, inner, h, n, n, true, false, true},
+      {"declination, triple, natal mid-degrees", ScanKind::Declination, inner, g, n, n, true, false, true},
   };
   std::printf("Span %d-%d. Reference: samples every hour (10 minutes with the Moon), sign changes "
               "refined by bisection.\nA moment not in the reference is one it stepped over (two "
