@@ -9,6 +9,7 @@
 #include "core/message_text.h"
 #include "engine/aspect_set.h"
 #include "engine/body_list.h"
+#include "store/chart_file.h"
 #include "store/settings_file.h"
 
 namespace tarnwick {
@@ -33,6 +34,9 @@ const char* kExample =
     "  tarnwick-cli --start 01/01/2024 --end 12/31/2024 --p1 0-9 --events all --events-only\n"
     "                                    a calendar of 2024: stations, ingresses, lunations,\n"
     "                                    eclipses, out of bounds, void-of-course Moon\n"
+    "  tarnwick-cli --natal \"06/15/1990 14:30\" --natal-tz Europe/Berlin --triple 0 \\\n"
+    "               --start 01/01/2025 --end 12/31/2025 --p1 5-9 --p2 0-9 --c2 n\n"
+    "                                    transits of Jupiter to Pluto to a natal chart in 2025\n"
     "Exit status: 0 done, 1 the run could not start, its report or CSV file could not be saved or "
     "standard output could not be written, 2 a usage error.\n";
 
@@ -111,6 +115,29 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   app.add_flag("--force", o.force,
                "Run even when the estimated report would not fit on the disk or in memory");
 
+  // A natal chart for the centre "n" of P2 and P3: from a chart file, or typed here.
+  std::string chart_file, natal_moment, natal_tz, natal_place, natal_name;
+  app.add_option("--chart", chart_file,
+                 "Natal chart file (key=value lines: name, date, time, zone, place) whose "
+                 "points the centre n of P2 and P3 takes")
+      ->type_name("FILE");
+  app.add_option("--natal", natal_moment,
+                 "A natal chart without a file: birth date and local time \"MM/DD/YYYY HH:MM\" "
+                 "(needs --natal-tz)")
+      ->type_name("\"MM/DD/YYYY HH:MM\"");
+  app.add_option("--natal-tz", natal_tz,
+                 "Time zone of the birth time: hours positive west (5) or a zone name "
+                 "(America/New_York)")
+      ->type_name("TZ");
+  app.add_option("--natal-place", natal_place,
+                 "Birth place, latitude,longitude: 52N31,13E24 or 52.52,13.4 (north and east "
+                 "positive); adds the Ascendant and Midheaven to --natal-positions")
+      ->type_name("LAT,LON");
+  app.add_option("--natal-name", natal_name, "Name of the --natal chart, for the report's summary")
+      ->type_name("NAME");
+  app.add_flag("--natal-positions", o.natal_table,
+               "Print the natal chart's positions (of --chart or --natal) and exit");
+
   // Values as typed, applied after the settings file in a fixed order.
   std::map<std::string, std::string> texts, bodies, centres, checks;
   for (size_t i = 0; i < kTextFields.size(); ++i) {
@@ -126,9 +153,16 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                        ": indices or names, ranges, 'all' or 'none' (e.g. 0-9,Chiron)")
         ->type_name("LIST");
     const std::string centre(kRoleFields[i].centre_name);
-    app.add_option("--" + centre + "," + kCentreAliases[i], centres[centre],
-                   "Centre of " + std::string(kRoleFields[i].header) + ": g or h")
-        ->check(CLI::IsMember({"g", "h"}));
+    if (i == 0) {
+      app.add_option("--" + centre + "," + kCentreAliases[i], centres[centre],
+                     "Centre of " + std::string(kRoleFields[i].header) + ": g or h")
+          ->check(CLI::IsMember({"g", "h"}));
+    } else {
+      app.add_option("--" + centre + "," + kCentreAliases[i], centres[centre],
+                     "Centre of " + std::string(kRoleFields[i].header) +
+                         ": g, h or n (the natal points of --chart or --natal)")
+          ->check(CLI::IsMember({"g", "h", "n"}));
+    }
   }
   for (size_t i = 0; i < kCheckFields.size(); ++i) {
     const std::string name(kCheckFields[i].name);
@@ -249,12 +283,74 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       }
       o.settings.*r.selection = *selection;
     }
-    if (given(centre)) o.settings.*r.centre = centres[centre] == "h" ? Centre::Helio : Centre::Geo;
+    if (given(centre)) {
+      const std::string& c = centres[centre];
+      o.settings.*r.centre = c == "h" ? Centre::Helio : c == "n" ? Centre::Natal : Centre::Geo;
+    }
   }
   for (const CheckField& f : kCheckFields) {
     const std::string name(f.name);
     if (given(name)) o.settings.*f.member = checks[name] == "1";
   }
+  if (given("chart") && given("natal")) {
+    result.status = CliParse::Status::UsageError;
+    result.text = "--chart and --natal both give a natal chart; use one of them";
+    return result;
+  }
+  if (!given("natal")) {
+    for (const char* name : {"natal-tz", "natal-place", "natal-name"}) {
+      if (given(name)) {
+        result.status = CliParse::Status::UsageError;
+        result.text = std::string("--") + name + " belongs to --natal, which is not given";
+        return result;
+      }
+    }
+  }
+  if (given("chart")) {
+    const ChartLoad load = LoadChartFile(chart_file);
+    if (!load.ok) {
+      result.status = CliParse::Status::FileError;
+      result.text = EscapeControls(load.message);
+      return result;
+    }
+    o.chart = load.chart;
+  } else if (given("natal")) {
+    // "MM/DD/YYYY HH:MM": the date, then the time after blanks.
+    const size_t blank = natal_moment.find(' ');
+    const size_t time_at = natal_moment.find_first_not_of(' ', blank == std::string::npos ? blank : blank);
+    if (blank == std::string::npos || time_at == std::string::npos) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--natal: " + Quoted(natal_moment) +
+                    " needs a date and a local time, as \"06/15/1990 14:30\"";
+      return result;
+    }
+    if (!given("natal-tz")) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--natal: give the birth time's zone with --natal-tz (hours positive west, or a "
+                    "name such as Europe/Berlin)";
+      return result;
+    }
+    NatalChart chart{natal_name, natal_moment.substr(0, blank), natal_moment.substr(time_at),
+                     natal_tz, natal_place};
+    // Read the texts now, so a mistake is a usage error naming the option.
+    std::vector<std::string> problems;
+    BirthMoment(chart, problems);
+    std::string place_problem;
+    PlaceOf(chart.place, place_problem);
+    if (!place_problem.empty()) problems.push_back(place_problem);
+    if (!problems.empty()) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--natal: " + EscapeControls(problems.front());
+      return result;
+    }
+    o.chart = chart;
+  }
+  if (o.natal_table && !o.chart) {
+    result.status = CliParse::Status::UsageError;
+    result.text = "--natal-positions: give a chart with --chart FILE or --natal";
+    return result;
+  }
+
   if (given("aspects")) {
     std::string problem;
     if (declination) {

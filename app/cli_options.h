@@ -10,6 +10,7 @@
 
 #include "core/date_text.h"
 #include "engine/body_list.h"
+#include "engine/natal_chart.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
 #include "engine/sky_events.h"
@@ -30,6 +31,8 @@ struct CliOptions {
   bool plain = false;                        // no position cache, no skipped windows
   EventChoice events;                        // --events, --events-only, --voc-bodies, --voc-aspects
   bool force = false;                        // run even when the report would not fit
+  std::optional<NatalChart> chart;           // --chart FILE or --natal ...: the centre "n"
+  bool natal_table = false;                  // print the chart's positions instead
 };
 
 struct CliParse {

@@ -30,6 +30,7 @@
 #include "report/csv_export.h"
 #include "report/event_csv.h"
 #include "report/ics_export.h"
+#include "report/natal_table.h"
 #include "report/run_command.h"
 #include "report/run_summary.h"
 #include "store/atomic_file.h"
@@ -230,6 +231,7 @@ int Run(int argc, char** argv) {
   request.regional = regional;
   request.save = o.save;
   request.events = o.events;
+  request.chart = o.chart;
   request.options.threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   request.options.cache = request.options.skip = !o.plain;
   const std::filesystem::path program_folder = ProgramFolder();
@@ -237,6 +239,16 @@ int Run(int argc, char** argv) {
       LocateProgramFiles(program_folder, IsWritableFolder(program_folder), ProcessEnvironment());
   request.data_folder = o.data_dir ? std::filesystem::path(*o.data_dir) : files.data_folder;
 
+  if (o.natal_table) {
+    SwissEphemeris eph(files.ephemeris_path);
+    const CastChart cast = CastNatalChart(*o.chart, eph);
+    if (!cast.positions) {
+      for (const std::string& p : cast.problems) std::cerr << p << "\n";
+      return kExitFailed;
+    }
+    Print(NatalTableText(*o.chart, *cast.positions, Notation::Text));
+    return AfterFlushingOutput(kExitDone);
+  }
   if (o.bodies_table) {
     const PreparedRun prepared = PrepareRunInputs(o.settings, regional);
     if (!prepared.inputs) {

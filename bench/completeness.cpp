@@ -15,6 +15,7 @@
 #include "core/calendar.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
+#include "engine/natal_chart.h"
 #include "tests/support/reference_search.h"
 
 using namespace tarnwick;
@@ -155,11 +156,19 @@ int main(int argc, char** argv) {
   const double start = ConvertDatetoJD(1, 1, first);
   const double end = ConvertDatetoJD(12, 31, last);
   SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
+  // The natal scenarios' chart: its points are the fixed partners of the centre n.
+  const NatalChart chart{"Completeness", "06/15/1990", "14:30", "Europe/Berlin", "52N31 13E24"};
+  const CastChart cast = CastNatalChart(chart, eph);
+  if (!cast.positions) {
+    std::fprintf(stderr, "tarnwick-completeness: the natal chart: %s\n", cast.problems.front().c_str());
+    return 1;
+  }
+  eph.SetNatalPoints(NatalPointsOf(cast.positions));
 
   const std::vector<int> classic = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 15};
   const std::vector<int> helio = {2, 3, 4, 5, 6, 7, 8, 9, 14, 15};
   const std::vector<int> inner = {0, 2, 3, 4, 5, 6};  // Sun, Mercury to Saturn
-  const Centre g = Centre::Geo, h = Centre::Helio;
+  const Centre g = Centre::Geo, h = Centre::Helio, n = Centre::Natal;
   const Scenario scenarios[] = {
       {"longitude, two bodies, geo, 15", ScanKind::Longitude, classic, g, g, g, false, true, true},
       {"longitude, two bodies, helio, 15", ScanKind::Longitude, helio, h, h, h, false, true, true},
@@ -169,6 +178,12 @@ int main(int argc, char** argv) {
       {"longitude, triple with the Moon, mid-degrees, 30", ScanKind::Longitude, {0, 1, 4, 5}, g, g, g, true, false, false},
       {"declination, two bodies, geo", ScanKind::Declination, classic, g, g, g, false, true, true},
       {"declination, triple, mid-degrees", ScanKind::Declination, inner, g, g, h, true, false, true},
+      {"longitude, two bodies, geo to natal, 15", ScanKind::Longitude, classic, g, n, n, false, true, true},
+      {"longitude, triple, natal midpoints, 15", ScanKind::Longitude, inner, g, n, n, true, true, true},
+      {"longitude, triple, natal mid-degrees, 30", ScanKind::Longitude, inner, g, n, n, true, false, false},
+      {"longitude, triple with the Moon, natal midpoints, 15", ScanKind::Longitude, {0, 1, 4, 5}, g, n, n, true, true, true},
+      {"declination, two bodies, geo to natal", ScanKind::Declination, classic, g, n, n, false, true, true},
+      {"declination, triple, natal mid-degrees", ScanKind::Declination, inner, g, n, n, true, false, true},
   };
   std::printf("Span %d-%d. Reference: samples every hour (10 minutes with the Moon), sign changes "
               "refined by bisection.\nA moment not in the reference is one it stepped over (two "

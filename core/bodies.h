@@ -7,8 +7,10 @@
 
 namespace tarnwick {
 
-// Centre of a role's positions. The values are the option indices of the "g"/"h" pairs.
-enum class Centre { Geo = 0, Helio = 1 };
+// Centre of a role's positions. The values are the option indices of the "g"/"h"/"n" choices:
+// Natal is the fixed geocentric position of a natal chart's body at the birth moment, offered
+// for P2 and P3 when a chart is loaded.
+enum class Centre { Geo = 0, Helio = 1, Natal = 2 };
 
 inline constexpr int LastBodyIndex = 25;  // body loops run from 0 to this, inclusive
 inline constexpr int BodyCount = LastBodyIndex + 1;

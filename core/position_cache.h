@@ -17,7 +17,10 @@ namespace tarnwick {
 // about, what a caller offered through Remember() or RememberApproximate(). Not thread-safe; one per thread, like the provider.
 class PositionCache final : public PositionProvider {
  public:
-  explicit PositionCache(PositionProvider& inner) : inner_(inner) { switches_ = inner.switches(); }
+  explicit PositionCache(PositionProvider& inner) : inner_(inner) {
+    switches_ = inner.switches();
+    natal_ = inner.natal_points();
+  }
 
   double Get_1_Planet_geo(double t, int body) override { return Get(kGeo, t, body); }
   double Get_1_Planet_helio(double t, int body) override { return Get(kHelio, t, body); }

@@ -2,6 +2,8 @@
 // The solvers and scans see only this interface, so they can be driven by synthetic motions.
 #pragma once
 
+#include <array>
+#include <memory>
 #include <string>
 
 #include "bodies.h"
@@ -28,6 +30,18 @@ struct BodyAvailability {
 
 // The four position methods of a provider, as named below.
 enum class PositionMethod { Geo, Helio, Decl, Latitude };
+
+// The fixed points of a natal chart as the natal centre "n" answers them: each body's
+// geocentric position at the birth moment, as the geocentric methods give it. Degrees.
+struct NatalPoints {
+  std::string chart_name;                  // the chart's name, for reports and exports
+  std::array<bool, BodyCount> available{};  // false: the body could not be computed at birth
+  std::array<double, BodyCount> lon{};      // ecliptic longitude of date, [0, 360)
+  std::array<double, BodyCount> ra{};       // right ascension, [0, 360)
+  std::array<double, BodyCount> decl{};     // declination, [-90, 90]
+  std::array<double, BodyCount> geo_lat{};  // geocentric ecliptic latitude, [-90, 90]
+  std::array<std::string, BodyCount> why{}; // why a body is not available, the library's words
+};
 
 class PositionProvider {
  public:
@@ -61,9 +75,49 @@ class PositionProvider {
   virtual void SetSwitches(const PositionSwitches& switches) { switches_ = switches; }
   const PositionSwitches& switches() const { return switches_; }
 
+  // The natal centre: a chart's fixed points, the same at every moment, daily motion 0. Null
+  // when no chart takes part in the run.
+  void SetNatalPoints(std::shared_ptr<const NatalPoints> points) { natal_ = std::move(points); }
+  const std::shared_ptr<const NatalPoints>& natal_points() const { return natal_; }
+  // Natal longitude, or right ascension with use_ra; [0, 360). 0 without a chart.
+  double Natal_position(int body) {
+    last_daily_motion_ = 0.0;
+    if (!natal_) return 0.0;
+    const size_t i = static_cast<size_t>(body);
+    return switches_.use_ra ? natal_->ra[i] : natal_->lon[i];
+  }
+  // Natal declination, or geocentric ecliptic latitude with use_geo_lat; [-90, 90].
+  double Natal_decl(int body) {
+    last_daily_motion_ = 0.0;
+    if (!natal_) return 0.0;
+    const size_t i = static_cast<size_t>(body);
+    return switches_.use_geo_lat ? natal_->geo_lat[i] : natal_->decl[i];
+  }
+
  protected:
   double last_daily_motion_ = 0.0;
   PositionSwitches switches_;
+  std::shared_ptr<const NatalPoints> natal_;
 };
+
+// A role's position in a longitude run: longitude or right ascension on its centre. Degrees.
+inline double RoleLongitude(PositionProvider& eph, double jd_ut, int body, Centre centre) {
+  switch (centre) {
+    case Centre::Helio: return eph.Get_1_Planet_helio(jd_ut, body);
+    case Centre::Natal: return eph.Natal_position(body);
+    case Centre::Geo: break;
+  }
+  return eph.Get_1_Planet_geo(jd_ut, body);
+}
+
+// A role's position in a declination run: declination or latitude on its centre. Degrees.
+inline double RoleDeclination(PositionProvider& eph, double jd_ut, int body, Centre centre) {
+  switch (centre) {
+    case Centre::Helio: return eph.Get_1_Planet_latitude(jd_ut, body);
+    case Centre::Natal: return eph.Natal_decl(body);
+    case Centre::Geo: break;
+  }
+  return eph.Get_1_Planet_decl(jd_ut, body);
+}
 
 }  // namespace tarnwick

@@ -14,13 +14,12 @@ ExactPositions Get_Planet_Positions_at_Exact(PositionProvider& eph, const std::a
       break;
     }
     RolePositions& p = out[r];
-    const bool helio = centre[r] == Centre::Helio;
     if (positions) {
-      p.Position = helio ? eph.Get_1_Planet_helio(jd_ut, body[r]) : eph.Get_1_Planet_geo(jd_ut, body[r]);
+      p.Position = RoleLongitude(eph, jd_ut, body[r], centre[r]);
       p.PositionMotion = eph.LastDailyMotion();
     }
     if (declinations) {
-      p.DeclOrLat = helio ? eph.Get_1_Planet_latitude(jd_ut, body[r]) : eph.Get_1_Planet_decl(jd_ut, body[r]);
+      p.DeclOrLat = RoleDeclination(eph, jd_ut, body[r], centre[r]);
       p.DeclOrLatMotion = eph.LastDailyMotion();
     }
   }

@@ -23,7 +23,9 @@ struct FoundAspect {
 
 using FoundAspects = std::vector<FoundAspect>;
 
-// Label of a centre in a report line: "g. " or "h. ".
-inline const char* CentreLabel(Centre c) { return c == Centre::Helio ? "h. " : "g. "; }
+// Label of a centre in a report line: "g. ", "h. " or "n. " (a natal point).
+inline const char* CentreLabel(Centre c) {
+  return c == Centre::Helio ? "h. " : c == Centre::Natal ? "n. " : "g. ";
+}
 
 }  // namespace tarnwick

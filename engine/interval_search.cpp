@@ -182,12 +182,8 @@ RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem&
       r.motion[2] = r.motion[1];
       break;
     }
-    const bool helio = p.centre[i] == Centre::Helio;
-    if (kind == ScanKind::Longitude) {
-      r.value[i] = helio ? eph.Get_1_Planet_helio(t, p.body[i]) : eph.Get_1_Planet_geo(t, p.body[i]);
-    } else {
-      r.value[i] = helio ? eph.Get_1_Planet_latitude(t, p.body[i]) : eph.Get_1_Planet_decl(t, p.body[i]);
-    }
+    r.value[i] = kind == ScanKind::Longitude ? RoleLongitude(eph, t, p.body[i], p.centre[i])
+                                             : RoleDeclination(eph, t, p.body[i], p.centre[i]);
     r.motion[i] = eph.LastDailyMotion();
   }
   return r;
@@ -326,6 +322,8 @@ IntervalBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
   IntervalBound b;
   std::array<double, 3> accel{};
   for (std::size_t r = 0; r < 3; ++r) {
+    // A natal point does not move: no speed, no acceleration.
+    if (p.centre[r] == Centre::Natal) continue;
     const MotionBound m = MaxMotion(p.body[r], CoordinateOf(kind == ScanKind::Longitude, p.centre[r], switches));
     if (m.speed == 0.0) return b;
     b.speed[r] = m.speed;

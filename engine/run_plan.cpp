@@ -32,6 +32,10 @@ class SpanJudge {
       return j.body == body && j.centre == centre;
     });
     if (it != judged_.end()) return it->availability.available();
+    if (centre == Centre::Natal) {
+      judged_.push_back({body, centre, NatalAvailability(body)});
+      return judged_.back().availability.available();
+    }
     BodyAvailability a = eph_.Availability(body, centre, in_.start_jd);
     if (a.available()) {
       // The end's verdict when it refuses, or when it has a note the start lacked (the
@@ -44,6 +48,15 @@ class SpanJudge {
   }
 
  private:
+  // A natal point serves the whole span when the chart could compute it at birth.
+  BodyAvailability NatalAvailability(int body) const {
+    const std::shared_ptr<const NatalPoints>& natal = eph_.natal_points();
+    const size_t i = static_cast<size_t>(body);
+    if (natal && natal->available[i]) return {};
+    return {BodyAvailability::Source::Unavailable,
+            natal ? natal->why[i] : std::string("no natal chart is loaded")};
+  }
+
   PositionProvider& eph_;
   const RunInputs& in_;
   std::vector<JudgedBody>& judged_;
@@ -52,7 +65,8 @@ class SpanJudge {
 }  // namespace
 
 bool TakesRole(int body, Centre centre) {
-  if (centre == Centre::Geo) return body != idxEarth;
+  // A chart is cast from the Earth: its points are geocentric.
+  if (centre == Centre::Geo || centre == Centre::Natal) return body != idxEarth;
   switch (body) {
     case idxSun: case idxMoon: case idxMeanNode: case idxTrueNode:
     case idxMeanLilith: case idxTrueLilith:
@@ -82,7 +96,9 @@ std::vector<Combination> EnumerateCombinations(ScanKind kind, const RunSettings&
         if (c1 == c3 && p3 == p1) continue;
         if (s.chkUseP3 && c3 == c2 && p3 <= p2) continue;
         if (!TakesRole(p3, c3)) continue;
-        if (p1 == p2 && p2 == p3) continue;
+        // One body in every role is no pair, except against its own natal point: transiting
+        // Saturn to natal Saturn is the Saturn return.
+        if (p1 == p2 && p2 == p3 && c2 != Centre::Natal && c3 != Centre::Natal) continue;
         // Day windows start at start_jd; in a zone with summer time the span's local days are
         // not all 24 hours long, so the last window starts where it still reaches the end.
         const double last_start = in.zone ? in.SpanEndJd() - kZoneLastStartMarginDays : in.end_jd;
@@ -110,18 +126,20 @@ SolverProblem ProblemFor(const Combination& c, const RunSettings& s) {
   return {c.body, c.centre, s.chkUseMidpoints, s.chkUseNear_and_Far, s.chkInclude15DegAspects};
 }
 
-std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s) {
+std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s, bool with_natal) {
   if (!s.chkAutoCalc) return {{s.opt1_ghd, s.opt2_ghd, s.opt3_ghd}};
   std::vector<std::array<Centre, 3>> series;
-  const Centre c[2] = {Centre::Geo, Centre::Helio};
+  const Centre c[3] = {Centre::Geo, Centre::Helio, Centre::Natal};
+  // P1 moves: g or h. P2 and P3 also take n when a chart is loaded.
+  const int last = with_natal ? 2 : 1;
   for (int a = 0; a <= 1; ++a) {
     if (s.chkUseP3) {
       // P2 is never heliocentric while P3 is geocentric: {P2, P3} is an unordered pair.
-      for (int b = 0; b <= 1; ++b) {
-        for (int k = b; k <= 1; ++k) series.push_back({c[a], c[b], c[k]});
+      for (int b = 0; b <= last; ++b) {
+        for (int k = b; k <= last; ++k) series.push_back({c[a], c[b], c[k]});
       }
     } else {
-      for (int b = a; b <= 1; ++b) series.push_back({c[a], c[b], s.opt3_ghd});
+      for (int b = a; b <= last; ++b) series.push_back({c[a], c[b], s.opt3_ghd});
     }
   }
   return series;
@@ -142,6 +160,7 @@ RunPlan PlanRun(ScanKind kind, const RunSettings& s, const RegionalFormat& regio
   plan.use_p3 = s.chkUseP3;
   plan.midpoint_columns = s.chkDisplayP1_P2P3_mp_aspects;
   plan.series = series;
+  plan.natal = judge.natal_points();
   plan.centres_after = {s.opt1_ghd, s.opt2_ghd, s.opt3_ghd};
 
   judge.SetSwitches(plan.switches);
@@ -173,11 +192,10 @@ double EstimateRows(const RunPlan& plan, PositionProvider& eph) {
     const auto key = std::tuple{body, centre, i};
     if (const auto it = motion.find(key); it != motion.end()) return it->second;
     const double t = in.start_jd + (i + 0.5) * span_days / kSamples;
-    const bool helio = centre == Centre::Helio;
     if (plan.kind == ScanKind::Longitude) {
-      helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
+      RoleLongitude(eph, t, body, centre);
     } else {
-      helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
+      RoleDeclination(eph, t, body, centre);
     }
     return motion[key] = eph.LastDailyMotion();
   };
@@ -203,8 +221,18 @@ double EstimateRows(const RunPlan& plan, PositionProvider& eph) {
 PlannedRun MakeRunPlan(ScanKind kind, const RunSettings& s, const RegionalFormat& regional,
                        PositionProvider& judge) {
   PreparedRun prepared = PrepareRunInputs(s, regional);
-  if (!prepared.inputs) return {std::nullopt, std::move(prepared.problems)};
-  return {PlanRun(kind, s, regional, *prepared.inputs, CentreSeries(s), judge), {}};
+  const bool with_natal = judge.natal_points() != nullptr;
+  if (s.opt1_ghd == Centre::Natal) {
+    prepared.problems.push_back("P1 centre: \"n\" (natal) is for P2 and P3 only; P1 must move (g or h).");
+  }
+  for (const RoleField& role : {kRoleFields[1], kRoleFields[2]}) {
+    if (s.*role.centre == Centre::Natal && !with_natal && !(role.header == "P3" && !s.chkUseP3)) {
+      prepared.problems.push_back(std::string(role.header) +
+                                  " centre: \"n\" (natal) needs a natal chart; load or make one first.");
+    }
+  }
+  if (!prepared.inputs || !prepared.problems.empty()) return {std::nullopt, std::move(prepared.problems)};
+  return {PlanRun(kind, s, regional, *prepared.inputs, CentreSeries(s, with_natal), judge), {}};
 }
 
 }  // namespace tarnwick

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,7 +61,9 @@ std::int64_t WindowCount(const Combination& c, double start_jd);
 
 // The centre choices of each scan of a run: one entry, the choices as they stand, or the
 // series ggg, ggh, ghh, hgg, hgh, hhh (with P3) or gg, gh, hh (without) with chkAutoCalc.
-std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s);
+// with_natal (a chart is loaded) adds n for P2 and P3: ggg ggh ggn ghh ghn gnn hgg ... hnn
+// with P3, gg gh gn hh hn without.
+std::vector<std::array<Centre, 3>> CentreSeries(const RunSettings& s, bool with_natal = false);
 
 // A body on a centre as judged over the span: at the first day and just after the last one.
 struct JudgedBody {
@@ -82,6 +85,8 @@ struct RunPlan {
   bool use_p3 = false;             // triple aspects: the report shows P3
   bool midpoint_columns = false;   // longitude report: P1 to the midpoint and the P2-P3 major
 
+  // The chart's fixed points for the natal centre "n"; null when no chart takes part.
+  std::shared_ptr<const NatalPoints> natal;
   std::vector<std::array<Centre, 3>> series;  // the centre choices scanned, in order
   // Combinations whose bodies can all be computed, every series in turn, each in scan order.
   std::vector<Combination> combinations;
@@ -98,7 +103,8 @@ struct RunPlan {
 };
 
 // The plan for inputs read already and a centre series. `judge` (its switches set to the
-// run's) tells which bodies can be computed; each body and centre is asked once. The orbs are
+// run's) tells which bodies can be computed; each body and centre is asked once. The natal
+// centre takes the judge's natal points (none: no natal point is usable). The orbs are
 // read with the regional decimal sign of `regional` as the point too.
 RunPlan PlanRun(ScanKind kind, const RunSettings& s, const RegionalFormat& regional,
                 const RunInputs& in, const std::vector<std::array<Centre, 3>>& series,

@@ -114,8 +114,10 @@ inline constexpr std::array<RoleField, 3> kRoleFields = {{
     {"chkP3Planets", "opt3_ghd", "P3", &RunSettings::chkP3Planets, &RunSettings::opt3_ghd},
 }};
 
-// Caption of a centre option: "g" or "h".
-inline std::string_view CentreCaption(Centre c) { return c == Centre::Helio ? "h" : "g"; }
+// Caption of a centre option: "g", "h" or "n" (natal).
+inline std::string_view CentreCaption(Centre c) {
+  return c == Centre::Helio ? "h" : c == Centre::Natal ? "n" : "g";
+}
 
 // ---- Conversions of the text fields, applied by the readers -------------------------------
 

@@ -247,6 +247,12 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
     sp.bounds.push_back(BoundOf(plan.kind, c, sp.problems.back(), plan.switches, options));
   }
   KeepTwinsRefinedTheBracketedWay(plan, sp.bounds);
+  // A combination with a natal point keeps the bracketed refinement: the polish carries every
+  // role to its moment and offers it to the cache under its body's geocentric position.
+  for (size_t c = 0; c < combos.size(); ++c) {
+    const std::array<Centre, 3>& centres = combos[c].centre;
+    if (std::find(centres.begin(), centres.end(), Centre::Natal) != centres.end()) sp.bounds[c].polish = false;
+  }
 
   // Enough stretches to keep every thread busy, short enough that the positions remembered
   // for one stretch stay few and the first rows come soon.
@@ -267,7 +273,8 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
       const std::pair<int, Centre> role{combos[c].body[r], combos[c].centre[r]};
       if (std::find(g->roles.begin(), g->roles.end(), role) == g->roles.end()) {
         g->roles.push_back(role);
-        g->base_days.push_back(sp.interpolate ? BaseStepDays(plan.kind == ScanKind::Longitude, role.first,
+        // A natal point is fixed: never interpolated, never asked of the library.
+        g->base_days.push_back(sp.interpolate && role.second != Centre::Natal ? BaseStepDays(plan.kind == ScanKind::Longitude, role.first,
                                                              role.second, plan.switches, g->step)
                                               : 0.0);
       }
@@ -361,7 +368,8 @@ void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const Wi
   const EndRange ends{g, lo, hi};
   for (size_t k = lo; k <= hi; ++k) {
     for (size_t r = 0; r < g.roles.size(); ++r) {
-      if (g.base_days[r] == 0.0) AskRole(kind, eph, g.roles[r], ends.At(k));
+      // A natal point is fixed: nothing to ask the library.
+      if (g.base_days[r] == 0.0 && g.roles[r].second != Centre::Natal) AskRole(kind, eph, g.roles[r], ends.At(k));
     }
   }
   if (std::all_of(g.base_days.begin(), g.base_days.end(), [](double b) { return b == 0.0; })) return;
@@ -497,6 +505,7 @@ void ScanInParallel(const RunPlan& plan, const StretchPlan& sp, const IntervalSe
       try {
         const std::unique_ptr<PositionProvider> provider = options.worker_provider();
         provider->SetSwitches(plan.switches);
+        provider->SetNatalPoints(plan.natal);
         PositionCache cache(*provider);
         for (;;) {
           size_t j = 0;
@@ -586,6 +595,7 @@ ScanOutcome ScanPlan(const RunPlan& plan, PositionProvider& eph, const RowSink& 
                      const ScanOptions& options, const ScanControl& control) {
   ScanOutcome outcome;
   eph.SetSwitches(plan.switches);
+  eph.SetNatalPoints(plan.natal);
   if (plan.combinations.empty()) return outcome;
   const StretchPlan sp = PlanStretches(plan, options);
   const IntervalSearcher search(plan.kind, options);

@@ -8,11 +8,11 @@ namespace tarnwick {
 namespace {
 
 double Longitude(PositionProvider& eph, int body, Centre c, double t) {
-  return c == Centre::Helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
+  return RoleLongitude(eph, t, body, c);
 }
 
 double DeclOrLat(PositionProvider& eph, int body, Centre c, double t) {
-  return c == Centre::Helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
+  return RoleDeclination(eph, t, body, c);
 }
 
 // P2 and P3 are the same body on the same centre in a two-body run; its position is then

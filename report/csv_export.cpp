@@ -25,7 +25,9 @@ constexpr std::array<std::string_view, 12> kSignNames = {
 
 std::string TwoDigits(int n) { return FormatFixed(n, 2, 0); }
 
-std::string CentreName(Centre c) { return c == Centre::Helio ? "heliocentric" : "geocentric"; }
+std::string CentreName(Centre c) {
+  return c == Centre::Helio ? "heliocentric" : c == Centre::Natal ? "natal" : "geocentric";
+}
 
 // "yyyy-mm-dd" of a proleptic Gregorian date.
 std::string IsoDate(const CalendarDate& d) {

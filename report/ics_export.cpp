@@ -28,7 +28,8 @@ constexpr float kNamingOrbDeg = 0.5f;
 
 std::string RoleName(const FoundAspect& row, int role) {
   const auto r = static_cast<size_t>(role);
-  return std::string(BodyName(row.body[r])) + (row.centre[r] == Centre::Helio ? " (h)" : "");
+  return std::string(BodyName(row.body[r])) +
+         (row.centre[r] == Centre::Helio ? " (h)" : row.centre[r] == Centre::Natal ? " (natal)" : "");
 }
 
 // The moment rounded to the minute, as seconds since 1970 (UTC).
@@ -110,7 +111,7 @@ std::string EventUid(const FoundAspect& row, ScanKind kind, const RunSettings& s
                                      : (settings.chkUseGeoLat ? "lat" : "decl");
   for (int r = 0; r < (settings.chkUseP3 ? 3 : 2); ++r) {
     const auto i = static_cast<size_t>(r);
-    uid += "-" + std::to_string(row.body[i]) + (row.centre[i] == Centre::Helio ? "h" : "g");
+    uid += "-" + std::to_string(row.body[i]) + std::string(CentreCaption(row.centre[i]));
   }
   if (settings.chkUseP3) uid += settings.chkUseMidpoints ? "-mp" : "-md";
   return uid + "-" + AspectOf(row, kind, settings).how + "@tarnwick";

@@ -26,7 +26,9 @@ void AddOnce(std::vector<std::string>& list, std::string text) {
 }
 
 std::string RoleText(int body, Centre centre) {
-  return std::string(BodyName(body)) + (centre == Centre::Helio ? " (heliocentric)" : " (geocentric)");
+  return std::string(BodyName(body)) + (centre == Centre::Helio   ? " (heliocentric)"
+                                        : centre == Centre::Natal ? " (natal)"
+                                                                  : " (geocentric)");
 }
 
 // The bodies of a combination as a notice names them.
@@ -370,6 +372,16 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     return out;
   }
   const std::unique_ptr<PositionProvider> eph = make_provider();
+  if (request.chart) {
+    const CastChart cast = CastNatalChart(*request.chart, *eph);
+    if (!cast.positions) {
+      out.status = RunOutcome::Status::Refused;
+      out.problems = cast.problems;
+      return out;
+    }
+    eph->SetNatalPoints(NatalPointsOf(cast.positions));
+    out.chart_name = request.chart->name.empty() ? "unnamed" : request.chart->name;
+  }
   const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
   std::string aspect_problem;
   const std::optional<AspectSet> aspect_set = AspectSetOf(request, aspect_problem);

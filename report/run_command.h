@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/date_text.h"
 #include "core/position_provider.h"
 #include "engine/found_aspects.h"
+#include "engine/natal_chart.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
 #include "engine/sky_events.h"
@@ -46,6 +48,9 @@ struct RunRequest {
   // searches no aspects and its report is the events alone. None by default: the report and
   // its file name are then what they always were.
   EventChoice events;
+  // The natal chart whose fixed points the centre "n" of P2 and P3 answers. None by default:
+  // "n" is then refused, and every other run is what it always was.
+  std::optional<NatalChart> chart;
 
   // A long run's output as it comes. Without these the run keeps every row and the whole
   // report text for the window and the exports, as it always has.
@@ -103,6 +108,7 @@ struct RunOutcome {
   Centre opt1_ghd = Centre::Geo, opt2_ghd = Centre::Geo, opt3_ghd = Centre::Geo;
   std::vector<std::string> notices;    // bodies left out, bodies from orbital elements
   std::vector<BodySource> sources;     // every body and centre the run judged, by body index
+  std::string chart_name;              // the natal chart's name ("unnamed"); "" without a chart
 };
 
 // cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).

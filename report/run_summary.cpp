@@ -17,15 +17,21 @@ std::string Joined(const std::vector<std::string>& parts, std::string_view separ
   return out;
 }
 
-std::string CentreWord(Centre c) { return c == Centre::Helio ? "heliocentric" : "geocentric"; }
+std::string CentreWord(Centre c) {
+  return c == Centre::Helio ? "heliocentric" : c == Centre::Natal ? "natal" : "geocentric";
+}
 
-std::string RoleBodies(const RunSettings& s, const RoleField& role, bool series) {
+std::string RoleBodies(const RunSettings& s, const RoleField& role, bool series, const std::string& chart) {
   std::vector<std::string> names;
   for (const Body& b : BodyCatalogue) {
     if ((s.*role.selection)[static_cast<size_t>(b.index)]) names.emplace_back(BodyName(b.index));
   }
-  const std::string centre = series ? "every combination of geocentric and heliocentric"
-                                    : CentreWord(s.*role.centre);
+  std::string centre = series ? "every combination of geocentric and heliocentric"
+                              : CentreWord(s.*role.centre);
+  // The chart the natal points are those of, by its name.
+  if (!chart.empty() && (series ? &role != &kRoleFields[0] : s.*role.centre == Centre::Natal)) {
+    centre += (series ? " and natal" : "") + std::string(" (chart ") + chart + ")";
+  }
   return centre + ": " + (names.empty() ? std::string("no body checked") : Joined(names, ", "));
 }
 
@@ -82,7 +88,7 @@ std::vector<SummaryField> RunSummary(ScanKind kind, const RunSettings& s,
   const std::optional<double> tz = TimeZoneHours(s.txtTZ, regional.decimal_separator);
   f.push_back({"Time zone", s.txtTZ + (tz ? " (UTC" + IsoUtcOffset(*tz) + ")" : "")});
   for (size_t r = 0; r < (s.chkUseP3 ? 3u : 2u); ++r) {
-    f.push_back({std::string(kRoleFields[r].header), RoleBodies(s, kRoleFields[r], s.chkAutoCalc)});
+    f.push_back({std::string(kRoleFields[r].header), RoleBodies(s, kRoleFields[r], s.chkAutoCalc, outcome.chart_name)});
   }
   f.push_back({"Grid", s.chkInclude15DegAspects ? "15 degrees" : "30 degrees"});
   if (longitude) {

@@ -48,6 +48,7 @@
 #include "store/settings_file.h"
 #include "store/startup_file.h"
 #include "window/aspect_set_button.h"
+#include "window/chart_window.h"
 #include "window/events_box.h"
 #include "window/help_window.h"
 #include "window/results_model.h"
@@ -192,8 +193,12 @@ std::vector<QString> PanePieces(std::string_view text, const std::atomic<bool>& 
 MainWindow::MainWindow(WindowWorld world, QWidget* parent)
     : QMainWindow(parent), world_(std::move(world)) {
   setObjectName(QStringLiteral("frmMain"));
+  chart_ = new ChartKeeper(this, world_.chooser, world_.provider_factory, world_.files.data_folder);
   BuildControls();
   BuildMenus();
+  connect(chart_, &ChartKeeper::chartChanged, this, &MainWindow::ShowChart);
+  connect(chart_, &ChartKeeper::message, this, [this](const QString& text) { Tell(text); });
+  ShowChart();
   AttachZoneCompletion(findChild<QLineEdit*>(QStringLiteral("txtTZ")), world_.regional.decimal_separator);
   SetTabOrder();
   setWindowTitle(QStringLiteral("Tarnwick - v") + QString::fromLatin1(kVersionText));
@@ -332,10 +337,13 @@ void MainWindow::BuildControls() {
     auto* pair_layout = new QHBoxLayout(pair);
     pair_layout->setContentsMargins(0, 0, 0, 0);
     auto* group = new QButtonGroup(pair);
-    for (int c = 0; c < 2; ++c) {
+    for (int c = 0; c < (r == 0 ? 2 : 3); ++c) {
       auto* option = new QRadioButton(Q(CentreCaption(static_cast<Centre>(c))), pair);
       option->setObjectName(QStringLiteral("%1_%2").arg(Q(role.centre_name)).arg(c));
-      option->setToolTip(c == 0 ? tr("%1 geocentric").arg(Q(role.header)) : tr("%1 heliocentric").arg(Q(role.header)));
+      option->setToolTip(c == 0   ? tr("%1 geocentric").arg(Q(role.header))
+                         : c == 1 ? tr("%1 heliocentric").arg(Q(role.header))
+                                  : tr("%1 natal: the chart's fixed points (Chart menu)").arg(Q(role.header)));
+      option->setEnabled(c < 2);
       group->addButton(option, c);
       pair_layout->addWidget(option);
       centre_options_[r][static_cast<std::size_t>(c)] = option;  // c is 0 or 1
@@ -359,6 +367,10 @@ void MainWindow::BuildControls() {
     }
   }
   grid->setColumnStretch(4, 1);
+  // The natal chart whose points the centre n of P2 and P3 takes.
+  chart_label_ = new QLabel(grid_box);
+  chart_label_->setObjectName(QStringLiteral("lblChartName"));
+  grid->addWidget(chart_label_, kFirstBodyRow + BodyCount, 2, 1, 3);
   column->addWidget(grid_box);
   // Sky events are searched for the P1 bodies on P1's centre, so they follow the grid.
   events_ = new EventsBox(form);
@@ -635,11 +647,23 @@ void MainWindow::BuildMenus() {
   }
   notation_actions_[static_cast<size_t>(model_->notation())]->setChecked(true);
 
+  chart_->AddMenu(menuBar());
+
   // "&Help" has no items: the title on the menu bar is the command itself.
   auto* help = new QAction(tr("&Help"), this);
   help->setObjectName(QStringLiteral("mnuHelp"));
   connect(help, &QAction::triggered, this, &MainWindow::OpenHelp);
   menuBar()->addAction(help);
+}
+
+void MainWindow::ShowChart() {
+  chart_label_->setText(chart_->Caption());
+  const bool loaded = chart_->chart().has_value();
+  for (size_t r = 1; r < centre_options_.size(); ++r) {
+    QRadioButton* natal = centre_options_[r][2];
+    if (!loaded && natal->isChecked()) centre_options_[r][0]->setChecked(true);
+    natal->setEnabled(loaded);
+  }
 }
 
 void MainWindow::SetTabOrder() {
@@ -677,7 +701,10 @@ RunSettings MainWindow::ControlsToSettings() const {
   s.txtAspectSet = aspect_set_->SettingsText();
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (std::size_t b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
-    s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio : Centre::Geo;
+    const QRadioButton* natal = centre_options_[r][2];
+    s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio
+                               : natal && natal->isChecked()     ? Centre::Natal
+                                                                 : Centre::Geo;
   }
   return s;
 }
@@ -692,7 +719,8 @@ void MainWindow::SettingsToControls(const RunSettings& s) {
   aspect_set_->SetFifteenDegreeGrid(s.chkInclude15DegAspects);
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (std::size_t b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
-    centre_options_[r][static_cast<std::size_t>(s.*kRoleFields[r].centre)]->setChecked(true);
+    QRadioButton* option = centre_options_[r][static_cast<size_t>(s.*kRoleFields[r].centre)];
+    (option && option->isEnabled() ? option : centre_options_[r][0])->setChecked(true);
   }
   ApplyEnablingRule();
 }
@@ -973,6 +1001,7 @@ void MainWindow::StartRun(ScanKind kind) {
     return;
   }
   request->events = *events;
+  request->chart = chart_->chart();
   request->regional = world_.regional;
   request->data_folder = world_.files.data_folder;
   request->save = false;  // saved by the thread once the pane shows the report
@@ -1239,7 +1268,9 @@ void MainWindow::FinishRun() {
 
   // The centre choices as the run leaves them.
   const std::array<Centre, 3> centres = {outcome->opt1_ghd, outcome->opt2_ghd, outcome->opt3_ghd};
-  for (size_t r = 0; r < centres.size(); ++r) centre_options_[r][static_cast<std::size_t>(centres[r])]->setChecked(true);
+  for (size_t r = 0; r < centres.size(); ++r) {
+    if (QRadioButton* option = centre_options_[r][static_cast<size_t>(centres[r])]) option->setChecked(true);
+  }
 
   QStringList words;
   if (!outcome->save_error.empty()) {

@@ -190,7 +190,11 @@ class MainWindow final : public QMainWindow {
   std::array<QLineEdit*, kTextFields.size()> text_boxes_{};          // in kTextFields order
   std::array<QCheckBox*, kCheckFields.size()> switches_{};           // in kCheckFields order
   std::array<PerBody<QCheckBox*>, kRoleFields.size()> body_boxes_{};
-  std::array<std::array<QRadioButton*, 2>, kRoleFields.size()> centre_options_{};
+  // g, h and, for P2 and P3, n (the natal chart's points; enabled while a chart is loaded).
+  std::array<std::array<QRadioButton*, 3>, kRoleFields.size()> centre_options_{};
+  class ChartKeeper* chart_ = nullptr;  // the Chart menu and the chart the runs take
+  QLabel* chart_label_ = nullptr;       // lblChartName, above the P2 and P3 columns
+  void ShowChart();
   QWidget* inputs_ = nullptr;  // every control that feeds a run, locked while one runs
   QSplitter* splitter_ = nullptr;  // inputs | results
   QScrollArea* inputs_scroll_ = nullptr;

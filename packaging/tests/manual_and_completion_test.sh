@@ -54,7 +54,8 @@ Sun-Pl|Sun-Pluto
 tl|tLilith
 xyz|
 ROWS
-[ "$(complete_words --c3 '' | paste -sd' ')" = "g h" ] || fail "--c3 does not offer g and h"
+[ "$(complete_words --c1 '' | paste -sd' ')" = "g h" ] || fail "--c1 does not offer g and h"
+[ "$(complete_words --c3 '' | paste -sd' ')" = "g h n" ] || fail "--c3 does not offer g, h and n"
 [ "$(complete_words --grid15 '' | paste -sd' ')" = "0 1" ] || fail "--grid15 does not offer 0 and 1"
 
 echo "$count options in --help, the manual page and the completion; 26 body names"

@@ -11,10 +11,7 @@ constexpr double kMaxCrossingChangeDeg = 7.5;  // a larger change between sample
 constexpr double kBisectionLimitDays = 1e-8;
 
 double Value(ScanKind kind, PositionProvider& eph, int body, Centre c, double t) {
-  if (kind == ScanKind::Longitude) {
-    return c == Centre::Helio ? eph.Get_1_Planet_helio(t, body) : eph.Get_1_Planet_geo(t, body);
-  }
-  return c == Centre::Helio ? eph.Get_1_Planet_latitude(t, body) : eph.Get_1_Planet_decl(t, body);
+  return kind == ScanKind::Longitude ? RoleLongitude(eph, t, body, c) : RoleDeclination(eph, t, body, c);
 }
 
 std::pair<double, double> PairTarget(ScanKind kind, const SolverProblem& p,

@@ -1,0 +1,336 @@
+// Natal charts: the chart's positions against swetest, the reading of birth data, and the
+// exact search of moving bodies against the fixed natal points, judged by a bisection of our
+// own straight on the library.
+#include <gtest/gtest.h>
+
+#include <swephexp.h>
+
+#include <cmath>
+
+#include "test_paths.h"
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "core/angles.h"
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "engine/natal_chart.h"
+#include "engine/run_plan.h"
+#include "engine/scan.h"
+#include "tests/support/planets_only_folder.h"
+
+namespace tarnwick {
+namespace {
+
+// The library against itself at the same moment: swetest prints 11 decimals of a degree.
+constexpr double kMaxLibraryErrArcsec = 0.001;
+// Chiron from its orbit against the library's file, 1950-2050 (README: 1.1").
+constexpr double kMaxChironOrbitErrArcsec = 2.0;
+// The main-belt asteroids from their orbits in 1990, 32 years before the elements' epoch:
+// the differences of the two orbit fits grow away from it (README; 2.0" measured here).
+constexpr double kMaxAsteroidOrbitErrArcsec = 5.0;
+// A found moment against the independent bisection.
+constexpr double kMaxMomentErrSeconds = 1.0;
+
+struct ChartCase {
+  const char* id;  // the chart's name in reference.txt
+  NatalChart chart;
+  bool planets_only;  // asteroids and centaurs from their orbits
+};
+
+const ChartCase kCharts[] = {
+    {"old", {"Old", "03/14/1879", "11:30", "-1", "48N24 10E00"}, false},
+    {"south", {"South", "07/21/1969", "02:56", "Australia/Sydney", "33S52 151E12"}, false},
+    {"orbit", {"Orbit", "06/15/1990", "14:30", "Europe/Berlin", ""}, true},
+};
+
+double ArcsecBetween(double a, double b) { return ArcDistance(a, b) * 3600.0; }
+
+TEST(natal_chart, positions_match_swetest_for_three_charts) {
+  std::ifstream file(TestPath("TARNWICK_TEST_DATA_DIR") + "/natal/reference.txt");
+  ASSERT_TRUE(file) << "tests/data/natal/reference.txt is missing";
+  PlanetsOnlyFolder planets_only;
+  ASSERT_FALSE(planets_only.path().empty());
+  std::map<std::string, std::shared_ptr<const NatalPositions>> cast;
+  for (const ChartCase& c : kCharts) {
+    SwissEphemeris eph(c.planets_only ? planets_only.path().string() : EphemerisSearchPath(ProgramFolder()));
+    const CastChart made = CastNatalChart(c.chart, eph);
+    ASSERT_TRUE(made.positions) << c.id << ": " << (made.problems.empty() ? "" : made.problems.front());
+    cast[c.id] = made.positions;
+  }
+  // The orbit chart's Sedna has no file here at all: it comes from its orbit.
+  EXPECT_TRUE(cast["orbit"]->points.available[idxSedna]);
+
+  std::map<std::string, double> worst;
+  std::string line;
+  int compared = 0;
+  while (std::getline(file, line)) {
+    std::istringstream in(line);
+    std::string chart, method;
+    int body = 0;
+    double expected = 0.0;
+    ASSERT_TRUE(in >> chart >> method >> body >> expected) << line;
+    const NatalPositions& p = *cast.at(chart);
+    const size_t i = static_cast<size_t>(body);
+    double got = 0.0;
+    if (method == "asc") got = p.ascendant_deg.value();
+    else if (method == "mc") got = p.midheaven_deg.value();
+    else if (method == "geo") got = p.points.lon[i];
+    else if (method == "ra") got = p.points.ra[i];
+    else if (method == "decl") got = p.points.decl[i];
+    else if (method == "geolat") got = p.points.geo_lat[i];
+    else if (method == "helio") got = p.helio_lon[i];
+    else if (method == "hlat") got = p.helio_lat[i];
+    else FAIL() << "unknown method in " << line;
+    if (body >= 0) {
+      ASSERT_TRUE(method.front() == 'h' ? p.helio_available[i] : p.points.available[i]) << line;
+    }
+    const bool from_orbit = chart == "orbit" && body >= 15;
+    const double tolerance = !from_orbit            ? kMaxLibraryErrArcsec
+                             : body == 15           ? kMaxChironOrbitErrArcsec
+                                                    : kMaxAsteroidOrbitErrArcsec;
+    const double err = ArcsecBetween(got, expected);
+    EXPECT_LE(err, tolerance) << line << " got " << got;
+    const std::string key = !from_orbit ? "library" : body == 15 ? "Chiron from its orbit" : "asteroids from their orbits";
+    worst[key] = std::max(worst[key], err);
+    ++compared;
+  }
+  EXPECT_EQ(compared, 262);
+  for (const auto& [what, err] : worst) std::printf("largest difference, %s: %.5f arcsec\n", what.c_str(), err);
+}
+
+TEST(natal_chart, reads_birth_data_or_names_the_field) {
+  struct Row {
+    const char* what;
+    NatalChart chart;
+    const char* problem;  // start of the first problem; nullptr: readable
+  };
+  const Row rows[] = {
+      {"fixed offset", {"", "03/14/1879", "11:30", "-1", ""}, nullptr},
+      {"named zone and seconds", {"", "07/21/1969", "02:56:30", "Australia/Sydney", ""}, nullptr},
+      {"day 30 of February", {"", "02/30/1990", "12:00", "0", ""}, "Birth date: \"02/30/1990\""},
+      {"day first", {"", "15/06/1990", "12:00", "0", ""}, "Birth date:"},
+      {"hour 24", {"", "06/15/1990", "24:00", "0", ""}, "Birth time: \"24:00\""},
+      {"one-digit minutes", {"", "06/15/1990", "12:5", "0", ""}, "Birth time:"},
+      {"unknown zone", {"", "06/15/1990", "12:00", "Mars/Olympus", ""}, "Birth time zone: \"Mars/Olympus\""},
+  };
+  for (const Row& r : rows) {
+    std::vector<std::string> problems;
+    const std::optional<double> jd = BirthMoment(r.chart, problems);
+    if (!r.problem) {
+      EXPECT_TRUE(jd) << r.what;
+      continue;
+    }
+    EXPECT_FALSE(jd) << r.what;
+    ASSERT_FALSE(problems.empty()) << r.what;
+    EXPECT_EQ(problems.front().rfind(r.problem, 0), 0u) << r.what << ": " << problems.front();
+  }
+  // The Sydney chart's local date is a day after its UT date; Berlin's summer time is 2 hours.
+  std::vector<std::string> problems;
+  EXPECT_NEAR(*BirthMoment(kCharts[1].chart, problems), swe_julday(1969, 7, 20, 16.0 + 56.0 / 60.0, SE_GREG_CAL), 1e-9);
+  EXPECT_NEAR(*BirthMoment(kCharts[2].chart, problems), swe_julday(1990, 6, 15, 12.5, SE_GREG_CAL), 1e-9);
+}
+
+TEST(natal_chart, reads_places_in_both_notations) {
+  struct Row {
+    const char* text;
+    bool ok;
+    double lat, lon;
+  };
+  const Row rows[] = {
+      {"52N31 13E24", true, 52.0 + 31.0 / 60.0, 13.4},
+      {"33s52, 151e12", true, -(33.0 + 52.0 / 60.0), 151.2},
+      {"40N43 74W00", true, 40.0 + 43.0 / 60.0, -74.0},
+      {"-33.87,151.21", true, -33.87, 151.21},
+      {"91N00 13E24", false, 0, 0},   // beyond the pole
+      {"52N60 13E24", false, 0, 0},   // 60 minutes
+      {"52N31 13N24", false, 0, 0},   // a latitude letter for the longitude
+      {"52.5", false, 0, 0},          // one coordinate
+      {"52.5,181", false, 0, 0},
+  };
+  for (const Row& r : rows) {
+    std::string problem;
+    const std::optional<GeoPlace> place = PlaceOf(r.text, problem);
+    EXPECT_EQ(place.has_value(), r.ok) << r.text << " " << problem;
+    if (r.ok && place) {
+      EXPECT_NEAR(place->latitude_deg, r.lat, 1e-12) << r.text;
+      EXPECT_NEAR(place->longitude_deg, r.lon, 1e-12) << r.text;
+    } else {
+      EXPECT_EQ(problem.rfind("Place:", 0), 0u) << r.text << ": " << problem;
+    }
+  }
+}
+
+// ---- Transits to the natal points, against a bisection straight on the library ------------
+
+// Geocentric apparent longitude of date from the library, degrees: flags 258 as the program's.
+double LibraryLongitude(double jd_ut, int body_number) {
+  double x[6];
+  char err[256];
+  EXPECT_GE(swe_calc_ut(jd_ut, body_number, SEFLG_SWIEPH | SEFLG_SPEED, x, err), 0) << err;
+  return x[0];
+}
+
+// Moments in [a, b] where lon(t) - target crosses a multiple of `grid` degrees, sampled
+// every `step` days and bisected to 1e-9 day.
+template <class Lon>
+std::vector<double> BisectedCrossings(Lon lon, double target, double grid, double a, double b, double step) {
+  const auto h = [&](double t) {  // signed distance to the nearest grid line, (-grid/2, grid/2]
+    const double d = Reduce_to_under_360(lon(t) - target);
+    return d - grid * std::round(d / grid);
+  };
+  std::vector<double> roots;
+  double t0 = a, h0 = h(a);
+  for (double t1 = a + step; t1 <= b; t1 += step) {
+    const double h1 = h(t1);
+    if ((h0 < 0.0) != (h1 < 0.0) && std::fabs(h1 - h0) < grid / 2.0) {
+      double lo = t0, hi = t1, hlo = h0;
+      while (hi - lo > 1e-9) {
+        const double mid = (lo + hi) / 2.0, hm = h(mid);
+        if ((hm < 0.0) == (hlo < 0.0)) {
+          lo = mid;
+          hlo = hm;
+        } else {
+          hi = mid;
+        }
+      }
+      roots.push_back((lo + hi) / 2.0);
+    }
+    t0 = t1;
+    h0 = h1;
+  }
+  return roots;
+}
+
+class NatalTransits : public ::testing::Test {
+ protected:
+  // Born with the Sun at 27°35' Pisces, where Saturn turns back in 2025.
+  NatalChart chart{"Transit test", "03/18/1990", "12:00", "0", ""};
+  SwissEphemeris eph{EphemerisSearchPath(ProgramFolder())};
+  double birth_jd = swe_julday(1990, 3, 18, 12.0, SE_GREG_CAL);
+
+  void SetUp() override {
+    const CastChart cast = CastNatalChart(chart, eph);
+    ASSERT_TRUE(cast.positions);
+    eph.SetNatalPoints(NatalPointsOf(cast.positions));
+  }
+
+  RunSettings Settings(bool triple) const {
+    RunSettings s;
+    s.txtStartDate = "01/01/2025";
+    s.txtEndDate = "06/30/2026";
+    s.txtTZ = "0";
+    s.chkUseP3 = triple;
+    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
+    s.chkP1Planets[6] = true;  // Saturn
+    s.chkP2Planets[idxSun] = true;
+    s.chkP3Planets[idxMoon] = true;
+    s.opt2_ghd = s.opt3_ghd = Centre::Natal;
+    return s;
+  }
+
+  FoundAspects Scan(const RunSettings& s) {
+    const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
+    EXPECT_TRUE(planned.plan) << (planned.problems.empty() ? "" : planned.problems.front());
+    FoundAspects rows;
+    if (planned.plan) ScanPlan(*planned.plan, eph, [&](FoundAspects& b) { rows.insert(rows.end(), b.begin(), b.end()); });
+    return rows;
+  }
+};
+
+TEST_F(NatalTransits, saturn_conjoins_the_natal_sun_three_times_across_its_loop) {
+  const double sun = LibraryLongitude(birth_jd, SE_SUN);
+  const double start = swe_julday(2025, 1, 1, 0.0, SE_GREG_CAL), end = swe_julday(2026, 7, 1, 0.0, SE_GREG_CAL);
+  const std::vector<double> reference =
+      BisectedCrossings([](double t) { return LibraryLongitude(t, SE_SATURN); }, sun, 360.0, start, end, 1.0);
+  ASSERT_EQ(reference.size(), 3u) << "the chart no longer puts the Sun inside Saturn's loop";
+
+  std::vector<double> found;
+  for (const FoundAspect& row : Scan(Settings(false))) {
+    EXPECT_EQ(row.centre[1], Centre::Natal);
+    EXPECT_NEAR(row.position[1], sun, 1e-9);  // the natal point does not move
+    EXPECT_EQ(row.motion[1], 0.0);
+    if (ArcDistance(row.position[0], row.position[1]) < 1.0) found.push_back(row.jd_ut);
+  }
+  ASSERT_EQ(found.size(), reference.size());
+  double worst = 0.0;
+  for (size_t k = 0; k < found.size(); ++k) {
+    const double err = std::fabs(found[k] - reference[k]) * 86400.0;
+    EXPECT_LE(err, kMaxMomentErrSeconds) << "pass " << k + 1;
+    worst = std::max(worst, err);
+  }
+  std::printf("Saturn over the natal Sun: %zu passes, largest difference %.4f s (limit %.1f s)\n",
+              found.size(), worst, kMaxMomentErrSeconds);
+}
+
+TEST_F(NatalTransits, saturn_to_the_natal_sun_moon_midpoint_on_the_15_degree_grid) {
+  const double sun = LibraryLongitude(birth_jd, SE_SUN), moon = LibraryLongitude(birth_jd, SE_MOON);
+  // Either midpoint: they differ by 180 degrees, a multiple of the grid.
+  const double midpoint = Reduce_to_under_360(sun + Reduce_to_under_360(moon - sun) / 2.0);
+  const double start = swe_julday(2025, 1, 1, 0.0, SE_GREG_CAL), end = swe_julday(2026, 7, 1, 0.0, SE_GREG_CAL);
+  const std::vector<double> reference =
+      BisectedCrossings([](double t) { return LibraryLongitude(t, SE_SATURN); }, midpoint, 15.0, start, end, 1.0);
+  ASSERT_GE(reference.size(), 2u);
+
+  const FoundAspects rows = Scan(Settings(true));
+  ASSERT_EQ(rows.size(), reference.size());
+  double worst = 0.0;
+  for (size_t k = 0; k < rows.size(); ++k) {
+    EXPECT_EQ(rows[k].centre[2], Centre::Natal);
+    const double err = std::fabs(rows[k].jd_ut - reference[k]) * 86400.0;
+    EXPECT_LE(err, kMaxMomentErrSeconds) << "row " << k + 1;
+    worst = std::max(worst, err);
+  }
+  std::printf("Saturn to the natal Sun/Moon midpoint: %zu rows, largest difference %.4f s\n", rows.size(), worst);
+}
+
+TEST_F(NatalTransits, transiting_saturn_meets_natal_saturn_as_a_pair) {
+  RunSettings s = Settings(false);
+  s.chkP2Planets = BodySelection{};
+  s.chkP2Planets[6] = true;  // natal Saturn: the same body, on another centre
+  const RunInputs in = PrepareRunInputs(s, RegionalFormat{}).inputs.value();
+  const std::vector<Combination> combos = EnumerateCombinations(ScanKind::Longitude, s, in, nullptr);
+  ASSERT_EQ(combos.size(), 1u);
+  EXPECT_EQ(combos[0].body[1], 6);
+  EXPECT_EQ(combos[0].centre[1], Centre::Natal);
+  // A natal point has no motion bound to spend: the bound rests on P1's alone.
+  const IntervalBound b = BoundFor(ScanKind::Longitude, ProblemFor(combos[0], s), combos[0].step, s.switches());
+  EXPECT_TRUE(b.usable);
+  EXPECT_EQ(b.speed[1], 0.0);
+  EXPECT_FALSE(Scan(s).empty());  // Saturn returns: 1990 + 29.5 years, squares and more in 2025
+}
+
+TEST(natal_plan, natal_centre_without_a_chart_or_for_p1_is_refused) {
+  SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
+  RunSettings s;
+  s.opt2_ghd = Centre::Natal;
+  PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
+  ASSERT_FALSE(planned.plan);
+  EXPECT_EQ(planned.problems.front().rfind("P2 centre: \"n\" (natal) needs a natal chart", 0), 0u);
+  s.opt2_ghd = Centre::Geo;
+  s.opt1_ghd = Centre::Natal;
+  planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
+  ASSERT_FALSE(planned.plan);
+  EXPECT_EQ(planned.problems.front().rfind("P1 centre:", 0), 0u);
+}
+
+TEST(natal_plan, every_combination_includes_natal_only_with_a_chart) {
+  RunSettings s;
+  s.chkAutoCalc = true;
+  for (const bool triple : {true, false}) {
+    s.chkUseP3 = triple;
+    const auto plain = CentreSeries(s, false), with_natal = CentreSeries(s, true);
+    EXPECT_EQ(plain.size(), triple ? 6u : 3u);
+    EXPECT_EQ(with_natal.size(), triple ? 12u : 5u);
+    for (const auto& c : with_natal) {
+      EXPECT_NE(c[0], Centre::Natal);  // P1 moves
+      if (triple) {
+        EXPECT_LE(static_cast<int>(c[1]), static_cast<int>(c[2]));  // {P2, P3} once
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick

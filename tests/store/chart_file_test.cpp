@@ -1,0 +1,65 @@
+// The natal chart file: what is saved is read back, and a file that is not a chart is refused
+// with the line and the field at fault.
+#include <gtest/gtest.h>
+
+#include "store/chart_file.h"
+#include "tests/store/scratch_folder.h"
+
+namespace tarnwick {
+namespace {
+
+TEST(chart_file, saved_chart_reads_back_the_same) {
+  ScratchFolder folder;
+  const NatalChart charts[] = {
+      {"Ada Example", "03/14/1879", "11:30", "-1", "48N24 10E00"},
+      {"", "07/21/1969", "02:56:30", "Australia/Sydney", ""},  // no name, no place
+      {"Zoë = 1 ☉", "06/15/1990", "14:30", "-5.5", "-33.87,151.21"},  // "=" and UTF-8 in a value
+  };
+  for (const NatalChart& c : charts) {
+    const std::filesystem::path path = folder / "a.chart";
+    ASSERT_TRUE(SaveChartFile(path, c)) << c.name;
+    EXPECT_EQ(ReadBytes(path).substr(0, 24), "# Tarnwick natal chart\r\n");
+    const ChartLoad load = LoadChartFile(path);
+    ASSERT_TRUE(load.ok) << load.message;
+    EXPECT_EQ(load.chart, c);
+  }
+}
+
+TEST(chart_file, refuses_what_is_not_a_chart_naming_the_line) {
+  struct Row {
+    const char* what;
+    const char* text;
+    const char* says;
+  };
+  const Row rows[] = {
+      {"no equals sign", "date=01/01/2000\ntime 12:00\n", "line 2 has no \"=\""},
+      {"unknown key", "date=01/01/2000\ntime=12:00\nzone=0\nplanet=Mars\n", "line 4 has the key \"planet\""},
+      {"key twice", "date=01/01/2000\ndate=01/02/2000\n", "line 2 gives \"date\" a second time"},
+      {"no zone", "date=01/01/2000\ntime=12:00\n", "it has no zone= line"},
+      {"empty time", "date=01/01/2000\ntime=\nzone=0\n", "it has no time= line"},
+      {"a settings file", "12/01/2007\r\n12/31/2007\r\n5\r\n", "line 1 has no \"=\""},
+  };
+  for (const Row& r : rows) {
+    const ChartLoad load = ChartFromText(r.text, "\"x.chart\"");
+    EXPECT_FALSE(load.ok) << r.what;
+    EXPECT_NE(load.message.find("\"x.chart\" is not a chart: " + std::string()), std::string::npos) << r.what;
+    EXPECT_NE(load.message.find(r.says), std::string::npos) << r.what << ": " << load.message;
+  }
+  // Comments, blank lines, blanks around keys and any line end are fine.
+  EXPECT_TRUE(ChartFromText("# mine\r\n\r\n date = 01/01/2000 \rtime=12:00\nzone=0", "x").ok);
+}
+
+TEST(chart_file, line_break_in_a_field_leaves_the_old_file) {
+  ScratchFolder folder;
+  const std::filesystem::path path = folder / "a.chart";
+  ASSERT_TRUE(SaveChartFile(path, {"A", "01/01/2000", "12:00", "0", ""}));
+  const std::string before = ReadBytes(path);
+  const FileStatus st = SaveChartFile(path, {"A\nB", "01/01/2000", "12:00", "0", ""});
+  EXPECT_FALSE(st.ok);
+  EXPECT_NE(st.message.find("name holds a line break"), std::string::npos) << st.message;
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_FALSE(LoadChartFile(folder / "missing.chart").ok);
+}
+
+}  // namespace
+}  // namespace tarnwick

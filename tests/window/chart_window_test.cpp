@@ -1,0 +1,102 @@
+// The Chart menu as a user works it: type a chart, see its positions, choose n for P2, run,
+// save the chart and open it again; a chart that does not read keeps the dialog open.
+#include "store/chart_file.h"
+#include "window/chart_window.h"
+#include "window/results_model.h"
+#include "window_fixture.h"
+
+namespace tarnwick {
+
+class ChartWindowTest : public WindowTest {
+  Q_OBJECT
+
+  // The dialog the action opens (window-modal, made when the action is triggered).
+  ChartDialog* OpenDialog(const char* action) {
+    Find<QAction>(action)->trigger();
+    auto* dialog = window_->findChild<ChartDialog*>(QStringLiteral("dlgChart"));
+    if (!dialog || !dialog->isVisible()) qFatal("%s opened no chart dialog", action);
+    return dialog;
+  }
+  void TypeIn(QWidget* dialog, const char* box, const QString& text) {
+    auto* edit = Find<QLineEdit>(box, dialog);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+
+ private slots:
+  void typed_chart_shows_positions_and_serves_the_natal_centre() {
+    Open();
+    auto* natal_p2 = Find<QRadioButton>("opt2_ghd_2");
+    QVERIFY(!natal_p2->isEnabled());  // no chart yet
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
+
+    ChartDialog* dialog = OpenDialog("mnuChartNew");
+    TypeIn(dialog, "txtChartName", "Ann");
+    TypeIn(dialog, "txtChartDate", "03/18/1990");
+    TypeIn(dialog, "txtChartTime", "12:00");
+    TypeIn(dialog, "txtChartZone", "0");
+    TypeIn(dialog, "txtChartPlace", "52N31 13E24");
+    QTest::mouseClick(Find<QPushButton>("cmdChartCompute", dialog), Qt::LeftButton);
+    auto* table = Find<QTableWidget>("tblChartPositions", dialog);
+    QCOMPARE(table->rowCount(), 27);  // 25 bodies, Ascendant, Midheaven
+    QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Sun"));
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Pisces"));
+    QCOMPARE(table->item(0, 2)->text(), QStringLiteral("27"));
+    QCOMPARE(table->item(26, 0)->text(), QStringLiteral("Midheaven"));
+    QTest::mouseClick(Find<QPushButton>("cmdChartOk", dialog), Qt::LeftButton);
+    QTRY_VERIFY(natal_p2->isEnabled());
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
+
+    // Saturn to the natal Sun over 2025: rows on the natal centre.
+    RunSettings s;
+    s.txtStartDate = "01/01/2025";
+    s.txtEndDate = "12/31/2025";
+    s.txtTZ = "0";
+    s.chkUseP3 = false;
+    s.chkP1Planets = s.chkP2Planets = BodySelection{};
+    s.chkP1Planets[6] = s.chkP2Planets[idxSun] = true;
+    Load(s);
+    QTest::mouseClick(natal_p2, Qt::LeftButton);
+    QVERIFY(natal_p2->isChecked());
+    Run("cmdAspectarian");
+    const QString report = Find<QPlainTextEdit>("txtResults")->toPlainText();
+    QVERIFY2(report.contains(QStringLiteral("g. Saturn   n. Sun")), qPrintable(report));
+    QVERIFY(QFile::exists(world_->file("data/01012025_12312025_0_3.0_15.0_gn_mp_15_noRA.txt")));
+
+    // Saved and opened again: the same chart.
+    world_->chooser->answers.push_back(world_->file("ann.chart"));
+    Find<QAction>("mnuChartSave")->trigger();
+    const ChartLoad saved = LoadChartFile(world_->file("ann.chart").toStdString());
+    QVERIFY2(saved.ok, saved.message.c_str());
+    QVERIFY(saved.chart == (NatalChart{"Ann", "03/18/1990", "12:00", "0", "52N31 13E24"}));
+    world_->chooser->answers.push_back(world_->file("ann.chart"));
+    Find<QAction>("mnuChartOpen")->trigger();
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
+  }
+
+  void chart_that_does_not_read_keeps_the_dialog_open() {
+    Open();
+    ChartDialog* dialog = OpenDialog("mnuChartNew");
+    TypeIn(dialog, "txtChartDate", "02/30/1990");
+    TypeIn(dialog, "txtChartTime", "12:00");
+    TypeIn(dialog, "txtChartZone", "0");
+    QTest::mouseClick(Find<QPushButton>("cmdChartOk", dialog), Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(Find<QLabel>("lblChartProblems", dialog)->text().startsWith(QStringLiteral("Birth date: \"02/30/1990\"")));
+    QVERIFY(!Find<QRadioButton>("opt2_ghd_2")->isEnabled());
+    dialog->reject();
+
+    // A file that is no chart: the status line names it, nothing changes.
+    Write(world_->file("bad.chart"), "date=01/01/2000\r\nplanet=Mars\r\n");
+    world_->chooser->answers.push_back(world_->file("bad.chart"));
+    Find<QAction>("mnuChartOpen")->trigger();
+    QVERIFY2(Status().contains(QStringLiteral("is not a chart: line 2")), qPrintable(Status()));
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
+  }
+};
+
+TARNWICK_WINDOW_TEST(ChartWindowTest);
+
+}  // namespace tarnwick
+#include "chart_window_test.moc"
