@@ -30,6 +30,10 @@ struct CliOptions {
   bool plain = false;                        // no position cache, no skipped windows
   EventChoice events;                        // --events, --events-only, --voc-bodies, --voc-aspects
   bool force = false;                        // run even when the report would not fit
+  // The graphic ephemeris: --graph FILE.svg|FILE.png, --dial, --graph-size WxH.
+  std::optional<std::filesystem::path> graph_file;
+  int graph_dial = 0;                        // 0: the run's grid (15 or 30); 360 in declination
+  int graph_width = 1600, graph_height = 900;  // pixels
 };
 
 struct CliParse {

@@ -15,6 +15,7 @@
 #include "core/date_text.h"
 #include "core/position_provider.h"
 #include "engine/found_aspects.h"
+#include "engine/run_plan.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
 #include "engine/sky_events.h"
@@ -98,6 +99,9 @@ struct RunOutcome {
   Centre opt1_ghd = Centre::Geo, opt2_ghd = Centre::Geo, opt3_ghd = Centre::Geo;
   std::vector<std::string> notices;    // bodies left out, bodies from orbital elements
   std::vector<BodySource> sources;     // every body and centre the run judged, by body index
+  // The plan the run searched (bodies, centres, span, grid); null when the run was refused.
+  // The graphic ephemeris draws its lines from it.
+  std::shared_ptr<const RunPlan> plan;
 };
 
 // cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).
