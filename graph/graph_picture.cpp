@@ -48,7 +48,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QPen LinePen(const GraphLine& line, bool retrograde) {
   // Body lines 1.6 px, thinner where the body moves backwards; midpoint lines dashed and thin.
-  QPen pen(ColourOf(line.style), line.spec.IsMidpoint() ? 1.0 : retrograde ? 0.8 : 1.6);
+  QPen pen(ColourOf(line.style), line.spec.IsMidpoint() ? 1.0 : retrograde ? 0.6 : 1.0);
   pen.setStyle(line.spec.IsMidpoint() ? Qt::DashLine : DashOf(line.style));
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::RoundJoin);

@@ -16,8 +16,8 @@ namespace tarnwick {
 namespace {
 
 // Samples a graph takes over its span at least, before halving where lines bend: a year
-// starts at steps of four days, which the slow bodies never refine.
-constexpr double kCoarseSamplesPerSpan = 128.0;
+// starts at steps of eight days, which the slow bodies never refine.
+constexpr double kCoarseSamplesPerSpan = 32.0;
 // The finest step, days: half a minute, below the report's own rounding.
 constexpr double kFinestStepDays = 1.0 / 2048.0;
 // More samples per pixel column than this are invisible; long spans stop halving there.
@@ -174,6 +174,8 @@ void SampleLines(GraphData& data, PositionProvider& eph, const GraphFrame& frame
   const double visible_days_per_px = (frame.t1 - frame.t0) / frame.width;
   const double finest = std::max(kFinestStepDays, PowerOfTwoBelow(visible_days_per_px / kSamplesPerPixel));
   const double tolerance_deg = tolerance_px / frame.PixelsPerDegree();
+  // Slope of a line moving one degree a day, pixels up per pixel across.
+  const double unit_slope = frame.PixelsPerDegree() * visible_days_per_px;
   const bool folds = data.Folds();
 
   for (GraphLine& line : data.lines) {
@@ -186,13 +188,17 @@ void SampleLines(GraphData& data, PositionProvider& eph, const GraphFrame& frame
     // Whether the chord from a to b strays more than the tolerance from the curve: a curve
     // whose motion changes by dm over a step h lies up to dm * h / 8 off its chord. A change
     // far from what the motions foretell (a wrap missed, a midpoint's arc flipping) also halves.
+    // What counts is the distance across the line: a steep line (the Moon on a small dial)
+    // may be off by many pixels up or down and still pass within the tolerance of the point.
     const auto bends = [&](const GraphSample& a, const GraphSample& b) {
       const double h = b.jd_ut - a.jd_ut;
       if (h / 2.0 < finest) return false;
-      if (std::fabs(b.motion - a.motion) * h / 8.0 > tolerance_deg) return true;
+      const double slope = std::min(std::fabs(a.motion), std::fabs(b.motion)) * unit_slope;
+      const double across = tolerance_deg * std::sqrt(1.0 + slope * slope);
+      if (std::fabs(b.motion - a.motion) * h / 8.0 > across) return true;
       const double change = folds ? CircleStep(a.value, b.value, turn) : b.value - a.value;
       const double foretold = (a.motion + b.motion) / 2.0 * h;
-      return std::fabs(change - foretold) > std::max(tolerance_deg, 1e-3);
+      return std::fabs(change - foretold) > std::max(across, 1e-3);
     };
     std::vector<GraphSample>& out = line.samples;
     out.reserve(static_cast<std::size_t>(span / coarse) + 8);

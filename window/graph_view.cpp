@@ -24,6 +24,7 @@ constexpr double kShortestShownDays = 1.0 / 24.0;  // zoom stops at an hour acro
 constexpr double kWheelStepZoom = 1.25;           // per notch of the wheel
 constexpr double kDragThresholdPx = 4.0;          // a press moved less is a click
 constexpr int kResampleDelayMs = 60;              // after the last wheel notch or drag move
+constexpr std::size_t kMostCachedSamples = 200000;  // positions kept between views, about 13 MB
 
 }  // namespace
 
@@ -151,8 +152,15 @@ void GraphView::EnsureSampled() {
   sampled_days_per_px_ = days_per_px;
   sampled_dial_ = dial_;
   stale_ = false;
-  // Positions of the stretch shown are kept for the next pan; older ones go.
-  cache_->Clear();
+  // Sample times lie on a grid of binary fractions of a day, so the positions of one view
+  // serve the next zoom or pan; they are forgotten only when they pile up (some megabytes).
+  std::size_t taken = 0;
+  for (const GraphLine& line : data_.lines) taken += line.samples.size();
+  cached_samples_ += taken;
+  if (cached_samples_ > kMostCachedSamples) {
+    cache_->Clear();
+    cached_samples_ = 0;
+  }
 }
 
 void GraphView::ScheduleResample() { resample_timer_->start(kResampleDelayMs); }

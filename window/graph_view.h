@@ -77,6 +77,7 @@ class GraphView final : public QWidget {
   // What the samples were taken for: stale when any differs from the view's.
   double sampled_t0_ = 0.0, sampled_t1_ = 0.0, sampled_days_per_px_ = 0.0;
   int sampled_dial_ = -1;
+  std::size_t cached_samples_ = 0;  // samples taken since the cache was last cleared
   bool stale_ = true;
   QComboBox* dial_box_ = nullptr;
   QLabel* hint_ = nullptr;
