@@ -261,9 +261,10 @@ RunSize SizeOf(const RunPlan& plan, PositionProvider& eph, const RunRequest& req
   size.windows = plan.windows;
   size.rows = static_cast<std::int64_t>(std::ceil(EstimateRows(plan, eph)));
   const auto rows = static_cast<std::uint64_t>(size.rows);
-  size.report_bytes = request.save ? rows * LineBytes(plan) : 0;
+  size.line_bytes = LineBytes(plan);
+  size.report_bytes = request.save ? rows * size.line_bytes : 0;
   size.kept_bytes = (request.keep_rows ? rows * sizeof(FoundAspect) : 0) +
-                    (request.keep_pane_text ? rows * LineBytes(plan) : 0);
+                    (request.keep_pane_text ? rows * size.line_bytes : 0);
   return size;
 }
 
@@ -450,7 +451,11 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
       if (filter) KeepAspectSet(batch, *aspect_set, s, layout.orbs);
       report.Rows(batch, layout);
       out.rows_found += static_cast<std::int64_t>(batch.size());
-      if (request.keep_rows) out.rows.insert(out.rows.end(), batch.begin(), batch.end());
+      if (request.on_rows) {
+        request.on_rows(batch);
+      } else if (request.keep_rows) {
+        out.rows.insert(out.rows.end(), batch.begin(), batch.end());
+      }
     }, options, control);
   }
   if (scanned.cancelled) {

@@ -29,6 +29,7 @@ struct RunSize {
   std::uint64_t report_bytes = 0;      // of the report file
   std::uint64_t kept_bytes = 0;        // memory for the rows and text the run keeps
   std::int64_t windows = 0;            // windows searched
+  std::uint64_t line_bytes = 0;        // of one report line, line end included
 };
 
 struct RunRequest {
@@ -52,6 +53,10 @@ struct RunRequest {
   // keep_rows false: RunOutcome::rows stays empty; keep_pane_text false: pane_text does.
   bool keep_rows = true;
   bool keep_pane_text = true;
+  // Each batch of rows as it comes, in time order and after the aspect set, for a caller that
+  // keeps or shows them itself: RunOutcome::rows then stays empty. A cancelled run's caller
+  // drops what it was handed.
+  std::function<void(FoundAspects& batch)> on_rows;
   // Called once the run is planned and about to search, with the notices known so far (bodies
   // left out or computed otherwise) and the size the run will have. Answering false stops
   // the run before it searches anything: Refused, with `problems` saying why.

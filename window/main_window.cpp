@@ -464,6 +464,8 @@ void MainWindow::BuildControls() {
   connect(graph_, &GraphView::rowClicked, this, &MainWindow::SelectRunRow);
   // Rows selected in the table are highlighted on the graph.
   connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    // While a run streams its rows into the table, the graph still shows the run before it.
+    if (running()) return;
     std::vector<std::size_t> rows;
     const FoundAspects& all = model_->runRows();
     for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
@@ -999,6 +1001,7 @@ void MainWindow::SaveGraphFile() {
 }
 
 void MainWindow::SelectRunRow(std::size_t run_row) {
+  if (running()) return;  // the table holds the rows of the run that is going on
   const FoundAspects& all = model_->runRows();
   if (run_row >= all.size()) return;
   for (int row = 0; row < model_->rowCount(); ++row) {
@@ -1040,7 +1043,30 @@ void MainWindow::StartRun(ScanKind kind) {
     state->permille.store(total > 0 ? static_cast<int>(std::min(done, total) * 1000 / total) : 0,
                           std::memory_order_relaxed);
   };
+  // The rows go to the table as they come; the table keeps them, and the report text is
+  // made whole for the pane and the file.
+  request->keep_rows = false;
+  request->on_rows = [state](FoundAspects& batch) {
+    const std::lock_guard<std::mutex> hold(state->fresh_lock);
+    state->fresh.insert(state->fresh.end(), batch.begin(), batch.end());
+  };
+  request->on_start = [state, fits = world_.size_problem, folder = request->data_folder](
+                          const std::vector<std::string>&, const RunSize& size, std::vector<std::string>& problems) {
+    // The window keeps the rows in its table and saves the report once it is shown.
+    RunSize kept = size;
+    const auto rows = static_cast<std::uint64_t>(std::max<std::int64_t>(size.rows, 0));
+    kept.kept_bytes += rows * sizeof(FoundAspect);
+    kept.report_bytes = rows * size.line_bytes;
+    state->size_problem = fits(kept, folder);
+    if (state->size_problem.empty()) return true;
+    state->asking.store(true, std::memory_order_release);
+    state->size_answer.wait(kPending, std::memory_order_acquire);
+    if (state->size_answer.load(std::memory_order_acquire) == kSave) return true;
+    problems.push_back("Size: " + state->size_problem);
+    return false;
+  };
 
+  model_->BeginLive(kind, request->settings, world_.regional);
   SetRunning(true);
   run_state_ = state;
   phase_ = RunPhase::Computing;
@@ -1074,6 +1100,8 @@ void MainWindow::StartRun(ScanKind kind) {
 void MainWindow::PollRun() {
   if (!run_state_) return;
   progress_->setValue(run_state_->permille.load(std::memory_order_relaxed));
+  if (run_state_->asking.exchange(false, std::memory_order_acq_rel)) AskRunSize();
+  TakeFreshRows(*run_state_);
   if (phase_ == RunPhase::Computing && run_state_->computed.load(std::memory_order_acquire)) {
     const bool done = run_state_->failure.isEmpty() && run_state_->outcome.status == RunOutcome::Status::Done;
     if (done && cancel_) {
@@ -1083,6 +1111,34 @@ void MainWindow::PollRun() {
     }
   }
   if (run_state_->finished.load(std::memory_order_acquire)) FinishRun();
+}
+
+void MainWindow::TakeFreshRows(RunState& state) {
+  FoundAspects taken;
+  {
+    const std::lock_guard<std::mutex> hold(state.fresh_lock);
+    taken.swap(state.fresh);
+  }
+  model_->AppendLive(std::move(taken));
+}
+
+void MainWindow::AskRunSize() {
+  auto* box = new QMessageBox(QMessageBox::Question, tr("Run"),
+                              tr("This run is very large: %1\n\nRun it anyway?").arg(Q(run_state_->size_problem)),
+                              QMessageBox::Yes | QMessageBox::No, this);
+  box->setObjectName(QStringLiteral("boxRunSize"));
+  box->setDefaultButton(QMessageBox::No);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  connect(box, &QMessageBox::finished, this, [this, box](int) {
+    AnswerRunSize(box->clickedButton() == box->button(QMessageBox::Yes) ? kSave : kDrop);
+  });
+  box->open();
+}
+
+void MainWindow::AnswerRunSize(int answer) {
+  if (!run_state_ || run_state_->size_answer.load(std::memory_order_acquire) != kPending) return;
+  run_state_->size_answer.store(answer, std::memory_order_release);
+  run_state_->size_answer.notify_one();
 }
 
 void MainWindow::Decide(int decision) {
@@ -1154,6 +1210,7 @@ void MainWindow::CancelRun() {
   if (!running() || phase_ == RunPhase::Saving) return;
   cancel_ = true;
   cancel_button_->setEnabled(false);
+  AnswerRunSize(kDrop);
   AbandonShowing();
   Tell(tr("Cancelling the run..."));
 }
@@ -1161,6 +1218,7 @@ void MainWindow::CancelRun() {
 void MainWindow::StopRun() {
   if (!worker_.joinable()) return;
   cancel_ = true;
+  AnswerRunSize(kDrop);
   AbandonShowing();
   if (phase_ != RunPhase::Saving) Decide(kDrop);
   worker_.join();
@@ -1198,9 +1256,18 @@ void MainWindow::FinishRun() {
   const RunOutcome* outcome = &state->outcome;
   const QString& failure = state->failure;
   SetRunning(false);
+  // The table keeps the run's rows only when the report is shown; else it shows the last
+  // run's again.
+  TakeFreshRows(*state);
+  FoundAspects rows = model_->EndLive(shown && failure.isEmpty() && outcome->status == RunOutcome::Status::Done);
   if (!failure.isEmpty()) {
     Tell(tr("The run stopped: %1").arg(failure));
     Warn(tr("Run"), tr("The run stopped: %1").arg(failure));
+    return;
+  }
+  if (outcome->status == RunOutcome::Status::Refused &&
+      state->size_answer.load(std::memory_order_acquire) == kDrop) {
+    Tell(tr("The run did not start: %1").arg(Q(state->size_problem)));
     return;
   }
   if (outcome->status == RunOutcome::Status::Refused) {
@@ -1218,12 +1285,12 @@ void MainWindow::FinishRun() {
   summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
   last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name};
   export_csv_action_->setEnabled(true);
-  exports_->SetRun({state->kind, state->settings, outcome->rows, outcome->pane_text, outcome->file_name,
-                    std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome),
-                    outcome->events});
   // The table takes the rows over, in the sort the user chose last, narrowed by the filter
   // text still in its box.
-  model_->SetRun(state->kind, state->settings, world_.regional, std::move(state->outcome.rows), outcome->events);
+  model_->SetRun(state->kind, state->settings, world_.regional, std::move(rows), outcome->events);
+  exports_->SetRun({state->kind, state->settings, model_->runRows(), outcome->pane_text, outcome->file_name,
+                    std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome),
+                    outcome->events});
   graph_->SetRun(outcome->plan, model_->runRows());
   save_graph_action_->setEnabled(true);
   const QHeaderView* header = table_->horizontalHeader();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <optional>
+#include <mutex>
 #include <thread>
 
 #include "core/date_text.h"
@@ -59,6 +60,9 @@ struct WindowWorld {
   std::shared_ptr<FileChooser> chooser;
   ProviderFactory provider_factory;     // called on the run's own thread
   int threads = 1;                      // worker threads of a scan
+  // What would not fit of a run of this size, "" when it fits (RunSizeProblem: the disk of
+  // the data folder and the memory available); the window asks before such a run searches.
+  std::function<std::string(const RunSize&, const std::filesystem::path&)> size_problem = RunSizeProblem;
 };
 
 // Object names: each control is named after its run-settings field or its name in the
@@ -153,6 +157,14 @@ class MainWindow final : public QMainWindow {
     std::vector<QString> pane_pieces;   // the pane's text in pieces of whole lines
     qsizetype pane_lines = 0;           // lines in all pieces
     QString failure;  // an exception's text, when the run stopped on one
+    // Rows found and not yet in the table, in time order: the thread adds, the window takes.
+    std::mutex fresh_lock;
+    FoundAspects fresh;
+    // A run too large for the disk or memory: the thread sets size_problem, then asking, and
+    // waits on size_answer (kSave: run it anyway; kDrop: do not).
+    std::string size_problem;
+    std::atomic<bool> asking{false};
+    std::atomic<int> size_answer{0};
   };
   enum class RunPhase { Idle, Computing, Showing, Saving };
 
@@ -162,6 +174,9 @@ class MainWindow final : public QMainWindow {
   void ShowMoreResults();  // one slice of the pane's text, a few hundredths of a second
   void AbandonShowing();   // the pane back to the report it showed before the run
   void Decide(int decision);
+  void AskRunSize();         // the thread's question about a run too large, once
+  void AnswerRunSize(int answer);
+  void TakeFreshRows(RunState& state);  // rows found since the last look, into the table
   void FinishRun();
   void CancelRun();
   void StopRun();    // cancels and joins the thread, at shut-down

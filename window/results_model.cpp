@@ -42,11 +42,41 @@ double SortValue(double v) { return std::isnan(v) ? HUGE_VAL : v; }
 
 }  // namespace
 
+// The run shown before a live one, with the filter's result of the time.
+struct ResultsModel::SetAside {
+  ScanKind kind;
+  RunSettings settings;
+  RegionalFormat regional;
+  std::shared_ptr<const TimeZone> zone;
+  float orb1, orb2;
+  FoundAspects rows;
+  SkyEvents events;
+  std::vector<int> base, order, shown;
+};
+
+// A filter text worked out once: which roles (body and centre) it names, whether it can be
+// part of a date or time at all, and the aspect texts it matches. Rows are then matched by
+// table look-ups, dates and aspects computed only where the text could be in them.
+struct ResultsModel::Needle {
+  QString text;
+  std::array<std::array<bool, 2>, BodyCount> role{};  // [body][centre]: "g. Moon" holds it
+  bool in_moment = false;  // only digits and the signs of dates and times
+  bool in_aspect = false;
+};
+
 ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+ResultsModel::~ResultsModel() = default;
 
 void ResultsModel::SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows,
                           SkyEvents events) {
   beginResetModel();
+  Reset(kind, settings, regional, std::move(rows), std::move(events));
+  endResetModel();
+}
+
+void ResultsModel::Reset(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional,
+                         FoundAspects rows, SkyEvents events) {
   kind_ = kind;
   settings_ = settings;
   regional_ = regional;
@@ -69,7 +99,54 @@ void ResultsModel::SetRun(ScanKind kind, const RunSettings& settings, const Regi
   for (; e < events_.size(); ++e) base_.push_back(static_cast<int>(rows_.size() + e));
   order_ = base_;
   Refilter();
+}
+
+void ResultsModel::BeginLive(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional) {
+  beginResetModel();
+  aside_.reset(new SetAside{kind_, settings_, regional_, zone_, orb1_, orb2_, std::move(rows_), std::move(events_),
+                            std::move(base_), std::move(order_), std::move(shown_)});
+  Reset(kind, settings, regional, {}, {});
   endResetModel();
+}
+
+void ResultsModel::AppendLive(FoundAspects rows) {
+  if (!aside_ || rows.empty()) return;
+  // A live run has no events yet, so its row numbers are its rows' own.
+  const Needle needle = NeedleOf(needle_);
+  std::vector<int> passing;
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const int i = static_cast<int>(rows_.size() + k);
+    base_.push_back(i);
+    order_.push_back(i);
+    if (needle_.isEmpty() || Matches(rows[k], needle)) passing.push_back(i);
+  }
+  rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  if (passing.empty()) return;
+  const int first = rowCount();
+  beginInsertRows({}, first, first + static_cast<int>(passing.size()) - 1);
+  shown_.insert(shown_.end(), passing.begin(), passing.end());
+  endInsertRows();
+}
+
+FoundAspects ResultsModel::EndLive(bool keep) {
+  if (!aside_) return {};
+  const std::unique_ptr<SetAside> before = std::move(aside_);
+  if (keep) return std::move(rows_);  // SetRun follows at once
+  beginResetModel();
+  kind_ = before->kind;
+  settings_ = std::move(before->settings);
+  regional_ = std::move(before->regional);
+  zone_ = std::move(before->zone);
+  orb1_ = before->orb1;
+  orb2_ = before->orb2;
+  rows_ = std::move(before->rows);
+  events_ = std::move(before->events);
+  base_ = std::move(before->base);
+  order_ = std::move(before->order);
+  // The filter may have changed while the run went on.
+  Refilter();
+  endResetModel();
+  return {};
 }
 
 void ResultsModel::SetNotation(Notation notation) {
@@ -193,16 +270,6 @@ QString ResultsModel::CellText(int row, int column) const {
   }
 }
 
-// A filter text worked out once: which roles (body and centre) it names, whether it can be
-// part of a date or time at all, and the aspect texts it matches. Rows are then matched by
-// table look-ups, dates and aspects computed only where the text could be in them.
-struct ResultsModel::Needle {
-  QString text;
-  std::array<std::array<bool, 2>, BodyCount> role{};  // [body][centre]: "g. Moon" holds it
-  bool in_moment = false;  // only digits and the signs of dates and times
-  bool in_aspect = false;
-};
-
 bool ResultsModel::Matches(const FoundAspect& row, const Needle& needle) const {
   const int roles = UsesP3(settings_) ? 3 : 2;
   for (int r = 0; r < roles; ++r) {
@@ -225,22 +292,18 @@ bool ResultsModel::MatchesEvent(const SkyEvent& e, const QString& needle) const 
   return false;
 }
 
-void ResultsModel::Refilter() {
-  if (needle_.isEmpty()) {
-    shown_ = order_;
-    return;
-  }
+ResultsModel::Needle ResultsModel::NeedleOf(const QString& text) const {
   Needle needle;
-  needle.text = needle_;
+  needle.text = text;
   for (int b = 0; b < BodyCount; ++b) {
     for (int c = 0; c < 2; ++c) {
       FoundAspect probe;
       probe.body[0] = b;
       probe.centre[0] = static_cast<Centre>(c);
-      needle.role[static_cast<size_t>(b)][static_cast<size_t>(c)] = RoleText(probe, 0).contains(needle_, Qt::CaseInsensitive);
+      needle.role[static_cast<size_t>(b)][static_cast<size_t>(c)] = RoleText(probe, 0).contains(text, Qt::CaseInsensitive);
     }
   }
-  needle.in_moment = std::all_of(needle_.begin(), needle_.end(), [this](QChar ch) {
+  needle.in_moment = std::all_of(text.begin(), text.end(), [this](QChar ch) {
     return ch.isDigit() || ch == QLatin1Char(':') || ch == QLatin1Char(' ') || ch == QLatin1Char('/') ||
            QString::fromStdString(regional_.date_separator).contains(ch);
   });
@@ -251,9 +314,18 @@ void ResultsModel::Refilter() {
       names += QLatin1Char(' ') + QString::fromStdString(AspectName(angle, notation_)) +
                QStringLiteral(" %1").arg(angle, 3, 10, QLatin1Char('0'));
     }
-    const QStringList words = needle_.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     needle.in_aspect = std::all_of(words.begin(), words.end(), [&](const QString& w) { return names.contains(w, Qt::CaseInsensitive); });
   }
+  return needle;
+}
+
+void ResultsModel::Refilter() {
+  if (needle_.isEmpty()) {
+    shown_ = order_;
+    return;
+  }
+  const Needle needle = NeedleOf(needle_);
   shown_.clear();
   for (int i : order_) {
     if (IsEvent(i) ? MatchesEvent(EventOf(i), needle_) : Matches(rows_[static_cast<size_t>(i)], needle)) shown_.push_back(i);

@@ -30,6 +30,7 @@ class ResultsModel final : public QAbstractTableModel {
   enum Column { kP1, kP2, kP3, kDate, kTime, kPos1, kPos2, kPos3, kAspects, kColumnCount };
 
   explicit ResultsModel(QObject* parent = nullptr);
+  ~ResultsModel() override;
 
   // A finished run: its rows (sorted by moment), its kind and settings (which say the time
   // zone, the orbs and whether P3 plays a part), and its sky events (sorted by moment), each
@@ -38,6 +39,13 @@ class ResultsModel final : public QAbstractTableModel {
   // At the same moment the aspect comes first, as in the report. Replaces what the model held.
   void SetRun(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows,
               SkyEvents events = {});
+  // A run as it goes. BeginLive sets the table's run aside and shows the new run's rows as
+  // AppendLive hands them in (by moment, the filter applied; a sort chosen meanwhile is
+  // applied when the run ends). EndLive(false) puts the run set aside back, for a run that
+  // did not finish; EndLive(true) forgets it and hands out the new run's rows for SetRun.
+  void BeginLive(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional);
+  void AppendLive(FoundAspects rows);
+  FoundAspects EndLive(bool keep);
   void SetNotation(Notation notation);
   Notation notation() const { return notation_; }
   // The aspect rows in the run's order (by moment), whatever the table's sort; no events.
@@ -87,8 +95,11 @@ class ResultsModel final : public QAbstractTableModel {
   QString Drawable(const std::string& glyphs, const std::string& text) const;
   QString AspectText(const FoundAspect& row) const;
   void Refilter();  // shown_ from order_ and needle_
+  void Reset(ScanKind kind, const RunSettings& settings, const RegionalFormat& regional, FoundAspects rows,
+             SkyEvents events);  // between beginResetModel and endResetModel
 
   struct Needle;    // what a row is matched against, worked out once per filter text
+  Needle NeedleOf(const QString& text) const;
   bool Matches(const FoundAspect& row, const Needle& needle) const;
 
   ScanKind kind_ = ScanKind::Longitude;
@@ -104,6 +115,8 @@ class ResultsModel final : public QAbstractTableModel {
   std::vector<int> shown_;    // the rows of order_ that pass the filter, in its order
   QString needle_;
   Notation notation_ = Notation::Glyphs;
+  struct SetAside;  // the run shown before a live one, kept until that one ends
+  std::unique_ptr<SetAside> aside_;
 };
 
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 // leaving the old report. The Swiss Ephemeris files of Debian's swe-basic-data are used.
 #include "decimal_comma_locale.h"
 #include "store/regional_settings.h"
+#include "window/results_model.h"
 #include "window_fixture.h"
 
 using namespace tarnwick;
@@ -12,6 +13,18 @@ class RunTest : public WindowTest {
 
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
   QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
+  QTableView* Table() { return Find<QTableView>("tblResults"); }
+  // The table's rows as the user sees them, one text per row.
+  QStringList TableRows() {
+    QStringList rows;
+    const QAbstractItemModel* m = Table()->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < m->columnCount(); ++c) cells << m->index(r, c).data().toString();
+      rows << cells.join('|');
+    }
+    return rows;
+  }
   // The "Report text" tab beside the results table, clicked.
   void ShowReportText() {
     QTabBar* tabs = Find<QTabWidget>("tabResults")->tabBar();
@@ -147,7 +160,8 @@ class RunTest : public WindowTest {
     Run("cmdAspectarian");
     const QString old_report = Pane()->toPlainText();
     const QStringList old_files = DataFiles();
-    QVERIFY(!old_report.isEmpty());
+    const QStringList old_rows = TableRows();
+    QVERIFY(!old_report.isEmpty() && !old_rows.isEmpty());
 
     // Two centuries of every triple of the planets: far longer than any test waits.
     RunSettings long_run;
@@ -164,9 +178,16 @@ class RunTest : public WindowTest {
     }
     QVERIFY(!Find<QAction>("mnuNextMonth")->isEnabled() && !Find<QAction>("mnuFileLoad")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(Find<QProgressBar>("prgRun")->value() > 0, kRunTimeoutMs);
+    // The table fills as the rows come, in time order, while the run goes on.
+    QTRY_VERIFY_WITH_TIMEOUT(Table()->model()->rowCount() > 10, kRunTimeoutMs);
+    QVERIFY(window_->running());
+    const auto* model = qobject_cast<const ResultsModel*>(Table()->model());
+    QVERIFY(model);
+    for (int r = 1; r < model->rowCount(); ++r) QVERIFY(model->At(r - 1).jd_ut <= model->At(r).jd_ut);
     Run("cmdCancel");
 
     QCOMPARE(Pane()->toPlainText(), old_report);
+    QCOMPARE(TableRows(), old_rows);
     QCOMPARE(DataFiles(), old_files);
     QVERIFY(Status().contains("cancelled"));
     // The window is usable again, the near/far box still following its rule.
@@ -180,6 +201,44 @@ class RunTest : public WindowTest {
     ExpectMessage(window_.get(), {"Start Date: \"13/45/2007\" is not a valid date"});
     QCOMPARE(Pane()->toPlainText(), old_report);
     QCOMPARE(DataFiles(), old_files);
+  }
+
+  // A run too large for the disk or the memory is asked about before it searches: No leaves
+  // everything as it was, Yes runs it.
+  void run_too_large_is_asked_about_first_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No") << false;
+    QTest::newRow("Yes") << true;
+  }
+  void run_too_large_is_asked_about_first() {
+    QFETCH(bool, yes);
+    WindowWorld world = world_->world();
+    RunSize asked;
+    world.size_problem = [&asked](const RunSize& size, const std::filesystem::path&) {
+      asked = size;
+      return std::string("the report would take about 9 TiB, more than the disk has.");
+    };
+    Open(world);
+    Load(OneDay());
+    const QString old_report = Pane()->toPlainText();
+    QString question;
+    AnswerNextMessageBox(yes ? QMessageBox::Yes : QMessageBox::No, &question);
+    Run("cmdAspectarian");
+    QVERIFY2(question.contains("9 TiB"), qPrintable(question));
+    // The window keeps the rows and saves the report: both are counted.
+    QVERIFY(asked.rows > 0 && asked.report_bytes >= static_cast<std::uint64_t>(asked.rows) * 40 &&
+            asked.kept_bytes >= static_cast<std::uint64_t>(asked.rows) * sizeof(FoundAspect));
+    if (yes) {
+      QVERIFY2(Status().contains("Saved"), qPrintable(Status()));
+      QCOMPARE(DataFiles().size(), 1);
+      QVERIFY(Table()->model()->rowCount() > 0);
+      return;
+    }
+    QVERIFY2(Status().contains("did not start") && Status().contains("9 TiB"), qPrintable(Status()));
+    QCOMPARE(Pane()->toPlainText(), old_report);
+    QVERIFY(DataFiles().isEmpty());
+    QCOMPARE(Table()->model()->rowCount(), 0);
+    QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled());
   }
 
   // A report of some 20,000 lines goes into the pane in slices: a timer of the
