@@ -43,6 +43,8 @@ GraphView::GraphView(ProviderFactory factory, QWidget* parent) : QWidget(parent)
   hint_ = new QLabel(tr("Wheel: zoom in time. Drag: move. Point at a marker for its report line; "
                         "click it to select the row in the table."),
                      this);
+  // The hint gives way to the window's width rather than widening the window.
+  hint_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   bar->addWidget(dial_label);
   bar->addWidget(dial_box_);
   bar->addWidget(whole);
@@ -173,7 +175,7 @@ FileStatus GraphView::Save(const std::filesystem::path& path) {
 GraphCanvas::GraphCanvas(GraphView* view) : QWidget(view), view_(view) {
   setObjectName(QStringLiteral("graphCanvas"));
   setMouseTracking(true);
-  setMinimumSize(320, 240);
+  setMinimumSize(160, 120);
   setFocusPolicy(Qt::ClickFocus);
 }
 

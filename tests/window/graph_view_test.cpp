@@ -26,6 +26,7 @@ class GraphViewTest : public WindowTest {
 
   GraphView* OpenGraphOfAWeek() {
     Open();
+    window_->resize(1400, 900);  // room for the graph beside the controls
     Load(AWeek());
     Run("cmdAspectarian");
     Find<QAction>("mnuViewGraph")->trigger();
