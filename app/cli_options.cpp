@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <map>
+#include <system_error>
 
 #include "core/message_text.h"
 #include "engine/aspect_set.h"
@@ -39,6 +41,33 @@ const char* kExample =
     "                                    transits of Jupiter to Pluto to a natal chart in 2025\n"
     "Exit status: 0 done, 1 the run could not start, its report or CSV file could not be saved or "
     "standard output could not be written, 2 a usage error.\n";
+
+// The dials the graph folds longitudes onto, degrees.
+bool IsGraphDialDegrees(int degrees) {
+  return degrees == 360 || degrees == 90 || degrees == 45 || degrees == 30 || degrees == 15;
+}
+
+// "WxH" in pixels, each 200..20000 (a picture smaller shows nothing readable; one larger
+// takes gigabytes as an image), or the problem naming the option.
+std::optional<std::pair<int, int>> ParseGraphSize(std::string_view text, std::string& problem) {
+  const auto read = [](std::string_view part, int& value) {
+    if (part.empty() || part.size() > 6) return false;
+    const auto r = std::from_chars(part.data(), part.data() + part.size(), value);
+    return r.ec == std::errc() && r.ptr == part.data() + part.size();
+  };
+  const std::size_t x = text.find_first_of("xX");
+  int w = 0, h = 0;
+  if (x == std::string_view::npos || !read(text.substr(0, x), w) || !read(text.substr(x + 1), h)) {
+    problem = "--graph-size: " + Quoted(text) + " is not a size; give width x height in pixels, such as 1600x900";
+    return std::nullopt;
+  }
+  if (w < 200 || h < 200 || w > 20000 || h > 20000) {
+    problem = "--graph-size: " + std::to_string(w) + "x" + std::to_string(h) +
+              " is out of range; width and height are each 200 to 20000 pixels";
+    return std::nullopt;
+  }
+  return std::pair{w, h};
+}
 
 }  // namespace
 
@@ -137,6 +166,18 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       ->type_name("NAME");
   app.add_flag("--natal-positions", o.natal_table,
                "Print the natal chart's positions (of --chart or --natal) and exit");
+  // The graphic ephemeris of the run as a picture.
+  std::string graph_file, graph_size;
+  app.add_option("--graph", graph_file,
+                 "Also draw the graphic ephemeris of the run (the bodies' lines, a marker per "
+                 "row) into this .svg or .png file")
+      ->type_name("FILE");
+  app.add_option("--dial", o.graph_dial,
+                 "Dial of the graph's longitudes: 360, 90, 45, 30 or 15 degrees (default: the "
+                 "run's grid)")
+      ->type_name("360|90|45|30|15");
+  app.add_option("--graph-size", graph_size, "Size of the graph in pixels (default 1600x900)")
+      ->type_name("WxH");
 
   // Values as typed, applied after the settings file in a fixed order.
   std::map<std::string, std::string> texts, bodies, centres, checks;
@@ -245,6 +286,42 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       return result;
     }
     o.events.voc_aspects = *angles;
+  }
+  if (app.count("--graph") > 0) {
+    const std::string ext = std::filesystem::path(graph_file).extension().string();
+    if (graph_file.empty()) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--graph: the file name is empty";
+      return result;
+    }
+    if (ext != ".svg" && ext != ".png" && ext != ".SVG" && ext != ".PNG") {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--graph: " + Quoted(graph_file) + " ends neither in .svg nor in .png (the picture's format)";
+      return result;
+    }
+    o.graph_file = graph_file;
+  }
+  if (app.count("--dial") > 0 && !IsGraphDialDegrees(o.graph_dial)) {
+    result.status = CliParse::Status::UsageError;
+    result.text = "--dial: " + std::to_string(o.graph_dial) + " is no dial (use 360, 90, 45, 30 or 15)";
+    return result;
+  }
+  if (app.count("--graph-size") > 0) {
+    std::string problem;
+    const std::optional<std::pair<int, int>> size = ParseGraphSize(graph_size, problem);
+    if (!size) {
+      result.status = CliParse::Status::UsageError;
+      result.text = problem;
+      return result;
+    }
+    o.graph_width = size->first;
+    o.graph_height = size->second;
+  }
+  if ((app.count("--dial") > 0 || app.count("--graph-size") > 0) && !o.graph_file) {
+    result.status = CliParse::Status::UsageError;
+    result.text = std::string(app.count("--dial") > 0 ? "--dial" : "--graph-size") +
+                  ": draws nothing without --graph FILE.svg|FILE.png";
+    return result;
   }
   if (app.count("--output") > 0) {
     if (output.empty()) {

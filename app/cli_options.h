@@ -33,6 +33,10 @@ struct CliOptions {
   bool force = false;                        // run even when the report would not fit
   std::optional<NatalChart> chart;           // --chart FILE or --natal ...: the centre "n"
   bool natal_table = false;                  // print the chart's positions instead
+  // The graphic ephemeris: --graph FILE.svg|FILE.png, --dial, --graph-size WxH.
+  std::optional<std::filesystem::path> graph_file;
+  int graph_dial = 0;                        // 0: the run's grid (15 or 30); 360 in declination
+  int graph_width = 1600, graph_height = 900;  // pixels
 };
 
 struct CliParse {

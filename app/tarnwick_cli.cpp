@@ -18,6 +18,8 @@
 #ifdef TARNWICK_WITH_PAGES
 #include <QGuiApplication>
 
+#include "core/position_cache.h"
+#include "graph/graph_picture.h"
 #include "print/report_pages.h"
 #endif
 
@@ -160,6 +162,43 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
   return true;
 }
 
+// The graphic ephemeris of a finished run into --graph's file. False, with the reason on
+// standard error, when it cannot be drawn or written.
+bool WriteGraph(const CliOptions& o, const RunOutcome& out, const std::string& search_path) {
+#ifdef TARNWICK_WITH_PAGES
+  if (!out.plan) return false;  // cannot happen after a run that was done
+  // As for the pages: a GUI application for the fonts, made after the run, offscreen.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int qt_argc = 1;
+  char qt_name[] = "tarnwick-cli";
+  char* qt_argv[] = {qt_name, nullptr};
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  const QGuiApplication qt(qt_argc, qt_argv);
+  GraphData data = GraphOfRun(*out.plan, out.rows);
+  if (o.graph_dial != 0 && !data.Folds()) {
+    std::cerr << "--dial: a declination graph is not folded; the dial is ignored\n";
+  }
+  const int dial = o.graph_dial != 0 ? o.graph_dial : data.grid_dial;
+  SwissEphemeris library(search_path);
+  PositionCache eph(library);
+  eph.SetSwitches(out.plan->switches);
+  const GraphFrame frame = PrepareGraph(data, eph, dial, o.graph_width, o.graph_height);
+  const FileStatus written = SaveGraph(*o.graph_file, data, frame, o.graph_width, o.graph_height);
+  if (!written) {
+    std::cerr << written.message << "\n";
+    return false;
+  }
+  std::cerr << "Saved " << EscapeControls(o.graph_file->string()) << "\n";
+  return true;
+#else
+  (void)out;
+  (void)search_path;
+  std::cerr << "tarnwick-cli: --graph " << EscapeControls(o.graph_file->string())
+            << ": this build has no drawing (no Qt)\n";
+  return false;
+#endif
+}
+
 // The progress of a run on standard error, when that is a terminal: the share of windows
 // searched and an estimate of the time left from the pace so far, redrawn in place at most
 // five times a second and wiped when the run ends.
@@ -262,7 +301,7 @@ int Run(int argc, char** argv) {
   // formats and --output are written once the run is done, from the rows or the report kept.
   const bool streamed = o.format == "txt" && !o.output;
   request.keep_pane_text = !streamed;
-  request.keep_rows = o.csv_file.has_value() || o.format == "csv" || o.format == "ics";
+  request.keep_rows = o.csv_file.has_value() || o.graph_file.has_value() || o.format == "csv" || o.format == "ics";
   size_t notices_shown = 0;
   request.on_start = [&](const std::vector<std::string>& notices, const RunSize& size,
                          std::vector<std::string>& problems) {
@@ -317,6 +356,7 @@ int Run(int argc, char** argv) {
       std::cerr << "Saved " << EscapeControls(o.csv_file->string()) << "\n";
     }
   }
+  if (o.graph_file && !WriteGraph(o, out, search_path)) status = kExitFailed;
   if (o.summary_file) {
     const FileStatus written = WriteFileAtomically(
         *o.summary_file, RunSummaryText(RunSummary(request.kind, request.settings, regional, out), "\r\n"), LinkPolicy::FollowLink);

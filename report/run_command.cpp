@@ -399,6 +399,7 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     AddOnce(out.notices, std::move(*unpaired));
   }
   out.sources = SourcesOf(plan);
+  out.plan = std::make_shared<const RunPlan>(plan);
   out.opt1_ghd = plan.centres_after[0];
   out.opt2_ghd = plan.centres_after[1];
   out.opt3_ghd = plan.centres_after[2];

@@ -17,6 +17,7 @@
 #include "core/position_provider.h"
 #include "engine/found_aspects.h"
 #include "engine/natal_chart.h"
+#include "engine/run_plan.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
 #include "engine/sky_events.h"
@@ -109,6 +110,9 @@ struct RunOutcome {
   std::vector<std::string> notices;    // bodies left out, bodies from orbital elements
   std::vector<BodySource> sources;     // every body and centre the run judged, by body index
   std::string chart_name;              // the natal chart's name ("unnamed"); "" without a chart
+  // The plan the run searched (bodies, centres, span, grid); null when the run was refused.
+  // The graphic ephemeris draws its lines from it.
+  std::shared_ptr<const RunPlan> plan;
 };
 
 // cmdAspectarian_Click (kind Longitude) and cmdAspectarian_declination_Click (Declination).

@@ -5,7 +5,7 @@ tarnwick_packages=(
   cmake ninja-build g++ pkg-config ccache
   libswe-dev swe-basic-data
   libgtest-dev libcli11-dev
-  qt6-base-dev fonts-liberation
+  qt6-base-dev qt6-svg-dev fonts-liberation
   locales
   desktop-file-utils appstream groff-base dpkg-dev file
   # Time zones, calendars, the independent readers of calendars and PDF pages in the tests.

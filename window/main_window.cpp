@@ -50,6 +50,7 @@
 #include "window/aspect_set_button.h"
 #include "window/chart_window.h"
 #include "window/events_box.h"
+#include "window/graph_view.h"
 #include "window/help_window.h"
 #include "window/results_model.h"
 #include "window/run_exports.h"
@@ -470,6 +471,22 @@ void MainWindow::BuildControls() {
   notices_list_->setWordWrap(true);
   results_tabs_->addTab(notices_list_, tr("&Notices"));
 
+  graph_ = new GraphView(world_.provider_factory, results_tabs_);
+  results_tabs_->addTab(graph_, tr("&Graph"));
+  connect(graph_, &GraphView::rowClicked, this, &MainWindow::SelectRunRow);
+  // Rows selected in the table are highlighted on the graph.
+  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    // While a run streams its rows into the table, the graph still shows the run before it.
+    if (running()) return;
+    std::vector<std::size_t> rows;
+    const FoundAspects& all = model_->runRows();
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+      if (model_->IsEventRow(index.row())) continue;
+      rows.push_back(static_cast<std::size_t>(&model_->At(index.row()) - all.data()));
+    }
+    graph_->SetHighlighted(rows);
+  });
+
   splitter_->addWidget(inputs_);
   splitter_->addWidget(results_side);
   splitter_->setStretchFactor(0, 0);
@@ -553,6 +570,10 @@ void MainWindow::BuildMenus() {
       [this](const QString& text) { Tell(text); },
       [this](const QString& title, const QString& text) { Warn(title, text); });
   exports_->AddActions(file);
+  save_graph_action_ = file->addAction(tr("Save &graph..."), this, &MainWindow::SaveGraphFile);
+  save_graph_action_->setObjectName(QStringLiteral("mnuFileSaveGraph"));
+  save_graph_action_->setStatusTip(tr("Save the Graph tab's picture as an SVG or PNG file"));
+  save_graph_action_->setEnabled(false);
   exports_->SetTableRows([this]() -> std::optional<RunExports::Part> {
     // The selected rows, else the rows the filter shows; nothing when that is the whole run.
     std::vector<int> rows;
@@ -614,8 +635,9 @@ void MainWindow::BuildMenus() {
     QKeyCombination key;
   } kViews[] = {{"mnuViewTable", "Results &table", Qt::CTRL | Qt::Key_1},
                 {"mnuViewReport", "&Report text", Qt::CTRL | Qt::Key_2},
-                {"mnuViewNotices", "&Notices of the last run", Qt::CTRL | Qt::Key_3}};
-  for (int tab = 0; tab < 3; ++tab) {
+                {"mnuViewNotices", "&Notices of the last run", Qt::CTRL | Qt::Key_3},
+                {"mnuViewGraph", "&Graph of the last run", Qt::CTRL | Qt::Key_4}};
+  for (int tab = 0; tab < 4; ++tab) {
     QAction* action = view->addAction(tr(kViews[tab].caption), this, [this, tab] { ShowResultsView(tab); });
     action->setObjectName(QString::fromLatin1(kViews[tab].name));
     action->setShortcut(QKeySequence(kViews[tab].key));
@@ -985,6 +1007,41 @@ void MainWindow::ExportCsv() {
   Tell(tr("Saved %1").arg(*chosen));
 }
 
+void MainWindow::SaveGraphFile() {
+  if (!last_run_ || running() || !graph_->HasRun()) return;
+  FileRequest request;
+  request.mode = FileRequest::Mode::Save;
+  request.title = tr("Save graph");
+  request.filter = tr("SVG pictures (*.svg);;PNG images (*.png)");
+  request.default_suffix = QStringLiteral("svg");
+  request.start_folder = TextOf(world_.files.data_folder);
+  request.preset_name = TextOf(world_.files.data_folder /
+                               std::filesystem::path(last_run_->report_name).replace_extension(".svg"));
+  const std::optional<QString> chosen = world_.chooser->Choose(this, request);
+  if (!chosen) return;
+  const FileStatus saved = graph_->Save(PathOf(*chosen));
+  if (!saved) {
+    Warn(tr("Save graph"), Q(saved.message));
+    Tell(Q(saved.message));
+    return;
+  }
+  Tell(tr("Saved %1").arg(*chosen));
+}
+
+void MainWindow::SelectRunRow(std::size_t run_row) {
+  if (running()) return;  // the table holds the rows of the run that is going on
+  const FoundAspects& all = model_->runRows();
+  if (run_row >= all.size()) return;
+  for (int row = 0; row < model_->rowCount(); ++row) {
+    if (model_->IsEventRow(row) || &model_->At(row) != &all[run_row]) continue;
+    table_->selectRow(row);
+    table_->scrollTo(model_->index(row, 0));
+    Tell(tr("Row %1 selected in the table (Ctrl+1).").arg(row + 1));
+    return;
+  }
+  Tell(tr("That row is hidden by the table's filter."));
+}
+
 // ---- Runs ----------------------------------------------------------------------------------
 
 void MainWindow::StartRun(ScanKind kind) {
@@ -1204,6 +1261,7 @@ void MainWindow::SetRunning(bool on) {
   load_action_->setEnabled(!on);
   cancel_action_->setEnabled(on);
   export_csv_action_->setEnabled(!on && last_run_.has_value());
+  save_graph_action_->setEnabled(!on && last_run_.has_value());
   exports_->SetBusy(on);
   for (QAction* action : dates_menu_->actions()) action->setEnabled(!on);
   progress_->setValue(0);
@@ -1262,6 +1320,8 @@ void MainWindow::FinishRun() {
   exports_->SetRun({state->kind, state->settings, model_->runRows(), outcome->pane_text, outcome->file_name,
                     std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome),
                     outcome->events});
+  graph_->SetRun(outcome->plan, model_->runRows());
+  save_graph_action_->setEnabled(true);
   const QHeaderView* header = table_->horizontalHeader();
   if (header->sortIndicatorSection() >= 0) model_->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
   filter_timer_->start(0);

@@ -45,6 +45,7 @@ namespace tarnwick {
 
 class AspectSetButton;
 class EventsBox;
+class GraphView;
 class HelpWindow;
 class RunExports;
 class RunSummaryLabel;
@@ -119,7 +120,7 @@ class MainWindow final : public QMainWindow {
   // The notices of a finished run: all of them into the notices list, the first one that
   // did not come with the run before into the status line (with the count of the others).
   void ShowNotices(const QStringList& notices);
-  void ShowResultsView(int tab);   // 0 table, 1 report text, 2 notices
+  void ShowResultsView(int tab);   // 0 table, 1 report text, 2 notices, 3 graph
   void SetNotation(Notation notation);
   void CopySelectedRows();        // Ctrl+C in the table: report lines and tab-separated values
   void SelectBodies(size_t role, int how);  // a body column: 0 none, 1 all, 2 Sun to Pluto
@@ -131,6 +132,8 @@ class MainWindow final : public QMainWindow {
   void LoadSettings();  // mnuFileLoad
   void SaveSettings();  // mnuFileSave
   void ExportCsv();     // mnuFileExportCsv: the rows of the last finished run
+  void SaveGraphFile(); // mnuFileSaveGraph: the Graph tab's picture as SVG or PNG
+  void SelectRunRow(std::size_t run_row);  // a marker clicked in the Graph tab
   std::optional<QString> ChooseSettingsFile(FileRequest::Mode mode);
   void RunDateCommand(DateCommand command);
 
@@ -231,6 +234,8 @@ class MainWindow final : public QMainWindow {
   QMenu* dates_menu_ = nullptr;
   QPointer<HelpWindow> help_;
   RunExports* exports_ = nullptr;  // File > Export, Export PDF..., Print...
+  GraphView* graph_ = nullptr;     // the Graph tab
+  QAction* save_graph_action_ = nullptr;  // enabled once a run has finished
 
   std::thread worker_;
   std::atomic<bool> cancel_{false};

@@ -6,6 +6,10 @@
 //                                                  first start (for a real X server: Xvfb and
 //                                                  a window manager), once it has settled
 //   tarnwick-screenshot --notation text docs/t.png  the table in glyphs, text or the report's numbers
+//   tarnwick-screenshot --tab graph --span 01/01/2027 12/31/2027 docs/g.png
+//                                   the Graph tab after a two-body run of Sun to Pluto (but
+//                                   the Moon) over that span (--declination: the declination
+//                                   run, the Moon included)
 #include <QAction>
 #include <QApplication>
 #include <QPixmap>
@@ -24,8 +28,8 @@ int main(int argc, char** argv) {
   using namespace tarnwick;
   // Options before the output file: --screen, and --notation glyphs|text|numbers for the
   // table's notation (View > Notation).
-  bool whole_screen = false;
-  QString notation;
+  bool whole_screen = false, declination = false;
+  QString notation, tab, span_start, span_end;
   int i = 1;
   for (; i + 1 < argc; ++i) {
     const std::string_view arg(argv[i]);
@@ -33,12 +37,22 @@ int main(int argc, char** argv) {
       whole_screen = true;
     } else if (arg == "--notation" && i + 2 < argc) {
       notation = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == "--tab" && i + 2 < argc) {
+      tab = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == "--span" && i + 3 < argc) {
+      span_start = QString::fromLocal8Bit(argv[++i]);
+      span_end = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == "--declination") {
+      declination = true;
     } else {
       break;
     }
   }
-  if (i != argc - 1 || !(notation.isEmpty() || notation == "glyphs" || notation == "text" || notation == "numbers")) {
-    std::cerr << "usage: tarnwick-screenshot [--screen] [--notation glyphs|text|numbers] OUTPUT.png\n";
+  const QStringList tabs = {"table", "report", "notices", "graph"};
+  if (i != argc - 1 || !(notation.isEmpty() || notation == "glyphs" || notation == "text" || notation == "numbers") ||
+      !(tab.isEmpty() || tabs.contains(tab))) {
+    std::cerr << "usage: tarnwick-screenshot [--screen] [--notation glyphs|text|numbers] "
+                 "[--tab table|report|notices|graph] [--span START END] [--declination] OUTPUT.png\n";
     return 2;
   }
   const char* output = argv[argc - 1];
@@ -62,7 +76,24 @@ int main(int argc, char** argv) {
     window.findChild<QAction*>(name)->trigger();
   }
 
-  window.findChild<QPushButton*>(QStringLiteral("cmdAspectarian"))->click();
+  if (!span_start.isEmpty()) {
+    RunSettings settings = window.ControlsToSettings();
+    settings.txtStartDate = span_start.toStdString();
+    settings.txtEndDate = span_end.toStdString();
+    settings.chkUseP3 = false;
+    for (int b = 0; b < BodyCount; ++b) {
+      const auto at = static_cast<size_t>(b);
+      // Sun to Pluto; in longitude without the Moon, whose year of lines is a solid band.
+      settings.chkP1Planets[at] = settings.chkP2Planets[at] = b <= 9 && (declination || b != 1);
+    }
+    window.SettingsToControls(settings);
+  }
+  if (!tab.isEmpty()) {
+    const char* names[] = {"mnuViewTable", "mnuViewReport", "mnuViewNotices", "mnuViewGraph"};
+    window.findChild<QAction*>(QString::fromLatin1(names[tabs.indexOf(tab)]))->trigger();
+  }
+  window.findChild<QPushButton*>(declination ? QStringLiteral("cmdAspectarian_declination")
+                                             : QStringLiteral("cmdAspectarian"))->click();
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (window.running()) return;

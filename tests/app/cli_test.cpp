@@ -50,6 +50,11 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
       {{"--summary", ""}, "--summary: the file name is empty"},
       {{"--aspects", "0,7"}, "--aspects: \"7\" is no aspect of the grid"},
       {{"--aspects", "major", "--declination"}, "--aspects: a declination run"},
+      {{"--graph", "year.jpg"}, "--graph: \"year.jpg\" ends neither in .svg nor in .png"},
+      {{"--graph", "y.svg", "--dial", "20"}, "--dial: 20 is no dial"},
+      {{"--graph", "y.svg", "--graph-size", "1600"}, "--graph-size: \"1600\" is not a size"},
+      {{"--graph", "y.png", "--graph-size", "100x900"}, "--graph-size: 100x900 is out of range"},
+      {{"--dial", "15"}, "--dial: draws nothing without --graph"},
   };
   for (const Row& r : rows) {
     const CliParse p = Parse(r.args);
@@ -133,6 +138,38 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   // Only the last run saved its report, as it printed it.
   EXPECT_EQ(folder.Entries(), (std::vector<std::string>{decl, "file"}));
   EXPECT_EQ(ReadBytes(folder / decl), printed);
+}
+
+// --graph draws the run without a display: one titled marker per report line in the SVG, a
+// PNG image; a file that cannot be written is named with the reason, exit 1, the report
+// still printed.
+TEST(runner, graph_file_of_the_run) {
+  ScratchFolder folder;
+  const std::string run = "--no-save --start 12/01/2007 --end 12/10/2007 --triple 0 --p1 0-6 --p2 0-6";
+  struct Row { std::string file; std::string options; int status; std::string begins; std::string says; };
+  const Row rows[] = {
+      {"g.svg", "", 0, "<?xml", "Saved "},
+      {"g.png", " --dial 360 --graph-size 800x500", 0, "\x89PNG", "Saved "},
+      {"missing/g.svg", "", 1, "", "No such file or directory"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.file);
+    const std::filesystem::path file = folder / r.file;
+    const Ran ran = RunCli(run + r.options + " --graph " + file.string());
+    EXPECT_EQ(ran.status, r.status) << ran.err;
+    EXPECT_NE(ran.err.find(r.says), std::string::npos) << ran.err;
+    EXPECT_NE(ran.out.find(std::string(50, '-')), std::string::npos);
+    if (r.status != 0) continue;
+    const std::string picture = ReadBytes(file);
+    EXPECT_EQ(picture.substr(0, r.begins.size()), r.begins);
+    if (r.file != "g.svg") continue;
+    // One marker per report line, each titled with its line.
+    size_t lines = 0, markers = 0;
+    for (size_t at = 0; (at = ran.out.find("\r\ng. ", at)) != std::string::npos; ++at) ++lines;
+    for (size_t at = 0; (at = picture.find("class=\"marker", at)) != std::string::npos; ++at) ++markers;
+    EXPECT_GT(lines, 5u);
+    EXPECT_EQ(markers, lines);
+  }
 }
 
 // The lines of a report as the runner prints it, without the blank lines and the rule.

@@ -1,0 +1,222 @@
+// The graph's geometry: folding onto a dial and breaking at its wrap, markers of real runs on
+// their bodies' lines at the default picture size, the date axis, and hit testing.
+#include "report/graph_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+#include "core/angles.h"
+#include "core/calendar.h"
+#include "core/position_cache.h"
+#include "core/program_folder.h"
+#include "core/swiss_ephemeris.h"
+#include "graph/graph_picture.h"
+#include "report/run_command.h"
+
+namespace tarnwick {
+namespace {
+
+// A marker further from a line than this would be seen beside it, pixels.
+constexpr double kMaxMarkerOffsetPx = 0.5;
+
+ProviderFactory Library() {
+  return [] { return std::make_unique<SwissEphemeris>(EphemerisSearchPath(ProgramFolder())); };
+}
+
+// A two-body run of P1 against P2 over the span, kept rows, nothing saved.
+RunOutcome TwoBodyRun(ScanKind kind, const char* start, const char* end, int p1, int p2) {
+  RunRequest request;
+  request.kind = kind;
+  request.save = false;
+  RunSettings& s = request.settings;
+  s.txtStartDate = start;
+  s.txtEndDate = end;
+  s.chkUseP3 = false;
+  s.chkP1Planets = s.chkP2Planets = BodySelection{};
+  s.chkP1Planets[static_cast<size_t>(p1)] = s.chkP2Planets[static_cast<size_t>(p2)] = true;
+  return RunAspectarian(request, Library());
+}
+
+const GraphLine& LineOf(const GraphData& data, int body) {
+  for (const GraphLine& line : data.lines) {
+    if (!line.spec.IsMidpoint() && line.spec.body == body) return line;
+  }
+  throw std::runtime_error("no line of body " + std::to_string(body));
+}
+
+TEST(graph_model, folding_across_aries_and_at_the_dial_wrap) {
+  struct Row { const char* name; double lon; int dial; double folded; };
+  const Row rows[] = {
+      {"just below 0 Aries, 15-degree dial", 359.75, 15, 14.75},
+      {"0 Aries", 0.0, 15, 0.0},
+      {"a negative longitude", -0.25, 30, 29.75},
+      {"on the wrap of the 45-degree dial", 45.0, 45, 0.0},
+      {"a hair below the wrap", 44.999, 45, 44.999},
+      {"past one turn", 725.0, 90, 5.0},
+  };
+  for (const Row& r : rows) {
+    const double f = FoldToDial(r.lon, r.dial);
+    EXPECT_NEAR(f, r.folded, 1e-9) << r.name;
+    EXPECT_TRUE(f >= 0.0 && f < r.dial) << r.name;
+  }
+}
+
+// A body moving steadily across a wrap: the line breaks once, at the moment of the wrap, the
+// piece before ending on one edge and the piece after starting on the other.
+TEST(graph_model, lines_break_where_they_wrap) {
+  struct Row { const char* name; int dial; double start; double motion; double wrap_day; bool upwards; };
+  const Row rows[] = {
+      {"forwards across 0 Aries, 360 dial", 360, 358.0, 1.0, 2.0, true},
+      {"forwards across 0 Aries, 15-degree dial", 15, 358.0, 1.0, 2.0, true},
+      {"backwards across 0 Aries, 30-degree dial", 30, 2.0, -1.0, 2.0, false},
+      {"forwards across the 15-degree wrap at 15 Aries", 15, 12.0, 1.0, 3.0, true},
+      {"the Moon's pace across the 45-degree wrap", 45, 40.0, 13.0, 5.0 / 13.0, true},
+  };
+  for (const Row& r : rows) {
+    GraphLine line;
+    for (double t = 0.0; t <= 4.0; t += 0.25) {
+      line.samples.push_back({t, Reduce_to_under_360(r.start + r.motion * t), r.motion});
+    }
+    GraphFrame f;
+    f.t0 = 0.0;
+    f.t1 = 4.0;
+    f.width = 400.0;
+    f.height = 300.0;
+    f.dial = r.dial;
+    f.v_high = r.dial;
+    const std::vector<GraphPiece> pieces = LinePieces(line, f);
+    // The Moon's line crosses more than once in four days; the first break is the one named.
+    ASSERT_GE(pieces.size(), 2u) << r.name;
+    const GraphPoint end = pieces[0].points.back();
+    const GraphPoint begin = pieces[1].points.front();
+    EXPECT_NEAR(end.x, f.X(r.wrap_day), 1e-6) << r.name;
+    EXPECT_NEAR(begin.x, end.x, 1e-9) << r.name;
+    EXPECT_NEAR(end.y, r.upwards ? f.top : f.top + f.height, 1e-9) << r.name;
+    EXPECT_NEAR(begin.y, r.upwards ? f.top + f.height : f.top, 1e-9) << r.name;
+    for (const GraphPiece& piece : pieces) {
+      EXPECT_EQ(piece.retrograde, r.motion < 0.0) << r.name;
+      // No piece jumps across the plot: every step is the motion's, a few pixels.
+      for (size_t i = 1; i < piece.points.size(); ++i) {
+        EXPECT_LT(std::fabs(piece.points[i].y - piece.points[i - 1].y), 0.26 * std::fabs(r.motion) * f.PixelsPerDegree() + 1e-9)
+            << r.name;
+      }
+    }
+  }
+}
+
+// The found moment of each row, drawn at the default picture size, sits on P1's and P2's
+// lines (P2's mirror for a contra-parallel): the lines are sampled finely enough.
+TEST(graph_model, markers_lie_on_both_bodies_lines) {
+  struct Row { const char* name; ScanKind kind; const char* start; const char* end; int p1, p2; int dial;
+               double known_jd; };
+  // Sun 090 Mars at 05/25/2027 18:14 in zone 5: 23:14 UT.
+  const double square = ConvertDatetoJD(5, 25, 2027) + (23.0 * 60.0 + 14.0) / 1440.0;
+  const Row rows[] = {
+      {"Sun and Mars, 2027", ScanKind::Longitude, "01/01/2027", "12/31/2027", 0, 4, 15, square},
+      {"the same on the 90-degree dial", ScanKind::Longitude, "01/01/2027", "12/31/2027", 0, 4, 90, square},
+      {"Mercury and Mars, 2027: three stations of Mercury", ScanKind::Longitude, "01/01/2027", "12/31/2027", 2, 4, 15, 0.0},
+      {"Sun and Moon, 2027: the Moon wraps the dial twice a day", ScanKind::Longitude, "01/01/2027", "12/31/2027", 0, 1, 15, 0.0},
+      {"Moon and Venus in declination, January 2027", ScanKind::Declination, "01/01/2027", "01/31/2027", 1, 3, 0, 0.0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const RunOutcome out = TwoBodyRun(r.kind, r.start, r.end, r.p1, r.p2);
+    ASSERT_EQ(out.status, RunOutcome::Status::Done);
+    ASSERT_TRUE(out.plan);
+    ASSERT_GT(out.rows.size(), 0u);
+    GraphData data = GraphOfRun(*out.plan, out.rows);
+    SwissEphemeris library(EphemerisSearchPath(ProgramFolder()));
+    PositionCache eph(library);
+    eph.SetSwitches(out.plan->switches);
+    const GraphFrame f = PrepareGraph(data, eph, r.dial == 0 ? 15 : r.dial, kGraphDefaultWidth, kGraphDefaultHeight);
+    const std::vector<GraphPiece> p1 = LinePieces(LineOf(data, r.p1), f);
+    const std::vector<GraphPiece> p2 = LinePieces(LineOf(data, r.p2), f);
+    const std::vector<GraphPiece> p2_mirror = LinePieces(LineOf(data, r.p2), f, true);
+    double worst = 0.0;
+    int contras = 0;
+    for (const GraphMarker& m : data.markers) {
+      const GraphPoint at = MarkerPoint(m, f);
+      const FoundAspect& row = out.rows[m.row];
+      worst = std::max(worst, DistanceToLine(p1, at));
+      // On a dial that divides the aspect, the two lines cross at the marker.
+      const double aspect = ArcDistance(row.position[0], row.position[1]);
+      const bool crossing = r.kind == ScanKind::Declination ||
+                            std::fabs(std::remainder(aspect, static_cast<double>(r.dial))) < 1e-6;
+      if (crossing) worst = std::max(worst, DistanceToLine(m.contra ? p2_mirror : p2, at));
+      contras += m.contra ? 1 : 0;
+    }
+    EXPECT_LT(worst, kMaxMarkerOffsetPx) << "largest distance of a marker from its line, pixels";
+    std::printf("%s: largest marker offset %.3f px (limit %.1f)\n", r.name, worst, kMaxMarkerOffsetPx);
+    if (r.known_jd > 0.0) {
+      const bool found = std::any_of(data.markers.begin(), data.markers.end(), [&](const GraphMarker& m) {
+        return std::fabs(m.jd_ut - r.known_jd) < 1.0 / 1440.0 &&
+               std::fabs(ArcDistance(out.rows[m.row].position[0], out.rows[m.row].position[1]) - 90.0) < 1e-4;
+      });
+      EXPECT_TRUE(found) << "the square's marker";
+    }
+    if (r.kind == ScanKind::Declination) {
+      EXPECT_GT(contras, 0);
+      EXPECT_LT(contras, static_cast<int>(data.markers.size()));
+    }
+  }
+}
+
+// Day-based ticks fall on local midnights of the zone, and the unit grows with the span:
+// hours, weeks (Mondays), months, decades.
+TEST(graph_model, date_ticks_follow_the_zoom) {
+  const auto zone = FixedOffsetZone(5.0);  // UT = local + 5 hours
+  const double t0 = ConvertDatetoJD(1, 1, 2027) + 5.0 / 24.0;
+  struct Row { const char* name; double days; const char* first_label; int least, most; };
+  const Row rows[] = {
+      {"two days: every six hours", 2.0, "1 Jan", 7, 9},
+      {"two months: Mondays", 60.0, "4 Jan", 8, 9},
+      {"a year: months (and the next January at the end)", 365.0, "Jan 2027", 13, 13},
+      {"a century: decades", 36525.0, "2030", 10, 10},
+  };
+  for (const Row& r : rows) {
+    const std::vector<GraphTick> ticks = TimeTicks(t0, t0 + r.days, 1000.0, *zone);
+    ASSERT_FALSE(ticks.empty()) << r.name;
+    EXPECT_EQ(ticks.front().label, r.first_label) << r.name;
+    EXPECT_GE(static_cast<int>(ticks.size()), r.least) << r.name;
+    EXPECT_LE(static_cast<int>(ticks.size()), r.most) << r.name;
+    for (size_t i = 0; i < ticks.size(); ++i) {
+      EXPECT_TRUE(ticks[i].at >= t0 && ticks[i].at <= t0 + r.days) << r.name;
+      if (i > 0) {
+        EXPECT_GT(ticks[i].at, ticks[i - 1].at) << r.name;
+      }
+      const LocalClock clock = LocalClockAt(ticks[i].at, 5.0);
+      if (r.days > 2.0) EXPECT_EQ(clock.MinuteOfDay(), 0) << r.name << " " << ticks[i].label;
+      else EXPECT_EQ(clock.MinuteOfDay() % 360, 0) << r.name << " " << ticks[i].label;
+    }
+  }
+  // Mondays: 4 January 2027 is one.
+  EXPECT_EQ(CalendarDateFromJD(ConvertDatetoJD(1, 4, 2027)), (CalendarDate{1, 4, 2027}));
+}
+
+TEST(graph_model, hit_testing_picks_the_nearest_marker_within_reach) {
+  GraphData data;
+  data.markers = {{0, 1.0, 5.0, false}, {1, 1.01, 5.2, false}, {2, 3.0, 10.0, true}};
+  GraphFrame f;
+  f.t0 = 0.0;
+  f.t1 = 4.0;
+  f.width = 400.0;
+  f.height = 150.0;
+  f.dial = 15;
+  f.v_high = 15.0;
+  struct Row { const char* name; double x, y; std::optional<size_t> hit; };
+  const GraphPoint second = MarkerPoint(data.markers[1], f);
+  const Row rows[] = {
+      {"on the second of two close markers", second.x, second.y, 1},
+      {"a pixel off the third", f.X(3.0) + 1.0, f.Y(10.0), 2},
+      {"between markers, out of reach", f.X(2.0), f.Y(7.0), std::nullopt},
+      {"on the time of a marker but far in degrees", f.X(3.0), f.Y(0.5), std::nullopt},
+  };
+  for (const Row& r : rows) EXPECT_EQ(MarkerAt(data, f, r.x, r.y, 5.0), r.hit) << r.name;
+}
+
+}  // namespace
+}  // namespace tarnwick

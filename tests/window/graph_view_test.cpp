@@ -1,0 +1,163 @@
+// The Graph tab used as a user does: pointing at a marker shows its report line, clicking it
+// selects its row in the table, selecting rows in the table highlights their markers, the
+// wheel zooms and a drag pans, and File > Save graph writes the picture.
+#include <QTableView>
+
+#include "graph/graph_picture.h"
+#include "window/graph_view.h"
+#include "window/results_model.h"
+#include "window_fixture.h"
+
+using namespace tarnwick;
+
+class GraphViewTest : public WindowTest {
+  Q_OBJECT
+
+  // A week of Sun to Saturn, two-body aspects: a few dozen rows, markers apart on screen.
+  static RunSettings AWeek() {
+    RunSettings s;
+    s.txtStartDate = "12/01/2007";
+    s.txtEndDate = "12/07/2007";
+    s.chkUseP3 = false;
+    s.chkP1Planets = s.chkP2Planets = BodySelection{};
+    for (size_t b = 0; b <= 6; ++b) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+    return s;
+  }
+
+  GraphView* OpenGraphOfAWeek() {
+    Open();
+    window_->resize(1400, 900);  // room for the graph beside the controls
+    Load(AWeek());
+    Run("cmdAspectarian");
+    Find<QAction>("mnuViewGraph")->trigger();
+    auto* view = Find<GraphView>("graphView");
+    if (!view->isVisible() || !view->HasRun()) qFatal("the Graph tab shows no run");
+    return view;
+  }
+
+  // The pixel of a row's marker, as the canvas draws it now.
+  static QPoint MarkerPixel(GraphView* view, size_t marker) {
+    const GraphPoint p = MarkerPoint(view->data().markers[marker], view->CurrentFrame());
+    return QPoint(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
+  }
+
+  // A marker no other lies within reach of, so that the mouse can only mean it.
+  static size_t LoneMarker(GraphView* view, size_t from) {
+    const GraphData& data = view->data();
+    const GraphFrame f = view->CurrentFrame();
+    for (size_t i = from; i < data.markers.size(); ++i) {
+      const GraphPoint p = MarkerPoint(data.markers[i], f);
+      if (MarkerAt(data, f, p.x, p.y, 3 * kMarkerRadius) == i) {
+        bool alone = true;
+        for (size_t j = 0; j < data.markers.size() && alone; ++j) {
+          const GraphPoint q = MarkerPoint(data.markers[j], f);
+          alone = j == i || std::hypot(q.x - p.x, q.y - p.y) > 3 * kMarkerRadius;
+        }
+        if (alone) return i;
+      }
+    }
+    qFatal("no lone marker");
+  }
+
+ private slots:
+  void hovering_and_clicking_a_marker_pick_its_row() {
+    GraphView* view = OpenGraphOfAWeek();
+    QWidget* canvas = view->canvas();
+    auto* table = Find<QTableView>("tblResults");
+    const auto* model = qobject_cast<ResultsModel*>(table->model());
+    QVERIFY(model);
+    QCOMPARE(view->data().markers.size(), model->runRows().size());
+    for (const size_t from : {size_t{0}, view->data().markers.size() / 2}) {
+      const size_t marker = LoneMarker(view, from);
+      const size_t row = view->data().markers[marker].row;
+      const QPoint at = MarkerPixel(view, marker);
+      QTest::mouseMove(canvas, at);
+      QTRY_COMPARE(canvas->toolTip().toStdString(), view->data().titles[marker]);
+      QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+      const QModelIndexList selected = table->selectionModel()->selectedRows();
+      QCOMPARE(selected.size(), 1);
+      QCOMPARE(&model->At(selected.front().row()), &model->runRows()[row]);
+      // The row's report line is the title of its marker.
+      QCOMPARE(model->ReportLines({selected.front().row()}), view->data().titles[marker] + "\r\n");
+      // Away from every marker the tooltip goes.
+      QTest::mouseMove(canvas, at + QPoint(0, 3 * static_cast<int>(kMarkerRadius) + 2));
+      QTRY_VERIFY(canvas->toolTip().isEmpty());
+    }
+  }
+
+  void rows_selected_in_the_table_are_highlighted() {
+    GraphView* view = OpenGraphOfAWeek();
+    auto* table = Find<QTableView>("tblResults");
+    const auto* model = qobject_cast<ResultsModel*>(table->model());
+    // Sorted by P2, the table's third row is some row of the run: its marker lights up in
+    // vermillion (Jupiter's line has that colour too: count, before and after).
+    table->sortByColumn(1, Qt::DescendingOrder);
+    const size_t run_row = static_cast<size_t>(&model->At(2) - model->runRows().data());
+    QWidget* canvas = view->canvas();
+    const QPoint at = MarkerPixel(view, run_row);
+    const auto vermillion_around = [&] {
+      const QImage picture = canvas->grab().toImage();
+      int count = 0;
+      for (int dx = -7; dx <= 7; ++dx) {
+        for (int dy = -7; dy <= 7; ++dy) {
+          const QColor c = picture.pixelColor(at + QPoint(dx, dy));
+          count += c.red() > 180 && c.green() < 130 && c.blue() < 60 ? 1 : 0;
+        }
+      }
+      return count;
+    };
+    const int before = vermillion_around();
+    table->selectRow(2);
+    QVERIFY2(vermillion_around() > before + 20, qPrintable(QString("%1 before").arg(before)));
+    table->clearSelection();
+    QCOMPARE(vermillion_around(), before);
+  }
+
+  void wheel_zooms_and_drag_pans_in_time() {
+    GraphView* view = OpenGraphOfAWeek();
+    QWidget* canvas = view->canvas();
+    const double whole = view->shownEnd() - view->shownStart();
+    const GraphFrame f = view->CurrentFrame();
+    const QPointF middle(f.left + f.width / 2, f.top + f.height / 2);
+    const double under_mouse = f.JdAtX(middle.x());
+    QWheelEvent wheel(middle, canvas->mapToGlobal(middle), {}, QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas, &wheel);
+    const double zoomed = view->shownEnd() - view->shownStart();
+    QVERIFY(zoomed < whole / 1.5);
+    // The moment under the mouse stays under it.
+    QVERIFY(std::fabs(view->CurrentFrame().JdAtX(middle.x()) - under_mouse) < 1e-6);
+
+    const double start = view->shownStart();
+    QTest::mousePress(canvas, Qt::LeftButton, {}, middle.toPoint());
+    QTest::mouseMove(canvas, middle.toPoint() + QPoint(100, 0));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, middle.toPoint() + QPoint(100, 0));
+    // Dragged right: earlier times come in, by the dragged share of the shown stretch.
+    QVERIFY(view->shownStart() < start);
+    QVERIFY(std::fabs((start - view->shownStart()) - 100.0 / f.width * zoomed) < 1e-6);
+    // Never past the span's start.
+    QTest::mousePress(canvas, Qt::LeftButton, {}, middle.toPoint());
+    QTest::mouseMove(canvas, middle.toPoint() + QPoint(400, 0));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, middle.toPoint() + QPoint(400, 0));
+    QCOMPARE(view->shownStart(), view->data().start_jd);
+  }
+
+  void save_graph_writes_the_picture_or_says_why_not() {
+    OpenGraphOfAWeek();
+    QAction* save = Find<QAction>("mnuFileSaveGraph");
+    QVERIFY(save->isEnabled());
+    const QString missing = world_->file("no such folder/graph.svg");
+    world_->chooser->answers = {missing, world_->file("graph.svg")};
+    save->trigger();
+    QVERIFY2(world_->chooser->requests.back().preset_name.endsWith("_noRA.svg"),
+             qPrintable(world_->chooser->requests.back().preset_name));
+    ExpectMessage(window_.get(), {missing, "No such file or directory"});
+    save->trigger();
+    QVERIFY2(Status().contains("graph.svg"), qPrintable(Status()));
+    const QString svg = Read(world_->file("graph.svg"));
+    QCOMPARE(svg.count("class=\"marker"), static_cast<qsizetype>(Find<GraphView>("graphView")->data().markers.size()));
+  }
+};
+
+TARNWICK_WINDOW_TEST(GraphViewTest);
+#include "graph_view_test.moc"
