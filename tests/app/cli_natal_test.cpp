@@ -8,28 +8,12 @@
 #include <cstdio>
 
 #include "app/cli_options.h"
-#include "test_paths.h"
+#include "run_cli.h"
 #include "store/chart_file.h"
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
 namespace {
-
-struct Ran {
-  int status;
-  std::string out, err;
-};
-
-Ran RunNatalCli(const std::string& args) {
-  const ScratchFolder scratch;
-  const std::string command = TestPath("TARNWICK_CLI") + " " + args + " 2>" + (scratch / "err").string();
-  FILE* p = popen(command.c_str(), "r");
-  std::string out;
-  std::array<char, 4096> buf;
-  for (size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
-  const int status = pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, ReadBytes(scratch / "err")};
-}
 
 TEST(cli_natal, options_give_a_chart_or_say_what_is_wrong) {
   const CliParse quick = ParseCommandLine({"--natal", "06/15/1990 14:30", "--natal-tz", "Europe/Berlin",
@@ -66,7 +50,7 @@ TEST(cli_natal, chart_file_run_reports_natal_rows) {
   ScratchFolder folder;
   ASSERT_TRUE(SaveChartFile(folder / "t.chart", {"Test", "03/18/1990", "12:00", "0", "52N31 13E24"}));
   const std::string span = " --start 01/01/2025 --end 12/31/2025 --tz 0 --triple 0 --p1 Saturn --p2 Sun --c2 n";
-  const Ran ran = RunNatalCli("--chart " + (folder / "t.chart").string() + span + " --data-dir " +
+  const Ran ran = RunCli("--chart " + (folder / "t.chart").string() + span + " --data-dir " +
                               folder.path().string() + " --summary " + (folder / "s.txt").string());
   ASSERT_EQ(ran.status, 0) << ran.err;
   EXPECT_NE(ran.out.find("g. Saturn   n. Sun"), std::string::npos) << ran.out;
@@ -74,15 +58,15 @@ TEST(cli_natal, chart_file_run_reports_natal_rows) {
       << ran.err;
   EXPECT_NE(ReadBytes(folder / "s.txt").find("natal (chart Test): Sun"), std::string::npos) << ReadBytes(folder / "s.txt");
 
-  const Ran refused = RunNatalCli("--no-save" + span);
+  const Ran refused = RunCli("--no-save" + span);
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("P2 centre: \"n\" (natal) needs a natal chart"), std::string::npos) << refused.err;
 
-  const Ran broken = RunNatalCli("--chart " + (folder / "missing.chart").string() + span);
+  const Ran broken = RunCli("--chart " + (folder / "missing.chart").string() + span);
   EXPECT_EQ(broken.status, 1);
   EXPECT_NE(broken.err.find("missing.chart"), std::string::npos) << broken.err;
 
-  const Ran table = RunNatalCli("--chart " + (folder / "t.chart").string() + " --natal-positions");
+  const Ran table = RunCli("--chart " + (folder / "t.chart").string() + " --natal-positions");
   ASSERT_EQ(table.status, 0) << table.err;
   EXPECT_NE(table.out.find("Natal chart Test: 03/18/1990 12:00 0 = 03/18/1990 12:00 UT"), std::string::npos) << table.out;
   EXPECT_NE(table.out.find("Sun       Pisces       27"), std::string::npos) << table.out;

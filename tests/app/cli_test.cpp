@@ -11,6 +11,7 @@
 #include "app/cli_options.h"
 #include "store/settings_file.h"
 #include "tests/store/scratch_folder.h"
+#include "run_cli.h"
 #include "test_paths.h"
 
 namespace tarnwick {
@@ -80,25 +81,6 @@ TEST(cli_options, settings_file_first_then_options) {
 }
 
 // ---- The runner as a user starts it --------------------------------------------------------
-
-struct Ran {
-  int status;
-  std::string out, err;  // standard output and standard error, kept apart
-};
-
-// The runner built beside the tests.
-std::string Cli() { return TestPath("TARNWICK_CLI"); }
-
-Ran RunCli(const std::string& args) {
-  const ScratchFolder scratch;
-  const std::string command = Cli() + " " + args + " 2>" + (scratch / "err").string();
-  FILE* p = popen(command.c_str(), "r");
-  std::string out;
-  std::array<char, 4096> buf;
-  for (size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
-  const int status = pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, ReadBytes(scratch / "err")};
-}
 
 // The report goes to standard output and, unless --no-save, into the data folder; refusals
 // and notices go to standard error. Exit 0 when done, 1 when the inputs, the settings file or
