@@ -12,6 +12,7 @@
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -110,6 +111,24 @@ int AfterFlushingOutput(int status) {
   return status == kExitDone ? kExitFailed : status;
 }
 
+#ifdef TARNWICK_WITH_PAGES
+// A GUI application for the fonts of pages and pictures, made only when one is drawn: after
+// the run, so it changes nothing of the run (Qt sets the locale), and on the offscreen
+// platform, as the runner shows nothing and needs no display.
+struct OffscreenGui {
+  int argc = 1;
+  char name[13] = "tarnwick-cli";
+  char* argv[2] = {name, nullptr};
+  std::optional<QGuiApplication> app;
+  OffscreenGui() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt's notes on its own set-up (no XDG_RUNTIME_DIR, fonts) are no news for a user.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    app.emplace(argc, argv);
+  }
+};
+#endif
+
 // The run in the format asked for (--format), on standard output or in the --output file.
 // False, with the reason on standard error, when it cannot be written.
 bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& request,
@@ -127,16 +146,7 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
     }
   } else {
 #ifdef TARNWICK_WITH_PAGES
-    // Fonts for the pages need a GUI application, made only now: after the run, so it
-    // changes nothing of the run (Qt sets the locale), and on the offscreen platform, as the
-    // runner shows nothing and needs no display.
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qt_argc = 1;
-    char qt_name[] = "tarnwick-cli";
-    char* qt_argv[] = {qt_name, nullptr};
-    // Qt's notes on its own set-up (no XDG_RUNTIME_DIR, fonts) are no news for a user.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    const QGuiApplication qt(qt_argc, qt_argv);
+    const OffscreenGui qt;
     const QByteArray pdf = ReportPdf(PagesOfRun(out.pane_text, out.file_name,
                                                 RunSummary(request.kind, request.settings, regional, out), run_time));
     if (pdf.isEmpty()) {
@@ -167,13 +177,7 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
 bool WriteGraph(const CliOptions& o, const RunOutcome& out, const std::string& search_path) {
 #ifdef TARNWICK_WITH_PAGES
   if (!out.plan) return false;  // cannot happen after a run that was done
-  // As for the pages: a GUI application for the fonts, made after the run, offscreen.
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int qt_argc = 1;
-  char qt_name[] = "tarnwick-cli";
-  char* qt_argv[] = {qt_name, nullptr};
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  const QGuiApplication qt(qt_argc, qt_argv);
+  const OffscreenGui qt;
   GraphData data = GraphOfRun(*out.plan, out.rows);
   if (o.graph_dial != 0 && !data.Folds()) {
     std::cerr << "--dial: a declination graph is not folded; the dial is ignored\n";
