@@ -105,8 +105,8 @@ TEST_P(ScanOnEphemeris, finds_the_moon_crossing_noisy_bodies) {
 
 INSTANTIATE_TEST_SUITE_P(scan, ScanOnEphemeris,
                          ::testing::Values(ScanKind::Longitude, ScanKind::Declination),
-                         [](const auto& info) {
-                           return info.param == ScanKind::Longitude ? "longitude" : "declination";
+                         [](const auto& row) {
+                           return row.param == ScanKind::Longitude ? "longitude" : "declination";
                          });
 
 }  // namespace

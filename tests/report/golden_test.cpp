@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
                              "01012008_01052008_5_3.0_15.0_gg_mp_15_noRA.txt"},
                       Golden{"declination", ScanKind::Declination, "01/10/2008", {0, 1, 2, 3, 4, 5, 6},
                              "01012008_01102008_5_decl_gg_mp_15_noRA_geoDecl.txt"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Remembered positions, passed-over windows and two threads must not change a byte of the
 // report: the benchmark's scenarios on spans short enough for a test.
@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17, 18, 19, 20}, true, true},
         Shortened{"declination_all_centres", ScanKind::Declination, "01/01/2008", "04/30/2008",
                   {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace tarnwick
