@@ -21,8 +21,7 @@ TEST_P(GoldenTest, report_file_matches_byte_for_byte) {
   s.txtStartDate = "01/01/2008";
   s.txtEndDate = g.end;
   s.chkUseP3 = false;
-  s.chkP1Planets = s.chkP2Planets = BodySelection{};
-  for (const int b : g.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+  s.chkP1Planets = s.chkP2Planets = BodyList(g.bodies);
   request.data_folder = folder.path();
   for (const int threads : {1, 2}) {
     request.options.threads = threads;
@@ -69,8 +68,7 @@ TEST_P(OptimisedRunTest, gives_the_report_of_the_plain_run) {
   s.chkUseP3 = sc.triple;
   s.chkAutoCalc = sc.all_centres;
   if (!sc.bodies.empty()) {
-    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
-    for (const int b : sc.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = s.chkP3Planets[b] = true;
+    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodyList(sc.bodies);
   }
   const auto run = [&](int threads, bool optimised) {
     request.options.threads = threads;

@@ -23,6 +23,11 @@ inline BodySelection BodyList(std::initializer_list<int> list) {
   for (const int i : list) b[static_cast<std::size_t>(i)] = true;
   return b;
 }
+inline BodySelection BodyList(const std::vector<int>& list) {
+  BodySelection b{};
+  for (const int i : list) b[static_cast<std::size_t>(i)] = true;
+  return b;
+}
 
 // The report lines of a pane or a report file: its lines without the blank ones and the rule.
 inline std::vector<std::string> ReportLinesOf(const std::string& text) {
