@@ -208,6 +208,7 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   // ones, the start-up file over those (span, times, zone), then the program's folders.
   RunSettings settings;
   window_state_ = ReadWindowState(ConfigFolder() / kWindowStateFileName);
+  const QString chart_problem = chart_->Restore(window_state_);  // the last session's chart
   const SettingsLoad last = LoadSettingsFile(ConfigFolder() / kLastSettingsFileName, settings);
   if (last.status != SettingsLoadStatus::NotRead) settings = last.settings;
   // The one switch a settings file does not store.
@@ -230,6 +231,7 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   QStringList problems;
   if (!startup.message.empty()) problems << Q(startup.message);
   for (const std::string& m : CreateProgramFolders(world_.files)) problems << Q(m);
+  if (!chart_problem.isEmpty()) problems << chart_problem;
   Tell(problems.join(QStringLiteral("  ")));
 }
 
@@ -893,6 +895,7 @@ void MainWindow::SaveWindowState() {
   st["view"] = std::to_string(results_tabs_->currentIndex());
   st["last_run"] = last_kind_ == ScanKind::Declination ? "declination" : "longitude";
   st["chkDisplayP1_P2P3_mp_aspects"] = ControlsToSettings().chkDisplayP1_P2P3_mp_aspects ? "1" : "0";
+  chart_->Remember(st);
 }
 
 void MainWindow::ShowResultsView(int tab) {
@@ -1049,7 +1052,8 @@ void MainWindow::ExportCsv() {
   const std::optional<QString> chosen = world_.chooser->Choose(this, request);
   if (!chosen) return;
   const FileStatus saved = SaveRunCsvWithEvents(PathOf(*chosen), model_->runRows(), last_run_->events,
-                                                last_run_->kind, last_run_->settings, world_.regional);
+                                                last_run_->kind, last_run_->settings, world_.regional,
+                                                last_run_->chart_name);
   if (!saved) {
     Warn(tr("Export CSV"), Q(saved.message));
     Tell(Q(saved.message));
@@ -1363,14 +1367,14 @@ void MainWindow::FinishRun() {
   }
 
   summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
-  last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name};
+  last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name, outcome->chart_name};
   export_csv_action_->setEnabled(true);
   // The table takes the rows over, in the sort the user chose last, narrowed by the filter
   // text still in its box.
   model_->SetRun(state->kind, state->settings, world_.regional, std::move(rows), outcome->events);
   exports_->SetRun({state->kind, state->settings, model_->runRows(), outcome->pane_text, outcome->file_name,
                     std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome),
-                    outcome->events});
+                    outcome->events, outcome->chart_name});
   graph_->SetRun(outcome->plan, model_->runRows());
   save_graph_action_->setEnabled(true);
   const QHeaderView* header = table_->horizontalHeader();

@@ -233,6 +233,7 @@ class MainWindow final : public QMainWindow {
     RunSettings settings;
     SkyEvents events;
     std::string report_name;  // the report file's name, offered with .csv for the export
+    std::string chart_name;   // the natal chart's name, "" in a run without one
   };
   std::optional<FinishedRun> last_run_;
   QMenu* dates_menu_ = nullptr;

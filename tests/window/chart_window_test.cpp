@@ -1,5 +1,7 @@
 // The Chart menu as a user works it: type a chart, see its positions, choose n for P2, run,
 // save the chart and open it again; a chart that does not read keeps the dialog open.
+#include <QDirIterator>
+
 #include "store/chart_file.h"
 #include "window/chart_window.h"
 #include "window/results_model.h"
@@ -73,6 +75,25 @@ class ChartWindowTest : public WindowTest {
     world_->chooser->answers.push_back(world_->file("ann.chart"));
     Find<QAction>("mnuChartOpen")->trigger();
     QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
+
+    // The next start takes the same chart and still knows its file.
+    QVERIFY(window_->close());
+    Open();
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
+    QVERIFY(Find<QRadioButton>("opt2_ghd_2")->isEnabled());
+    world_->chooser->answers.push_back(std::nullopt);
+    Find<QAction>("mnuChartSave")->trigger();
+    QCOMPARE(world_->chooser->requests.back().preset_name, world_->file("ann.chart"));
+
+    // A remembered chart whose birth data no longer read is not taken, and the status line
+    // says so.
+    QVERIFY(window_->close());
+    const QString state = QDirIterator(world_->folder.path(), {"window.state"}, QDir::Files,
+                                       QDirIterator::Subdirectories).next();
+    Write(state, Read(state).replace("chart.date=03/18/1990", "chart.date=02/30/1990").toStdString());
+    Open();
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
+    QVERIFY2(Status().contains(QStringLiteral("was not opened again")), qPrintable(Status()));
   }
 
   // The chart angles' boxes of P2 and P3 serve only the centre n of a chart with a place;
