@@ -1,5 +1,6 @@
 // The chart angles of a place at a moment: Ascendant and Midheaven from the Swiss Ephemeris'
-// house routine (swe_houses_ex), the one place the program asks the library for houses.
+// house routine (swe_houses_ex), the one place the program asks the library for houses; and
+// where such a point of the ecliptic stands on the equator (right ascension, declination).
 #pragma once
 
 #include <optional>
