@@ -327,6 +327,12 @@ void MainWindow::BuildControls() {
     name->setObjectName(QStringLiteral("lblBody_%1").arg(b));
     grid->addWidget(name, kFirstBodyRow + b, 0);
   }
+  // The chart angles follow the catalogue, as their indices do.
+  for (int a = BodyCount; a < NatalPointCount; ++a) {
+    auto* name = new QLabel(Q(kAngleLongNames[AngleSlot(a)]), grid_box);
+    name->setObjectName(QStringLiteral("lblBody_%1").arg(a));
+    grid->addWidget(name, kFirstBodyRow + a, 0);
+  }
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     const RoleField& role = kRoleFields[r];
     const int col = static_cast<int>(r) + 1;
@@ -368,12 +374,26 @@ void MainWindow::BuildControls() {
       grid->addWidget(box, kFirstBodyRow + body.index, col, Qt::AlignCenter);
       body_boxes_[r][body.index] = box;
     }
+    if (!role.angles) continue;
+    for (int a = BodyCount; a < NatalPointCount; ++a) {
+      const QString name = QStringLiteral("chk%1Angles_%2").arg(Q(role.header)).arg(a);
+      QCheckBox* box = NewCheckBox(grid_box, name, {});
+      const QString spoken = QStringLiteral("%1 %2").arg(Q(role.header), Q(kAngleLongNames[AngleSlot(a)]));
+      box->setAccessibleName(spoken);
+      box->setToolTip(tr("%1 natal (n), from a chart with a birth place").arg(spoken));
+      grid->addWidget(box, kFirstBodyRow + a, col, Qt::AlignCenter);
+      angle_boxes_[r][AngleSlot(a)] = box;
+    }
+    for (QRadioButton* option : centre_options_[r]) {
+      connect(option, &QRadioButton::toggled, this, &MainWindow::EnableAngleBoxes);
+    }
   }
+  EnableAngleBoxes();
   grid->setColumnStretch(4, 1);
   // The natal chart whose points the centre n of P2 and P3 takes.
   chart_label_ = new QLabel(grid_box);
   chart_label_->setObjectName(QStringLiteral("lblChartName"));
-  grid->addWidget(chart_label_, kFirstBodyRow + BodyCount, 2, 1, 3);
+  grid->addWidget(chart_label_, kFirstBodyRow + NatalPointCount, 2, 1, 3);
   column->addWidget(grid_box);
   // Sky events are searched for the P1 bodies on P1's centre, so they follow the grid.
   events_ = new EventsBox(form);
@@ -688,6 +708,20 @@ void MainWindow::ShowChart() {
     if (!loaded && natal->isChecked()) centre_options_[r][0]->setChecked(true);
     natal->setEnabled(loaded);
   }
+  EnableAngleBoxes();
+}
+
+void MainWindow::EnableAngleBoxes() {
+  // The angles need the birth place.
+  std::string problem;
+  const bool placed = chart_ && chart_->chart() && PlaceOf(chart_->chart()->place, problem).has_value();
+  for (size_t r = 0; r < angle_boxes_.size(); ++r) {
+    const QRadioButton* natal = centre_options_[r][2];
+    const bool on = placed && natal && natal->isChecked();
+    for (QCheckBox* box : angle_boxes_[r]) {
+      if (box) box->setEnabled(on);
+    }
+  }
 }
 
 void MainWindow::SetTabOrder() {
@@ -710,6 +744,11 @@ void MainWindow::SetTabOrder() {
   for (int b = 0; b < BodyCount; ++b) {
     for (const auto& column : body_boxes_) chain.push_back(column[static_cast<size_t>(b)]);
   }
+  for (size_t a = 0; a < NatalAngleCount; ++a) {
+    for (const auto& column : angle_boxes_) {
+      if (column[a]) chain.push_back(column[a]);
+    }
+  }
   chain.push_back(named(QStringLiteral("cmdAspectarian")));
   chain.push_back(named(QStringLiteral("cmdAspectarian_declination")));
   chain.push_back(results_tabs_->tabBar());
@@ -725,6 +764,9 @@ RunSettings MainWindow::ControlsToSettings() const {
   s.txtAspectSet = aspect_set_->SettingsText();
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (std::size_t b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
+    if (kRoleFields[r].angles) {
+      for (std::size_t a = 0; a < NatalAngleCount; ++a) (s.*kRoleFields[r].angles)[a] = angle_boxes_[r][a]->isChecked();
+    }
     const QRadioButton* natal = centre_options_[r][2];
     s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio
                                : natal && natal->isChecked()     ? Centre::Natal
@@ -743,6 +785,9 @@ void MainWindow::SettingsToControls(const RunSettings& s) {
   aspect_set_->SetFifteenDegreeGrid(s.chkInclude15DegAspects);
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (std::size_t b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
+    if (kRoleFields[r].angles) {
+      for (std::size_t a = 0; a < NatalAngleCount; ++a) angle_boxes_[r][a]->setChecked((s.*kRoleFields[r].angles)[a]);
+    }
     QRadioButton* option = centre_options_[r][static_cast<size_t>(s.*kRoleFields[r].centre)];
     (option && option->isEnabled() ? option : centre_options_[r][0])->setChecked(true);
   }
@@ -868,6 +913,12 @@ void MainWindow::SelectBodies(size_t role, int how) {
     // Sun to Pluto are the first ten of the catalogue.
     const bool on = how == 1 || (how == 2 && b <= 9);
     body_boxes_[role][static_cast<size_t>(b)]->setChecked(on);
+  }
+  // "None" clears the chart angles too; the other two pick bodies only.
+  if (how == 0) {
+    for (QCheckBox* box : angle_boxes_[role]) {
+      if (box) box->setChecked(false);
+    }
   }
 }
 
