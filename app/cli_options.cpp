@@ -191,7 +191,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     const std::string name(kRoleFields[i].selection_name);
     app.add_option("--" + name + "," + kBodyAliases[i], bodies[name],
                    "Bodies allowed as " + std::string(kRoleFields[i].header) +
-                       ": indices or names, ranges, 'all' or 'none' (e.g. 0-9,Chiron)")
+                       ": indices or names, ranges, 'all' or 'none' (e.g. 0-9,Chiron)" +
+                       (i == 0 ? std::string()
+                               : "; with centre n and a chart with a place also the angles "
+                                 "asc (26) and mc (27)"))
         ->type_name("LIST");
     const std::string centre(kRoleFields[i].centre_name);
     if (i == 0) {
@@ -352,10 +355,13 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     const std::string name(r.selection_name), centre(r.centre_name);
     if (given(name)) {
       std::string bad;
-      const auto selection = ParseBodyList(bodies[name], &bad);
+      const auto selection = r.angles ? ParseBodyList(bodies[name], &bad, o.settings.*r.angles)
+                                      : ParseBodyList(bodies[name], &bad);
       if (!selection) {
         result.status = CliParse::Status::UsageError;
-        result.text = "--" + name + ": " + Quoted(bad) + " names no body (use 0-25 or a name such as Sun or Chiron)";
+        result.text = "--" + name + ": " + Quoted(bad) +
+                      (r.angles ? " names no body (use 0-25, a name such as Sun or Chiron, or asc or mc)"
+                                : " names no body (use 0-25 or a name such as Sun or Chiron)");
         return result;
       }
       o.settings.*r.selection = *selection;
@@ -369,6 +375,19 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     const std::string name(f.name);
     if (given(name)) o.settings.*f.member = checks[name] == "1";
   }
+  // The chart angles listed for a role that is never natal would search nothing.
+  for (const RoleField& r : kRoleFields) {
+    const std::string name(r.selection_name);
+    if (!given(name) || !AnyAngleChecked(o.settings, r)) continue;
+    if (o.settings.*r.centre != Centre::Natal && !o.settings.chkAutoCalc) {
+      result.status = CliParse::Status::UsageError;
+      result.text = "--" + name + ": asc and mc are the natal chart's angles; " + std::string(r.header) +
+                    " takes them only on the centre n (" + kCentreAliases[&r - kRoleFields.data()] +
+                    " n, with --chart or --natal and a birth place)";
+      return result;
+    }
+  }
+
   if (given("chart") && given("natal")) {
     result.status = CliParse::Status::UsageError;
     result.text = "--chart and --natal both give a natal chart; use one of them";

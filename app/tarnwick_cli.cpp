@@ -139,8 +139,10 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
   } else if (o.format == "csv" || o.format == "ics") {
     const std::shared_ptr<const TimeZone> zone = TimeZoneOf(request.settings.txtTZ, regional.decimal_separator);
     if (!zone) return false;  // cannot happen after a run: it read the same text
-    bytes = o.format == "csv" ? RunCsv(out.rows, request.kind, request.settings, *zone, regional)
-                              : RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time, out.events);
+    bytes = o.format == "csv"
+                ? RunCsv(out.rows, request.kind, request.settings, *zone, regional, out.chart_name)
+                : RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time, out.events,
+                         out.chart_name);
     if (o.format == "csv" && !out.events.empty()) {
       bytes = MergeEventRecords(bytes, out.rows, out.events, *zone, regional.order);
     }
@@ -352,7 +354,8 @@ int Run(int argc, char** argv) {
   if (out.events.empty() && o.events.any()) std::cerr << "No event of the kinds chosen lies in the span.\n";
   if (o.csv_file) {
     const FileStatus written =
-        SaveRunCsvWithEvents(*o.csv_file, out.rows, out.events, request.kind, request.settings, regional);
+        SaveRunCsvWithEvents(*o.csv_file, out.rows, out.events, request.kind, request.settings, regional,
+                             out.chart_name);
     if (!written) {
       std::cerr << written.message << "\n";
       status = kExitFailed;

@@ -31,7 +31,17 @@ enum BodyIndex : int {
   idxChariklo = 23,
   idxAstraea = 24,
   idxEris = 25,
+  // The chart angles: natal points past the catalogue, taken only by P2 and P3 on the natal
+  // centre of a chart with a birth place. Never asked of the library, never in a PerBody.
+  idxAscendant = 26,
+  idxMidheaven = 27,
 };
+
+// Natal points: the catalogue's bodies, then the two angles. Arrays of a chart's fixed points
+// hold this many; everything indexed by a catalogue body holds BodyCount.
+inline constexpr int LastNatalPointIndex = idxMidheaven;
+inline constexpr int NatalPointCount = LastNatalPointIndex + 1;
+inline constexpr int NatalAngleCount = NatalPointCount - BodyCount;
 
 // The slot of a body in a per-body array (one element per catalogue entry); the index is
 // 0 .. LastBodyIndex, so it fits.
@@ -87,8 +97,24 @@ inline constexpr std::array<Body, BodyCount> BodyCatalogue = {{
 }};
 
 inline constexpr bool IsBodyIndex(int index) { return index >= 0 && index <= LastBodyIndex; }
+inline constexpr bool IsNatalAngle(int index) { return index == idxAscendant || index == idxMidheaven; }
+// A body of the catalogue or a chart angle: what a role of a combination may hold.
+inline constexpr bool IsPointIndex(int index) { return IsBodyIndex(index) || IsNatalAngle(index); }
 
-// The caption without its padding blanks ("Mn Node", "Sun"), for messages.
+// The slot of a chart angle in a per-angle array: 0 for the Ascendant, 1 for the Midheaven.
+constexpr std::size_t AngleSlot(int index) { return static_cast<std::size_t>(index - idxAscendant); }
+
+// 8 characters, blank-padded, as the catalogue's captions: the angles' names in reports.
+inline constexpr std::array<std::string_view, NatalAngleCount> kAngleCaptions = {"Asc     ", "MC      "};
+// The angles' names where there is room: the body grid, the chart's table.
+inline constexpr std::array<std::string_view, NatalAngleCount> kAngleLongNames = {"Ascendant", "Midheaven"};
+
+// The report caption of a body or an angle ("Sun     ", "Asc     "); "????????" for any other
+// index.
+std::string_view PointCaption(int index);
+
+// The caption without its padding blanks ("Mn Node", "Sun", "MC"), for messages. The index is
+// a body or an angle (IsPointIndex).
 std::string_view BodyName(int index);
 
 }  // namespace tarnwick

@@ -32,15 +32,17 @@ struct BodyAvailability {
 enum class PositionMethod { Geo, Helio, Decl, Latitude };
 
 // The fixed points of a natal chart as the natal centre "n" answers them: each body's
-// geocentric position at the birth moment, as the geocentric methods give it. Degrees.
+// geocentric position at the birth moment, as the geocentric methods give it, then the
+// Ascendant and the Midheaven (idxAscendant, idxMidheaven) as points of the ecliptic
+// (latitude 0) when the chart has a birth place. Indexed by a point index. Degrees.
 struct NatalPoints {
   std::string chart_name;                  // the chart's name, for reports and exports
-  std::array<bool, BodyCount> available{};  // false: the body could not be computed at birth
-  std::array<double, BodyCount> lon{};      // ecliptic longitude of date, [0, 360)
-  std::array<double, BodyCount> ra{};       // right ascension, [0, 360)
-  std::array<double, BodyCount> decl{};     // declination, [-90, 90]
-  std::array<double, BodyCount> geo_lat{};  // geocentric ecliptic latitude, [-90, 90]
-  std::array<std::string, BodyCount> why{}; // why a body is not available, the library's words
+  std::array<bool, NatalPointCount> available{};  // false: the point could not be computed at birth
+  std::array<double, NatalPointCount> lon{};      // ecliptic longitude of date, [0, 360)
+  std::array<double, NatalPointCount> ra{};       // right ascension, [0, 360)
+  std::array<double, NatalPointCount> decl{};     // declination, [-90, 90]
+  std::array<double, NatalPointCount> geo_lat{};  // geocentric ecliptic latitude, [-90, 90]
+  std::array<std::string, NatalPointCount> why{}; // why a point is not available
 };
 
 class PositionProvider {
@@ -79,7 +81,8 @@ class PositionProvider {
   // when no chart takes part in the run.
   void SetNatalPoints(std::shared_ptr<const NatalPoints> points) { natal_ = std::move(points); }
   const std::shared_ptr<const NatalPoints>& natal_points() const { return natal_; }
-  // Natal longitude, or right ascension with use_ra; [0, 360). 0 without a chart.
+  // Natal longitude, or right ascension with use_ra; [0, 360). 0 without a chart. `body` is a
+  // body or a chart angle (IsPointIndex).
   double Natal_position(int body) {
     last_daily_motion_ = 0.0;
     if (!natal_) return 0.0;

@@ -33,10 +33,21 @@ std::optional<int> BodyIndexOf(const std::string& item) {
   return std::nullopt;
 }
 
-}  // namespace
+// A chart angle by its index, its caption or its name; nothing for anything else.
+std::optional<int> AngleIndexOf(const std::string& item) {
+  const std::string wanted = Squeeze(item);
+  for (const int a : {int{idxAscendant}, int{idxMidheaven}}) {
+    if (wanted == std::to_string(a) || wanted == Squeeze(BodyName(a)) ||
+        wanted == Squeeze(kAngleLongNames[AngleSlot(a)])) {
+      return a;
+    }
+  }
+  return std::nullopt;
+}
 
-std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item) {
+std::optional<BodySelection> ParseList(const std::string& text, std::string* bad_item, AngleSelection* angles) {
   BodySelection out{};
+  if (angles) angles->fill(false);
   const std::string all = Squeeze(text);
   if (all == "all") {
     out.fill(true);
@@ -60,6 +71,9 @@ std::optional<BodySelection> ParseBodyList(const std::string& text, std::string*
     } else if (const auto i = BodyIndexOf(item)) {
       out[*i] = true;
       ok = true;
+    } else if (const auto a = angles ? AngleIndexOf(item) : std::nullopt) {
+      (*angles)[AngleSlot(*a)] = true;
+      ok = true;
     }
     if (!ok) {
       if (bad_item) *bad_item = item;
@@ -67,6 +81,20 @@ std::optional<BodySelection> ParseBodyList(const std::string& text, std::string*
     }
     pos = comma + 1;
   }
+  return out;
+}
+
+}  // namespace
+
+std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item) {
+  return ParseList(text, bad_item, nullptr);
+}
+
+std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item,
+                                           AngleSelection& angles) {
+  AngleSelection read{};
+  std::optional<BodySelection> out = ParseList(text, bad_item, &read);
+  if (out) angles = read;
   return out;
 }
 

@@ -12,4 +12,10 @@ namespace tarnwick {
 // blanks ignored), "all" or "none". Nothing when an item names no body (its text in bad_item).
 std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item);
 
+// The same for P2 and P3, whose lists may also name the chart angles: "asc" or "ascendant"
+// or 26, "mc" or "midheaven" or 27 (not in a range; "all" means the catalogue's bodies).
+// `angles` receives them.
+std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item,
+                                           AngleSelection& angles);
+
 }  // namespace tarnwick

@@ -185,6 +185,25 @@ CastChart CastNatalChart(const NatalChart& chart, PositionProvider& eph) {
     }
     cast->ascendant_deg = angles->ascendant_deg;
     cast->midheaven_deg = angles->midheaven_deg;
+    // The angles as natal points: points of the ecliptic, latitude 0.
+    for (const auto& [index, lon] : {std::pair{idxAscendant, angles->ascendant_deg},
+                                     std::pair{idxMidheaven, angles->midheaven_deg}}) {
+      const std::optional<EquatorialPoint> eq = EquatorialOfEclipticPoint(*jd, lon, &error);
+      if (!eq) {
+        out.problems.push_back("Birth date: " + error + ".");
+        return out;
+      }
+      const size_t i = static_cast<size_t>(index);
+      cast->points.available[i] = true;
+      cast->points.lon[i] = lon;
+      cast->points.ra[i] = eq->ra_deg;
+      cast->points.decl[i] = eq->decl_deg;
+      cast->points.geo_lat[i] = 0.0;
+    }
+  } else {
+    for (const int index : {idxAscendant, idxMidheaven}) {
+      cast->points.why[static_cast<size_t>(index)] = "the chart has no birth place";
+    }
   }
   out.positions = std::move(cast);
   return out;

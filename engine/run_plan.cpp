@@ -51,7 +51,7 @@ class SpanJudge {
   // A natal point serves the whole span when the chart could compute it at birth.
   BodyAvailability NatalAvailability(int body) const {
     const std::shared_ptr<const NatalPoints>& natal = eph_.natal_points();
-    const size_t i = static_cast<size_t>(body);
+    const size_t i = static_cast<size_t>(body);  // a body or a chart angle: NatalPoints holds both
     if (natal && natal->available[i]) return {};
     return {BodyAvailability::Source::Unavailable,
             natal ? natal->why[i] : std::string("no natal chart is loaded")};
@@ -81,18 +81,20 @@ std::vector<Combination> EnumerateCombinations(ScanKind kind, const RunSettings&
   std::vector<Combination> out;
   const Centre c1 = s.opt1_ghd, c2 = s.opt2_ghd;
   Centre p3c = s.opt3_ghd;
+  const RoleField &p2_role = kRoleFields[1], &p3_role = kRoleFields[2];
   for (int p1 = 0; p1 <= LastBodyIndex; ++p1) {
     if (!s.chkP1Planets[p1] || !TakesRole(p1, c1)) continue;
-    for (int p2 = 0; p2 <= LastBodyIndex; ++p2) {
-      if (!s.chkP2Planets[p2]) continue;
+    // P2 and P3 run on past the catalogue to the chart angles, which only the natal centre takes.
+    for (int p2 = 0; p2 <= LastNatalPointIndex; ++p2) {
+      if (!RoleTakesPoint(s, p2_role, p2, c2)) continue;
       if (c1 == c2 && (p2 == p1 || (!s.chkUseP3 && p2 < p1))) continue;
       if (!TakesRole(p2, c2)) continue;
       if (!s.chkUseP3) p3c = c2;  // without P3, the partner is P2 itself, on P2's centre
       const Centre c3 = p3c;
       const int first = s.chkUseP3 ? 0 : p2;
-      const int last = s.chkUseP3 ? LastBodyIndex : p2;
+      const int last = s.chkUseP3 ? LastNatalPointIndex : p2;
       for (int p3 = first; p3 <= last; ++p3) {
-        if (s.chkUseP3 && !s.chkP3Planets[p3]) continue;
+        if (s.chkUseP3 && !RoleTakesPoint(s, p3_role, p3, c3)) continue;
         if (c1 == c3 && p3 == p1) continue;
         if (s.chkUseP3 && c3 == c2 && p3 <= p2) continue;
         if (!TakesRole(p3, c3)) continue;
@@ -231,8 +233,24 @@ PlannedRun MakeRunPlan(ScanKind kind, const RunSettings& s, const RegionalFormat
                                   " centre: \"n\" (natal) needs a natal chart; load or make one first.");
     }
   }
+  // The chart angles need the birth place; a run that would search them without one says so
+  // rather than finding nothing.
+  const std::vector<std::array<Centre, 3>> series = CentreSeries(s, with_natal);
+  const std::shared_ptr<const NatalPoints>& natal = judge.natal_points();
+  for (size_t r = 1; r < kRoleFields.size(); ++r) {
+    const RoleField& role = kRoleFields[r];
+    if (!natal || !AnyAngleChecked(s, role) || (r == 2 && !s.chkUseP3)) continue;
+    const bool on_natal = std::any_of(series.begin(), series.end(),
+                                      [r](const std::array<Centre, 3>& c) { return c[r] == Centre::Natal; });
+    if (!on_natal || natal->available[static_cast<size_t>(idxAscendant)]) continue;
+    const std::string chart = natal->chart_name.empty() ? std::string("the natal chart")
+                                                        : "the natal chart \"" + natal->chart_name + "\"";
+    prepared.problems.push_back(std::string(role.header) + " Ascendant/Midheaven: " + chart +
+                                " has no birth place, so it has no angles; give it a place or "
+                                "uncheck the angles.");
+  }
   if (!prepared.inputs || !prepared.problems.empty()) return {std::nullopt, std::move(prepared.problems)};
-  return {PlanRun(kind, s, regional, *prepared.inputs, CentreSeries(s, with_natal), judge), {}};
+  return {PlanRun(kind, s, regional, *prepared.inputs, series, judge), {}};
 }
 
 }  // namespace tarnwick

@@ -13,6 +13,15 @@ BodySelection InitialBodySelection() {
   return s;
 }
 
+bool RoleTakesPoint(const RunSettings& s, const RoleField& role, int index, Centre centre) {
+  if (IsBodyIndex(index)) return (s.*role.selection)[index];
+  return IsNatalAngle(index) && centre == Centre::Natal && role.angles && (s.*role.angles)[AngleSlot(index)];
+}
+
+bool AnyAngleChecked(const RunSettings& s, const RoleField& role) {
+  return role.angles && std::any_of((s.*role.angles).begin(), (s.*role.angles).end(), [](bool b) { return b; });
+}
+
 double OrbDegrees(std::string_view text, char decimal_separator) {
   return LeadingNumber(text, decimal_separator).value_or(0.0);
 }

@@ -18,6 +18,9 @@ using BodySelection = PerBody<bool>;
 // Jupiter to Pluto, Chiron and Sedna: the bodies checked in every role at start.
 BodySelection InitialBodySelection();
 
+// Which chart angles may take a role: slot AngleSlot(i) for idxAscendant and idxMidheaven.
+using AngleSelection = std::array<bool, NatalAngleCount>;
+
 struct RunSettings {
   std::string txtStartDate = "12/01/2007";  // first day of the span, regional date order
   std::string txtEndDate = "12/31/2007";    // last day of the span
@@ -50,6 +53,12 @@ struct RunSettings {
   // grid; "major", "hard" or angles "0,90,180" list only those. Not one of kTextFields: the
   // settings file stores it on a line of its own after the 93, and only when a set is chosen.
   std::string txtAspectSet;
+
+  // The chart angles P2 and P3 take on the natal centre, when the chart has a birth place.
+  // Not among the 93 lines either: the settings file stores them on a line of their own
+  // after those, and only when one is checked. None at start.
+  AngleSelection chkP2Angles{};
+  AngleSelection chkP3Angles{};
 
   PositionSwitches switches() const { return {chkUse_RA, chkUseGeoLat}; }
   friend bool operator==(const RunSettings&, const RunSettings&) = default;
@@ -99,20 +108,30 @@ inline constexpr std::array<CheckField, 9> kCheckFields = {{
 }};
 inline constexpr size_t kStoredCheckFields = 8;  // the first eight are in the settings file
 
-// A role's body selection and centre choice.
+// A role's body selection and centre choice, and its chart angles (P2 and P3 only).
 struct RoleField {
   std::string_view selection_name;  // "chkP1Planets"
   std::string_view centre_name;     // "opt1_ghd"
   std::string_view header;          // "P1"
   BodySelection RunSettings::*selection;
   Centre RunSettings::*centre;
+  AngleSelection RunSettings::*angles;  // null for P1, which moves
 };
 
 inline constexpr std::array<RoleField, 3> kRoleFields = {{
-    {"chkP1Planets", "opt1_ghd", "P1", &RunSettings::chkP1Planets, &RunSettings::opt1_ghd},
-    {"chkP2Planets", "opt2_ghd", "P2", &RunSettings::chkP2Planets, &RunSettings::opt2_ghd},
-    {"chkP3Planets", "opt3_ghd", "P3", &RunSettings::chkP3Planets, &RunSettings::opt3_ghd},
+    {"chkP1Planets", "opt1_ghd", "P1", &RunSettings::chkP1Planets, &RunSettings::opt1_ghd, nullptr},
+    {"chkP2Planets", "opt2_ghd", "P2", &RunSettings::chkP2Planets, &RunSettings::opt2_ghd,
+     &RunSettings::chkP2Angles},
+    {"chkP3Planets", "opt3_ghd", "P3", &RunSettings::chkP3Planets, &RunSettings::opt3_ghd,
+     &RunSettings::chkP3Angles},
 }};
+
+// Whether a role takes the point `index` (a body or a chart angle) on `centre`: a body when
+// its box is checked; an angle when its box is checked and the centre is natal.
+bool RoleTakesPoint(const RunSettings& s, const RoleField& role, int index, Centre centre);
+
+// Whether any chart angle is checked for the role.
+bool AnyAngleChecked(const RunSettings& s, const RoleField& role);
 
 // Caption of a centre option: "g", "h" or "n" (natal).
 inline std::string_view CentreCaption(Centre c) {

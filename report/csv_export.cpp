@@ -117,12 +117,15 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
 }
 
 std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
-                   const TimeZone& zone, const RegionalFormat& format) {
-  std::string csv = CsvRecord({"kind", "p1", "p1_centre", "p2", "p2_centre", "p3", "p3_centre",
-                               "local_time", "utc", "aspect_codes", "aspect1_deg",
-                               "aspect2_deg", "aspect3_deg", "p1_deg", "p2_deg", "p3_deg",
-                               "p1_sign", "p2_sign", "p3_sign", "p1_position", "p2_position",
-                               "p3_position", "aspect1_name", "aspect2_name", "aspect3_name"});
+                   const TimeZone& zone, const RegionalFormat& format, std::string_view chart_name) {
+  std::vector<std::string> header = {
+      "kind", "p1", "p1_centre", "p2", "p2_centre", "p3", "p3_centre", "local_time", "utc",
+      "aspect_codes", "aspect1_deg", "aspect2_deg", "aspect3_deg", "p1_deg", "p2_deg", "p3_deg",
+      "p1_sign", "p2_sign", "p3_sign", "p1_position", "p2_position", "p3_position",
+      "aspect1_name", "aspect2_name", "aspect3_name"};
+  const bool with_chart = !chart_name.empty();
+  if (with_chart) header.emplace_back("chart");
+  std::string csv = CsvRecord(header);
   const std::string kind_name(RunKindName(kind, settings));
   const bool longitude = kind == ScanKind::Longitude;
   const bool ecliptic = longitude && !settings.chkUse_RA;
@@ -181,6 +184,11 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
       f.push_back(text);
     }
     for (const std::string& n : names) f.push_back(n);
+    if (with_chart) {
+      bool natal = false;
+      for (int r = 0; r < roles; ++r) natal = natal || row.centre[static_cast<size_t>(r)] == Centre::Natal;
+      f.push_back(natal ? std::string(chart_name) : "");
+    }
     csv += CsvRecord(f);
   }
   return csv;
@@ -191,14 +199,16 @@ FileStatus SaveCsv(const std::filesystem::path& path, std::string_view csv) {
 }
 
 FileStatus SaveRunCsv(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
-                      const RunSettings& settings, const RegionalFormat& format) {
+                      const RunSettings& settings, const RegionalFormat& format,
+                      std::string_view chart_name) {
   const PreparedRun prepared = PrepareRunInputs(settings, format);
   if (!prepared.inputs) {
     // Not the settings of a run that finished: no time zone to write the rows' times in.
     return {false, "Could not save \"" + path.string() + "\": the time zone of the run cannot be read"};
   }
   const RunInputs& in = *prepared.inputs;
-  return SaveCsv(path, RunCsv(rows, kind, settings, in.zone ? *in.zone : *FixedOffsetZone(in.tz_hours), format));
+  return SaveCsv(path, RunCsv(rows, kind, settings, in.zone ? *in.zone : *FixedOffsetZone(in.tz_hours), format,
+                              chart_name));
 }
 
 }  // namespace tarnwick

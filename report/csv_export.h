@@ -63,6 +63,9 @@ std::string_view RunKindName(ScanKind kind, const RunSettings& settings);
 //                                                      ("square", "105"; Notation::Text);
 //                                                      "parallel" or "contra-parallel" in a
 //                                                      two-body declination run
+//   chart                                              only in a run with a natal chart
+//                                                      (chart_name not empty): its name on
+//                                                      the rows with a natal role, else empty
 // In a declination or latitude run aspect_codes is empty (the report names no aspect) and
 // aspect1_deg is 0 for a parallel, 180 for a contra-parallel in a two-body run (the signs of
 // P1 and P2 tell them apart), empty in a three-body run.
@@ -71,7 +74,8 @@ std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& s
 // The same with the zone of the run: each row's local time carries the offset in force at
 // its moment (HoursAtMinute), so the repeated hour of an autumn change shows both offsets.
 std::string RunCsv(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
-                   const TimeZone& zone, const RegionalFormat& format);
+                   const TimeZone& zone, const RegionalFormat& format,
+                   std::string_view chart_name = {});
 
 // Writes a CSV text to a file the user named (commit or nothing; a link is followed).
 FileStatus SaveCsv(const std::filesystem::path& path, std::string_view csv);
@@ -79,6 +83,7 @@ FileStatus SaveCsv(const std::filesystem::path& path, std::string_view csv);
 // Writes the CSV of a finished run (its rows, kind and settings) to a file the user named.
 // The time zone is read from settings as the run read it.
 FileStatus SaveRunCsv(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
-                      const RunSettings& settings, const RegionalFormat& format);
+                      const RunSettings& settings, const RegionalFormat& format,
+                      std::string_view chart_name = {});
 
 }  // namespace tarnwick

@@ -42,31 +42,38 @@ std::string MergeEventRecords(std::string_view csv, const FoundAspects& rows, co
   // The header, then one record per row: no field of an aspect record holds a line end.
   size_t pos = csv.find(kLineEnd);
   if (pos == std::string_view::npos) return std::string(csv);
+  // A run with a natal chart has a last column more, which an event leaves empty.
+  const bool chart_column = csv.substr(0, pos).ends_with(",chart");
+  const auto record = [&](const SkyEvent& e) {
+    std::string text = EventCsvRecord(e, zone, order);
+    if (chart_column) text.insert(text.size() - kLineEnd.size(), ",");
+    return text;
+  };
   pos += kLineEnd.size();
   std::string out(csv.substr(0, pos));
   size_t next = 0;
   for (const FoundAspect& row : rows) {
-    while (next < events.size() && events[next].jd_ut < row.jd_ut) out += EventCsvRecord(events[next++], zone, order);
+    while (next < events.size() && events[next].jd_ut < row.jd_ut) out += record(events[next++]);
     const size_t end = csv.find(kLineEnd, pos);
     if (end == std::string_view::npos) break;
     out += csv.substr(pos, end + kLineEnd.size() - pos);
     pos = end + kLineEnd.size();
   }
   out += csv.substr(pos);
-  for (; next < events.size(); ++next) out += EventCsvRecord(events[next], zone, order);
+  for (; next < events.size(); ++next) out += record(events[next]);
   return out;
 }
 
 FileStatus SaveRunCsvWithEvents(const std::filesystem::path& path, const FoundAspects& rows,
                                 const SkyEvents& events, ScanKind kind, const RunSettings& settings,
-                                const RegionalFormat& format) {
-  if (events.empty()) return SaveRunCsv(path, rows, kind, settings, format);
+                                const RegionalFormat& format, std::string_view chart_name) {
+  if (events.empty()) return SaveRunCsv(path, rows, kind, settings, format, chart_name);
   const PreparedRun prepared = PrepareRunInputs(settings, format);
   if (!prepared.inputs) {
     return {false, "Could not save \"" + path.string() + "\": the time zone of the run cannot be read"};
   }
   const std::shared_ptr<const TimeZone> zone = prepared.inputs->ZoneInForce();
-  return SaveCsv(path, MergeEventRecords(RunCsv(rows, kind, settings, *zone, format), rows, events, *zone,
+  return SaveCsv(path, MergeEventRecords(RunCsv(rows, kind, settings, *zone, format, chart_name), rows, events, *zone,
                                          prepared.inputs->order));
 }
 

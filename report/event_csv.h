@@ -34,6 +34,6 @@ std::string MergeEventRecords(std::string_view csv, const FoundAspects& rows, co
 // SaveRunCsv with the run's events among the rows.
 FileStatus SaveRunCsvWithEvents(const std::filesystem::path& path, const FoundAspects& rows,
                                 const SkyEvents& events, ScanKind kind, const RunSettings& settings,
-                                const RegionalFormat& format);
+                                const RegionalFormat& format, std::string_view chart_name = {});
 
 }  // namespace tarnwick

@@ -26,10 +26,13 @@ constexpr double kMinutesPerDay = 1440.0;
 // 15 degrees; this orb only names which multiple. Degrees.
 constexpr float kNamingOrbDeg = 0.5f;
 
-std::string RoleName(const FoundAspect& row, int role) {
+// "Mars", "Mars (h)", "Sun (natal)", or "Sun (natal, Anna)" when the chart has a name.
+std::string RoleName(const FoundAspect& row, int role, std::string_view chart_name) {
   const auto r = static_cast<size_t>(role);
-  return std::string(BodyName(row.body[r])) +
-         (row.centre[r] == Centre::Helio ? " (h)" : row.centre[r] == Centre::Natal ? " (natal)" : "");
+  std::string name(BodyName(row.body[r]));
+  if (row.centre[r] == Centre::Helio) return name + " (h)";
+  if (row.centre[r] != Centre::Natal) return name;
+  return name + (chart_name.empty() ? " (natal)" : " (natal, " + std::string(chart_name) + ")");
 }
 
 // The moment rounded to the minute, as seconds since 1970 (UTC).
@@ -68,10 +71,12 @@ struct RowAspect {
   std::string partner;  // "Mars" or "Mars/Saturn midpoint"
 };
 
-RowAspect AspectOf(const FoundAspect& row, ScanKind kind, const RunSettings& settings) {
+RowAspect AspectOf(const FoundAspect& row, ScanKind kind, const RunSettings& settings,
+                   std::string_view chart_name = {}) {
   const bool triple = settings.chkUseP3;
   RowAspect out;
-  out.partner = triple ? RoleName(row, 1) + "/" + RoleName(row, 2) : RoleName(row, 1);
+  out.partner = triple ? RoleName(row, 1, chart_name) + "/" + RoleName(row, 2, chart_name)
+                       : RoleName(row, 1, chart_name);
   if (kind == ScanKind::Longitude) {
     if (triple && !settings.chkUseMidpoints) {
       out.how = "at";
@@ -96,10 +101,11 @@ RowAspect AspectOf(const FoundAspect& row, ScanKind kind, const RunSettings& set
 
 }  // namespace
 
-std::string EventSummary(const FoundAspect& row, ScanKind kind, const RunSettings& settings) {
-  const RowAspect aspect = AspectOf(row, kind, settings);
+std::string EventSummary(const FoundAspect& row, ScanKind kind, const RunSettings& settings,
+                         std::string_view chart_name) {
+  const RowAspect aspect = AspectOf(row, kind, settings, chart_name);
   const bool degrees = !aspect.how.empty() && (std::isdigit(static_cast<unsigned char>(aspect.how[0])) || aspect.how == "?");
-  std::string text = RoleName(row, 0) + " " + aspect.how + (degrees ? "\u00B0 " : (aspect.how == "at" ? " the " : " ")) + aspect.partner;
+  std::string text = RoleName(row, 0, chart_name) + " " + aspect.how + (degrees ? "\u00B0 " : (aspect.how == "at" ? " the " : " ")) + aspect.partner;
   if (kind == ScanKind::Longitude && settings.chkUse_RA) text += " in right ascension";
   if (kind != ScanKind::Longitude && settings.chkUseGeoLat) text += " in latitude";
   return text;
@@ -164,7 +170,7 @@ std::string SkyEventUid(const SkyEvent& e) {
 
 std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
                    const TimeZone& zone, const RegionalFormat& format, std::time_t stamp,
-                   const SkyEvents& events) {
+                   const SkyEvents& events, std::string_view chart_name) {
   icaltimezone* utc = icaltimezone_get_utc_timezone();
   std::unique_ptr<icalcomponent, ComponentFree> calendar(icalcomponent_new_vcalendar());
   icalcomponent* cal = calendar.get();
@@ -173,7 +179,8 @@ std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& s
   AddText(cal, icalproperty_new_calscale("GREGORIAN"));
   const std::string zone_text = zone.Name().empty() ? "time zone " + settings.txtTZ : zone.Name();
   AddX(cal, "X-WR-CALNAME", "Tarnwick " + std::string(RunKindName(kind, settings)) + " " +
-                                settings.txtStartDate + " to " + settings.txtEndDate + ", " + zone_text);
+                                settings.txtStartDate + " to " + settings.txtEndDate + ", " + zone_text +
+                                (chart_name.empty() ? "" : ", chart " + std::string(chart_name)));
 
   const icaltimetype dtstamp = icaltime_from_timet_with_zone(stamp, 0, utc);
   // Both lists are sorted by moment; an event goes in before the first row later than it.
@@ -214,7 +221,7 @@ std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& s
     const std::time_t start = MinuteSeconds(row.jd_ut);
     AddText(event, icalproperty_new_dtstart(icaltime_from_timet_with_zone(start, 0, utc)));
     AddText(event, icalproperty_new_dtend(icaltime_from_timet_with_zone(start + 60, 0, utc)));
-    AddText(event, icalproperty_new_summary(EventSummary(row, kind, settings).c_str()));
+    AddText(event, icalproperty_new_summary(EventSummary(row, kind, settings, chart_name).c_str()));
     AddText(event, icalproperty_new_description((line + "\nLocal time " + local).c_str()));
     AddText(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     icalcomponent_add_component(cal, event);
@@ -228,14 +235,14 @@ std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& s
 
 FileStatus SaveRunIcs(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
                       const RunSettings& settings, const RegionalFormat& format, std::time_t stamp,
-                      const SkyEvents& events) {
+                      const SkyEvents& events, std::string_view chart_name) {
   const PreparedRun prepared = PrepareRunInputs(settings, format);
   if (!prepared.inputs) {
     return {false, "Could not save \"" + path.string() + "\": the time zone of the run cannot be read"};
   }
   const RunInputs& in = *prepared.inputs;
   const std::string ics =
-      RunIcs(rows, kind, settings, in.zone ? *in.zone : *FixedOffsetZone(in.tz_hours), format, stamp, events);
+      RunIcs(rows, kind, settings, in.zone ? *in.zone : *FixedOffsetZone(in.tz_hours), format, stamp, events, chart_name);
   return WriteFileAtomically(path, ics, LinkPolicy::FollowLink);
 }
 

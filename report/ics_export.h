@@ -19,8 +19,10 @@ namespace tarnwick {
 
 // What a person reads in a calendar: "Sun 90° Mars", "Moon 0° Mars/Saturn midpoint",
 // "Venus at the Mars/Saturn mid-degree", "Sun parallel Venus", "Sun contra-parallel Moon";
-// a heliocentric role is marked "(h)", a right-ascension or latitude run says so at the end.
-std::string EventSummary(const FoundAspect& row, ScanKind kind, const RunSettings& settings);
+// a heliocentric role is marked "(h)", a natal one "(natal)" or "(natal, Anna)" with the
+// chart's name; a right-ascension or latitude run says so at the end.
+std::string EventSummary(const FoundAspect& row, ScanKind kind, const RunSettings& settings,
+                         std::string_view chart_name = {});
 
 // The event's UID: the same for the same run kind, bodies, centres, aspect and minute (UTC),
 // so importing the calendar of a re-run updates its events instead of adding them twice.
@@ -41,15 +43,16 @@ std::string SkyEventUid(const SkyEvent& event);
 // line with the local time and its UTC offset (the offset in force at that moment, which
 // tells the two showings of an autumn hour apart). A sky event's DESCRIPTION is its report
 // line; the void-of-course Moon lasts from its start to its end, every other event a minute. The calendar is named (X-WR-CALNAME)
-// after the run's kind, span and zone. stamp: DTSTAMP, the moment the file is made.
+// after the run's kind, span and zone, and the natal chart's name when chart_name is not
+// empty. stamp: DTSTAMP, the moment the file is made.
 std::string RunIcs(const FoundAspects& rows, ScanKind kind, const RunSettings& settings,
                    const TimeZone& zone, const RegionalFormat& format, std::time_t stamp,
-                   const SkyEvents& events = {});
+                   const SkyEvents& events = {}, std::string_view chart_name = {});
 
 // Writes the calendar of a finished run to a file the user named (commit or nothing; a link
 // is followed). The time zone is read from settings as the run read it.
 FileStatus SaveRunIcs(const std::filesystem::path& path, const FoundAspects& rows, ScanKind kind,
                       const RunSettings& settings, const RegionalFormat& format, std::time_t stamp,
-                      const SkyEvents& events = {});
+                      const SkyEvents& events = {}, std::string_view chart_name = {});
 
 }  // namespace tarnwick

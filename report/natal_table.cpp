@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <tuple>
 
 #include "core/calendar.h"
 #include "core/number_text.h"
@@ -49,8 +50,15 @@ std::vector<NatalTableRow> NatalTableRows(const NatalPositions& cast, Notation n
     r.declination = DeclinationText(cast.points.decl[i], notation);
     rows.push_back(std::move(r));
   }
-  if (cast.ascendant_deg) rows.push_back(Row("Ascendant", *cast.ascendant_deg, notation));
-  if (cast.midheaven_deg) rows.push_back(Row("Midheaven", *cast.midheaven_deg, notation));
+  // The angles, points of the ecliptic, with the declinations a run takes for them.
+  for (const auto& [name, angle, index] : {std::tuple{"Ascendant", cast.ascendant_deg, idxAscendant},
+                                           std::tuple{"Midheaven", cast.midheaven_deg, idxMidheaven}}) {
+    if (!angle) continue;
+    NatalTableRow r = Row(name, *angle, notation);
+    const size_t i = static_cast<size_t>(index);
+    if (cast.points.available[i]) r.declination = DeclinationText(cast.points.decl[i], notation);
+    rows.push_back(std::move(r));
+  }
   return rows;
 }
 

@@ -15,11 +15,9 @@ namespace tarnwick {
 
 namespace {
 
-// Caption of a body in a report line: 8 characters. An index outside the catalogue cannot
+// Caption of a body or a chart angle in a report line: 8 characters. Any other index cannot
 // come from a scan; it is shown as question marks rather than read out of bounds.
-std::string_view Caption(int index) {
-  return IsBodyIndex(index) ? BodyCatalogue[static_cast<size_t>(index)].caption : "????????";
-}
+std::string_view Caption(int index) { return PointCaption(index); }
 
 // Segments 1 to 4, shared by both reports: the roles with their centre labels and the moment.
 void AppendRolesAndMoment(std::string& line, const FoundAspect& row, const ReportLayout& layout) {

@@ -31,6 +31,10 @@ std::string RoleBodies(const RunSettings& s, const RoleField& role, bool series,
   // The chart the natal points are those of, by its name.
   if (!chart.empty() && (series ? &role != &kRoleFields[0] : s.*role.centre == Centre::Natal)) {
     centre += (series ? " and natal" : "") + std::string(" (chart ") + chart + ")";
+    // The chart angles the role takes on the natal centre.
+    for (const int a : {int{idxAscendant}, int{idxMidheaven}}) {
+      if (role.angles && (s.*role.angles)[AngleSlot(a)]) names.emplace_back(kAngleLongNames[AngleSlot(a)]);
+    }
   }
   return centre + ": " + (names.empty() ? std::string("no body checked") : Joined(names, ", "));
 }

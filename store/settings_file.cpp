@@ -54,7 +54,7 @@ void SetChecked(RunSettings& s, const CheckLine& c, bool checked) {
 
 std::string SettingsFileText(const RunSettings& settings) {
   std::vector<std::string> lines;
-  lines.reserve(kSettingsFileLines + 1);
+  lines.reserve(kSettingsFileLines + 3);
   const std::shared_ptr<const TimeZone> named =
       TimeZoneHours(settings.txtTZ, '.') ? nullptr : NamedZone(settings.txtTZ);
   for (const TextField& field : kTextFields) {
@@ -70,7 +70,55 @@ std::string SettingsFileText(const RunSettings& settings) {
   // they always were.
   if (HoldsAspectSet(settings)) lines.push_back(std::string(kAspectSetLinePrefix) + settings.txtAspectSet);
   if (named) lines.push_back(std::string(kZoneNameLinePrefix) + named->Name());
+  if (std::string angles = NatalAnglesLine(settings); !angles.empty()) lines.push_back(std::move(angles));
   return JoinLinesCrLf(lines);
+}
+
+std::string NatalAnglesLine(const RunSettings& settings) {
+  std::string roles;
+  for (const RoleField& role : kRoleFields) {
+    if (!AnyAngleChecked(settings, role)) continue;
+    roles += (roles.empty() ? "" : "; ") + std::string(role.header);
+    for (const int a : {int{idxAscendant}, int{idxMidheaven}}) {
+      if ((settings.*role.angles)[AngleSlot(a)]) roles += " " + std::string(BodyName(a));
+    }
+  }
+  return roles.empty() ? std::string() : std::string(kNatalAnglesLinePrefix) + roles;
+}
+
+bool ReadNatalAnglesLine(std::string_view line, RunSettings& settings) {
+  if (!line.starts_with(kNatalAnglesLinePrefix)) return false;
+  line.remove_prefix(kNatalAnglesLinePrefix.size());
+  RunSettings read = settings;
+  for (const RoleField& role : kRoleFields) {
+    if (role.angles) (read.*role.angles).fill(false);
+  }
+  // Words apart by blanks; a role's header starts its group, ";" only ends one.
+  const RoleField* role = nullptr;
+  bool any = false;
+  size_t pos = 0;
+  while (pos < line.size()) {
+    const size_t end = std::min(line.find_first_of(" ;", pos), line.size());
+    const std::string_view word = line.substr(pos, end - pos);
+    pos = end + 1;
+    if (word.empty()) continue;
+    const auto named = std::find_if(kRoleFields.begin(), kRoleFields.end(),
+                                    [&](const RoleField& r) { return r.angles && r.header == word; });
+    if (named != kRoleFields.end()) {
+      role = &*named;
+      continue;
+    }
+    const int angle = word == BodyName(idxAscendant) ? int{idxAscendant}
+                      : word == BodyName(idxMidheaven) ? int{idxMidheaven} : -1;
+    if (!role || angle < 0) return false;
+    (read.*role->angles)[AngleSlot(angle)] = true;
+    any = true;
+  }
+  if (!any) return false;
+  for (const RoleField& r : kRoleFields) {
+    if (r.angles) settings.*r.angles = read.*r.angles;
+  }
+  return true;
 }
 
 bool HoldsAspectSet(const RunSettings& settings) {
@@ -143,6 +191,11 @@ SettingsLoad SettingsFromText(std::string_view text, const RunSettings& current,
         ++after;
       }
     }
+    // The chart angles: none unless the file has their line.
+    for (const RoleField& role : kRoleFields) {
+      if (role.angles) (out.settings.*role.angles).fill(false);
+    }
+    if (after != lines.end() && ReadNatalAnglesLine(*after, out.settings)) ++after;
     // Lines beyond hold no setting; blank ones at the end are only line ends.
     const auto extra = std::count_if(after, lines.end(),
                                      [](const std::string& l) { return !l.empty(); });

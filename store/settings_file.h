@@ -35,6 +35,19 @@ std::string SettingsFileText(const RunSettings& settings);
 
 inline constexpr std::string_view kAspectSetLinePrefix = "Aspects: ";
 
+// Chart angles checked for P2 or P3 add a line after the 93 (and after the set's and the zone
+// name's lines, when there are those): this prefix, then per role with an angle checked its
+// header and the angles' captions, roles apart by "; ": "Natal angles: P2 Asc MC; P3 MC".
+// Without a checked angle the line is not written, so a reader of 93 lines never meets it.
+inline constexpr std::string_view kNatalAnglesLinePrefix = "Natal angles: ";
+
+// The angles line of the settings (without its line end); empty when no angle is checked.
+std::string NatalAnglesLine(const RunSettings& settings);
+
+// Reads an angles line into `settings` (both roles' angles set from it). False, changing
+// nothing, when the line is not one.
+bool ReadNatalAnglesLine(std::string_view line, RunSettings& settings);
+
 // Whether txtAspectSet chooses a set (anything but "" and "all", also a text that is no set,
 // which is kept as typed so that the run can say what is wrong with it).
 bool HoldsAspectSet(const RunSettings& settings);

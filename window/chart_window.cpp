@@ -123,7 +123,58 @@ void ChartKeeper::AddMenu(QMenuBar* bar) {
   save_ = add("mnuChartSave", tr("&Save..."), tr("Save the natal chart to a file"), [this] { Save(); });
   add("mnuChartEdit", tr("&Edit..."), tr("Change the chart's birth data and see its positions"),
       [this] { EditChart(chart_.value_or(NatalChart{})); });
-  save_->setEnabled(false);
+  save_->setEnabled(chart_.has_value());
+}
+
+namespace {
+
+struct ChartEntry {
+  const char* key;
+  std::string NatalChart::*field;
+};
+constexpr ChartEntry kChartEntries[] = {{"chart.name", &NatalChart::name},
+                                        {"chart.date", &NatalChart::date},
+                                        {"chart.time", &NatalChart::time},
+                                        {"chart.zone", &NatalChart::zone},
+                                        {"chart.place", &NatalChart::place}};
+constexpr const char* kChartFileEntry = "chart.file";
+
+}  // namespace
+
+void ChartKeeper::Remember(WindowState& state) const {
+  for (const ChartEntry& e : kChartEntries) state.erase(e.key);
+  state.erase(kChartFileEntry);
+  if (!chart_) return;
+  // A line break cannot be stored in the state file (it would refuse the whole file); the
+  // dialog and the chart file let none through, so this only guards.
+  const auto one_line = [](const std::string& text) { return text.find_first_of("\r\n") == std::string::npos; };
+  for (const ChartEntry& e : kChartEntries) {
+    if (!one_line((*chart_).*e.field)) return;
+  }
+  for (const ChartEntry& e : kChartEntries) state[e.key] = (*chart_).*e.field;
+  if (!path_.empty() && one_line(path_.string())) state[kChartFileEntry] = path_.string();
+}
+
+QString ChartKeeper::Restore(const WindowState& state) {
+  if (state.find("chart.date") == state.end()) return {};
+  NatalChart chart;
+  for (const ChartEntry& e : kChartEntries) {
+    if (const auto it = state.find(e.key); it != state.end()) chart.*e.field = it->second;
+  }
+  std::vector<std::string> problems;
+  std::string place_problem;
+  BirthMoment(chart, problems);
+  PlaceOf(chart.place, place_problem);
+  if (!place_problem.empty()) problems.push_back(place_problem);
+  if (!problems.empty()) return tr("The last natal chart was not opened again: %1").arg(Q(problems.front()));
+  chart_ = chart;
+  if (const auto it = state.find(kChartFileEntry); it != state.end()) {
+    path_ = it->second;
+    folder_ = path_.parent_path();
+  }
+  if (save_) save_->setEnabled(true);
+  emit chartChanged();
+  return {};
 }
 
 QString ChartKeeper::Caption() const {

@@ -10,6 +10,7 @@
 
 #include "engine/natal_chart.h"
 #include "engine/scan.h"
+#include "store/window_state.h"
 #include "window/file_chooser.h"
 
 class QLabel;
@@ -56,6 +57,14 @@ class ChartKeeper final : public QObject {
   const std::optional<NatalChart>& chart() const { return chart_; }
   // "Chart: Ada (n)" for the label near the P2/P3 columns; "No chart (n)" without one.
   QString Caption() const;
+
+  // The chart and its file as entries of the window's state ("chart.name", "chart.date",
+  // "chart.time", "chart.zone", "chart.place", "chart.file"), so the next start takes the
+  // same chart; without a chart, the entries are removed.
+  void Remember(WindowState& state) const;
+  // Takes the chart those entries hold. One whose birth data no longer read (a zone name the
+  // system has dropped, say) is not taken: returns why, for the status line; else "".
+  QString Restore(const WindowState& state);
 
  signals:
   void chartChanged();

@@ -208,6 +208,7 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   // ones, the start-up file over those (span, times, zone), then the program's folders.
   RunSettings settings;
   window_state_ = ReadWindowState(ConfigFolder() / kWindowStateFileName);
+  const QString chart_problem = chart_->Restore(window_state_);  // the last session's chart
   const SettingsLoad last = LoadSettingsFile(ConfigFolder() / kLastSettingsFileName, settings);
   if (last.status != SettingsLoadStatus::NotRead) settings = last.settings;
   // The one switch a settings file does not store.
@@ -230,6 +231,7 @@ MainWindow::MainWindow(WindowWorld world, QWidget* parent)
   QStringList problems;
   if (!startup.message.empty()) problems << Q(startup.message);
   for (const std::string& m : CreateProgramFolders(world_.files)) problems << Q(m);
+  if (!chart_problem.isEmpty()) problems << chart_problem;
   Tell(problems.join(QStringLiteral("  ")));
 }
 
@@ -325,6 +327,12 @@ void MainWindow::BuildControls() {
     name->setObjectName(QStringLiteral("lblBody_%1").arg(b));
     grid->addWidget(name, kFirstBodyRow + b, 0);
   }
+  // The chart angles follow the catalogue, as their indices do.
+  for (int a = BodyCount; a < NatalPointCount; ++a) {
+    auto* name = new QLabel(Q(kAngleLongNames[AngleSlot(a)]), grid_box);
+    name->setObjectName(QStringLiteral("lblBody_%1").arg(a));
+    grid->addWidget(name, kFirstBodyRow + a, 0);
+  }
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     const RoleField& role = kRoleFields[r];
     const int col = static_cast<int>(r) + 1;
@@ -366,12 +374,26 @@ void MainWindow::BuildControls() {
       grid->addWidget(box, kFirstBodyRow + body.index, col, Qt::AlignCenter);
       body_boxes_[r][body.index] = box;
     }
+    if (!role.angles) continue;
+    for (int a = BodyCount; a < NatalPointCount; ++a) {
+      const QString name = QStringLiteral("chk%1Angles_%2").arg(Q(role.header)).arg(a);
+      QCheckBox* box = NewCheckBox(grid_box, name, {});
+      const QString spoken = QStringLiteral("%1 %2").arg(Q(role.header), Q(kAngleLongNames[AngleSlot(a)]));
+      box->setAccessibleName(spoken);
+      box->setToolTip(tr("%1 natal (n), from a chart with a birth place").arg(spoken));
+      grid->addWidget(box, kFirstBodyRow + a, col, Qt::AlignCenter);
+      angle_boxes_[r][AngleSlot(a)] = box;
+    }
+    for (QRadioButton* option : centre_options_[r]) {
+      connect(option, &QRadioButton::toggled, this, &MainWindow::EnableAngleBoxes);
+    }
   }
+  EnableAngleBoxes();
   grid->setColumnStretch(4, 1);
   // The natal chart whose points the centre n of P2 and P3 takes.
   chart_label_ = new QLabel(grid_box);
   chart_label_->setObjectName(QStringLiteral("lblChartName"));
-  grid->addWidget(chart_label_, kFirstBodyRow + BodyCount, 2, 1, 3);
+  grid->addWidget(chart_label_, kFirstBodyRow + NatalPointCount, 2, 1, 3);
   column->addWidget(grid_box);
   // Sky events are searched for the P1 bodies on P1's centre, so they follow the grid.
   events_ = new EventsBox(form);
@@ -686,6 +708,20 @@ void MainWindow::ShowChart() {
     if (!loaded && natal->isChecked()) centre_options_[r][0]->setChecked(true);
     natal->setEnabled(loaded);
   }
+  EnableAngleBoxes();
+}
+
+void MainWindow::EnableAngleBoxes() {
+  // The angles need the birth place.
+  std::string problem;
+  const bool placed = chart_ && chart_->chart() && PlaceOf(chart_->chart()->place, problem).has_value();
+  for (size_t r = 0; r < angle_boxes_.size(); ++r) {
+    const QRadioButton* natal = centre_options_[r][2];
+    const bool on = placed && natal && natal->isChecked();
+    for (QCheckBox* box : angle_boxes_[r]) {
+      if (box) box->setEnabled(on);
+    }
+  }
 }
 
 void MainWindow::SetTabOrder() {
@@ -708,6 +744,11 @@ void MainWindow::SetTabOrder() {
   for (int b = 0; b < BodyCount; ++b) {
     for (const auto& column : body_boxes_) chain.push_back(column[static_cast<size_t>(b)]);
   }
+  for (size_t a = 0; a < NatalAngleCount; ++a) {
+    for (const auto& column : angle_boxes_) {
+      if (column[a]) chain.push_back(column[a]);
+    }
+  }
   chain.push_back(named(QStringLiteral("cmdAspectarian")));
   chain.push_back(named(QStringLiteral("cmdAspectarian_declination")));
   chain.push_back(results_tabs_->tabBar());
@@ -723,6 +764,9 @@ RunSettings MainWindow::ControlsToSettings() const {
   s.txtAspectSet = aspect_set_->SettingsText();
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (std::size_t b = 0; b < BodyCount; ++b) (s.*kRoleFields[r].selection)[b] = body_boxes_[r][b]->isChecked();
+    if (kRoleFields[r].angles) {
+      for (std::size_t a = 0; a < NatalAngleCount; ++a) (s.*kRoleFields[r].angles)[a] = angle_boxes_[r][a]->isChecked();
+    }
     const QRadioButton* natal = centre_options_[r][2];
     s.*kRoleFields[r].centre = centre_options_[r][1]->isChecked() ? Centre::Helio
                                : natal && natal->isChecked()     ? Centre::Natal
@@ -741,6 +785,9 @@ void MainWindow::SettingsToControls(const RunSettings& s) {
   aspect_set_->SetFifteenDegreeGrid(s.chkInclude15DegAspects);
   for (size_t r = 0; r < kRoleFields.size(); ++r) {
     for (std::size_t b = 0; b < BodyCount; ++b) body_boxes_[r][b]->setChecked((s.*kRoleFields[r].selection)[b]);
+    if (kRoleFields[r].angles) {
+      for (std::size_t a = 0; a < NatalAngleCount; ++a) angle_boxes_[r][a]->setChecked((s.*kRoleFields[r].angles)[a]);
+    }
     QRadioButton* option = centre_options_[r][static_cast<size_t>(s.*kRoleFields[r].centre)];
     (option && option->isEnabled() ? option : centre_options_[r][0])->setChecked(true);
   }
@@ -848,6 +895,7 @@ void MainWindow::SaveWindowState() {
   st["view"] = std::to_string(results_tabs_->currentIndex());
   st["last_run"] = last_kind_ == ScanKind::Declination ? "declination" : "longitude";
   st["chkDisplayP1_P2P3_mp_aspects"] = ControlsToSettings().chkDisplayP1_P2P3_mp_aspects ? "1" : "0";
+  chart_->Remember(st);
 }
 
 void MainWindow::ShowResultsView(int tab) {
@@ -865,6 +913,12 @@ void MainWindow::SelectBodies(size_t role, int how) {
     // Sun to Pluto are the first ten of the catalogue.
     const bool on = how == 1 || (how == 2 && b <= 9);
     body_boxes_[role][static_cast<size_t>(b)]->setChecked(on);
+  }
+  // "None" clears the chart angles too; the other two pick bodies only.
+  if (how == 0) {
+    for (QCheckBox* box : angle_boxes_[role]) {
+      if (box) box->setChecked(false);
+    }
   }
 }
 
@@ -998,7 +1052,8 @@ void MainWindow::ExportCsv() {
   const std::optional<QString> chosen = world_.chooser->Choose(this, request);
   if (!chosen) return;
   const FileStatus saved = SaveRunCsvWithEvents(PathOf(*chosen), model_->runRows(), last_run_->events,
-                                                last_run_->kind, last_run_->settings, world_.regional);
+                                                last_run_->kind, last_run_->settings, world_.regional,
+                                                last_run_->chart_name);
   if (!saved) {
     Warn(tr("Export CSV"), Q(saved.message));
     Tell(Q(saved.message));
@@ -1312,14 +1367,14 @@ void MainWindow::FinishRun() {
   }
 
   summary_->Show(RunSummary(state->kind, state->settings, world_.regional, *outcome));
-  last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name};
+  last_run_ = FinishedRun{state->kind, state->settings, outcome->events, outcome->file_name, outcome->chart_name};
   export_csv_action_->setEnabled(true);
   // The table takes the rows over, in the sort the user chose last, narrowed by the filter
   // text still in its box.
   model_->SetRun(state->kind, state->settings, world_.regional, std::move(rows), outcome->events);
   exports_->SetRun({state->kind, state->settings, model_->runRows(), outcome->pane_text, outcome->file_name,
                     std::time(nullptr), RunSummary(state->kind, state->settings, world_.regional, *outcome),
-                    outcome->events});
+                    outcome->events, outcome->chart_name});
   graph_->SetRun(outcome->plan, model_->runRows());
   save_graph_action_->setEnabled(true);
   const QHeaderView* header = table_->horizontalHeader();

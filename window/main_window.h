@@ -193,6 +193,10 @@ class MainWindow final : public QMainWindow {
   std::array<QLineEdit*, kTextFields.size()> text_boxes_{};          // in kTextFields order
   std::array<QCheckBox*, kCheckFields.size()> switches_{};           // in kCheckFields order
   std::array<PerBody<QCheckBox*>, kRoleFields.size()> body_boxes_{};
+  // The chart angles of P2 and P3 (slot AngleSlot(i)); null for P1. Enabled while the role's
+  // centre is n and the chart has a birth place.
+  std::array<std::array<QCheckBox*, NatalAngleCount>, kRoleFields.size()> angle_boxes_{};
+  void EnableAngleBoxes();
   // g, h and, for P2 and P3, n (the natal chart's points; enabled while a chart is loaded).
   std::array<std::array<QRadioButton*, 3>, kRoleFields.size()> centre_options_{};
   class ChartKeeper* chart_ = nullptr;  // the Chart menu and the chart the runs take
@@ -229,6 +233,7 @@ class MainWindow final : public QMainWindow {
     RunSettings settings;
     SkyEvents events;
     std::string report_name;  // the report file's name, offered with .csv for the export
+    std::string chart_name;   // the natal chart's name, "" in a run without one
   };
   std::optional<FinishedRun> last_run_;
   QMenu* dates_menu_ = nullptr;

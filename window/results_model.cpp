@@ -31,10 +31,13 @@ QString RoleText(const FoundAspect& row, int role) {
                                                                            static_cast<qsizetype>(BodyName(row.body[r]).size()));
 }
 
-// Sort key of a role: catalogue order, geocentric before heliocentric.
+// Centres a role can be on: g, h and n.
+constexpr int kCentres = 3;
+
+// Sort key of a role: catalogue order, then the chart angles; geocentric, heliocentric, natal.
 int RoleKey(const FoundAspect& row, int role) {
   const auto r = static_cast<size_t>(role);
-  return row.body[r] * 2 + static_cast<int>(row.centre[r]);
+  return row.body[r] * kCentres + static_cast<int>(row.centre[r]);
 }
 
 // A position for sorting: not-a-number last, as the report's sort does with moments.
@@ -59,7 +62,8 @@ struct ResultsModel::SetAside {
 // table look-ups, dates and aspects computed only where the text could be in them.
 struct ResultsModel::Needle {
   QString text;
-  std::array<std::array<bool, 2>, BodyCount> role{};  // [body][centre]: "g. Moon" holds it
+  // [point][centre]: "g. Moon" holds it; points are the bodies, then the chart angles.
+  std::array<std::array<bool, kCentres>, NatalPointCount> role{};
   bool in_moment = false;  // only digits and the signs of dates and times
   bool in_aspect = false;
 };
@@ -274,7 +278,7 @@ bool ResultsModel::Matches(const FoundAspect& row, const Needle& needle) const {
   const int roles = UsesP3(settings_) ? 3 : 2;
   for (int r = 0; r < roles; ++r) {
     const int body = row.body[static_cast<size_t>(r)];
-    if (IsBodyIndex(body) && needle.role[static_cast<size_t>(body)][static_cast<size_t>(row.centre[static_cast<size_t>(r)])]) {
+    if (IsPointIndex(body) && needle.role[static_cast<size_t>(body)][static_cast<size_t>(row.centre[static_cast<size_t>(r)])]) {
       return true;
     }
   }
@@ -295,8 +299,8 @@ bool ResultsModel::MatchesEvent(const SkyEvent& e, const QString& needle) const 
 ResultsModel::Needle ResultsModel::NeedleOf(const QString& text) const {
   Needle needle;
   needle.text = text;
-  for (int b = 0; b < BodyCount; ++b) {
-    for (int c = 0; c < 2; ++c) {
+  for (int b = 0; b < NatalPointCount; ++b) {
+    for (int c = 0; c < kCentres; ++c) {
       FoundAspect probe;
       probe.body[0] = b;
       probe.centre[0] = static_cast<Centre>(c);
@@ -365,13 +369,13 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
   const auto row = [this](int i) -> const FoundAspect& { return rows_[static_cast<size_t>(i)]; };
   // Event rows: P1 by body like an aspect's; the event word and what happened after every
   // body and aspect, by kind; no P2 or P3 position, so last.
-  constexpr int kAfterBodies = BodyCount * 2;
+  constexpr int kAfterBodies = NatalPointCount * kCentres;
   switch (column) {
     case kP1: case kP2: case kP3:
       by([&, c = column](int i) {
         if (!IsEvent(i)) return RoleKey(row(i), c);
         const SkyEvent& e = EventOf(i);
-        if (c == kP1) return e.body * 2 + static_cast<int>(e.centre);
+        if (c == kP1) return e.body * kCentres + static_cast<int>(e.centre);
         return c == kP2 ? kAfterBodies + static_cast<int>(e.kind) : kAfterBodies + kEventKinds;
       });
       break;

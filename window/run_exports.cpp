@@ -134,10 +134,11 @@ void RunExports::Export(Format format) {
   FileStatus saved;
   switch (format) {
     case Format::Csv:
-      saved = SaveRunCsvWithEvents(path, rows, events, run_->kind, run_->settings, regional_);
+      saved = SaveRunCsvWithEvents(path, rows, events, run_->kind, run_->settings, regional_, run_->chart_name);
       break;
     case Format::Ics:
-      saved = SaveRunIcs(path, rows, run_->kind, run_->settings, regional_, std::time(nullptr), events);
+      saved = SaveRunIcs(path, rows, run_->kind, run_->settings, regional_, std::time(nullptr), events,
+                         run_->chart_name);
       break;
     case Format::Pdf:
       saved = SaveReportPdf(path, PagesOfRun(report, run_->report_name, run_->summary, run_->finished));

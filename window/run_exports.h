@@ -42,6 +42,7 @@ class RunExports final : public QObject {
     std::time_t finished = 0;   // when the run finished (the pages' run date)
     std::vector<SummaryField> summary;  // what was searched: the pages' header
     SkyEvents events;           // sorted by moment; the CSV and the calendar hold them too
+    std::string chart_name;     // the natal chart's name, "" in a run without one
   };
 
   // Asks for a printer and its settings; true to print. The window's default shows the

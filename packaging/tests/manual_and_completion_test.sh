@@ -53,6 +53,9 @@ ch|Chiron Chariklo
 Sun-Pl|Sun-Pluto
 tl|tLilith
 xyz|
+a|all Astraea Asc
+Sun,m|Sun,Moon Sun,Mercury Sun,Mars Sun,MnNode Sun,mLilith Sun,MC
+Sun-m|Sun-Moon Sun-Mercury Sun-Mars Sun-MnNode Sun-mLilith
 ROWS
 [ "$(complete_words --c1 '' | paste -sd' ')" = "g h" ] || fail "--c1 does not offer g and h"
 [ "$(complete_words --c3 '' | paste -sd' ')" = "g h n" ] || fail "--c3 does not offer g, h and n"

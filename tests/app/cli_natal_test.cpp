@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -58,6 +59,29 @@ TEST(cli_natal, chart_file_run_reports_natal_rows) {
       << ran.err;
   EXPECT_NE(ReadBytes(folder / "s.txt").find("natal (chart Test): Sun"), std::string::npos) << ReadBytes(folder / "s.txt");
 
+  // The exports carry the chart's name: the CSV in a last column (left empty by an event),
+  // the calendar in each summary and in its own name.
+  const std::string chart = "--no-save --chart " + (folder / "t.chart").string() + span;
+  const Ran csv = RunCli(chart + " --format csv --events stations");
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_NE(csv.out.find(",aspect3_name,chart\r\n"), std::string::npos) << csv.out;
+  EXPECT_NE(csv.out.find(",Test\r\n"), std::string::npos) << csv.out;
+  EXPECT_NE(csv.out.find("event: station"), std::string::npos) << csv.out;
+  size_t columns = std::string::npos;
+  for (size_t at = 0, end; (end = csv.out.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    const std::string record = csv.out.substr(at, end - at);
+    const size_t commas = static_cast<size_t>(std::count(record.begin(), record.end(), ','));
+    if (columns == std::string::npos) columns = commas;
+    EXPECT_EQ(commas, columns) << record;
+  }
+  const Ran ics = RunCli(chart + " --format ics");
+  ASSERT_EQ(ics.status, 0) << ics.err;
+  EXPECT_NE(ics.out.find("SUMMARY:Saturn 0\u00B0 Sun (natal\\, Test)"), std::string::npos) << ics.out;
+  std::string unfolded = ics.out;  // a long line goes on after a line end and a blank
+  for (size_t fold; (fold = unfolded.find("\r\n ")) != std::string::npos;) unfolded.erase(fold, 3);
+  EXPECT_NE(unfolded.find("X-WR-CALNAME:Tarnwick longitude 01/01/2025 to 12/31/2025, time zone 0, chart Test"),
+            std::string::npos) << unfolded;
+
   const Ran refused = RunCli("--no-save" + span);
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("P2 centre: \"n\" (natal) needs a natal chart"), std::string::npos) << refused.err;
@@ -70,7 +94,10 @@ TEST(cli_natal, chart_file_run_reports_natal_rows) {
   ASSERT_EQ(table.status, 0) << table.err;
   EXPECT_NE(table.out.find("Natal chart Test: 03/18/1990 12:00 0 = 03/18/1990 12:00 UT"), std::string::npos) << table.out;
   EXPECT_NE(table.out.find("Sun       Pisces       27"), std::string::npos) << table.out;
-  EXPECT_NE(table.out.find("Ascendant"), std::string::npos);
+  // The angles with their declinations (sin d = sin e sin l for a point of the ecliptic).
+  const size_t asc = table.out.find("Ascendant Leo");
+  ASSERT_NE(asc, std::string::npos) << table.out;
+  EXPECT_NE(table.out.substr(asc, table.out.find('\n', asc) - asc).find("19 N 16"), std::string::npos) << table.out;
 }
 
 }  // namespace

@@ -43,7 +43,9 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
   struct Row { std::vector<std::string> args; const char* mentions; };
   const Row rows[] = {
       {{"--chkUseP3", "2"}, "chkUseP3"}, {{"--c1", "x"}, "opt1_ghd"}, {{"--p2", "9-3"}, "9-3"},
-      {{"--p3", "26"}, "26"},            {{"--no-such-option"}, "no-such-option"},
+      {{"--p3", "28"}, "28"},            {{"--no-such-option"}, "no-such-option"},
+      {{"--p1", "asc"}, "\"asc\" names no body"},
+      {{"--p2", "Sun,mc"}, "P2 takes them only on the centre n (--c2 n"},
       {{"--threads", "0"}, "threads"},   {{"--start"}, "txtStartDate"},
       {{"--csv", ""}, "--csv: the file name is empty"},
       {{"--format", "docx"}, "--format"},

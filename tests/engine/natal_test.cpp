@@ -301,6 +301,99 @@ TEST_F(NatalTransits, transiting_saturn_meets_natal_saturn_as_a_pair) {
   EXPECT_FALSE(Scan(s).empty());  // Saturn returns: 1990 + 29.5 years, squares and more in 2025
 }
 
+// ---- The chart angles as natal points --------------------------------------------------
+
+// Born in Berlin at an hour that puts the Midheaven early in Aries and the Ascendant in Leo,
+// where transiting Saturn and the 15-degree grid meet them in 2025-2026.
+class NatalAngleTransits : public NatalTransits {
+ protected:
+  NatalAngleTransits() { chart.place = "52.5,13.4"; }
+  // The angles straight from the library's house routine: ascmc[SE_ASC], [SE_MC], [SE_ARMC].
+  std::array<double, 10> LibraryAngles() const {
+    std::array<double, 10> ascmc{};
+    double cusps[13];
+    EXPECT_GE(swe_houses_ex(birth_jd, 0, 52.5, 13.4, 'P', cusps, ascmc.data()), 0);
+    return ascmc;
+  }
+};
+
+// Saturn to an angle, or to the midpoint of the natal Sun and the Midheaven, against a
+// bisection straight on the library; the angles' right ascension, that of the MC being the ARMC.
+TEST_F(NatalAngleTransits, saturn_to_the_angles_and_the_sun_mc_midpoint) {
+  const std::array<double, 10> ascmc = LibraryAngles();
+  const double sun = LibraryLongitude(birth_jd, SE_SUN);
+  struct Row {
+    const char* name;
+    int p2, p3;     // P3 = P2: a two-body run
+    double target;  // the natal longitude, degrees
+  };
+  const Row rows[] = {
+      {"Ascendant", idxAscendant, idxAscendant, ascmc[SE_ASC]},
+      {"Midheaven", idxMidheaven, idxMidheaven, ascmc[SE_MC]},
+      // Either midpoint: they differ by 180 degrees, a multiple of the grid.
+      {"Sun/MC midpoint", idxSun, idxMidheaven, Reduce_to_under_360(sun + Reduce_to_under_360(ascmc[SE_MC] - sun) / 2.0)},
+  };
+  const double start = swe_julday(2025, 1, 1, 0.0, SE_GREG_CAL), end = swe_julday(2026, 7, 1, 0.0, SE_GREG_CAL);
+  for (const Row& r : rows) {
+    const std::vector<double> reference =
+        BisectedCrossings([](double t) { return LibraryLongitude(t, SE_SATURN); }, r.target, 15.0, start, end, 1.0);
+    ASSERT_GE(reference.size(), 2u) << r.name;
+    RunSettings s = Settings(r.p2 != r.p3);
+    s.chkP2Planets = s.chkP3Planets = BodySelection{};
+    for (const auto& [role, point] : {std::pair{&s.chkP2Angles, r.p2}, std::pair{&s.chkP3Angles, r.p3}}) {
+      if (IsNatalAngle(point)) (*role)[AngleSlot(point)] = true;
+    }
+    s.chkP2Planets[idxSun] = r.p2 == idxSun;
+    const FoundAspects rows = Scan(s);
+    ASSERT_EQ(rows.size(), reference.size()) << r.name;
+    double worst = 0.0;
+    for (size_t k = 0; k < rows.size(); ++k) {
+      EXPECT_EQ(rows[k].body[2], r.p3) << r.name;
+      const double err = std::fabs(rows[k].jd_ut - reference[k]) * 86400.0;
+      EXPECT_LE(err, kMaxMomentErrSeconds) << r.name << " row " << k + 1;
+      worst = std::max(worst, err);
+    }
+    std::printf("Saturn to the natal %s: %zu rows, largest difference %.4f s (limit %.1f s)\n", r.name,
+                rows.size(), worst, kMaxMomentErrSeconds);
+  }
+  const NatalPoints& n = *eph.natal_points();
+  EXPECT_LT(ArcsecBetween(n.ra[idxMidheaven], ascmc[SE_ARMC]), 0.01);
+  EXPECT_EQ(n.geo_lat[idxAscendant], 0.0);  // points of the ecliptic
+}
+
+TEST(natal_plan, angles_of_a_chart_without_a_place_are_refused) {
+  SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
+  const CastChart cast = CastNatalChart({"Unplaced", "03/18/1990", "12:00", "0", ""}, eph);
+  ASSERT_TRUE(cast.positions);
+  eph.SetNatalPoints(NatalPointsOf(cast.positions));
+  struct Row {
+    const char* name;
+    Centre p2_centre;
+    bool every_combination, refused;
+  };
+  const Row rows[] = {
+      {"P2 natal", Centre::Natal, false, true},
+      {"every combination with the chart", Centre::Geo, true, true},
+      {"P2 geocentric: the angles take no part", Centre::Geo, false, false},
+  };
+  for (const Row& r : rows) {
+    RunSettings s;
+    s.opt2_ghd = r.p2_centre;
+    s.chkAutoCalc = r.every_combination;
+    s.chkP2Angles[AngleSlot(idxMidheaven)] = true;
+    const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
+    ASSERT_EQ(!planned.plan, r.refused) << r.name;
+    if (r.refused) {
+      EXPECT_EQ(planned.problems, std::vector<std::string>{
+                                      "P2 Ascendant/Midheaven: the natal chart \"Unplaced\" has no birth place, "
+                                      "so it has no angles; give it a place or uncheck the angles."})
+          << r.name;
+    } else {
+      for (const Combination& c : planned.plan->combinations) EXPECT_FALSE(c.Involves(idxMidheaven)) << r.name;
+    }
+  }
+}
+
 TEST(natal_plan, natal_centre_without_a_chart_or_for_p1_is_refused) {
   SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
   RunSettings s;

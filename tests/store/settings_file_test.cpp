@@ -111,6 +111,47 @@ TEST(settings_file, aspect_set_line_only_when_a_set_is_chosen) {
   EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
 }
 
+// Chart angles take a line of their own after the 93 (after the set's and the zone name's),
+// only when one is checked, and come back; a complete file without it checks none.
+TEST(settings_file, natal_angles_line_only_when_an_angle_is_checked) {
+  struct Row {
+    const char* name;
+    std::array<bool, 2> p2, p3;
+    const char* aspects;
+    const char* zone;
+    std::vector<std::string> tail;  // the lines after the 93
+  };
+  const Row rows[] = {
+      {"none", {false, false}, {false, false}, "", "5", {}},
+      {"P2 Ascendant", {true, false}, {false, false}, "", "5", {"Natal angles: P2 Asc"}},
+      {"both roles, after a set and a zone name", {true, true}, {false, true}, "hard", "Europe/Berlin",
+       {"Aspects: hard", "Time Zone name: Europe/Berlin", "Natal angles: P2 Asc MC; P3 MC"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    RunSettings s = Unusual();
+    s.chkP2Angles = r.p2;
+    s.chkP3Angles = r.p3;
+    s.txtAspectSet = r.aspects;
+    s.txtTZ = r.zone;
+    const std::vector<std::string> lines = Lines(s);
+    ASSERT_EQ(lines.size(), 93u + r.tail.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 93, lines.end()), r.tail);
+    RunSettings current;
+    current.chkP2Angles = current.chkP3Angles = {true, true};
+    const SettingsLoad load = SettingsFromText(SettingsFileText(s), current, "x.opt");
+    EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
+    EXPECT_EQ(load.message, "");
+    EXPECT_EQ(load.settings.chkP2Angles, r.p2);
+    EXPECT_EQ(load.settings.chkP3Angles, r.p3);
+  }
+  // A line that names no role's angles is no setting: said, and nothing checked.
+  const SettingsLoad load =
+      SettingsFromText(SettingsFileText(RunSettings{}) + "Natal angles: P1 Asc\r\n", RunSettings{}, "x.opt");
+  EXPECT_EQ(load.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
+  EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
+}
+
 TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) {
   const std::vector<std::string> full = Lines(Unusual());
   const std::string kept = "the fields of its lines were loaded and the others kept their values.";

@@ -1,5 +1,7 @@
 // The Chart menu as a user works it: type a chart, see its positions, choose n for P2, run,
 // save the chart and open it again; a chart that does not read keeps the dialog open.
+#include <QDirIterator>
+
 #include "store/chart_file.h"
 #include "window/chart_window.h"
 #include "window/results_model.h"
@@ -73,6 +75,68 @@ class ChartWindowTest : public WindowTest {
     world_->chooser->answers.push_back(world_->file("ann.chart"));
     Find<QAction>("mnuChartOpen")->trigger();
     QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
+
+    // The next start takes the same chart and still knows its file.
+    QVERIFY(window_->close());
+    Open();
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
+    QVERIFY(Find<QRadioButton>("opt2_ghd_2")->isEnabled());
+    world_->chooser->answers.push_back(std::nullopt);
+    Find<QAction>("mnuChartSave")->trigger();
+    QCOMPARE(world_->chooser->requests.back().preset_name, world_->file("ann.chart"));
+
+    // A remembered chart whose birth data no longer read is not taken, and the status line
+    // says so.
+    QVERIFY(window_->close());
+    const QString state = QDirIterator(world_->folder.path(), {"window.state"}, QDir::Files,
+                                       QDirIterator::Subdirectories).next();
+    Write(state, Read(state).replace("chart.date=03/18/1990", "chart.date=02/30/1990").toStdString());
+    Open();
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
+    QVERIFY2(Status().contains(QStringLiteral("was not opened again")), qPrintable(Status()));
+  }
+
+  // The chart angles' boxes of P2 and P3 serve only the centre n of a chart with a place;
+  // P1 has none. Checked, a run names the angle like a body: "n. MC".
+  void angle_rows_enable_only_on_n_with_a_placed_chart_data() {
+    QTest::addColumn<QString>("place");  // "-": no chart at all
+    QTest::addColumn<bool>("natal");     // P2 on n
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("no chart") << QStringLiteral("-") << false << false;
+    QTest::newRow("placed chart, P2 g") << QStringLiteral("52N31 13E24") << false << false;
+    QTest::newRow("placed chart, P2 n") << QStringLiteral("52N31 13E24") << true << true;
+    QTest::newRow("chart without a place, P2 n") << QString() << true << false;
+  }
+  void angle_rows_enable_only_on_n_with_a_placed_chart() {
+    QFETCH(QString, place);
+    QFETCH(bool, natal);
+    QFETCH(bool, enabled);
+    RunSettings s;
+    s.txtStartDate = "01/01/2025";
+    s.txtEndDate = "12/31/2025";
+    s.chkUseP3 = false;
+    s.chkP1Planets = s.chkP2Planets = BodySelection{};
+    s.chkP1Planets[6] = true;  // Saturn
+    Open();
+    Load(s);
+    if (place != QStringLiteral("-")) {
+      QVERIFY(SaveChartFile(world_->file("ann.chart").toStdString(), {"Ann", "03/18/1990", "12:00", "0", place.toStdString()}).ok);
+      world_->chooser->answers.push_back(world_->file("ann.chart"));
+      Find<QAction>("mnuChartOpen")->trigger();
+    }
+    if (natal) QTest::mouseClick(Find<QRadioButton>("opt2_ghd_2"), Qt::LeftButton);
+    QVERIFY(!window_->findChild<QCheckBox*>(QStringLiteral("chkP1Angles_26")));
+    auto* mc = Find<QCheckBox>("chkP2Angles_27");
+    QCOMPARE(Find<QCheckBox>("chkP2Angles_26")->isEnabled(), enabled);
+    QCOMPARE(mc->isEnabled(), enabled);
+    QVERIFY(!Find<QCheckBox>("chkP3Angles_26")->isEnabled());  // P3 stays on g
+    if (!enabled) return;
+    QTest::mouseClick(mc, Qt::LeftButton);
+    Run("cmdAspectarian");
+    const QString report = Find<QPlainTextEdit>("txtResults")->toPlainText();
+    QVERIFY2(report.contains(QStringLiteral("g. Saturn   n. MC ")), qPrintable(report));
+    QTest::mouseClick(Find<QRadioButton>("opt2_ghd_0"), Qt::LeftButton);
+    QVERIFY(!mc->isEnabled());
   }
 
   void chart_that_does_not_read_keeps_the_dialog_open() {
