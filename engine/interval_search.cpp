@@ -207,8 +207,38 @@ double DeclinationRate(const SolverProblem& p, const RoleState& r, int sign) {
 // daily motions are off by under 1e-12 degree (the Moon's acceleration, 0.6 deg/day², times
 // half the step squared). Days (about 0.09 s).
 constexpr double kOneStepDays = 1e-6;
+// A longer Newton step still ends the search when the bodies' largest accelerations bound
+// both of its errors below these: the step's own error (half the target's curvature over its
+// rate, times the step squared) and the roles' error when carried to the moment by their
+// daily motions and the acceleration across the window (the two accelerations differ by at
+// most twice a role's largest, which half the step squared multiplies). Days (under a
+// hundredth of a millisecond) and degrees (a millionth of the thousandth of a degree that
+// reports print at the finest; the accelerations' bounds hold across centuries, so the
+// carried roles are as a rule far closer).
+constexpr double kNewtonErrorDays = 1e-10;
+constexpr double kCarryErrorDeg = 1e-9;
 // Library evaluations the polish takes before it hands over to the bracketed refinement.
 constexpr int kPolishEvaluations = 2;
+
+// Whether a Newton step of `step` days from the roles `at`, at a target rate of `rate` degrees
+// a day, ends the search. A longer step needs the bodies' bounds, and no kink or jump of the
+// target within its reach: a mid-degree partner steps where P2 or P3 crosses a step of the
+// mid-degree, a declination's mean of magnitudes bends where P2 or P3 passes zero.
+bool OneStepEnds(ScanKind kind, const SolverProblem& p, const IntervalBound& bound, const RoleState& at,
+                 double step, double rate) {
+  if (std::fabs(step) <= kOneStepDays) return true;
+  if (!bound.usable) return false;
+  const double d2 = step * step;
+  const double accel = std::max({bound.accel[0], bound.accel[1], bound.accel[2]});
+  if (0.5 * bound.curvature * d2 > kNewtonErrorDays * std::fabs(rate) || accel * d2 > kCarryErrorDeg) return false;
+  if (!p.use_midpoints) {
+    for (std::size_t r = 1; r <= 2; ++r) {
+      const double room = kind == ScanKind::Longitude ? DistanceToMidDegreeStep(at.value[r]) : std::fabs(at.value[r]);
+      if (room <= 2.0 * bound.speed[r] * std::fabs(step)) return false;
+    }
+  }
+  return true;
+}
 
 // Whether every role's daily motion from the library is the rate of the value the search
 // uses. The geocentric "Mn Node" is the mean of two nodes with the rate of one of them, so a
@@ -237,14 +267,14 @@ void CarryRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, co
 
 // The crossing in [t, t_end] of a component that changes sign there, from its ends s0 and s1
 // and the roles' states r0 and r1 there: the cubic through the ends' values and rates places it, one library evaluation
-// there and Newton's step finish it (a second evaluation when the cubic was further off than
-// kOneStepDays). Nothing when the steps do not settle that fast (positions that carry noise,
+// there and Newton's step finish it (a second evaluation when the step is too long for
+// OneStepEnds). Nothing when the steps do not settle that fast (positions that carry noise,
 // a jump nothing foresaw) or leave the window: the bracketed refinement then takes over.
 // slope(roles) gives the component's value and rate from the roles' state at a moment.
 template <class SlopeOf>
 std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t,
                              Slope s0, const RoleState& r0, double t_end, Slope s1,
-                             const RoleState& r1, SlopeOf&& slope) {
+                             const RoleState& r1, const IntervalBound& bound, SlopeOf&& slope) {
   if (s0.h == 0.0 || !RatesAreOfValues(p)) return std::nullopt;
   double x = HermiteStart(t, s0, t_end, s1);
   for (int i = 0; i < kPolishEvaluations; ++i) {
@@ -253,7 +283,7 @@ std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverP
     if (sx.rate == 0.0) return std::nullopt;
     const double e = x - sx.h / sx.rate;
     if (!(e >= t && e <= t_end)) return std::nullopt;
-    if (std::fabs(e - x) <= kOneStepDays) {
+    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate)) {
       if (e != x) CarryRoles(kind, eph, p, at, x, e, r0, r1, t, t_end);
       return e;
     }
@@ -320,7 +350,7 @@ double TargetResidual(ScanKind kind, const SolverProblem& p, double f) {
 IntervalBound BoundFor(ScanKind kind, const SolverProblem& p, double step,
                      const PositionSwitches& switches) {
   IntervalBound b;
-  std::array<double, 3> accel{};
+  std::array<double, 3>& accel = b.accel;
   for (std::size_t r = 0; r < 3; ++r) {
     // A natal point does not move: no speed, no acceleration.
     if (p.centre[r] == Centre::Natal) continue;
@@ -424,7 +454,7 @@ IntervalRoots SearchLongitudeInterval(PositionProvider& eph, const SolverProblem
   if (SignChange(h0, h1)) {
     const Slope s0{h0, LongitudeRate(r0)}, s1{h1, LongitudeRate(r1)};
     const std::optional<double> polished =
-        bound.polish ? Polish(kind, eph, p, t, s0, r0, t_end, s1, r1, slope) : std::nullopt;
+        bound.polish ? Polish(kind, eph, p, t, s0, r0, t_end, s1, r1, bound, slope) : std::nullopt;
     if (polished) {
       AddRoot(roots, {*polished, aspect(), Direction(h0, h1)});
     } else {
@@ -468,7 +498,7 @@ IntervalRoots SearchDeclinationInterval(PositionProvider& eph, const SolverProbl
     const Slope a = slope(r0), b = slope(r1);
     if (SignChange(a.h, b.h)) {
       // Declinations have no jumps: a bracketed sign change is a crossing.
-      const std::optional<double> e = bound.polish ? Polish(kind, eph, p, t, a, r0, t_end, b, r1, slope) : std::nullopt;
+      const std::optional<double> e = bound.polish ? Polish(kind, eph, p, t, a, r0, t_end, b, r1, bound, slope) : std::nullopt;
       AddRoot(roots, {e ? *e : CrossingIn(eval, t, a, t_end, b, kMaxResidualDeg).first, sign, Direction(a.h, b.h)});
     } else if (std::min(std::fabs(a.h), std::fabs(b.h)) <= turn_band) {
       FindTurn([&](double x) { return eval(x).h; }, t, t_end, a.h, b.h,

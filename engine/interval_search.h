@@ -67,6 +67,7 @@ struct IntervalBound {
   bool usable = false;             // false: every window is searched
   double curvature = 0.0;          // largest |second derivative| of the target, deg/day^2
   std::array<double, 3> speed{};   // largest |daily motion| of each role, deg/day
+  std::array<double, 3> accel{};   // largest |change of daily motion| of each role, deg/day^2
   // Whether a crossing may be finished from one library evaluation and Newton's step. Off
   // for a combination whose moments are another's too (the geocentric Sun's and the
   // heliocentric Earth's, 180 degrees apart): the bracketed refinement then places both, as

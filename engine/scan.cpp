@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include "core/position_cache.h"
@@ -306,9 +307,33 @@ struct EndRange {
   double At(size_t k) const { return k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step; }
 };
 
+// Library positions at the base points of a worker's last stretch, kept for its next one: a
+// stretch shorter than a base step shares its base points with its neighbours. Only the
+// library's own answers are kept, so a stretch sees the same values whichever worker scans
+// it and whatever it scanned before.
+class KeptBasePoints {
+ public:
+  // The position kept for role `role` of grid `grid` at base point m (whole days from the
+  // span's start), if any.
+  const RoleSample* Find(size_t grid, size_t role, std::int64_t m) const {
+    const auto it = kept_.find(Key{grid, role, m});
+    return it == kept_.end() ? nullptr : &it->second;
+  }
+  void Keep(size_t grid, size_t role, std::int64_t m, const RoleSample& at) { kept_.emplace(Key{grid, role, m}, at); }
+  // Forgets the base points before m: stretches are scanned forward.
+  void ForgetBefore(std::int64_t m) {
+    std::erase_if(kept_, [m](const auto& entry) { return std::get<2>(entry.first) < m; });
+  }
+
+ private:
+  using Key = std::tuple<size_t, size_t, std::int64_t>;
+  std::map<Key, RoleSample> kept_;
+};
+
 // The library positions of the roles with a base step at every base point from the one at or
 // before the first end to the one at or after the last, moment by moment.
-void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, const EndRange& ends) {
+void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, size_t grid, const EndRange& ends,
+                   KeptBasePoints& kept) {
   const WindowGrid& g = ends.g;
   const auto first = static_cast<std::int64_t>(std::floor(ends.At(ends.lo) - sp.start_jd));
   const auto last = static_cast<std::int64_t>(std::ceil(ends.At(ends.hi) - sp.start_jd));
@@ -321,10 +346,18 @@ void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, 
   }
   // Never past the grid's last end: the bodies are known to be computable up to there only.
   to = std::min(to, static_cast<std::int64_t>(std::floor(LastEnd(g) - sp.start_jd)));
+  kept.ForgetBefore(from);
   for (std::int64_t m = from; m <= to; ++m) {
+    const double t = sp.start_jd + static_cast<double>(m);
     for (size_t r = 0; r < g.roles.size(); ++r) {
       const auto base = static_cast<std::int64_t>(g.base_days[r]);
-      if (base != 0 && m % base == 0) AskRole(kind, eph, g.roles[r], sp.start_jd + static_cast<double>(m));
+      if (base == 0 || m % base != 0) continue;
+      if (const RoleSample* at = kept.Find(grid, r, m)) {
+        eph.Remember(MethodOf(kind, g.roles[r].second), t, g.roles[r].first, at->value, at->motion);
+      } else {
+        const double v = AskRole(kind, eph, g.roles[r], t);
+        kept.Keep(grid, r, m, RoleSample{v, eph.LastDailyMotion()});
+      }
     }
   }
 }
@@ -357,8 +390,9 @@ void InterpolateEnds(ScanKind kind, PositionCache& eph, const StretchPlan& sp, c
 // combination of the stretch needs: the library then works out the Earth and the nutation of
 // a moment once for all bodies, about two and a half times faster than body by body. A body
 // with a base step is asked at its base points only, and its ends in between interpolated.
-void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const WindowGrid& g,
-              size_t stretch) {
+void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, size_t grid, size_t stretch,
+              KeptBasePoints& kept) {
+  const WindowGrid& g = sp.grids[grid];
   size_t lo = SIZE_MAX, hi = 0;
   for (const size_t c : g.combos) {
     lo = std::min(lo, sp.First(c, stretch));
@@ -373,19 +407,19 @@ void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, const Wi
     }
   }
   if (std::all_of(g.base_days.begin(), g.base_days.end(), [](double b) { return b == 0.0; })) return;
-  AskBasePoints(kind, eph, sp, ends);
+  AskBasePoints(kind, eph, sp, grid, ends, kept);
   InterpolateEnds(kind, eph, sp, ends);
 }
 
 // Every combination over one stretch, on the calling thread.
 StretchFound ScanStretch(const RunPlan& plan, const StretchPlan& sp, const IntervalSearcher& search,
-                         PositionProvider& provider, PositionCache& cache, size_t stretch,
+                         PositionProvider& provider, PositionCache& cache, KeptBasePoints& kept, size_t stretch,
                          const ScanOptions& options, const std::atomic<bool>* cancel,
                          std::atomic<std::int64_t>& windows_done) {
   cache.Clear();
   PositionProvider& eph = options.cache ? static_cast<PositionProvider&>(cache) : provider;
   if (options.cache) {
-    for (const WindowGrid& g : sp.grids) Prefetch(plan.kind, cache, sp, g, stretch);
+    for (size_t g = 0; g < sp.grids.size(); ++g) Prefetch(plan.kind, cache, sp, g, stretch, kept);
   }
   PositionCache* interpolated = options.cache && sp.interpolate ? &cache : nullptr;
   StretchFound found;
@@ -507,6 +541,7 @@ void ScanInParallel(const RunPlan& plan, const StretchPlan& sp, const IntervalSe
         provider->SetSwitches(plan.switches);
         provider->SetNatalPoints(plan.natal);
         PositionCache cache(*provider);
+        KeptBasePoints kept;
         for (;;) {
           size_t j = 0;
           {
@@ -517,7 +552,7 @@ void ScanInParallel(const RunPlan& plan, const StretchPlan& sp, const IntervalSe
             if (stop || cancelled() || next_taken >= sp.stretches) break;
             j = next_taken++;
           }
-          StretchFound found = ScanStretch(plan, sp, search, *provider, cache, j, options, cancel, windows_done);
+          StretchFound found = ScanStretch(plan, sp, search, *provider, cache, kept, j, options, cancel, windows_done);
           {
             const std::lock_guard guard(lock);
             ready.emplace(j, std::move(found));
@@ -624,8 +659,9 @@ ScanOutcome ScanPlan(const RunPlan& plan, PositionProvider& eph, const RowSink& 
 
   if (sp.threads == 1) {
     PositionCache cache(eph);
+    KeptBasePoints kept;
     for (size_t j = 0; j < sp.stretches && !cancelled(); ++j) {
-      StretchFound found = ScanStretch(plan, sp, search, eph, cache, j, options, control.cancel, done);
+      StretchFound found = ScanStretch(plan, sp, search, eph, cache, kept, j, options, control.cancel, done);
       report();
       hand_on(found, j);
     }

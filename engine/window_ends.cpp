@@ -15,8 +15,12 @@ double BaseStepDays(bool longitude_scan, int body, Centre centre, const Position
   // The cubic's error grows with the fourth power of the base step and with how fast the
   // acceleration changes; these steps keep it below kWindowEndErrorDeg for every body of its
   // class (tests/engine/window_ends_test.cpp measures it against the library).
+  // The bounds carry a margin (see motion_bounds.h): every body slower to change than the
+  // Sun's yearly swing of about 0.007 deg/day² (the outer planets, Chiron, Pholus and the
+  // distant bodies, whose geocentric changes follow the Earth's year) bends so little over
+  // four days that the error stays that of the light bent at the Sun's limb.
   double base = 0.0;
-  if (m.accel <= 0.005) {
+  if (m.accel <= 0.01) {
     base = 4.0;
   } else if (m.accel <= 0.05) {
     base = 2.0;

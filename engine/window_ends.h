@@ -20,8 +20,9 @@ inline constexpr double kWindowEndErrorDeg = 2e-3;
 // allow within the window, to an exact aspect (or a mid-degree partner nearer to its step) is
 // asked of the library after all: every sign the search reads there is then the true one, and
 // every window where the search looks inside for two close crossings (within 0.01 degree plus
-// that bulge) has library values at both ends. Well above kWindowEndErrorDeg. Degrees.
-inline constexpr double kExactEndBandDeg = 0.05;
+// that bulge) has library values at both ends: 0.01 degree and the target's error, at most
+// twice kWindowEndErrorDeg (P1's and the mean of P2's and P3's), fit inside. Degrees.
+inline constexpr double kExactEndBandDeg = 0.02;
 
 // Days between the library positions that serve a body's window ends on a grid of
 // `grid_step` days; 0 when every end is asked of the library. Days, a whole number.
