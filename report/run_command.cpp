@@ -383,6 +383,14 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
     out.chart_name = request.chart->name.empty() ? "unnamed" : request.chart->name;
   }
   const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
+  // The chart takes part only where a role is on its centre; a g/h run made while a chart is
+  // loaded exports as one without.
+  if (planned.plan && std::none_of(planned.plan->series.begin(), planned.plan->series.end(),
+                                   [](const std::array<Centre, 3>& c) {
+                                     return c[1] == Centre::Natal || c[2] == Centre::Natal;
+                                   })) {
+    out.chart_name.clear();
+  }
   std::string aspect_problem;
   const std::optional<AspectSet> aspect_set = AspectSetOf(request, aspect_problem);
   // A calendar of events alone searches no aspects, so bodies without combinations are fine.

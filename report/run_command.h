@@ -109,7 +109,7 @@ struct RunOutcome {
   Centre opt1_ghd = Centre::Geo, opt2_ghd = Centre::Geo, opt3_ghd = Centre::Geo;
   std::vector<std::string> notices;    // bodies left out, bodies from orbital elements
   std::vector<BodySource> sources;     // every body and centre the run judged, by body index
-  std::string chart_name;              // the natal chart's name ("unnamed"); "" without a chart
+  std::string chart_name;              // the natal chart's name ("unnamed"); "" when no role is on n
   // The plan the run searched (bodies, centres, span, grid); null when the run was refused.
   // The graphic ephemeris draws its lines from it.
   std::shared_ptr<const RunPlan> plan;

@@ -74,6 +74,11 @@ TEST(cli_natal, chart_file_run_reports_natal_rows) {
     if (columns == std::string::npos) columns = commas;
     EXPECT_EQ(commas, columns) << record;
   }
+  // A run on g and h with a chart given exports as one without it.
+  const Ran moving = RunCli("--no-save --chart " + (folder / "t.chart").string() +
+                            " --start 01/01/2025 --end 12/31/2025 --tz 0 --triple 0 --p1 Sun --p2 Saturn --format csv");
+  ASSERT_EQ(moving.status, 0) << moving.err;
+  EXPECT_NE(moving.out.find(",aspect3_name\r\n"), std::string::npos) << moving.out;
   const Ran ics = RunCli(chart + " --format ics");
   ASSERT_EQ(ics.status, 0) << ics.err;
   EXPECT_NE(ics.out.find("SUMMARY:Saturn 0\u00B0 Sun (natal\\, Test)"), std::string::npos) << ics.out;
