@@ -82,6 +82,12 @@ struct Measured {
   unsigned long long report_hash = 0;
 };
 
+// The counts stay far below 2^53, so that they convert to double exactly.
+double CallsPerRow(const Measured& m) {
+  return m.rows ? static_cast<double>(m.calls) / static_cast<double>(m.rows) : 0.0;
+}
+double Mebibytes(long kib) { return static_cast<double>(kib) / 1024.0; }
+
 // Runs one scenario in a child process and reads back what it measured.
 Measured MeasureInChild(const Scenario& sc, int threads, bool cache) {
   int fd[2];
@@ -203,7 +209,7 @@ int main(int argc, char** argv) {
     failures += !same;
     const auto row = [&](const char* how, const Measured& m) {
       std::printf("| %s | %s | %.2f | %ld | %lld | %.0f | %.0f | %s |\n", sc.id, how, m.seconds, m.rows,
-                  m.calls, m.rows ? static_cast<double>(m.calls) / m.rows : 0.0, m.peak_kib / 1024.0,
+                  m.calls, CallsPerRow(m), Mebibytes(m.peak_kib),
                   same ? "yes" : "NO");
     };
     row("plain (1 thread, no cache, no skips)", plain);
@@ -213,8 +219,7 @@ int main(int argc, char** argv) {
     row(how, fast);
     std::printf("| %s | speed-up | plain / optimised %.1fx, from the cores alone %.2fx, calls per row %.1fx fewer | | | | | |\n",
                 sc.id, plain.seconds / fast.seconds, one.seconds / fast.seconds,
-                (plain.rows ? static_cast<double>(plain.calls) / plain.rows : 0) /
-                    (fast.rows ? static_cast<double>(fast.calls) / fast.rows : 1));
+                CallsPerRow(plain) / (fast.rows ? CallsPerRow(fast) : 1.0));
     std::fflush(stdout);
   }
   if (wanted.empty() || std::find(wanted.begin(), wanted.end(), "S5") != wanted.end()) {
@@ -229,7 +234,7 @@ int main(int argc, char** argv) {
                                                std::to_string(threads)});
     std::printf("\nS6 (Sun to Pluto, two bodies, 1800-2399, %d threads, saved) as a whole process: "
                 "%.1f s, first report line after %.2f s, peak memory %.0f MiB, %lld bytes of report\n",
-                threads, s6.seconds, s6.first_row, s6.peak_kib / 1024.0, s6.bytes);
+                threads, s6.seconds, s6.first_row, Mebibytes(s6.peak_kib), s6.bytes);
   }
   return failures ? 1 : 0;
 }

@@ -59,7 +59,7 @@ int Run(const Scenario& sc, double start, double end, SwissEphemeris& eph) {
   const double sample_step = moon ? fine : 1.0 / 24.0;
   std::map<std::pair<int, Centre>, SampledBody> samples;
   for (const auto& c : combos) {
-    for (int r = 0; r < 3; ++r) {
+    for (std::size_t r = 0; r < 3; ++r) {
       const auto key = std::pair{c.body[r], c.centre[r]};
       if (!samples.count(key)) {
         samples[key] = SampleBody(sc.kind, eph, c.body[r], c.centre[r], start, end + 1.0, sample_step);
@@ -76,7 +76,7 @@ int Run(const Scenario& sc, double start, double end, SwissEphemeris& eph) {
   };
   for (const auto& c : combos) {
     const SolverProblem p = ProblemFor(c, s);
-    const int stride = moon && !c.Involves(idxMoon) ? 6 : 1;
+    const std::size_t stride = moon && !c.Involves(idxMoon) ? 6 : 1;
     const auto all_ref = ReferenceRoots(sc.kind, eph, p, samples[{c.body[0], c.centre[0]}],
                                     samples[{c.body[1], c.centre[1]}],
                                     samples[{c.body[2], c.centre[2]}], stride, end);
@@ -198,5 +198,5 @@ int main(int argc, char** argv) {
   }
   std::printf("\nMoments of the plain search that the repaired one lists at another minute (the plain\n"
               "search stops up to six seconds from the exact moment):\n");
-  for (const auto& [name, n] : moved) std::printf("  %s: %d\n", name, n);
+  for (const auto& [name, count] : moved) std::printf("  %s: %d\n", name, count);
 }

@@ -44,7 +44,7 @@ double Value(PositionProvider& eph, MotionCoordinate c, int body, double t) {
 }
 
 void Sample(MotionCoordinate c, double from, double to, double step, const std::vector<int>& bodies,
-            std::vector<Extremes>& out) {
+            PerBody<Extremes>& out) {
   SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
   eph.SetSwitches({c == MotionCoordinate::GeoRightAscension || c == MotionCoordinate::HelioRightAscension,
                    c == MotionCoordinate::GeoLatitude});
@@ -71,26 +71,26 @@ void Sample(MotionCoordinate c, double from, double to, double step, const std::
 int main() {
   std::vector<int> all, fast = {idxMoon, idxMeanNode, idxTrueNode, idxMeanLilith, idxTrueLilith};
   for (int b = 0; b <= LastBodyIndex; ++b) all.push_back(b);
-  std::vector<std::vector<Extremes>> table(kMotionCoordinates, std::vector<Extremes>(BodyCount));
+  std::vector<PerBody<Extremes>> table(kMotionCoordinates);
   std::vector<std::thread> threads;
-  for (int c = 0; c < kMotionCoordinates; ++c) {
+  for (std::size_t c = 0; c < table.size(); ++c) {
     threads.emplace_back([&, c] {
       const auto coord = static_cast<MotionCoordinate>(c);
       // The asteroid file begins a little after 0h on 1 January 1800: start a day later.
       Sample(coord, ConvertDatetoJD(1, 2, 1800), ConvertDatetoJD(12, 30, 2399), 1.0, all, table[c]);
       Sample(coord, ConvertDatetoJD(1, 1, 1950), ConvertDatetoJD(12, 31, 2049), 1.0 / 24, fast, table[c]);
     });
-    if (threads.size() == 2 || c + 1 == kMotionCoordinates) {
+    if (threads.size() == 2 || c + 1 == table.size()) {
       for (auto& t : threads) t.join();
       threads.clear();
     }
   }
   std::printf("// {largest |daily motion| deg/day, largest |change of daily motion| deg/day^2} per body\n");
-  for (int c = 0; c < kMotionCoordinates; ++c) {
+  for (std::size_t c = 0; c < table.size(); ++c) {
     std::printf("    {{  // %s\n", MotionCoordinateName(static_cast<MotionCoordinate>(c)));
     for (int b = 0; b <= LastBodyIndex; ++b) {
       std::printf("        {%.6g, %.6g},  // %s\n", table[c][b].speed, table[c][b].accel,
-                  BodyCatalogue[b].caption.data());
+                  BodyCatalogue[BodySlot(b)].caption.data());
     }
     std::printf("    }},\n");
   }

@@ -17,6 +17,10 @@
 
 using namespace tarnwick;
 
+// Elapsed time of a timer in milliseconds. Nanoseconds convert to double exactly up to 2^53
+// (about 104 days).
+static double Milliseconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const int count = argc > 1 ? std::atoi(argv[1]) : 1000000;
@@ -47,7 +51,7 @@ int main(int argc, char** argv) {
     t.start();
     work();
     view.viewport()->repaint();
-    const double ms = t.nsecsElapsed() / 1e6;
+    const double ms = Milliseconds(t);
     std::printf("%-40s %9.1f ms\n", what, ms);
     return ms;
   };
@@ -60,13 +64,13 @@ int main(int argc, char** argv) {
     t.start();
     bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
     view.viewport()->repaint();
-    longest_page = std::max(longest_page, t.nsecsElapsed() / 1e6);
+    longest_page = std::max(longest_page, Milliseconds(t));
   }
   for (int i = 0; i < 200; ++i) {
     t.start();
     bar->setValue(static_cast<int>(random() % static_cast<unsigned>(bar->maximum() + 1)));
     view.viewport()->repaint();
-    longest_jump = std::max(longest_jump, t.nsecsElapsed() / 1e6);
+    longest_jump = std::max(longest_jump, Milliseconds(t));
   }
   std::printf("%-40s %9.1f ms\n", "longest of 200 page steps", longest_page);
   std::printf("%-40s %9.1f ms\n", "longest of 200 jumps of the scroll bar", longest_jump);

@@ -32,7 +32,7 @@ void CheckPlainName(const std::string& name) {
 // the command line can; SafeFileName itself sees the whole rest, line ends included).
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  const unsigned bits = data[0] | (data[1] << 8);
+  const unsigned bits = static_cast<unsigned>(data[0]) | static_cast<unsigned>(data[1]) << 8;
   const std::string_view rest(reinterpret_cast<const char*>(data) + 2, size - 2);
   CheckPlainName(SafeFileName(rest));
 

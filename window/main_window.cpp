@@ -930,10 +930,10 @@ void MainWindow::CopySelectedRows() {
   if (rows.empty()) return;
   // In the order the table shows them, whatever order they were picked in.
   std::sort(rows.begin(), rows.end());
-  auto* data = new QMimeData;
-  data->setText(Q(model_->ReportLines(rows)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-  data->setData(QStringLiteral("text/tab-separated-values"), model_->TabSeparated(rows).toUtf8());
-  QGuiApplication::clipboard()->setMimeData(data);
+  auto* mime = new QMimeData;
+  mime->setText(Q(model_->ReportLines(rows)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  mime->setData(QStringLiteral("text/tab-separated-values"), model_->TabSeparated(rows).toUtf8());
+  QGuiApplication::clipboard()->setMimeData(mime);
   Tell(tr("Copied %n row(s).", nullptr, static_cast<int>(rows.size())));
 }
 

@@ -11,6 +11,7 @@
 #include "app/cli_options.h"
 #include "store/settings_file.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/report_pieces.h"
 #include "run_cli.h"
 #include "test_paths.h"
 
@@ -30,9 +31,7 @@ TEST(cli_options, names_and_aliases_set_the_same_fields) {
   EXPECT_EQ(a.options.settings.txtStartDate, "01/01/2008");
   EXPECT_FALSE(a.options.settings.chkUseP3);
   EXPECT_EQ(a.options.settings.opt2_ghd, Centre::Helio);
-  BodySelection expected{};
-  for (const int i : {0, 1, 2, 3, 15}) expected[i] = true;
-  EXPECT_EQ(a.options.settings.chkP1Planets, expected);
+  EXPECT_EQ(a.options.settings.chkP1Planets, BodyList({0, 1, 2, 3, 15}));
   EXPECT_EQ(a.options.kind, ScanKind::Declination);
   EXPECT_FALSE(a.options.save);
   EXPECT_EQ(Parse({}).options.settings, RunSettings{});  // the initial settings
@@ -156,19 +155,6 @@ TEST(runner, graph_file_of_the_run) {
   }
 }
 
-// The lines of a report as the runner prints it, without the blank lines and the rule.
-std::vector<std::string> ReportLines(const std::string& out) {
-  std::vector<std::string> lines;
-  for (size_t at = 0; at < out.size();) {
-    const size_t end = out.find("\r\n", at);
-    if (end == std::string::npos) break;
-    const std::string line = out.substr(at, end - at);
-    if (!line.empty() && line[0] != '-') lines.push_back(line);
-    at = end + 2;
-  }
-  return lines;
-}
-
 // --aspects reaches the run: every line is of the set (two bodies: the code ends the line),
 // the report is named after the set, a settings file carries the set and --summary writes the
 // summary beside. That the lines are exactly the full run's lines of the set: aspect_set_run.
@@ -178,8 +164,8 @@ TEST(runner, aspect_set_from_the_option_or_a_settings_file) {
                           folder.path().string();
   const Ran chosen = RunCli(run + " --aspects 90,45");
   ASSERT_EQ(chosen.status, 0) << chosen.err;
-  ASSERT_FALSE(ReportLines(chosen.out).empty());
-  for (const std::string& line : ReportLines(chosen.out)) {
+  ASSERT_FALSE(ReportLinesOf(chosen.out).empty());
+  for (const std::string& line : ReportLinesOf(chosen.out)) {
     EXPECT_TRUE(line.ends_with("045") || line.ends_with("090")) << line;
   }
   const std::string saved = "01012007_02282007_5_3.0_15.0_gg_mp_15_noRA_aspects_45-90.txt";
@@ -191,10 +177,10 @@ TEST(runner, aspect_set_from_the_option_or_a_settings_file) {
   const Ran from_file = RunCli(run + " --no-save --settings " + (folder / "major.opt").string() +
                                " --summary " + (folder / "summary.txt").string());
   ASSERT_EQ(from_file.status, 0) << from_file.err;
-  EXPECT_EQ(ReportLines(from_file.out), ReportLines(RunCli(run + " --aspects major --no-save").out));
+  EXPECT_EQ(ReportLinesOf(from_file.out), ReportLinesOf(RunCli(run + " --aspects major --no-save").out));
   const std::string summary = ReadBytes(folder / "summary.txt");
   for (const std::string& part : {std::string("\r\nAspects: major (0, 60, 90, 120, 180)\r\n"),
-                                 "\r\nRows: " + std::to_string(ReportLines(from_file.out).size()) + " of "}) {
+                                 "\r\nRows: " + std::to_string(ReportLinesOf(from_file.out).size()) + " of "}) {
     EXPECT_NE(summary.find(part), std::string::npos) << summary;
   }
 }
@@ -308,7 +294,7 @@ TEST(runner, csv_format_and_output_choose_what_goes_where) {
   EXPECT_EQ(with_csv.out, plain.out);
   EXPECT_NE(with_csv.err.find("Saved " + csv.string()), std::string::npos) << with_csv.err;
   // One record per report line, and the header.
-  EXPECT_EQ(SplitLines(ReadBytes(csv)).size(), ReportLines(plain.out).size() + 1);
+  EXPECT_EQ(SplitLines(ReadBytes(csv)).size(), ReportLinesOf(plain.out).size() + 1);
 
   struct Row { const char* args; const char* begins; };
   const Row rows[] = {
@@ -380,8 +366,7 @@ TEST(runner, pdf_holds_the_header_and_every_report_line) {
   };
   const std::string text = squeeze(ReadBytes(txt));
   size_t lines = 0, from = 0;
-  for (const std::string& line : SplitLines(report.out)) {
-    if (line.empty() || line == std::string(50, '-')) continue;
+  for (const std::string& line : ReportLinesOf(report.out)) {
     ++lines;
     // In order: each line after the one before.
     const size_t at = text.find(squeeze(line) + "\n", from);
@@ -406,9 +391,7 @@ TEST(cli_events, options_read_into_the_choice_or_say_what_is_wrong) {
   EXPECT_TRUE(p.options.events.Has(EventKind::VoidOfCourse));
   EXPECT_FALSE(p.options.events.Has(EventKind::Ingress));
   EXPECT_FALSE(p.options.events.only);
-  BodySelection voc{};
-  voc[0] = voc[3] = voc[4] = true;
-  EXPECT_EQ(p.options.events.voc_bodies, voc);
+  EXPECT_EQ(p.options.events.voc_bodies, BodyList({0, 3, 4}));
   EXPECT_EQ(p.options.events.voc_aspects, (std::vector<int>{0, 90, 180}));
   EXPECT_FALSE(ParseCommandLine({}).options.events.any());  // none unless asked
 

@@ -344,17 +344,17 @@ TEST_F(NatalAngleTransits, saturn_to_the_angles_and_the_sun_mc_midpoint) {
       if (IsNatalAngle(point)) (*role)[AngleSlot(point)] = true;
     }
     s.chkP2Planets[idxSun] = r.p2 == idxSun;
-    const FoundAspects rows = Scan(s);
-    ASSERT_EQ(rows.size(), reference.size()) << r.name;
+    const FoundAspects found = Scan(s);
+    ASSERT_EQ(found.size(), reference.size()) << r.name;
     double worst = 0.0;
-    for (size_t k = 0; k < rows.size(); ++k) {
-      EXPECT_EQ(rows[k].body[2], r.p3) << r.name;
-      const double err = std::fabs(rows[k].jd_ut - reference[k]) * 86400.0;
+    for (size_t k = 0; k < found.size(); ++k) {
+      EXPECT_EQ(found[k].body[2], r.p3) << r.name;
+      const double err = std::fabs(found[k].jd_ut - reference[k]) * 86400.0;
       EXPECT_LE(err, kMaxMomentErrSeconds) << r.name << " row " << k + 1;
       worst = std::max(worst, err);
     }
     std::printf("Saturn to the natal %s: %zu rows, largest difference %.4f s (limit %.1f s)\n", r.name,
-                rows.size(), worst, kMaxMomentErrSeconds);
+                found.size(), worst, kMaxMomentErrSeconds);
   }
   const NatalPoints& n = *eph.natal_points();
   EXPECT_LT(ArcsecBetween(n.ra[idxMidheaven], ascmc[SE_ARMC]), 0.01);

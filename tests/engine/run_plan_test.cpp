@@ -9,6 +9,7 @@
 #include "core/calendar.h"
 #include "engine/scan.h"
 #include "tests/engine/synthetic_provider.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
@@ -38,12 +39,6 @@ class CountingProvider final : public PositionProvider {
   SyntheticProvider& inner_;
 };
 
-BodySelection Only(std::initializer_list<int> bodies) {
-  BodySelection s{};
-  for (const int b : bodies) s[b] = true;
-  return s;
-}
-
 // Positions are given from this moment (1 January 2008, 0h UT).
 const double kEpoch = ConvertDatetoJD(1, 1, 2008);
 
@@ -65,8 +60,8 @@ RunSettings TwoBodies(const char* start, const char* end) {
   s.txtStartDate = start;
   s.txtEndDate = end;
   s.chkUseP3 = false;
-  s.chkP1Planets = s.chkP2Planets = Only({idxSun, kMercury, kVenus, kMars, kJupiter});
-  s.chkP3Planets = Only({});
+  s.chkP1Planets = s.chkP2Planets = BodyList({idxSun, kMercury, kVenus, kMars, kJupiter});
+  s.chkP3Planets = BodyList({});
   return s;
 }
 
@@ -105,7 +100,7 @@ TEST(run_plan, centres_left_behind_and_numbers_read_once) {
     RunSettings s = TwoBodies("12/01/2007", "12/03/2007");
     s.chkAutoCalc = r.auto_calc;
     s.chkUseP3 = r.use_p3;
-    s.chkP3Planets = Only({kSaturn});
+    s.chkP3Planets = BodyList({kSaturn});
     s.opt2_ghd = r.p2;
     s.opt3_ghd = r.p3;
     s.txtAspectOrb1 = "2,5";  // a decimal-comma locale's orb

@@ -7,17 +7,6 @@
 namespace tarnwick {
 namespace {
 
-TEST(run_settings, initial_bodies_are_jupiter_to_pluto_chiron_and_sedna) {
-  const RunSettings s;
-  for (const auto& role : kRoleFields) {
-    const BodySelection& sel = s.*role.selection;
-    for (int i = 0; i <= LastBodyIndex; ++i) {
-      const bool expected = (i >= 5 && i <= 9) || i == 15 || i == idxSedna;
-      EXPECT_EQ(sel[i], expected) << role.selection_name << " " << i;
-    }
-  }
-}
-
 // The number rules themselves (leading number, whole-text decimal) are tested with
 // number_text, and fuzz_run_texts holds orbs and time zones to them; here only what a time
 // of day adds: a colon (or the regional decimal sign) reads like the point, and the text is

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "tests/support/reference_search.h"
+#include "tests/support/report_pieces.h"
 #include "core/angles.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
@@ -32,8 +33,7 @@ TEST_P(ScanOnEphemeris, finds_every_moment_of_a_quarter_once_and_exactly) {
   const ScanKind kind = GetParam();
   RunSettings s;
   s.chkUseP3 = false;
-  s.chkP1Planets = s.chkP2Planets = BodySelection{};
-  for (const int b : {0, 1, 2, 4, 5}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;  // Sun, Moon, Mercury, Mars, Jupiter
+  s.chkP1Planets = s.chkP2Planets = BodyList({0, 1, 2, 4, 5});  // Sun, Moon, Mercury, Mars, Jupiter
   s.txtStartDate = "01/01/2001";
   s.txtEndDate = "03/31/2001";
   s.txtTZ = "0";
@@ -78,9 +78,8 @@ TEST_P(ScanOnEphemeris, finds_the_moon_crossing_noisy_bodies) {
   RunSettings s;
   s.chkUseP3 = false;
   s.chkInclude15DegAspects = false;
-  s.chkP1Planets = s.chkP2Planets = BodySelection{};
-  s.chkP1Planets[idxMoon] = true;
-  for (const int b : {kMeanNode, kTrueNode, kMeanApogee, kOsculatingApogee}) s.chkP2Planets[b] = true;
+  s.chkP1Planets = BodyList({idxMoon});
+  s.chkP2Planets = BodyList({kMeanNode, kTrueNode, kMeanApogee, kOsculatingApogee});
   s.txtStartDate = "01/01/2025";
   s.txtEndDate = "12/31/2025";
   s.txtTZ = "5";
@@ -105,8 +104,8 @@ TEST_P(ScanOnEphemeris, finds_the_moon_crossing_noisy_bodies) {
 
 INSTANTIATE_TEST_SUITE_P(scan, ScanOnEphemeris,
                          ::testing::Values(ScanKind::Longitude, ScanKind::Declination),
-                         [](const auto& info) {
-                           return info.param == ScanKind::Longitude ? "longitude" : "declination";
+                         [](const auto& row) {
+                           return row.param == ScanKind::Longitude ? "longitude" : "declination";
                          });
 
 }  // namespace

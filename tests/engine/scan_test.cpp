@@ -5,24 +5,19 @@
 #include "core/calendar.h"
 #include "engine/replace_string.h"
 #include "tests/engine/synthetic_provider.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr int kMars = 4;
 
-BodySelection Only(std::initializer_list<int> bodies) {
-  BodySelection s{};
-  for (const int b : bodies) s[b] = true;
-  return s;
-}
-
 RunSettings TwoBody(std::initializer_list<int> p1, std::initializer_list<int> p2) {
   RunSettings s;
   s.chkUseP3 = false;
-  s.chkP1Planets = Only(p1);
-  s.chkP2Planets = Only(p2);
-  s.chkP3Planets = Only({});
+  s.chkP1Planets = BodyList(p1);
+  s.chkP2Planets = BodyList(p2);
+  s.chkP3Planets = BodyList({});
   return s;
 }
 
@@ -61,7 +56,7 @@ TEST(scan, exclusion_rules) {
   };
   const Centre g = Centre::Geo, h = Centre::Helio;
   RunSettings triple_all;
-  triple_all.chkP1Planets = triple_all.chkP2Planets = triple_all.chkP3Planets = Only({0, 4, 5});
+  triple_all.chkP1Planets = triple_all.chkP2Planets = triple_all.chkP3Planets = BodyList({0, 4, 5});
   const Row rows[] = {
       {"Mars to Sun on one centre: tried once, lower index first", TwoBody({kMars}, {idxSun}), 0},
       {"Sun to Mars", TwoBody({idxSun}, {kMars}), 1},

@@ -10,6 +10,7 @@
 
 #include "tests/support/event_reference.h"
 #include "tests/support/reference_search.h"
+#include "tests/support/report_pieces.h"
 #include "core/angles.h"
 #include "core/calendar.h"
 #include "core/program_folder.h"
@@ -39,9 +40,7 @@ class SkyEventsOnEphemeris : public ::testing::Test {
                  double to, Centre centre = Centre::Geo) {
     EventChoice choice;
     for (const EventKind k : kinds) choice.Set(k, true);
-    BodySelection selection{};
-    for (const int b : bodies) selection[static_cast<size_t>(b)] = true;
-    return FindSkyEvents(eph, choice, selection, centre, from, to).events;
+    return FindSkyEvents(eph, choice, BodyList(bodies), centre, from, to).events;
   }
   SwissEphemeris eph{EphemerisSearchPath(ProgramFolder())};
 };
@@ -124,10 +123,8 @@ TEST_F(SkyEventsOnEphemeris, every_event_of_a_dense_library_scan_once) {
     for (const int b : r.bodies) {
       EventChoice choice;
       choice.Set(r.kind, true);
-      BodySelection selection{};
-      selection[static_cast<size_t>(b)] = true;
       std::vector<double> found;
-      for (const SkyEvent& e : FindSkyEvents(eph, choice, selection, r.centre, from, to).events) {
+      for (const SkyEvent& e : FindSkyEvents(eph, choice, BodyList({b}), r.centre, from, to).events) {
         if (e.kind == r.kind) found.push_back(e.jd_ut);
       }
       const std::vector<double> reference =
@@ -219,9 +216,7 @@ TEST_F(SkyEventsOnEphemeris, events_keep_their_order_and_the_void_holds_no_aspec
 TEST_F(SkyEventsOnEphemeris, heliocentric_runs_offer_ingresses_only) {
   EventChoice choice;
   choice.kinds.fill(true);
-  BodySelection mars{};
-  mars[4] = true;
-  const EventSearch r = FindSkyEvents(eph, choice, mars, Centre::Helio, Utc(2024, 1, 1, 0, 0), Utc(2025, 1, 1, 0, 0));
+  const EventSearch r = FindSkyEvents(eph, choice, BodyList({4}), Centre::Helio, Utc(2024, 1, 1, 0, 0), Utc(2025, 1, 1, 0, 0));
   ASSERT_FALSE(r.events.empty());
   for (const SkyEvent& e : r.events) {
     EXPECT_EQ(e.kind, EventKind::Ingress);
@@ -244,9 +239,7 @@ TEST(sky_events, crossings_on_window_ends_are_listed_once) {
   EventChoice choice;
   choice.Set(EventKind::Ingress, true);
   choice.Set(EventKind::OutOfBounds, true);
-  BodySelection bodies{};
-  for (const int b : {3, 4, 5, 6, 7}) bodies[static_cast<size_t>(b)] = true;
-  const EventSearch r = FindSkyEvents(eph, choice, bodies, Centre::Geo, t0, t0 + 70.0);
+  const EventSearch r = FindSkyEvents(eph, choice, BodyRange(3, 7), Centre::Geo, t0, t0 + 70.0);
   struct Want { EventKind kind; int body; double at; int detail, direction; };
   const Want want[] = {
       {EventKind::Ingress, 4, t0 + 2.0, 1, 1},   {EventKind::Ingress, 6, t0 + 2.0, 0, 1},

@@ -11,6 +11,7 @@
 #include "core/swiss_ephemeris.h"
 #include "engine/scan.h"
 #include "engine/window_ends.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
@@ -105,11 +106,7 @@ TEST_P(PolishedRows, hold_the_library_positions_of_an_exact_moment) {
   s.txtEndDate = sc.triple ? "03/04/2008" : "03/31/2008";
   s.chkUseP3 = sc.triple;
   s.chkAutoCalc = sc.all_centres;
-  s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
-  for (const int b : sc.bodies) {
-    const auto i = static_cast<size_t>(b);
-    s.chkP1Planets[i] = s.chkP2Planets[i] = s.chkP3Planets[i] = true;
-  }
+  s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodyList(sc.bodies);
   const std::string path = EphemerisSearchPath(ProgramFolder());
   SwissEphemeris scan_eph(path), check(path);
   const RunPlan plan = MakeRunPlan(sc.kind, s, RegionalFormat{}, scan_eph).plan.value();

@@ -7,14 +7,12 @@
 #include <QGuiApplication>
 #include <QXmlStreamReader>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/position_cache.h"
 #include "core/program_folder.h"
 #include "core/swiss_ephemeris.h"
 #include "report/run_command.h"
 #include "store/scratch_folder.h"
+#include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
@@ -38,33 +36,20 @@ DrawnRun InitialRun() {
   Gui();
   RunRequest request;
   request.save = false;
-  const std::string path = EphemerisSearchPath(ProgramFolder());
-  DrawnRun run{RunAspectarian(request, [&] { return std::make_unique<SwissEphemeris>(path); }), {}, {}};
+  DrawnRun run{RunOnLibrary(request), {}, {}};
   run.data = GraphOfRun(*run.out.plan, run.out.rows);
-  SwissEphemeris library(path);
+  SwissEphemeris library(EphemerisSearchPath(ProgramFolder()));
   PositionCache eph(library);
   eph.SetSwitches(run.out.plan->switches);
   run.frame = PrepareGraph(run.data, eph, 15, 1200, 700);
   return run;
 }
 
-std::string Slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST(graph_picture, svg_has_one_titled_marker_per_report_row) {
   const DrawnRun run = InitialRun();
   ASSERT_GT(run.out.rows.size(), 10u);
   // The report's lines, from the pane text as the report file holds it.
-  std::vector<std::string> report;
-  std::istringstream pane(run.out.pane_text);
-  for (std::string line; std::getline(pane, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line.find_first_not_of('-') != std::string::npos) report.push_back(line);
-  }
+  const std::vector<std::string> report = ReportLinesOf(run.out.pane_text);
   ASSERT_EQ(report.size(), run.out.rows.size());
   // The triple run draws P2/P3 midpoint lines beside the body lines.
   EXPECT_TRUE(std::any_of(run.data.lines.begin(), run.data.lines.end(),
@@ -105,7 +90,7 @@ TEST(graph_picture, saving_writes_the_format_of_the_name_or_says_why_not) {
     const FileStatus saved = SaveGraph(path, run.data, run.frame, 1200, 700);
     EXPECT_EQ(static_cast<bool>(saved), r.says.empty()) << r.name << ": " << saved.message;
     if (r.says.empty()) {
-      EXPECT_EQ(Slurp(path).substr(0, r.begins.size()), r.begins) << r.name;
+      EXPECT_EQ(ReadBytes(path).substr(0, r.begins.size()), r.begins) << r.name;
     } else {
       EXPECT_NE(saved.message.find(r.says), std::string::npos) << saved.message;
       EXPECT_NE(saved.message.find(path.string()), std::string::npos) << saved.message;

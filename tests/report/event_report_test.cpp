@@ -150,8 +150,7 @@ TEST(event_run, events_add_lines_and_take_nothing_away) {
   s.txtStartDate = "01/01/2008";
   s.txtEndDate = "01/15/2008";
   s.chkUseP3 = false;
-  s.chkP1Planets = s.chkP2Planets = BodySelection{};
-  for (const int b : {0, 1, 2, 4}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+  s.chkP1Planets = s.chkP2Planets = BodyList({0, 1, 2, 4});
   request.data_folder = folder.path();
   request.save = false;
   const ProviderFactory factory = LibraryProviders();

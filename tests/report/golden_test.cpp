@@ -21,8 +21,7 @@ TEST_P(GoldenTest, report_file_matches_byte_for_byte) {
   s.txtStartDate = "01/01/2008";
   s.txtEndDate = g.end;
   s.chkUseP3 = false;
-  s.chkP1Planets = s.chkP2Planets = BodySelection{};
-  for (const int b : g.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+  s.chkP1Planets = s.chkP2Planets = BodyList(g.bodies);
   request.data_folder = folder.path();
   for (const int threads : {1, 2}) {
     request.options.threads = threads;
@@ -40,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
                              "01012008_01052008_5_3.0_15.0_gg_mp_15_noRA.txt"},
                       Golden{"declination", ScanKind::Declination, "01/10/2008", {0, 1, 2, 3, 4, 5, 6},
                              "01012008_01102008_5_decl_gg_mp_15_noRA_geoDecl.txt"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Remembered positions, passed-over windows and two threads must not change a byte of the
 // report: the benchmark's scenarios on spans short enough for a test.
@@ -69,8 +68,7 @@ TEST_P(OptimisedRunTest, gives_the_report_of_the_plain_run) {
   s.chkUseP3 = sc.triple;
   s.chkAutoCalc = sc.all_centres;
   if (!sc.bodies.empty()) {
-    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
-    for (const int b : sc.bodies) s.chkP1Planets[b] = s.chkP2Planets[b] = s.chkP3Planets[b] = true;
+    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodyList(sc.bodies);
   }
   const auto run = [&](int threads, bool optimised) {
     request.options.threads = threads;
@@ -93,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17, 18, 19, 20}, true, true},
         Shortened{"declination_all_centres", ScanKind::Declination, "01/01/2008", "04/30/2008",
                   {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace tarnwick

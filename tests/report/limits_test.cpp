@@ -48,9 +48,8 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
     s.txtStartDate = r.start;
     s.txtEndDate = r.end;
     s.chkUseP3 = false;
-    s.chkP1Planets = s.chkP2Planets = BodySelection{};
-    for (const int b : {int{idxSun}, int{idxMoon}, kMars}) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
-    s.chkP2Planets[kChiron] = s.chkP2Planets[idxSedna] = true;
+    s.chkP1Planets = BodyList({idxSun, idxMoon, kMars});
+    s.chkP2Planets = BodyList({idxSun, idxMoon, kMars, kChiron, idxSedna});
     const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, r.status) << r.name;
     const std::vector<std::string>& said = out.status == RunOutcome::Status::Done ? out.notices : out.problems;

@@ -64,7 +64,7 @@ TEST(notation, text_reads_back_within_half_a_minute_around_the_circle) {
     const size_t sign = kSigns.find(text.substr(a + 1, b - a - 1));
     const int degree = std::atoi(text.c_str()), minute = std::atoi(text.c_str() + b + 1);
     ASSERT_TRUE(sign % 3 == 0 && degree < 30 && minute < 60) << text;
-    worst = std::max(worst, ArcDistance(10.0 * sign + degree + minute / 60.0, lon));
+    worst = std::max(worst, ArcDistance(10.0 * static_cast<double>(sign) + degree + minute / 60.0, lon));
   }
   EXPECT_LE(worst, 0.5 / 60.0 + 1e-9) << "largest distance of a text from its longitude, degrees";
 }

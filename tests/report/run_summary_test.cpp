@@ -77,10 +77,8 @@ TEST(run_summary, every_field_present_with_what_the_run_searched) {
     s.chkInclude15DegAspects = c.grid15;
     s.txtAspectSet = c.aspects;
     s.opt3_ghd = Centre::Helio;
-    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
-    s.chkP1Planets[idxSun] = s.chkP1Planets[4] = true;
-    s.chkP2Planets[5] = s.chkP2Planets[6] = s.chkP2Planets[kSedna] = true;
-    s.chkP3Planets = s.chkP2Planets;
+    s.chkP1Planets = BodyList({idxSun, 4});
+    s.chkP2Planets = s.chkP3Planets = BodyList({5, 6, kSedna});
     const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, RunOutcome::Status::Done);
     const std::vector<SummaryField> fields = RunSummary(c.kind, s, RegionalFormat{}, out);

@@ -39,7 +39,7 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
   for (size_t n = 7; n < 85; ++n) {  // Jupiter to Pluto, Chiron and Sedna checked
     const int body = static_cast<int>((n - 7) % BodyCount);
     const bool on = (body >= 5 && body <= 9) || body == 15 || body == 21;
-    EXPECT_EQ(lines[n], (on ? "1 - " : "0 - ") + std::string(BodyCatalogue[body].caption))
+    EXPECT_EQ(lines[n], (on ? "1 - " : "0 - ") + std::string(BodyCatalogue[BodySlot(body)].caption))
         << "line " << n + 1;
   }
   EXPECT_EQ(lines[7], "0 - Sun     ");

@@ -32,20 +32,20 @@ SampledBody SampleBody(ScanKind kind, PositionProvider& eph, int body, Centre ce
   SampledBody s{start, step, {}};
   const auto n = static_cast<size_t>(std::ceil((end - start) / step)) + 1;
   s.value.reserve(n);
-  for (size_t i = 0; i < n; ++i) s.value.push_back(Value(kind, eph, body, centre, start + i * step));
+  for (size_t i = 0; i < n; ++i) s.value.push_back(Value(kind, eph, body, centre, start + static_cast<double>(i) * step));
   return s;
 }
 
 std::vector<double> ReferenceRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& p,
                                    const SampledBody& b1, const SampledBody& b2,
-                                   const SampledBody& b3, int stride, double end) {
+                                   const SampledBody& b3, std::size_t stride, double end) {
   std::vector<double> roots;
   const size_t n = b1.value.size();
   const auto values = [&](size_t i) {
     return std::array<double, 3>{b1.value[i], b2.value[i], b3.value[i]};
   };
   for (size_t i = 0; i + stride < n; i += stride) {
-    const double t0 = b1.start + i * b1.step;
+    const double t0 = b1.start + static_cast<double>(i) * b1.step;
     if (t0 > end) break;
     const auto [f1, f0] = PairTarget(kind, p, values(i + stride), values(i));
     if (std::fabs(f1 - f0) >= kMaxCrossingChangeDeg) continue;
@@ -54,7 +54,7 @@ std::vector<double> ReferenceRoots(ScanKind kind, PositionProvider& eph, const S
       continue;
     }
     if (f1 == 0.0 || (f0 < 0.0) == (f1 < 0.0)) continue;
-    double lo = t0, hi = b1.start + (i + stride) * b1.step;
+    double lo = t0, hi = b1.start + static_cast<double>(i + stride) * b1.step;
     while (hi - lo > kBisectionLimitDays) {
       const double mid = (lo + hi) / 2.0;
       const auto [fm, fl] = PairTarget(kind, p, At(kind, eph, p, mid), At(kind, eph, p, lo));

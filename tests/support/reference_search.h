@@ -24,7 +24,7 @@ SampledBody SampleBody(ScanKind kind, PositionProvider& eph, int body, Centre ce
 // from sign changes between samples `stride` apart that are no jumps of the target.
 std::vector<double> ReferenceRoots(ScanKind kind, PositionProvider& eph, const SolverProblem& problem,
                                    const SampledBody& p1, const SampledBody& p2,
-                                   const SampledBody& p3, int stride, double end);
+                                   const SampledBody& p3, std::size_t stride, double end);
 
 // How a scan's moments compare with the reference roots of the same combination.
 struct Comparison {

@@ -128,10 +128,7 @@ class EventsBoxTest : public WindowTest {
   void events_are_rows_of_the_table_in_time_order() {
     Open();
     RunWithStations();
-    QStringList lines;
-    for (const QString& line : Pane().split('\n')) {
-      if (!line.isEmpty() && !line.startsWith("---")) lines << line;
-    }
+    const QStringList lines = ReportLines();
     QAbstractItemModel* shown = Table()->model();
     QCOMPARE(shown->rowCount(), lines.size());
     int stations = 0, lunations = 0;

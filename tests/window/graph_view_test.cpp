@@ -6,6 +6,7 @@
 #include "graph/graph_picture.h"
 #include "window/graph_view.h"
 #include "window/results_model.h"
+#include "tests/support/report_pieces.h"
 #include "window_fixture.h"
 
 using namespace tarnwick;
@@ -19,8 +20,7 @@ class GraphViewTest : public WindowTest {
     s.txtStartDate = "12/01/2007";
     s.txtEndDate = "12/07/2007";
     s.chkUseP3 = false;
-    s.chkP1Planets = s.chkP2Planets = BodySelection{};
-    for (size_t b = 0; b <= 6; ++b) s.chkP1Planets[b] = s.chkP2Planets[b] = true;
+    s.chkP1Planets = s.chkP2Planets = BodyRange(0, 6);
     return s;
   }
 

@@ -4,6 +4,7 @@
 #include "decimal_comma_locale.h"
 #include "store/regional_settings.h"
 #include "window/results_model.h"
+#include "tests/support/report_pieces.h"
 #include "window_fixture.h"
 
 using namespace tarnwick;
@@ -131,8 +132,7 @@ class RunTest : public WindowTest {
     RunSettings long_run;
     long_run.txtStartDate = "01/01/1900";
     long_run.txtEndDate = "12/31/2099";
-    long_run.chkP1Planets = long_run.chkP2Planets = long_run.chkP3Planets = BodySelection{};
-    for (int b = 0; b < 10; ++b) long_run.chkP1Planets[b] = long_run.chkP2Planets[b] = long_run.chkP3Planets[b] = true;
+    long_run.chkP1Planets = long_run.chkP2Planets = long_run.chkP3Planets = BodyRange(0, 9);
     Load(long_run, "long.opt");
     Click("cmdAspectarian");
     QVERIFY(window_->running());
@@ -226,8 +226,7 @@ class RunTest : public WindowTest {
     RunSettings large;
     large.txtStartDate = "01/01/2008";
     large.txtEndDate = "03/31/2008";
-    large.chkP1Planets = BodySelection{};
-    large.chkP1Planets[idxMoon] = true;
+    large.chkP1Planets = BodyList({idxMoon});
     large.chkP2Planets.fill(true);
     large.chkP3Planets.fill(true);
     Load(large, "large.opt");
