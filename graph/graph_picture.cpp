@@ -48,8 +48,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QPen LinePen(const GraphLine& line, bool retrograde) {
   // Body lines 1.6 px, thinner where the body moves backwards; midpoint lines dashed and thin.
-  QPen pen(ColourOf(line.style), line.spec.IsMidpoint() ? 1.0 : retrograde ? 0.6 : 1.0);
-  pen.setStyle(line.spec.IsMidpoint() ? Qt::DashLine : DashOf(line.style));
+  QPen pen(ColourOf(line.style), line.key.IsMidpoint() ? 1.0 : retrograde ? 0.6 : 1.0);
+  pen.setStyle(line.key.IsMidpoint() ? Qt::DashLine : DashOf(line.style));
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::RoundJoin);
   return pen;
@@ -202,7 +202,7 @@ void PaintGraph(QPainter& p, const GraphData& data, const GraphFrame& frame, dou
     const auto& s = line.samples;
     const auto last = std::upper_bound(s.begin(), s.end(), frame.t1,
                                        [](double t, const GraphSample& g) { return t < g.jd_ut; });
-    if (last != s.begin() && !line.spec.IsMidpoint()) {
+    if (last != s.begin() && !line.key.IsMidpoint()) {
       const GraphSample& g = *(last - 1);
       const double v = data.Folds() ? FoldToDial(g.value, frame.dial) : g.value;
       ends.push_back({frame.Y(v), i});

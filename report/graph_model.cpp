@@ -34,13 +34,13 @@ double CircleStep(double a, double b, double turn) {
   return d - turn * std::floor(d / turn) - turn / 2.0;
 }
 
-std::string LineLabel(const GraphLineSpec& spec, bool midpoints) {
+std::string LineLabel(const GraphLineKey& key, bool midpoints) {
   const auto name = [](int body, Centre centre) {
     const char* prefix = centre == Centre::Helio ? "h. " : centre == Centre::Natal ? "n. " : "";
     return std::string(prefix) + std::string(BodyName(body));
   };
-  if (!spec.IsMidpoint()) return name(spec.body, spec.centre);
-  return name(spec.body, spec.centre) + "/" + name(spec.partner, spec.partner_centre) + (midpoints ? " mp" : " md");
+  if (!key.IsMidpoint()) return name(key.body, key.centre);
+  return name(key.body, key.centre) + "/" + name(key.partner, key.partner_centre) + (midpoints ? " mp" : " md");
 }
 
 double BodyValue(PositionProvider& eph, GraphQuantity q, int body, Centre centre, double jd, double& motion) {
@@ -81,18 +81,18 @@ GraphData GraphOfRun(const RunPlan& plan, const FoundAspects& rows) {
 
   for (const JudgedBody& judged : plan.judged) {
     if (!judged.availability.available()) continue;
-    const GraphLineSpec spec{judged.body, judged.centre, -1, Centre::Geo};
+    const GraphLineKey key{judged.body, judged.centre, -1, Centre::Geo};
     const bool seen = std::any_of(data.lines.begin(), data.lines.end(),
-                                  [&](const GraphLine& l) { return l.spec == spec; });
-    if (!seen) data.lines.push_back({spec, LineLabel(spec, plan.use_midpoints), judged.body, 360.0, {}});
+                                  [&](const GraphLine& l) { return l.key == key; });
+    if (!seen) data.lines.push_back({key, LineLabel(key, plan.use_midpoints), judged.body, 360.0, {}});
   }
   if (plan.use_p3) {
     std::set<std::tuple<int, int, int, int>> pairs;
     for (const FoundAspect& row : rows) {
-      const auto key = std::tuple{row.body[1], static_cast<int>(row.centre[1]), row.body[2], static_cast<int>(row.centre[2])};
-      if (!pairs.insert(key).second) continue;
-      const GraphLineSpec spec{row.body[1], row.centre[1], row.body[2], row.centre[2]};
-      data.lines.push_back({spec, LineLabel(spec, plan.use_midpoints), row.body[1],
+      const auto pair = std::tuple{row.body[1], static_cast<int>(row.centre[1]), row.body[2], static_cast<int>(row.centre[2])};
+      if (!pairs.insert(pair).second) continue;
+      const GraphLineKey key{row.body[1], row.centre[1], row.body[2], row.centre[2]};
+      data.lines.push_back({key, LineLabel(key, plan.use_midpoints), row.body[1],
                             plan.use_midpoints || plan.kind != ScanKind::Longitude ? 360.0 : 30.0, {}});
     }
   }
@@ -121,12 +121,12 @@ GraphData GraphOfRun(const RunPlan& plan, const FoundAspects& rows) {
   return data;
 }
 
-double LineValue(PositionProvider& eph, GraphQuantity quantity, const GraphLineSpec& spec, bool midpoints,
+double LineValue(PositionProvider& eph, GraphQuantity quantity, const GraphLineKey& key, bool midpoints,
                  bool near_rule, double jd_ut, double& motion) {
-  if (!spec.IsMidpoint()) return BodyValue(eph, quantity, spec.body, spec.centre, jd_ut, motion);
+  if (!key.IsMidpoint()) return BodyValue(eph, quantity, key.body, key.centre, jd_ut, motion);
   double m2 = 0.0, m3 = 0.0;
-  const double v2 = BodyValue(eph, quantity, spec.body, spec.centre, jd_ut, m2);
-  const double v3 = BodyValue(eph, quantity, spec.partner, spec.partner_centre, jd_ut, m3);
+  const double v2 = BodyValue(eph, quantity, key.body, key.centre, jd_ut, m2);
+  const double v3 = BodyValue(eph, quantity, key.partner, key.partner_centre, jd_ut, m3);
   motion = (m2 + m3) / 2.0;
   if (!FoldsQuantity(quantity)) {
     return midpoints ? Find_Midpoint_declination(v2, v3) : Find_Midpoint_declination(std::fabs(v2), std::fabs(v3));
@@ -180,7 +180,7 @@ void SampleLines(GraphData& data, PositionProvider& eph, const GraphFrame& frame
     const double turn = line.turn;
     const auto at = [&](double jd) {
       GraphSample s{jd, 0.0, 0.0};
-      s.value = LineValue(eph, data.quantity, line.spec, data.midpoints, data.near_rule, jd, s.motion);
+      s.value = LineValue(eph, data.quantity, line.key, data.midpoints, data.near_rule, jd, s.motion);
       return s;
     };
     // Whether the chord from a to b strays more than the tolerance from the curve: a curve
@@ -251,7 +251,7 @@ std::vector<GraphPiece> LinePieces(const GraphLine& line, const GraphFrame& fram
     const double d = CircleStep(a.value, b.value, line.turn);
     const double foretold = (a.motion + b.motion) / 2.0 * h;
     const bool retro = a.motion + b.motion < 0.0;
-    if (line.spec.IsMidpoint() && std::fabs(d - foretold) > 2.0) {
+    if (line.key.IsMidpoint() && std::fabs(d - foretold) > 2.0) {
       pieces.push_back(std::move(piece));
       piece = GraphPiece{};
       piece.retrograde = retro;

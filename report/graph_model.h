@@ -29,13 +29,13 @@ inline constexpr double kObliquityDeg = 23.44;
 enum class GraphQuantity { Longitude, RightAscension, Declination, GeoLatitude };
 
 // One line: a body on a centre, or the midpoint (mid-degree) of two of them.
-struct GraphLineSpec {
+struct GraphLineKey {
   int body = 0;
   Centre centre = Centre::Geo;
   int partner = -1;               // the second body of a midpoint line; -1 for a body line
   Centre partner_centre = Centre::Geo;
   bool IsMidpoint() const { return partner >= 0; }
-  friend bool operator==(const GraphLineSpec&, const GraphLineSpec&) = default;
+  friend bool operator==(const GraphLineKey&, const GraphLineKey&) = default;
 };
 
 struct GraphSample {
@@ -46,7 +46,7 @@ struct GraphSample {
 };
 
 struct GraphLine {
-  GraphLineSpec spec;
+  GraphLineKey key;
   std::string label;                 // "Sun", "h. Mars", "Moon/Venus mp"
   int style = 0;                     // colour and dash: index into the palette, per body
   double turn = 360.0;               // degrees of one turn of the value: 30 for a mid-degree
@@ -85,7 +85,7 @@ GraphData GraphOfRun(const RunPlan& plan, const FoundAspects& rows);
 
 // The value of a line at jd_ut from the provider (switches set as the plan's), with its
 // daily motion in `motion`.
-double LineValue(PositionProvider& eph, GraphQuantity quantity, const GraphLineSpec& spec, bool midpoints,
+double LineValue(PositionProvider& eph, GraphQuantity quantity, const GraphLineKey& key, bool midpoints,
                  bool near_rule, double jd_ut, double& motion);
 
 // The pixel box and the stretch of time and values a graph shows.

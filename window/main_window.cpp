@@ -1039,17 +1039,22 @@ void MainWindow::RunDateCommand(DateCommand command) {
   Tell(QString());
 }
 
-void MainWindow::ExportCsv() {
-  if (!last_run_ || running()) return;
+std::optional<QString> MainWindow::ChooseRunFile(const QString& title, const QString& filter,
+                                                 const char* suffix) {
   FileRequest request;
   request.mode = FileRequest::Mode::Save;
-  request.title = tr("Export CSV");
-  request.filter = tr("CSV Files (*.csv)");
-  request.default_suffix = QStringLiteral("csv");
+  request.title = title;
+  request.filter = filter;
+  request.default_suffix = QLatin1String(suffix);
   request.start_folder = TextOf(world_.files.data_folder);
-  request.preset_name = TextOf(world_.files.data_folder /
-                               std::filesystem::path(last_run_->report_name).replace_extension(".csv"));
-  const std::optional<QString> chosen = world_.chooser->Choose(this, request);
+  request.preset_name = TextOf(world_.files.data_folder / std::filesystem::path(last_run_->report_name)
+                                                              .replace_extension(std::string(".") + suffix));
+  return world_.chooser->Choose(this, request);
+}
+
+void MainWindow::ExportCsv() {
+  if (!last_run_ || running()) return;
+  const std::optional<QString> chosen = ChooseRunFile(tr("Export CSV"), tr("CSV Files (*.csv)"), "csv");
   if (!chosen) return;
   const FileStatus saved = SaveRunCsvWithEvents(PathOf(*chosen), model_->runRows(), last_run_->events,
                                                 last_run_->kind, last_run_->settings, world_.regional,
@@ -1064,15 +1069,8 @@ void MainWindow::ExportCsv() {
 
 void MainWindow::SaveGraphFile() {
   if (!last_run_ || running() || !graph_->HasRun()) return;
-  FileRequest request;
-  request.mode = FileRequest::Mode::Save;
-  request.title = tr("Save graph");
-  request.filter = tr("SVG pictures (*.svg);;PNG images (*.png)");
-  request.default_suffix = QStringLiteral("svg");
-  request.start_folder = TextOf(world_.files.data_folder);
-  request.preset_name = TextOf(world_.files.data_folder /
-                               std::filesystem::path(last_run_->report_name).replace_extension(".svg"));
-  const std::optional<QString> chosen = world_.chooser->Choose(this, request);
+  const std::optional<QString> chosen =
+      ChooseRunFile(tr("Save graph"), tr("SVG pictures (*.svg);;PNG images (*.png)"), "svg");
   if (!chosen) return;
   const FileStatus saved = graph_->Save(PathOf(*chosen));
   if (!saved) {

@@ -235,6 +235,9 @@ class MainWindow final : public QMainWindow {
     std::string report_name;  // the report file's name, offered with .csv for the export
     std::string chart_name;   // the natal chart's name, "" in a run without one
   };
+  // Asks where to save a file of the last run: the data folder, the report's name with
+  // `suffix` ("csv").
+  std::optional<QString> ChooseRunFile(const QString& title, const QString& filter, const char* suffix);
   std::optional<FinishedRun> last_run_;
   QMenu* dates_menu_ = nullptr;
   QPointer<HelpWindow> help_;

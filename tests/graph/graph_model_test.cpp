@@ -40,7 +40,7 @@ RunOutcome TwoBodyRun(ScanKind kind, const char* start, const char* end, int p1,
 
 const GraphLine& LineOf(const GraphData& data, int body) {
   for (const GraphLine& line : data.lines) {
-    if (!line.spec.IsMidpoint() && line.spec.body == body) return line;
+    if (!line.key.IsMidpoint() && line.key.body == body) return line;
   }
   throw std::runtime_error("no line of body " + std::to_string(body));
 }

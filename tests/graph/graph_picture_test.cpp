@@ -53,7 +53,7 @@ TEST(graph_picture, svg_has_one_titled_marker_per_report_row) {
   ASSERT_EQ(report.size(), run.out.rows.size());
   // The triple run draws P2/P3 midpoint lines beside the body lines.
   EXPECT_TRUE(std::any_of(run.data.lines.begin(), run.data.lines.end(),
-                          [](const GraphLine& l) { return l.spec.IsMidpoint(); }));
+                          [](const GraphLine& l) { return l.key.IsMidpoint(); }));
 
   const QByteArray svg = GraphSvg(run.data, run.frame, 1200, 700);
   QXmlStreamReader xml(svg);
