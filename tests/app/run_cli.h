@@ -13,10 +13,8 @@
 
 namespace tarnwick {
 
-struct Ran {
-  int status;
-  std::string out, err;  // standard output and standard error, kept apart
-};
+// out, err: standard output and standard error, kept apart.
+struct Ran { int status; std::string out, err; };
 
 // The runner built beside the tests.
 inline std::string Cli() { return TestPath("TARNWICK_CLI"); }

@@ -1,12 +1,15 @@
-// Numbers in texts, and angles on the circle: reductions, midpoints and mid-degrees.
+// Numbers in texts, user text inside messages, and angles on the circle: reductions,
+// midpoints and mid-degrees.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "core/angles.h"
+#include "core/message_text.h"
 #include "core/midpoints.h"
 #include "core/number_text.h"
 #include "decimal_comma_locale.h"
@@ -62,16 +65,12 @@ TEST(number_text, fixed_patterns_round_half_away_from_zero) {
 // at the point ("-5.5" read as -5, "0.9" as 0) and printf wrote "01,8".
 TEST(number_text, a_decimal_comma_c_locale_changes_nothing) {
   if (const std::string why = UseDecimalCommaLocale(); !why.empty()) GTEST_SKIP() << why;
-  const std::optional<double> read[] = {WholeDecimal("-5.5"), LeadingNumber("0.9"),
-                                        WholeDecimal("-5,5", ','), LeadingNumber("2.25x")};
-  const std::string written[] = {FormatFixed(1.8, 2, 1), FormatFixed(-23.4419, 2, 3)};
+  const std::vector<std::optional<double>> read = {WholeDecimal("-5.5"), LeadingNumber("0.9"),
+                                                   WholeDecimal("-5,5", ','), LeadingNumber("2.25x")};
+  const std::vector<std::string> written = {FormatFixed(1.8, 2, 1), FormatFixed(-23.4419, 2, 3)};
   LeaveDecimalCommaLocale();
-  EXPECT_EQ(read[0], -5.5);
-  EXPECT_EQ(read[1], 0.9);
-  EXPECT_EQ(read[2], -5.5);
-  EXPECT_EQ(read[3], 2.25);
-  EXPECT_EQ(written[0], "01.8");
-  EXPECT_EQ(written[1], "-23.442");
+  EXPECT_EQ(read, (std::vector<std::optional<double>>{-5.5, 0.9, -5.5, 2.25}));
+  EXPECT_EQ(written, (std::vector<std::string>{"01.8", "-23.442"}));
 }
 
 constexpr double kEps = 1e-9;  // degrees; all cases are exact up to rounding of the inputs
@@ -106,6 +105,25 @@ TEST(midpoints, reductions_into_a_range) {
   EXPECT_NEAR(Reduce_to_under_30(359.9), 29.9, kEps);
   EXPECT_DOUBLE_EQ(Reduce_to_under_360(-0.5), 359.5);
   EXPECT_DOUBLE_EQ(Reduce_to_under_360(720.25), 0.25);
+}
+
+// User text inside messages.
+
+TEST(message_text, control_characters_are_written_out) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"5.5", "5.5"},
+      {"5\x1b[31m\x07", "5\\x1b[31m\\x07"},           // a colour change and the bell
+      {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
+      {std::string("a\0b", 3), "a\\x00b"},
+      {"\x7f", "\\x7f"},                              // DEL
+      {"\xc2\x9b" "2J", "\\u009b2J"},                 // the C1 CSI, in UTF-8
+      {"\x9b" "2J", "\\x9b2J"},                       // a lone byte that is not UTF-8
+      {"Zo\xc3\xab \xe2\x99\x83 \xf0\x9f\x8c\x99", "Zo\xc3\xab \xe2\x99\x83 \xf0\x9f\x8c\x99"},
+      {"\xe2\x99", "\\xe2\\x99"},                     // a cut-off sequence
+      {"C:\\x1b", "C:\\x1b"},                         // a backslash is kept as typed
+  };
+  for (const auto& [text, shown] : rows) EXPECT_EQ(EscapeControls(text), shown) << shown;
+  EXPECT_EQ(Quoted("5\x1b"), "\"5\\x1b\"");
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
-#include "engine/aspects.h"
-
+// The aspects of the grid, the sets of them a run may list, and the daily time texts.
 #include <gtest/gtest.h>
+
+#include <optional>
+
+#include "engine/aspect_set.h"
+#include "engine/aspects.h"
+#include "engine/run_settings.h"
 
 namespace tarnwick {
 namespace {
@@ -33,6 +38,76 @@ TEST(aspects, degree_in_sign_texts) {
   };
   // Always ".", whatever the locale: report_lines, through the whole longitude line.
   for (const Row& r : rows) EXPECT_EQ(Reduce_to_under_30_with_sign(r.x), r.text) << r.x;
+}
+
+
+TEST(aspect_set, texts_read_as_presets_lists_or_a_reason) {
+  // angles: empty with `refused`.
+  struct Row { const char* text; std::vector<int> angles; bool refused = false; };
+  const std::vector<int> all = {0, 15, 30, 45, 60, 75, 90, 105, 120, 135, 150, 165, 180};
+  const Row rows[] = {
+      {"", all},
+      {"all", all},
+      {" ALL ", all},
+      {"major", {0, 60, 90, 120, 180}},
+      {"Hard", {0, 45, 90, 135, 180}},
+      {"none", {}},
+      {"0,90,180", {0, 90, 180}},
+      {"180 0  90", {0, 90, 180}},
+      {"90,90,0,", {0, 90}},
+      {"7", {}, true},
+      {"190", {}, true},
+      {"90.0", {}, true},
+      {"majors", {}, true},
+      {"0;90", {}, true},
+      {",", {}, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.text);
+    std::string problem;
+    const std::optional<AspectSet> set = ReadAspectSet(r.text, &problem);
+    ASSERT_EQ(!set, r.refused);
+    if (set) {
+      EXPECT_EQ(set->Angles(), r.angles);
+      EXPECT_EQ(ReadAspectSet(set->Text()), set) << set->Text();  // written back alike
+      EXPECT_TRUE(problem.empty());
+    } else {
+      EXPECT_NE(problem.find("multiples of 15"), std::string::npos) << problem;
+    }
+  }
+  std::string problem;
+  ASSERT_FALSE(ReadAspectSet("0,7", &problem));
+  EXPECT_EQ(problem.substr(0, 4), "\"7\" ") << "names the part at fault: " << problem;
+}
+
+// Only a set that leaves out an aspect of the run's grid filters (and names the report).
+TEST(aspect_set, filters_only_where_it_leaves_out_an_aspect_of_the_grid) {
+  const AspectSet thirties = *ReadAspectSet("0,30,60,90,120,150,180");
+  EXPECT_FALSE(AspectSet::All().FiltersGrid(true) || thirties.FiltersGrid(false));
+  EXPECT_TRUE(thirties.FiltersGrid(true) && AspectSet::Hard().FiltersGrid(false));
+  EXPECT_EQ(AspectSet::Hard().OnGrid(false).Angles(), (std::vector<int>{0, 90, 180}));
+  EXPECT_TRUE(ReadAspectSet("15,45")->OnGrid(false).empty());
+}
+
+
+// The number rules themselves (leading number, whole-text decimal) are tested with
+// number_text, and fuzz_run_texts holds orbs and time zones to them; here only what a time
+// of day adds: a colon (or the regional decimal sign) reads like the point, and the text is
+// a time of day or nothing, since a number such as 1130 would silently hide the whole day.
+TEST(run_settings, daily_time_texts) {
+  struct Row { const char* text; char point; std::optional<double> value; };
+  const Row times[] = {
+      {"10:59", '.', 10.59}, {"10.23", '.', 10.23},        {"0.05", '.', 0.05},
+      {" 9:05 ", '.', 9.05}, {"10", '.', 10.0},            {"10.5", '.', 10.5},
+      {"24:00", '.', 24.0},  {"10,30", ',', 10.30},        {"1:2:3", '.', std::nullopt},
+      {"-1", '.', std::nullopt},     {"1130", '.', std::nullopt},   {"2599", '.', std::nullopt},
+      {"25.00", '.', std::nullopt},  {"10:60", '.', std::nullopt},  {"10.7", '.', std::nullopt},
+      {"24.30", '.', std::nullopt},  {"10.305", '.', std::nullopt}, {"10,30", '.', std::nullopt},
+      {":30", '.', std::nullopt},    {"", '.', std::nullopt},
+  };
+  for (const Row& r : times) {
+    EXPECT_EQ(DailyTimeValue(r.text, r.point), r.value) << '"' << r.text << "\" with " << r.point;
+  }
 }
 
 }  // namespace

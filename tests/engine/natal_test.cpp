@@ -33,11 +33,8 @@ constexpr double kMaxAsteroidOrbitErrArcsec = 5.0;
 // A found moment against the independent bisection.
 constexpr double kMaxMomentErrSeconds = 1.0;
 
-struct ChartCase {
-  const char* id;  // the chart's name in reference.txt
-  NatalChart chart;
-  bool planets_only;  // asteroids and centaurs from their orbits
-};
+// id: the chart's name in reference.txt; planets_only: asteroids and centaurs from their orbits.
+struct ChartCase { const char* id; NatalChart chart; bool planets_only; };
 
 const ChartCase kCharts[] = {
     {"old", {"Old", "03/14/1879", "11:30", "-1", "48N24 10E00"}, false},
@@ -101,11 +98,8 @@ TEST(natal_chart, positions_match_swetest_for_three_charts) {
 }
 
 TEST(natal_chart, reads_birth_data_or_names_the_field) {
-  struct Row {
-    const char* what;
-    NatalChart chart;
-    const char* problem;  // start of the first problem; nullptr: readable
-  };
+  // problem: start of the first problem; nullptr: readable.
+  struct Row { const char* what; NatalChart chart; const char* problem; };
   const Row rows[] = {
       {"fixed offset", {"", "03/14/1879", "11:30", "-1", ""}, nullptr},
       {"named zone and seconds", {"", "07/21/1969", "02:56:30", "Australia/Sydney", ""}, nullptr},
@@ -133,11 +127,7 @@ TEST(natal_chart, reads_birth_data_or_names_the_field) {
 }
 
 TEST(natal_chart, reads_places_in_both_notations) {
-  struct Row {
-    const char* text;
-    bool ok;
-    double lat, lon;
-  };
+  struct Row { const char* text; bool ok; double lat, lon; };
   const Row rows[] = {
       {"52N31 13E24", true, 52.0 + 31.0 / 60.0, 13.4},
       {"33s52, 151e12", true, -(33.0 + 52.0 / 60.0), 151.2},
@@ -203,6 +193,25 @@ std::vector<double> BisectedCrossings(Lon lon, double target, double grid, doubl
   return roots;
 }
 
+// Saturn's crossings of `target` + k `grid` degrees from 2025 to mid-2026.
+std::vector<double> SaturnCrossings(double target, double grid) {
+  return BisectedCrossings([](double t) { return LibraryLongitude(t, SE_SATURN); }, target, grid,
+                           swe_julday(2025, 1, 1, 0.0, SE_GREG_CAL), swe_julday(2026, 7, 1, 0.0, SE_GREG_CAL), 1.0);
+}
+
+// Found moments against the bisection's, in order, each within kMaxMomentErrSeconds.
+void ExpectMoments(const std::vector<double>& found, const std::vector<double>& reference, const std::string& what) {
+  ASSERT_EQ(found.size(), reference.size()) << what;
+  double worst = 0.0;
+  for (size_t k = 0; k < found.size(); ++k) {
+    const double err = std::fabs(found[k] - reference[k]) * 86400.0;
+    EXPECT_LE(err, kMaxMomentErrSeconds) << what << " row " << k + 1;
+    worst = std::max(worst, err);
+  }
+  std::printf("Saturn to the natal %s: %zu rows, largest difference %.4f s (limit %.1f s)\n", what.c_str(),
+              found.size(), worst, kMaxMomentErrSeconds);
+}
+
 class NatalTransits : public ::testing::Test {
  protected:
   // Born with the Sun at 27°35' Pisces, where Saturn turns back in 2025.
@@ -241,11 +250,8 @@ class NatalTransits : public ::testing::Test {
 
 TEST_F(NatalTransits, saturn_conjoins_the_natal_sun_three_times_across_its_loop) {
   const double sun = LibraryLongitude(birth_jd, SE_SUN);
-  const double start = swe_julday(2025, 1, 1, 0.0, SE_GREG_CAL), end = swe_julday(2026, 7, 1, 0.0, SE_GREG_CAL);
-  const std::vector<double> reference =
-      BisectedCrossings([](double t) { return LibraryLongitude(t, SE_SATURN); }, sun, 360.0, start, end, 1.0);
+  const std::vector<double> reference = SaturnCrossings(sun, 360.0);
   ASSERT_EQ(reference.size(), 3u) << "the chart no longer puts the Sun inside Saturn's loop";
-
   std::vector<double> found;
   for (const FoundAspect& row : Scan(Settings(false))) {
     EXPECT_EQ(row.centre[1], Centre::Natal);
@@ -253,36 +259,7 @@ TEST_F(NatalTransits, saturn_conjoins_the_natal_sun_three_times_across_its_loop)
     EXPECT_EQ(row.motion[1], 0.0);
     if (ArcDistance(row.position[0], row.position[1]) < 1.0) found.push_back(row.jd_ut);
   }
-  ASSERT_EQ(found.size(), reference.size());
-  double worst = 0.0;
-  for (size_t k = 0; k < found.size(); ++k) {
-    const double err = std::fabs(found[k] - reference[k]) * 86400.0;
-    EXPECT_LE(err, kMaxMomentErrSeconds) << "pass " << k + 1;
-    worst = std::max(worst, err);
-  }
-  std::printf("Saturn over the natal Sun: %zu passes, largest difference %.4f s (limit %.1f s)\n",
-              found.size(), worst, kMaxMomentErrSeconds);
-}
-
-TEST_F(NatalTransits, saturn_to_the_natal_sun_moon_midpoint_on_the_15_degree_grid) {
-  const double sun = LibraryLongitude(birth_jd, SE_SUN), moon = LibraryLongitude(birth_jd, SE_MOON);
-  // Either midpoint: they differ by 180 degrees, a multiple of the grid.
-  const double midpoint = Reduce_to_under_360(sun + Reduce_to_under_360(moon - sun) / 2.0);
-  const double start = swe_julday(2025, 1, 1, 0.0, SE_GREG_CAL), end = swe_julday(2026, 7, 1, 0.0, SE_GREG_CAL);
-  const std::vector<double> reference =
-      BisectedCrossings([](double t) { return LibraryLongitude(t, SE_SATURN); }, midpoint, 15.0, start, end, 1.0);
-  ASSERT_GE(reference.size(), 2u);
-
-  const FoundAspects rows = Scan(Settings(true));
-  ASSERT_EQ(rows.size(), reference.size());
-  double worst = 0.0;
-  for (size_t k = 0; k < rows.size(); ++k) {
-    EXPECT_EQ(rows[k].centre[2], Centre::Natal);
-    const double err = std::fabs(rows[k].jd_ut - reference[k]) * 86400.0;
-    EXPECT_LE(err, kMaxMomentErrSeconds) << "row " << k + 1;
-    worst = std::max(worst, err);
-  }
-  std::printf("Saturn to the natal Sun/Moon midpoint: %zu rows, largest difference %.4f s\n", rows.size(), worst);
+  ExpectMoments(found, reference, "Sun, conjunctions");
 }
 
 TEST_F(NatalTransits, transiting_saturn_meets_natal_saturn_as_a_pair) {
@@ -317,26 +294,24 @@ class NatalAngleTransits : public NatalTransits {
   }
 };
 
-// Saturn to an angle, or to the midpoint of the natal Sun and the Midheaven, against a
-// bisection straight on the library; the angles' right ascension, that of the MC being the ARMC.
-TEST_F(NatalAngleTransits, saturn_to_the_angles_and_the_sun_mc_midpoint) {
+// Saturn to an angle, or to the midpoint of the natal Sun and the Midheaven or the Moon, on the
+// 15-degree grid, against a bisection straight on the library; the angles' right ascension,
+// that of the MC being the ARMC.
+TEST_F(NatalAngleTransits, saturn_to_the_angles_and_the_midpoints) {
   const std::array<double, 10> ascmc = LibraryAngles();
-  const double sun = LibraryLongitude(birth_jd, SE_SUN);
-  struct Row {
-    const char* name;
-    int p2, p3;     // P3 = P2: a two-body run
-    double target;  // the natal longitude, degrees
-  };
+  const double sun = LibraryLongitude(birth_jd, SE_SUN), moon = LibraryLongitude(birth_jd, SE_MOON);
+  // Either midpoint: the two differ by 180 degrees, a multiple of the grid.
+  const auto midpoint = [sun](double other) { return Reduce_to_under_360(sun + Reduce_to_under_360(other - sun) / 2.0); };
+  // p2, p3: P3 = P2: a two-body run; target: the natal longitude, degrees.
+  struct Row { const char* name; int p2, p3; double target; };
   const Row rows[] = {
       {"Ascendant", idxAscendant, idxAscendant, ascmc[SE_ASC]},
       {"Midheaven", idxMidheaven, idxMidheaven, ascmc[SE_MC]},
-      // Either midpoint: they differ by 180 degrees, a multiple of the grid.
-      {"Sun/MC midpoint", idxSun, idxMidheaven, Reduce_to_under_360(sun + Reduce_to_under_360(ascmc[SE_MC] - sun) / 2.0)},
+      {"Sun/MC midpoint", idxSun, idxMidheaven, midpoint(ascmc[SE_MC])},
+      {"Sun/Moon midpoint", idxSun, idxMoon, midpoint(moon)},
   };
-  const double start = swe_julday(2025, 1, 1, 0.0, SE_GREG_CAL), end = swe_julday(2026, 7, 1, 0.0, SE_GREG_CAL);
   for (const Row& r : rows) {
-    const std::vector<double> reference =
-        BisectedCrossings([](double t) { return LibraryLongitude(t, SE_SATURN); }, r.target, 15.0, start, end, 1.0);
+    const std::vector<double> reference = SaturnCrossings(r.target, 15.0);
     ASSERT_GE(reference.size(), 2u) << r.name;
     RunSettings s = Settings(r.p2 != r.p3);
     s.chkP2Planets = s.chkP3Planets = BodySelection{};
@@ -344,17 +319,14 @@ TEST_F(NatalAngleTransits, saturn_to_the_angles_and_the_sun_mc_midpoint) {
       if (IsNatalAngle(point)) (*role)[AngleSlot(point)] = true;
     }
     s.chkP2Planets[idxSun] = r.p2 == idxSun;
-    const FoundAspects found = Scan(s);
-    ASSERT_EQ(found.size(), reference.size()) << r.name;
-    double worst = 0.0;
-    for (size_t k = 0; k < found.size(); ++k) {
-      EXPECT_EQ(found[k].body[2], r.p3) << r.name;
-      const double err = std::fabs(found[k].jd_ut - reference[k]) * 86400.0;
-      EXPECT_LE(err, kMaxMomentErrSeconds) << r.name << " row " << k + 1;
-      worst = std::max(worst, err);
+    s.chkP3Planets[idxMoon] = r.p3 == idxMoon;
+    std::vector<double> found;
+    for (const FoundAspect& row : Scan(s)) {
+      EXPECT_EQ(row.body[2], r.p3) << r.name;
+      EXPECT_EQ(row.centre[2], Centre::Natal) << r.name;
+      found.push_back(row.jd_ut);
     }
-    std::printf("Saturn to the natal %s: %zu rows, largest difference %.4f s (limit %.1f s)\n", r.name,
-                found.size(), worst, kMaxMomentErrSeconds);
+    ExpectMoments(found, reference, r.name);
   }
   const NatalPoints& n = *eph.natal_points();
   EXPECT_LT(ArcsecBetween(n.ra[idxMidheaven], ascmc[SE_ARMC]), 0.01);
@@ -366,11 +338,7 @@ TEST(natal_plan, angles_of_a_chart_without_a_place_are_refused) {
   const CastChart cast = CastNatalChart({"Unplaced", "03/18/1990", "12:00", "0", ""}, eph);
   ASSERT_TRUE(cast.positions);
   eph.SetNatalPoints(NatalPointsOf(cast.positions));
-  struct Row {
-    const char* name;
-    Centre p2_centre;
-    bool every_combination, refused;
-  };
+  struct Row { const char* name; Centre p2_centre; bool every_combination, refused; };
   const Row rows[] = {
       {"P2 natal", Centre::Natal, false, true},
       {"every combination with the chart", Centre::Geo, true, true},

@@ -2,6 +2,8 @@
 // their bodies' lines at the default picture size, the date axis, and hit testing.
 #include "report/graph_model.h"
 
+#include <QGuiApplication>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include "core/swiss_ephemeris.h"
 #include "graph/graph_picture.h"
 #include "report/run_command.h"
+#include "store/scratch_folder.h"
 #include "tests/support/real_run.h"
 
 namespace tarnwick {
@@ -26,16 +29,27 @@ constexpr double kMaxMarkerOffsetPx = 0.5;
 
 // A two-body run of P1 against P2 over the span, kept rows, nothing saved.
 RunOutcome TwoBodyRun(ScanKind kind, const char* start, const char* end, int p1, int p2) {
-  RunRequest request;
-  request.kind = kind;
-  request.save = false;
-  RunSettings& s = request.settings;
-  s.txtStartDate = start;
-  s.txtEndDate = end;
-  s.chkUseP3 = false;
-  s.chkP1Planets = BodyList({p1});
-  s.chkP2Planets = BodyList({p2});
-  return RunOnLibrary(request);
+  return RunOnLibrary(TwoBodyRequest(start, end, BodyList({p1}), BodyList({p2}), kind));
+}
+
+// A frame of four days on `dial`, `height` pixels high and 400 wide.
+GraphFrame FourDays(int dial, double height) {
+  GraphFrame f;
+  f.t0 = 0.0;
+  f.t1 = 4.0;
+  f.width = 400.0;
+  f.height = height;
+  f.dial = dial;
+  f.v_high = dial;
+  return f;
+}
+
+// The frame of a run's graph on `dial`, drawn from the library's positions.
+GraphFrame Prepared(GraphData& data, const RunPlan& plan, int dial, int width, int height) {
+  SwissEphemeris library(EphemerisSearchPath(ProgramFolder()));
+  PositionCache eph(library);
+  eph.SetSwitches(plan.switches);
+  return PrepareGraph(data, eph, dial, width, height);
 }
 
 const GraphLine& LineOf(const GraphData& data, int body) {
@@ -78,13 +92,7 @@ TEST(graph_model, lines_break_where_they_wrap) {
     for (double t = 0.0; t <= 4.0; t += 0.25) {
       line.samples.push_back({t, Reduce_to_under_360(r.start + r.motion * t), r.motion});
     }
-    GraphFrame f;
-    f.t0 = 0.0;
-    f.t1 = 4.0;
-    f.width = 400.0;
-    f.height = 300.0;
-    f.dial = r.dial;
-    f.v_high = r.dial;
+    const GraphFrame f = FourDays(r.dial, 300.0);
     const std::vector<GraphPiece> pieces = LinePieces(line, f);
     // The Moon's line crosses more than once in four days; the first break is the one named.
     ASSERT_GE(pieces.size(), 2u) << r.name;
@@ -126,10 +134,7 @@ TEST(graph_model, markers_lie_on_both_bodies_lines) {
     ASSERT_TRUE(out.plan);
     ASSERT_GT(out.rows.size(), 0u);
     GraphData data = GraphOfRun(*out.plan, out.rows);
-    SwissEphemeris library(EphemerisSearchPath(ProgramFolder()));
-    PositionCache eph(library);
-    eph.SetSwitches(out.plan->switches);
-    const GraphFrame f = PrepareGraph(data, eph, r.dial == 0 ? 15 : r.dial, kGraphDefaultWidth, kGraphDefaultHeight);
+    const GraphFrame f = Prepared(data, *out.plan, r.dial == 0 ? 15 : r.dial, kGraphDefaultWidth, kGraphDefaultHeight);
     const std::vector<GraphPiece> p1 = LinePieces(LineOf(data, r.p1), f);
     const std::vector<GraphPiece> p2 = LinePieces(LineOf(data, r.p2), f);
     const std::vector<GraphPiece> p2_mirror = LinePieces(LineOf(data, r.p2), f, true);
@@ -195,13 +200,7 @@ TEST(graph_model, date_ticks_follow_the_zoom) {
 TEST(graph_model, hit_testing_picks_the_nearest_marker_within_reach) {
   GraphData data;
   data.markers = {{0, 1.0, 5.0, false}, {1, 1.01, 5.2, false}, {2, 3.0, 10.0, true}};
-  GraphFrame f;
-  f.t0 = 0.0;
-  f.t1 = 4.0;
-  f.width = 400.0;
-  f.height = 150.0;
-  f.dial = 15;
-  f.v_high = 15.0;
+  const GraphFrame f = FourDays(15, 150.0);
   struct Row { const char* name; double x, y; std::optional<size_t> hit; };
   const GraphPoint second = MarkerPoint(data.markers[1], f);
   const Row rows[] = {
@@ -211,6 +210,84 @@ TEST(graph_model, hit_testing_picks_the_nearest_marker_within_reach) {
       {"on the time of a marker but far in degrees", f.X(3.0), f.Y(0.5), std::nullopt},
   };
   for (const Row& r : rows) EXPECT_EQ(MarkerAt(data, f, r.x, r.y, 5.0), r.hit) << r.name;
+}
+
+// The graph as files: one titled marker per report row in the SVG, read back with an XML
+// reader; pictures refused for an unknown format or a place that cannot be written.
+
+// Fonts need a GUI application; the platform is offscreen (set by the test's environment).
+QGuiApplication& Gui() {
+  static int argc = 1;
+  static char name[] = "graph_test";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication app(argc, argv);
+  return app;
+}
+
+// The initial settings (December 2007, triple aspects with midpoints): rows, plan, sampled graph.
+struct DrawnRun { RunOutcome out; GraphData data; GraphFrame frame; };
+DrawnRun InitialRun() {
+  Gui();
+  RunRequest request;
+  request.save = false;
+  DrawnRun run{RunOnLibrary(request), {}, {}};
+  run.data = GraphOfRun(*run.out.plan, run.out.rows);
+  run.frame = Prepared(run.data, *run.out.plan, 15, 1200, 700);
+  return run;
+}
+
+TEST(graph_picture, svg_has_one_titled_marker_per_report_row) {
+  const DrawnRun run = InitialRun();
+  ASSERT_GT(run.out.rows.size(), 10u);
+  // The report's lines, from the pane text as the report file holds it.
+  const std::vector<std::string> report = ReportLinesOf(run.out.pane_text);
+  ASSERT_EQ(report.size(), run.out.rows.size());
+  // The triple run draws P2/P3 midpoint lines beside the body lines.
+  EXPECT_TRUE(std::any_of(run.data.lines.begin(), run.data.lines.end(),
+                          [](const GraphLine& l) { return l.key.IsMidpoint(); }));
+
+  const QByteArray svg = GraphSvg(run.data, run.frame, 1200, 700);
+  QXmlStreamReader xml(svg);
+  std::vector<std::string> titles;
+  int markers = 0;
+  bool in_marker = false;
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement() && xml.attributes().value("class").startsWith(QStringLiteral("marker"))) {
+      ++markers;
+      in_marker = true;
+    } else if (xml.isStartElement() && xml.name() == QStringLiteral("title") && in_marker) {
+      titles.push_back(xml.readElementText().toStdString());
+      in_marker = false;
+    }
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_EQ(markers, static_cast<int>(report.size()));
+  EXPECT_EQ(titles, report);
+}
+
+TEST(graph_picture, saving_writes_the_format_of_the_name_or_says_why_not) {
+  const DrawnRun run = InitialRun();
+  const ScratchFolder folder;
+  struct Row { std::string name; std::string begins; std::string says; };
+  const Row rows[] = {
+      {"graph.svg", "<?xml", ""},
+      {"GRAPH.PNG", "\x89PNG", ""},
+      {"graph.jpg", "", "ends in .svg or .png"},
+      {"no such folder/graph.svg", "", "No such file or directory"},
+  };
+  for (const Row& r : rows) {
+    const std::filesystem::path path = folder / r.name;
+    const FileStatus saved = SaveGraph(path, run.data, run.frame, 1200, 700);
+    EXPECT_EQ(static_cast<bool>(saved), r.says.empty()) << r.name << ": " << saved.message;
+    if (r.says.empty()) {
+      EXPECT_EQ(ReadBytes(path).substr(0, r.begins.size()), r.begins) << r.name;
+    } else {
+      EXPECT_NE(saved.message.find(r.says), std::string::npos) << saved.message;
+      EXPECT_NE(saved.message.find(path.string()), std::string::npos) << saved.message;
+      EXPECT_FALSE(std::filesystem::exists(path)) << r.name;
+    }
+  }
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "core/calendar.h"
-#include "tests/store/scratch_folder.h"
 #include "tests/support/real_run.h"
 
 namespace tarnwick {
@@ -31,13 +30,8 @@ TEST(csv, fields_are_quoted_only_when_they_must_be) {
 
 // tz is added to local time to give UT: positive west of Greenwich.
 TEST(csv, local_time_carries_the_offset_and_utc_the_date_it_falls_on) {
-  struct Row {
-    const char* name;
-    int month, day, year;
-    double ut_hours;   // of that date, UT
-    double tz;
-    std::string offset, local, utc;
-  };
+  // ut_hours: of that date, UT.
+  struct Row { const char* name; int month, day, year; double ut_hours; double tz; std::string offset, local, utc; };
   const Row rows[] = {
       {"west", 12, 2, 2007, 17.0, 5.0, "-05:00", "2007-12-02T12:00-05:00", "2007-12-02T17:00:00Z"},
       {"greenwich", 12, 2, 2007, 17.0, 0.0, "+00:00", "2007-12-02T17:00+00:00",
@@ -120,13 +114,7 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
 }
 
 TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
-  struct Case {
-    const char* name;
-    ScanKind kind;
-    bool p3, ra;
-    const char* tz;
-    const char* kind_text;
-  };
+  struct Case { const char* name; ScanKind kind; bool p3, ra; const char* tz; const char* kind_text; };
   const Case cases[] = {
       {"triple longitude, zone east half hour", ScanKind::Longitude, true, false, "-5.5", "longitude"},
       {"two-body right ascension", ScanKind::Longitude, false, true, "5", "right ascension"},
@@ -134,19 +122,12 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScratchFolder folder;
-    RunRequest request;
-    request.kind = c.kind;
-    request.data_folder = folder.path();
-    request.save = false;
+    RunRequest request = TwoBodyRequest("12/01/2007", "12/04/2007", BodyRange(0, 9), BodyRange(2, 9), c.kind);
     RunSettings& s = request.settings;
-    s.txtStartDate = "12/01/2007";
-    s.txtEndDate = "12/04/2007";
     s.txtTZ = c.tz;
     s.chkUseP3 = c.p3;
     s.chkUse_RA = c.ra;
-    s.chkP1Planets = BodyRange(0, 9);
-    s.chkP2Planets = s.chkP3Planets = BodyRange(2, 9);
+    s.chkP3Planets = BodyRange(2, 9);
     const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, RunOutcome::Status::Done);
     const std::vector<std::string> lines = ReportLinesOf(out.pane_text);

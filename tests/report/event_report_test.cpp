@@ -1,5 +1,6 @@
 // Sky events in the report and the CSV: the line layout, the merge with the aspect lines, and
-// a run's report that stays what it was once the event lines are taken out.
+// a run's report that stays what it was once the event lines are taken out. The calendar
+// export of rows and events.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,10 +9,10 @@
 #include "report/csv_export.h"
 #include "report/event_csv.h"
 #include "report/event_lines.h"
+#include "report/ics_export.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
 #include "report/run_command.h"
-#include "tests/store/scratch_folder.h"
 #include "tests/support/real_run.h"
 
 namespace tarnwick {
@@ -87,22 +88,11 @@ TEST(event_lines, merged_by_moment_with_the_aspect_line_first_and_taken_out_agai
     e.jd_ut = kMoment + offset;
     events.push_back(e);
   }
-  const std::string merged = MergeEventLines(report, rows, events, *FixedOffsetZone(0), DateOrder::MonthDayYear);
-  std::string order, without_events;
-  size_t pos = 0;
-  while (pos < merged.size()) {
-    const size_t end = merged.find("\r\n", pos) + 2;
-    const std::string line = merged.substr(pos, end - pos);
-    const bool event = line.starts_with("g. Mercury  station");
-    order += event ? 'e' : line[0];
-    if (!event) without_events += line;
-    pos = end;
-  }
-  EXPECT_EQ(order, "eABeCe");
-  EXPECT_EQ(without_events, report);
+  const auto line = [&](size_t i) { return EventLine(events[i], *FixedOffsetZone(0), DateOrder::MonthDayYear); };
+  EXPECT_EQ(MergeEventLines(report, rows, events, *FixedOffsetZone(0), DateOrder::MonthDayYear),
+            line(0) + "A\r\nB\r\n" + line(1) + "C\r\n" + line(2));
   EXPECT_EQ(MergeEventLines(report, rows, {}, *FixedOffsetZone(0), DateOrder::MonthDayYear), report);
-  EXPECT_EQ(MergeEventLines("", {}, events, *FixedOffsetZone(0), DateOrder::MonthDayYear).size(),
-            3 * EventLine(events[0], *FixedOffsetZone(0), DateOrder::MonthDayYear).size());
+  EXPECT_EQ(MergeEventLines("", {}, events, *FixedOffsetZone(0), DateOrder::MonthDayYear), line(0) + line(1) + line(2));
 }
 
 TEST(event_lines, report_names_with_events_never_take_the_plain_name) {
@@ -125,12 +115,7 @@ TEST(event_csv, one_record_per_event_in_the_aspect_columns) {
   before.jd_ut = kMoment - 1;
   const SkyEvent after = Event(EventKind::OutOfBounds, idxMoon, -24.5, 1, -1);
   const std::string merged = MergeEventRecords(csv, rows, {before, after}, *FixedOffsetZone(0), DateOrder::MonthDayYear);
-  std::vector<std::string> records;
-  for (size_t pos = 0; pos < merged.size();) {
-    const size_t end = merged.find("\r\n", pos);
-    records.push_back(merged.substr(pos, end - pos));
-    pos = end + 2;
-  }
+  const std::vector<std::string> records = SplitLines(merged);
   ASSERT_EQ(records.size(), 4u);
   const auto fields = [](const std::string& r) { return std::count(r.begin(), r.end(), ',') + 1; };
   EXPECT_EQ(records[1], "event: lunation,Moon,geocentric,,,,,2024-03-31T22:14+00:00,2024-03-31T22:14:00Z,"
@@ -144,15 +129,7 @@ TEST(event_csv, one_record_per_event_in_the_aspect_columns) {
 // A real run with events: its report less the event lines is the report of the same run
 // without them, byte for byte; a calendar of events alone holds only event lines.
 TEST(event_run, events_add_lines_and_take_nothing_away) {
-  ScratchFolder folder;
-  RunRequest request;
-  RunSettings& s = request.settings;
-  s.txtStartDate = "01/01/2008";
-  s.txtEndDate = "01/15/2008";
-  s.chkUseP3 = false;
-  s.chkP1Planets = s.chkP2Planets = BodyList({0, 1, 2, 4});
-  request.data_folder = folder.path();
-  request.save = false;
+  RunRequest request = TwoBodyRequest("01/01/2008", "01/15/2008", BodyList({0, 1, 2, 4}), BodyList({0, 1, 2, 4}));
   const ProviderFactory factory = LibraryProviders();
 
   const RunOutcome plain = RunAspectarian(request, factory);
@@ -165,14 +142,11 @@ TEST(event_run, events_add_lines_and_take_nothing_away) {
   ASSERT_FALSE(with.events.empty());
   std::string kept;
   int event_lines = 0;
-  for (size_t pos = 0; pos < with.pane_text.size();) {
-    const size_t end = with.pane_text.find("\r\n", pos) + 2;
-    const std::string line = with.pane_text.substr(pos, end - pos);
+  for (const std::string& line : SplitLines(with.pane_text)) {
     // Column 13 holds a second body's centre label on an aspect line, the event word else.
     const bool event = line.size() > 24 && line[1] == '.' && line[12] != 'g' && line[12] != 'h';
     event_lines += event;
-    if (!event) kept += line;
-    pos = end;
+    if (!event) kept += line + "\r\n";
   }
   EXPECT_EQ(event_lines, static_cast<int>(with.events.size()));
   EXPECT_EQ(kept, plain.pane_text);
@@ -201,6 +175,178 @@ TEST(event_run, events_add_lines_and_take_nothing_away) {
   EXPECT_EQ(refused.status, RunOutcome::Status::Refused);
   ASSERT_EQ(refused.problems.size(), 1u);
   EXPECT_TRUE(refused.problems[0].starts_with("Events:")) << refused.problems[0];
+}
+
+
+FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
+                std::array<Centre, 3> centre = {Centre::Geo, Centre::Geo, Centre::Geo}) {
+  FoundAspect row;
+  row.body = body;
+  row.position = position;
+  row.centre = centre;
+  row.jd_ut = ConvertDatetoJD(3, 31, 2024) + 0.5;
+  return row;
+}
+
+// How often `what` stands in `text`.
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
+  return n;
+}
+
+// Summaries a person reads in a calendar, for each kind of run. Bodies: 0 Sun, 1 Moon,
+// 3 Venus, 4 Mars, 6 Saturn.
+TEST(ics, summaries_name_bodies_and_aspect) {
+  RunSettings two;
+  two.chkUseP3 = false;
+  RunSettings mp;  // triple, midpoints
+  RunSettings md = mp;
+  md.chkUseMidpoints = false;
+  RunSettings ra = two;
+  ra.chkUse_RA = true;
+  RunSettings lat = two;
+  lat.chkUseGeoLat = true;
+  constexpr Centre g = Centre::Geo, h = Centre::Helio;
+  struct Case { const char* name; ScanKind kind; const RunSettings* settings; FoundAspect row; std::string summary; };
+  const Case cases[] = {
+      {"square", ScanKind::Longitude, &two, Row({0, 4, 4}, {10, 100, 100}), "Sun 90° Mars"},
+      {"across 0 Aries", ScanKind::Longitude, &two, Row({0, 4, 4}, {350, 5, 5}), "Sun 15° Mars"},
+      {"opposition", ScanKind::Longitude, &two, Row({0, 4, 4}, {200, 20, 20}), "Sun 180° Mars"},
+      {"heliocentric role", ScanKind::Longitude, &two, Row({3, 4, 4}, {10, 70, 70}, {h, h, h}),
+       "Venus (h) 60° Mars (h)"},
+      {"midpoint", ScanKind::Longitude, &mp, Row({1, 4, 6}, {50, 40, 60}), "Moon 0° Mars/Saturn midpoint"},
+      {"midpoint, far side", ScanKind::Longitude, &mp, Row({1, 4, 6}, {230, 40, 60}, {g, g, g}),
+       "Moon 180° Mars/Saturn midpoint"},
+      {"mid-degree", ScanKind::Longitude, &md, Row({1, 4, 6}, {50, 40, 60}), "Moon at the Mars/Saturn mid-degree"},
+      {"right ascension", ScanKind::Longitude, &ra, Row({0, 3, 3}, {10, 10, 10}), "Sun 0° Venus in right ascension"},
+      {"parallel", ScanKind::Declination, &two, Row({0, 3, 3}, {-12.5, -12.5, -12.5}), "Sun parallel Venus"},
+      {"contra-parallel", ScanKind::Declination, &two, Row({0, 1, 1}, {12.5, -12.5, -12.5}),
+       "Sun contra-parallel Moon"},
+      {"latitude", ScanKind::Declination, &lat, Row({0, 3, 3}, {1, 1, 1}), "Sun parallel Venus in latitude"},
+      {"declination midpoint", ScanKind::Declination, &mp, Row({0, 4, 6}, {-2, -10, 6}),
+       "Sun parallel Mars/Saturn midpoint"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(EventSummary(c.row, c.kind, *c.settings), c.summary) << c.name;
+}
+
+// The calendar as libical writes it: one VEVENT per row, UTC start at the minute and an end
+// one minute later, CR LF line ends (RFC 5545 section 3.1). The independent parse is the
+// script test report_ics_parses_independently.
+TEST(ics, calendar_has_one_minute_events_in_utc) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  s.txtTZ = "Europe/Berlin";
+  FoundAspect a = Row({0, 4, 4}, {10, 100, 100});
+  a.jd_ut = ConvertDatetoJD(10, 27, 2024) + (30.0 + 20.0 / 60) / 1440;  // 00:30:20 UT
+  FoundAspect b = a;
+  b.jd_ut += 1.0 / 24;  // 01:30:20 UT, the same clock time an hour later
+  const std::string ics = RunIcs({a, b}, ScanKind::Longitude, s, *NamedZone("Europe/Berlin"), RegionalFormat{}, 0);
+  const auto count = [&ics](const std::string& what) { return Count(ics, what); };
+  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 2u);
+  EXPECT_EQ(count("DTSTART:20241027T003000Z\r\n"), 1u);
+  EXPECT_EQ(count("DTEND:20241027T003100Z\r\n"), 1u);
+  EXPECT_EQ(count("DTSTART:20241027T013000Z\r\n"), 1u);
+  EXPECT_EQ(count("X-WR-CALNAME:"), 1u);
+  // The two showings of 02:30 told apart by their offsets.
+  EXPECT_EQ(count("2024-10-27T02:30+02:00"), 1u);
+  EXPECT_EQ(count("2024-10-27T02:30+01:00"), 1u);
+  EXPECT_EQ(count("\n"), count("\r\n"));
+}
+
+SkyEvent CalendarEvent(EventKind kind, int body, int detail, int direction) {
+  SkyEvent e;
+  e.kind = kind;
+  e.body = body;
+  e.detail = detail;
+  e.direction = direction;
+  e.jd_ut = ConvertDatetoJD(3, 31, 2024) + 0.5;
+  return e;
+}
+
+// Sky events as a person reads them in a calendar. Bodies: 0 Sun, 1 Moon, 2 Mercury, 4 Mars.
+TEST(ics, sky_event_summaries_say_what_happens) {
+  SkyEvent eclipse_full = CalendarEvent(EventKind::Lunation, 1, 2, 0);
+  eclipse_full.eclipse = EclipseKind::LunarTotal;
+  SkyEvent eclipse = CalendarEvent(EventKind::Eclipse, 0, 0, 0);
+  eclipse.eclipse = EclipseKind::SolarAnnular;
+  SkyEvent helio = CalendarEvent(EventKind::Ingress, 4, 3, 1);
+  helio.centre = Centre::Helio;
+  const struct { const char* name; SkyEvent event; std::string summary; } cases[] = {
+      {"retrograde station", CalendarEvent(EventKind::Station, 2, -1, -1), "Mercury turns retrograde"},
+      {"direct station", CalendarEvent(EventKind::Station, 2, 1, 1), "Mercury turns direct"},
+      {"ingress", CalendarEvent(EventKind::Ingress, 0, 0, 1), "Sun enters Aries"},
+      {"ingress backward", CalendarEvent(EventKind::Ingress, 2, 11, -1), "Mercury enters Pisces (retrograde)"},
+      {"heliocentric ingress", helio, "Mars (h) enters Cancer"},
+      {"new moon", CalendarEvent(EventKind::Lunation, 1, 0, 0), "New moon"},
+      {"last quarter", CalendarEvent(EventKind::Lunation, 1, 3, 0), "Last quarter"},
+      {"full moon with eclipse", eclipse_full, "Full moon, total lunar eclipse"},
+      {"eclipse", eclipse, "Annular solar eclipse"},
+      {"out of bounds", CalendarEvent(EventKind::OutOfBounds, 1, 1, -1), "Moon out of bounds south"},
+      {"back in bounds", CalendarEvent(EventKind::OutOfBounds, 4, -1, 1), "Mars back in bounds from north"},
+      {"void", CalendarEvent(EventKind::VoidOfCourse, 1, 5, 0), "Moon void of course"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SkyEventSummary(c.event), c.summary) << c.name;
+}
+
+// A UID names the event, not the moment it was found: the same for a row or a sky event found
+// again seconds later within its minute, different for whatever makes it another event.
+TEST(ics, uid_is_stable_for_the_same_event_and_differs_for_another) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  const auto uid = [&s](const FoundAspect& r, ScanKind k = ScanKind::Longitude) { return EventUid(r, k, s); };
+  const FoundAspect row = Row({0, 4, 4}, {10, 100, 100});
+  EXPECT_EQ(uid(row), "20240331T1200Z-lon-0g-4g-90@tarnwick");
+  FoundAspect later = row, next_minute = row, other_body = row, helio = row, other_angle = row;
+  later.jd_ut += 10.0 / 86400;
+  next_minute.jd_ut += 1.0 / 1440;
+  other_body.body = {0, 5, 5};
+  helio.centre = {Centre::Geo, Centre::Helio, Centre::Helio};
+  other_angle.position = {10, 130, 130};
+  EXPECT_EQ(uid(later), uid(row));
+  for (const FoundAspect* other : {&next_minute, &other_body, &helio, &other_angle}) EXPECT_NE(uid(*other), uid(row));
+  EXPECT_NE(uid(row, ScanKind::Declination), uid(row));
+
+  const SkyEvent station = CalendarEvent(EventKind::Station, 2, -1, -1);
+  SkyEvent e_later = station, e_next = station, e_body = station, e_kind = station, e_way = station, e_helio = station;
+  e_later.jd_ut += 20.0 / 86400;
+  e_next.jd_ut += 1.0 / 1440;
+  e_body.body = 4;
+  e_kind.kind = EventKind::Ingress;
+  e_way.detail = e_way.direction = 1;
+  e_helio.centre = Centre::Helio;
+  EXPECT_EQ(SkyEventUid(e_later), SkyEventUid(station));
+  for (const SkyEvent* other : {&e_next, &e_body, &e_kind, &e_way, &e_helio}) EXPECT_NE(SkyEventUid(*other), SkyEventUid(station));
+  // Two ingresses of one body in one minute (back and forth over a cusp) are two events.
+  EXPECT_NE(SkyEventUid(CalendarEvent(EventKind::Ingress, 2, 0, 1)), SkyEventUid(CalendarEvent(EventKind::Ingress, 2, 11, -1)));
+}
+
+// Events join the rows in the calendar by moment, a minute long each, the void of course from
+// its start to its end; each VEVENT once, its UID unique in the file.
+TEST(ics, calendar_holds_the_sky_events_among_the_rows) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  const FoundAspect row = Row({0, 4, 4}, {10, 100, 100});  // 03/31/2024 12:00 UT
+  SkyEvent before = CalendarEvent(EventKind::Station, 2, -1, -1);
+  before.jd_ut -= 1.0 / 24;  // 11:00
+  SkyEvent same = CalendarEvent(EventKind::Lunation, 1, 3, 0);  // 12:00, after the aspect
+  SkyEvent voc = CalendarEvent(EventKind::VoidOfCourse, 1, 2, 0);
+  voc.jd_ut += 2.0 / 24;                 // 14:00
+  voc.end_jd_ut = voc.jd_ut + 0.25;      // 20:00
+  const std::string ics =
+      RunIcs({row}, ScanKind::Longitude, s, *FixedOffsetZone(0.0), RegionalFormat{}, 0, {before, same, voc});
+  const auto at = [&ics](const std::string& what) { return ics.find(what); };
+  const auto count = [&ics](const std::string& what) { return Count(ics, what); };
+  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 4u);
+  const size_t station = at("SUMMARY:Mercury turns retrograde"), aspect = at("SUMMARY:Sun 90"),
+               quarter = at("SUMMARY:Last quarter"), void_ = at("SUMMARY:Moon void of course");
+  ASSERT_NE(void_, std::string::npos);
+  EXPECT_TRUE(station < aspect && aspect < quarter && quarter < void_) << ics;
+  EXPECT_EQ(count("DTSTART:20240331T110000Z\r\nDTEND:20240331T110100Z"), 1u) << ics;
+  EXPECT_EQ(count("DTSTART:20240331T140000Z\r\nDTEND:20240331T200000Z"), 1u) << ics;
+  for (const SkyEvent* e : {&before, &same, &voc}) EXPECT_EQ(count("UID:" + SkyEventUid(*e) + "\r\n"), 1u);
+  // The description is the event's report line.
+  EXPECT_EQ(count("DESCRIPTION:g. Moon     lunation"), 1u) << ics;
 }
 
 }  // namespace

@@ -1,24 +1,27 @@
-// Runs on the library's own files whose moments were checked against an independent dense
-// search of the library: each row is a case the search once got wrong.
+// Runs on the library's own files (Debian's swe-basic-data, 1800 to 2400): moments once got
+// wrong, spans at the limits a user can reach, and zones with summer time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <initializer_list>
+#include <set>
 
 #include "core/calendar.h"
+#include "core/time_zone.h"
+#include "report/csv_export.h"
+#include "test_paths.h"
 #include "tests/store/scratch_folder.h"
 #include "tests/support/real_run.h"
 
 namespace tarnwick {
 namespace {
 
-constexpr int kMercury = 2, kVenus = 3, kMars = 4, kUranus = 7, kPluto = 9, kEarth = 14;
+constexpr int kMercury = 2, kVenus = 3, kMars = 4, kUranus = 7, kPluto = 9, kEarth = 14, kChiron = 15;
 
 RunOutcome RunSettingsOnLibrary(RunSettings s, ScanKind kind = ScanKind::Longitude) {
-  ScratchFolder folder;
   RunRequest request;
   request.kind = kind;
-  request.data_folder = folder.path();
+  request.save = false;
   request.settings = std::move(s);
   return RunOnLibrary(request);
 }
@@ -62,13 +65,8 @@ TEST(real_sky, the_last_day_of_a_span_is_searched_to_its_end) {
 // Moments that are close to something that is not a moment: a mid-degree's 15-degree step a
 // minute away, a second crossing of the same pair a minute later, a noisy body.
 TEST(real_sky, moments_close_to_a_jump_or_to_each_other_are_all_listed) {
-  struct Row {
-    const char* name;
-    ScanKind kind;
-    RunSettings s;
-    const char* date;
-    std::vector<std::string> moments;  // every moment of the date, in order
-  };
+  // moments: every moment of the date, in order.
+  struct Row { const char* name; ScanKind kind; RunSettings s; const char* date; std::vector<std::string> moments; };
   const auto triple = [](const char* start, const char* end, int p1, int p2, int p3, bool near) {
     RunSettings s = Span(start, end);
     s.chkUseP3 = true;
@@ -124,6 +122,254 @@ TEST(real_sky, a_pair_at_an_exact_aspect_all_the_time_is_left_out) {
         << latitude;
   }
 }
+
+// Runs at the limits a user can reach, on the library's own files (Debian's swe-basic-data,
+// 1800 to 2400): spans beyond those years, and fifty years of every body stopped by Cancel.
+
+bool AnyHolds(const std::vector<std::string>& lines, const std::string& part) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
+}
+
+// Before 1800 the planets come from the library's analytic ephemeris, with its note; bodies
+// that need a file or an orbit table are left out by name. Past the analytic ephemeris
+// (3000) nothing can be computed and the run says so instead of showing an empty report.
+TEST(limits, spans_beyond_the_ephemeris_files) {
+  // told: parts of the notices (Done) or of the problems (Refused).
+  struct Row { const char *name, *start, *end; RunOutcome::Status status; std::vector<std::string> told; };
+  const Row rows[] = {
+      {"1750", "01/01/1750", "01/03/1750", RunOutcome::Status::Done,
+       {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris, less exact than "
+        "its files, which cover 1800 to 2400 (SwissEph file 'sepl_12.se1' not found in PATH '",
+        "using Moshier eph.)",
+        "Chiron (geocentric) was left out: SwissEph file 'seas_12.se1' not found",
+        "Sedna (geocentric) was left out: positions from orbital elements cover the years 1800 to 2400 only"}},
+      // The analytic ephemeris ends at Julian day 2818000.5 in Terrestrial Time, 28 April 3003
+      // about 23:05 UT: with zone 5 the last day that runs is 04/27/3003 (measured with
+      // tarnwick-cli, bisecting the date and then the zone).
+      {"last day of the analytic ephemeris", "04/27/3003", "04/27/3003", RunOutcome::Status::Done,
+       {"Sun, Moon, Mars: computed with the Swiss Ephemeris' analytic Moshier ephemeris"}},
+      {"a day after it", "04/28/3003", "04/28/3003", RunOutcome::Status::Refused,
+       {"Bodies: no combination of the checked bodies can be computed from 04/28/3003 to 04/28/3003"}},
+      {"3500", "01/01/3500", "01/03/3500", RunOutcome::Status::Refused,
+       {"Bodies: no combination of the checked bodies can be computed from 01/01/3500 to 01/03/3500",
+        "Sun (geocentric): SwissEph file 'sepl_30.se1' not found"}},
+  };
+  for (const Row& r : rows) {
+    ScratchFolder folder;
+    RunRequest request = TwoBodyRequest(r.start, r.end, BodyList({idxSun, idxMoon, kMars}),
+                                        BodyList({idxSun, idxMoon, kMars, kChiron, idxSedna}));
+    request.save = true;
+    request.data_folder = folder.path();
+    const RunOutcome out = RunOnLibrary(request);
+    ASSERT_EQ(out.status, r.status) << r.name;
+    const std::vector<std::string>& said = out.status == RunOutcome::Status::Done ? out.notices : out.problems;
+    for (const std::string& part : r.told) EXPECT_TRUE(AnyHolds(said, part)) << r.name << ": " << part;
+    EXPECT_EQ(std::set(said.begin(), said.end()).size(), said.size()) << r.name;  // each said once
+    if (out.status == RunOutcome::Status::Done) {
+      EXPECT_FALSE(out.rows.empty()) << r.name;  // the Moon alone makes several aspects a day
+      for (const FoundAspect& row : out.rows) EXPECT_NE(row.body[1], kChiron) << r.name;
+    } else {
+      EXPECT_TRUE(folder.Entries().empty()) << r.name;
+    }
+  }
+}
+
+// Fifty years of every body in every role: hours of work. Cancel, given as soon as the
+// progress first moves, stops it long before a hundredth of its windows are done, and
+// nothing is written.
+TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
+  ScratchFolder folder;
+  RunRequest request;
+  request.data_folder = folder.path();
+  RunSettings& s = request.settings;
+  s.txtStartDate = "01/01/1980";
+  s.txtEndDate = "12/31/2029";
+  s.chkP1Planets.fill(true);
+  s.chkP2Planets = s.chkP3Planets = s.chkP1Planets;
+  request.options.threads = 2;
+  std::atomic<bool> cancel{false};
+  std::int64_t last_done = 0, total = 0;
+  request.cancel = &cancel;
+  request.progress = [&](std::int64_t done, std::int64_t all) {
+    last_done = done;
+    total = all;
+    if (done > 0) cancel = true;
+  };
+  const RunOutcome out = RunOnLibrary(request);
+  EXPECT_EQ(out.status, RunOutcome::Status::Cancelled);
+  EXPECT_TRUE(out.rows.empty());
+  EXPECT_TRUE(folder.Entries().empty());
+  EXPECT_GT(total, 100'000'000);  // windows of all combinations
+  EXPECT_LT(last_done, total / 100);
+}
+
+// Runs in a zone with summer time against runs with the fixed offsets of each side of the
+// change: every moment must be printed in the civil time in force at it.
+
+// Rows found twice (once per run) agree to this; both runs solve the same crossings from
+// differently placed windows. Days (about 0.01 s).
+constexpr double kSameMomentDays = 1e-7;
+
+// lines: report lines, one per row.
+struct Ran { FoundAspects rows; std::vector<std::string> lines; std::string file_name; };
+
+Ran RunIn(const char* start, const char* end, const char* tz) {
+  RunRequest request = TwoBodyRequest(start, end, BodyRange(0, 9), BodyRange(0, 9));  // Sun to Pluto
+  request.settings.txtTZ = tz;
+  const RunOutcome out = RunOnLibrary(request);
+  EXPECT_EQ(out.status, RunOutcome::Status::Done) << (out.problems.empty() ? "" : out.problems[0]);
+  const Ran ran{out.rows, ReportLinesOf(out.pane_text), out.file_name};
+  EXPECT_EQ(ran.lines.size(), ran.rows.size());
+  return ran;
+}
+
+// Europe/Berlin 2024: summer time from 31 March 01:00 UT to 27 October 01:00 UT. The zone's
+// run must hold the rows of the winter-offset run before the change and of the summer-offset
+// run after it, line for line, and nothing else.
+TEST(named_zone, berlin_span_across_each_change_matches_fixed_offset_runs_of_each_half) {
+  struct Case {
+    const char* name;
+    const char* start;
+    const char* end;
+    const char* before_tz;
+    const char* before_end;  // the fixed run before the change: start .. this day
+    const char* after_tz;
+    const char* after_start;  // the fixed run after it: this day .. end
+    double change_jd;         // UT
+  };
+  const Case cases[] = {
+      {"spring", "03/28/2024", "04/02/2024", "-1", "03/31/2024", "-2", "03/31/2024",
+       ConvertDatetoJD(3, 31, 2024) + 1.0 / 24},
+      {"autumn", "10/24/2024", "10/29/2024", "-2", "10/27/2024", "-1", "10/27/2024",
+       ConvertDatetoJD(10, 27, 2024) + 1.0 / 24},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Ran zone = RunIn(c.start, c.end, "Europe/Berlin");
+    const Ran before = RunIn(c.start, c.before_end, c.before_tz);
+    const Ran after = RunIn(c.after_start, c.end, c.after_tz);
+    std::vector<std::pair<const FoundAspect*, const std::string*>> expected;
+    for (size_t i = 0; i < before.rows.size(); ++i) {
+      if (before.rows[i].jd_ut < c.change_jd) expected.emplace_back(&before.rows[i], &before.lines[i]);
+    }
+    const size_t winter_rows = expected.size();
+    for (size_t i = 0; i < after.rows.size(); ++i) {
+      if (after.rows[i].jd_ut >= c.change_jd) expected.emplace_back(&after.rows[i], &after.lines[i]);
+    }
+    ASSERT_GT(winter_rows, 10u);
+    ASSERT_GT(expected.size() - winter_rows, 10u);
+    ASSERT_EQ(zone.rows.size(), expected.size());
+    double worst = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(zone.lines[i], *expected[i].second) << "row " << i;
+      EXPECT_EQ(zone.rows[i].body, expected[i].first->body);
+      worst = std::max(worst, std::fabs(zone.rows[i].jd_ut - expected[i].first->jd_ut));
+    }
+    EXPECT_LT(worst, kSameMomentDays) << "largest difference of a moment, days";
+    // The report's name carries the zone, made file-safe.
+    EXPECT_TRUE(zone.file_name.find("_Europe-Berlin_") != std::string::npos) << zone.file_name;
+  }
+}
+
+// The CSV writes each moment with the offset in force at it; in the autumn hour shown twice
+// (02:00 to 03:00 on 27 October 2024) the two showings differ only by their offset.
+TEST(named_zone, csv_local_times_carry_the_offset_in_force) {
+  const auto berlin = NamedZone("Europe/Berlin");
+  ASSERT_TRUE(berlin);
+  // ut_hours: on 27 October 2024.
+  struct Row { double ut_hours; const char* local; };
+  const Row rows[] = {
+      {0.5, "2024-10-27T02:30+02:00"},   // first showing, summer time
+      {1.5, "2024-10-27T02:30+01:00"},   // second showing, winter time
+      {(59.0 + 40.0 / 60) / 60, "2024-10-27T02:00+01:00"},  // rounds to 01:00 UT: winter time
+      {(59.0 + 20.0 / 60) / 60, "2024-10-27T02:59+02:00"},  // rounds to 00:59 UT: summer time
+      {-1.0, "2024-10-27T01:00+02:00"},
+  };
+  for (const Row& r : rows) {
+    const double jd = ConvertDatetoJD(10, 27, 2024) + r.ut_hours / 24.0;
+    EXPECT_EQ(IsoLocalMinute(jd, HoursAtMinute(*berlin, jd)), r.local) << r.ut_hours;
+  }
+}
+
+// Whole runs on the real ephemeris against reports kept byte for byte.
+
+struct Golden { const char* name; ScanKind kind; const char* end; std::vector<int> bodies; const char* file; };
+
+class GoldenTest : public ::testing::TestWithParam<Golden> {};
+
+TEST_P(GoldenTest, report_file_matches_byte_for_byte) {
+  const Golden& g = GetParam();
+  ScratchFolder folder;
+  RunRequest request = TwoBodyRequest("01/01/2008", g.end, BodyList(g.bodies), BodyList(g.bodies), g.kind);
+  request.save = true;
+  request.data_folder = folder.path();
+  for (const int threads : {1, 2}) {
+    request.options.threads = threads;
+    const RunOutcome out = RunOnLibrary(request);
+    ASSERT_EQ(out.file_name, g.file);
+    const std::string expected = ReadBytes(std::filesystem::path(TestPath("TARNWICK_TEST_DATA_DIR")) / "golden" / g.file);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(ReadBytes(out.file_path), expected) << "threads " << threads;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    runs, GoldenTest,
+    ::testing::Values(Golden{"longitude", ScanKind::Longitude, "01/05/2008", {0, 1, 2, 3, 4},
+                             "01012008_01052008_5_3.0_15.0_gg_mp_15_noRA.txt"},
+                      Golden{"declination", ScanKind::Declination, "01/10/2008", {0, 1, 2, 3, 4, 5, 6},
+                             "01012008_01102008_5_decl_gg_mp_15_noRA_geoDecl.txt"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// Remembered positions, passed-over windows and two threads must not change a byte of the
+// report: the benchmark's scenarios on spans short enough for a test.
+struct Shortened {
+  const char* name;
+  ScanKind kind;
+  const char* start;
+  const char* end;
+  std::vector<int> bodies;  // every role; empty: the initial selection
+  bool triple;
+  bool all_centres;
+};
+
+void PrintTo(const Shortened& sc, std::ostream* os) { *os << sc.name; }
+
+class OptimisedRunTest : public ::testing::TestWithParam<Shortened> {};
+
+TEST_P(OptimisedRunTest, gives_the_report_of_the_plain_run) {
+  const Shortened& sc = GetParam();
+  RunRequest request;
+  request.kind = sc.kind;
+  request.save = false;
+  RunSettings& s = request.settings;
+  s.txtStartDate = sc.start;
+  s.txtEndDate = sc.end;
+  s.chkUseP3 = sc.triple;
+  s.chkAutoCalc = sc.all_centres;
+  if (!sc.bodies.empty()) s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodyList(sc.bodies);
+  const auto run = [&](int threads, bool optimised) {
+    request.options.threads = threads;
+    request.options.cache = request.options.skip = optimised;
+    return RunOnLibrary(request);
+  };
+  const RunOutcome plain = run(1, false);
+  ASSERT_FALSE(plain.rows.empty());
+  EXPECT_EQ(run(1, true).pane_text, plain.pane_text);
+  EXPECT_EQ(run(2, true).pane_text, plain.pane_text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    scenarios, OptimisedRunTest,
+    ::testing::Values(
+        Shortened{"initial_settings", ScanKind::Longitude, "12/01/2007", "12/31/2007", {}, true, false},
+        Shortened{"sun_to_pluto_two_bodies", ScanKind::Longitude, "01/01/2008", "02/29/2008",
+                  {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, false},
+        Shortened{"nineteen_triple_all_centres", ScanKind::Longitude, "01/01/2008", "01/03/2008",
+                  {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17, 18, 19, 20}, true, true},
+        Shortened{"declination_all_centres", ScanKind::Declination, "01/01/2008", "04/30/2008",
+                  {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, true}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace tarnwick

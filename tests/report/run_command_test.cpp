@@ -113,6 +113,9 @@ TEST_F(RunFixture, refused_runs_say_why_and_write_nothing) {
        {"Start Date: \"12/32/2007\" is not a valid date in the order month/day/year.",
         "Time Zone: \"five\" is not a number of hours (for example 5, -3 or 5.5) nor a time zone name "
         "of the tz database (for example Europe/Berlin)."}},
+      {"a zone name the database does not know", [](RunSettings& s) { s.txtTZ = "Europe/Atlantis"; }, {},
+       {"Time Zone: \"Europe/Atlantis\" is not a number of hours (for example 5, -3 or 5.5) nor a time zone "
+        "name of the tz database (for example Europe/Berlin)."}},
       {"the same body twice", [](RunSettings& s) { s.chkP2Planets = s.chkP1Planets; }, {},
        {"Bodies: the checked bodies give no combination to search. P1 and P2 each need a checked "
         "body that can take the role (a heliocentric role takes no Sun, Moon, node or Lilith; a "

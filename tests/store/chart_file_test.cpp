@@ -1,8 +1,9 @@
 // The natal chart file: what is saved is read back, and a file that is not a chart is refused
-// with the line and the field at fault.
+// with the line and the field at fault. The window's state file of keys and values.
 #include <gtest/gtest.h>
 
 #include "store/chart_file.h"
+#include "store/window_state.h"
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
@@ -26,11 +27,7 @@ TEST(chart_file, saved_chart_reads_back_the_same) {
 }
 
 TEST(chart_file, refuses_what_is_not_a_chart_naming_the_line) {
-  struct Row {
-    const char* what;
-    const char* text;
-    const char* says;
-  };
+  struct Row { const char* what; const char* text; const char* says; };
   const Row rows[] = {
       {"no equals sign", "date=01/01/2000\ntime 12:00\n", "line 2 has no \"=\""},
       {"unknown key", "date=01/01/2000\ntime=12:00\nzone=0\nplanet=Mars\n", "line 4 has the key \"planet\""},
@@ -59,6 +56,44 @@ TEST(chart_file, line_break_in_a_field_leaves_the_old_file) {
   EXPECT_NE(st.message.find("name holds a line break"), std::string::npos) << st.message;
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_FALSE(LoadChartFile(folder / "missing.chart").ok);
+}
+
+
+TEST(window_state, written_state_reads_back_the_same) {
+  ScratchFolder folder;
+  const WindowState state = {{"geometry", "12,-40,900,640"},
+                             {"columns", "AAAA/w==+abc"},  // base64 holds "=" in values
+                             {"empty", ""},
+                             {"blanks", " a b "}};
+  ASSERT_TRUE(WriteWindowState(folder / "window.state", state));
+  EXPECT_EQ(ReadWindowState(folder / "window.state"), state);
+  EXPECT_EQ(ReadBytes(folder / "window.state").substr(0, 15), "blanks= a b \r\nc");
+}
+
+TEST(window_state, lines_it_cannot_use_are_passed_over) {
+  ScratchFolder folder;
+  const std::pair<const char*, WindowState> rows[] = {
+      {"", {}},
+      {"no equals sign\nview=1\n", {{"view", "1"}}},
+      {"=no key\rview=2", {{"view", "2"}}},
+      {"view=1\r\nview=3\r\n", {{"view", "3"}}},  // the last one counts
+  };
+  for (const auto& [bytes, expected] : rows) {
+    WriteBytes(folder / "window.state", bytes);
+    EXPECT_EQ(ReadWindowState(folder / "window.state"), expected) << bytes;
+  }
+  EXPECT_TRUE(ReadWindowState(folder / "missing.state").empty());
+}
+
+TEST(window_state, entries_it_cannot_store_are_refused_and_nothing_written) {
+  ScratchFolder folder;
+  const WindowState rows[] = {{{"a=b", "1"}}, {{"key", "two\nlines"}}, {{"", "1"}}, {{"line\r", "1"}}};
+  for (const WindowState& state : rows) {
+    const FileStatus status = WriteWindowState(folder / "window.state", state);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find("window.state"), std::string::npos) << status.message;
+    EXPECT_FALSE(std::filesystem::exists(folder / "window.state"));
+  }
 }
 
 }  // namespace

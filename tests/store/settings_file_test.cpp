@@ -1,9 +1,14 @@
-#include "store/settings_file.h"
-
+// The settings file line by line, the time zone name it and the start-up file keep beside the
+// offset, and the decoding of the texts read from files.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
+#include <utility>
 
+#include "store/settings_file.h"
+#include "store/startup_file.h"
+#include "store/text_encoding.h"
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
@@ -69,11 +74,7 @@ TEST(settings_file, check_line_is_set_only_by_a_leading_1) {
 // A chosen set of aspects takes a 94th line and comes back; without one the file keeps its 93
 // lines, and a complete file without the line sets no set, whatever the window had.
 TEST(settings_file, aspect_set_line_only_when_a_set_is_chosen) {
-  struct Row {
-    const char* set;
-    size_t lines;
-    const char* back;
-  };
+  struct Row { const char* set; size_t lines; const char* back; };
   const Row rows[] = {
       {"", 93, ""},
       {"all", 93, ""},
@@ -231,6 +232,131 @@ TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
             CouldNotSave(dir / "kept.opt",
                          "txtTZ holds a line break, which a settings file cannot store."));
   EXPECT_EQ(ReadBytes(dir / "kept.opt"), "old");
+}
+
+// A zone name in the two files that hold the time zone: the files keep a fixed offset where
+// readers of fixed offsets look, and give the name back to this program.
+
+// The standard offsets (hours west) are those of the zones' laws, not of the database.
+TEST(zone_storage, settings_file_keeps_an_offset_on_line_3_and_the_name_after_line_93) {
+  struct Row { const char* tz; size_t lines; const char* line3; };
+  const Row rows[] = {
+      {"5", 93, "5"},
+      {"-5,5", 93, "-5,5"},  // a number stays exactly as typed
+      {"Europe/Berlin", 94, "-1"},
+      {"America/New_York", 94, "5"},
+      {"Asia/Kolkata", 94, "-5.5"},
+      {"Europe/Atlantis", 93, "Europe/Atlantis"},  // no zone: kept as typed, the run refuses it
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.tz);
+    RunSettings s;
+    s.txtTZ = r.tz;
+    const std::string text = SettingsFileText(s);
+    const std::vector<std::string> lines = SplitLines(text);
+    ASSERT_EQ(lines.size(), r.lines);
+    EXPECT_EQ(lines[2], r.line3);
+    if (r.lines == 94) {
+      EXPECT_EQ(lines[93], std::string("Time Zone name: ") + r.tz);
+    }
+
+    RunSettings other;
+    other.txtTZ = "0";
+    const SettingsLoad back = SettingsFromText(text, other, "x.opt");
+    EXPECT_EQ(back.status, SettingsLoadStatus::Complete);
+    EXPECT_EQ(back.message, "");
+    EXPECT_EQ(back.settings, s);
+  }
+}
+
+// With a chosen set of aspects too, both lines follow the 93 and both read back.
+TEST(zone_storage, zone_line_follows_the_aspect_set_line) {
+  RunSettings s;
+  s.txtTZ = "Asia/Kolkata";
+  s.txtAspectSet = "major";
+  const std::string text = SettingsFileText(s);
+  const std::vector<std::string> lines = SplitLines(text);
+  ASSERT_EQ(lines.size(), 95u);
+  EXPECT_EQ(lines[93], "Aspects: major");
+  EXPECT_EQ(lines[94], "Time Zone name: Asia/Kolkata");
+  const SettingsLoad back = SettingsFromText(text, RunSettings{}, "x.opt");
+  EXPECT_EQ(back.message, "");
+  EXPECT_EQ(back.settings, s);
+}
+
+// A 94th line naming no zone of the database is an extra line as before: the offset of line
+// 3 stays, and the message says a line was ignored.
+TEST(zone_storage, settings_file_with_a_bad_name_line_keeps_the_offset) {
+  RunSettings s;
+  s.txtTZ = "Europe/Berlin";
+  std::string text = SettingsFileText(s);
+  text.replace(text.find("Europe/Berlin"), 13, "Europe/Nowhere");
+  const SettingsLoad back = SettingsFromText(text, RunSettings{}, "x.opt");
+  EXPECT_EQ(back.settings.txtTZ, "-1");
+  EXPECT_NE(back.message.find("1 line after its 93 lines"), std::string::npos) << back.message;
+}
+
+TEST(zone_storage, startup_file_keeps_an_offset_and_adds_zone_name) {
+  StartupValues v;
+  v.txtStartDate = "03/01/2024";
+  v.txtEndDate = "03/31/2024";
+  v.txtTZ = "Europe/Berlin";
+  const std::string text = StartupFileText(v);
+  EXPECT_NE(text.find("\r\ntime_zone=-1\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("\r\nzone_name=Europe/Berlin\r\n")) << text;
+  EXPECT_EQ(StartupValuesFromText(text, StartupValues{}), v);
+
+  // Without a name the file is the seven lines it always was.
+  v.txtTZ = "-1";
+  EXPECT_EQ(SplitLines(StartupFileText(v)).size(), 7u);
+  // A name the database does not know leaves the offset.
+  EXPECT_EQ(StartupValuesFromText("time_zone=3\r\nzone_name=Mars/Olympus\r\n", StartupValues{}).txtTZ, "3");
+  // "zone_name" must be the whole key.
+  EXPECT_EQ(StartupValuesFromText("time_zone=3\r\nzone_names=Europe/Berlin\r\n", StartupValues{}).txtTZ, "3");
+}
+
+
+TEST(text_encoding, files_become_utf8_or_are_refused) {
+  // what, bytes, text when decoded, problem when refused. (UTF-16 little-endian and NUL
+  // bytes: the settings and start-up files' tests, which decode or refuse them whole.)
+  const std::tuple<const char*, std::string, std::string, std::string> rows[] = {
+      {"empty", "", "", ""},
+      {"utf-8 kept", "Z\u00fcrich\r\n", "Z\u00fcrich\r\n", ""},
+      {"byte order marks dropped", "\xEF\xBB\xBF\xEF\xBB\xBF" "12/01", "12/01", ""},
+      {"a mark inside a line stays", "a\xEF\xBB\xBF", "a\xEF\xBB\xBF", ""},
+      {"windows-1252", "23:59 \xE9 \x80 \x81", "23:59 \u00e9 \u20ac \u0081", ""},
+      {"each line decided alone", "\u00e9\r\n\xE9\n", "\u00e9\r\n\u00e9\n", ""},
+      {"overlong utf-8 is no utf-8", "\xC0\xAF", "\u00c0\u00af", ""},
+      {"utf-8 surrogate is no utf-8", "\xED\xA0\x80", "\u00ed\u00a0\u20ac", ""},
+      {"utf-16 big-endian pair", std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6), "\U0001F600", ""},
+      {"utf-16 mark then utf-8 mark", std::string("\xFF\xFE\xFF\xFE" "a\0", 6), "a", ""},
+      {"utf-16 odd length", "\xFF\xFE" "a", "",
+       "it is marked as UTF-16 text but has an odd number of bytes"},
+      {"utf-16 lone surrogate", std::string("\xFF\xFE" "a\0\x00\xD8", 6), "",
+       "it is marked as UTF-16 text but holds a broken character at byte 4"},
+      {"utf-16 NUL", std::string("\xFF\xFE\0\0", 4), "",
+       "it holds NUL characters, which no text file has"},
+  };
+  for (const auto& [name, bytes, text, problem] : rows) {
+    const DecodedText d = DecodeTextFile(bytes);
+    EXPECT_EQ(d.ok, problem.empty()) << name;
+    EXPECT_EQ(d.text, text) << name;
+    EXPECT_EQ(d.problem, problem) << name;
+  }
+}
+
+TEST(text_encoding, first_line_longer_than_a_limit) {
+  using Found = std::optional<std::pair<size_t, size_t>>;  // line number, bytes
+  const std::pair<const char*, Found> rows[] = {
+      {"abc\r\nabc", std::nullopt},  // at the limit, not over it
+      {"abcd", {{1, 4}}},
+      {"abc\r\nabcd\r\nabcde", {{2, 4}}},
+      {"a\r\r\nb\n\nabcd", {{5, 4}}},  // CR alone and LF alone end lines too
+  };
+  for (const auto& [text, expected] : rows) {
+    const auto found = FirstLineLongerThan(text, 3);
+    EXPECT_EQ(found ? Found({found->number, found->bytes}) : std::nullopt, expected) << text;
+  }
 }
 
 }  // namespace

@@ -16,4 +16,19 @@ inline ProviderFactory LibraryProviders() {
 
 inline RunOutcome RunOnLibrary(const RunRequest& request) { return RunAspectarian(request, LibraryProviders()); }
 
+// A run of P1 against P2, two bodies, from `start` to `end` in zone 5, that saves no report.
+inline RunRequest TwoBodyRequest(const char* start, const char* end, const BodySelection& p1,
+                                 const BodySelection& p2, ScanKind kind = ScanKind::Longitude) {
+  RunRequest request;
+  request.kind = kind;
+  request.save = false;
+  RunSettings& s = request.settings;
+  s.txtStartDate = start;
+  s.txtEndDate = end;
+  s.chkUseP3 = false;
+  s.chkP1Planets = p1;
+  s.chkP2Planets = p2;
+  return request;
+}
+
 }  // namespace tarnwick

@@ -2,11 +2,14 @@
 // a report file or the runner's output. Plain helpers over store/, no ephemeris.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "engine/found_aspects.h"
 #include "engine/run_settings.h"
 #include "store/atomic_file.h"
 
@@ -27,6 +30,14 @@ inline BodySelection BodyList(const std::vector<int>& list) {
   BodySelection b{};
   for (const int i : list) b[static_cast<std::size_t>(i)] = true;
   return b;
+}
+
+// Each row's moment, bodies and centres, to compare two lists of rows whole.
+using RowKey = std::tuple<double, std::array<int, 3>, std::array<Centre, 3>>;
+inline std::vector<RowKey> RowKeys(const FoundAspects& rows) {
+  std::vector<RowKey> keys;
+  for (const FoundAspect& r : rows) keys.emplace_back(r.jd_ut, r.body, r.centre);
+  return keys;
 }
 
 // The report lines of a pane or a report file: its lines without the blank ones and the rule.

@@ -4,7 +4,7 @@
 
 #include "store/chart_file.h"
 #include "window/chart_window.h"
-#include "window/results_model.h"
+#include "tests/support/report_pieces.h"
 #include "window_fixture.h"
 
 namespace tarnwick {
@@ -18,6 +18,17 @@ class ChartWindowTest : public WindowTest {
     auto* dialog = window_->findChild<ChartDialog*>(QStringLiteral("dlgChart"));
     if (!dialog || !dialog->isVisible()) qFatal("%s opened no chart dialog", action);
     return dialog;
+  }
+  // Transiting Saturn over 2025 in zone 0, two-body aspects; P2 as given.
+  static RunSettings SaturnIn2025(const BodySelection& p2) {
+    RunSettings s;
+    s.txtStartDate = "01/01/2025";
+    s.txtEndDate = "12/31/2025";
+    s.txtTZ = "0";
+    s.chkUseP3 = false;
+    s.chkP1Planets = BodyList({6});
+    s.chkP2Planets = p2;
+    return s;
   }
   void TypeIn(QWidget* dialog, const char* box, const QString& text) {
     auto* edit = Find<QLineEdit>(box, dialog);
@@ -51,18 +62,11 @@ class ChartWindowTest : public WindowTest {
     QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
 
     // Saturn to the natal Sun over 2025: rows on the natal centre.
-    RunSettings s;
-    s.txtStartDate = "01/01/2025";
-    s.txtEndDate = "12/31/2025";
-    s.txtTZ = "0";
-    s.chkUseP3 = false;
-    s.chkP1Planets = s.chkP2Planets = BodySelection{};
-    s.chkP1Planets[6] = s.chkP2Planets[idxSun] = true;
-    Load(s);
+    Load(SaturnIn2025(BodyList({idxSun})));
     QTest::mouseClick(natal_p2, Qt::LeftButton);
     QVERIFY(natal_p2->isChecked());
     Run("cmdAspectarian");
-    const QString report = Find<QPlainTextEdit>("txtResults")->toPlainText();
+    const QString report = PaneText();
     QVERIFY2(report.contains(QStringLiteral("g. Saturn   n. Sun")), qPrintable(report));
     QVERIFY(QFile::exists(world_->file("data/01012025_12312025_0_3.0_15.0_gn_mp_15_noRA.txt")));
 
@@ -111,14 +115,8 @@ class ChartWindowTest : public WindowTest {
     QFETCH(QString, place);
     QFETCH(bool, natal);
     QFETCH(bool, enabled);
-    RunSettings s;
-    s.txtStartDate = "01/01/2025";
-    s.txtEndDate = "12/31/2025";
-    s.chkUseP3 = false;
-    s.chkP1Planets = s.chkP2Planets = BodySelection{};
-    s.chkP1Planets[6] = true;  // Saturn
     Open();
-    Load(s);
+    Load(SaturnIn2025({}));
     if (place != QStringLiteral("-")) {
       QVERIFY(SaveChartFile(world_->file("ann.chart").toStdString(), {"Ann", "03/18/1990", "12:00", "0", place.toStdString()}).ok);
       world_->chooser->answers.push_back(world_->file("ann.chart"));
@@ -133,7 +131,7 @@ class ChartWindowTest : public WindowTest {
     if (!enabled) return;
     QTest::mouseClick(mc, Qt::LeftButton);
     Run("cmdAspectarian");
-    const QString report = Find<QPlainTextEdit>("txtResults")->toPlainText();
+    const QString report = PaneText();
     QVERIFY2(report.contains(QStringLiteral("g. Saturn   n. MC ")), qPrintable(report));
     QTest::mouseClick(Find<QRadioButton>("opt2_ghd_0"), Qt::LeftButton);
     QVERIFY(!mc->isEnabled());

@@ -14,22 +14,15 @@ class EventsBoxTest : public WindowTest {
   void Toggle(const char* name) {
     QTest::mouseClick(Box(name), Qt::LeftButton, {}, QPoint(6, Box(name)->height() / 2));
   }
-  QString Pane() { return Find<QPlainTextEdit>("txtResults")->toPlainText(); }
-  QString Row(int row) {
-    QStringList cells;
-    for (int c = 0; c < ResultsModel::kColumnCount; ++c) cells << Cell(row, c);
-    return cells.join(' ');
-  }
-  // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
-  // stations and lunations: Mercury turns retrograde on 01/28 and direct on 02/18 (UT),
-  // five lunations, two of them with an eclipse.
   // Selects all of a box's text and types over it.
   void TypeOver(const char* box, const QString& text) {
     Find(box)->setFocus();
     QTest::keyClick(Find(box), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(Find(box), text);
   }
-
+  // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
+  // stations and lunations: Mercury turns retrograde on 01/28 and direct on 02/18 (UT),
+  // five lunations, two of them with an eclipse.
   void RunWithStations() {
     RunSettings s = OneDay();
     s.txtStartDate = "01/20/2008";
@@ -44,7 +37,6 @@ class EventsBoxTest : public WindowTest {
  private slots:
   void events_only_waits_for_a_kind() {
     Open();
-    QVERIFY(Find<EventsBox>("grpEvents")->title() == "Events");
     QVERIFY(!Box("chkEventsOnly")->isEnabled());
     Toggle("chkEventLunations");
     QVERIFY(Box("chkEventsOnly")->isEnabled());
@@ -87,8 +79,8 @@ class EventsBoxTest : public WindowTest {
     Type("txtEndDate", "12/10/2007");
     Run("cmdAspectarian");
     // Every void period of the span begins at the Moon's 105-degree aspect to Jupiter.
-    const QStringList voids = Pane().split('\n').filter(" void ");
-    QVERIFY2(!voids.isEmpty(), qPrintable(Pane()));
+    const QStringList voids = PaneText().split('\n').filter(" void ");
+    QVERIFY2(!voids.isEmpty(), qPrintable(PaneText()));
     for (const QString& line : voids) {
       QVERIFY2(line.contains("after 105 degrees Jupiter") || line.contains("no aspect in the sign"), qPrintable(line));
     }
@@ -103,9 +95,9 @@ class EventsBoxTest : public WindowTest {
     // The last quarter of 12/01/2007 12:44 UT, before the day's one aspect.
     const QString lunation = "g. Moon     lunation    12/01/2007 07:44  08.9 (06)  last quarter";
     const QString aspect = "g. Moon     g. Jupiter  12/01/2007 11:56  11.1 (06) 26.1 (09)  105";
-    QVERIFY2(Pane().indexOf(lunation) >= 0 && Pane().indexOf(lunation) < Pane().indexOf(aspect), qPrintable(Pane()));
+    QVERIFY2(PaneText().indexOf(lunation) >= 0 && PaneText().indexOf(lunation) < PaneText().indexOf(aspect), qPrintable(PaneText()));
     const QString name = "12012007_12012007_5_3.0_15.0_gg_mp_15_noRA_events.txt";
-    QCOMPARE(QDir(world_->file("data")).entryList(QDir::Files), QStringList{name});
+    QCOMPARE(DataFiles(), QStringList{name});
 
     world_->chooser->answers = {world_->file("rows.csv")};
     Find<QAction>("mnuFileExportCsv")->trigger();
@@ -117,7 +109,7 @@ class EventsBoxTest : public WindowTest {
     // A calendar of the same events: no aspect line, a file of its own.
     Toggle("chkEventsOnly");
     Run("cmdAspectarian");
-    QVERIFY2(Pane().contains(lunation) && !Pane().contains(aspect), qPrintable(Pane()));
+    QVERIFY2(PaneText().contains(lunation) && !PaneText().contains(aspect), qPrintable(PaneText()));
     QVERIFY(QFileInfo::exists(world_->file("data/12012007_12012007_5_events_g.txt")));
     QVERIFY(QFileInfo::exists(world_->file("data/" + name)));
   }
@@ -134,8 +126,7 @@ class EventsBoxTest : public WindowTest {
     int stations = 0, lunations = 0;
     for (int r = 0; r < shown->rowCount(); ++r) {
       // The moment and the second role (an event's word) are those of the report's line r.
-      const QString moment = Cell(r, ResultsModel::kDate) + " " + Cell(r, ResultsModel::kTime);
-      QVERIFY2(lines[r].contains(moment) && lines[r].contains(Cell(r, ResultsModel::kP2)), qPrintable(lines[r] + " | " + Row(r)));
+      QVERIFY2(lines[r].contains(Moment(r)) && lines[r].contains(Cell(r, ResultsModel::kP2)), qPrintable(lines[r] + " | " + RowText(r)));
       const bool event = lines[r].contains("station") || lines[r].contains("lunation");
       QCOMPARE(shown->index(r, ResultsModel::kP1).data(Qt::FontRole).value<QFont>().italic(), event);
       stations += Cell(r, ResultsModel::kP2) == "station";
@@ -144,16 +135,13 @@ class EventsBoxTest : public WindowTest {
     QCOMPARE(stations, 2);
     QCOMPARE(lunations, 5);
 
-    QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
-    QLineEdit* box = Find("txtFilter");
-    QTRY_VERIFY(box->hasFocus());
-    QTest::keyClicks(box, "station");
+    QLineEdit* box = Filter("station");
     QTRY_COMPARE(shown->rowCount(), 2);
     // 20:31 UT: published tables have Mercury stationary on 01/28/2008 near 20:3x UT.
     QCOMPARE(Cell(0, ResultsModel::kP1) + " " + Cell(0, ResultsModel::kP2) + " " + Cell(0, ResultsModel::kDate),
              QString("g. Mercury station 01/28/2008"));
-    QVERIFY2(Cell(0, ResultsModel::kAspects) == "turns retrograde", qPrintable(Row(0)));
-    QVERIFY2(Cell(1, ResultsModel::kAspects) == "turns direct", qPrintable(Row(1)));
+    QVERIFY2(Cell(0, ResultsModel::kAspects) == "turns retrograde", qPrintable(RowText(0)));
+    QVERIFY2(Cell(1, ResultsModel::kAspects) == "turns direct", qPrintable(RowText(1)));
 
     Table()->setFocus();
     QTest::mouseClick(Table()->viewport(), Qt::LeftButton, {}, Table()->visualRect(shown->index(1, 0)).center());
@@ -165,7 +153,7 @@ class EventsBoxTest : public WindowTest {
     const QString numbers = Cell(1, ResultsModel::kPos1);
     QVERIFY2(copied.contains(numbers), qPrintable(numbers));  // the report's own figures
     Find<QAction>("mnuNotationText")->trigger();
-    QVERIFY2(Cell(1, ResultsModel::kPos1) != numbers && !Cell(1, ResultsModel::kPos1).isEmpty(), qPrintable(Row(1)));
+    QVERIFY2(Cell(1, ResultsModel::kPos1) != numbers && !Cell(1, ResultsModel::kPos1).isEmpty(), qPrintable(RowText(1)));
 
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
@@ -180,19 +168,16 @@ class EventsBoxTest : public WindowTest {
     }
     QVERIFY2(blocks.join(",").endsWith("g. Jupiter,station,lunation"), qPrintable(blocks.join(",")));
     QCOMPARE(blocks.removeDuplicates(), 0);
-    ClickHeader(ResultsModel::kDate);
-    if (Table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder) ClickHeader(ResultsModel::kDate);
+    SortByDate();
     for (int r = 0; r < shown->rowCount(); ++r) {
-      QVERIFY2(lines[r].contains(Cell(r, ResultsModel::kDate) + " " + Cell(r, ResultsModel::kTime)) &&
-                   lines[r].contains(Cell(r, ResultsModel::kP2)),
-               qPrintable(lines[r] + " | " + Row(r)));
+      QVERIFY2(lines[r].contains(Moment(r)) && lines[r].contains(Cell(r, ResultsModel::kP2)), qPrintable(lines[r] + " | " + RowText(r)));
     }
 
     QTest::keyClicks(box, "eclipse");
     // The annular solar eclipse at the new moon of 02/07 and the total lunar one of 02/21.
     QTRY_COMPARE(shown->rowCount(), 2);
-    QVERIFY2(Cell(0, ResultsModel::kAspects).startsWith("new moon, annular solar eclipse"), qPrintable(Row(0)));
-    QVERIFY2(Cell(1, ResultsModel::kAspects).startsWith("full moon, total lunar eclipse"), qPrintable(Row(1)));
+    QVERIFY2(Cell(0, ResultsModel::kAspects).startsWith("new moon, annular solar eclipse"), qPrintable(RowText(0)));
+    QVERIFY2(Cell(1, ResultsModel::kAspects).startsWith("full moon, total lunar eclipse"), qPrintable(RowText(1)));
   }
 };
 

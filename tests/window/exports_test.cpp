@@ -34,7 +34,7 @@ class ExportsTest : public WindowTest {
     const QString name = "12012007_12012007_Europe-Berlin_3.0_15.0_gg_mp_15_noRA.txt";
     QVERIFY2(Status().contains(name), qPrintable(Status()));
     // 16:56 UT (11:56 in zone 5) is 17:56 in Berlin.
-    const QString pane = Find<QPlainTextEdit>("txtResults")->toPlainText();
+    const QString pane = PaneText();
     QVERIFY2(pane.contains("12/01/2007 17:56"), qPrintable(pane));
   }
 
@@ -83,16 +83,9 @@ class ExportsTest : public WindowTest {
     Load(OneDay());
     Type("txtEndDate", "12/07/2007");  // a week of the Moon and Jupiter's partners
     Run("cmdAspectarian");
-    const QString whole = Find<QPlainTextEdit>("txtResults")->toPlainText();
-    const auto report_lines = [](const QStringList& all) {
-      QStringList out;
-      for (const QString& l : all) {
-        if (l.startsWith("g. ")) out << l;
-      }
-      return out;
-    };
-    const QStringList lines = report_lines(whole.split('\n', Qt::SkipEmptyParts));
-    QVERIFY2(lines.size() >= 3, qPrintable(whole));
+    const auto report_lines = [](const QStringList& all) { return all.filter(QRegularExpression("^g\\. ")); };
+    const QStringList lines = report_lines(PaneText().split('\n', Qt::SkipEmptyParts));
+    QVERIFY2(lines.size() >= 3, qPrintable(PaneText()));
     Find<QAction>("mnuFileExportTableRows")->setChecked(true);
     const auto exported = [&] {
       world_->chooser->answers = {world_->file("part.txt")};
@@ -103,11 +96,9 @@ class ExportsTest : public WindowTest {
 
     QTest::keyClicks(Find("txtFilter"), "Jupiter");
     const QStringList jupiter = lines.filter("Jupiter");
-    QTRY_COMPARE(window_->findChild<QTableView*>("tblResults")->model()->rowCount(), int(jupiter.size()));
+    QTRY_COMPARE(Table()->model()->rowCount(), int(jupiter.size()));
     QCOMPARE(exported(), jupiter);
-
-    auto* table = window_->findChild<QTableView*>("tblResults");
-    table->selectRow(1);
+    Table()->selectRow(1);
     QCOMPARE(exported(), QStringList{jupiter[1]});
     Find<QAction>("mnuFileExportTableRows")->setChecked(false);
     QCOMPARE(exported(), lines);

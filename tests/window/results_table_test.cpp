@@ -32,13 +32,11 @@ class ResultsTableTest : public WindowTest {
     RunAWeek();
     const QStringList lines = ReportLines();
     QCOMPARE(Shown()->rowCount(), lines.size());
-    const auto row_key = [&](int r) { return Cell(r, ResultsModel::kDate) + Cell(r, ResultsModel::kTime) + Cell(r, ResultsModel::kP2); };
     QStringList by_moment;
     for (int r = 0; r < Shown()->rowCount(); ++r) {
       // The role, date and time of the table are those of the report's line.
-      QVERIFY2(lines[r].contains(Cell(r, ResultsModel::kP2)) && lines[r].contains(Cell(r, ResultsModel::kDate) + " " + Cell(r, ResultsModel::kTime)),
-               qPrintable(lines[r]));
-      by_moment << row_key(r);
+      QVERIFY2(lines[r].contains(Cell(r, ResultsModel::kP2)) && lines[r].contains(Moment(r)), qPrintable(lines[r]));
+      by_moment << RowText(r);
     }
 
     ClickHeader(ResultsModel::kP2);
@@ -49,7 +47,7 @@ class ResultsTableTest : public WindowTest {
         QVERIFY2(!seen.contains(body), qPrintable(body + " in two blocks"));
         seen << body;
       }
-      sorted_keys << row_key(r);
+      sorted_keys << RowText(r);
     }
     QCOMPARE(seen.join(","), QString("g. Mercury,g. Venus,g. Jupiter"));  // catalogue order
     QStringList a = sorted_keys, b = by_moment;
@@ -59,10 +57,9 @@ class ResultsTableTest : public WindowTest {
     ClickHeader(ResultsModel::kP2);
     QCOMPARE(Cell(0, ResultsModel::kP2), QString("g. Jupiter"));
 
-    ClickHeader(ResultsModel::kDate);
-    if (Table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder) ClickHeader(ResultsModel::kDate);
+    SortByDate();
     QStringList again;
-    for (int r = 0; r < Shown()->rowCount(); ++r) again << row_key(r);
+    for (int r = 0; r < Shown()->rowCount(); ++r) again << RowText(r);
     QCOMPARE(again, by_moment);
   }
 
@@ -102,17 +99,9 @@ class ResultsTableTest : public WindowTest {
     Open();
     RunAWeek();
     const QStringList lines = ReportLines();
-    QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
-    QLineEdit* box = Find("txtFilter");
-    QTRY_VERIFY(box->hasFocus());
-    QTest::keyClicks(box, typed);
-    const qsizetype expected = lines.filter(typed, Qt::CaseInsensitive).size();
-    QTRY_COMPARE(Shown()->rowCount(), int(expected));
-    for (int r = 0; r < Shown()->rowCount(); ++r) {
-      QString row;
-      for (int c = 0; c < ResultsModel::kColumnCount; ++c) row += Cell(r, c) + " ";
-      QVERIFY2(row.contains(typed, Qt::CaseInsensitive), qPrintable(row));
-    }
+    QLineEdit* box = Filter(typed);
+    QTRY_COMPARE(Shown()->rowCount(), int(lines.filter(typed, Qt::CaseInsensitive).size()));
+    for (int r = 0; r < Shown()->rowCount(); ++r) QVERIFY2(RowText(r).contains(typed, Qt::CaseInsensitive), qPrintable(RowText(r)));
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTRY_COMPARE(Shown()->rowCount(), int(lines.size()));
@@ -145,7 +134,7 @@ class ResultsTableTest : public WindowTest {
     int i = 0;
     for (int row : {1, 2, 3, 6}) {
       QVERIFY2(lines.contains(text[i]), qPrintable(text[i]));
-      QVERIFY2(text[i].contains(Cell(row, ResultsModel::kDate) + " " + Cell(row, ResultsModel::kTime)), qPrintable(text[i]));
+      QVERIFY2(text[i].contains(Moment(row)), qPrintable(text[i]));
       const QStringList cells = tsv[i + 1].split('\t');
       QCOMPARE(cells[ResultsModel::kP2], Cell(row, ResultsModel::kP2));
       QCOMPARE(cells[ResultsModel::kTime], Cell(row, ResultsModel::kTime));
@@ -226,34 +215,33 @@ class ResultsTableTest : public WindowTest {
     s.txtTZ = "0";
     ResultsModel model;
     model.SetRun(ScanKind::Longitude, s, RegionalFormat{}, std::move(rows));
-    ResultsModel& filter = model;
     QTableView view;
     view.setModel(&model);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view.resize(800, 600);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QCOMPARE(filter.rowCount(), kRows);
+    QCOMPARE(model.rowCount(), kRows);
     view.scrollToBottom();
     QCOMPARE(view.rowAt(view.viewport()->height() - 2), kRows - 1);
     // 999999 minutes after 2000-01-01 12:00 UT is 2001-11-25 22:39.
-    QCOMPARE(filter.index(kRows - 1, ResultsModel::kDate).data().toString(), QString("11/25/2001"));
-    QCOMPARE(filter.index(kRows - 1, ResultsModel::kTime).data().toString(), QString("22:39"));
+    QCOMPARE(model.index(kRows - 1, ResultsModel::kDate).data().toString(), QString("11/25/2001"));
+    QCOMPARE(model.index(kRows - 1, ResultsModel::kTime).data().toString(), QString("22:39"));
 
     // Two thirds of the rows are the Moon to the Sun, which comes first in the catalogue.
-    filter.sort(ResultsModel::kP2, Qt::AscendingOrder);
-    QCOMPARE(filter.index(kRows * 2 / 3 - 1, ResultsModel::kP2).data().toString(), QString("g. Sun"));
-    QCOMPARE(filter.index(kRows * 2 / 3, ResultsModel::kP2).data().toString(), QString("g. Jupiter"));
-    filter.sort(ResultsModel::kTime, Qt::DescendingOrder);
-    QCOMPARE(filter.index(0, ResultsModel::kTime).data().toString(), QString("22:39"));
-    QCOMPARE(filter.index(kRows - 1, ResultsModel::kDate).data().toString(), QString("01/01/2000"));
-    QCOMPARE(filter.index(kRows - 1, ResultsModel::kTime).data().toString(), QString("12:00"));
+    model.sort(ResultsModel::kP2, Qt::AscendingOrder);
+    QCOMPARE(model.index(kRows * 2 / 3 - 1, ResultsModel::kP2).data().toString(), QString("g. Sun"));
+    QCOMPARE(model.index(kRows * 2 / 3, ResultsModel::kP2).data().toString(), QString("g. Jupiter"));
+    model.sort(ResultsModel::kTime, Qt::DescendingOrder);
+    QCOMPARE(model.index(0, ResultsModel::kTime).data().toString(), QString("22:39"));
+    QCOMPARE(model.index(kRows - 1, ResultsModel::kDate).data().toString(), QString("01/01/2000"));
+    QCOMPARE(model.index(kRows - 1, ResultsModel::kTime).data().toString(), QString("12:00"));
     QCOMPARE(model.runRows().size(), size_t(kRows));
 
-    filter.SetNeedle("Jupiter");
-    QCOMPARE(filter.rowCount(), (kRows + 2) / 3);
-    filter.SetNeedle("");
-    QCOMPARE(filter.rowCount(), kRows);
+    model.SetNeedle("Jupiter");
+    QCOMPARE(model.rowCount(), (kRows + 2) / 3);
+    model.SetNeedle("");
+    QCOMPARE(model.rowCount(), kRows);
   }
 
   // Ctrl+Return and Ctrl+Shift+Return run; Enter in a text box runs the kind run last; Esc

@@ -13,16 +13,10 @@ class RunTest : public WindowTest {
   Q_OBJECT
 
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
-  QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
   // The table's rows as the user sees them, one text per row.
   QStringList TableRows() {
     QStringList rows;
-    const QAbstractItemModel* m = Table()->model();
-    for (int r = 0; r < m->rowCount(); ++r) {
-      QStringList cells;
-      for (int c = 0; c < m->columnCount(); ++c) cells << m->index(r, c).data().toString();
-      rows << cells.join('|');
-    }
+    for (int r = 0; r < Table()->model()->rowCount(); ++r) rows << RowText(r, '|');
     return rows;
   }
   // The "Report text" tab beside the results table, clicked.

@@ -17,6 +17,7 @@
 #include "store/settings_file.h"
 #include "window/file_chooser.h"
 #include "window/main_window.h"
+#include "window/results_model.h"
 
 namespace tarnwick {
 
@@ -76,17 +77,20 @@ inline RunSettings OneDay() {
 }
 
 // Clicks `button` on the next message box that opens, modal to the application or to its
-// window. Polls, so it works for a box that blocks in its own event loop as well as for one
-// that is merely open.
-inline void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr) {
-  auto* timer = new QTimer;
+// window; NoButton presses Return, the box's default. Polls, so it works for a box that blocks
+// in its own event loop as well as for one that is merely open; the polling ends with `owner`
+// should no box open.
+inline void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
+                                 QObject* owner = nullptr) {
+  auto* timer = new QTimer(owner);
   QObject::connect(timer, &QTimer::timeout, [timer, button, text] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
     if (text) *text = box->text();
     timer->stop();
     timer->deleteLater();
-    box->button(button)->click();
+    if (button == QMessageBox::NoButton) QTest::keyClick(box, Qt::Key_Return);
+    else box->button(button)->click();
   });
   timer->start(5);
 }
@@ -130,9 +134,32 @@ class WindowTest : public QObject {
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
   }
+  // A row's date and time as shown, "12/01/2007 11:56"; all its cells joined by `sep`.
+  QString Moment(int row) { return Cell(row, ResultsModel::kDate) + " " + Cell(row, ResultsModel::kTime); }
+  QString RowText(int row, QChar sep = ' ') {
+    QStringList cells;
+    for (int c = 0; c < Table()->model()->columnCount(); ++c) cells << Cell(row, c);
+    return cells.join(sep);
+  }
+  // Back to the report's order: the date column sorted ascending.
+  void SortByDate() {
+    ClickHeader(ResultsModel::kDate);
+    if (Table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder) ClickHeader(ResultsModel::kDate);
+  }
+  // Ctrl+F, then `text` typed into the filter box it reaches.
+  QLineEdit* Filter(const QString& text) {
+    QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
+    QLineEdit* box = Find("txtFilter");
+    if (!QTest::qWaitFor([box] { return box->hasFocus(); })) qFatal("Ctrl+F left the filter box without focus");
+    QTest::keyClicks(box, text);
+    return box;
+  }
+  // The report pane's text, and the files in the data folder.
+  QString PaneText() { return Find<QPlainTextEdit>("txtResults")->toPlainText(); }
+  QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
   // The report's lines as the pane shows them, without the blank lines and the rule.
   QStringList ReportLines() {
-    QStringList lines = Find<QPlainTextEdit>("txtResults")->toPlainText().split('\n');
+    QStringList lines = PaneText().split('\n');
     lines.removeIf([](const QString& l) { return l.isEmpty() || l.startsWith('-'); });
     return lines;
   }

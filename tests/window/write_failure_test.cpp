@@ -56,7 +56,7 @@ class WriteFailureTest : public WindowTest {
       Run("cmdAspectarian");
     }
     ExpectMessage(window_.get(), {path, kReason});
-    QVERIFY(Find<QPlainTextEdit>("txtResults")->toPlainText().contains("g. Moon     g. Jupiter"));
+    QVERIFY(PaneText().contains("g. Moon     g. Jupiter"));
     QCOMPARE(Read(path), QString("old report"));
     QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled());
   }
