@@ -50,7 +50,7 @@ struct RunFixture : ::testing::Test {
 };
 
 // The report's name does not depend on the bodies, so a second run replaces the file. Which
-// name a run gives its report: report_names_test, and the golden reports.
+// name a run gives its report: report_lines_test (report_names), and the golden reports.
 TEST_F(RunFixture, report_fills_pane_and_file_alike_and_a_second_run_replaces_it) {
   const RunOutcome out = RunAspectarian(request, Synthetic());
   ASSERT_EQ(out.status, RunOutcome::Status::Done);

@@ -186,7 +186,7 @@ TEST(settings_file, odd_files_are_decoded_or_refused_whole) {
   const std::string not_loaded = "Settings file \"x.opt\" was not loaded: ";
   using enum SettingsLoadStatus;
   // what, bytes, status and message of the load. (Every way a text fails to decode:
-  // text_encoding_test; here that one such failure leaves the settings alone.)
+  // the text_encoding tests below; here that one such failure leaves the settings alone.)
   const std::tuple<const char*, std::string, SettingsLoadStatus, std::string> rows[] = {
       {"utf-8 byte order mark", "\xEF\xBB\xBF" + text, Complete, ""},
       {"utf-16 from a Windows editor", utf16, Complete, ""},

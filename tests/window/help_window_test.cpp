@@ -98,7 +98,7 @@ class HelpWindowTest : public WindowTest {
   }
 
   // Whatever file is chosen, the pane shows its text or stays as it was, with a message that
-  // names the file and says why. The decoding itself is tested in text_encoding_test.cpp.
+  // names the file and says why. The decoding itself is tested in settings_file_test.cpp (text_encoding).
   void odd_files_load_or_are_refused_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("shown");    // the pane afterwards: its start
