@@ -123,8 +123,7 @@ TEST(runner, exit_codes_output_and_saved_reports) {
       {"--start 12/01/2007 --end 12/02/2007" + bodies + " --data-dir " + blocked.string(), 1, true,
        "Could not save \"" + unsaved.string() + "\": Not a directory"},
       // Before 1800 the library's analytic ephemeris, with its note.
-      {"--no-save --start 01/01/1750 --end 01/02/1750" + bodies + dir, 0, true,
-       "analytic Moshier ephemeris"},
+      {"--no-save --start 01/01/1750 --end 01/02/1750" + bodies + dir, 0, true, "analytic Moshier ephemeris"},
       {"--declination --start 12/01/2007 --end 12/02/2007" + bodies + dir, 0, true,
        "Saved " + (folder / decl).string()},
   };

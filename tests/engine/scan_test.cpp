@@ -62,8 +62,7 @@ TEST(scan, exclusion_rules) {
       {"Mars to Sun on one centre: tried once, lower index first", TwoBody({kMars}, {idxSun}), 0},
       {"Sun to Mars", TwoBody({idxSun}, {kMars}), 1},
       {"geocentric Earth takes no role", TwoBody({idxEarth}, {idxSun, kMars}), 0},
-      {"heliocentric Sun, Moon, nodes, Liliths take no role",
-       with(TwoBody({0, 1, 10, 11, 12, 13}, {kMars}), h, h), 0},
+      {"heliocentric Sun, Moon, nodes, Liliths take no role", with(TwoBody({0, 1, 10, 11, 12, 13}, {kMars}), h, h), 0},
       {"heliocentric Earth does", with(TwoBody({kMars}, {idxEarth}), h, h), 1},
       {"one body on two centres is skipped", with(TwoBody({kMars}, {kMars}), g, h), 0},
       {"different centres try both orders", with(TwoBody({kMars, 5}, {kMars, 5}), g, h), 2},
@@ -160,11 +159,9 @@ TEST(scan, replace_string) {
 TEST(run_inputs, refusals_name_the_field_and_its_text) {
   struct Row { std::string RunSettings::*field; const char *text, *message; };
   const Row rows[] = {
-      {&RunSettings::txtEndDate, "soon",
-       "End Date: \"soon\" is not a valid date in the order month/day/year."},
+      {&RunSettings::txtEndDate, "soon", "End Date: \"soon\" is not a valid date in the order month/day/year."},
       {&RunSettings::txtTZ, "50", "Time Zone: \"50\" lies beyond 24 hours from Universal Time."},
-      {&RunSettings::txtEndDate, "11/30/2007",
-       "End Date: \"11/30/2007\" lies before the start date \"12/01/2007\"."},
+      {&RunSettings::txtEndDate, "11/30/2007", "End Date: \"11/30/2007\" lies before the start date \"12/01/2007\"."},
       // Read in the Julian calendar, printed in the Gregorian one: "12/30/0 50:52" and the like.
       {&RunSettings::txtStartDate, "10/15/1582",
        "Start Date: \"10/15/1582\" lies before 10/16/1582, the first day the program can show: "

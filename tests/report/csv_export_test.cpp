@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "core/calendar.h"
+#include "core/time_zone.h"
 #include "tests/support/real_run.h"
 
 namespace tarnwick {
@@ -28,36 +31,47 @@ TEST(csv, fields_are_quoted_only_when_they_must_be) {
   EXPECT_EQ(CsvRecord({"a", "b,c", ""}), "a,\"b,c\",\r\n");
 }
 
-// tz is added to local time to give UT: positive west of Greenwich.
+// tz is added to local time to give UT: positive west of Greenwich. In a zone with summer time
+// each moment carries the offset in force at it: in the autumn hour shown twice (02:00 to
+// 03:00 on 27 October 2024 in Berlin) the two showings differ only by their offset.
 TEST(csv, local_time_carries_the_offset_and_utc_the_date_it_falls_on) {
+  const auto berlin = NamedZone("Europe/Berlin");
+  ASSERT_TRUE(berlin);
+  constexpr double kBerlin = std::numeric_limits<double>::quiet_NaN();  // the offset in force
   // ut_hours: of that date, UT.
   struct Row { const char* name; int month, day, year; double ut_hours; double tz; std::string offset, local, utc; };
   const Row rows[] = {
       {"west", 12, 2, 2007, 17.0, 5.0, "-05:00", "2007-12-02T12:00-05:00", "2007-12-02T17:00:00Z"},
-      {"greenwich", 12, 2, 2007, 17.0, 0.0, "+00:00", "2007-12-02T17:00+00:00",
-       "2007-12-02T17:00:00Z"},
-      {"east half hour", 12, 2, 2007, 17.0, -5.5, "+05:30", "2007-12-02T22:30+05:30",
-       "2007-12-02T17:00:00Z"},
+      {"greenwich", 12, 2, 2007, 17.0, 0.0, "+00:00", "2007-12-02T17:00+00:00", "2007-12-02T17:00:00Z"},
+      {"east half hour", 12, 2, 2007, 17.0, -5.5, "+05:30", "2007-12-02T22:30+05:30", "2007-12-02T17:00:00Z"},
       // 22:30 local in the west is already the next day in UT.
-      {"west, next UT day", 1, 1, 2008, 3.5, 5.0, "-05:00", "2007-12-31T22:30-05:00",
-       "2008-01-01T03:30:00Z"},
+      {"west, next UT day", 1, 1, 2008, 3.5, 5.0, "-05:00", "2007-12-31T22:30-05:00", "2008-01-01T03:30:00Z"},
       // 20:00 UT is past midnight local in the east.
-      {"east, next local day", 2, 28, 2008, 20.0, -5.5, "+05:30", "2008-02-29T01:30+05:30",
-       "2008-02-28T20:00:00Z"},
-      {"west half hour", 6, 30, 2010, 23.0, 3.5, "-03:30", "2010-06-30T19:30-03:30",
-       "2010-06-30T23:00:00Z"},
+      {"east, next local day", 2, 28, 2008, 20.0, -5.5, "+05:30", "2008-02-29T01:30+05:30", "2008-02-28T20:00:00Z"},
+      {"west half hour", 6, 30, 2010, 23.0, 3.5, "-03:30", "2010-06-30T19:30-03:30", "2010-06-30T23:00:00Z"},
       // 23:59:40 local rounds to 00:00 of the next local day, as the report writes it; UT
       // keeps its seconds.
       {"rounded past midnight", 3, 1, 2009, 4.0 + 59.0 / 60 + 40.0 / 3600, 5.0, "-05:00",
        "2009-03-01T00:00-05:00", "2009-03-01T04:59:40Z"},
       {"utc second rounds up to midnight", 3, 1, 2009, 24.0 - 0.4 / 3600, 0.0, "+00:00",
        "2009-03-02T00:00+00:00", "2009-03-02T00:00:00Z"},
+      {"Berlin, first showing, summer time", 10, 27, 2024, 0.5, kBerlin, "+02:00", "2024-10-27T02:30+02:00",
+       "2024-10-27T00:30:00Z"},
+      {"Berlin, second showing, winter time", 10, 27, 2024, 1.5, kBerlin, "+01:00", "2024-10-27T02:30+01:00",
+       "2024-10-27T01:30:00Z"},
+      {"Berlin, rounds to 01:00 UT: winter time", 10, 27, 2024, (59.0 + 40.0 / 60) / 60, kBerlin, "+01:00",
+       "2024-10-27T02:00+01:00", "2024-10-27T00:59:40Z"},
+      {"Berlin, rounds to 00:59 UT: summer time", 10, 27, 2024, (59.0 + 20.0 / 60) / 60, kBerlin, "+02:00",
+       "2024-10-27T02:59+02:00", "2024-10-27T00:59:20Z"},
+      {"Berlin, an hour before", 10, 26, 2024, 23.0, kBerlin, "+02:00", "2024-10-27T01:00+02:00",
+       "2024-10-26T23:00:00Z"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     const double jd = ConvertDatetoJD(r.month, r.day, r.year) + r.ut_hours / 24.0;
-    EXPECT_EQ(IsoUtcOffset(r.tz), r.offset);
-    EXPECT_EQ(IsoLocalMinute(jd, r.tz), r.local);
+    const double tz = std::isnan(r.tz) ? HoursAtMinute(*berlin, jd) : r.tz;
+    EXPECT_EQ(IsoUtcOffset(tz), r.offset);
+    EXPECT_EQ(IsoLocalMinute(jd, tz), r.local);
     EXPECT_EQ(IsoUtcSecond(jd), r.utc);
   }
 }

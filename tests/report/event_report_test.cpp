@@ -50,8 +50,7 @@ TEST(event_lines, each_kind_in_its_documented_layout) {
   const Row rows[] = {
       {Event(EventKind::Station, 2, 27.2, -1), 0,
        "g. Mercury  station     04/01/2024 22:14  27.2 (01)  turns retrograde"},
-      {Event(EventKind::Station, 2, 16.0, 1), 5,
-       "g. Mercury  station     04/01/2024 17:14  16.0 (01)  turns direct"},
+      {Event(EventKind::Station, 2, 16.0, 1), 5, "g. Mercury  station     04/01/2024 17:14  16.0 (01)  turns direct"},
       {ingress, 0, "h. Mars     ingress     04/01/2024 22:14  00.0 (04)  enters Gemini (retrograde)"},
       {lunation, 0, "g. Moon     lunation    04/01/2024 22:14  12.2 (01)  new moon, total solar eclipse greatest 22:10"},
       {eclipse, 0, "g. Moon     eclipse     04/01/2024 22:14  04.0 (07)  penumbral lunar eclipse, greatest"},

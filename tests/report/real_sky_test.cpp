@@ -7,8 +7,6 @@
 #include <set>
 
 #include "core/calendar.h"
-#include "core/time_zone.h"
-#include "report/csv_export.h"
 #include "test_paths.h"
 #include "tests/store/scratch_folder.h"
 #include "tests/support/real_run.h"
@@ -268,26 +266,6 @@ TEST(named_zone, berlin_span_across_each_change_matches_fixed_offset_runs_of_eac
     EXPECT_LT(worst, kSameMomentDays) << "largest difference of a moment, days";
     // The report's name carries the zone, made file-safe.
     EXPECT_TRUE(zone.file_name.find("_Europe-Berlin_") != std::string::npos) << zone.file_name;
-  }
-}
-
-// The CSV writes each moment with the offset in force at it; in the autumn hour shown twice
-// (02:00 to 03:00 on 27 October 2024) the two showings differ only by their offset.
-TEST(named_zone, csv_local_times_carry_the_offset_in_force) {
-  const auto berlin = NamedZone("Europe/Berlin");
-  ASSERT_TRUE(berlin);
-  // ut_hours: on 27 October 2024.
-  struct Row { double ut_hours; const char* local; };
-  const Row rows[] = {
-      {0.5, "2024-10-27T02:30+02:00"},   // first showing, summer time
-      {1.5, "2024-10-27T02:30+01:00"},   // second showing, winter time
-      {(59.0 + 40.0 / 60) / 60, "2024-10-27T02:00+01:00"},  // rounds to 01:00 UT: winter time
-      {(59.0 + 20.0 / 60) / 60, "2024-10-27T02:59+02:00"},  // rounds to 00:59 UT: summer time
-      {-1.0, "2024-10-27T01:00+02:00"},
-  };
-  for (const Row& r : rows) {
-    const double jd = ConvertDatetoJD(10, 27, 2024) + r.ut_hours / 24.0;
-    EXPECT_EQ(IsoLocalMinute(jd, HoursAtMinute(*berlin, jd)), r.local) << r.ut_hours;
   }
 }
 

@@ -52,14 +52,6 @@ RunSettings TwoBodies() {
   return s;
 }
 
-// Rounding and padding are number_text's (FormatFixed); here the sign column.
-TEST(report_lines, declination_value_texts) {
-  const std::pair<double, const char*> cases[] = {
-      {5.25, " 05.250"}, {-0.5, "-00.500"}, {23.4419, " 23.442"}, {0.0, " 00.000"},
-  };
-  for (const auto& [value, text] : cases) EXPECT_EQ(DeclinationValueText(value), text) << value;
-}
-
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
   const std::string triple = "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  ";
   RunSettings narrow_orbs;  // orb 1 "2.5abc" reads 2.5 by the leading-number rule
@@ -119,6 +111,8 @@ TEST(report_lines, decimal_comma_locale_reads_its_orbs_and_writes_points) {
   }
 }
 
+// Rounding and padding are number_text's (FormatFixed); here the sign column, a blank before a
+// value north.
 TEST(report_lines, declination_lines_and_pane_text) {
   const std::string lines = Display_Aspects_declination(
       {Row({kSun, kMoon, kMoon}, {g, g, g}, "12/05/2007 14:23", {-22.4569, 22.4569, 0}),

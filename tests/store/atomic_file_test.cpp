@@ -234,8 +234,7 @@ TEST(atomic_file, read_refuses_what_is_not_a_small_regular_file) {
   // path, size limit, missing, reason ("" when the read succeeds)
   const std::tuple<fs::path, std::uintmax_t, bool, std::string> rows[] = {
       {dir / "ten.txt", 10, false, ""},
-      {dir / "ten.txt", 9, false,
-       "the file is larger than 9 bytes, too large to be one of this program's files"},
+      {dir / "ten.txt", 9, false, "the file is larger than 9 bytes, too large to be one of this program's files"},
       {dir / "none.txt", kMaxReadBytes, true, "No such file or directory"},
       {dir / "folder", kMaxReadBytes, false, "it is a folder, not a file"},
   };

@@ -2,6 +2,7 @@
 // offset, and the decoding of the texts read from files.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -71,86 +72,70 @@ TEST(settings_file, check_line_is_set_only_by_a_leading_1) {
   }
 }
 
-// A chosen set of aspects takes a 94th line and comes back; without one the file keeps its 93
-// lines, and a complete file without the line sets no set, whatever the window had.
-TEST(settings_file, aspect_set_line_only_when_a_set_is_chosen) {
-  struct Row { const char* set; size_t lines; const char* back; };
+// What follows the 93 lines, each only when chosen and in this order: a set of aspects, the
+// zone name (line 3 keeping the zone's standard offset, where readers of fixed offsets look;
+// the offsets are those of the zones' laws, not of the database) and the checked chart
+// angles. Each comes back; a complete file without its line sets none, whatever the window had.
+TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
+  struct Row { const char* name; std::function<void(RunSettings&)> change; std::vector<std::string> tail; const char* line3; };
+  const auto set = [](const char* aspects) { return [aspects](RunSettings& s) { s.txtAspectSet = aspects; }; };
+  const auto zone = [](const char* tz) { return [tz](RunSettings& s) { s.txtTZ = tz; }; };
   const Row rows[] = {
-      {"", 93, ""},
-      {"all", 93, ""},
-      {"major", 94, "major"},
-      {"0,90,180", 94, "0,90,180"},
-      {"7", 94, "7"},  // no set: kept as typed, so that the run can say what is wrong with it
+      {"no set", set(""), {}, "-3.5"},
+      {"all", set("all"), {}, "-3.5"},
+      {"major", set("major"), {"Aspects: major"}, "-3.5"},
+      {"a list", set("0,90,180"), {"Aspects: 0,90,180"}, "-3.5"},
+      // No set: kept as typed, so that the run can say what is wrong with it.
+      {"7", set("7"), {"Aspects: 7"}, "-3.5"},
+      {"a number stays exactly as typed", zone("-5,5"), {}, "-5,5"},
+      {"Berlin", zone("Europe/Berlin"), {"Time Zone name: Europe/Berlin"}, "-1"},
+      {"New York", zone("America/New_York"), {"Time Zone name: America/New_York"}, "5"},
+      {"Kolkata", zone("Asia/Kolkata"), {"Time Zone name: Asia/Kolkata"}, "-5.5"},
+      // No zone: kept as typed, the run refuses it.
+      {"Atlantis", zone("Europe/Atlantis"), {}, "Europe/Atlantis"},
+      {"P2 Ascendant", [](RunSettings& s) { s.chkP2Angles = {true, false}; }, {"Natal angles: P2 Asc"}, "-3.5"},
+      {"both roles, after a set and a zone name",
+       [](RunSettings& s) {
+         s.chkP2Angles = {true, true};
+         s.chkP3Angles = {false, true};
+         s.txtAspectSet = "hard";
+         s.txtTZ = "Asia/Kolkata";
+       },
+       {"Aspects: hard", "Time Zone name: Asia/Kolkata", "Natal angles: P2 Asc MC; P3 MC"}, "-5.5"},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.set);
+    SCOPED_TRACE(r.name);
     RunSettings s = Unusual();
-    s.txtAspectSet = r.set;
+    r.change(s);
     const std::vector<std::string> lines = Lines(s);
-    ASSERT_EQ(lines.size(), r.lines);
-    if (r.lines == 94) {
-      EXPECT_EQ(lines[93], std::string("Aspects: ") + r.set);
-    }
+    ASSERT_EQ(lines.size(), 93u + r.tail.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 93, lines.end()), r.tail);
+    EXPECT_EQ(lines[2], r.line3);
     RunSettings current;
     current.txtAspectSet = "hard";
+    current.txtTZ = "0";
+    current.chkP2Angles = current.chkP3Angles = {true, true};
     const SettingsLoad load = SettingsFromText(SettingsFileText(s), current, "x.opt");
     EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
     EXPECT_EQ(load.message, "");
     RunSettings expected = s;
-    expected.txtAspectSet = r.back;
+    if (expected.txtAspectSet == "all") expected.txtAspectSet = "";
     expected.opt1_ghd = current.opt1_ghd;  // not stored: kept
     expected.opt2_ghd = current.opt2_ghd;
     expected.opt3_ghd = current.opt3_ghd;
     expected.chkDisplayP1_P2P3_mp_aspects = current.chkDisplayP1_P2P3_mp_aspects;
     EXPECT_EQ(load.settings, expected);
   }
-  // "Aspects: all" is no set, written as no line; a line after the set's is no setting.
+  // "Aspects: all" is no set, written as no line; a line after the set's is no setting, nor
+  // one that names no role's angles: said, and nothing set from it.
   const std::string base = SettingsFileText(RunSettings{});
   EXPECT_EQ(SettingsFromText(base + "Aspects: ALL\r\n", Unusual(), "x.opt").settings.txtAspectSet, "");
-  const SettingsLoad load = SettingsFromText(base + "Aspects: hard\r\nnote\r\n", RunSettings{}, "x.opt");
-  EXPECT_EQ(load.settings.txtAspectSet, "hard");
-  EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
-}
-
-// Chart angles take a line of their own after the 93 (after the set's and the zone name's),
-// only when one is checked, and come back; a complete file without it checks none.
-TEST(settings_file, natal_angles_line_only_when_an_angle_is_checked) {
-  struct Row {
-    const char* name;
-    std::array<bool, 2> p2, p3;
-    const char* aspects;
-    const char* zone;
-    std::vector<std::string> tail;  // the lines after the 93
-  };
-  const Row rows[] = {
-      {"none", {false, false}, {false, false}, "", "5", {}},
-      {"P2 Ascendant", {true, false}, {false, false}, "", "5", {"Natal angles: P2 Asc"}},
-      {"both roles, after a set and a zone name", {true, true}, {false, true}, "hard", "Europe/Berlin",
-       {"Aspects: hard", "Time Zone name: Europe/Berlin", "Natal angles: P2 Asc MC; P3 MC"}},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    RunSettings s = Unusual();
-    s.chkP2Angles = r.p2;
-    s.chkP3Angles = r.p3;
-    s.txtAspectSet = r.aspects;
-    s.txtTZ = r.zone;
-    const std::vector<std::string> lines = Lines(s);
-    ASSERT_EQ(lines.size(), 93u + r.tail.size());
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 93, lines.end()), r.tail);
-    RunSettings current;
-    current.chkP2Angles = current.chkP3Angles = {true, true};
-    const SettingsLoad load = SettingsFromText(SettingsFileText(s), current, "x.opt");
-    EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
-    EXPECT_EQ(load.message, "");
-    EXPECT_EQ(load.settings.chkP2Angles, r.p2);
-    EXPECT_EQ(load.settings.chkP3Angles, r.p3);
-  }
-  // A line that names no role's angles is no setting: said, and nothing checked.
-  const SettingsLoad load =
-      SettingsFromText(SettingsFileText(RunSettings{}) + "Natal angles: P1 Asc\r\n", RunSettings{}, "x.opt");
-  EXPECT_EQ(load.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
-  EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
+  const SettingsLoad note = SettingsFromText(base + "Aspects: hard\r\nnote\r\n", RunSettings{}, "x.opt");
+  EXPECT_EQ(note.settings.txtAspectSet, "hard");
+  EXPECT_NE(note.message.find("has 1 line after"), std::string::npos) << note.message;
+  const SettingsLoad p1 = SettingsFromText(base + "Natal angles: P1 Asc\r\n", RunSettings{}, "x.opt");
+  EXPECT_EQ(p1.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
+  EXPECT_NE(p1.message.find("has 1 line after"), std::string::npos) << p1.message;
 }
 
 TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) {
@@ -237,53 +222,6 @@ TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
 // A zone name in the two files that hold the time zone: the files keep a fixed offset where
 // readers of fixed offsets look, and give the name back to this program.
 
-// The standard offsets (hours west) are those of the zones' laws, not of the database.
-TEST(zone_storage, settings_file_keeps_an_offset_on_line_3_and_the_name_after_line_93) {
-  struct Row { const char* tz; size_t lines; const char* line3; };
-  const Row rows[] = {
-      {"5", 93, "5"},
-      {"-5,5", 93, "-5,5"},  // a number stays exactly as typed
-      {"Europe/Berlin", 94, "-1"},
-      {"America/New_York", 94, "5"},
-      {"Asia/Kolkata", 94, "-5.5"},
-      {"Europe/Atlantis", 93, "Europe/Atlantis"},  // no zone: kept as typed, the run refuses it
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.tz);
-    RunSettings s;
-    s.txtTZ = r.tz;
-    const std::string text = SettingsFileText(s);
-    const std::vector<std::string> lines = SplitLines(text);
-    ASSERT_EQ(lines.size(), r.lines);
-    EXPECT_EQ(lines[2], r.line3);
-    if (r.lines == 94) {
-      EXPECT_EQ(lines[93], std::string("Time Zone name: ") + r.tz);
-    }
-
-    RunSettings other;
-    other.txtTZ = "0";
-    const SettingsLoad back = SettingsFromText(text, other, "x.opt");
-    EXPECT_EQ(back.status, SettingsLoadStatus::Complete);
-    EXPECT_EQ(back.message, "");
-    EXPECT_EQ(back.settings, s);
-  }
-}
-
-// With a chosen set of aspects too, both lines follow the 93 and both read back.
-TEST(zone_storage, zone_line_follows_the_aspect_set_line) {
-  RunSettings s;
-  s.txtTZ = "Asia/Kolkata";
-  s.txtAspectSet = "major";
-  const std::string text = SettingsFileText(s);
-  const std::vector<std::string> lines = SplitLines(text);
-  ASSERT_EQ(lines.size(), 95u);
-  EXPECT_EQ(lines[93], "Aspects: major");
-  EXPECT_EQ(lines[94], "Time Zone name: Asia/Kolkata");
-  const SettingsLoad back = SettingsFromText(text, RunSettings{}, "x.opt");
-  EXPECT_EQ(back.message, "");
-  EXPECT_EQ(back.settings, s);
-}
-
 // A 94th line naming no zone of the database is an extra line as before: the offset of line
 // 3 stays, and the message says a line was ignored.
 TEST(zone_storage, settings_file_with_a_bad_name_line_keeps_the_offset) {
@@ -330,12 +268,10 @@ TEST(text_encoding, files_become_utf8_or_are_refused) {
       {"utf-8 surrogate is no utf-8", "\xED\xA0\x80", "\u00ed\u00a0\u20ac", ""},
       {"utf-16 big-endian pair", std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6), "\U0001F600", ""},
       {"utf-16 mark then utf-8 mark", std::string("\xFF\xFE\xFF\xFE" "a\0", 6), "a", ""},
-      {"utf-16 odd length", "\xFF\xFE" "a", "",
-       "it is marked as UTF-16 text but has an odd number of bytes"},
+      {"utf-16 odd length", "\xFF\xFE" "a", "", "it is marked as UTF-16 text but has an odd number of bytes"},
       {"utf-16 lone surrogate", std::string("\xFF\xFE" "a\0\x00\xD8", 6), "",
        "it is marked as UTF-16 text but holds a broken character at byte 4"},
-      {"utf-16 NUL", std::string("\xFF\xFE\0\0", 4), "",
-       "it holds NUL characters, which no text file has"},
+      {"utf-16 NUL", std::string("\xFF\xFE\0\0", 4), "", "it holds NUL characters, which no text file has"},
   };
   for (const auto& [name, bytes, text, problem] : rows) {
     const DecodedText d = DecodeTextFile(bytes);
