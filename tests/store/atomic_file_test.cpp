@@ -29,6 +29,7 @@ TEST(atomic_file, failed_write_keeps_old_content_and_names_path_and_reason) {
       {dir / "missing" / "y.txt", "No such file or directory"},
       {dir / "folder", "Is a directory"},  // fails only at the rename
       {dir / "plain.txt" / "y.txt", "Not a directory"},
+      {dir / std::string(256, 'n'), "File name too long"},  // over the 255 bytes Linux allows
   };
   for (const auto& [path, reason] : rows) {
     const FileStatus s = WriteFileAtomically(path, "bytes");
@@ -79,14 +80,9 @@ TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
   EXPECT_EQ(dir.Entries(), Names{"a.txt"});
 }
 
-// A name longer than the 255 bytes a Linux file system allows, for real.
+// A name thousands of characters long is shortened in the message, keeping both ends.
 TEST(atomic_file, name_the_file_system_refuses) {
   ScratchFolder dir;
-  const fs::path long_name = dir / std::string(256, 'n');
-  EXPECT_EQ(WriteFileAtomically(long_name, "x").message,
-            CouldNotSave(long_name, "File name too long"));
-  EXPECT_TRUE(dir.Entries().empty());
-  // A name thousands of characters long is shortened in the message, keeping both ends.
   const fs::path absurd = dir / (std::string(5000, 'a') + ".txt");
   const std::string message = WriteFileAtomically(absurd, "x").message;
   EXPECT_LT(message.size(), 400u);

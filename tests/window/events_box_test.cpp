@@ -35,7 +35,9 @@ class EventsBoxTest : public WindowTest {
   }
 
  private slots:
-  void events_only_waits_for_a_kind() {
+  // "Events only" waits for a kind of event. P1 heliocentric: only ingresses are offered; back
+  // on "g" the other checks are as they were.
+  void events_only_waits_for_a_kind_and_heliocentric_p1_offers_ingresses_only() {
     Open();
     QVERIFY(!Box("chkEventsOnly")->isEnabled());
     Toggle("chkEventLunations");
@@ -45,11 +47,7 @@ class EventsBoxTest : public WindowTest {
     Toggle("chkEventLunations");  // no kind left: no calendar either
     QVERIFY(!Box("chkEventsOnly")->isChecked());
     QVERIFY(!Box("chkEventsOnly")->isEnabled());
-  }
 
-  // P1 heliocentric: only ingresses are offered; back on "g" the other checks are as they were.
-  void heliocentric_p1_offers_ingresses_only() {
-    Open();
     Toggle("chkEventStations");
     Toggle("chkEventsOnly");
     QTest::mouseClick(Find<QRadioButton>("opt1_ghd_1"), Qt::LeftButton);

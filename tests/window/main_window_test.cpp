@@ -73,10 +73,15 @@ class MainWindowTest : public WindowTest {
     QCOMPARE(time->text(), QString("11.15"));
   }
 
-  // Tabbing into a box selects its whole text, so typing replaces it. A click into a box
-  // does the same; ClickInto() checks that wherever a test clicks into one.
-  void tab_into_a_box_selects_it_all() {
+  // At start the Start Date box has the focus with its text selected: the first date typed
+  // replaces the one shown. Tabbing into a box selects its whole text, so typing replaces it;
+  // a click into a box does the same, which ClickInto() checks wherever a test clicks into one.
+  void typing_replaces_the_text_of_a_box_entered() {
     Open();
+    QLineEdit* start = Find("txtStartDate");
+    QTRY_VERIFY(start->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), "05/01/2027");
+    QCOMPARE(start->text(), QString("05/01/2027"));
     QLineEdit* orb2 = Find("txtAspectOrb2");
     ClickInto(Find("txtAspectOrb1"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -84,16 +89,6 @@ class MainWindowTest : public WindowTest {
     QTRY_COMPARE(orb2->selectedText(), QString("15.0"));
     QTest::keyClick(orb2, Qt::Key_7);
     QCOMPARE(orb2->text(), QString("7"));
-  }
-
-  // At start the Start Date box has the focus with its text selected: the first date typed
-  // replaces the one shown.
-  void first_date_typed_at_start_replaces_the_shown_one() {
-    Open();
-    QLineEdit* start = Find("txtStartDate");
-    QTRY_VERIFY(start->hasFocus());
-    QTest::keyClicks(QApplication::focusWidget(), "05/01/2027");
-    QCOMPARE(start->text(), QString("05/01/2027"));
   }
 
   void near_and_far_follows_midpoints() {

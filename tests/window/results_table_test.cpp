@@ -26,8 +26,9 @@ class ResultsTableTest : public WindowTest {
  private slots:
   // One row per report line, in the report's order; clicking a column's head sorts by it
   // (each body in one block), a second click reverses, the date column brings back the
-  // report's order. The rows themselves never change.
-  void table_rows_are_the_report_lines_and_sort_by_any_column() {
+  // report's order. The rows themselves never change, whatever the notation; Ctrl+C copies
+  // the rows selected.
+  void table_rows_are_the_report_lines_sorted_copied_and_in_any_notation() {
     Open();
     RunAWeek();
     const QStringList lines = ReportLines();
@@ -61,14 +62,9 @@ class ResultsTableTest : public WindowTest {
     QStringList again;
     for (int r = 0; r < Shown()->rowCount(); ++r) again << RowText(r);
     QCOMPARE(again, by_moment);
-  }
 
-  // View > Notation: with the report's numbers each position and the aspect code of a row
-  // read as its report line writes them; glyphs and text change the cells, not the rows.
-  void notation_switches_the_cells_not_the_rows() {
-    Open();
-    RunAWeek();
-    const QStringList lines = ReportLines();
+    // View > Notation: with the report's numbers each position and the aspect code of a row
+    // read as its report line writes them; glyphs and text change the cells, not the rows.
     Find<QAction>("mnuNotationNumbers")->trigger();
     for (int r = 0; r < Shown()->rowCount(); ++r) {
       for (int c : {int(ResultsModel::kPos1), int(ResultsModel::kPos2)}) {
@@ -83,6 +79,36 @@ class ResultsTableTest : public WindowTest {
     Find<QAction>("mnuNotationGlyphs")->trigger();
     QVERIFY(text != numbers && Cell(0, ResultsModel::kPos1) != text);
     QCOMPARE(Shown()->rowCount(), int(lines.size()));
+
+    // Ctrl+C puts the selected rows on the clipboard as the report's own lines, and as
+    // tab-separated values (a header, then a row per line) for a spreadsheet.
+    ClickHeader(ResultsModel::kP2);  // copied in the order shown, not the report's
+    Table()->setFocus();
+    const auto click_row = [&](int row, Qt::KeyboardModifiers modifiers) {
+      QTest::mouseClick(Table()->viewport(), Qt::LeftButton, modifiers,
+                        Table()->visualRect(Shown()->index(row, 0)).center());
+    };
+    click_row(1, {});
+    click_row(3, Qt::ShiftModifier);
+    click_row(6, Qt::ControlModifier);
+    QTest::keyClick(Table(), Qt::Key_C, Qt::ControlModifier);
+
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied);
+    const QStringList pasted = copied->text().split('\n', Qt::SkipEmptyParts);
+    const QStringList tsv = QString::fromUtf8(copied->data("text/tab-separated-values")).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(pasted.size(), 4);
+    QCOMPARE(tsv.size(), 5);
+    QCOMPARE(tsv[0].split('\t').size(), int(ResultsModel::kColumnCount));
+    int i = 0;
+    for (int row : {1, 2, 3, 6}) {
+      QVERIFY2(lines.contains(pasted[i]), qPrintable(pasted[i]));
+      QVERIFY2(pasted[i].contains(Moment(row)), qPrintable(pasted[i]));
+      const QStringList cells = tsv[i + 1].split('\t');
+      QCOMPARE(cells[ResultsModel::kP2], Cell(row, ResultsModel::kP2));
+      QCOMPARE(cells[ResultsModel::kTime], Cell(row, ResultsModel::kTime));
+      ++i;
+    }
   }
 
   // Typing narrows the rows to those holding the text (a body, a date); Ctrl+F reaches the
@@ -105,41 +131,6 @@ class ResultsTableTest : public WindowTest {
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTRY_COMPARE(Shown()->rowCount(), int(lines.size()));
-  }
-
-  // Ctrl+C puts the selected rows on the clipboard as the report's own lines, and as
-  // tab-separated values (a header, then a row per line) for a spreadsheet.
-  void copy_gives_report_lines_and_tab_separated_values() {
-    Open();
-    RunAWeek();
-    const QStringList lines = ReportLines();
-    ClickHeader(ResultsModel::kP2);  // copied in the order shown, not the report's
-    Table()->setFocus();
-    const auto click_row = [&](int row, Qt::KeyboardModifiers modifiers) {
-      QTest::mouseClick(Table()->viewport(), Qt::LeftButton, modifiers,
-                        Table()->visualRect(Shown()->index(row, 0)).center());
-    };
-    click_row(1, {});
-    click_row(3, Qt::ShiftModifier);
-    click_row(6, Qt::ControlModifier);
-    QTest::keyClick(Table(), Qt::Key_C, Qt::ControlModifier);
-
-    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
-    QVERIFY(copied);
-    const QStringList text = copied->text().split('\n', Qt::SkipEmptyParts);
-    const QStringList tsv = QString::fromUtf8(copied->data("text/tab-separated-values")).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(text.size(), 4);
-    QCOMPARE(tsv.size(), 5);
-    QCOMPARE(tsv[0].split('\t').size(), int(ResultsModel::kColumnCount));
-    int i = 0;
-    for (int row : {1, 2, 3, 6}) {
-      QVERIFY2(lines.contains(text[i]), qPrintable(text[i]));
-      QVERIFY2(text[i].contains(Moment(row)), qPrintable(text[i]));
-      const QStringList cells = tsv[i + 1].split('\t');
-      QCOMPARE(cells[ResultsModel::kP2], Cell(row, ResultsModel::kP2));
-      QCOMPARE(cells[ResultsModel::kTime], Cell(row, ResultsModel::kTime));
-      ++i;
-    }
   }
 
   // All notices of a run are in the notices list; the status line brings up only what is
