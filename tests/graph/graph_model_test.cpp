@@ -224,29 +224,22 @@ QGuiApplication& Gui() {
   return app;
 }
 
-// The initial settings (December 2007, triple aspects with midpoints): rows, plan, sampled graph.
-struct DrawnRun { RunOutcome out; GraphData data; GraphFrame frame; };
-DrawnRun InitialRun() {
+TEST(graph_picture, svg_has_one_titled_marker_per_report_row_and_saves_as_named) {
   Gui();
-  RunRequest request;
+  RunRequest request;  // the initial settings: December 2007, triple aspects with midpoints
   request.save = false;
-  DrawnRun run{RunOnLibrary(request), {}, {}};
-  run.data = GraphOfRun(*run.out.plan, run.out.rows);
-  run.frame = Prepared(run.data, *run.out.plan, 15, 1200, 700);
-  return run;
-}
-
-TEST(graph_picture, svg_has_one_titled_marker_per_report_row) {
-  const DrawnRun run = InitialRun();
-  ASSERT_GT(run.out.rows.size(), 10u);
+  const RunOutcome out = RunOnLibrary(request);
+  GraphData data = GraphOfRun(*out.plan, out.rows);
+  const GraphFrame frame = Prepared(data, *out.plan, 15, 1200, 700);
+  ASSERT_GT(out.rows.size(), 10u);
   // The report's lines, from the pane text as the report file holds it.
-  const std::vector<std::string> report = ReportLinesOf(run.out.pane_text);
-  ASSERT_EQ(report.size(), run.out.rows.size());
+  const std::vector<std::string> report = ReportLinesOf(out.pane_text);
+  ASSERT_EQ(report.size(), out.rows.size());
   // The triple run draws P2/P3 midpoint lines beside the body lines.
-  EXPECT_TRUE(std::any_of(run.data.lines.begin(), run.data.lines.end(),
+  EXPECT_TRUE(std::any_of(data.lines.begin(), data.lines.end(),
                           [](const GraphLine& l) { return l.key.IsMidpoint(); }));
 
-  const QByteArray svg = GraphSvg(run.data, run.frame, 1200, 700);
+  const QByteArray svg = GraphSvg(data, frame, 1200, 700);
   QXmlStreamReader xml(svg);
   std::vector<std::string> titles;
   int markers = 0;
@@ -264,10 +257,8 @@ TEST(graph_picture, svg_has_one_titled_marker_per_report_row) {
   ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
   EXPECT_EQ(markers, static_cast<int>(report.size()));
   EXPECT_EQ(titles, report);
-}
 
-TEST(graph_picture, saving_writes_the_format_of_the_name_or_says_why_not) {
-  const DrawnRun run = InitialRun();
+  // Saved: the format of the name, or why not.
   const ScratchFolder folder;
   struct Row { std::string name; std::string begins; std::string says; };
   const Row rows[] = {
@@ -278,7 +269,7 @@ TEST(graph_picture, saving_writes_the_format_of_the_name_or_says_why_not) {
   };
   for (const Row& r : rows) {
     const std::filesystem::path path = folder / r.name;
-    const FileStatus saved = SaveGraph(path, run.data, run.frame, 1200, 700);
+    const FileStatus saved = SaveGraph(path, data, frame, 1200, 700);
     EXPECT_EQ(static_cast<bool>(saved), r.says.empty()) << r.name << ": " << saved.message;
     if (r.says.empty()) {
       EXPECT_EQ(ReadBytes(path).substr(0, r.begins.size()), r.begins) << r.name;

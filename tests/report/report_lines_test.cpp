@@ -52,6 +52,9 @@ RunSettings TwoBodies() {
   return s;
 }
 
+// A locale with the decimal comma: the report still writes ".", so it reads the same
+// everywhere; an orb typed "0,9" there is 0.9 degrees (elsewhere the leading-number rule reads
+// 0, no aspect within it).
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
   const std::string triple = "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  ";
   RunSettings narrow_orbs;  // orb 1 "2.5abc" reads 2.5 by the leading-number rule
@@ -61,54 +64,44 @@ TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
   narrow_two.chkUseP3 = false;
   RunSettings three_codes;
   three_codes.chkDisplayP1_P2P3_mp_aspects = false;
-  const std::tuple<const char*, RunSettings, FoundAspect, std::string> cases[] = {
-      {"two bodies, opposition within orb 1", TwoBodies(),
-       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 69.4, 69.4}),
-       "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 09.4 (03)  180\r\n"},
-      {"two bodies, no aspect within orb 1", narrow_two,
-       Row({kSun, kMoon, kMoon}, {h, g, g}, "12/01/2007 10:23", {249.4, 66.3, 66.3}),
-       "h. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 06.3 (03)     \r\n"},
-      // P1 10, P2 100, P3 190: P1-P2 90, P1-P3 180, P2-P3 90; midpoint 145 is 135 from P1.
-      {"three codes, all with orb 1", three_codes,
-       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 190.0}),
-       triple + "10.0 (01) 10.0 (04) 10.0 (07)  090 180 090\r\n"},
-      {"P1 to the midpoint, major aspect of the partners", RunSettings{},
-       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 190.0}),
-       triple + "10.0 (01) 10.0 (04) 10.0 (07)    135 (090)\r\n"},
-      {"partners 95 apart: no major aspect within orb 2", narrow_orbs,
-       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 195.0}),
-       triple + "10.0 (01) 10.0 (04) 15.0 (07)    135 (   )\r\n"},
-      {"midpoint across 0 degrees meets P1", RunSettings{},
-       Row({kMars, kSun, kSaturn}, {g, g, g}, "12/05/2007 14:23", {10.0, 350.0, 30.0}),
-       "g. Mars     g. Sun      g. Saturn    12/05/2007 14:23  10.0 (01) 20.0 (12) 00.0 (02) "
-       "   000 (030)\r\n"},
-      // A double just below 120 was stored in the table as "120": sign 5 at 00.0.
-      {"positions read as the table stored them", TwoBodies(),
-       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23",
-           {std::nextafter(120.0, 0.0), 300.0, 0.0}),
-       "g. Sun      g. Moon     12/01/2007 10:23  00.0 (05) 00.0 (11)  180\r\n"},
-  };
-  for (const auto& [name, settings, row, line] : cases) {
-    EXPECT_EQ(Display_Aspects_longitude({row}, settings, kUs), line) << name;
-  }
-}
-
-// A locale with the decimal comma: the report still writes ".", so it reads the same
-// everywhere; an orb typed "0,9" there is 0.9 degrees (elsewhere the leading-number rule
-// reads 0, no aspect within it).
-TEST(report_lines, decimal_comma_locale_reads_its_orbs_and_writes_points) {
   const RegionalFormat comma{DateOrder::DayMonthYear, ".", ','};
   RunSettings orb_with_comma = TwoBodies();
   orb_with_comma.txtAspectOrb1 = "0,9";
   const FoundAspect off_by_08 =  // 179.2 degrees apart
       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 70.2, 70.2});
-  const std::tuple<const char*, RegionalFormat, std::string> cases[] = {
-      {"comma locale", comma, "g. Sun      g. Moon     01/12/2007 10:23  09.4 (09) 10.2 (03)  180\r\n"},
-      {"point locale", kUs, "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 10.2 (03)     \r\n"},
+  struct Case { const char* name; RegionalFormat format; RunSettings settings; FoundAspect row; std::string line; };
+  const Case cases[] = {
+      {"two bodies, opposition within orb 1", kUs, TwoBodies(),
+       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {249.4, 69.4, 69.4}),
+       "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 09.4 (03)  180\r\n"},
+      {"two bodies, no aspect within orb 1", kUs, narrow_two,
+       Row({kSun, kMoon, kMoon}, {h, g, g}, "12/01/2007 10:23", {249.4, 66.3, 66.3}),
+       "h. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 06.3 (03)     \r\n"},
+      // P1 10, P2 100, P3 190: P1-P2 90, P1-P3 180, P2-P3 90; midpoint 145 is 135 from P1.
+      {"three codes, all with orb 1", kUs, three_codes,
+       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 190.0}),
+       triple + "10.0 (01) 10.0 (04) 10.0 (07)  090 180 090\r\n"},
+      {"P1 to the midpoint, major aspect of the partners", kUs, RunSettings{},
+       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 190.0}),
+       triple + "10.0 (01) 10.0 (04) 10.0 (07)    135 (090)\r\n"},
+      {"partners 95 apart: no major aspect within orb 2", kUs, narrow_orbs,
+       Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {10.0, 100.0, 195.0}),
+       triple + "10.0 (01) 10.0 (04) 15.0 (07)    135 (   )\r\n"},
+      {"midpoint across 0 degrees meets P1", kUs, RunSettings{},
+       Row({kMars, kSun, kSaturn}, {g, g, g}, "12/05/2007 14:23", {10.0, 350.0, 30.0}),
+       "g. Mars     g. Sun      g. Saturn    12/05/2007 14:23  10.0 (01) 20.0 (12) 00.0 (02) "
+       "   000 (030)\r\n"},
+      // A double just below 120 was stored in the table as "120": sign 5 at 00.0.
+      {"positions read as the table stored them", kUs, TwoBodies(),
+       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23",
+           {std::nextafter(120.0, 0.0), 300.0, 0.0}),
+       "g. Sun      g. Moon     12/01/2007 10:23  00.0 (05) 00.0 (11)  180\r\n"},
+      {"comma locale", comma, orb_with_comma, off_by_08,
+       "g. Sun      g. Moon     01/12/2007 10:23  09.4 (09) 10.2 (03)  180\r\n"},
+      {"point locale", kUs, orb_with_comma, off_by_08,
+       "g. Sun      g. Moon     12/01/2007 10:23  09.4 (09) 10.2 (03)     \r\n"},
   };
-  for (const auto& [name, format, line] : cases) {
-    EXPECT_EQ(Display_Aspects_longitude({off_by_08}, orb_with_comma, format), line) << name;
-  }
+  for (const Case& c : cases) EXPECT_EQ(Display_Aspects_longitude({c.row}, c.settings, c.format), c.line) << c.name;
 }
 
 // Rounding and padding are number_text's (FormatFixed); here the sign column, a blank before a
