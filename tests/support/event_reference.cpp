@@ -66,23 +66,17 @@ std::vector<double> ReferenceEvents(ReferenceEvent what, int body, double from_j
   };
   const double cell = what == ReferenceEvent::Lunation ? 90.0 : 30.0;
   double t = from_jd;
-  if (what == ReferenceEvent::GeoStation) {
-    const auto speed = [&](double jd) { return Calc(jd, body, 0)[3]; };
-    double v0 = speed(t);
+  // A station is the speed through zero; the bounds, |declination| through the obliquity.
+  if (what == ReferenceEvent::GeoStation || what == ReferenceEvent::OutOfBounds) {
+    const auto f = [&](double jd) {
+      return what == ReferenceEvent::GeoStation ? Calc(jd, body, 0)[3]
+                                                : std::fabs(Calc(jd, body, SEFLG_EQUATORIAL)[1]) - Obliquity(jd);
+    };
+    double v0 = f(t);
     for (; t < to_jd; t += step) {
-      const double t1 = std::min(t + step, to_jd), v1 = speed(t1);
-      if ((v0 < 0.0) != (v1 < 0.0)) add(Bisection(speed, t, t1));
+      const double t1 = std::min(t + step, to_jd), v1 = f(t1);
+      if ((v0 < 0.0) != (v1 < 0.0)) add(Bisection(f, t, t1));
       v0 = v1;
-    }
-    return out;
-  }
-  if (what == ReferenceEvent::OutOfBounds) {
-    const auto beyond = [&](double jd) { return std::fabs(Calc(jd, body, SEFLG_EQUATORIAL)[1]) - Obliquity(jd); };
-    double b0 = beyond(t);
-    for (; t < to_jd; t += step) {
-      const double t1 = std::min(t + step, to_jd), b1 = beyond(t1);
-      if ((b0 < 0.0) != (b1 < 0.0)) add(Bisection(beyond, t, t1));
-      b0 = b1;
     }
     return out;
   }
