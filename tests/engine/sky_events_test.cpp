@@ -73,12 +73,9 @@ TEST_F(SkyEventsOnEphemeris, eclipses_match_the_published_canon) {
   // Greatest eclipse, UT, as the canons of eclipses publish it.
   struct Row { int y, mo, d, h, mi; EclipseKind kind; };
   const Row rows[] = {
-      {2023, 4, 20, 4, 17, EclipseKind::SolarHybrid},
-      {2024, 3, 25, 7, 13, EclipseKind::LunarPenumbral},
-      {2024, 4, 8, 18, 17, EclipseKind::SolarTotal},
-      {2024, 9, 18, 2, 44, EclipseKind::LunarPartial},
-      {2024, 10, 2, 18, 45, EclipseKind::SolarAnnular},
-      {2025, 3, 14, 6, 58, EclipseKind::LunarTotal},
+      {2023, 4, 20, 4, 17, EclipseKind::SolarHybrid},   {2024, 3, 25, 7, 13, EclipseKind::LunarPenumbral},
+      {2024, 4, 8, 18, 17, EclipseKind::SolarTotal},    {2024, 9, 18, 2, 44, EclipseKind::LunarPartial},
+      {2024, 10, 2, 18, 45, EclipseKind::SolarAnnular}, {2025, 3, 14, 6, 58, EclipseKind::LunarTotal},
   };
   const SkyEvents found = Find({EventKind::Eclipse, EventKind::Lunation}, {}, Utc(2023, 1, 1, 0, 0),
                                Utc(2025, 6, 1, 0, 0));
