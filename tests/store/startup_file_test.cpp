@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "store/program_files.h"
@@ -69,33 +70,33 @@ TEST(startup_file, writes_seven_crlf_lines_and_reads_them_back) {
   EXPECT_EQ(ReadStartupFile(dir / "Quillmere.ini", kToday, kUs).values, v);
 }
 
+// A first start has no file: nothing to tell. Text in another form is read; no text, or an
+// absurd value, is named and left out; a file that cannot be read at all keeps the defaults.
 TEST(startup_file, unreadable_file_keeps_the_defaults) {
   ScratchFolder dir;
-  const StartupLoad missing = ReadStartupFile(dir / "Quillmere.ini", kToday, kUs);
-  EXPECT_EQ(missing.values, DefaultStartupValues(kToday, kUs));
-  EXPECT_EQ(missing.message, "");  // a first start has no file: nothing to tell
-
-  // Text in another form is read; no text, or an absurd value, is named and left out.
-  WriteBytes(dir / "utf16.ini", std::string("\xFF\xFEt\0i\0m\0e\0_\0z\0o\0n\0e\0=\0-\0\x33\0", 26));
-  EXPECT_EQ(ReadStartupFile(dir / "utf16.ini", kToday, kUs).values.txtTZ, "-3");
-  WriteBytes(dir / "binary.ini", std::string("time_zone=3\0\0", 13));
-  const StartupLoad binary = ReadStartupFile(dir / "binary.ini", kToday, kUs);
-  EXPECT_EQ(binary.values, DefaultStartupValues(kToday, kUs));
-  EXPECT_EQ(binary.message, "Start-up file \"" + (dir / "binary.ini").string() +
-                                "\": it holds NUL bytes, which no text file has; none of its "
-                                "values was used.");
-  WriteBytes(dir / "long.ini", "time_zone=3\r\nstart_date=" + std::string(40000, '1'));
-  const StartupLoad long_value = ReadStartupFile(dir / "long.ini", kToday, kUs);
-  EXPECT_EQ(long_value.values.txtTZ, "3");
-  EXPECT_EQ(long_value.values.txtStartDate, DefaultStartupValues(kToday, kUs).txtStartDate);
-  EXPECT_EQ(long_value.message, "Start-up file \"" + (dir / "long.ini").string() +
-                                    "\": the value of start_date is 40000 bytes long and was "
-                                    "ignored.");
-
   std::filesystem::create_directory(dir / "folder.ini");
-  const StartupLoad folder = ReadStartupFile(dir / "folder.ini", kToday, kUs);
-  EXPECT_EQ(folder.values, DefaultStartupValues(kToday, kUs));
-  EXPECT_EQ(folder.message, CouldNotRead(dir / "folder.ini", "it is a folder, not a file"));
+  // bytes: nullptr for no file; tz: the time zone read; says: after "Start-up file "<path>": ",
+  // or after "Could not read "<path>": " with `unread`.
+  struct Row { const char* name; std::optional<std::string> bytes; const char* tz; bool unread; const char* says; };
+  const Row rows[] = {
+      {"Quillmere.ini", std::nullopt, "5", false, ""},
+      {"utf16.ini", std::string("\xFF\xFEt\0i\0m\0e\0_\0z\0o\0n\0e\0=\0-\0\x33\0", 26), "-3", false, ""},
+      {"binary.ini", std::string("time_zone=3\0\0", 13), "5", false,
+       "it holds NUL bytes, which no text file has; none of its values was used."},
+      {"long.ini", "time_zone=3\r\nstart_date=" + std::string(40000, '1'), "3", false,
+       "the value of start_date is 40000 bytes long and was ignored."},
+      {"folder.ini", std::nullopt, "5", true, "it is a folder, not a file"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    if (r.bytes) WriteBytes(dir / r.name, *r.bytes);
+    const StartupLoad load = ReadStartupFile(dir / r.name, kToday, kUs);
+    StartupValues expected = DefaultStartupValues(kToday, kUs);
+    expected.txtTZ = r.tz;
+    EXPECT_EQ(load.values, expected);
+    const std::string path = (dir / r.name).string();
+    EXPECT_EQ(load.message, *r.says == '\0' ? "" : r.unread ? CouldNotRead(path, r.says) : "Start-up file \"" + path + "\": " + r.says);
+  }
 }
 
 // A symbolic link planted under the start-up file's name (to /etc/passwd, say) is replaced by
