@@ -105,10 +105,15 @@ TEST(cli_options, settings_file_first_then_options) {
 // The report goes to standard output and, unless --no-save, into the data folder; refusals
 // and notices go to standard error. Exit 0 when done, 1 when the inputs, the settings file or
 // the saving failed (the report is still printed, unless --output was to take it), 2 on a
-// usage error. A file that cannot be written is named with the reason.
+// usage error. A file that cannot be written is named with the reason. Control characters in a
+// settings file or on the command line reach the terminal written out, never raw (ESC [31m
+// would colour it, BEL ring it).
 TEST(runner, exit_codes_output_and_saved_reports) {
   ScratchFolder folder;
   WriteBytes(folder / "file", "x");
+  RunSettings hostile;
+  hostile.txtTZ = "5\x1b[31m\x07";
+  ASSERT_TRUE(SaveSettingsFile(folder / "hostile.opt", hostile));
   const std::string dir = " --data-dir " + folder.path().string();
   const std::string bodies = " --triple 0 --p1 0-9 --p2 0-9";
   const std::string decl = "12012007_12022007_5_decl_gg_mp_15_noRA_geoDecl.txt";
@@ -123,6 +128,10 @@ TEST(runner, exit_codes_output_and_saved_reports) {
        "Start Date: \"13/01/2007\" is not a valid date in the order month/day/year."},
       {"--settings /nonexistent/x.opt" + dir, 1, false, "/nonexistent/x.opt"},
       {"--p1 Sun,Foo" + dir, 2, false, "\"Foo\" names no body"},
+      {"--no-save --settings " + (folder / "hostile.opt").string(), 1, false,
+       "Time Zone: \"5\\x1b[31m\\x07\" is not a number of hours"},
+      {"--p1 'Sun,\x1b[2J'", 2, false, "\"\\x1b[2J\" names no body"},
+      {"'--no-such\x1b[2J'", 2, false, "--no-such\\x1b[2J"},
       {"--start 12/01/2007 --end 12/02/2007" + bodies + " --data-dir " + blocked.string(), 1, true,
        "Could not save \"" + unsaved.string() + "\": Not a directory"},
       // Before 1800 the library's analytic ephemeris, with its note.
@@ -139,11 +148,12 @@ TEST(runner, exit_codes_output_and_saved_reports) {
     EXPECT_EQ(ran.status, r.status) << ran.err;
     EXPECT_EQ(ran.out.find(std::string(50, '-')) != std::string::npos, r.report) << ran.out;
     EXPECT_NE(ran.err.find(r.says), std::string::npos) << ran.err;
+    EXPECT_EQ(ran.err.find_first_of("\x1b\x07"), std::string::npos) << ran.err;
     printed = ran.out;
   }
   // Only the last run saved its report, as it printed it; no file or folder is left where one
   // could not be written.
-  EXPECT_EQ(folder.Entries(), (std::vector<std::string>{decl, "file"}));
+  EXPECT_EQ(folder.Entries(), (std::vector<std::string>{decl, "file", "hostile.opt"}));
   EXPECT_EQ(ReadBytes(folder / decl), printed);
 }
 
@@ -226,27 +236,6 @@ TEST(runner, lost_standard_output_is_an_error) {
                   "tarnwick-cli: could not write to standard output: No space left on device\n"),
               std::string::npos)
         << ReadBytes(folder / "err");
-  }
-}
-
-// Control characters in a settings file or on the command line reach the terminal written
-// out, never raw (ESC [31m would colour it, BEL ring it).
-TEST(runner, control_characters_are_shown_escaped) {
-  ScratchFolder folder;
-  RunSettings hostile;
-  hostile.txtTZ = "5\x1b[31m\x07";
-  ASSERT_TRUE(SaveSettingsFile(folder / "hostile.opt", hostile));
-  const std::pair<std::string, std::string> rows[] = {
-      {"--no-save --settings " + (folder / "hostile.opt").string(),
-       "Time Zone: \"5\\x1b[31m\\x07\" is not a number of hours"},
-      {"--p1 'Sun,\x1b[2J'", "\"\\x1b[2J\" names no body"},
-      {"'--no-such\x1b[2J'", "--no-such\\x1b[2J"},
-  };
-  for (const auto& [args, says] : rows) {
-    SCOPED_TRACE(args);
-    const Ran ran = RunCli(args);
-    EXPECT_NE(ran.err.find(says), std::string::npos) << ran.err;
-    EXPECT_EQ(ran.err.find_first_of("\x1b\x07"), std::string::npos) << ran.err;
   }
 }
 
