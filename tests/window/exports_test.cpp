@@ -15,9 +15,12 @@ class ExportsTest : public WindowTest {
 
  private slots:
   // Part of a name brings up the list; Down and Return take the zone; the run's report is
-  // named after it (made file-safe) and shows Berlin's civil time (winter: UT + 1 hour).
-  void time_zone_box_takes_a_zone_from_the_completion_list() {
+  // named after it (made file-safe) and shows Berlin's civil time (winter: UT + 1 hour). Print...
+  // then hands the pages to the printer the user set up (here a PDF file printer).
+  void time_zone_box_takes_a_zone_from_the_completion_list_and_print_prints_the_run() {
     Open();
+    QAction* print = Find<QAction>("mnuFilePrint");
+    QVERIFY(!print->isEnabled());
     Load(OneDay());
     auto* completer = Find<QCompleter>("txtTZCompleter");
     // A number opens no list.
@@ -36,6 +39,16 @@ class ExportsTest : public WindowTest {
     // 16:56 UT (11:56 in zone 5) is 17:56 in Berlin.
     const QString pane = PaneText();
     QVERIFY2(pane.contains("12/01/2007 17:56"), qPrintable(pane));
+
+    const QString file = world_->file("printed.pdf");
+    window_->findChild<RunExports*>()->SetPrinterSetup([file](QPrinter& printer, QWidget*) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(file);
+      return true;
+    });
+    print->trigger();
+    QVERIFY2(Status().contains("Printed 1 page"), qPrintable(Status()));
+    QVERIFY(Read(file).startsWith("%PDF-"));
   }
 
   void each_export_writes_the_last_run_data() {
@@ -102,25 +115,6 @@ class ExportsTest : public WindowTest {
     QCOMPARE(exported(), QStringList{jupiter[1]});
     Find<QAction>("mnuFileExportTableRows")->setChecked(false);
     QCOMPARE(exported(), lines);
-  }
-
-  // Print... hands the pages to the printer the user set up (here a PDF file printer).
-  void print_sends_the_pages_to_the_printer_set_up() {
-    Open();
-    QAction* print = Find<QAction>("mnuFilePrint");
-    QVERIFY(!print->isEnabled());
-    QCOMPARE(print->shortcut(), QKeySequence(QKeySequence::Print));
-    Load(OneDay());
-    Run("cmdAspectarian");
-    const QString file = world_->file("printed.pdf");
-    window_->findChild<RunExports*>()->SetPrinterSetup([file](QPrinter& printer, QWidget*) {
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(file);
-      return true;
-    });
-    print->trigger();
-    QVERIFY2(Status().contains("Printed 1 page"), qPrintable(Status()));
-    QVERIFY(Read(file).startsWith("%PDF-"));
   }
 };
 

@@ -28,7 +28,7 @@ class HelpWindowTest : public WindowTest {
  private slots:
   // "&Help" shows the default file; "&Help" again asks about the old window's edits:
   // cancelling keeps it, discarding opens one fresh window on the saved file.
-  void help_twice_leaves_one_fresh_window() {
+  void help_twice_leaves_one_fresh_window_and_closing_asks_first() {
     OpenHelp();
     QPointer<HelpWindow> first = Help();
     TypeIntoPane("my note");
@@ -48,6 +48,21 @@ class HelpWindowTest : public WindowTest {
     ChooseHelp();  // nothing edited: no question, still one window
     QTRY_COMPARE(window_->findChildren<HelpWindow*>().size(), 1);
     QVERIFY(Help()->isVisible());
+
+    // Closing the main window over unsaved help edits asks first: Cancel keeps both windows
+    // open and writes no start-up file yet; Save writes the help file, then both close.
+    TypeIntoPane("kept");
+    AnswerNextMessageBox(QMessageBox::Cancel);
+    QVERIFY(!window_->close());
+    QVERIFY(window_->isVisible() && Help()->hasUnsavedEdits());
+    QVERIFY(!QFile::exists(world_->file("Quillmere.ini")));
+
+    world_->chooser->answers = {world_->file("help.txt")};
+    AnswerNextMessageBox(QMessageBox::Save);
+    QVERIFY(window_->close());
+    QCOMPARE(Read(world_->file("help.txt")), QString("How to read a report\r\nLine twokept\r\n"));
+    QVERIFY(!Help());
+    QVERIFY(QFile::exists(world_->file("Quillmere.ini")));
   }
 
   void load_and_save_name_the_file_shown() {
@@ -136,24 +151,6 @@ class HelpWindowTest : public WindowTest {
     QVERIFY(Pane()->toPlainText().startsWith(shown));
     ExpectMessage(Help(), {file, refusal});
     QCOMPARE(Help()->windowTitle(), Caption(world_->file("help.txt")));
-  }
-
-  // Closing the main window over unsaved help edits asks first: Cancel keeps both windows
-  // open and writes no start-up file yet; Save writes the help file, then both close.
-  void closing_over_unsaved_help_edits_asks_first() {
-    OpenHelp();
-    TypeIntoPane("kept");
-    AnswerNextMessageBox(QMessageBox::Cancel);
-    QVERIFY(!window_->close());
-    QVERIFY(window_->isVisible() && Help()->hasUnsavedEdits());
-    QVERIFY(!QFile::exists(world_->file("Quillmere.ini")));
-
-    world_->chooser->answers = {world_->file("help.txt")};
-    AnswerNextMessageBox(QMessageBox::Save);
-    QVERIFY(window_->close());
-    QCOMPARE(Read(world_->file("help.txt")), QString("How to read a report\r\nLine twokept\r\n"));
-    QVERIFY(!Help());
-    QVERIFY(QFile::exists(world_->file("Quillmere.ini")));
   }
 };
 

@@ -51,7 +51,7 @@ class MainWindowTest : public WindowTest {
 
   // A settings file may place texts that typing could not produce; they are shown whole, and
   // typing then follows the rules again.
-  void placed_text_is_neither_filtered_nor_cut() {
+  void placed_text_is_neither_filtered_nor_cut_and_near_and_far_follows_midpoints() {
     RunSettings placed;
     placed.txtStartTime = "10:00:00";
     placed.txtAspectOrb1 = "-2.5 deg";
@@ -71,6 +71,23 @@ class MainWindowTest : public WindowTest {
     QTest::keyClick(time, Qt::Key_End, Qt::ShiftModifier);
     QTest::keyClicks(time, "11.15");  // a selection counts as room
     QCOMPARE(time->text(), QString("11.15"));
+
+    // Near and far follows the midpoints switch, by a click or a settings file.
+    auto* midpoints = Find<QCheckBox>("chkUseMidpoints");
+    auto* near_far = Find<QCheckBox>("chkUseNear_and_Far");
+    QVERIFY(midpoints->isChecked() && !near_far->isEnabled() && near_far->isChecked());
+    QTest::mouseClick(midpoints, Qt::LeftButton);
+    QVERIFY(near_far->isEnabled());
+    QTest::mouseClick(near_far, Qt::LeftButton);
+    QTest::mouseClick(midpoints, Qt::LeftButton);
+    QVERIFY(!near_far->isEnabled());
+    QVERIFY(!near_far->isChecked());  // the mark is kept
+
+    // A settings file with midpoints off enables it too.
+    RunSettings mid_degrees;
+    mid_degrees.chkUseMidpoints = false;
+    Load(mid_degrees);
+    QVERIFY(!midpoints->isChecked() && near_far->isEnabled() && near_far->isChecked());
   }
 
   // At start the Start Date box has the focus with its text selected: the first date typed
@@ -89,25 +106,6 @@ class MainWindowTest : public WindowTest {
     QTRY_COMPARE(orb2->selectedText(), QString("15.0"));
     QTest::keyClick(orb2, Qt::Key_7);
     QCOMPARE(orb2->text(), QString("7"));
-  }
-
-  void near_and_far_follows_midpoints() {
-    Open();
-    auto* midpoints = Find<QCheckBox>("chkUseMidpoints");
-    auto* near_far = Find<QCheckBox>("chkUseNear_and_Far");
-    QVERIFY(midpoints->isChecked() && !near_far->isEnabled() && near_far->isChecked());
-    QTest::mouseClick(midpoints, Qt::LeftButton);
-    QVERIFY(near_far->isEnabled());
-    QTest::mouseClick(near_far, Qt::LeftButton);
-    QTest::mouseClick(midpoints, Qt::LeftButton);
-    QVERIFY(!near_far->isEnabled());
-    QVERIFY(!near_far->isChecked());  // the mark is kept
-
-    // A settings file with midpoints off enables it too.
-    RunSettings mid_degrees;
-    mid_degrees.chkUseMidpoints = false;
-    Load(mid_degrees);
-    QVERIFY(!midpoints->isChecked() && near_far->isEnabled() && near_far->isChecked());
   }
 
   // Each key and the button reach their command, in the regional date order; a date that
