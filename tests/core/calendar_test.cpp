@@ -14,7 +14,7 @@
 namespace tarnwick {
 namespace {
 
-TEST(calendar, date_to_julian_day) {
+TEST(calendar, date_to_julian_day_and_back_to_text_in_each_order) {
   // month, day, year, Julian day. Anchors for the day-by-day walk below, on both sides of
   // the Gregorian switch and across the century years 2100-2300 that are not leap years.
   const std::tuple<int, int, int, double> rows[] = {
@@ -24,9 +24,7 @@ TEST(calendar, date_to_julian_day) {
   };
   for (const auto& [month, day, year, jd] : rows)
     EXPECT_EQ(ConvertDatetoJD(month, day, year), jd) << month << "/" << day << "/" << year;
-}
-
-TEST(calendar, julian_day_to_date_text_in_each_order) {
+  // And back to date texts in each order.
   EXPECT_EQ(ConvertJDtoDate(2451545.0, DateOrder::MonthDayYear), "01/01/2000");
   EXPECT_EQ(ConvertJDtoDate(2451545.0, DateOrder::YearMonthDay), "2000/01/01");
   EXPECT_EQ(ConvertJDtoDate(2454435.5, DateOrder::DayMonthYear), "01/12/2007");

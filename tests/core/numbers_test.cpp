@@ -75,7 +75,7 @@ TEST(number_text, a_decimal_comma_c_locale_changes_nothing) {
 
 constexpr double kEps = 1e-9;  // degrees; all cases are exact up to rounding of the inputs
 
-TEST(midpoints, midpoint_on_the_shorter_arc) {
+TEST(midpoints, midpoint_on_the_shorter_arc_and_reductions_into_a_range) {
   // Either order, across 0 from either side, exactly opposite (the first midpoint) and just
   // past opposite, and one point twice.
   const double rows[][3] = {{100, 200, 150}, {200, 100, 150}, {10, 350, 0}, {350, 20, 5},
@@ -85,6 +85,12 @@ TEST(midpoints, midpoint_on_the_shorter_arc) {
     EXPECT_NEAR(ArcDistance(m, expected), 0.0, kEps) << a << " " << b;
     EXPECT_TRUE(m >= 0.0 && m < 360.0) << m;
   }
+  // The reductions into a range under it.
+  EXPECT_DOUBLE_EQ(Reduce_to_under_30(-5), 25);
+  EXPECT_DOUBLE_EQ(Reduce_to_under_15(37), 7);
+  EXPECT_NEAR(Reduce_to_under_30(359.9), 29.9, kEps);
+  EXPECT_DOUBLE_EQ(Reduce_to_under_360(-0.5), 359.5);
+  EXPECT_DOUBLE_EQ(Reduce_to_under_360(720.25), 0.25);
 }
 
 TEST(midpoints, mid_degree_with_and_without_the_near_rule) {
@@ -97,14 +103,6 @@ TEST(midpoints, mid_degree_with_and_without_the_near_rule) {
     EXPECT_NEAR(Find_Middegree(a, b, true), with_near, kEps) << a << " " << b;
     EXPECT_NEAR(Find_Middegree(a, b, false), without, kEps) << a << " " << b;
   }
-}
-
-TEST(midpoints, reductions_into_a_range) {
-  EXPECT_DOUBLE_EQ(Reduce_to_under_30(-5), 25);
-  EXPECT_DOUBLE_EQ(Reduce_to_under_15(37), 7);
-  EXPECT_NEAR(Reduce_to_under_30(359.9), 29.9, kEps);
-  EXPECT_DOUBLE_EQ(Reduce_to_under_360(-0.5), 359.5);
-  EXPECT_DOUBLE_EQ(Reduce_to_under_360(720.25), 0.25);
 }
 
 // User text inside messages.

@@ -51,13 +51,23 @@ struct RunFixture : ::testing::Test {
 
 // The report's name does not depend on the bodies, so a second run replaces the file. Which
 // name a run gives its report: report_lines_test (report_names), and the golden reports.
-TEST_F(RunFixture, report_fills_pane_and_file_alike_and_a_second_run_replaces_it) {
+// A link planted in the data folder under the next report's name (pointing to some file of the
+// user's) is replaced by the report; the file it pointed to stays as it was.
+TEST_F(RunFixture, report_fills_pane_and_file_alike_in_place_of_a_link_and_a_second_run_replaces_it) {
+  ScratchFolder other;
+  WriteBytes(other / "private", "secret");
+  ASSERT_EQ(::chmod((other / "private").c_str(), 0600), 0);
+  std::filesystem::create_symlink(other / "private", folder / "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt");
   const RunOutcome out = RunAspectarian(request, Synthetic());
   ASSERT_EQ(out.status, RunOutcome::Status::Done);
+  ASSERT_EQ(out.save_error, "");
   ASSERT_EQ(out.rows.size(), 1u);
   EXPECT_NE(out.pane_text.find("g. Sun      g. Mars     12/02/2007 12:00"), std::string::npos)
       << out.pane_text;
+  EXPECT_EQ(out.file_path, folder / "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt");
+  EXPECT_FALSE(std::filesystem::is_symlink(out.file_path));
   EXPECT_EQ(ReadBytes(out.file_path), out.pane_text);
+  EXPECT_EQ(ReadBytes(other / "private"), "secret");
   request.settings.chkP2Planets[kMars] = false;
   request.settings.chkP2Planets[kJupiter] = true;
   const RunOutcome second = RunAspectarian(request, Synthetic());
@@ -149,8 +159,6 @@ TEST_F(RunFixture, unavailable_bodies_are_left_out_by_name_and_progress_reaches_
   EXPECT_EQ(last_done, last_total);
 }
 
-// A link planted in the data folder under the next report's name (pointing to some file of the
-// user's) is replaced by the report; the file it pointed to stays as it was.
 // A pair checked only the other way round (Mars for P1, the Sun for P2 on one centre) is not
 // searched: the run says so, by name, unless the pair is searched the usual way round too or
 // the centres differ.
@@ -179,20 +187,6 @@ TEST_F(RunFixture, a_pair_checked_only_the_other_way_round_is_named_as_not_searc
     });
     EXPECT_EQ(told, c.told) << c.name;
   }
-}
-
-TEST_F(RunFixture, report_replaces_a_link_under_its_name) {
-  const std::string name = "12012007_12032007_5_3.0_15.0_gg_mp_30_noRA.txt";
-  ScratchFolder other;
-  WriteBytes(other / "private", "secret");
-  ASSERT_EQ(::chmod((other / "private").c_str(), 0600), 0);
-  std::filesystem::create_symlink(other / "private", folder / name);
-  const RunOutcome out = RunAspectarian(request, Synthetic());
-  ASSERT_EQ(out.save_error, "");
-  EXPECT_EQ(out.file_path, folder / name);
-  EXPECT_FALSE(std::filesystem::is_symlink(folder / name));
-  EXPECT_EQ(ReadBytes(folder / name), out.pane_text);
-  EXPECT_EQ(ReadBytes(other / "private"), "secret");
 }
 
 // A data folder that cannot be made: the message gives the reason the system gave for the

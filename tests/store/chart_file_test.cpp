@@ -9,7 +9,7 @@
 namespace tarnwick {
 namespace {
 
-TEST(chart_file, saved_chart_reads_back_the_same) {
+TEST(chart_file, saved_chart_reads_back_the_same_or_leaves_the_old_file) {
   ScratchFolder folder;
   const NatalChart charts[] = {
       {"Ada Example", "03/14/1879", "11:30", "-1", "48N24 10E00"},
@@ -24,6 +24,15 @@ TEST(chart_file, saved_chart_reads_back_the_same) {
     ASSERT_TRUE(load.ok) << load.message;
     EXPECT_EQ(load.chart, c);
   }
+  // A line break in a field leaves the old file.
+  const std::filesystem::path path = folder / "a.chart";
+  ASSERT_TRUE(SaveChartFile(path, {"A", "01/01/2000", "12:00", "0", ""}));
+  const std::string before = ReadBytes(path);
+  const FileStatus st = SaveChartFile(path, {"A\nB", "01/01/2000", "12:00", "0", ""});
+  EXPECT_FALSE(st.ok);
+  EXPECT_NE(st.message.find("name holds a line break"), std::string::npos) << st.message;
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_FALSE(LoadChartFile(folder / "missing.chart").ok);
 }
 
 TEST(chart_file, refuses_what_is_not_a_chart_naming_the_line) {
@@ -46,20 +55,7 @@ TEST(chart_file, refuses_what_is_not_a_chart_naming_the_line) {
   EXPECT_TRUE(ChartFromText("# mine\r\n\r\n date = 01/01/2000 \rtime=12:00\nzone=0", "x").ok);
 }
 
-TEST(chart_file, line_break_in_a_field_leaves_the_old_file) {
-  ScratchFolder folder;
-  const std::filesystem::path path = folder / "a.chart";
-  ASSERT_TRUE(SaveChartFile(path, {"A", "01/01/2000", "12:00", "0", ""}));
-  const std::string before = ReadBytes(path);
-  const FileStatus st = SaveChartFile(path, {"A\nB", "01/01/2000", "12:00", "0", ""});
-  EXPECT_FALSE(st.ok);
-  EXPECT_NE(st.message.find("name holds a line break"), std::string::npos) << st.message;
-  EXPECT_EQ(ReadBytes(path), before);
-  EXPECT_FALSE(LoadChartFile(folder / "missing.chart").ok);
-}
-
-
-TEST(window_state, written_state_reads_back_the_same) {
+TEST(window_state, written_state_reads_back_the_same_and_what_it_cannot_store_is_refused) {
   ScratchFolder folder;
   const WindowState state = {{"geometry", "12,-40,900,640"},
                              {"columns", "AAAA/w==+abc"},  // base64 holds "=" in values
@@ -68,6 +64,15 @@ TEST(window_state, written_state_reads_back_the_same) {
   ASSERT_TRUE(WriteWindowState(folder / "window.state", state));
   EXPECT_EQ(ReadWindowState(folder / "window.state"), state);
   EXPECT_EQ(ReadBytes(folder / "window.state").substr(0, 15), "blanks= a b \r\nc");
+  // Entries it cannot store are refused, and nothing is written.
+  std::filesystem::remove(folder / "window.state");
+  const WindowState rows[] = {{{"a=b", "1"}}, {{"key", "two\nlines"}}, {{"", "1"}}, {{"line\r", "1"}}};
+  for (const WindowState& bad : rows) {
+    const FileStatus status = WriteWindowState(folder / "window.state", bad);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find("window.state"), std::string::npos) << status.message;
+    EXPECT_FALSE(std::filesystem::exists(folder / "window.state"));
+  }
 }
 
 TEST(window_state, lines_it_cannot_use_are_passed_over) {
@@ -83,17 +88,6 @@ TEST(window_state, lines_it_cannot_use_are_passed_over) {
     EXPECT_EQ(ReadWindowState(folder / "window.state"), expected) << bytes;
   }
   EXPECT_TRUE(ReadWindowState(folder / "missing.state").empty());
-}
-
-TEST(window_state, entries_it_cannot_store_are_refused_and_nothing_written) {
-  ScratchFolder folder;
-  const WindowState rows[] = {{{"a=b", "1"}}, {{"key", "two\nlines"}}, {{"", "1"}}, {{"line\r", "1"}}};
-  for (const WindowState& state : rows) {
-    const FileStatus status = WriteWindowState(folder / "window.state", state);
-    EXPECT_FALSE(status);
-    EXPECT_NE(status.message.find("window.state"), std::string::npos) << status.message;
-    EXPECT_FALSE(std::filesystem::exists(folder / "window.state"));
-  }
 }
 
 }  // namespace
