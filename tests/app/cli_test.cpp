@@ -24,7 +24,7 @@ namespace {
 
 CliParse Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
 
-TEST(cli_options, names_and_aliases_set_the_same_fields) {
+TEST(cli_options, names_aliases_events_and_charts_set_their_fields_after_a_settings_file) {
   const CliParse a = Parse({"--txtStartDate", "01/01/2008", "--chkUseP3", "0", "--opt2_ghd", "h",
                             "--chkP1Planets", "0-3,Chiron", "--declination", "--no-save"});
   const CliParse b = Parse({"-s", "01/01/2008", "--triple", "0", "--c2", "h",
@@ -39,6 +39,36 @@ TEST(cli_options, names_and_aliases_set_the_same_fields) {
   EXPECT_EQ(a.options.kind, ScanKind::Declination);
   EXPECT_FALSE(a.options.save);
   EXPECT_EQ(Parse({}).options.settings, RunSettings{});  // the initial settings
+  // A settings file first, then the options after it.
+  ScratchFolder folder;
+  RunSettings saved;
+  saved.txtStartDate = "02/01/2009";
+  saved.txtTZ = "-3";
+  saved.chkUse_RA = true;
+  ASSERT_TRUE(SaveSettingsFile(folder / "a.opt", saved));
+  const CliParse with_file = Parse({"--settings", (folder / "a.opt").string(), "--tz", "0"});
+  ASSERT_EQ(with_file.status, CliParse::Status::Run) << with_file.text;
+  EXPECT_EQ(with_file.options.settings.txtStartDate, "02/01/2009");
+  EXPECT_TRUE(with_file.options.settings.chkUse_RA);
+  EXPECT_EQ(with_file.options.settings.txtTZ, "0");
+  // The event options as they read; what they refuse: usage_errors_say_what_is_wrong.
+  const CliParse events = ParseCommandLine({"--events", "stations, voc", "--voc-bodies", "Sun,Venus-Mars",
+                                            "--voc-aspects", "0,90,180"});
+  ASSERT_EQ(events.status, CliParse::Status::Run) << events.text;
+  EXPECT_TRUE(events.options.events.Has(EventKind::Station));
+  EXPECT_TRUE(events.options.events.Has(EventKind::VoidOfCourse));
+  EXPECT_FALSE(events.options.events.Has(EventKind::Ingress));
+  EXPECT_FALSE(events.options.events.only);
+  EXPECT_EQ(events.options.events.voc_bodies, BodyList({0, 3, 4}));
+  EXPECT_EQ(events.options.events.voc_aspects, (std::vector<int>{0, 90, 180}));
+  EXPECT_FALSE(ParseCommandLine({}).options.events.any());  // none unless asked
+  // A chart from --natal, for the centre n; what they refuse: usage_errors_say_what_is_wrong.
+  const CliParse quick = ParseCommandLine({"--natal", "06/15/1990 14:30", "--natal-tz", "Europe/Berlin",
+                                           "--natal-place", "52N31,13E24", "--c2", "n", "--opt3_ghd", "n"});
+  ASSERT_EQ(quick.status, CliParse::Status::Run) << quick.text;
+  EXPECT_EQ(quick.options.chart, (NatalChart{"", "06/15/1990", "14:30", "Europe/Berlin", "52N31,13E24"}));
+  EXPECT_EQ(quick.options.settings.opt2_ghd, Centre::Natal);
+  EXPECT_EQ(quick.options.settings.opt3_ghd, Centre::Natal);
 }
 
 TEST(cli_options, usage_errors_say_what_is_wrong) {
@@ -84,20 +114,6 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
   }
   EXPECT_EQ(Parse({"--help"}).status, CliParse::Status::Help);
   EXPECT_NE(Parse({"--help"}).text.find("Example"), std::string::npos);
-}
-
-TEST(cli_options, settings_file_first_then_options) {
-  ScratchFolder folder;
-  RunSettings saved;
-  saved.txtStartDate = "02/01/2009";
-  saved.txtTZ = "-3";
-  saved.chkUse_RA = true;
-  ASSERT_TRUE(SaveSettingsFile(folder / "a.opt", saved));
-  const CliParse p = Parse({"--settings", (folder / "a.opt").string(), "--tz", "0"});
-  ASSERT_EQ(p.status, CliParse::Status::Run) << p.text;
-  EXPECT_EQ(p.options.settings.txtStartDate, "02/01/2009");
-  EXPECT_TRUE(p.options.settings.chkUse_RA);
-  EXPECT_EQ(p.options.settings.txtTZ, "0");
 }
 
 // ---- The runner as a user starts it --------------------------------------------------------
@@ -382,21 +398,6 @@ TEST(runner, pdf_holds_the_header_and_every_report_line) {
   EXPECT_EQ(text.find("Page 2 of 1"), std::string::npos);
 }
 
-// The event options as they read; what they refuse: usage_errors_say_what_is_wrong.
-TEST(cli_events, options_read_into_the_choice) {
-  const CliParse p = ParseCommandLine({"--events", "stations, voc", "--voc-bodies", "Sun,Venus-Mars",
-                                       "--voc-aspects", "0,90,180"});
-  ASSERT_EQ(p.status, CliParse::Status::Run) << p.text;
-  EXPECT_TRUE(p.options.events.Has(EventKind::Station));
-  EXPECT_TRUE(p.options.events.Has(EventKind::VoidOfCourse));
-  EXPECT_FALSE(p.options.events.Has(EventKind::Ingress));
-  EXPECT_FALSE(p.options.events.only);
-  EXPECT_EQ(p.options.events.voc_bodies, BodyList({0, 3, 4}));
-  EXPECT_EQ(p.options.events.voc_aspects, (std::vector<int>{0, 90, 180}));
-  EXPECT_FALSE(ParseCommandLine({}).options.events.any());  // none unless asked
-
-}
-
 // A calendar of events alone, as a user asks for it, with its CSV.
 TEST(cli_events, a_calendar_of_eclipses_with_its_csv) {
   ScratchFolder folder;
@@ -411,18 +412,6 @@ TEST(cli_events, a_calendar_of_eclipses_with_its_csv) {
   EXPECT_EQ(ReadBytes(folder / "04012024_04302024_0_events_g.txt"), out);
   const std::string records = ReadBytes(csv);
   EXPECT_NE(records.find("\r\nevent: eclipse,Sun,geocentric,,,,,2024-04-08T18:17+00:00,"), std::string::npos) << records;
-}
-
-// The runner with a natal chart: --chart, --natal and the centre n (their usage errors:
-// usage_errors_say_what_is_wrong), the report's "n." rows and the report name's centre letters.
-TEST(cli_natal, options_give_a_chart) {
-  const CliParse quick = ParseCommandLine({"--natal", "06/15/1990 14:30", "--natal-tz", "Europe/Berlin",
-                                           "--natal-place", "52N31,13E24", "--c2", "n", "--opt3_ghd", "n"});
-  ASSERT_EQ(quick.status, CliParse::Status::Run) << quick.text;
-  EXPECT_EQ(quick.options.chart, (NatalChart{"", "06/15/1990", "14:30", "Europe/Berlin", "52N31,13E24"}));
-  EXPECT_EQ(quick.options.settings.opt2_ghd, Centre::Natal);
-  EXPECT_EQ(quick.options.settings.opt3_ghd, Centre::Natal);
-
 }
 
 // A chart file's transits: rows read "n. Sun", the name carries "n", and without a chart

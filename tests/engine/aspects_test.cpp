@@ -40,8 +40,7 @@ TEST(aspects, degree_in_sign_texts) {
   for (const Row& r : rows) EXPECT_EQ(Reduce_to_under_30_with_sign(r.x), r.text) << r.x;
 }
 
-
-TEST(aspect_set, texts_read_as_presets_lists_or_a_reason) {
+TEST(aspect_set, texts_read_as_presets_lists_or_a_reason_and_filter_where_they_leave_out_an_aspect) {
   // angles: empty with `refused`.
   struct Row { const char* text; std::vector<int> angles; bool refused = false; };
   const std::vector<int> all = {0, 15, 30, 45, 60, 75, 90, 105, 120, 135, 150, 165, 180};
@@ -78,10 +77,7 @@ TEST(aspect_set, texts_read_as_presets_lists_or_a_reason) {
   std::string problem;
   ASSERT_FALSE(ReadAspectSet("0,7", &problem));
   EXPECT_EQ(problem.substr(0, 4), "\"7\" ") << "names the part at fault: " << problem;
-}
-
-// Only a set that leaves out an aspect of the run's grid filters (and names the report).
-TEST(aspect_set, filters_only_where_it_leaves_out_an_aspect_of_the_grid) {
+  // Only a set that leaves out an aspect of the run's grid filters (and names the report).
   const AspectSet thirties = *ReadAspectSet("0,30,60,90,120,150,180");
   EXPECT_FALSE(AspectSet::All().FiltersGrid(true) || thirties.FiltersGrid(false));
   EXPECT_TRUE(thirties.FiltersGrid(true) && AspectSet::Hard().FiltersGrid(false));

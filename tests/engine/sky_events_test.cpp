@@ -102,7 +102,7 @@ TEST_F(SkyEventsOnEphemeris, eclipses_match_the_published_canon) {
   }
 }
 
-TEST_F(SkyEventsOnEphemeris, every_event_of_a_dense_library_scan_once) {
+TEST_F(SkyEventsOnEphemeris, every_event_of_a_dense_library_scan_once_and_heliocentric_runs_offer_ingresses_only) {
   struct Row { const char* name; EventKind kind; Centre centre; ReferenceEvent reference; std::vector<int> bodies; double max_offset; };
   const Row rows[] = {
       {"stations", EventKind::Station, Centre::Geo, ReferenceEvent::GeoStation, {2, 4, 5, 9, 15}, kMaxStationOffsetDays},
@@ -135,6 +135,17 @@ TEST_F(SkyEventsOnEphemeris, every_event_of_a_dense_library_scan_once) {
     EXPECT_EQ(total.unmatched, 0) << r.name;
     EXPECT_LE(worst, r.max_offset) << r.name << ": worst offset " << worst * 86400.0 << " s";
   }
+  // Heliocentric runs offer ingresses only.
+  EventChoice choice;
+  choice.kinds.fill(true);
+  const EventSearch r = FindSkyEvents(eph, choice, BodyList({4}), Centre::Helio, Utc(2024, 1, 1, 0, 0), Utc(2025, 1, 1, 0, 0));
+  ASSERT_FALSE(r.events.empty());
+  for (const SkyEvent& e : r.events) {
+    EXPECT_EQ(e.kind, EventKind::Ingress);
+    EXPECT_EQ(e.centre, Centre::Helio);
+  }
+  ASSERT_EQ(r.notices.size(), 1u);
+  EXPECT_NE(r.notices[0].find("stations, lunations, eclipses, oob, voc"), std::string::npos) << r.notices[0];
 }
 
 // The Moon's elongation from a body, straight from the library, degrees [0, 360).
@@ -208,19 +219,6 @@ TEST_F(SkyEventsOnEphemeris, events_keep_their_order_and_the_void_holds_no_aspec
     }
   }
   EXPECT_GT(voids, 150);  // about one per sign, some 160 a year
-}
-
-TEST_F(SkyEventsOnEphemeris, heliocentric_runs_offer_ingresses_only) {
-  EventChoice choice;
-  choice.kinds.fill(true);
-  const EventSearch r = FindSkyEvents(eph, choice, BodyList({4}), Centre::Helio, Utc(2024, 1, 1, 0, 0), Utc(2025, 1, 1, 0, 0));
-  ASSERT_FALSE(r.events.empty());
-  for (const SkyEvent& e : r.events) {
-    EXPECT_EQ(e.kind, EventKind::Ingress);
-    EXPECT_EQ(e.centre, Centre::Helio);
-  }
-  ASSERT_EQ(r.notices.size(), 1u);
-  EXPECT_NE(r.notices[0].find("stations, lunations, eclipses, oob, voc"), std::string::npos) << r.notices[0];
 }
 
 // Made-up straight motions whose events fall exactly on window ends, across 0 degrees and

@@ -116,17 +116,6 @@ TEST(event_lines, merged_by_moment_with_the_aspect_line_first_and_taken_out_agai
   EXPECT_EQ(MergeEventLines("", {}, events, *FixedOffsetZone(0), DateOrder::MonthDayYear), line(0) + line(1) + line(2));
 }
 
-TEST(event_lines, report_names_with_events_never_take_the_plain_name) {
-  EXPECT_EQ(WithEventsName("12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA.txt"),
-            "12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA_events.txt");
-  EXPECT_EQ(WithEventsName("odd"), "odd_events");
-  RunSettings s;
-  s.opt1_ghd = Centre::Helio;
-  EXPECT_EQ(EventsReportName(s, RegionalFormat{}), "12012007_12312007_5_events_h.txt");
-  s.txtTZ = "../5";
-  EXPECT_EQ(EventsReportName(s, RegionalFormat{}).find('/'), std::string::npos);
-}
-
 TEST(event_csv, one_record_per_event_in_the_aspect_columns) {
   const FoundAspects rows = RowsAt({kMoment});
   RunSettings s;
@@ -149,7 +138,7 @@ TEST(event_csv, one_record_per_event_in_the_aspect_columns) {
 
 // A real run with events: its report less the event lines is the report of the same run
 // without them, byte for byte; a calendar of events alone holds only event lines.
-TEST(event_run, events_add_lines_and_take_nothing_away) {
+TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own) {
   RunRequest request = TwoBodyRequest("01/01/2008", "01/15/2008", BodyList({0, 1, 2, 4}), BodyList({0, 1, 2, 4}));
   const ProviderFactory factory = LibraryProviders();
 
@@ -196,8 +185,16 @@ TEST(event_run, events_add_lines_and_take_nothing_away) {
   EXPECT_EQ(refused.status, RunOutcome::Status::Refused);
   ASSERT_EQ(refused.problems.size(), 1u);
   EXPECT_TRUE(refused.problems[0].starts_with("Events:")) << refused.problems[0];
+  // Names with events never take the plain name.
+  EXPECT_EQ(WithEventsName("12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA.txt"),
+            "12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA_events.txt");
+  EXPECT_EQ(WithEventsName("odd"), "odd_events");
+  RunSettings s;
+  s.opt1_ghd = Centre::Helio;
+  EXPECT_EQ(EventsReportName(s, RegionalFormat{}), "12012007_12312007_5_events_h.txt");
+  s.txtTZ = "../5";
+  EXPECT_EQ(EventsReportName(s, RegionalFormat{}).find('/'), std::string::npos);
 }
-
 
 FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
                 std::array<Centre, 3> centre = {Centre::Geo, Centre::Geo, Centre::Geo}) {

@@ -18,19 +18,7 @@ namespace {
 const RegionalFormat kUs{DateOrder::MonthDayYear, "/", '.'};
 const CalendarDate kToday{2, 10, 2024};
 
-TEST(startup_file, defaults_span_todays_month_in_the_regional_order) {
-  const std::tuple<CalendarDate, RegionalFormat, const char*, const char*> rows[] = {
-      {{2, 15, 2024}, kUs, "02/01/2024", "02/29/2024"},
-      {{12, 31, 2007}, {DateOrder::DayMonthYear, ".", ','}, "01.12.2007", "31.12.2007"},
-      {{2, 1, 2023}, {DateOrder::YearMonthDay, "-", '.'}, "2023-02-01", "2023-02-28"},
-  };
-  for (const auto& [today, format, start, end] : rows) {
-    EXPECT_EQ(DefaultStartupValues(today, format),
-              (StartupValues{start, end, "10:00", "10:59", "5", ""}));
-  }
-}
-
-TEST(startup_file, reading_rules) {
+TEST(startup_file, defaults_span_todays_month_in_the_regional_order_and_reading_rules) {
   const StartupValues defaults = DefaultStartupValues(kToday, kUs);
   const auto with = [&](std::string StartupValues::*member, std::string value) {
     StartupValues v = defaults;
@@ -50,6 +38,16 @@ TEST(startup_file, reading_rules) {
   };
   for (const auto& [text, expected] : rows)
     EXPECT_EQ(StartupValuesFromText(text, defaults), expected) << text;
+  // The defaults span today's month in the regional order.
+  const std::tuple<CalendarDate, RegionalFormat, const char*, const char*> months[] = {
+      {{2, 15, 2024}, kUs, "02/01/2024", "02/29/2024"},
+      {{12, 31, 2007}, {DateOrder::DayMonthYear, ".", ','}, "01.12.2007", "31.12.2007"},
+      {{2, 1, 2023}, {DateOrder::YearMonthDay, "-", '.'}, "2023-02-01", "2023-02-28"},
+  };
+  for (const auto& [today, format, start, end] : months) {
+    EXPECT_EQ(DefaultStartupValues(today, format),
+              (StartupValues{start, end, "10:00", "10:59", "5", ""}));
+  }
 }
 
 TEST(startup_file, writes_seven_crlf_lines_and_reads_them_back) {
@@ -144,7 +142,6 @@ TEST(startup_file, read_only_file_is_left_as_it_is) {
     EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(path).permissions()), mode);
   }
 }
-
 
 namespace fs = std::filesystem;
 
