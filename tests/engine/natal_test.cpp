@@ -97,7 +97,7 @@ TEST(natal_chart, positions_match_swetest_for_three_charts) {
   for (const auto& [what, err] : worst) std::printf("largest difference, %s: %.5f arcsec\n", what.c_str(), err);
 }
 
-TEST(natal_chart, reads_birth_data_or_names_the_field) {
+TEST(natal_chart, reads_birth_data_and_places_or_names_the_field) {
   // problem: start of the first problem; nullptr: readable.
   struct Row { const char* what; NatalChart chart; const char* problem; };
   const Row rows[] = {
@@ -124,11 +124,8 @@ TEST(natal_chart, reads_birth_data_or_names_the_field) {
   std::vector<std::string> problems;
   EXPECT_NEAR(*BirthMoment(kCharts[1].chart, problems), swe_julday(1969, 7, 20, 16.0 + 56.0 / 60.0, SE_GREG_CAL), 1e-9);
   EXPECT_NEAR(*BirthMoment(kCharts[2].chart, problems), swe_julday(1990, 6, 15, 12.5, SE_GREG_CAL), 1e-9);
-}
-
-TEST(natal_chart, reads_places_in_both_notations) {
-  struct Row { const char* text; bool ok; double lat, lon; };
-  const Row rows[] = {
+  struct Place { const char* text; bool ok; double lat, lon; };
+  const Place places[] = {
       {"52N31 13E24", true, 52.0 + 31.0 / 60.0, 13.4},
       {"33s52, 151e12", true, -(33.0 + 52.0 / 60.0), 151.2},
       {"40N43 74W00", true, 40.0 + 43.0 / 60.0, -74.0},
@@ -139,7 +136,7 @@ TEST(natal_chart, reads_places_in_both_notations) {
       {"52.5", false, 0, 0},          // one coordinate
       {"52.5,181", false, 0, 0},
   };
-  for (const Row& r : rows) {
+  for (const Place& r : places) {
     std::string problem;
     const std::optional<GeoPlace> place = PlaceOf(r.text, problem);
     EXPECT_EQ(place.has_value(), r.ok) << r.text << " " << problem;
@@ -333,7 +330,7 @@ TEST_F(NatalAngleTransits, saturn_to_the_angles_and_the_midpoints) {
   EXPECT_EQ(n.geo_lat[idxAscendant], 0.0);  // points of the ecliptic
 }
 
-TEST(natal_plan, angles_of_a_chart_without_a_place_are_refused) {
+TEST(natal_plan, natal_centre_or_angles_without_a_chart_or_place_or_for_p1_are_refused) {
   SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
   const CastChart cast = CastNatalChart({"Unplaced", "03/18/1990", "12:00", "0", ""}, eph);
   ASSERT_TRUE(cast.positions);
@@ -360,20 +357,18 @@ TEST(natal_plan, angles_of_a_chart_without_a_place_are_refused) {
       for (const Combination& c : planned.plan->combinations) EXPECT_FALSE(c.Involves(idxMidheaven)) << r.name;
     }
   }
-}
-
-TEST(natal_plan, natal_centre_without_a_chart_or_for_p1_is_refused) {
-  SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
-  RunSettings s;
-  s.opt2_ghd = Centre::Natal;
-  PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
-  ASSERT_FALSE(planned.plan);
-  EXPECT_EQ(planned.problems.front().rfind("P2 centre: \"n\" (natal) needs a natal chart", 0), 0u);
-  s.opt2_ghd = Centre::Geo;
-  s.opt1_ghd = Centre::Natal;
-  planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
-  ASSERT_FALSE(planned.plan);
-  EXPECT_EQ(planned.problems.front().rfind("P1 centre:", 0), 0u);
+  // Without a chart the centre n is refused, and for P1 always.
+  SwissEphemeris no_chart(EphemerisSearchPath(ProgramFolder()));
+  RunSettings plain;
+  plain.opt2_ghd = Centre::Natal;
+  PlannedRun refused = MakeRunPlan(ScanKind::Longitude, plain, RegionalFormat{}, no_chart);
+  ASSERT_FALSE(refused.plan);
+  EXPECT_EQ(refused.problems.front().rfind("P2 centre: \"n\" (natal) needs a natal chart", 0), 0u);
+  plain.opt2_ghd = Centre::Geo;
+  plain.opt1_ghd = Centre::Natal;
+  refused = MakeRunPlan(ScanKind::Longitude, plain, RegionalFormat{}, no_chart);
+  ASSERT_FALSE(refused.plan);
+  EXPECT_EQ(refused.problems.front().rfind("P1 centre:", 0), 0u);
 }
 
 TEST(natal_plan, every_combination_includes_natal_only_with_a_chart) {

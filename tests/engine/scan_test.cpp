@@ -48,7 +48,7 @@ TEST(scan, window_counts) {
   EXPECT_EQ(count(ScanKind::Declination, idxMoon, "12/01/2007"), 1);
 }
 
-TEST(scan, exclusion_rules) {
+TEST(scan, exclusion_rules_and_p3_of_a_two_body_run) {
   struct Row { const char* name; RunSettings settings; size_t combinations; };
   const auto with = [](RunSettings s, Centre c1, Centre c2) {
     s.opt1_ghd = c1;
@@ -74,14 +74,11 @@ TEST(scan, exclusion_rules) {
               r.combinations)
         << r.name;
   }
-}
-
-TEST(scan, two_body_run_gives_p3_the_centre_of_p2) {
-  RunSettings s = TwoBody({kMars}, {5});
-  s.opt2_ghd = Centre::Helio;
-  s.opt3_ghd = Centre::Geo;
+  RunSettings two = TwoBody({kMars}, {5});
+  two.opt2_ghd = Centre::Helio;
+  two.opt3_ghd = Centre::Geo;
   Centre p3 = Centre::Geo;
-  const auto combos = EnumerateCombinations(ScanKind::Longitude, s, Inputs(s), &p3);
+  const auto combos = EnumerateCombinations(ScanKind::Longitude, two, Inputs(two), &p3);
   EXPECT_EQ(p3, Centre::Helio);
   ASSERT_EQ(combos.size(), 1u);
   EXPECT_EQ(combos[0].body[2], 5);
@@ -116,7 +113,7 @@ struct Conjunction {
   }
 };
 
-TEST(scan, daily_time_window) {
+TEST(scan, daily_time_window_and_a_root_on_a_window_boundary) {
   struct Row { const char *name, *end_date, *from, *to; size_t rows; };
   const Row rows[] = {
       {"00:05 lies inside 0.00 to 0.10", "12/01/2007", "0.00", "0.10", 1},
@@ -133,9 +130,6 @@ TEST(scan, daily_time_window) {
     ASSERT_EQ(table.size(), r.rows) << r.name;
     for (const FoundAspect& row : table) EXPECT_EQ(LocalText(row).time, "00:05") << r.name;
   }
-}
-
-TEST(scan, a_root_on_a_window_boundary_is_listed_once) {
   // The conjunction falls exactly at local midnight between two one-day windows.
   Conjunction c(24.0);
   c.s.txtEndDate = "12/02/2007";
@@ -193,7 +187,6 @@ TEST(run_inputs, refusals_name_the_field_and_its_text) {
   EXPECT_TRUE(PrepareRunInputs(s, RegionalFormat{}).inputs.has_value());
 }
 
-
 constexpr double kTol = 0.00007;  // days, the scans' tolerance
 constexpr double kRootErrDays = 1e-6;
 
@@ -232,7 +225,7 @@ SolverProblem TwoBodyProblem(bool grid15) {
   return {{0, 1, 1}, {Centre::Geo, Centre::Geo, Centre::Geo}, true, true, grid15};
 }
 
-TEST(longitude_solver, roots_across_the_grid_boundary) {
+TEST(longitude_solver, roots_across_the_grid_boundary_wrap_threshold_and_far_grid_line) {
   // P1 moves one degree a day from p1_from, the partner stays at 0.2; f0 and f1 are the
   // targets of the first pass.
   struct Row { const char* name; bool grid15; double p1_from, f0, f1; };
@@ -251,20 +244,17 @@ TEST(longitude_solver, roots_across_the_grid_boundary) {
     EXPECT_NEAR(f1, r.f1, 1e-9);
     EXPECT_NEAR(SecantMethod(eph, p, 0.0, 1.0, kTol, 100).jd, 0.7, kRootErrDays);
   }
-}
-
-// P1 moves from `at_x0` to `at_x1` against a partner at 0. A change above the threshold (8
-// degrees on the 15-degree grid, 22 on the 30-degree one) is a wrap: the lower value is lifted
-// by a grid step, and a target then beyond the far grid line is brought back by one step.
-TEST(longitude_solver, wrap_threshold_and_far_grid_line) {
-  struct Row { bool grid15; double at_x1, at_x0, f1, f0; };
-  const Row rows[] = {
+  // P1 moves from `at_x0` to `at_x1` against a partner at 0. A change above the threshold (8
+  // degrees on the 15-degree grid, 22 on the 30-degree one) is a wrap: the lower value is lifted
+  // by a grid step, and a target then beyond the far grid line is brought back by one step.
+  struct Wrap { bool grid15; double at_x1, at_x0, f1, f0; };
+  const Wrap wraps[] = {
       {true, 9.0, 1.0, 9.0, 1.0},      // a change of exactly the threshold is no wrap
       {true, 9.5, 1.0, -5.5, 1.0},     // 1 lifted to 16, then both shifted back by 15
       {false, 23.0, 1.0, 23.0, 1.0},
       {false, 23.5, 1.0, -6.5, 1.0},
   };
-  for (const Row& r : rows) {
+  for (const Wrap& r : wraps) {
     SCOPED_TRACE(testing::Message() << r.at_x0 << " to " << r.at_x1 << ", grid15 " << r.grid15);
     const auto [f1, f0] = LongitudeTargetsFrom(TwoBodyProblem(r.grid15), {r.at_x1, 0, 0}, {r.at_x0, 0, 0});
     EXPECT_DOUBLE_EQ(f1, r.f1);
