@@ -15,7 +15,7 @@ const RegionalFormat kMdy{DateOrder::MonthDayYear, "/", '.'};
 const RegionalFormat kDmy{DateOrder::DayMonthYear, ".", ','};
 const RegionalFormat kYmd{DateOrder::YearMonthDay, "/", '.'};
 
-TEST(date_commands, month_and_day_steps_in_every_order) {
+TEST(date_commands, month_and_day_steps_in_every_order_or_refused_naming_box_text_and_order) {
   // Month steps take the start date's month alone; day steps leave the other box alone.
   // Year ends both ways, leap and common Februaries (1900 is no leap year), each order read
   // and written; days before the calendar reform step in the proleptic Gregorian calendar.
@@ -40,12 +40,9 @@ TEST(date_commands, month_and_day_steps_in_every_order) {
     EXPECT_EQ(result.boxes, after) << before.start << " " << before.end << " in the "
                                    << DateOrderName(format->order) << " order";
   }
-}
-
-TEST(date_commands, refused_step_leaves_boxes_and_names_box_text_and_order) {
   const std::string ys = ": dates run from the year 1 to the year 9999.";
   const std::string mdy = " is not a valid date in the month/day/year order.";
-  const std::tuple<const RegionalFormat*, DateCommand, DateBoxes, std::string> rows[] = {
+  const std::tuple<const RegionalFormat*, DateCommand, DateBoxes, std::string> refused[] = {
       {&kMdy, NextStartDate, {"13/45/2007", "12/31/2007"}, "Start Date \"13/45/2007\"" + mdy},
       {&kMdy, NextMonth, {"", ""}, "Start Date \"\"" + mdy},
       {&kDmy, PreviousEndDate, {"01.12.2007", "12/31/2007"},
@@ -57,10 +54,10 @@ TEST(date_commands, refused_step_leaves_boxes_and_names_box_text_and_order) {
       {&kMdy, PreviousEndDate, {"", "01/01/0001"}, "End Date \"01/01/0001\" cannot move back" + ys},
       {&kMdy, NextMonth, {"12/15/9999", ""}, "Start Date \"12/15/9999\" has no next month" + ys},
   };
-  for (const auto& [format, command, boxes, message] : rows) {
-    const DateCommandResult result = ApplyDateCommand(command, boxes, *format);
-    EXPECT_EQ(result.message, message);
-    EXPECT_EQ(result.boxes, boxes);
+  for (const auto& [format, command, boxes, message] : refused) {
+    const DateCommandResult refusal = ApplyDateCommand(command, boxes, *format);
+    EXPECT_EQ(refusal.message, message);
+    EXPECT_EQ(refusal.boxes, boxes);
   }
 }
 

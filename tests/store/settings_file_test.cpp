@@ -34,7 +34,7 @@ RunSettings Unusual() {
 
 std::vector<std::string> Lines(const RunSettings& s) { return SplitLines(SettingsFileText(s)); }
 
-TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
+TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order_and_checks_read_by_a_leading_1) {
   const std::string text = SettingsFileText(RunSettings{});
   const std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 93u);
@@ -51,21 +51,18 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order) {
   EXPECT_EQ(lines[7], "0 - Sun     ");
   EXPECT_EQ(lines[85], "1 - Do 3-planet aspects (triple aspects)?");
   EXPECT_EQ(lines[92], "0 - Only show aspects within given time period above?");
-}
-
-// Lines ended by CR alone, read like CR LF.
-TEST(settings_file, check_line_is_set_only_by_a_leading_1) {
+  // A check line is set only by a leading 1; lines ended by CR alone read like CR LF.
   const std::pair<const char*, bool> rows[] = {
       {"1 - Do 3-planet aspects (triple aspects)?", true}, {"1", true},
       {" 1", false}, {"", false}, {"0 - x", false}, {"-1", false}};
   for (const auto& [line, checked] : rows) {
-    std::vector<std::string> lines = Lines(RunSettings{});
-    lines[7] = lines[85] = line;  // chkP1Planets: the Sun; chkUseP3
+    std::vector<std::string> changed = Lines(RunSettings{});
+    changed[7] = changed[85] = line;  // chkP1Planets: the Sun; chkUseP3
     RunSettings current;
     current.chkP1Planets[0] = current.chkUseP3 = !checked;
-    std::string text;
-    for (const std::string& l : lines) text += l + "\r";
-    const SettingsLoad load = SettingsFromText(text, current, "x.opt");
+    std::string cr_text;
+    for (const std::string& l : changed) cr_text += l + "\r";
+    const SettingsLoad load = SettingsFromText(cr_text, current, "x.opt");
     EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
     EXPECT_EQ(load.settings.chkP1Planets[0], checked) << '"' << line << '"';
     EXPECT_EQ(load.settings.chkUseP3, checked) << '"' << line << '"';
@@ -252,7 +249,6 @@ TEST(zone_storage, startup_file_keeps_an_offset_and_adds_zone_name) {
   // "zone_name" must be the whole key.
   EXPECT_EQ(StartupValuesFromText("time_zone=3\r\nzone_names=Europe/Berlin\r\n", StartupValues{}).txtTZ, "3");
 }
-
 
 TEST(text_encoding, files_become_utf8_or_are_refused) {
   // what, bytes, text when decoded, problem when refused. (UTF-16 little-endian and NUL

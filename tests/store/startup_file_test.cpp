@@ -152,7 +152,7 @@ EnvironmentLookup Env(std::map<std::string, std::string> vars) {
   };
 }
 
-TEST(program_files, beside_a_writable_program_else_in_xdg_folders) {
+TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_in_share) {
   // program folder writable, environment, folder of Quillmere.ini, folder of data/ and help.txt
   const std::tuple<bool, std::map<std::string, std::string>, const char*, std::string> rows[] = {
       {true, {{"HOME", "/home/u"}}, "/opt/tw", "/opt/tw"},
@@ -172,9 +172,6 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders) {
     EXPECT_EQ(f.beside_program, data == "/opt/tw");
     EXPECT_EQ(f.ephemeris_path, "/opt/tw:/opt/tw/ephe:/usr/share/libswe/ephe");
   }
-}
-
-TEST(program_files, installed_copy_reads_share_and_writes_only_xdg_folders) {
   // As `cmake --install --prefix <dir>/prefix` lays it out: bin/ beside share/tarnwick/.
   // The prefix is writable (a user's own prefix, or root's), yet an installed copy never
   // writes into bin/.
