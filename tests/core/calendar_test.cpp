@@ -14,7 +14,7 @@
 namespace tarnwick {
 namespace {
 
-TEST(calendar, date_to_julian_day_and_back_to_text_in_each_order) {
+TEST(calendar, date_to_julian_day_and_back_to_text_in_each_order_and_local_date_and_time) {
   // month, day, year, Julian day. Anchors for the day-by-day walk below, on both sides of
   // the Gregorian switch and across the century years 2100-2300 that are not leap years.
   const std::tuple<int, int, int, double> rows[] = {
@@ -30,6 +30,22 @@ TEST(calendar, date_to_julian_day_and_back_to_text_in_each_order) {
   EXPECT_EQ(ConvertJDtoDate(2454435.5, DateOrder::DayMonthYear), "01/12/2007");
   // 15 October 1582 in the Julian count is 25 October in the proleptic Gregorian date text.
   EXPECT_EQ(ConvertJDtoDate(2299170.5, DateOrder::MonthDayYear), "10/25/1582");
+  const double dec1 = 2454435.5;  // 0h UT, 1 December 2007
+  const double sec = 1.0 / 86400.0;
+  // what, Julian day (UT), time zone, local date and time
+  const std::tuple<const char*, double, double, const char*, const char*> locals[] = {
+      {"16:30 UT at zone 5", 2454436.1875, 5, "12/01/2007", "11:30"},
+      {"23:59:40 rolls to the next day", dec1 + 86380 * sec, 0, "12/02/2007", "00:00"},
+      {"23:59:20 stays", dec1 + 86360 * sec, 0, "12/01/2007", "23:59"},
+      {"end of year rolls the year", dec1 + 30 + 86385 * sec, 0, "01/01/2008", "00:00"},
+      {"zone east of Greenwich", dec1 + 22.0 / 24, -3, "12/02/2007", "01:00"},
+      {"half-hour zone", dec1 + 12.0 / 24, 5.5, "12/01/2007", "06:30"},
+  };
+  for (const auto& [name, jd_ut, tz, date, time] : locals) {
+    const DateAndTimeText t = ConvertJDtoDateandTime(jd_ut, tz, DateOrder::MonthDayYear);
+    EXPECT_EQ(t.date, date) << name;
+    EXPECT_EQ(t.time, time) << name;
+  }
 }
 
 // Every day of 1800-2400 both ways, and the month lengths with it (1900 and 2100 are not
@@ -46,25 +62,6 @@ TEST(calendar, every_day_from_1800_to_2400_round_trips) {
       expected.day = 1;
       if (++expected.month > 12) expected = {1, 1, expected.year + 1};
     }
-  }
-}
-
-TEST(calendar, local_date_and_time_texts) {
-  const double dec1 = 2454435.5;  // 0h UT, 1 December 2007
-  const double sec = 1.0 / 86400.0;
-  // what, Julian day (UT), time zone, local date and time
-  const std::tuple<const char*, double, double, const char*, const char*> rows[] = {
-      {"16:30 UT at zone 5", 2454436.1875, 5, "12/01/2007", "11:30"},
-      {"23:59:40 rolls to the next day", dec1 + 86380 * sec, 0, "12/02/2007", "00:00"},
-      {"23:59:20 stays", dec1 + 86360 * sec, 0, "12/01/2007", "23:59"},
-      {"end of year rolls the year", dec1 + 30 + 86385 * sec, 0, "01/01/2008", "00:00"},
-      {"zone east of Greenwich", dec1 + 22.0 / 24, -3, "12/02/2007", "01:00"},
-      {"half-hour zone", dec1 + 12.0 / 24, 5.5, "12/01/2007", "06:30"},
-  };
-  for (const auto& [name, jd_ut, tz, date, time] : rows) {
-    const DateAndTimeText t = ConvertJDtoDateandTime(jd_ut, tz, DateOrder::MonthDayYear);
-    EXPECT_EQ(t.date, date) << name;
-    EXPECT_EQ(t.time, time) << name;
   }
 }
 
@@ -95,7 +92,6 @@ TEST(date_text, reads_dates_in_the_regional_order) {
     EXPECT_EQ(DateFromText(text, *format), expected) << '"' << text << '"';
 }
 
-
 constexpr double kSecondDays = 1.0 / 86400.0;
 
 // Julian day (UT) of a UT date and clock time.
@@ -108,7 +104,7 @@ double Ut(int month, int day, int year, double hours) {
 // Sunday of March at 02:00 local and the first Sunday of November at 02:00 local (Energy
 // Policy Act 2005); India keeps +05:30 all year; Sydney keeps summer time from the first
 // Sunday of October to the first Sunday of April. Hours positive west.
-TEST(time_zone, offsets_follow_the_published_rules_on_both_sides_of_each_change) {
+TEST(time_zone, offsets_follow_the_published_rules_and_local_times_become_instants) {
   struct Row { const char* name; const char* zone; double jd_ut; double hours; };
   const Row rows[] = {
       {"Berlin winter", "Europe/Berlin", Ut(1, 15, 2024, 12), -1},
@@ -133,15 +129,12 @@ TEST(time_zone, offsets_follow_the_published_rules_on_both_sides_of_each_change)
     EXPECT_EQ(zone->Name(), r.zone);
     EXPECT_DOUBLE_EQ(zone->HoursAt(r.jd_ut), r.hours);
   }
-}
-
-// Local clock times back to instants: the usual case, the hour skipped in spring (read with
-// the offset before, so it lands after the gap) and the hour shown twice in autumn (its first
-// showing).
-TEST(time_zone, local_times_become_instants_across_gap_and_overlap) {
+  // Local clock times back to instants: the usual case, the hour skipped in spring (read with
+  // the offset before, so it lands after the gap) and the hour shown twice in autumn (its first
+  // showing).
   // ut_hours: of the same date.
-  struct Row { const char* name; int month, day, year; double local_hours; double ut_hours; };
-  const Row rows[] = {
+  struct Local { const char* name; int month, day, year; double local_hours; double ut_hours; };
+  const Local locals[] = {
       {"winter midnight", 1, 15, 2024, 0, -1},
       {"summer midnight", 7, 15, 2024, 0, -2},
       {"spring gap 02:30", 3, 31, 2024, 2.5, 1.5},
@@ -151,7 +144,7 @@ TEST(time_zone, local_times_become_instants_across_gap_and_overlap) {
   };
   const auto berlin = NamedZone("Europe/Berlin");
   ASSERT_TRUE(berlin);
-  for (const Row& r : rows) {
+  for (const Local& r : locals) {
     SCOPED_TRACE(r.name);
     const double local = ConvertDatetoJD(r.month, r.day, r.year) + r.local_hours / 24.0;
     EXPECT_NEAR(berlin->InstantOf(local), Ut(r.month, r.day, r.year, r.ut_hours), kSecondDays);
@@ -175,23 +168,8 @@ TEST(time_zone, local_midnights_round_trip_through_instants) {
   }
 }
 
-TEST(time_zone, fixed_offset_keeps_the_box_meaning) {
-  const auto five = FixedOffsetZone(5);
-  EXPECT_EQ(five->Name(), "");
-  EXPECT_DOUBLE_EQ(five->HoursAt(Ut(6, 1, 2024, 0)), 5);
-  EXPECT_DOUBLE_EQ(five->InstantOf(ConvertDatetoJD(6, 1, 2024)), Ut(6, 1, 2024, 5));
-  EXPECT_EQ(StandardOffsetText(*FixedOffsetZone(-5.5)), "-5.5");
-}
-
-TEST(time_zone, texts_that_name_no_zone_are_refused) {
-  for (const char* text : {"", "Europe/Atlantis", "europe/berlin", "../../etc/passwd", "/etc/localtime",
-                           "Europe/Berlin\n", "Europe/Berlin ", "5", "Europe//Berlin/../Paris"}) {
-    EXPECT_FALSE(NamedZone(text)) << '"' << text << '"';
-  }
-}
-
 // What files keep for readers of fixed offsets: the standard offset, summer time left out.
-TEST(time_zone, standard_offset_texts) {
+TEST(time_zone, standard_offset_texts_fixed_offsets_and_texts_that_name_no_zone) {
   const std::pair<const char*, const char*> rows[] = {
       {"Europe/Berlin", "-1"},     {"America/New_York", "5"}, {"Asia/Kolkata", "-5.5"},
       {"Asia/Kathmandu", "-5.75"}, {"UTC", "0"},              {"America/St_Johns", "3.5"},
@@ -200,6 +178,17 @@ TEST(time_zone, standard_offset_texts) {
     const auto zone = NamedZone(name);
     ASSERT_TRUE(zone) << name;
     EXPECT_EQ(StandardOffsetText(*zone), text) << name;
+  }
+  // A fixed offset keeps the meaning of the box: hours west, no name.
+  const auto five = FixedOffsetZone(5);
+  EXPECT_EQ(five->Name(), "");
+  EXPECT_DOUBLE_EQ(five->HoursAt(Ut(6, 1, 2024, 0)), 5);
+  EXPECT_DOUBLE_EQ(five->InstantOf(ConvertDatetoJD(6, 1, 2024)), Ut(6, 1, 2024, 5));
+  EXPECT_EQ(StandardOffsetText(*FixedOffsetZone(-5.5)), "-5.5");
+  // Texts that name no zone of the database are refused.
+  for (const char* text : {"", "Europe/Atlantis", "europe/berlin", "../../etc/passwd", "/etc/localtime",
+                           "Europe/Berlin\n", "Europe/Berlin ", "5", "Europe//Berlin/../Paris"}) {
+    EXPECT_FALSE(NamedZone(text)) << '"' << text << '"';
   }
 }
 

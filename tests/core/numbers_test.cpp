@@ -17,7 +17,7 @@
 namespace tarnwick {
 namespace {
 
-TEST(number_text, leading_number_rule) {
+TEST(number_text, leading_number_rule_and_whole_text_decimal) {
   const std::pair<const char*, std::optional<double>> rows[] = {
       {"3.0", 3.0},   {"2.5x", 2.5},  {"-5", -5.0},      {" 7", 7.0},      {".5", 0.5},
       {"5.", 5.0},    {"1.2.3", 1.2}, {"10:59", 10.0},   {"", std::nullopt},
@@ -31,16 +31,13 @@ TEST(number_text, leading_number_rule) {
   // Hundreds of digits: as far as a double goes.
   EXPECT_EQ(LeadingNumber(std::string(400, '9')), HUGE_VAL);
   EXPECT_EQ(LeadingNumber("-0." + std::string(400, '0') + "1"), -0.0);
-}
-
-TEST(number_text, whole_text_decimal) {
-  const std::tuple<const char*, char, std::optional<double>> rows[] = {
+  const std::tuple<const char*, char, std::optional<double>> wholes[] = {
       {"-5", '.', -5.0},           {"5.5", '.', 5.5},          {" 5.5 ", '.', 5.5},
       {"5,5", ',', 5.5},           {"5.5", ',', 5.5},          {"5,5", '.', std::nullopt},
       {"", '.', std::nullopt},     {"-", '.', std::nullopt},   {"1.2.3", '.', std::nullopt},
       {"5h", '.', std::nullopt},   {"--5", '.', std::nullopt},
   };
-  for (const auto& [text, sep, expected] : rows)
+  for (const auto& [text, sep, expected] : wholes)
     EXPECT_EQ(WholeDecimal(text, sep), expected) << '"' << text << '"';
 }
 

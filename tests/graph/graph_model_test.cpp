@@ -59,26 +59,9 @@ const GraphLine& LineOf(const GraphData& data, int body) {
   throw std::runtime_error("no line of body " + std::to_string(body));
 }
 
-TEST(graph_model, folding_across_aries_and_at_the_dial_wrap) {
-  struct Row { const char* name; double lon; int dial; double folded; };
-  const Row rows[] = {
-      {"just below 0 Aries, 15-degree dial", 359.75, 15, 14.75},
-      {"0 Aries", 0.0, 15, 0.0},
-      {"a negative longitude", -0.25, 30, 29.75},
-      {"on the wrap of the 45-degree dial", 45.0, 45, 0.0},
-      {"a hair below the wrap", 44.999, 45, 44.999},
-      {"past one turn", 725.0, 90, 5.0},
-  };
-  for (const Row& r : rows) {
-    const double f = FoldToDial(r.lon, r.dial);
-    EXPECT_NEAR(f, r.folded, 1e-9) << r.name;
-    EXPECT_TRUE(f >= 0.0 && f < r.dial) << r.name;
-  }
-}
-
 // A body moving steadily across a wrap: the line breaks once, at the moment of the wrap, the
 // piece before ending on one edge and the piece after starting on the other.
-TEST(graph_model, lines_break_where_they_wrap) {
+TEST(graph_model, folding_onto_the_dial_and_lines_break_where_they_wrap) {
   struct Row { const char* name; int dial; double start; double motion; double wrap_day; bool upwards; };
   const Row rows[] = {
       {"forwards across 0 Aries, 360 dial", 360, 358.0, 1.0, 2.0, true},
@@ -110,6 +93,20 @@ TEST(graph_model, lines_break_where_they_wrap) {
             << r.name;
       }
     }
+  }
+  struct Fold { const char* name; double lon; int dial; double folded; };
+  const Fold folds[] = {
+      {"just below 0 Aries, 15-degree dial", 359.75, 15, 14.75},
+      {"0 Aries", 0.0, 15, 0.0},
+      {"a negative longitude", -0.25, 30, 29.75},
+      {"on the wrap of the 45-degree dial", 45.0, 45, 0.0},
+      {"a hair below the wrap", 44.999, 45, 44.999},
+      {"past one turn", 725.0, 90, 5.0},
+  };
+  for (const Fold& r : folds) {
+    const double f = FoldToDial(r.lon, r.dial);
+    EXPECT_NEAR(f, r.folded, 1e-9) << r.name;
+    EXPECT_TRUE(f >= 0.0 && f < r.dial) << r.name;
   }
 }
 
