@@ -95,7 +95,6 @@ TEST(aspect_set_run, a_set_that_can_list_nothing_or_is_no_set_is_refused) {
   }
 }
 
-
 constexpr int kSedna = 21, kChiron = 15;
 
 std::string Field(const std::vector<SummaryField>& fields, const std::string& label) {
@@ -108,7 +107,7 @@ std::string Field(const std::vector<SummaryField>& fields, const std::string& la
 
 // Each case runs on the Swiss Ephemeris and checks every field of its summary: each label in
 // its place, and in each value what the settings and the run's sources say.
-TEST(run_summary, every_field_present_with_what_the_run_searched) {
+TEST(run_summary, every_field_present_with_what_the_run_searched_and_each_source_of_a_body) {
   struct Case {
     const char* name;
     ScanKind kind;
@@ -183,10 +182,7 @@ TEST(run_summary, every_field_present_with_what_the_run_searched) {
     }
     EXPECT_TRUE(RunSummaryText(fields, "\r\n").starts_with("Run: " + fields[0].value + "\r\nSpan: "));
   }
-}
-
-// A body computed from files in one centre and left out in the other is named with each.
-TEST(run_summary, a_body_with_two_sources_is_named_with_its_centres) {
+  // A body computed from files in one centre and left out in the other is named with each.
   RunOutcome out;
   out.sources = {{kChiron, Centre::Geo, BodySource::Kind::Files, ""},
                  {kChiron, Centre::Helio, BodySource::Kind::LeftOut, "no file"},

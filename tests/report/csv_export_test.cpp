@@ -14,27 +14,10 @@
 namespace tarnwick {
 namespace {
 
-TEST(csv, fields_are_quoted_only_when_they_must_be) {
-  struct Row { const char* name; std::string in, out; };
-  const Row rows[] = {
-      {"plain", "Sun", "Sun"},
-      {"empty", "", ""},
-      {"blanks kept", " 090 (060)", " 090 (060)"},
-      {"comma", "a,b", "\"a,b\""},
-      {"quote doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
-      {"lone quote", "\"", "\"\"\"\""},
-      {"line feed", "a\nb", "\"a\nb\""},
-      {"carriage return", "a\rb", "\"a\rb\""},
-      {"utf-8 untouched", "26°06′ Sagittarius", "26°06′ Sagittarius"},
-  };
-  for (const Row& r : rows) EXPECT_EQ(CsvField(r.in), r.out) << r.name;
-  EXPECT_EQ(CsvRecord({"a", "b,c", ""}), "a,\"b,c\",\r\n");
-}
-
 // tz is added to local time to give UT: positive west of Greenwich. In a zone with summer time
 // each moment carries the offset in force at it: in the autumn hour shown twice (02:00 to
 // 03:00 on 27 October 2024 in Berlin) the two showings differ only by their offset.
-TEST(csv, local_time_carries_the_offset_and_utc_the_date_it_falls_on) {
+TEST(csv, fields_quoted_only_when_they_must_be_and_times_with_their_offsets) {
   const auto berlin = NamedZone("Europe/Berlin");
   ASSERT_TRUE(berlin);
   constexpr double kBerlin = std::numeric_limits<double>::quiet_NaN();  // the offset in force
@@ -74,6 +57,20 @@ TEST(csv, local_time_carries_the_offset_and_utc_the_date_it_falls_on) {
     EXPECT_EQ(IsoLocalMinute(jd, tz), r.local);
     EXPECT_EQ(IsoUtcSecond(jd), r.utc);
   }
+  struct Quote { const char* name; std::string in, out; };
+  const Quote quotes[] = {
+      {"plain", "Sun", "Sun"},
+      {"empty", "", ""},
+      {"blanks kept", " 090 (060)", " 090 (060)"},
+      {"comma", "a,b", "\"a,b\""},
+      {"quote doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"lone quote", "\"", "\"\"\"\""},
+      {"line feed", "a\nb", "\"a\nb\""},
+      {"carriage return", "a\rb", "\"a\rb\""},
+      {"utf-8 untouched", "26°06′ Sagittarius", "26°06′ Sagittarius"},
+  };
+  for (const Quote& r : quotes) EXPECT_EQ(CsvField(r.in), r.out) << r.name;
+  EXPECT_EQ(CsvRecord({"a", "b,c", ""}), "a,\"b,c\",\r\n");
 }
 
 // ---- A real run, read back by a reader written here from RFC 4180 -------------------------

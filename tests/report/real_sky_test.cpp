@@ -131,7 +131,7 @@ bool AnyHolds(const std::vector<std::string>& lines, const std::string& part) {
 // Before 1800 the planets come from the library's analytic ephemeris, with its note; bodies
 // that need a file or an orbit table are left out by name. Past the analytic ephemeris
 // (3000) nothing can be computed and the run says so instead of showing an empty report.
-TEST(limits, spans_beyond_the_ephemeris_files) {
+TEST(limits, spans_beyond_the_ephemeris_files_and_fifty_years_of_every_body_stop_on_cancel) {
   // told: parts of the notices (Done) or of the problems (Refused).
   struct Row { const char *name, *start, *end; RunOutcome::Status status; std::vector<std::string> told; };
   const Row rows[] = {
@@ -170,12 +170,9 @@ TEST(limits, spans_beyond_the_ephemeris_files) {
       EXPECT_TRUE(folder.Entries().empty()) << r.name;
     }
   }
-}
-
-// Fifty years of every body in every role: hours of work. Cancel, given as soon as the
-// progress first moves, stops it long before a hundredth of its windows are done, and
-// nothing is written.
-TEST(limits, fifty_years_of_every_body_stop_on_cancel) {
+  // Fifty years of every body in every role: hours of work. Cancel, given as soon as the
+  // progress first moves, stops it long before a hundredth of its windows are done, and
+  // nothing is written.
   ScratchFolder folder;
   RunRequest request;
   request.data_folder = folder.path();

@@ -135,9 +135,7 @@ TEST(report_lines, sort_is_by_moment_and_keeps_scan_order_of_equal_moments) {
   EXPECT_EQ(order, (std::vector<int>{5, 1, 3, 4, 6, 0, 2}));
 }
 
-
-
-TEST(report_names, each_setting_changes_its_own_part) {
+TEST(report_names, each_setting_changes_its_own_part_dates_and_aspect_set_when_in_force) {
   using Change = std::function<void(RunSettings&)>;
   // Longitude and declination names without their common head "12012007_12312007_". Two
   // bodies on one centre each ("gg"): the golden reports' names.
@@ -168,13 +166,23 @@ TEST(report_names, each_setting_changes_its_own_part) {
     EXPECT_EQ(LongitudeReportName(s, kUs), std::string("12012007_12312007_") + longitude);
     EXPECT_EQ(DeclinationReportName(s, kUs), std::string("12012007_12312007_") + declination);
   }
-}
-
-// A set of aspects shows in the longitude name only while it leaves out aspects of the grid;
-// the declination name never carries it (a declination run lists every parallel).
-TEST(report_names, aspect_set_only_when_in_force) {
-  struct Row { const char* set; bool grid15; const char* tail; };
-  const Row rows[] = {
+  // Whatever the texts, fuzz_report_name holds each name, and SafeFileName of any text, to one
+  // plain file name directly inside the data folder.
+  const std::tuple<const char*, const char*, RegionalFormat, const char*> date_rows[] = {
+      {"01.12.2007", "31.12.2007", {DateOrder::DayMonthYear, ".", ','}, "12012007_12312007"},
+      {"1/5/2008", "12/32/2007", kUs, "01052008_12-32-2007"},
+      {"", "..", kUs, "_.."},  // only the whole name must not be "." or ".."
+  };
+  for (const auto& [start, end, format, dates] : date_rows) {
+    RunSettings s;
+    s.txtStartDate = start;
+    s.txtEndDate = end;
+    EXPECT_EQ(DeclinationReportName(s, format), std::string(dates) + "_5_decl_ggg_mp_15_noRA_geoDecl.txt");
+  }
+  // A set of aspects shows in the longitude name only while it leaves out aspects of the grid;
+  // the declination name never carries it (a declination run lists every parallel).
+  struct Set { const char* set; bool grid15; const char* tail; };
+  const Set sets[] = {
       {"", true, "_15_noRA.txt"},
       {"all", true, "_15_noRA.txt"},
       {"major", true, "_15_noRA_aspects_major.txt"},
@@ -184,7 +192,7 @@ TEST(report_names, aspect_set_only_when_in_force) {
       {"0,30,60,90,120,150,180", true, "_15_noRA_aspects_0-30-60-90-120-150-180.txt"},
       {"0/9", true, "_15_noRA_aspects_0-9.txt"},  // no set: as typed, made safe
   };
-  for (const Row& r : rows) {
+  for (const Set& r : sets) {
     SCOPED_TRACE(r.set);
     RunSettings s;
     s.txtAspectSet = r.set;
@@ -195,27 +203,10 @@ TEST(report_names, aspect_set_only_when_in_force) {
   }
 }
 
-// Whatever the texts, fuzz_report_name holds each name, and SafeFileName of any text, to one
-// plain file name directly inside the data folder.
-TEST(report_names, dates_read_in_the_regional_order_and_kept_as_typed_when_invalid) {
-  const std::tuple<const char*, const char*, RegionalFormat, const char*> rows[] = {
-      {"01.12.2007", "31.12.2007", {DateOrder::DayMonthYear, ".", ','}, "12012007_12312007"},
-      {"1/5/2008", "12/32/2007", kUs, "01052008_12-32-2007"},
-      {"", "..", kUs, "_.."},  // only the whole name must not be "." or ".."
-  };
-  for (const auto& [start, end, format, dates] : rows) {
-    RunSettings s;
-    s.txtStartDate = start;
-    s.txtEndDate = end;
-    EXPECT_EQ(DeclinationReportName(s, format), std::string(dates) + "_5_decl_ggg_mp_15_noRA_geoDecl.txt");
-  }
-}
-
-
 constexpr double kArcsec = 1.0 / 3600.0;  // degrees
 
 // The CSV's sign column shares the rounding to the minute (SignDegreeText).
-TEST(notation, zodiac_position_rounds_to_the_minute_and_carries_into_degree_and_sign) {
+TEST(notation, zodiac_position_and_declination_round_to_the_minute_and_carry) {
   struct Row { const char* name; double lon; std::string glyphs, text, report, csv_sign; };
   const Row rows[] = {
       {"mid-sign", 266.1, "26°♐06′", "26 Sag 06", "26.1 (09)", "26°06′ Sagittarius"},
@@ -236,6 +227,21 @@ TEST(notation, zodiac_position_rounds_to_the_minute_and_carries_into_degree_and_
     EXPECT_EQ(ZodiacPositionText(r.lon, Notation::Text), r.text);
     EXPECT_EQ(ZodiacPositionText(r.lon, Notation::ReportNumbers), r.report);
     EXPECT_EQ(SignDegreeText(r.lon), r.csv_sign);
+  }
+  struct Decl { const char* name; double deg; std::string glyphs, text, report; };
+  const Decl decls[] = {
+      // The obliquity of the ecliptic at J2000, 23°26′21.4″ (IAU 1976): the Sun's extremes.
+      {"obliquity north", 23.4392911, "23°26′ N", "23 N 26", "23.439"},
+      {"obliquity south", -23.4392911, "23°26′ S", "23 S 26", "-23.439"},
+      {"minute carries into the degree", -23.0 - 59.7 / 60.0, "24°00′ S", "24 S 00", "-23.995"},
+      {"small south keeps its letter", -0.004, "0°00′ S", "0 S 00", "-00.004"},
+      {"zero is north", 0.0, "0°00′ N", "0 N 00", "00.000"},
+  };
+  for (const Decl& r : decls) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(DeclinationText(r.deg, Notation::Glyphs), r.glyphs);
+    EXPECT_EQ(DeclinationText(r.deg, Notation::Text), r.text);
+    EXPECT_EQ(DeclinationText(r.deg, Notation::ReportNumbers), r.report);
   }
 }
 
@@ -261,25 +267,7 @@ TEST(notation, text_reads_back_within_half_a_minute_around_the_circle) {
   EXPECT_LE(worst, 0.5 / 60.0 + 1e-9) << "largest distance of a text from its longitude, degrees";
 }
 
-TEST(notation, declination_north_and_south_to_the_minute) {
-  struct Row { const char* name; double deg; std::string glyphs, text, report; };
-  const Row rows[] = {
-      // The obliquity of the ecliptic at J2000, 23°26′21.4″ (IAU 1976): the Sun's extremes.
-      {"obliquity north", 23.4392911, "23°26′ N", "23 N 26", "23.439"},
-      {"obliquity south", -23.4392911, "23°26′ S", "23 S 26", "-23.439"},
-      {"minute carries into the degree", -23.0 - 59.7 / 60.0, "24°00′ S", "24 S 00", "-23.995"},
-      {"small south keeps its letter", -0.004, "0°00′ S", "0 S 00", "-00.004"},
-      {"zero is north", 0.0, "0°00′ N", "0 N 00", "00.000"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(DeclinationText(r.deg, Notation::Glyphs), r.glyphs);
-    EXPECT_EQ(DeclinationText(r.deg, Notation::Text), r.text);
-    EXPECT_EQ(DeclinationText(r.deg, Notation::ReportNumbers), r.report);
-  }
-}
-
-TEST(notation, aspects_by_glyph_name_or_degrees) {
+TEST(notation, aspects_by_glyph_name_or_degrees_and_retrograde_mark_only_while_moving_backwards) {
   struct Row { int angle; std::string glyph, name, code; };
   const Row rows[] = {
       {0, "☌", "conjunction", "000"},    {15, "15°", "15", "015"},   {30, "⚺", "semi-sextile", "030"},
@@ -298,17 +286,14 @@ TEST(notation, aspects_by_glyph_name_or_degrees) {
     }
   }
   for (const char* bad : {"   ", "", "0x5", "90 ", "-"}) EXPECT_FALSE(AspectCodeDegrees(bad)) << '"' << bad << '"';
-}
-
-TEST(notation, retrograde_mark_only_while_moving_backwards) {
-  struct Row { const char* name; double motion; std::string glyphs, text; };
-  const Row rows[] = {
+  struct Mark { const char* name; double motion; std::string glyphs, text; };
+  const Mark marks[] = {
       {"direct", 1.2, "", ""},
       {"retrograde", -0.8, "℞", "R"},
       {"standing still", 0.0, "", ""},
       {"no motion known", std::nan(""), "", ""},
   };
-  for (const Row& r : rows) {
+  for (const Mark& r : marks) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(RetrogradeMark(r.motion, Notation::Glyphs), r.glyphs);
     EXPECT_EQ(RetrogradeMark(r.motion, Notation::Text), r.text);
