@@ -10,7 +10,7 @@
 namespace tarnwick {
 namespace {
 
-TEST(aspects, classifiers_over_both_sets) {
+TEST(aspects, classifiers_over_both_sets_and_degree_in_sign_texts) {
   struct Row { const char* name; double a, b; float orb; const char *full, *major; };
   const Row rows[] = {
       {"square", 10, 100, 3, "090", "090"},
@@ -27,17 +27,14 @@ TEST(aspects, classifiers_over_both_sets) {
     EXPECT_EQ(Find_this_aspect(r.a, r.b, r.orb), r.full) << r.name;
     EXPECT_EQ(Find_this_major_aspect(r.a, r.b, r.orb), r.major) << r.name;
   }
-}
-
-TEST(aspects, degree_in_sign_texts) {
-  struct Row { double x; const char* text; };
-  const Row rows[] = {
+  struct Degree { double x; const char* text; };
+  const Degree degrees[] = {
       {45.27, "15.3 (02)"}, {0, "00.0 (01)"},     {359.97, "30.0 (12)"}, {5.04, "05.0 (01)"},
       {29.95, "30.0 (01)"}, {29.94, "29.9 (01)"}, {30, "00.0 (02)"},     {249.4, "09.4 (09)"},
       {360.0, "00.0 (01)"},  // 359.99999999999999 written with 15 digits and read back
   };
   // Always ".", whatever the locale: report_lines, through the whole longitude line.
-  for (const Row& r : rows) EXPECT_EQ(Reduce_to_under_30_with_sign(r.x), r.text) << r.x;
+  for (const Degree& r : degrees) EXPECT_EQ(Reduce_to_under_30_with_sign(r.x), r.text) << r.x;
 }
 
 TEST(aspect_set, texts_read_as_presets_lists_or_a_reason_and_filter_where_they_leave_out_an_aspect) {
@@ -84,7 +81,6 @@ TEST(aspect_set, texts_read_as_presets_lists_or_a_reason_and_filter_where_they_l
   EXPECT_EQ(AspectSet::Hard().OnGrid(false).Angles(), (std::vector<int>{0, 90, 180}));
   EXPECT_TRUE(ReadAspectSet("15,45")->OnGrid(false).empty());
 }
-
 
 // The number rules themselves (leading number, whole-text decimal) are tested with
 // number_text, and fuzz_run_texts holds orbs and time zones to them; here only what a time

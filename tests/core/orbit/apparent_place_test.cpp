@@ -59,7 +59,7 @@ class ApparentPlaceTest : public ::testing::Test {
 
 constexpr int kKinds[] = {0, SEFLG_EQUATORIAL, SEFLG_HELCTR, SEFLG_HELCTR | SEFLG_EQUATORIAL};
 
-TEST_F(ApparentPlaceTest, ReproducesTheLibraryForItsOwnAsteroids) {
+TEST_F(ApparentPlaceTest, ReproducesTheLibraryForItsOwnAsteroidsWithTrueDailyMotions) {
   for (const int body : {SE_CERES, SE_CHIRON, SE_VESTA}) {
     LibraryOrbit orbit(body);
     for (double jd = 2378600.5; jd < 2597500.0; jd += 1997.3) {
@@ -77,9 +77,6 @@ TEST_F(ApparentPlaceTest, ReproducesTheLibraryForItsOwnAsteroids) {
       }
     }
   }
-}
-
-TEST_F(ApparentPlaceTest, DailyMotionsAreTheDerivativesOfThePlaces) {
   LibraryOrbit orbit(SE_CERES);
   constexpr double kHalfStep = 0.01;  // days
   for (double jd = 2440000.5; jd < 2470000.0; jd += 1234.5) {
