@@ -38,7 +38,7 @@ class ChartWindowTest : public WindowTest {
   }
 
  private slots:
-  void typed_chart_shows_positions_and_serves_the_natal_centre() {
+  void typed_chart_shows_positions_and_serves_the_natal_centre_and_one_that_does_not_read_is_refused() {
     Open();
     auto* natal_p2 = Find<QRadioButton>("opt2_ghd_2");
     QVERIFY(!natal_p2->isEnabled());  // no chart yet
@@ -98,6 +98,23 @@ class ChartWindowTest : public WindowTest {
     Open();
     QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
     QVERIFY2(Status().contains(QStringLiteral("was not opened again")), qPrintable(Status()));
+
+    // A chart that does not read keeps the dialog open.
+    ChartDialog* bad = OpenDialog("mnuChartNew");
+    TypeIn(bad, "txtChartDate", "02/30/1990");
+    TypeIn(bad, "txtChartTime", "12:00");
+    TypeIn(bad, "txtChartZone", "0");
+    QTest::mouseClick(Find<QPushButton>("cmdChartOk", bad), Qt::LeftButton);
+    QVERIFY(bad->isVisible());
+    QVERIFY(Find<QLabel>("lblChartProblems", bad)->text().startsWith(QStringLiteral("Birth date: \"02/30/1990\"")));
+    QVERIFY(!Find<QRadioButton>("opt2_ghd_2")->isEnabled());
+    bad->reject();
+    // A file that is no chart: the status line names it, nothing changes.
+    Write(world_->file("bad.chart"), "date=01/01/2000\r\nplanet=Mars\r\n");
+    world_->chooser->answers.push_back(world_->file("bad.chart"));
+    Find<QAction>("mnuChartOpen")->trigger();
+    QVERIFY2(Status().contains(QStringLiteral("is not a chart: line 2")), qPrintable(Status()));
+    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
   }
 
   // The chart angles' boxes of P2 and P3 serve only the centre n of a chart with a place;
@@ -135,26 +152,6 @@ class ChartWindowTest : public WindowTest {
     QVERIFY2(report.contains(QStringLiteral("g. Saturn   n. MC ")), qPrintable(report));
     QTest::mouseClick(Find<QRadioButton>("opt2_ghd_0"), Qt::LeftButton);
     QVERIFY(!mc->isEnabled());
-  }
-
-  void chart_that_does_not_read_keeps_the_dialog_open() {
-    Open();
-    ChartDialog* dialog = OpenDialog("mnuChartNew");
-    TypeIn(dialog, "txtChartDate", "02/30/1990");
-    TypeIn(dialog, "txtChartTime", "12:00");
-    TypeIn(dialog, "txtChartZone", "0");
-    QTest::mouseClick(Find<QPushButton>("cmdChartOk", dialog), Qt::LeftButton);
-    QVERIFY(dialog->isVisible());
-    QVERIFY(Find<QLabel>("lblChartProblems", dialog)->text().startsWith(QStringLiteral("Birth date: \"02/30/1990\"")));
-    QVERIFY(!Find<QRadioButton>("opt2_ghd_2")->isEnabled());
-    dialog->reject();
-
-    // A file that is no chart: the status line names it, nothing changes.
-    Write(world_->file("bad.chart"), "date=01/01/2000\r\nplanet=Mars\r\n");
-    world_->chooser->answers.push_back(world_->file("bad.chart"));
-    Find<QAction>("mnuChartOpen")->trigger();
-    QVERIFY2(Status().contains(QStringLiteral("is not a chart: line 2")), qPrintable(Status()));
-    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
   }
 };
 

@@ -60,7 +60,7 @@ class GraphViewTest : public WindowTest {
   }
 
  private slots:
-  void hovering_and_clicking_a_marker_pick_its_row() {
+  void hovering_and_clicking_a_marker_pick_its_row_and_rows_selected_are_highlighted() {
     GraphView* view = OpenGraphOfAWeek();
     QWidget* canvas = view->canvas();
     auto* table = Find<QTableView>("tblResults");
@@ -83,17 +83,13 @@ class GraphViewTest : public WindowTest {
       QTest::mouseMove(canvas, at + QPoint(0, 3 * static_cast<int>(kMarkerRadius) + 2));
       QTRY_VERIFY(canvas->toolTip().isEmpty());
     }
-  }
 
-  void rows_selected_in_the_table_are_highlighted() {
-    GraphView* view = OpenGraphOfAWeek();
-    auto* table = Find<QTableView>("tblResults");
-    const auto* model = qobject_cast<ResultsModel*>(table->model());
+    // Rows selected in the table are highlighted.
+    table->clearSelection();
     // Sorted by P2, the table's third row is some row of the run: its marker lights up in
     // vermillion (Jupiter's line has that colour too: count, before and after).
     table->sortByColumn(1, Qt::DescendingOrder);
     const size_t run_row = static_cast<size_t>(&model->At(2) - model->runRows().data());
-    QWidget* canvas = view->canvas();
     const QPoint at = MarkerPixel(view, run_row);
     const auto vermillion_around = [&] {
       const QImage picture = canvas->grab().toImage();
