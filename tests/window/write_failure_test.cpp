@@ -26,7 +26,7 @@ class WriteFailureTest : public WindowTest {
   Q_OBJECT
 
  private slots:
-  void settings_file() {
+  void settings_report_and_help_files() {
     const QString path = world_->file("prepared.opt");
     Write(path, "old settings");
     Open();
@@ -42,46 +42,42 @@ class WriteFailureTest : public WindowTest {
     world_->chooser->answers = {world_->file("other.opt")};
     Find<QAction>("mnuFileSave")->trigger();
     QCOMPARE(Read(world_->file("other.opt")), QString::fromStdString(SettingsFileText(window_->ControlsToSettings())));
-  }
 
-  void report_file() {
+    // The report file.
     const QString data = world_->file("data");
-    const QString path = data + "/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt";
+    const QString report_path = data + "/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt";
     QDir().mkpath(data);
-    Write(path, "old report");
-    Open();
+    Write(report_path, "old report");
     Load(OneDay());
     {
       const ScopedFileFault full(DiskFull());
       Run("cmdAspectarian");
     }
-    ExpectMessage(window_.get(), {path, kReason});
+    ExpectMessage(window_.get(), {report_path, kReason});
     QVERIFY(PaneText().contains("g. Moon     g. Jupiter"));
-    QCOMPARE(Read(path), QString("old report"));
+    QCOMPARE(Read(report_path), QString("old report"));
     QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled());
-  }
 
-  void help_file() {
-    const QString path = world_->file("help.txt");
-    Write(path, "old help\r\n");
-    Open();
+    // The help file.
+    const QString help_path = world_->file("help.txt");
+    Write(help_path, "old help\r\n");
     Find<QAction>("mnuHelp")->trigger();
     HelpWindow* help = window_->helpWindow();
     QPlainTextEdit* pane = Find<QPlainTextEdit>("RichText1", help);
     pane->appendPlainText("an edit");
-    world_->chooser->answers = {path};
+    world_->chooser->answers = {help_path};
     {
       const ScopedFileFault full(DiskFull());
       Click("cmdSaveAsFile", help);
     }
-    ExpectMessage(help, {path, kReason});
-    QCOMPARE(help->windowTitle(), "Quillmere Help File - " + path);
-    QCOMPARE(Read(path), QString("old help\r\n"));
+    ExpectMessage(help, {help_path, kReason});
+    QCOMPARE(help->windowTitle(), "Quillmere Help File - " + help_path);
+    QCOMPARE(Read(help_path), QString("old help\r\n"));
     // The edit is still marked unsaved, and a later save keeps it.
     QVERIFY(help->hasUnsavedEdits());
-    world_->chooser->answers = {path};
+    world_->chooser->answers = {help_path};
     Click("cmdSaveAsFile", help);
-    QCOMPARE(Read(path), QString("old help\r\nan edit\r\n"));
+    QCOMPARE(Read(help_path), QString("old help\r\nan edit\r\n"));
   }
 
   void startup_file() {
