@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <tuple>
+#include <vector>
 
 namespace tarnwick {
 namespace {
@@ -40,6 +43,45 @@ RunSettings TwoBodies() {
   RunSettings s;
   s.chkUseP3 = false;
   return s;
+}
+
+// A table value is the position written with 15 significant digits and read back, whatever
+// way it is worked out: positions of every size, both signs, a hair from a sign boundary or a
+// power of ten, and binary values whose 15-digit rounding is an exact half.
+TEST(report_lines, table_values_are_the_fifteen_digit_texts_read_back) {
+  const auto through_text = [](double v) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 15).ptr;
+    double out = 0.0;
+    std::from_chars(text, end, out);
+    return out;
+  };
+  std::vector<double> values = {119.99999999999999, 359.99999999999994, 360.0, 0.0, -0.0, 1.0,
+                                std::nextafter(1.0, 0.0), std::nextafter(100.0, 0.0), std::nextafter(100.0, 200.0),
+                                1.0 + 0x1p-15, 3.0 + 0x1p-16, 99.999999999999986, 1e-7, 5e-324, 1e15,
+                                std::nextafter(1e15, 0.0), 123456789012345.67, 1e300, 0.5};
+  std::uint64_t state = 0x2545f4914f6cdd1du;
+  const auto next = [&state] {  // xorshift: the same values on every run
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<double>(state >> 11) / 0x1p53;
+  };
+  for (int i = 0; i < 100000; ++i) {
+    values.push_back(next() * 360.0);
+    values.push_back((next() - 0.5) * 60.0);
+    values.push_back(std::ldexp(next() + 1.0, static_cast<int>(next() * 120.0) - 40));
+    // A decimal with few digits, as a sign boundary or a typed value is.
+    values.push_back(std::round(next() * 3.6e6) / 1e4);
+  }
+  for (const double v : values) {
+    for (const double signed_v : {v, -v}) {
+      const double expected = through_text(signed_v);
+      const double got = AsTableValue(signed_v);
+      ASSERT_TRUE(got == expected && std::signbit(got) == std::signbit(expected))
+          << std::hexfloat << signed_v << " gives " << got << ", not " << expected;
+    }
+  }
 }
 
 // Rounding and padding are number_text's (FormatFixed); here the sign column.
