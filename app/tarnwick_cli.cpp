@@ -1,6 +1,7 @@
 // tarnwick-cli: Tarnwick without a display. Runs a longitude or declination aspectarian,
 // prints the report on standard output and saves it like the window does; notices go to
 // standard error.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,15 +17,8 @@
 #include <string_view>
 #include <thread>
 
-#ifdef TARNWICK_WITH_PAGES
-#include <QGuiApplication>
-
-#include "core/position_cache.h"
-#include "graph/graph_picture.h"
-#include "print/report_pages.h"
-#endif
-
 #include "app/cli_options.h"
+#include "app/drawing_module.h"
 #include "core/bodies.h"
 #include "core/message_text.h"
 #include "core/number_text.h"
@@ -111,23 +105,27 @@ int AfterFlushingOutput(int status) {
   return status == kExitDone ? kExitFailed : status;
 }
 
-#ifdef TARNWICK_WITH_PAGES
-// A GUI application for the fonts of pages and pictures, made only when one is drawn: after
-// the run, so it changes nothing of the run (Qt sets the locale), and on the offscreen
-// platform, as the runner shows nothing and needs no display.
-struct OffscreenGui {
-  int argc = 1;
-  char name[13] = "tarnwick-cli";
-  char* argv[2] = {name, nullptr};
-  std::optional<QGuiApplication> app;
-  OffscreenGui() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Qt's notes on its own set-up (no XDG_RUNTIME_DIR, fonts) are no news for a user.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    app.emplace(argc, argv);
+// The drawing module (drawing_module.h), loaded the first time it is needed; null, with the
+// reason on standard error after `what` (the option that asked), when it cannot be.
+const DrawingModule* Drawing(std::string_view what) {
+  static const DrawingModule* module = nullptr;
+  if (module) return module;
+  const std::filesystem::path folder = ProgramFolder(), installed = folder / ".." / "lib" / "tarnwick";
+  std::string why;
+  for (const std::filesystem::path& file : {folder / kDrawingModuleFile, installed / kDrawingModuleFile}) {
+    std::error_code ignored;
+    if (!std::filesystem::exists(file, ignored)) continue;
+    using Entry = const DrawingModule* (*)();
+    void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const auto entry = handle ? reinterpret_cast<Entry>(::dlsym(handle, kDrawingModuleEntry)) : nullptr;
+    if (entry) return module = entry();
+    why = ::dlerror();
+    break;
   }
-};
-#endif
+  if (why.empty()) why = std::string(kDrawingModuleFile) + " is neither in " + folder.string() + " nor in " + installed.string();
+  std::cerr << "tarnwick-cli: " << what << ": the drawing module could not be loaded: " << EscapeControls(why) << "\n";
+  return nullptr;
+}
 
 // The run in the format asked for (--format), on standard output or in the --output file.
 // False, with the reason on standard error, when it cannot be written.
@@ -148,14 +146,13 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
     }
   } else {
 #ifdef TARNWICK_WITH_PAGES
-    const OffscreenGui qt;
-    const QByteArray pdf = ReportPdf(PagesOfRun(out.pane_text, out.file_name,
-                                                RunSummary(request.kind, request.settings, regional, out), run_time));
-    if (pdf.isEmpty()) {
+    const DrawingModule* drawing = Drawing("--format pdf");
+    if (!drawing) return false;
+    bytes = drawing->report_pdf(out, request, regional, run_time);
+    if (bytes.empty()) {
       std::cerr << "tarnwick-cli: the PDF pages could not be drawn\n";
       return false;
     }
-    bytes.assign(pdf.constData(), static_cast<size_t>(pdf.size()));
 #else
     std::cerr << "tarnwick-cli: --format pdf: this build has no page drawing (no Qt)\n";
     return false;
@@ -178,24 +175,8 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
 // standard error, when it cannot be drawn or written.
 bool WriteGraph(const CliOptions& o, const RunOutcome& out, const std::string& search_path) {
 #ifdef TARNWICK_WITH_PAGES
-  if (!out.plan) return false;  // cannot happen after a run that was done
-  const OffscreenGui qt;
-  GraphData data = GraphOfRun(*out.plan, out.rows);
-  if (o.graph_dial != 0 && !data.Folds()) {
-    std::cerr << "--dial: a declination graph is not folded; the dial is ignored\n";
-  }
-  const int dial = o.graph_dial != 0 ? o.graph_dial : data.grid_dial;
-  SwissEphemeris library(search_path);
-  PositionCache eph(library);
-  eph.SetSwitches(out.plan->switches);
-  const GraphFrame frame = PrepareGraph(data, eph, dial, o.graph_width, o.graph_height);
-  const FileStatus written = SaveGraph(*o.graph_file, data, frame, o.graph_width, o.graph_height);
-  if (!written) {
-    std::cerr << written.message << "\n";
-    return false;
-  }
-  std::cerr << "Saved " << EscapeControls(o.graph_file->string()) << "\n";
-  return true;
+  const DrawingModule* drawing = Drawing("--graph");
+  return drawing && drawing->write_graph(o, out, search_path);
 #else
   (void)out;
   (void)search_path;

@@ -1,5 +1,6 @@
 #include "calendar.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -7,24 +8,58 @@ namespace tarnwick {
 
 namespace {
 
-// Two digits for values below 100, as the date and time texts write them.
-std::string TwoDigits(int value) {
+// Two digits for values 0 to 99, as printf's "%02d" writes them (any other value as printf
+// writes it: a date or clock field out of its range shows, not wraps).
+void AppendTwoDigits(std::string& out, int value) {
+  if (value >= 0 && value < 100) {
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+    return;
+  }
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d", value);
-  return buf;
+  out += buf;
 }
 
-std::string JoinDate(const CalendarDate& d, DateOrder order) {
-  const std::string m = TwoDigits(d.month), dd = TwoDigits(d.day), y = std::to_string(d.year);
-  switch (order) {
-    case DateOrder::YearMonthDay: return y + "/" + m + "/" + dd;
-    case DateOrder::DayMonthYear: return dd + "/" + m + "/" + y;
-    case DateOrder::MonthDayYear: break;
-  }
-  return m + "/" + dd + "/" + y;
+// The year's digits, "-" before a negative (astronomical) year, as std::to_string writes them.
+void AppendYear(std::string& out, int year) {
+  char buf[16];
+  const auto written = std::to_chars(buf, buf + sizeof buf, year);
+  out.append(buf, written.ptr);
 }
 
 }  // namespace
+
+void AppendDateText(std::string& out, const CalendarDate& d, DateOrder order) {
+  switch (order) {
+    case DateOrder::YearMonthDay:
+      AppendYear(out, d.year);
+      out += '/';
+      AppendTwoDigits(out, d.month);
+      out += '/';
+      AppendTwoDigits(out, d.day);
+      return;
+    case DateOrder::DayMonthYear:
+      AppendTwoDigits(out, d.day);
+      out += '/';
+      AppendTwoDigits(out, d.month);
+      out += '/';
+      AppendYear(out, d.year);
+      return;
+    case DateOrder::MonthDayYear: break;
+  }
+  AppendTwoDigits(out, d.month);
+  out += '/';
+  AppendTwoDigits(out, d.day);
+  out += '/';
+  AppendYear(out, d.year);
+}
+
+void AppendClockText(std::string& out, int hour, int minute) {
+  AppendTwoDigits(out, hour);
+  out += ':';
+  AppendTwoDigits(out, minute);
+}
 
 double ConvertDatetoJD(int month, int day, int year) {
   const double a = (year + 4800.0) * 12.0 + month - 3.0;
@@ -51,7 +86,9 @@ CalendarDate CalendarDateFromJD(double jd) {
 }
 
 std::string ConvertJDtoDate(double jd, DateOrder order) {
-  return JoinDate(CalendarDateFromJD(jd), order);
+  std::string text;
+  AppendDateText(text, CalendarDateFromJD(jd), order);
+  return text;
 }
 
 double ConvertHourstoHoursMinutes(double hours) {
@@ -90,7 +127,10 @@ LocalClock LocalClockAt(double jd_ut, double tz_hours) {
 
 DateAndTimeText ConvertJDtoDateandTime(double jd_ut, double tz_hours, DateOrder order) {
   const LocalClock clock = LocalClockAt(jd_ut, tz_hours);
-  return {JoinDate(clock.date, order), TwoDigits(clock.hour) + ":" + TwoDigits(clock.minute)};
+  DateAndTimeText text;
+  AppendDateText(text.date, clock.date, order);
+  AppendClockText(text.time, clock.hour, clock.minute);
+  return text;
 }
 
 }  // namespace tarnwick

@@ -28,6 +28,12 @@ CalendarDate CalendarDateFromJD(double jd);
 // joined by "/" in the given order ("12/01/2007", "01/12/2007", "2007/12/01").
 std::string ConvertJDtoDate(double jd, DateOrder order);
 
+// The same date text of a calendar date, appended to out.
+void AppendDateText(std::string& out, const CalendarDate& date, DateOrder order);
+
+// The clock text "HH:MM" (hour 0..23, minute 0..59, two digits each), appended to out.
+void AppendClockText(std::string& out, int hour, int minute);
+
 // Decimal hours to an hours.minutes number: 10.5 gives 10.30.
 double ConvertHourstoHoursMinutes(double hours);
 

@@ -48,6 +48,28 @@ size_t ScanDecimal(std::string_view s, size_t pos, char alt_point, double* out) 
   return pos - begin;
 }
 
+// The text of whole / 10^decimals with at least int_digits integer digits: what AppendFixed
+// writes for a value that rounded to it.
+void AppendScaledWhole(std::string& out, long long whole, int int_digits, int decimals) {
+  if (whole < 0) out += '-';
+  unsigned long long magnitude = static_cast<unsigned long long>(whole < 0 ? -whole : whole);
+  char digits[32];
+  char* first = digits + sizeof digits;
+  for (int i = 0; i < decimals; ++i) {
+    *--first = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  }
+  if (decimals > 0) *--first = '.';
+  int int_part = 0;
+  do {
+    *--first = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    ++int_part;
+  } while (magnitude != 0);
+  if (int_part < int_digits) out.append(static_cast<size_t>(int_digits - int_part), '0');
+  out.append(first, digits + sizeof digits);
+}
+
 }  // namespace
 
 std::optional<double> LeadingNumber(std::string_view text, char decimal_separator) {
@@ -68,33 +90,60 @@ std::optional<double> WholeDecimal(std::string_view text, char decimal_separator
   return value;
 }
 
-std::string FormatFixed(double value, int int_digits, int decimals) {
+void AppendFixed(std::string& out, double value, int int_digits, int decimals) {
   // Round half away from zero on the decimal value, as a person rounding by hand would;
   // to_chars alone would round exact binary halves (0.25) to even.
   const double scale = std::pow(10.0, decimals);
   // Beyond 2^53 every double is a whole number (nothing to round), and value * scale may
   // overflow.
   const double scaled = value * scale;
-  double rounded = std::fabs(value) < 0x1p53 && std::isfinite(scaled) ? std::round(scaled) / scale : value;
+  const bool rounds = std::fabs(value) < 0x1p53 && std::isfinite(scaled);
+  const double whole = rounds ? std::round(scaled) : 0.0;
+  double rounded = rounds ? whole / scale : value;
   if (rounded == 0.0) rounded = 0.0;  // no "-0.000"
-  // to_chars, not printf: printf writes the decimal sign of the C locale, which the desktop
-  // program takes from the environment ("01,8"), and every report says ".". The buffer grows
-  // until the number fits: a large value has hundreds of digits, and a cut text would be a
-  // different number.
-  std::string out(64, '\0');
-  for (;;) {
-    const auto [end, error] = std::to_chars(out.data(), out.data() + out.size(), std::fabs(rounded),
-                                            std::chars_format::fixed, decimals);
-    if (error == std::errc()) {
-      out.resize(static_cast<size_t>(end - out.data()));
-      break;
-    }
-    out.resize(out.size() * 2);
+  if (rounds && decimals >= 0 && decimals <= 15 && std::fabs(whole) < 0x1p48) {
+    // The usual case, a report's numbers: the text is the whole number `whole` with the point
+    // `decimals` digits from its right. Below 2^48 the double `rounded` lies far closer to
+    // that decimal than half a unit of its last digit, so to_chars would write exactly it.
+    AppendScaledWhole(out, static_cast<long long>(whole), int_digits, decimals);
+    return;
   }
-  const size_t point = out.find('.');
-  const size_t int_part = point == std::string::npos ? out.size() : point;
-  if (int_part < static_cast<size_t>(int_digits)) out.insert(0, static_cast<size_t>(int_digits) - int_part, '0');
-  if (rounded < 0) out.insert(0, 1, '-');
+  // to_chars, not printf: printf writes the decimal sign of the C locale, which the desktop
+  // program takes from the environment ("01,8"), and every report says ".". A report's
+  // numbers fit the buffer on the stack; a large value has hundreds of digits, and a cut text
+  // would be a different number, so the buffer then grows until it fits.
+  char small[64];
+  std::string large;
+  const char* digits = small;
+  size_t length = 0;
+  if (const auto [end, error] = std::to_chars(small, small + sizeof small, std::fabs(rounded),
+                                              std::chars_format::fixed, decimals);
+      error == std::errc()) {
+    length = static_cast<size_t>(end - small);
+  } else {
+    large.resize(2 * sizeof small);
+    for (;;) {
+      const auto [big_end, big_error] = std::to_chars(large.data(), large.data() + large.size(),
+                                                      std::fabs(rounded), std::chars_format::fixed, decimals);
+      if (big_error == std::errc()) {
+        length = static_cast<size_t>(big_end - large.data());
+        break;
+      }
+      large.resize(large.size() * 2);
+    }
+    digits = large.data();
+  }
+  const std::string_view text(digits, length);
+  const size_t point = text.find('.');
+  const size_t int_part = point == std::string_view::npos ? text.size() : point;
+  if (rounded < 0) out += '-';
+  if (int_part < static_cast<size_t>(int_digits)) out.append(static_cast<size_t>(int_digits) - int_part, '0');
+  out += text;
+}
+
+std::string FormatFixed(double value, int int_digits, int decimals) {
+  std::string out;
+  AppendFixed(out, value, int_digits, decimals);
   return out;
 }
 

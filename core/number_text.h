@@ -25,4 +25,7 @@ std::optional<double> WholeDecimal(std::string_view text, char decimal_separator
 // "." for the point: FormatFixed(5.25, 2, 3) is "05.250" (pattern "00.000").
 std::string FormatFixed(double value, int int_digits, int decimals);
 
+// The same text appended to out, for a line built piece by piece.
+void AppendFixed(std::string& out, double value, int int_digits, int decimals);
+
 }  // namespace tarnwick

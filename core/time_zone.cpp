@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <exception>
+#include <limits>
 
 namespace tarnwick {
 
@@ -15,12 +16,14 @@ constexpr double kUnixEpochJd = 2440587.5;  // 1970-01-01 0h UT as a Julian day
 constexpr double kSecondsPerDay = 86400.0;
 constexpr double kSecondsPerHour = 3600.0;
 
-// Julian days as whole seconds of the tz library. Rounded to the second: the database's
+// Julian days as whole seconds since 1970-01-01 0h UT. Rounded to the second: the database's
 // offsets change on whole seconds, and a moment a fraction of a second before a change is
 // printed at the minute anyway.
+long long UnixSeconds(double jd_ut) { return std::llround((jd_ut - kUnixEpochJd) * kSecondsPerDay); }
+
+// The same as a time point of the tz library.
 std::chrono::sys_seconds SysSeconds(double jd_ut) {
-  return std::chrono::sys_seconds(
-      std::chrono::seconds(std::llround((jd_ut - kUnixEpochJd) * kSecondsPerDay)));
+  return std::chrono::sys_seconds(std::chrono::seconds(UnixSeconds(jd_ut)));
 }
 
 double JdOfSeconds(long long seconds_since_epoch) {
@@ -34,6 +37,9 @@ class FixedZone final : public TimeZone {
   double InstantOf(double jd_local) const override { return jd_local + hours_ / 24.0; }
   double StandardHoursAt(double) const override { return hours_; }
   std::string Name() const override { return {}; }
+  OffsetSpan SpanAt(double) const override {
+    return {hours_, std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max()};
+  }
 
  private:
   double hours_;
@@ -66,15 +72,40 @@ class DatabaseZone final : public TimeZone {
 
   std::string Name() const override { return std::string(zone_->name()); }
 
+  OffsetSpan SpanAt(double jd_ut) const override {
+    const date::sys_info info = zone_->get_info(SysSeconds(jd_ut));
+    return {-static_cast<double>(info.offset.count()) / kSecondsPerHour,
+            info.begin.time_since_epoch().count(), info.end.time_since_epoch().count()};
+  }
+
  private:
   const date::time_zone* zone_;  // owned by the library's database, which lives to the end
 };
 
 }  // namespace
 
-double HoursAtMinute(const TimeZone& zone, double jd_ut) {
+TimeZone::OffsetSpan TimeZone::SpanAt(double jd_ut) const {
+  const long long second = UnixSeconds(jd_ut);
+  return {HoursAt(jd_ut), second, second + 1};
+}
+
+namespace {
+
+// The moment HoursAtMinute reads the offset at: the minute jd_ut rounds to.
+double MinuteOf(double jd_ut) {
   constexpr double kMinutesPerDay = 1440.0;
-  return zone.HoursAt(std::round(jd_ut * kMinutesPerDay) / kMinutesPerDay);
+  return std::round(jd_ut * kMinutesPerDay) / kMinutesPerDay;
+}
+
+}  // namespace
+
+double HoursAtMinute(const TimeZone& zone, double jd_ut) { return zone.HoursAt(MinuteOf(jd_ut)); }
+
+double MinuteOffsets::HoursAtMinute(double jd_ut) {
+  const double minute = MinuteOf(jd_ut);
+  const long long second = UnixSeconds(minute);
+  if (second < span_.begin || second >= span_.end) span_ = zone_.SpanAt(minute);
+  return span_.hours;
 }
 
 std::string StandardOffsetText(const TimeZone& zone) {

@@ -30,6 +30,16 @@ class TimeZone {
 
   // The zone's name; empty for a fixed offset.
   virtual std::string Name() const = 0;
+
+  // The offset HoursAt gives at jd_ut and the whole seconds since 1970-01-01 0h UT, [begin,
+  // end), over which it gives that same offset: jd_ut falls in the span as rounded to the
+  // second. A zone that cannot tell gives the one second jd_ut rounds to.
+  struct OffsetSpan {
+    double hours = 0.0;
+    long long begin = 0;
+    long long end = 0;
+  };
+  virtual OffsetSpan SpanAt(double jd_ut) const;
 };
 
 // The offset a moment is printed with: the one in force at the minute it rounds to, so a
@@ -38,6 +48,20 @@ class TimeZone {
 // within a rounding error of a half minute may round the other way here than its clock
 // text does; the solver's moments never sit there exactly.)
 double HoursAtMinute(const TimeZone& zone, double jd_ut);
+
+// HoursAtMinute for the many moments of one run: keeps the span over which the offset last
+// read holds, so that rows in time order ask the zone's rules once per change of offset (a
+// database zone's look-up costs far more than a report line). Not for sharing between
+// threads; the zone must outlive it.
+class MinuteOffsets {
+ public:
+  explicit MinuteOffsets(const TimeZone& zone) : zone_(zone) {}
+  double HoursAtMinute(double jd_ut);
+
+ private:
+  const TimeZone& zone_;
+  TimeZone::OffsetSpan span_;  // empty until the first look-up
+};
 
 // The zone's standard offset (without summer time) now, as a fixed-offset text with "." as
 // decimal sign ("-1", "5", "-5.5"): what files read by programs that know only fixed offsets

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tarnwick {
 
@@ -18,9 +19,16 @@ AspectCode Find_this_aspect(double a, double b, float orb);
 // The same over the major set, the multiples of 30 degrees.
 AspectCode Find_this_major_aspect(double a, double b, float orb);
 
+// The same two codes as views of constant texts, for lines built without temporaries.
+std::string_view AspectCodeOf(double a, double b, float orb);
+std::string_view MajorAspectCodeOf(double a, double b, float orb);
+
 // A position x in [0, 360) as its degree within its sign and the sign's number 1..12:
 // 45.27 gives "15.3 (02)". The degree is rounded after the sign is fixed, so 359.97 gives
 // "30.0 (12)". Always with ".", as every number of a report.
 std::string Reduce_to_under_30_with_sign(double x);
+
+// The same text appended to out.
+void AppendDegreeInSign(std::string& out, double x);
 
 }  // namespace tarnwick

@@ -97,7 +97,7 @@ GraphData GraphOfRun(const RunPlan& plan, const FoundAspects& rows) {
     }
   }
 
-  const ReportLayout layout = ReportLayoutOf(plan);
+  ReportLineWriter titles(ReportLayoutOf(plan));  // one per graph: the zone read once per offset
   data.markers.reserve(rows.size());
   data.titles.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -114,7 +114,8 @@ GraphData GraphOfRun(const RunPlan& plan, const FoundAspects& rows) {
       m.contra = (row.position[0] < 0.0) != (partner < 0.0);
     }
     data.markers.push_back(m);
-    std::string line = ReportLine(row, layout);
+    std::string line;
+    titles.Append(line, row);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     data.titles.push_back(std::move(line));
   }

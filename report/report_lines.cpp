@@ -1,6 +1,7 @@
 #include "report/report_lines.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -19,8 +20,18 @@ namespace {
 // come from a scan; it is shown as question marks rather than read out of bounds.
 std::string_view Caption(int index) { return PointCaption(index); }
 
+// The local date, a blank and the clock "HH:MM" of jd_ut, tz_hours being the zone's offset
+// at that minute.
+void AppendMoment(std::string& out, double jd_ut, double tz_hours, DateOrder order) {
+  const LocalClock clock = LocalClockAt(jd_ut, tz_hours);
+  AppendDateText(out, clock.date, order);
+  out += ' ';
+  AppendClockText(out, clock.hour, clock.minute);
+}
+
 // Segments 1 to 4, shared by both reports: the roles with their centre labels and the moment.
-void AppendRolesAndMoment(std::string& line, const FoundAspect& row, const ReportLayout& layout) {
+void AppendRolesAndMoment(std::string& line, const FoundAspect& row, const ReportLayout& layout,
+                          double tz_hours) {
   const bool use_p3 = layout.use_p3;
   for (int role = 0; role < (use_p3 ? 3 : 2); ++role) {
     const auto r = static_cast<size_t>(role);
@@ -28,8 +39,16 @@ void AppendRolesAndMoment(std::string& line, const FoundAspect& row, const Repor
     line += Caption(row.body[r]);
     line += role == 2 ? "  " : " ";
   }
-  line += MomentText(row, *layout.zone, layout.order);
+  AppendMoment(line, row.jd_ut, tz_hours, layout.order);
   line += "  ";
+}
+
+// A declination value text (DeclinationValueText) appended to out.
+void AppendDeclinationValue(std::string& out, double degrees) {
+  const size_t start = out.size();
+  AppendFixed(out, degrees, 2, 3);
+  // AppendFixed writes no "-0.000", so the sign of the text is the sign of what it shows.
+  if (out[start] != '-') out.insert(start, 1, ' ');
 }
 
 }  // namespace
@@ -43,8 +62,10 @@ void Sort_Aspects_by_Date(FoundAspects& rows) {
   });
 }
 
-double AsTableValue(double value) {
-  if (!std::isfinite(value)) return value;
+namespace {
+
+// AsTableValue the slow way: the text with 15 significant digits, read back.
+double ThroughText(double value) {
   // to_chars and from_chars ignore the locale, so a decimal comma never creeps in.
   char text[64];
   const auto written = std::to_chars(text, text + sizeof text, value,
@@ -54,10 +75,40 @@ double AsTableValue(double value) {
   return out;
 }
 
+// 10^0 to 10^15, each exact as a double.
+constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+}  // namespace
+
+double AsTableValue(double value) {
+  if (!std::isfinite(value)) return value;
+  const double a = std::fabs(value);
+  if (!(a >= 1.0 && a < 1e15)) return ThroughText(value);
+  // The 15 digits as a whole number: a * 10^k rounded, k = 14 - (digits before the point - 1).
+  // The product is formed exactly as p + e (fma), so the rounding sees the exact decimal
+  // value, as to_chars does. A product within a hair of a half goes the slow way (to_chars
+  // rounds an exact half to even).
+  size_t x = 0;
+  while (x + 1 < kPowersOfTen.size() && a >= kPowersOfTen[x + 1]) ++x;
+  const double scale = kPowersOfTen[14 - x];
+  const double p = a * scale;
+  const double e = std::fma(a, scale, -p);
+  double whole = std::round(p);
+  const double d = (p - whole) + e;
+  if (std::fabs(std::fabs(d) - 0.5) < 1e-6) return ThroughText(value);
+  if (d > 0.5) whole += 1.0;
+  if (d < -0.5) whole -= 1.0;
+  // Both exact, so the quotient is the double nearest the 15-digit decimal: what from_chars
+  // reads from its text.
+  const double out = whole / scale;
+  return value < 0 ? -out : out;
+}
+
 std::string DeclinationValueText(double degrees) {
-  const std::string s = FormatFixed(degrees, 2, 3);
-  // FormatFixed writes no "-0.000", so the sign of the text is the sign of what it shows.
-  return s.front() == '-' ? s : " " + s;
+  std::string text;
+  AppendDeclinationValue(text, degrees);
+  return text;
 }
 
 ReportOrbs ReportOrbsOf(const RunSettings& settings, const RegionalFormat& format) {
@@ -67,26 +118,56 @@ ReportOrbs ReportOrbsOf(const RunSettings& settings, const RegionalFormat& forma
 
 namespace {
 
+// The codes of a longitude line's aspect part, in the order shown, as views of constant
+// texts; p are the absolute table values of the positions (p[2] read only with P3).
+struct AspectCodeViews {
+  std::array<std::string_view, 3> code;
+  size_t count = 0;
+};
+
+AspectCodeViews AspectCodesOf(const std::array<double, 3>& p, bool use_p3, bool midpoint_columns,
+                              const ReportOrbs& orbs) {
+  if (!use_p3) return {{AspectCodeOf(p[0], p[1], orbs.orb1)}, 1};
+  if (!midpoint_columns) {
+    return {{AspectCodeOf(p[0], p[1], orbs.orb1), AspectCodeOf(p[0], p[2], orbs.orb1),
+             AspectCodeOf(p[1], p[2], orbs.orb1)},
+            3};
+  }
+  // Always the midpoint, also after a search with mid-degrees: the code relates P1 to the
+  // point between the partners on the circle.
+  return {{AspectCodeOf(p[0], Find_Midpoint(p[1], p[2]), orbs.orb1),
+           MajorAspectCodeOf(p[1], p[2], orbs.orb2)},
+          2};
+}
+
+void AppendAspectText(std::string& out, const AspectCodeViews& codes, bool use_p3, bool midpoint_columns) {
+  if (!use_p3 || !midpoint_columns) {
+    for (size_t i = 0; i < codes.count; ++i) {
+      out += ' ';
+      out += codes.code[i];
+    }
+    return;
+  }
+  out += "   ";
+  out += codes.code[0];
+  out += " (";
+  out += codes.code[1];
+  out += ')';
+}
+
+// The absolute table values of the positions a longitude line classifies: P3's only with P3.
+std::array<double, 3> AbsoluteTableValues(const FoundAspect& row, bool use_p3) {
+  return {std::fabs(AsTableValue(row.position[0])), std::fabs(AsTableValue(row.position[1])),
+          use_p3 ? std::fabs(AsTableValue(row.position[2])) : 0.0};
+}
+
 AspectColumns AspectColumnsOf(const FoundAspect& row, bool use_p3, bool midpoint_columns,
                               const ReportOrbs& orbs) {
-  const double p1 = std::fabs(AsTableValue(row.position[0]));
-  const double p2 = std::fabs(AsTableValue(row.position[1]));
-  const double p3 = std::fabs(AsTableValue(row.position[2]));
+  const AspectCodeViews codes =
+      AspectCodesOf(AbsoluteTableValues(row, use_p3), use_p3, midpoint_columns, orbs);
   AspectColumns out;
-  if (!use_p3) {
-    out.codes = {Find_this_aspect(p1, p2, orbs.orb1)};
-    out.text = " " + out.codes[0];
-  } else if (!midpoint_columns) {
-    out.codes = {Find_this_aspect(p1, p2, orbs.orb1), Find_this_aspect(p1, p3, orbs.orb1),
-                 Find_this_aspect(p2, p3, orbs.orb1)};
-    out.text = " " + out.codes[0] + " " + out.codes[1] + " " + out.codes[2];
-  } else {
-    // Always the midpoint, also after a search with mid-degrees: the code relates P1 to the
-    // point between the partners on the circle.
-    out.codes = {Find_this_aspect(p1, Find_Midpoint(p2, p3), orbs.orb1),
-                 Find_this_major_aspect(p2, p3, orbs.orb2)};
-    out.text = "   " + out.codes[0] + " (" + out.codes[1] + ")";
-  }
+  for (size_t i = 0; i < codes.count; ++i) out.codes.emplace_back(codes.code[i]);
+  AppendAspectText(out.text, codes, use_p3, midpoint_columns);
   return out;
 }
 
@@ -139,30 +220,55 @@ ReportLayout ReportLayoutOf(ScanKind kind, const RunSettings& settings, const Re
 }
 
 std::string MomentText(const FoundAspect& row, const TimeZone& zone, DateOrder order) {
-  const DateAndTimeText when = ConvertJDtoDateandTime(row.jd_ut, HoursAtMinute(zone, row.jd_ut), order);
-  return when.date + " " + when.time;
+  std::string text;
+  AppendMoment(text, row.jd_ut, HoursAtMinute(zone, row.jd_ut), order);
+  return text;
+}
+
+ReportLineWriter::ReportLineWriter(ReportLayout layout)
+    : layout_(std::move(layout)), offsets_(*layout_.zone) {}
+
+void ReportLineWriter::Append(std::string& out, const FoundAspect& row) {
+  const ReportLayout& layout = layout_;
+  AppendRolesAndMoment(out, row, layout, offsets_.HoursAtMinute(row.jd_ut));
+  const int shown = layout.use_p3 ? 3 : 2;
+  // Each position read once as the table stores it; the aspect codes classify the same values.
+  std::array<double, 3> value{};
+  for (int i = 0; i < shown; ++i) {
+    const auto r = static_cast<size_t>(i);
+    value[r] = AsTableValue(row.position[r]);
+  }
+  if (layout.kind == ScanKind::Longitude) {
+    for (int i = 0; i < shown; ++i) {
+      AppendDegreeInSign(out, value[static_cast<size_t>(i)]);
+      out += ' ';
+    }
+    const std::array<double, 3> p = {std::fabs(value[0]), std::fabs(value[1]), std::fabs(value[2])};
+    AppendAspectText(out, AspectCodesOf(p, layout.use_p3, layout.midpoint_columns, layout.orbs),
+                     layout.use_p3, layout.midpoint_columns);
+  } else {
+    AppendDeclinationValue(out, value[0]);
+    out += "  ";
+    AppendDeclinationValue(out, value[1]);
+    out += "  ";
+    if (layout.use_p3) {
+      AppendDeclinationValue(out, value[2]);
+      out += ' ';
+    }
+  }
+  out += kLineEnd;
 }
 
 std::string ReportLine(const FoundAspect& row, const ReportLayout& layout) {
   std::string line;
-  AppendRolesAndMoment(line, row, layout);
-  if (layout.kind == ScanKind::Longitude) {
-    line += Reduce_to_under_30_with_sign(AsTableValue(row.position[0])) + " ";
-    line += Reduce_to_under_30_with_sign(AsTableValue(row.position[1])) + " ";
-    if (layout.use_p3) line += Reduce_to_under_30_with_sign(AsTableValue(row.position[2])) + " ";
-    line += AspectColumnsOf(row, layout.use_p3, layout.midpoint_columns, layout.orbs).text;
-  } else {
-    line += DeclinationValueText(AsTableValue(row.position[0])) + "  ";
-    line += DeclinationValueText(AsTableValue(row.position[1])) + "  ";
-    if (layout.use_p3) line += DeclinationValueText(AsTableValue(row.position[2])) + " ";
-  }
-  line += kLineEnd;
+  ReportLineWriter(layout).Append(line, row);
   return line;
 }
 
 std::string ReportLines(const FoundAspects& rows, const ReportLayout& layout) {
   std::string report;
-  for (const FoundAspect& row : rows) report += ReportLine(row, layout);
+  ReportLineWriter writer(layout);
+  for (const FoundAspect& row : rows) writer.Append(report, row);
   return report;
 }
 

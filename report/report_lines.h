@@ -92,6 +92,19 @@ ReportLayout ReportLayoutOf(ScanKind kind, const RunSettings& settings, const Re
 // moment (ConvertJDtoDateandTime, with the zone's offset at that moment).
 std::string MomentText(const FoundAspect& row, const TimeZone& zone, DateOrder order);
 
+// Writes the lines of one run's report, keeping what they share from line to line: the layout
+// and the span over which the zone's offset last read holds. Not for sharing between threads.
+class ReportLineWriter {
+ public:
+  explicit ReportLineWriter(ReportLayout layout);
+  // Appends ReportLine(row, layout) to out.
+  void Append(std::string& out, const FoundAspect& row);
+
+ private:
+  ReportLayout layout_;
+  MinuteOffsets offsets_;  // of *layout_.zone, which layout_ keeps alive
+};
+
 // One line of the report, ended by CR LF.
 //   longitude: centre label and caption of P1, a blank; the same for P2; with P3 the same for
 //   P3 and two blanks; the moment and two blanks; each position as degree in sign

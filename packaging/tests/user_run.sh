@@ -5,7 +5,8 @@
 #                                 outside the user's own folders), else as the caller
 #   runs_for_a_user CLI HOME_DIR  the body table (26 bodies, every one computed) and a short
 #                                 report of December 2007, saved in HOME_DIR's XDG data
-#                                 folder; its lines in $tmp/report.txt
+#                                 folder; its lines in $tmp/report.txt; the same report as
+#                                 PDF pages, drawn by the module the runner loads for them
 #   check_only_user_files ROOT HOME_DIR BEFORE_LIST
 #                                 fails when a file appeared under ROOT outside
 #                                 HOME_DIR/.local/share/tarnwick and HOME_DIR/.config/tarnwick
@@ -51,4 +52,10 @@ runs_for_a_user() {
     echo "FAIL: the report was not saved in the user's data folder:" >&2; cat "$tmp/notices.txt" >&2; return 1
   fi
   echo "report: $(grep -c '^g\.' "$tmp/report.txt") lines, saved in the user's XDG data folder"
+  as_user "$home" "$cli" --start 12/01/2007 --end 12/10/2007 --triple 0 --p1 Sun --p2 0-9 --no-save \
+    --format pdf >"$tmp/report.pdf" 2>"$tmp/notices.txt" || true
+  if [ "$(head -c 5 "$tmp/report.pdf")" != "%PDF-" ]; then
+    echo "FAIL: $cli --format pdf gave no PDF:" >&2; cat "$tmp/notices.txt" >&2; return 1
+  fi
+  echo "report as PDF pages: $(stat -c %s "$tmp/report.pdf") bytes"
 }

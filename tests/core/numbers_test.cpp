@@ -2,7 +2,10 @@
 // midpoints and mid-degrees.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -55,6 +58,40 @@ TEST(number_text, fixed_patterns_round_half_away_from_zero) {
     const std::string text = FormatFixed(big, 2, 3);
     EXPECT_EQ(WholeDecimal(text), big) << text;
     EXPECT_TRUE(text.ends_with(".000")) << text;
+  }
+}
+
+// The pattern's digits are those of the rounded value as to_chars writes it with the same
+// decimals: checked over values of every size a report or a summary shows, halves and near
+// halves included, against the rounded value's own text.
+TEST(number_text, fixed_patterns_write_the_rounded_values_digits) {
+  std::vector<double> values = {0.05, 0.15, 0.25, 0.35, 1.005, 2.675, 29.95, 29.949999999999999,
+                                359.95, 1e-9, -1e-9, 123456789.125, 4503599627370495.5, 1e15 + 0.5};
+  std::uint64_t state = 0x9e3779b97f4a7c15u;
+  const auto next = [&state] {  // xorshift: the same values on every run
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<double>(state >> 11) / 0x1p53;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const double magnitude = std::pow(10.0, std::floor(next() * 12.0) - 3.0);
+    values.push_back((next() - 0.5) * 2.0 * magnitude);
+    values.push_back(std::round(next() * 3600.0) / 10.0 + 0.05);  // a decimal half, as typed
+  }
+  for (const double v : values) {
+    for (int decimals = 0; decimals <= 4; ++decimals) {
+      const double scale = std::pow(10.0, decimals);
+      double rounded = std::round(v * scale) / scale;
+      if (rounded == 0.0) rounded = 0.0;
+      char text[400];
+      const auto end = std::to_chars(text, text + sizeof text, std::fabs(rounded), std::chars_format::fixed, decimals).ptr;
+      std::string expected(text, end);
+      const size_t int_part = std::min(expected.find('.'), expected.size());
+      if (int_part < 2) expected.insert(0, 2 - int_part, '0');
+      if (rounded < 0) expected.insert(0, 1, '-');
+      ASSERT_EQ(FormatFixed(v, 2, decimals), expected) << v << " with " << decimals << " decimals";
+    }
   }
 }
 

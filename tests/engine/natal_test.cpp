@@ -245,7 +245,7 @@ class NatalTransits : public ::testing::Test {
   }
 };
 
-TEST_F(NatalTransits, saturn_conjoins_the_natal_sun_three_times_across_its_loop) {
+TEST_F(NatalTransits, saturn_conjoins_the_natal_sun_three_times_across_its_loop_and_meets_natal_saturn) {
   const double sun = LibraryLongitude(birth_jd, SE_SUN);
   const std::vector<double> reference = SaturnCrossings(sun, 360.0);
   ASSERT_EQ(reference.size(), 3u) << "the chart no longer puts the Sun inside Saturn's loop";
@@ -257,9 +257,7 @@ TEST_F(NatalTransits, saturn_conjoins_the_natal_sun_three_times_across_its_loop)
     if (ArcDistance(row.position[0], row.position[1]) < 1.0) found.push_back(row.jd_ut);
   }
   ExpectMoments(found, reference, "Sun, conjunctions");
-}
-
-TEST_F(NatalTransits, transiting_saturn_meets_natal_saturn_as_a_pair) {
+  // Transiting Saturn meets natal Saturn as a pair.
   RunSettings s = Settings(false);
   s.chkP2Planets = BodySelection{};
   s.chkP2Planets[6] = true;  // natal Saturn: the same body, on another centre

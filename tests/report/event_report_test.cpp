@@ -100,7 +100,7 @@ FoundAspects RowsAt(std::initializer_list<double> moments) {
   return rows;
 }
 
-TEST(event_lines, merged_by_moment_with_the_aspect_line_first_and_taken_out_again) {
+TEST(event_lines, merged_by_moment_with_the_aspect_line_first_in_the_report_and_the_csv) {
   const FoundAspects rows = RowsAt({kMoment, kMoment + 1, kMoment + 2});
   const std::string report = "A\r\nB\r\nC\r\n";
   SkyEvents events;
@@ -114,17 +114,15 @@ TEST(event_lines, merged_by_moment_with_the_aspect_line_first_and_taken_out_agai
             line(0) + "A\r\nB\r\n" + line(1) + "C\r\n" + line(2));
   EXPECT_EQ(MergeEventLines(report, rows, {}, *FixedOffsetZone(0), DateOrder::MonthDayYear), report);
   EXPECT_EQ(MergeEventLines("", {}, events, *FixedOffsetZone(0), DateOrder::MonthDayYear), line(0) + line(1) + line(2));
-}
-
-TEST(event_csv, one_record_per_event_in_the_aspect_columns) {
-  const FoundAspects rows = RowsAt({kMoment});
+  // In the CSV, one record per event in the aspect columns.
+  const FoundAspects csv_rows = RowsAt({kMoment});
   RunSettings s;
   s.chkUseP3 = false;
-  const std::string csv = RunCsv(rows, ScanKind::Longitude, s, 0, RegionalFormat{});
+  const std::string csv = RunCsv(csv_rows, ScanKind::Longitude, s, 0, RegionalFormat{});
   SkyEvent before = Event(EventKind::Lunation, idxMoon, 200.5, 2);
   before.jd_ut = kMoment - 1;
   const SkyEvent after = Event(EventKind::OutOfBounds, idxMoon, -24.5, 1, -1);
-  const std::string merged = MergeEventRecords(csv, rows, {before, after}, *FixedOffsetZone(0), DateOrder::MonthDayYear);
+  const std::string merged = MergeEventRecords(csv, csv_rows, {before, after}, *FixedOffsetZone(0), DateOrder::MonthDayYear);
   const std::vector<std::string> records = SplitLines(merged);
   ASSERT_EQ(records.size(), 4u);
   const auto fields = [](const std::string& r) { return std::count(r.begin(), r.end(), ',') + 1; };

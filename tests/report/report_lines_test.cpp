@@ -1,7 +1,9 @@
 // The report's lines, the names of its files, and the notations of positions and aspects.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -9,6 +11,7 @@
 #include <string>
 #include <tuple>
 #include <vector>
+<<<<<<< HEAD
 
 #include "core/angles.h"
 #include "core/calendar.h"
@@ -18,6 +21,8 @@
 #include "report/notation.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
+=======
+>>>>>>> main
 
 namespace tarnwick {
 namespace {
@@ -52,9 +57,59 @@ RunSettings TwoBodies() {
   return s;
 }
 
+<<<<<<< HEAD
 // A locale with the decimal comma: the report still writes ".", so it reads the same
 // everywhere; an orb typed "0,9" there is 0.9 degrees (elsewhere the leading-number rule reads
 // 0, no aspect within it).
+=======
+// A table value is the position written with 15 significant digits and read back, whatever
+// way it is worked out: positions of every size, both signs, a hair from a sign boundary or a
+// power of ten, and binary values whose 15-digit rounding is an exact half.
+TEST(report_lines, table_values_are_the_fifteen_digit_texts_read_back) {
+  const auto through_text = [](double v) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 15).ptr;
+    double out = 0.0;
+    std::from_chars(text, end, out);
+    return out;
+  };
+  std::vector<double> values = {119.99999999999999, 359.99999999999994, 360.0, 0.0, -0.0, 1.0,
+                                std::nextafter(1.0, 0.0), std::nextafter(100.0, 0.0), std::nextafter(100.0, 200.0),
+                                1.0 + 0x1p-15, 3.0 + 0x1p-16, 99.999999999999986, 1e-7, 5e-324, 1e15,
+                                std::nextafter(1e15, 0.0), 123456789012345.67, 1e300, 0.5};
+  std::uint64_t state = 0x2545f4914f6cdd1du;
+  const auto next = [&state] {  // xorshift: the same values on every run
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<double>(state >> 11) / 0x1p53;
+  };
+  for (int i = 0; i < 100000; ++i) {
+    values.push_back(next() * 360.0);
+    values.push_back((next() - 0.5) * 60.0);
+    values.push_back(std::ldexp(next() + 1.0, static_cast<int>(next() * 120.0) - 40));
+    // A decimal with few digits, as a sign boundary or a typed value is.
+    values.push_back(std::round(next() * 3.6e6) / 1e4);
+  }
+  for (const double v : values) {
+    for (const double signed_v : {v, -v}) {
+      const double expected = through_text(signed_v);
+      const double got = AsTableValue(signed_v);
+      ASSERT_TRUE(got == expected && std::signbit(got) == std::signbit(expected))
+          << std::hexfloat << signed_v << " gives " << got << ", not " << expected;
+    }
+  }
+}
+
+// Rounding and padding are number_text's (FormatFixed); here the sign column.
+TEST(report_lines, declination_value_texts) {
+  const std::pair<double, const char*> cases[] = {
+      {5.25, " 05.250"}, {-0.5, "-00.500"}, {23.4419, " 23.442"}, {0.0, " 00.000"},
+  };
+  for (const auto& [value, text] : cases) EXPECT_EQ(DeclinationValueText(value), text) << value;
+}
+
+>>>>>>> main
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
   const std::string triple = "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  ";
   RunSettings narrow_orbs;  // orb 1 "2.5abc" reads 2.5 by the leading-number rule

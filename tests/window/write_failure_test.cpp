@@ -80,7 +80,7 @@ class WriteFailureTest : public WindowTest {
     QCOMPARE(Read(help_path), QString("old help\r\nan edit\r\n"));
   }
 
-  void startup_file() {
+  void startup_file_and_a_read_only_one() {
     const QString path = world_->file("Quillmere.ini");
     Write(path, "time_zone=-3\r\n");
     WindowWorld world = world_->world();
@@ -94,16 +94,11 @@ class WriteFailureTest : public WindowTest {
     const QString problem = window_->shutdownProblem();
     QVERIFY2(problem.contains(path) && problem.contains(kReason), qPrintable(problem));
     QCOMPARE(Read(path), QString("time_zone=-3\r\n"));
-  }
 
-  // Not a failure: a start-up file the user made read-only is left as it is, with a line for
-  // standard error rather than a message box.
-  void startup_file_read_only() {
-    const QString path = world_->file("Quillmere.ini");
+    // Not a failure: a start-up file the user made read-only is left as it is, with a line for
+    // standard error rather than a message box.
     Write(path, "time_zone=-3\r\n");
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    WindowWorld world = world_->world();
-    world.files.startup_file = path.toStdString();
     Open(world);
     Type("txtTZ", "2");
     QVERIFY(window_->close());
