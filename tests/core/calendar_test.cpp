@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 #include <tuple>
+#include <vector>
 
 #include "core/calendar.h"
 #include "core/date_text.h"
@@ -199,6 +200,77 @@ TEST(time_zone, names_list_is_sorted_and_holds_the_common_zones) {
   for (const char* name : {"Europe/Berlin", "America/New_York", "Asia/Kolkata", "UTC"}) {
     EXPECT_TRUE(std::binary_search(names.begin(), names.end(), name)) << name;
   }
+}
+
+// The offset span a zone gives holds the moment, and the offset is the same at both of its
+// ends (the last second included).
+TEST(time_zone, offset_spans_hold_the_moment_and_one_offset) {
+  struct Row {
+    const char* zone;  // nullptr: a fixed offset of -5.5 hours
+    double jd_ut;
+  };
+  const Row rows[] = {
+      {"Europe/Berlin", Ut(3, 31, 2024, 1) - kSecondDays}, {"Europe/Berlin", Ut(3, 31, 2024, 1)},
+      {"Europe/Berlin", Ut(7, 1, 1950, 12)},               {"America/New_York", Ut(11, 3, 2024, 6)},
+      {"Australia/Sydney", Ut(1, 15, 2024, 0)},            {"Asia/Kolkata", Ut(7, 1, 2024, 0)},
+      {"Europe/London", Ut(6, 1, 2090, 0)},                {nullptr, Ut(6, 1, 2008, 0)},
+  };
+  constexpr double kUnixEpochJd = 2440587.5;
+  const auto jd_of = [&](long long second) { return kUnixEpochJd + static_cast<double>(second) * kSecondDays; };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.zone ? r.zone : "fixed");
+    const auto zone = r.zone ? NamedZone(r.zone) : FixedOffsetZone(-5.5);
+    ASSERT_TRUE(zone);
+    const TimeZone::OffsetSpan span = zone->SpanAt(r.jd_ut);
+    const long long second = std::llround((r.jd_ut - kUnixEpochJd) * 86400.0);
+    EXPECT_LE(span.begin, second);
+    EXPECT_LT(second, span.end);
+    EXPECT_EQ(span.hours, zone->HoursAt(r.jd_ut));
+    if (!r.zone) continue;
+    constexpr long long kFar = 100'000'000'000;  // seconds: beyond any rule, the span is open
+    if (span.begin > -kFar) {
+      EXPECT_EQ(zone->HoursAt(jd_of(span.begin)), span.hours);
+    }
+    if (span.end < kFar) {
+      EXPECT_EQ(zone->HoursAt(jd_of(span.end - 1)), span.hours);
+    }
+  }
+}
+
+// The kept offset of a run is the zone's at every minute: moments a few seconds on either
+// side of each change, and half-minute roundings across it, walked forward, backward and
+// mixed, over a century of rules of zones with summer time both sides of the equator.
+TEST(time_zone, kept_offsets_agree_with_the_zone_at_every_moment) {
+  for (const char* name : {"Europe/Berlin", "America/New_York", "Australia/Sydney", "Europe/London"}) {
+    SCOPED_TRACE(name);
+    const auto zone = NamedZone(name);
+    ASSERT_TRUE(zone);
+    std::vector<double> moments;
+    for (double jd = Ut(1, 1, 1940, 0); jd < Ut(1, 1, 2045, 0); jd += 0.37) moments.push_back(jd);
+    // Each change within the years: found through the spans, then probed around.
+    for (double jd = Ut(1, 1, 1940, 0); jd < Ut(1, 1, 2045, 0);) {
+      const TimeZone::OffsetSpan span = zone->SpanAt(jd);
+      if (span.end > 100'000'000'000) break;  // no change after this one
+      const double change = 2440587.5 + static_cast<double>(span.end) * kSecondDays;
+      for (double seconds : {-90.0, -31.0, -30.0, -29.0, -1.0, 0.0, 1.0, 29.0, 30.0, 31.0, 90.0}) {
+        moments.push_back(change + seconds * kSecondDays);
+      }
+      jd = change + kSecondDays;
+    }
+    std::vector<double> backward(moments.rbegin(), moments.rend());
+    std::vector<double> mixed = moments;
+    for (size_t i = 0; i + 7 < mixed.size(); i += 7) std::swap(mixed[i], mixed[mixed.size() - 1 - i]);
+    for (const std::vector<double>* order : {&moments, &backward, &mixed}) {
+      MinuteOffsets kept(*zone);
+      size_t wrong = 0;
+      for (const double jd : *order) wrong += kept.HoursAtMinute(jd) != HoursAtMinute(*zone, jd);
+      EXPECT_EQ(wrong, 0u) << "of " << order->size();
+    }
+  }
+  const auto fixed = FixedOffsetZone(3.25);
+  MinuteOffsets kept(*fixed);
+  EXPECT_EQ(kept.HoursAtMinute(Ut(1, 1, 2000, 0)), 3.25);
+  EXPECT_EQ(kept.HoursAtMinute(Ut(1, 1, -3000, 0)), 3.25);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <string>
 #include <tuple>
 #include <vector>
-<<<<<<< HEAD
 
 #include "core/angles.h"
 #include "core/calendar.h"
@@ -21,8 +20,6 @@
 #include "report/notation.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
-=======
->>>>>>> main
 
 namespace tarnwick {
 namespace {
@@ -57,11 +54,6 @@ RunSettings TwoBodies() {
   return s;
 }
 
-<<<<<<< HEAD
-// A locale with the decimal comma: the report still writes ".", so it reads the same
-// everywhere; an orb typed "0,9" there is 0.9 degrees (elsewhere the leading-number rule reads
-// 0, no aspect within it).
-=======
 // A table value is the position written with 15 significant digits and read back, whatever
 // way it is worked out: positions of every size, both signs, a hair from a sign boundary or a
 // power of ten, and binary values whose 15-digit rounding is an exact half.
@@ -101,15 +93,9 @@ TEST(report_lines, table_values_are_the_fifteen_digit_texts_read_back) {
   }
 }
 
-// Rounding and padding are number_text's (FormatFixed); here the sign column.
-TEST(report_lines, declination_value_texts) {
-  const std::pair<double, const char*> cases[] = {
-      {5.25, " 05.250"}, {-0.5, "-00.500"}, {23.4419, " 23.442"}, {0.0, " 00.000"},
-  };
-  for (const auto& [value, text] : cases) EXPECT_EQ(DeclinationValueText(value), text) << value;
-}
-
->>>>>>> main
+// A locale with the decimal comma: the report still writes ".", so it reads the same
+// everywhere; an orb typed "0,9" there is 0.9 degrees (elsewhere the leading-number rule reads
+// 0, no aspect within it).
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
   const std::string triple = "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  ";
   RunSettings narrow_orbs;  // orb 1 "2.5abc" reads 2.5 by the leading-number rule
