@@ -105,6 +105,7 @@ int AfterFlushingOutput(int status) {
   return status == kExitDone ? kExitFailed : status;
 }
 
+#ifdef TARNWICK_WITH_PAGES
 // The drawing module (drawing_module.h), loaded the first time it is needed; null, with the
 // reason on standard error after `what` (the option that asked), when it cannot be.
 const DrawingModule* Drawing(std::string_view what) {
@@ -126,6 +127,7 @@ const DrawingModule* Drawing(std::string_view what) {
   std::cerr << "tarnwick-cli: " << what << ": the drawing module could not be loaded: " << EscapeControls(why) << "\n";
   return nullptr;
 }
+#endif
 
 // The run in the format asked for (--format), on standard output or in the --output file.
 // False, with the reason on standard error, when it cannot be written.

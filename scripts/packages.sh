@@ -37,8 +37,19 @@ tarnwick_ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# tarnwick_build DIR [-DNAME=VALUE...] [--target T...]: configures when needed and builds
+# everything, or only the targets named.
 tarnwick_build() {
   local dir=$1; shift
+  local targets=()
+  local i
+  for ((i = 1; i <= $#; i++)); do
+    if [ "${!i}" = --target ]; then
+      targets=("${@:i+1}")
+      set -- "${@:1:i-1}"
+      break
+    fi
+  done
   local configure=0 def
   if [ ! -f "$dir/build.ninja" ]; then
     configure=1
@@ -58,6 +69,6 @@ tarnwick_build() {
   # --quiet keeps compiler output (warnings, errors) and drops the progress lines; an
   # up-to-date tree prints nothing at all.
   local status=0
-  cmake --build "$dir" -- --quiet 2>&1 | grep -v '^ninja: no work to do\.$' || status=${PIPESTATUS[0]}
+  cmake --build "$dir" ${targets[@]:+--target "${targets[@]}"} -- --quiet 2>&1 | grep -v '^ninja: no work to do\.$' || status=${PIPESTATUS[0]}
   return "$status"
 }
