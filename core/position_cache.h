@@ -29,6 +29,19 @@ class PositionCache final : public PositionProvider {
   BodyAvailability Availability(int body, Centre centre, double jd_ut) override {
     return inner_.Availability(body, centre, jd_ut);
   }
+  // An answer already known for the moment serves; otherwise the inner provider's quick
+  // answer, which is not kept (it is not the method's to the last bit).
+  double QuickLongitude(Centre centre, double t, int body) override {
+    const Method m = centre == Centre::Helio ? kHelio : kGeo;
+    if (const auto it = entries_.find(KeyOf(m, t, body)); it != entries_.end() && !it->second.approximate) {
+      ++hits_;
+      last_daily_motion_ = it->second.motion;
+      return it->second.value;
+    }
+    const double v = inner_.QuickLongitude(centre, t, body);
+    last_daily_motion_ = inner_.LastDailyMotion();
+    return v;
+  }
   // Kept unless the library's own answer for that moment is already known.
   void Remember(PositionMethod method, double t, int body, double value, double motion) override {
     entries_.try_emplace(KeyOf(static_cast<Method>(method), t, body), Entry{value, motion, false});

@@ -45,6 +45,12 @@ struct NatalPoints {
   std::array<std::string, NatalPointCount> why{}; // why a point is not available
 };
 
+// How far the daily motion QuickLongitude leaves may lie from the method's: the library's own
+// daily motion with the nutation is not the rate of its value, and differs from the rate
+// without it plus the nutation's by up to 1.2e-5 degree/day (Pallas; the Moon 1.5e-6).
+// Degrees per day, with a margin.
+inline constexpr double kQuickMotionErrDegPerDay = 5e-5;
+
 class PositionProvider {
  public:
   virtual ~PositionProvider() = default;
@@ -63,6 +69,16 @@ class PositionProvider {
 
   // Whether `body` can be computed for `centre` around jd_ut.
   virtual BodyAvailability Availability(int body, Centre centre, double jd_ut) = 0;
+
+  // The longitude Get_1_Planet_geo (Centre::Geo) or Get_1_Planet_helio gives, for a moment
+  // asked once, such as the one an exact moment is polished at. A provider may answer in
+  // about half the library's time by taking the nutation in longitude, the same for every
+  // body, from a curve through nearby moments: the value is then the method's to 1e-10
+  // degree and the daily motion in LastDailyMotion() to kQuickMotionErrDegPerDay. The default
+  // asks the method. Not for right ascensions (use_ra), which it also answers by the method.
+  virtual double QuickLongitude(Centre centre, double jd_ut, int body) {
+    return centre == Centre::Helio ? Get_1_Planet_helio(jd_ut, body) : Get_1_Planet_geo(jd_ut, body);
+  }
 
   // Offers a value and daily motion of `method` for `body` at jd_ut that the caller carried
   // from a library answer a fraction of a second away, to well under 1e-12 degree. A provider

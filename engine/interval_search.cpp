@@ -189,6 +189,29 @@ RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem&
   return r;
 }
 
+// Whether a polish evaluation takes quick longitudes (PositionProvider::QuickLongitude).
+bool QuickPolish(ScanKind kind, const PositionProvider& eph) {
+  return kind == ScanKind::Longitude && !eph.switches().use_ra;
+}
+
+// The roles at t for a polish evaluation: in a longitude search each role's QuickLongitude,
+// whose nutation comes from a curve rather than from the library at every new moment.
+RoleState PolishRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t) {
+  if (!QuickPolish(kind, eph)) return SampleRoles(kind, eph, p, t);
+  RoleState r;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
+      r.value[2] = r.value[1];
+      r.motion[2] = r.motion[1];
+      break;
+    }
+    r.value[i] = p.centre[i] == Centre::Natal ? eph.Natal_position(p.body[i])
+                                              : eph.QuickLongitude(p.centre[i], t, p.body[i]);
+    r.motion[i] = eph.LastDailyMotion();
+  }
+  return r;
+}
+
 // Rate of the longitude target: P1's motion less its partner's, the mean of P2's and P3's
 // (for a midpoint and for a mid-degree between its steps alike).
 double LongitudeRate(const RoleState& r) { return r.motion[0] - (r.motion[1] + r.motion[2]) / 2.0; }
@@ -225,7 +248,17 @@ constexpr int kPolishEvaluations = 2;
 // target within its reach: a mid-degree partner steps where P2 or P3 crosses a step of the
 // mid-degree, a declination's mean of magnitudes bends where P2 or P3 passes zero.
 bool OneStepEnds(ScanKind kind, const SolverProblem& p, const IntervalBound& bound, const RoleState& at,
-                 double step, double rate) {
+                 double step, double rate, bool quick) {
+  // The daily motions of quick longitudes (PolishRoles) are off by up to
+  // kQuickMotionErrDegPerDay: in the step (the target's rate, P1's less its partner's, up to
+  // twice that) and in the roles carried along it.
+  if (quick) {
+    const double d = std::fabs(step);
+    if (2.0 * kQuickMotionErrDegPerDay * d > kNewtonErrorDays * std::fabs(rate) ||
+        kQuickMotionErrDegPerDay * d > kCarryErrorDeg) {
+      return false;
+    }
+  }
   if (std::fabs(step) <= kOneStepDays) return true;
   if (!bound.usable) return false;
   const double d2 = step * step;
@@ -278,12 +311,12 @@ std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverP
   if (s0.h == 0.0 || !RatesAreOfValues(p)) return std::nullopt;
   double x = HermiteStart(t, s0, t_end, s1);
   for (int i = 0; i < kPolishEvaluations; ++i) {
-    const RoleState at = SampleRoles(kind, eph, p, x);
+    const RoleState at = PolishRoles(kind, eph, p, x);
     const Slope sx = slope(at);
     if (sx.rate == 0.0) return std::nullopt;
     const double e = x - sx.h / sx.rate;
     if (!(e >= t && e <= t_end)) return std::nullopt;
-    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate)) {
+    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate, QuickPolish(kind, eph))) {
       if (e != x) CarryRoles(kind, eph, p, at, x, e, r0, r1, t, t_end);
       return e;
     }
