@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "app/cli_options.h"
-#include "app/drawing_module.h"
+#include "app/formats_module.h"
 #include "core/bodies.h"
 #include "core/message_text.h"
 #include "core/number_text.h"
@@ -26,7 +26,6 @@
 #include "core/swiss_ephemeris.h"
 #include "report/csv_export.h"
 #include "report/event_csv.h"
-#include "report/ics_export.h"
 #include "report/natal_table.h"
 #include "report/run_command.h"
 #include "report/run_summary.h"
@@ -106,25 +105,25 @@ int AfterFlushingOutput(int status) {
 }
 
 #ifdef TARNWICK_WITH_PAGES
-// The drawing module (drawing_module.h), loaded the first time it is needed; null, with the
+// The formats module (formats_module.h), loaded the first time it is needed; null, with the
 // reason on standard error after `what` (the option that asked), when it cannot be.
-const DrawingModule* Drawing(std::string_view what) {
-  static const DrawingModule* module = nullptr;
+const FormatsModule* Formats(std::string_view what) {
+  static const FormatsModule* module = nullptr;
   if (module) return module;
   const std::filesystem::path folder = ProgramFolder(), installed = folder / ".." / "lib" / "tarnwick";
   std::string why;
-  for (const std::filesystem::path& file : {folder / kDrawingModuleFile, installed / kDrawingModuleFile}) {
+  for (const std::filesystem::path& file : {folder / kFormatsModuleFile, installed / kFormatsModuleFile}) {
     std::error_code ignored;
     if (!std::filesystem::exists(file, ignored)) continue;
-    using Entry = const DrawingModule* (*)();
+    using Entry = const FormatsModule* (*)();
     void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    const auto entry = handle ? reinterpret_cast<Entry>(::dlsym(handle, kDrawingModuleEntry)) : nullptr;
+    const auto entry = handle ? reinterpret_cast<Entry>(::dlsym(handle, kFormatsModuleEntry)) : nullptr;
     if (entry) return module = entry();
     why = ::dlerror();
     break;
   }
-  if (why.empty()) why = std::string(kDrawingModuleFile) + " is neither in " + folder.string() + " nor in " + installed.string();
-  std::cerr << "tarnwick-cli: " << what << ": the drawing module could not be loaded: " << EscapeControls(why) << "\n";
+  if (why.empty()) why = std::string(kFormatsModuleFile) + " is neither in " + folder.string() + " nor in " + installed.string();
+  std::cerr << "tarnwick-cli: " << what << ": the formats module could not be loaded: " << EscapeControls(why) << "\n";
   return nullptr;
 }
 #endif
@@ -136,27 +135,24 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
   std::string bytes;
   if (o.format == "txt") {
     bytes = out.pane_text;
-  } else if (o.format == "csv" || o.format == "ics") {
+  } else if (o.format == "csv") {
     const std::shared_ptr<const TimeZone> zone = TimeZoneOf(request.settings.txtTZ, regional.decimal_separator);
     if (!zone) return false;  // cannot happen after a run: it read the same text
-    bytes = o.format == "csv"
-                ? RunCsv(out.rows, request.kind, request.settings, *zone, regional, out.chart_name)
-                : RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time, out.events,
-                         out.chart_name);
-    if (o.format == "csv" && !out.events.empty()) {
-      bytes = MergeEventRecords(bytes, out.rows, out.events, *zone, regional.order);
-    }
+    bytes = RunCsv(out.rows, request.kind, request.settings, *zone, regional, out.chart_name);
+    if (!out.events.empty()) bytes = MergeEventRecords(bytes, out.rows, out.events, *zone, regional.order);
   } else {
 #ifdef TARNWICK_WITH_PAGES
-    const DrawingModule* drawing = Drawing("--format pdf");
-    if (!drawing) return false;
-    bytes = drawing->report_pdf(out, request, regional, run_time);
+    const std::string option = "--format " + o.format;
+    const FormatsModule* formats = Formats(option);
+    if (!formats) return false;
+    const bool ics = o.format == "ics";
+    bytes = ics ? formats->run_ics(out, request, regional, run_time) : formats->report_pdf(out, request, regional, run_time);
     if (bytes.empty()) {
-      std::cerr << "tarnwick-cli: the PDF pages could not be drawn\n";
+      std::cerr << "tarnwick-cli: " << (ics ? "the calendar could not be made" : "the PDF pages could not be drawn") << "\n";
       return false;
     }
 #else
-    std::cerr << "tarnwick-cli: --format pdf: this build has no page drawing (no Qt)\n";
+    std::cerr << "tarnwick-cli: --format " << o.format << ": this build has no pages or calendars (no Qt, no libical)\n";
     return false;
 #endif
   }
@@ -177,8 +173,8 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
 // standard error, when it cannot be drawn or written.
 bool WriteGraph(const CliOptions& o, const RunOutcome& out, const std::string& search_path) {
 #ifdef TARNWICK_WITH_PAGES
-  const DrawingModule* drawing = Drawing("--graph");
-  return drawing && drawing->write_graph(o, out, search_path);
+  const FormatsModule* formats = Formats("--graph");
+  return formats && formats->write_graph(o, out, search_path);
 #else
   (void)out;
   (void)search_path;

@@ -25,7 +25,7 @@ for p in libswe2.0 swe-basic-data libqt6widgets6 libqt6gui6 libqt6core6 fonts-li
 done
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for f in ./usr/bin/tarnwick ./usr/bin/tarnwick-cli ./usr/lib/tarnwick/tarnwick-drawing.so ./usr/share/tarnwick/help.txt \
+for f in ./usr/bin/tarnwick ./usr/bin/tarnwick-cli ./usr/lib/tarnwick/tarnwick-formats.so ./usr/share/tarnwick/help.txt \
          ./usr/share/applications/org.tarnwick.Tarnwick.desktop \
          ./usr/share/man/man1/tarnwick-cli.1.gz ./usr/share/bash-completion/completions/tarnwick-cli; do
   grep -qxF "$f" <<<"$contents" || { echo "FAIL: the package lacks $f" >&2; exit 1; }

@@ -17,7 +17,7 @@ prefix=$root/tree/usr home=$root/home
 mkdir "$home"
 
 id=org.tarnwick.Tarnwick
-expected=(bin/tarnwick bin/tarnwick-cli lib/tarnwick/tarnwick-drawing.so share/tarnwick/help.txt
+expected=(bin/tarnwick bin/tarnwick-cli lib/tarnwick/tarnwick-formats.so share/tarnwick/help.txt
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg share/man/man1/tarnwick-cli.1.gz
   share/bash-completion/completions/tarnwick-cli)
@@ -47,17 +47,17 @@ want="PATH '$home/.local/share/tarnwick/ephe:/usr/share/libswe/ephe/'"
 grep -qF "$want" <<<"$note" || { echo "FAIL: expected $want in: $note" >&2; exit 1; }
 echo "ephemeris search path: $want"
 
-# Without its drawing module the runner still searches and prints; only the pages are refused,
+# Without its formats module the runner still searches and prints; only the pages are refused,
 # with the reason, and nothing is written.
-rm "$prefix/lib/tarnwick/tarnwick-drawing.so"
+rm "$prefix/lib/tarnwick/tarnwick-formats.so"
 if as_user "$home" "$prefix/bin/tarnwick-cli" --start 12/01/2007 --end 12/02/2007 --no-save --format pdf \
      >"$tmp/none.pdf" 2>"$tmp/notices.txt" || [ -s "$tmp/none.pdf" ] ||
-   ! grep -q "^tarnwick-cli: --format pdf: the drawing module could not be loaded: tarnwick-drawing.so is neither in" "$tmp/notices.txt"; then
-  echo "FAIL: a missing drawing module was not told:" >&2; cat "$tmp/notices.txt" >&2; exit 1
+   ! grep -q "^tarnwick-cli: --format pdf: the formats module could not be loaded: tarnwick-formats.so is neither in" "$tmp/notices.txt"; then
+  echo "FAIL: a missing formats module was not told:" >&2; cat "$tmp/notices.txt" >&2; exit 1
 fi
 as_user "$home" "$prefix/bin/tarnwick-cli" --start 12/01/2007 --end 12/02/2007 --no-save >/dev/null 2>&1 ||
-  { echo "FAIL: the runner needs its drawing module for a plain report" >&2; exit 1; }
-echo "without the drawing module: plain reports run, PDF pages refused with the reason"
+  { echo "FAIL: the runner needs its formats module for a plain report" >&2; exit 1; }
+echo "without the formats module: plain reports run, PDF pages refused with the reason"
 
 check_only_user_files "$root" "$home" "$before"
 echo "nothing written outside $home/.local/share/tarnwick"

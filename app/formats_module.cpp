@@ -1,6 +1,6 @@
-// The drawing module of tarnwick-cli (see drawing_module.h): the PDF pages of print/ and the
-// pictures of graph/, on Qt's offscreen platform.
-#include "app/drawing_module.h"
+// The formats module of tarnwick-cli (see formats_module.h): the PDF pages of print/ and the
+// pictures of graph/, on Qt's offscreen platform, and the calendars of report/ics_export.
+#include "app/formats_module.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -15,6 +15,7 @@
 #include "core/swiss_ephemeris.h"
 #include "graph/graph_picture.h"
 #include "print/report_pages.h"
+#include "report/ics_export.h"
 #include "report/run_command.h"
 #include "report/run_summary.h"
 #include "store/regional_settings.h"
@@ -46,6 +47,13 @@ std::string ReportPdfBytes(const RunOutcome& out, const RunRequest& request, con
   return std::string(pdf.constData(), static_cast<size_t>(pdf.size()));
 }
 
+std::string RunIcsText(const RunOutcome& out, const RunRequest& request, const RegionalFormat& regional,
+                       std::time_t run_time) {
+  const std::shared_ptr<const TimeZone> zone = TimeZoneOf(request.settings.txtTZ, regional.decimal_separator);
+  if (!zone) return {};
+  return RunIcs(out.rows, request.kind, request.settings, *zone, regional, run_time, out.events, out.chart_name);
+}
+
 bool WriteGraph(const CliOptions& o, const RunOutcome& out, const std::string& search_path) {
   if (!out.plan) return false;  // cannot happen after a run that was done
   const OffscreenGui qt;
@@ -67,12 +75,12 @@ bool WriteGraph(const CliOptions& o, const RunOutcome& out, const std::string& s
   return true;
 }
 
-constexpr DrawingModule kModule{&ReportPdfBytes, &WriteGraph};
+constexpr FormatsModule kModule{&ReportPdfBytes, &RunIcsText, &WriteGraph};
 
 }  // namespace
 }  // namespace tarnwick
 
 // The module's one exported symbol (the others are hidden), looked up by name.
-extern "C" __attribute__((visibility("default"))) const tarnwick::DrawingModule* tarnwick_drawing_module() {
+extern "C" __attribute__((visibility("default"))) const tarnwick::FormatsModule* tarnwick_formats_module() {
   return &tarnwick::kModule;
 }
