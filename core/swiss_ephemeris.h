@@ -39,9 +39,8 @@ class SwissEphemeris final : public PositionProvider {
   double Get_1_Planet_latitude(double jd_ut, int body) override;
   BodyAvailability Availability(int body, Centre centre, double jd_ut) override;
   // The library's longitude without the nutation, plus the nutation in longitude and its rate
-  // from six library values a quarter of a day apart around jd_ut, without the library's two
-  // nutations per new moment: over 1800-2400 within 1e-11 degree of the method's value (the
-  // osculating apogee, whose positions carry noise, 7e-11).
+  // from twelve library values a day apart around the moment, without the library's two
+  // nutations per new moment: over 1800-2400 within 1e-10 degree of the method's value.
   double QuickLongitude(Centre centre, double jd_ut, int body) override;
 
   const EphemerisCallCount& call_count() const { return calls_; }
@@ -73,10 +72,10 @@ class SwissEphemeris final : public PositionProvider {
   std::array<BarycentricOrbit*, BodyCount> orbit_{};
   ApparentPlace apparent_;
 
-  // The nutation in longitude at whole quarter days (UT) for QuickLongitude, each asked once:
-  // 256 of them (64 days) hold every moment of a stretch of the scan.
+  // The nutation in longitude at whole days (Terrestrial Time) for QuickLongitude, each asked
+  // once: 256 of them hold every moment of a stretch of the scan.
   struct NutationNode {
-    long long index = -1;  // the node's moment in quarter days; -1 for none
+    long long index = -1;  // the node's moment, a whole Julian day (TT); -1 for none
     double dpsi = 0.0;     // degrees
   };
   double NutationAtNode(long long index);

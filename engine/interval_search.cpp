@@ -189,15 +189,10 @@ RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem&
   return r;
 }
 
-// Whether a polish evaluation takes quick longitudes (PositionProvider::QuickLongitude).
-bool QuickPolish(ScanKind kind, const PositionProvider& eph) {
-  return kind == ScanKind::Longitude && !eph.switches().use_ra;
-}
-
-// The roles at t for a polish evaluation: in a longitude search each role's QuickLongitude,
-// whose nutation comes from a curve rather than from the library at every new moment.
-RoleState PolishRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t) {
-  if (!QuickPolish(kind, eph)) return SampleRoles(kind, eph, p, t);
+// The roles at t for a polish evaluation: with `quick`, each role's QuickLongitude, whose
+// nutation comes from a curve rather than from the library at every new moment.
+RoleState PolishRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, bool quick) {
+  if (!quick) return SampleRoles(kind, eph, p, t);
   RoleState r;
   for (std::size_t i = 0; i < 3; ++i) {
     if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
@@ -311,12 +306,12 @@ std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverP
   if (s0.h == 0.0 || !RatesAreOfValues(p)) return std::nullopt;
   double x = HermiteStart(t, s0, t_end, s1);
   for (int i = 0; i < kPolishEvaluations; ++i) {
-    const RoleState at = PolishRoles(kind, eph, p, x);
+    const RoleState at = PolishRoles(kind, eph, p, x, bound.quick);
     const Slope sx = slope(at);
     if (sx.rate == 0.0) return std::nullopt;
     const double e = x - sx.h / sx.rate;
     if (!(e >= t && e <= t_end)) return std::nullopt;
-    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate, QuickPolish(kind, eph))) {
+    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate, bound.quick)) {
       if (e != x) CarryRoles(kind, eph, p, at, x, e, r0, r1, t, t_end);
       return e;
     }

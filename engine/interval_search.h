@@ -73,6 +73,9 @@ struct IntervalBound {
   // heliocentric Earth's, 180 degrees apart): the bracketed refinement then places both, as
   // it always has, and their order within the minute stays what it was.
   bool polish = true;
+  // Whether the polish takes quick longitudes (PositionProvider::QuickLongitude): a longitude
+  // search, not in right ascension, over a span long enough to pay for the nutation curve.
+  bool quick = false;
 };
 
 IntervalBound BoundFor(ScanKind kind, const SolverProblem& p, double step,

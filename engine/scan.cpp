@@ -81,6 +81,9 @@ struct Candidate {
   FoundAspect row;
 };
 
+// Days of span from which the polish of a longitude search takes quick longitudes.
+constexpr double kQuickSpanDays = 60.0;
+
 // Asks the library for the roles at the window end x after all where an interpolated
 // position might mislead the search (see kExactEndBandDeg): near an exact aspect; in a
 // combination without bounds, whose windows are searched by the secant from their ends; in a
@@ -171,8 +174,6 @@ struct StretchPlan {
   std::vector<IntervalBound> bounds;
   std::vector<WindowGrid> grids;
   bool interpolate = false;   // window ends of smooth bodies between library positions
-  // Window ends and base points of a longitude search as quick longitudes (AskEnd).
-  bool quick_ends = false;
   double start_jd = 0.0;      // Julian day (UT) of the first window start
   double stretch_days = 1.0;  // whole days
   size_t stretches = 0;
@@ -233,7 +234,6 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
   // Interpolated ends serve the repaired search, which asks the library where they could
   // mislead it; the plain secant reads every end as it is.
   sp.interpolate = options.cache && options.repair && !TiesEverywhere(plan);
-  sp.quick_ends = sp.interpolate && plan.kind == ScanKind::Longitude && !plan.switches.use_ra;
 
   // Window starts of both steps and each combination's share of them.
   double last_day = in.start_jd - 1, last_moon = in.start_jd - 1;
@@ -250,6 +250,12 @@ StretchPlan PlanStretches(const RunPlan& plan, const ScanOptions& options) {
     sp.problems.push_back(plan.ProblemOf(c));
     sp.bounds.push_back(BoundOf(plan.kind, c, sp.problems.back(), plan.switches, options));
   }
+  // The polish of a longitude search takes quick longitudes, except in right ascension and
+  // over a short span: the nutation curve they are made with costs a library call a day,
+  // which a short span, searched in a fraction of a second anyway, would not win back.
+  const bool quick = sp.interpolate && plan.kind == ScanKind::Longitude && !plan.switches.use_ra &&
+                     in.SpanEndJd() - in.start_jd >= kQuickSpanDays;
+  for (IntervalBound& b : sp.bounds) b.quick = quick;
   KeepTwinsRefinedTheBracketedWay(plan, sp.bounds);
   // A combination with a natal point keeps the bracketed refinement: the polish carries every
   // role to its moment and offers it to the cache under its body's geocentric position.
@@ -296,20 +302,6 @@ double AskRole(ScanKind kind, PositionProvider& eph, const std::pair<int, Centre
   return helio ? eph.Get_1_Planet_latitude(t, role.first) : eph.Get_1_Planet_decl(t, role.first);
 }
 
-// A role at a window end or a base point. With `quick`, its quick longitude (see
-// PositionProvider::QuickLongitude), kept as an approximate answer: a tenth of a billionth of
-// a degree off the library's, where an interpolated end may be 2e-3 off, and asked of the
-// library after all wherever an interpolated end would be (MakeEndExactWhereNeeded).
-RoleSample AskEnd(ScanKind kind, PositionCache& cache, const std::pair<int, Centre>& role, double t, bool quick) {
-  if (!quick || role.second == Centre::Natal) {
-    const double v = AskRole(kind, cache, role, t);
-    return {v, cache.LastDailyMotion()};
-  }
-  const RoleSample at{cache.QuickLongitude(role.second, t, role.first), cache.LastDailyMotion()};
-  cache.RememberApproximate(MethodOf(kind, role.second), t, role.first, at.value, at.motion);
-  return at;
-}
-
 // Base points are whole days from the span's start: m (>= 0) rounded down to a multiple of `base`.
 std::int64_t BasePointAtOrBefore(std::int64_t m, std::int64_t base) { return m / base * base; }
 
@@ -324,10 +316,10 @@ struct EndRange {
   double At(size_t k) const { return k < hi ? (*g.starts)[k] : (*g.starts)[hi - 1] + g.step; }
 };
 
-// Library positions (or quick longitudes, see AskEnd) at the base points of a worker's last
-// stretch, kept for its next one: a stretch shorter than a base step shares its base points
-// with its neighbours. Only what the provider answered for the moment itself is kept, so a
-// stretch sees the same values whichever worker scans it and whatever it scanned before.
+// Library positions at the base points of a worker's last stretch, kept for its next one: a
+// stretch shorter than a base step shares its base points with its neighbours. Only the
+// library's own answers are kept, so a stretch sees the same values whichever worker scans
+// it and whatever it scanned before.
 class KeptBasePoints {
  public:
   // The position kept for role `role` of grid `grid` at base point m (whole days from the
@@ -349,7 +341,7 @@ class KeptBasePoints {
 
 // The library positions of the roles with a base step at every base point from the one at or
 // before the first end to the one at or after the last, moment by moment.
-void AskBasePoints(ScanKind kind, PositionCache& eph, const StretchPlan& sp, size_t grid, const EndRange& ends,
+void AskBasePoints(ScanKind kind, PositionProvider& eph, const StretchPlan& sp, size_t grid, const EndRange& ends,
                    KeptBasePoints& kept) {
   const WindowGrid& g = ends.g;
   const auto first = static_cast<std::int64_t>(std::floor(ends.At(ends.lo) - sp.start_jd));
@@ -369,15 +361,11 @@ void AskBasePoints(ScanKind kind, PositionCache& eph, const StretchPlan& sp, siz
     for (size_t r = 0; r < g.roles.size(); ++r) {
       const auto base = static_cast<std::int64_t>(g.base_days[r]);
       if (base == 0 || m % base != 0) continue;
-      const PositionMethod method = MethodOf(kind, g.roles[r].second);
       if (const RoleSample* at = kept.Find(grid, r, m)) {
-        if (sp.quick_ends) {
-          eph.RememberApproximate(method, t, g.roles[r].first, at->value, at->motion);
-        } else {
-          eph.Remember(method, t, g.roles[r].first, at->value, at->motion);
-        }
+        eph.Remember(MethodOf(kind, g.roles[r].second), t, g.roles[r].first, at->value, at->motion);
       } else {
-        kept.Keep(grid, r, m, AskEnd(kind, eph, g.roles[r], t, sp.quick_ends));
+        const double v = AskRole(kind, eph, g.roles[r], t);
+        kept.Keep(grid, r, m, RoleSample{v, eph.LastDailyMotion()});
       }
     }
   }
@@ -424,7 +412,7 @@ void Prefetch(ScanKind kind, PositionCache& eph, const StretchPlan& sp, size_t g
   for (size_t k = lo; k <= hi; ++k) {
     for (size_t r = 0; r < g.roles.size(); ++r) {
       // A natal point is fixed: nothing to ask the library.
-      if (g.base_days[r] == 0.0 && g.roles[r].second != Centre::Natal) AskEnd(kind, eph, g.roles[r], ends.At(k), sp.quick_ends);
+      if (g.base_days[r] == 0.0 && g.roles[r].second != Centre::Natal) AskRole(kind, eph, g.roles[r], ends.At(k));
     }
   }
   if (std::all_of(g.base_days.begin(), g.base_days.end(), [](double b) { return b == 0.0; })) return;
