@@ -129,9 +129,10 @@ const FormatsModule* Formats(std::string_view what) {
 #endif
 
 // The run in the format asked for (--format), on standard output or in the --output file.
-// False, with the reason on standard error, when it cannot be written.
+// False, with the reason on standard error, when it cannot be written. (run_time dates the
+// pages and calendars, which a build without Qt and libical does not make.)
 bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& request,
-                 const RegionalFormat& regional, std::time_t run_time) {
+                 const RegionalFormat& regional, [[maybe_unused]] std::time_t run_time) {
   std::string bytes;
   if (o.format == "txt") {
     bytes = out.pane_text;
