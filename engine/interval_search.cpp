@@ -174,7 +174,9 @@ struct RoleState {
   std::array<double, 3> value{}, motion{};
 };
 
-RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t) {
+// The roles at t; with `quick` (a polish evaluation of a longitude search, IntervalBound::quick)
+// their QuickLongitude, whose nutation comes from a curve rather than from the library.
+RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, bool quick = false) {
   RoleState r;
   for (std::size_t i = 0; i < 3; ++i) {
     if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
@@ -182,26 +184,12 @@ RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem&
       r.motion[2] = r.motion[1];
       break;
     }
-    r.value[i] = kind == ScanKind::Longitude ? RoleLongitude(eph, t, p.body[i], p.centre[i])
-                                             : RoleDeclination(eph, t, p.body[i], p.centre[i]);
-    r.motion[i] = eph.LastDailyMotion();
-  }
-  return r;
-}
-
-// The roles at t for a polish evaluation: with `quick`, each role's QuickLongitude, whose
-// nutation comes from a curve rather than from the library at every new moment.
-RoleState PolishRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t, bool quick) {
-  if (!quick) return SampleRoles(kind, eph, p, t);
-  RoleState r;
-  for (std::size_t i = 0; i < 3; ++i) {
-    if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
-      r.value[2] = r.value[1];
-      r.motion[2] = r.motion[1];
-      break;
+    if (quick && p.centre[i] != Centre::Natal) {
+      r.value[i] = eph.QuickLongitude(p.centre[i], t, p.body[i]);
+    } else {
+      r.value[i] = kind == ScanKind::Longitude ? RoleLongitude(eph, t, p.body[i], p.centre[i])
+                                               : RoleDeclination(eph, t, p.body[i], p.centre[i]);
     }
-    r.value[i] = p.centre[i] == Centre::Natal ? eph.Natal_position(p.body[i])
-                                              : eph.QuickLongitude(p.centre[i], t, p.body[i]);
     r.motion[i] = eph.LastDailyMotion();
   }
   return r;
@@ -244,7 +232,7 @@ constexpr int kPolishEvaluations = 2;
 // mid-degree, a declination's mean of magnitudes bends where P2 or P3 passes zero.
 bool OneStepEnds(ScanKind kind, const SolverProblem& p, const IntervalBound& bound, const RoleState& at,
                  double step, double rate, bool quick) {
-  // The daily motions of quick longitudes (PolishRoles) are off by up to
+  // The daily motions of quick longitudes (SampleRoles) are off by up to
   // kQuickMotionErrDegPerDay: in the step (the target's rate, P1's less its partner's, up to
   // twice that) and in the roles carried along it.
   if (quick) {
@@ -306,7 +294,7 @@ std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverP
   if (s0.h == 0.0 || !RatesAreOfValues(p)) return std::nullopt;
   double x = HermiteStart(t, s0, t_end, s1);
   for (int i = 0; i < kPolishEvaluations; ++i) {
-    const RoleState at = PolishRoles(kind, eph, p, x, bound.quick);
+    const RoleState at = SampleRoles(kind, eph, p, x, bound.quick);
     const Slope sx = slope(at);
     if (sx.rate == 0.0) return std::nullopt;
     const double e = x - sx.h / sx.rate;
