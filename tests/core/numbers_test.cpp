@@ -16,6 +16,7 @@
 #include "core/midpoints.h"
 #include "core/number_text.h"
 #include "decimal_comma_locale.h"
+#include "tests/support/repeatable_random.h"
 
 namespace tarnwick {
 namespace {
@@ -67,13 +68,8 @@ TEST(number_text, fixed_patterns_round_half_away_from_zero) {
 TEST(number_text, fixed_patterns_write_the_rounded_values_digits) {
   std::vector<double> values = {0.05, 0.15, 0.25, 0.35, 1.005, 2.675, 29.95, 29.949999999999999,
                                 359.95, 1e-9, -1e-9, 123456789.125, 4503599627370495.5, 1e15 + 0.5};
-  std::uint64_t state = 0x9e3779b97f4a7c15u;
-  const auto next = [&state] {  // xorshift: the same values on every run
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return static_cast<double>(state >> 11) / 0x1p53;
-  };
+  RepeatableRandom random(0x9e3779b97f4a7c15u);
+  const auto next = [&random] { return random.Next(); };
   for (int i = 0; i < 20000; ++i) {
     const double magnitude = std::pow(10.0, std::floor(next() * 12.0) - 3.0);
     values.push_back((next() - 0.5) * 2.0 * magnitude);

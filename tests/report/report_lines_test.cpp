@@ -20,6 +20,7 @@
 #include "report/notation.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
+#include "tests/support/repeatable_random.h"
 
 namespace tarnwick {
 namespace {
@@ -69,13 +70,8 @@ TEST(report_lines, table_values_are_the_fifteen_digit_texts_read_back) {
                                 std::nextafter(1.0, 0.0), std::nextafter(100.0, 0.0), std::nextafter(100.0, 200.0),
                                 1.0 + 0x1p-15, 3.0 + 0x1p-16, 99.999999999999986, 1e-7, 5e-324, 1e15,
                                 std::nextafter(1e15, 0.0), 123456789012345.67, 1e300, 0.5};
-  std::uint64_t state = 0x2545f4914f6cdd1du;
-  const auto next = [&state] {  // xorshift: the same values on every run
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return static_cast<double>(state >> 11) / 0x1p53;
-  };
+  RepeatableRandom random(0x2545f4914f6cdd1du);
+  const auto next = [&random] { return random.Next(); };
   for (int i = 0; i < 100000; ++i) {
     values.push_back(next() * 360.0);
     values.push_back((next() - 0.5) * 60.0);
