@@ -4,6 +4,8 @@
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <string>
@@ -28,6 +30,19 @@ inline Ran RunCli(const std::string& args) {
   for (size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
   const int status = pclose(p);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, ReadBytes(scratch / "err")};
+}
+
+// `text` holds `part`; else the failure shows both.
+inline ::testing::AssertionResult Has(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+// How often `part` occurs in `text`.
+inline size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 }  // namespace tarnwick

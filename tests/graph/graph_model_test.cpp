@@ -14,10 +14,7 @@
 #include "core/angles.h"
 #include "core/calendar.h"
 #include "core/position_cache.h"
-#include "core/program_folder.h"
-#include "core/swiss_ephemeris.h"
 #include "graph/graph_picture.h"
-#include "report/run_command.h"
 #include "store/scratch_folder.h"
 #include "tests/support/real_run.h"
 
@@ -27,21 +24,9 @@ namespace {
 // A marker further from a line than this would be seen beside it, pixels.
 constexpr double kMaxMarkerOffsetPx = 0.5;
 
-// A two-body run of P1 against P2 over the span, kept rows, nothing saved.
-RunOutcome TwoBodyRun(ScanKind kind, const char* start, const char* end, int p1, int p2) {
-  return RunOnLibrary(TwoBodyRequest(start, end, BodyList({p1}), BodyList({p2}), kind));
-}
-
 // A frame of four days on `dial`, `height` pixels high and 400 wide.
 GraphFrame FourDays(int dial, double height) {
-  GraphFrame f;
-  f.t0 = 0.0;
-  f.t1 = 4.0;
-  f.width = 400.0;
-  f.height = height;
-  f.dial = dial;
-  f.v_high = dial;
-  return f;
+  return {.t0 = 0.0, .t1 = 4.0, .width = 400.0, .height = height, .v_high = static_cast<double>(dial), .dial = dial};
 }
 
 // The frame of a run's graph on `dial`, drawn from the library's positions.
@@ -53,9 +38,7 @@ GraphFrame Prepared(GraphData& data, const RunPlan& plan, int dial, int width, i
 }
 
 const GraphLine& LineOf(const GraphData& data, int body) {
-  for (const GraphLine& line : data.lines) {
-    if (!line.key.IsMidpoint() && line.key.body == body) return line;
-  }
+  for (const GraphLine& line : data.lines) if (!line.key.IsMidpoint() && line.key.body == body) return line;
   throw std::runtime_error("no line of body " + std::to_string(body));
 }
 
@@ -71,26 +54,23 @@ TEST(graph_model, folding_onto_the_dial_and_lines_break_where_they_wrap) {
       {"the Moon's pace across the 45-degree wrap", 45, 40.0, 13.0, 5.0 / 13.0, true},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     GraphLine line;
-    for (double t = 0.0; t <= 4.0; t += 0.25) {
-      line.samples.push_back({t, Reduce_to_under_360(r.start + r.motion * t), r.motion});
-    }
+    for (double t = 0.0; t <= 4.0; t += 0.25) line.samples.push_back({t, Reduce_to_under_360(r.start + r.motion * t), r.motion});
     const GraphFrame f = FourDays(r.dial, 300.0);
     const std::vector<GraphPiece> pieces = LinePieces(line, f);
     // The Moon's line crosses more than once in four days; the first break is the one named.
-    ASSERT_GE(pieces.size(), 2u) << r.name;
-    const GraphPoint end = pieces[0].points.back();
-    const GraphPoint begin = pieces[1].points.front();
-    EXPECT_NEAR(end.x, f.X(r.wrap_day), 1e-6) << r.name;
-    EXPECT_NEAR(begin.x, end.x, 1e-9) << r.name;
-    EXPECT_NEAR(end.y, r.upwards ? f.top : f.top + f.height, 1e-9) << r.name;
-    EXPECT_NEAR(begin.y, r.upwards ? f.top + f.height : f.top, 1e-9) << r.name;
+    ASSERT_GE(pieces.size(), 2u);
+    const GraphPoint end = pieces[0].points.back(), begin = pieces[1].points.front();
+    EXPECT_NEAR(end.x, f.X(r.wrap_day), 1e-6);
+    EXPECT_NEAR(begin.x, end.x, 1e-9);
+    EXPECT_NEAR(end.y, r.upwards ? f.top : f.top + f.height, 1e-9);
+    EXPECT_NEAR(begin.y, r.upwards ? f.top + f.height : f.top, 1e-9);
     for (const GraphPiece& piece : pieces) {
-      EXPECT_EQ(piece.retrograde, r.motion < 0.0) << r.name;
+      EXPECT_EQ(piece.retrograde, r.motion < 0.0);
       // No piece jumps across the plot: every step is the motion's, a few pixels.
       for (size_t i = 1; i < piece.points.size(); ++i) {
-        EXPECT_LT(std::fabs(piece.points[i].y - piece.points[i - 1].y), 0.26 * std::fabs(r.motion) * f.PixelsPerDegree() + 1e-9)
-            << r.name;
+        EXPECT_LT(std::fabs(piece.points[i].y - piece.points[i - 1].y), 0.26 * std::fabs(r.motion) * f.PixelsPerDegree() + 1e-9);
       }
     }
   }
@@ -126,26 +106,22 @@ TEST(graph_model, markers_lie_on_both_bodies_lines) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    const RunOutcome out = TwoBodyRun(r.kind, r.start, r.end, r.p1, r.p2);
-    ASSERT_EQ(out.status, RunOutcome::Status::Done);
-    ASSERT_TRUE(out.plan);
-    ASSERT_GT(out.rows.size(), 0u);
+    const RunOutcome out = RunOnLibrary(TwoBodyRequest(r.start, r.end, BodyList({r.p1}), BodyList({r.p2}), r.kind));
+    ASSERT_TRUE(out.status == RunOutcome::Status::Done && out.plan && !out.rows.empty());
     GraphData data = GraphOfRun(*out.plan, out.rows);
     const GraphFrame f = Prepared(data, *out.plan, r.dial == 0 ? 15 : r.dial, kGraphDefaultWidth, kGraphDefaultHeight);
-    const std::vector<GraphPiece> p1 = LinePieces(LineOf(data, r.p1), f);
-    const std::vector<GraphPiece> p2 = LinePieces(LineOf(data, r.p2), f);
-    const std::vector<GraphPiece> p2_mirror = LinePieces(LineOf(data, r.p2), f, true);
+    const std::vector<GraphPiece> p1 = LinePieces(LineOf(data, r.p1), f), p2 = LinePieces(LineOf(data, r.p2), f),
+                                  p2_mirror = LinePieces(LineOf(data, r.p2), f, true);
     double worst = 0.0;
     int contras = 0;
     for (const GraphMarker& m : data.markers) {
       const GraphPoint at = MarkerPoint(m, f);
-      const FoundAspect& row = out.rows[m.row];
       worst = std::max(worst, DistanceToLine(p1, at));
       // On a dial that divides the aspect, the two lines cross at the marker.
-      const double aspect = ArcDistance(row.position[0], row.position[1]);
-      const bool crossing = r.kind == ScanKind::Declination ||
-                            std::fabs(std::remainder(aspect, static_cast<double>(r.dial))) < 1e-6;
-      if (crossing) worst = std::max(worst, DistanceToLine(m.contra ? p2_mirror : p2, at));
+      const double aspect = ArcDistance(out.rows[m.row].position[0], out.rows[m.row].position[1]);
+      if (r.kind == ScanKind::Declination || std::fabs(std::remainder(aspect, static_cast<double>(r.dial))) < 1e-6) {
+        worst = std::max(worst, DistanceToLine(m.contra ? p2_mirror : p2, at));
+      }
       contras += m.contra ? 1 : 0;
     }
     EXPECT_LT(worst, kMaxMarkerOffsetPx) << "largest distance of a marker from its line, pixels";
@@ -177,19 +153,15 @@ TEST(graph_model, date_ticks_follow_the_zoom) {
       {"a century: decades", 36525.0, "2030", 10, 10},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     const std::vector<GraphTick> ticks = TimeTicks(t0, t0 + r.days, 1000.0, *zone);
-    ASSERT_FALSE(ticks.empty()) << r.name;
-    EXPECT_EQ(ticks.front().label, r.first_label) << r.name;
-    EXPECT_GE(static_cast<int>(ticks.size()), r.least) << r.name;
-    EXPECT_LE(static_cast<int>(ticks.size()), r.most) << r.name;
+    ASSERT_FALSE(ticks.empty());
+    EXPECT_EQ(ticks.front().label, r.first_label);
+    EXPECT_TRUE(static_cast<int>(ticks.size()) >= r.least && static_cast<int>(ticks.size()) <= r.most) << ticks.size();
     for (size_t i = 0; i < ticks.size(); ++i) {
-      EXPECT_TRUE(ticks[i].at >= t0 && ticks[i].at <= t0 + r.days) << r.name;
-      if (i > 0) {
-        EXPECT_GT(ticks[i].at, ticks[i - 1].at) << r.name;
-      }
-      const LocalClock clock = LocalClockAt(ticks[i].at, 5.0);
-      if (r.days > 2.0) EXPECT_EQ(clock.MinuteOfDay(), 0) << r.name << " " << ticks[i].label;
-      else EXPECT_EQ(clock.MinuteOfDay() % 360, 0) << r.name << " " << ticks[i].label;
+      EXPECT_TRUE(ticks[i].at >= t0 && ticks[i].at <= t0 + r.days && (i == 0 || ticks[i].at > ticks[i - 1].at));
+      // Local midnights, or every six hours on the two days.
+      EXPECT_EQ(LocalClockAt(ticks[i].at, 5.0).MinuteOfDay() % (r.days > 2.0 ? 1440 : 360), 0) << ticks[i].label;
     }
   }
 }

@@ -37,8 +37,7 @@ class ExportsTest : public WindowTest {
     const QString name = "12012007_12012007_Europe-Berlin_3.0_15.0_gg_mp_15_noRA.txt";
     QVERIFY2(Status().contains(name), qPrintable(Status()));
     // 16:56 UT (11:56 in zone 5) is 17:56 in Berlin.
-    const QString pane = PaneText();
-    QVERIFY2(pane.contains("12/01/2007 17:56"), qPrintable(pane));
+    QVERIFY2(PaneText().contains("12/01/2007 17:56"), qPrintable(PaneText()));
 
     const QString file = world_->file("printed.pdf");
     window_->findChild<RunExports*>()->SetPrinterSetup([file](QPrinter& printer, QWidget*) {
@@ -51,41 +50,36 @@ class ExportsTest : public WindowTest {
     QVERIFY(Read(file).startsWith("%PDF-"));
   }
 
-  void each_export_writes_the_last_run_data() {
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("suffix");
-    QTest::addColumn<QString>("begins");
-    QTest::newRow("Export CSV...") << "mnuFileExportCsv" << "csv" << "kind,p1,";
-    QTest::newRow("csv from the submenu") << "mnuFileExportCsvFormat" << "csv" << "kind,p1,";
-    QTest::newRow("icalendar") << "mnuFileExportIcs" << "ics" << "BEGIN:VCALENDAR\r\n";
-    QTest::newRow("pdf from the submenu") << "mnuFileExportPdfFormat" << "pdf" << "%PDF-";
-    QTest::newRow("Export PDF...") << "mnuFileExportPdf" << "pdf" << "%PDF-";
-    QTest::newRow("report text") << "mnuFileExportText" << "txt" << "\r\ng. Moon     g. Jupiter  12/01/2007 11:56";
-  }
   // Off before a run; then the file the user names holds the format, the offered name is the
   // report's with the format's suffix, and a file that cannot be written is named with why.
   void each_export_writes_the_last_run() {
-    QFETCH(QString, action);
-    QFETCH(QString, suffix);
-    QFETCH(QString, begins);
+    struct Row { const char* action; QString suffix; QString begins; };
+    const Row rows[] = {
+        {"mnuFileExportCsv", "csv", "kind,p1,"},        // Export CSV...
+        {"mnuFileExportCsvFormat", "csv", "kind,p1,"},  // CSV from the submenu
+        {"mnuFileExportIcs", "ics", "BEGIN:VCALENDAR\r\n"},
+        {"mnuFileExportPdfFormat", "pdf", "%PDF-"},     // PDF from the submenu
+        {"mnuFileExportPdf", "pdf", "%PDF-"},           // Export PDF...
+        {"mnuFileExportText", "txt", "\r\ng. Moon     g. Jupiter  12/01/2007 11:56"},
+    };
     Open();
-    QAction* exporter = Find<QAction>(action.toLatin1().constData());
-    QVERIFY(!exporter->isEnabled());
+    for (const Row& r : rows) QVERIFY2(!Find<QAction>(r.action)->isEnabled(), r.action);
     Load(OneDay());
     Run("cmdAspectarian");
-    QVERIFY(exporter->isEnabled());
-
-    const QString missing = world_->file("no such folder/out." + suffix);
-    world_->chooser->answers = {missing, world_->file("out." + suffix)};
-    exporter->trigger();
-    const QString preset = world_->chooser->requests.back().preset_name;
-    QVERIFY2(preset.endsWith("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA." + suffix), qPrintable(preset));
-    ExpectMessage(window_.get(), {missing, "No such file or directory"});
-    QVERIFY(!QFileInfo::exists(world_->file("no such folder")));
-
-    exporter->trigger();
-    QVERIFY2(Status().contains("out." + suffix), qPrintable(Status()));
-    QVERIFY2(Read(world_->file("out." + suffix)).startsWith(begins), qPrintable(Read(world_->file("out." + suffix)).left(60)));
+    for (const Row& r : rows) {
+      QAction* exporter = Find<QAction>(r.action);
+      const QString missing = world_->file("no such folder/out." + r.suffix);
+      const QString file = world_->file("data/" + QString(r.action) + "." + r.suffix);
+      world_->chooser->answers = {missing, file};
+      exporter->trigger();
+      const QString preset = world_->chooser->requests.back().preset_name;
+      QVERIFY2(preset.endsWith("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA." + r.suffix), qPrintable(preset));
+      ExpectMessage(window_.get(), {missing, "No such file or directory"});
+      QVERIFY(!QFileInfo::exists(world_->file("no such folder")));
+      exporter->trigger();
+      QVERIFY2(Status().contains(QFileInfo(file).fileName()), qPrintable(Status()));
+      QVERIFY2(Read(file).startsWith(r.begins), qPrintable(Read(file).left(60)));
+    }
   }
 
   // With "Only the rows shown or selected" on, an export holds the rows the filter shows, or

@@ -114,43 +114,37 @@ class HelpWindowTest : public WindowTest {
 
   // Whatever file is chosen, the pane shows its text or stays as it was, with a message that
   // names the file and says why. The decoding itself is tested in settings_file_test.cpp (text_encoding).
-  void odd_files_load_or_are_refused_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("shown");    // the pane afterwards: its start
-    QTest::addColumn<QString>("refusal");  // part of the message, "" when loaded
-    QTest::newRow("UTF-16 from a Windows editor")
-        << QByteArray("\xFF\xFEM\0o\0o\0n\0\r\0\n\0\xE9\0", 16) << QString("Moon\n\u00e9") << "";
-    QTest::newRow("a long line") << QByteArray(60000, 'x') << QString(60000, 'x') << "";
-    QTest::newRow("a line too long to lay out") << QByteArray("a\r\n") + QByteArray(200000, 'x')
-                                                << QString("How to read") << "its line 2 is 200000 bytes long";
+  void odd_files_load_or_are_refused() {
     QByteArray short_lines;
     while (short_lines.size() < (1 << 20)) short_lines += "Moon trine Sun\n";
-    short_lines.truncate(1 << 20);
-    QTest::newRow("1 MiB of short lines") << short_lines << QString(short_lines) << "";  // ends in "M", no line break
-    QTest::newRow("15 MiB of short lines") << short_lines.repeated(15) << QString("How to read")
-                                           << "it is 15728640 bytes long, more than the 1048576 (1 MiB)";
-    QTest::newRow("binary") << QByteArray("\x7F" "ELF\x02\x01\x01\0\0", 9) << QString("How to read")
-                            << "it holds NUL bytes, which no text file has";
-    QTest::newRow("larger than any help file") << QByteArray((16 << 20) + 1, 'x') << QString("How to read")
-                                               << "larger than 16 MiB";
-  }
-  void odd_files_load_or_are_refused() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, shown);
-    QFETCH(QString, refusal);
-    const QString file = world_->file("chosen.txt");
-    Write(file, bytes.toStdString());
+    short_lines.truncate(1 << 20);  // ends in "M", no line break
+    struct Row { QByteArray bytes; QString refusal; QString shown; };  // refusal "" when loaded; shown: whole
+    // The refused first: the pane keeps help.txt. Then each file loaded replaces the one before.
+    const Row rows[] = {
+        {QByteArray("a\r\n") + QByteArray(200000, 'x'), "its line 2 is 200000 bytes long", ""},
+        {short_lines.repeated(15), "it is 15728640 bytes long, more than the 1048576 (1 MiB)", ""},
+        {QByteArray("\x7F" "ELF\x02\x01\x01\0\0", 9), "it holds NUL bytes, which no text file has", ""},  // binary
+        {QByteArray((16 << 20) + 1, 'x'), "larger than 16 MiB", ""},
+        {QByteArray("\xFF\xFEM\0o\0o\0n\0\r\0\n\0\xE9\0", 16), "", QString("Moon\n\u00e9")},  // UTF-16, Windows
+        {QByteArray(60000, 'x'), "", QString(60000, 'x')},  // a long line
+        {short_lines, "", QString(short_lines)},
+    };
     OpenHelp();
-    world_->chooser->answers = {file};
-    Click("cmdLoadFile", Help());
-    if (refusal.isEmpty()) {
-      QCOMPARE(Pane()->toPlainText(), shown);
-      QCOMPARE(Help()->windowTitle(), Caption(file));
-      return;
+    int n = 0;
+    for (const Row& r : rows) {
+      const QString file = world_->file(QString("chosen%1.txt").arg(++n));
+      Write(file, r.bytes.toStdString());
+      world_->chooser->answers = {file};
+      Click("cmdLoadFile", Help());
+      if (r.refusal.isEmpty()) {
+        QCOMPARE(Pane()->toPlainText(), r.shown);
+        QCOMPARE(Help()->windowTitle(), Caption(file));
+        continue;
+      }
+      QVERIFY(Pane()->toPlainText().startsWith("How to read"));
+      ExpectMessage(Help(), {file, r.refusal});
+      QCOMPARE(Help()->windowTitle(), Caption(world_->file("help.txt")));
     }
-    QVERIFY(Pane()->toPlainText().startsWith(shown));
-    ExpectMessage(Help(), {file, refusal});
-    QCOMPARE(Help()->windowTitle(), Caption(world_->file("help.txt")));
   }
 };
 

@@ -11,42 +11,37 @@ class MainWindowTest : public WindowTest {
   Q_OBJECT
 
  private slots:
-  void typing_rules_data() {
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("paste");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QChar>("decimal_sign");  // of the user's locale
-    const QChar point('.'), comma(',');
-    QTest::newRow("colon typed in a time box") << "txtStartTime" << "10:30" << false << "10:30" << point;
-    QTest::newRow("minus stays in the time zone") << "txtTZ" << "-5.5" << false << "-5.5" << point;
-    QTest::newRow("minus dropped in an orb") << "txtAspectOrb1" << "-2.5" << false << "2.5" << point;
-    QTest::newRow("letters and blanks dropped in an orb") << "txtAspectOrb2" << "1 2a" << false << "12" << point;
-    QTest::newRow("sixth character in a time box refused") << "txtEndTime" << "123456" << false << "12345" << point;
-    QTest::newRow("zone name in the time zone, blanks dropped") << "txtTZ" << "America/New_York x" << false << "America/New_Yorkx" << point;
-    QTest::newRow("41st character in the time zone refused") << "txtTZ" << QString(45, 'a') << false << QString(40, 'a') << point;
-    QTest::newRow("date boxes take anything, up to 12") << "txtStartDate" << "Dec 1st, 2007" << false << "Dec 1st, 200" << point;
-    QTest::newRow("paste is typed through the rules") << "txtStartTime" << "09:45 pm" << true << "09:45" << point;
-    QTest::newRow("paste cut to the room left") << "txtAspectOrb1" << "1234567" << true << "123456" << point;
-    QTest::newRow("comma dropped where the point is the sign") << "txtTZ" << "-5,5" << false << "-55" << point;
-    QTest::newRow("comma locale: comma in the time zone") << "txtTZ" << "-5,5" << false << "-5,5" << comma;
-    QTest::newRow("comma locale: comma or point in an orb") << "txtAspectOrb2" << "0,9.1" << false << "0,9.1" << comma;
-    QTest::newRow("comma locale: comma in a time box") << "txtEndTime" << "10,59" << false << "10,59" << comma;
-  }
+  // What each box lets through, typed or pasted, in a locale whose decimal sign is the point
+  // and in one where it is the comma.
   void typing_rules() {
-    QFETCH(QString, box);
-    QFETCH(QString, typed);
-    QFETCH(bool, paste);
-    QFETCH(QString, shown);
-    QFETCH(QChar, decimal_sign);
-    world_->regional.decimal_separator = decimal_sign.toLatin1();
-    Open();
-    QLineEdit* edit = Find(box.toLatin1().constData());
-    ClickInto(edit);
-    QGuiApplication::clipboard()->setText(typed);
-    if (paste) QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-    else QTest::keyClicks(edit, typed);
-    QCOMPARE(edit->text(), shown);
+    struct Row { const char* box; QString typed; bool paste; QString shown; char sign; };
+    const Row rows[] = {
+        {"txtStartTime", "10:30", false, "10:30", '.'},                              // colon in a time box
+        {"txtTZ", "-5.5", false, "-5.5", '.'},                                       // minus stays in the zone
+        {"txtAspectOrb1", "-2.5", false, "2.5", '.'},                                // minus dropped in an orb
+        {"txtAspectOrb2", "1 2a", false, "12", '.'},                                 // letters, blanks dropped
+        {"txtEndTime", "123456", false, "12345", '.'},                               // sixth character refused
+        {"txtTZ", "America/New_York x", false, "America/New_Yorkx", '.'},            // a zone name, no blanks
+        {"txtTZ", QString(45, 'a'), false, QString(40, 'a'), '.'},                   // 41st character refused
+        {"txtStartDate", "Dec 1st, 2007", false, "Dec 1st, 200", '.'},               // anything, up to 12
+        {"txtStartTime", "09:45 pm", true, "09:45", '.'},                            // paste typed through the rules
+        {"txtAspectOrb1", "1234567", true, "123456", '.'},                           // paste cut to the room left
+        {"txtTZ", "-5,5", false, "-55", '.'},                                        // comma where the point is the sign
+        {"txtTZ", "-5,5", false, "-5,5", ','},                                       // comma locale: in the zone
+        {"txtAspectOrb2", "0,9.1", false, "0,9.1", ','},                             // comma or point in an orb
+        {"txtEndTime", "10,59", false, "10,59", ','},                                // comma in a time box
+    };
+    for (const Row& r : rows) {
+      window_.reset();
+      world_->regional.decimal_separator = r.sign;
+      Open();
+      QLineEdit* edit = Find(r.box);
+      ClickInto(edit);
+      QGuiApplication::clipboard()->setText(r.typed);
+      if (r.paste) QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+      else QTest::keyClicks(edit, r.typed);
+      QCOMPARE(edit->text(), r.shown);
+    }
   }
 
   // A settings file may place texts that typing could not produce; they are shown whole, and
@@ -111,40 +106,30 @@ class MainWindowTest : public WindowTest {
   // Each key and the button reach their command, in the regional date order; a date that
   // is none changes no box and is named in the status line. The date arithmetic itself is
   // tested in tests/store/date_commands_test.cpp.
-  void date_commands_data() {
-    QTest::addColumn<int>("order");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("end");
-    QTest::addColumn<QString>("key");  // "": the button cmdEndDateSameAsStartDate
-    QTest::addColumn<QString>("new_start");
-    QTest::addColumn<QString>("new_end");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("F6, m/d/y") << 0 << "12/15/2007" << "12/20/2007" << "F6" << "01/01/2008" << "01/31/2008" << "";
-    QTest::newRow("F5, y/m/d") << 2 << "2008/01/10" << "" << "F5" << "2007/12/01" << "2007/12/31" << "";
-    QTest::newRow("F2") << 0 << "12/31/2007" << "01/05/2008" << "F2" << "01/01/2008" << "01/05/2008" << "";
-    QTest::newRow("F3") << 0 << "02/01/2008" << "03/01/2008" << "F3" << "02/01/2008" << "02/29/2008" << "";
-    QTest::newRow("button, no date") << 0 << "next week" << "12/31/2007" << "" << "next week" << "next week" << "";
-    const QString invalid = "Start Date \"13/45/2007\"";
-    QTest::newRow("F2 on no date") << 0 << "13/45/2007" << "" << "F2" << "13/45/2007" << "" << invalid;
-  }
   void date_commands() {
-    QFETCH(int, order);
-    QFETCH(QString, start);
-    QFETCH(QString, end);
-    QFETCH(QString, key);
-    QFETCH(QString, new_start);
-    QFETCH(QString, new_end);
-    QFETCH(QString, status);
-    world_->regional.order = static_cast<DateOrder>(order);
-    Open();
-    Type("txtStartDate", start);
-    Type("txtEndDate", end);
-    if (key.isEmpty()) Click("cmdEndDateSameAsStartDate");
-    else QTest::keyClick(window_.get(), QKeySequence(key)[0].key());
-    QCOMPARE(Find("txtStartDate")->text(), new_start);
-    QCOMPARE(Find("txtEndDate")->text(), new_end);
-    QCOMPARE(Status().isEmpty(), status.isEmpty());
-    QVERIFY2(Status().contains(status), qPrintable(Status()));
+    struct Row { DateOrder order; const char* start; const char* end; const char* key; const char* new_start;
+                 const char* new_end; QString status; };
+    const QString invalid = "Start Date \"13/45/2007\"";
+    const Row rows[] = {  // key "": the button cmdEndDateSameAsStartDate
+        {DateOrder::MonthDayYear, "12/15/2007", "12/20/2007", "F6", "01/01/2008", "01/31/2008", ""},
+        {DateOrder::YearMonthDay, "2008/01/10", "", "F5", "2007/12/01", "2007/12/31", ""},
+        {DateOrder::MonthDayYear, "12/31/2007", "01/05/2008", "F2", "01/01/2008", "01/05/2008", ""},
+        {DateOrder::MonthDayYear, "02/01/2008", "03/01/2008", "F3", "02/01/2008", "02/29/2008", ""},
+        {DateOrder::MonthDayYear, "next week", "12/31/2007", "", "next week", "next week", ""},
+        {DateOrder::MonthDayYear, "13/45/2007", "", "F2", "13/45/2007", "", invalid},
+    };
+    for (const Row& r : rows) {
+      window_.reset();
+      world_->regional.order = r.order;
+      Open();
+      Type("txtStartDate", r.start);
+      Type("txtEndDate", r.end);
+      if (!*r.key) Click("cmdEndDateSameAsStartDate");
+      else QTest::keyClick(window_.get(), QKeySequence(r.key)[0].key());
+      QCOMPARE(Find("txtStartDate")->text() + " " + Find("txtEndDate")->text(), QString(r.new_start) + " " + r.new_end);
+      QCOMPARE(Status().isEmpty(), r.status.isEmpty());
+      QVERIFY2(Status().contains(r.status), qPrintable(Status()));
+    }
   }
 
   // Save writes the controls through the dialog; Load puts the file back into them, keeping
@@ -155,9 +140,7 @@ class MainWindowTest : public WindowTest {
     const QString file = world_->file("sets/mine.opt");
     Open();
     Type("txtStartDate", "03/04/2005");
-    for (const char* box : {"chkP1Planets_0", "chkP3Planets_25", "chkUse_RA", "chkUseP3"}) {
-      QTest::mouseClick(Find<QCheckBox>(box), Qt::LeftButton);
-    }
+    for (const char* box : {"chkP1Planets_0", "chkP3Planets_25", "chkUse_RA", "chkUseP3"}) QTest::mouseClick(Find<QCheckBox>(box), Qt::LeftButton);
     const RunSettings saved = window_->ControlsToSettings();
     QVERIFY(saved.chkP1Planets[0] && saved.chkP3Planets[25] && saved.chkUse_RA && !saved.chkUseP3);
     world_->chooser->answers = {file};
@@ -167,9 +150,7 @@ class MainWindowTest : public WindowTest {
     QCOMPARE(Read(file), QString::fromStdString(SettingsFileText(saved)));
 
     Type("txtStartDate", "01/01/2001");
-    for (const char* control : {"chkP1Planets_0", "opt2_ghd_1"}) {
-      QTest::mouseClick(Find<QAbstractButton>(control), Qt::LeftButton);
-    }
+    for (const char* control : {"chkP1Planets_0", "opt2_ghd_1"}) QTest::mouseClick(Find<QAbstractButton>(control), Qt::LeftButton);
     const RunSettings changed = window_->ControlsToSettings();
     world_->chooser->answers = {std::nullopt};
     QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
@@ -285,19 +266,17 @@ class MainWindowTest : public WindowTest {
     QCOMPARE(boxes(), (QStringList{"01/02/2024", "29/02/2024", "10:00", "10:59", "-3"}));
   }
 
-  void placement_keeps_the_top_edge_on_the_screen_data() {
-    QTest::addColumn<QRect>("available");
-    QTest::addColumn<QPoint>("top_left");  // of a 760 x 950 frame
-    QTest::newRow("tall screen: bottom on the bottom") << QRect(0, 0, 1920, 1080) << QPoint(57, 130);
-    QTest::newRow("short screen: top on the top") << QRect(0, 0, 1366, 768) << QPoint(57, 0);
-    QTest::newRow("panel above the available area") << QRect(0, 30, 1280, 994) << QPoint(57, 74);
-    QTest::newRow("narrow screen: left edge stays on it") << QRect(0, 0, 700, 1080) << QPoint(0, 130);
-    QTest::newRow("second screen to the right") << QRect(1920, 0, 1280, 720) << QPoint(1977, 0);
-  }
   void placement_keeps_the_top_edge_on_the_screen() {
-    QFETCH(QRect, available);
-    QFETCH(QPoint, top_left);
-    QCOMPARE(BottomPlacement(available, QSize(760, 950), TwipsToPixels(855)), top_left);
+    const QList<std::pair<QRect, QPoint>> rows = {  // available area, top left of a 760 x 950 frame
+        {QRect(0, 0, 1920, 1080), QPoint(57, 130)},  // tall screen: bottom on the bottom
+        {QRect(0, 0, 1366, 768), QPoint(57, 0)},     // short screen: top on the top
+        {QRect(0, 30, 1280, 994), QPoint(57, 74)},   // panel above the available area
+        {QRect(0, 0, 700, 1080), QPoint(0, 130)},    // narrow screen: left edge stays on it
+        {QRect(1920, 0, 1280, 720), QPoint(1977, 0)},  // second screen to the right
+    };
+    for (const auto& [available, top_left] : rows) {
+      QCOMPARE(BottomPlacement(available, QSize(760, 950), TwipsToPixels(855)), top_left);
+    }
   }
 };
 

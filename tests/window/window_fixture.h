@@ -76,6 +76,14 @@ inline RunSettings OneDay() {
   return s;
 }
 
+// Two centuries from 01/01/1900: far longer than any test waits, to be cancelled.
+inline RunSettings LongRun() {
+  RunSettings s;
+  s.txtStartDate = "01/01/1900";
+  s.txtEndDate = "12/31/2099";
+  return s;
+}
+
 // Clicks `button` on the next message box that opens, modal to the application or to its
 // window; NoButton presses Return, the box's default. Polls, so it works for a box that blocks
 // in its own event loop as well as for one that is merely open; the polling ends with `owner`
@@ -122,9 +130,7 @@ class WindowTest : public QObject {
     if (!found) qFatal("no control %s", name);
     return found;
   }
-  void Click(const char* button, QObject* in = nullptr) {
-    QTest::mouseClick(Find<QPushButton>(button, in), Qt::LeftButton);
-  }
+  void Click(const char* button, QObject* in = nullptr) { QTest::mouseClick(Find<QPushButton>(button, in), Qt::LeftButton); }
   QString Status() { return Find<QLabel>("lblStatus")->text(); }
   // The results table, one of its cells as shown, and a click on a column's head.
   QTableView* Table() { return Find<QTableView>("tblResults"); }
@@ -134,12 +140,52 @@ class WindowTest : public QObject {
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
   }
-  // A row's date and time as shown, "12/01/2007 11:56"; all its cells joined by `sep`.
+  // A row's date and time as shown, "12/01/2007 11:56"; all its cells joined by `sep`; every
+  // row so.
   QString Moment(int row) { return Cell(row, ResultsModel::kDate) + " " + Cell(row, ResultsModel::kTime); }
   QString RowText(int row, QChar sep = ' ') {
     QStringList cells;
     for (int c = 0; c < Table()->model()->columnCount(); ++c) cells << Cell(row, c);
     return cells.join(sep);
+  }
+  QStringList TableRows(QChar sep = ' ') {
+    QStringList rows;
+    for (int r = 0; r < Table()->model()->rowCount(); ++r) rows << RowText(r, sep);
+    return rows;
+  }
+  // Texts with each run of blanks made one, to compare a row with its report line.
+  static QStringList Simplified(QStringList texts) {
+    for (QString& t : texts) t = t.simplified();
+    return texts;
+  }
+  // The texts of `column` down the table, each run of equal ones once: "each body in one
+  // block" reads as no repeat in it.
+  QStringList Blocks(int column) {
+    QStringList blocks;
+    for (int r = 0; r < Table()->model()->rowCount(); ++r) {
+      if (blocks.isEmpty() || blocks.back() != Cell(r, column)) blocks << Cell(r, column);
+    }
+    return blocks;
+  }
+  // Row r of the table is line r of the report: its moment and its second role (a body or an
+  // event's word) are in the line.
+  void ExpectRowsAreLines(const QStringList& lines) {
+    QCOMPARE(Table()->model()->rowCount(), lines.size());
+    for (int r = 0; r < lines.size(); ++r) {
+      QVERIFY2(lines[r].contains(Moment(r)) && lines[r].contains(Cell(r, ResultsModel::kP2)),
+               qPrintable(lines[r] + " | " + RowText(r)));
+    }
+  }
+  // Clicks the rows (Ctrl held after the first, to add), then Ctrl+C.
+  void CopyRows(std::initializer_list<int> rows) {
+    Table()->setFocus();
+    Qt::KeyboardModifiers modifiers;
+    for (const int row : rows) {
+      const QPoint at = Table()->visualRect(Table()->model()->index(row, 0)).center();
+      QTest::mouseClick(Table()->viewport(), Qt::LeftButton, modifiers, at);
+      modifiers = Qt::ControlModifier;
+    }
+    QTest::keyClick(Table(), Qt::Key_C, Qt::ControlModifier);
   }
   // Back to the report's order: the date column sorted ascending.
   void SortByDate() {
@@ -154,8 +200,9 @@ class WindowTest : public QObject {
     QTest::keyClicks(box, text);
     return box;
   }
-  // The report pane's text, and the files in the data folder.
-  QString PaneText() { return Find<QPlainTextEdit>("txtResults")->toPlainText(); }
+  // The report pane and its text, and the files in the data folder.
+  QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
+  QString PaneText() { return Pane()->toPlainText(); }
   QStringList DataFiles() { return QDir(world_->file("data")).entryList(QDir::Files); }
   // The report's lines as the pane shows them, without the blank lines and the rule.
   QStringList ReportLines() {
@@ -178,6 +225,14 @@ class WindowTest : public QObject {
     ClickInto(Find(box));
     QTest::keyClick(Find(box), Qt::Key_Delete);
     QTest::keyClicks(Find(box), text);
+  }
+  // Types over all a box held, selected with Ctrl+A (boxes of the dialogs and the events
+  // group, which select nothing on entry).
+  void Retype(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
   }
 
   // Files the test prepares or checks, bypassing the window.
@@ -205,10 +260,7 @@ class WindowTest : public QObject {
 
  private slots:
   void init() { world_ = std::make_unique<TestWorld>(); }
-  void cleanup() {
-    window_.reset();
-    world_.reset();
-  }
+  void cleanup() { window_.reset(); world_.reset(); }
 };
 
 // The window tests are one program (link time is most of a test program's build): each class
