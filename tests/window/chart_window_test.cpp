@@ -107,38 +107,31 @@ class ChartWindowTest : public WindowTest {
 
   // The chart angles' boxes of P2 and P3 serve only the centre n of a chart with a place;
   // P1 has none. Checked, a run names the angle like a body: "n. MC".
-  void angle_rows_enable_only_on_n_with_a_placed_chart_data() {
-    QTest::addColumn<QString>("place");  // "-": no chart at all
-    QTest::addColumn<bool>("natal");     // P2 on n
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("no chart") << QStringLiteral("-") << false << false;
-    QTest::newRow("placed chart, P2 g") << QStringLiteral("52N31 13E24") << false << false;
-    QTest::newRow("placed chart, P2 n") << QStringLiteral("52N31 13E24") << true << true;
-    QTest::newRow("chart without a place, P2 n") << QString() << true << false;
-  }
   void angle_rows_enable_only_on_n_with_a_placed_chart() {
-    QFETCH(QString, place);
-    QFETCH(bool, natal);
-    QFETCH(bool, enabled);
-    Open();
-    Load(SaturnIn2025({}));
-    if (place != QStringLiteral("-")) {
-      QVERIFY(SaveChartFile(world_->file("ann.chart").toStdString(), {"Ann", "03/18/1990", "12:00", "0", place.toStdString()}).ok);
-      world_->chooser->answers.push_back(world_->file("ann.chart"));
-      Find<QAction>("mnuChartOpen")->trigger();
+    struct Row { const char* place; bool natal; bool enabled; };  // place nullptr: no chart; natal: P2 on n
+    const Row rows[] = {{nullptr, false, false}, {"52N31 13E24", false, false}, {"52N31 13E24", true, true}, {"", true, false}};
+    for (const Row& r : rows) {
+      Afresh();
+      Open();
+      Load(SaturnIn2025({}));
+      if (r.place) {
+        QVERIFY(SaveChartFile(world_->file("ann.chart").toStdString(), {"Ann", "03/18/1990", "12:00", "0", r.place}).ok);
+        world_->chooser->answers.push_back(world_->file("ann.chart"));
+        Find<QAction>("mnuChartOpen")->trigger();
+      }
+      if (r.natal) QTest::mouseClick(Find<QRadioButton>("opt2_ghd_2"), Qt::LeftButton);
+      QVERIFY(!window_->findChild<QCheckBox*>(QStringLiteral("chkP1Angles_26")));
+      auto* mc = Find<QCheckBox>("chkP2Angles_27");
+      QCOMPARE(Find<QCheckBox>("chkP2Angles_26")->isEnabled(), r.enabled);
+      QCOMPARE(mc->isEnabled(), r.enabled);
+      QVERIFY(!Find<QCheckBox>("chkP3Angles_26")->isEnabled());  // P3 stays on g
+      if (!r.enabled) continue;
+      QTest::mouseClick(mc, Qt::LeftButton);
+      Run("cmdAspectarian");
+      QVERIFY2(PaneText().contains(QStringLiteral("g. Saturn   n. MC ")), qPrintable(PaneText()));
+      QTest::mouseClick(Find<QRadioButton>("opt2_ghd_0"), Qt::LeftButton);
+      QVERIFY(!mc->isEnabled());
     }
-    if (natal) QTest::mouseClick(Find<QRadioButton>("opt2_ghd_2"), Qt::LeftButton);
-    QVERIFY(!window_->findChild<QCheckBox*>(QStringLiteral("chkP1Angles_26")));
-    auto* mc = Find<QCheckBox>("chkP2Angles_27");
-    QCOMPARE(Find<QCheckBox>("chkP2Angles_26")->isEnabled(), enabled);
-    QCOMPARE(mc->isEnabled(), enabled);
-    QVERIFY(!Find<QCheckBox>("chkP3Angles_26")->isEnabled());  // P3 stays on g
-    if (!enabled) return;
-    QTest::mouseClick(mc, Qt::LeftButton);
-    Run("cmdAspectarian");
-    QVERIFY2(PaneText().contains(QStringLiteral("g. Saturn   n. MC ")), qPrintable(PaneText()));
-    QTest::mouseClick(Find<QRadioButton>("opt2_ghd_0"), Qt::LeftButton);
-    QVERIFY(!mc->isEnabled());
   }
 };
 

@@ -174,75 +174,65 @@ class MainWindowTest : public WindowTest {
   // A short file whose first two lines are no dates (notes chosen by mistake) is loaded only
   // when the user says so; the question's default is No. A short file of settings, or a whole
   // one, loads without a question.
-  void plainly_no_settings_file_is_loaded_only_when_confirmed_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("answer");  // QMessageBox::NoButton: Return, the default
-    QTest::addColumn<bool>("asked");
-    QTest::addColumn<QString>("start_date");  // afterwards; "" for unchanged
-    RunSettings dates;
+  void plainly_no_settings_file_is_loaded_only_when_confirmed() {
+    RunSettings dates, words;
     dates.txtStartDate = "03/04/2005";
     dates.txtEndDate = "03/09/2005";
-    const QByteArray notes = "Some other notes\r\nabout the Moon\r\n";
-    QTest::newRow("notes, Return") << notes << int(QMessageBox::NoButton) << true << "";
-    QTest::newRow("notes, No") << notes << int(QMessageBox::No) << true << "";
-    QTest::newRow("notes, Yes") << notes << int(QMessageBox::Yes) << true << "Some other notes";
-    QTest::newRow("one line of date") << QByteArray("03/04/2005\r\n") << int(QMessageBox::No) << true << "";
-    QTest::newRow("a short file of settings")
-        << QByteArray::fromStdString(SettingsFileText(dates)).left(200) << int(QMessageBox::No) << false << "03/04/2005";
-    RunSettings words;
     words.txtStartDate = "next week";
-    QTest::newRow("all 93 lines") << QByteArray::fromStdString(SettingsFileText(words)) << int(QMessageBox::No)
-                                  << false << "next week";
-  }
-  void plainly_no_settings_file_is_loaded_only_when_confirmed() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, answer);
-    QFETCH(bool, asked);
-    QFETCH(QString, start_date);
-    const QString file = world_->file("chosen.opt");
-    Write(file, bytes.toStdString());
-    Open();
-    const RunSettings before = window_->ControlsToSettings();
-    QString question;
-    AnswerNextMessageBox(QMessageBox::StandardButton(answer), &question, window_.get());
-    world_->chooser->answers = {file};
-    QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(!question.isEmpty(), asked);
-    if (asked) QVERIFY2(question.contains(file) && question.contains("not dates"), qPrintable(question));
-    if (start_date.isEmpty()) {
-      QVERIFY(window_->ControlsToSettings() == before);
-      QVERIFY2(Status().contains("was not loaded"), qPrintable(Status()));
-      QCOMPARE(window_->settingsFilePath(), std::string());
-    } else {
-      QCOMPARE(Find("txtStartDate")->text(), start_date);
-      QCOMPARE(window_->settingsFilePath(), file.toStdString());
+    const std::string notes = "Some other notes\r\nabout the Moon\r\n";
+    // answer NoButton: Return, the default; start_date afterwards, "" for unchanged.
+    struct Row { std::string bytes; QMessageBox::StandardButton answer; bool asked; QString start_date; };
+    const Row rows[] = {
+        {notes, QMessageBox::NoButton, true, ""},
+        {notes, QMessageBox::No, true, ""},
+        {notes, QMessageBox::Yes, true, "Some other notes"},
+        {"03/04/2005\r\n", QMessageBox::No, true, ""},                                 // one line of date
+        {SettingsFileText(dates).substr(0, 200), QMessageBox::No, false, "03/04/2005"},  // a short file of settings
+        {SettingsFileText(words), QMessageBox::No, false, "next week"},                 // all 93 lines
+    };
+    for (const Row& r : rows) {
+      Afresh();
+      const QString file = world_->file("chosen.opt");
+      Write(file, r.bytes);
+      Open();
+      const RunSettings before = window_->ControlsToSettings();
+      QString question;
+      AnswerNextMessageBox(r.answer, &question, window_.get());
+      world_->chooser->answers = {file};
+      QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+      QCOMPARE(!question.isEmpty(), r.asked);
+      if (r.asked) QVERIFY2(question.contains(file) && question.contains("not dates"), qPrintable(question));
+      if (r.start_date.isEmpty()) {
+        QVERIFY(window_->ControlsToSettings() == before);
+        QVERIFY2(Status().contains("was not loaded"), qPrintable(Status()));
+        QCOMPARE(window_->settingsFilePath(), std::string());
+      } else {
+        QCOMPARE(Find("txtStartDate")->text(), r.start_date);
+        QCOMPARE(window_->settingsFilePath(), file.toStdString());
+      }
     }
   }
 
   // The settings file offered in the dialog, and after a restart, is the last one saved or
   // loaded; a save or load that failed or was declined leaves it as it was.
-  void only_files_saved_or_loaded_are_remembered_data() {
-    QTest::addColumn<bool>("save");
-    QTest::addColumn<QString>("chosen");
-    QTest::newRow("save into a missing folder") << true << "no such folder/mine.opt";
-    QTest::newRow("load of a missing file") << false << "missing.opt";
-  }
   void only_files_saved_or_loaded_are_remembered() {
-    QFETCH(bool, save);
-    QFETCH(QString, chosen);
-    const QString good = world_->file("good.opt");
-    Open();
-    world_->chooser->answers = {good, world_->file(chosen)};
-    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
-    QTest::keyClick(window_.get(), save ? Qt::Key_S : Qt::Key_O, Qt::ControlModifier);
-    ExpectMessage(window_.get(), {world_->file(chosen)});
-    QCOMPARE(window_->settingsFilePath(), good.toStdString());
-    QVERIFY(window_->close());
-    QVERIFY(!Read(world_->file("Quillmere.ini")).contains(chosen));
-    Open();
-    world_->chooser->answers = {std::nullopt};
-    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(world_->chooser->requests.back().preset_name, good);
+    // A save into a missing folder, a load of a missing file.
+    for (const auto& [save, chosen] : {std::pair<bool, QString>{true, "no such folder/mine.opt"}, {false, "missing.opt"}}) {
+      Afresh();
+      const QString good = world_->file("good.opt");
+      Open();
+      world_->chooser->answers = {good, world_->file(chosen)};
+      QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+      QTest::keyClick(window_.get(), save ? Qt::Key_S : Qt::Key_O, Qt::ControlModifier);
+      ExpectMessage(window_.get(), {world_->file(chosen)});
+      QCOMPARE(window_->settingsFilePath(), good.toStdString());
+      QVERIFY(window_->close());
+      QVERIFY(!Read(world_->file("Quillmere.ini")).contains(chosen));
+      Open();
+      world_->chooser->answers = {std::nullopt};
+      QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+      QCOMPARE(world_->chooser->requests.back().preset_name, good);
+    }
   }
 
   // With no start-up file the boxes show today's month in the regional order; what they hold

@@ -20,36 +20,31 @@ class RunTest : public WindowTest {
   }
 
  private slots:
-  void run_fills_the_pane_and_saves_the_report_data() {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("file_name");
-    QTest::addColumn<QString>("a_line");
-    // The Moon 105 degrees from Jupiter at 11:56 local time (zone 5), as tarnwick-cli prints
-    // it for the same settings.
-    QTest::newRow("longitude") << "cmdAspectarian" << "12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt"
-                               << "g. Moon     g. Jupiter  12/01/2007 11:56  11.1 (06) 26.1 (09)  105";
-    QTest::newRow("declination") << "cmdAspectarian_declination"
-                                 << "12012007_12012007_5_decl_gg_mp_15_noRA_geoDecl.txt" << "";
-  }
   void run_fills_the_pane_and_saves_the_report() {
-    QFETCH(QString, command);
-    QFETCH(QString, file_name);
-    QFETCH(QString, a_line);
-    Open();
-    Load(OneDay());
-    QTest::mouseClick(Find<QRadioButton>("opt3_ghd_1"), Qt::LeftButton);  // P3 plays no part...
-    ShowReportText();
-    Run(command.toLatin1().constData());
-
-    QCOMPARE(DataFiles(), QStringList{file_name});
-    QCOMPARE(Read(world_->file("data/" + file_name)), PaneText().replace('\n', "\r\n"));
-    QVERIFY2(PaneText().contains(a_line), qPrintable(PaneText()));
-    QVERIFY(Find<QRadioButton>("opt3_ghd_0")->isChecked());  // ...and takes P2's centre
-    QVERIFY(Pane()->hasFocus() && Status().contains(file_name) && Find<QPushButton>(command.toLatin1().constData())->isEnabled());
-
-    // A double click in the pane selects the whole report.
-    QTest::mouseDClick(Pane()->viewport(), Qt::LeftButton);
-    QCOMPARE(Pane()->textCursor().selectedText().size(), PaneText().size());
+    struct Row { const char* command; QString file_name; QString a_line; };
+    const Row rows[] = {
+        // The Moon 105 degrees from Jupiter at 11:56 local time (zone 5), as tarnwick-cli
+        // prints it for the same settings.
+        {"cmdAspectarian", "12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt",
+         "g. Moon     g. Jupiter  12/01/2007 11:56  11.1 (06) 26.1 (09)  105"},
+        {"cmdAspectarian_declination", "12012007_12012007_5_decl_gg_mp_15_noRA_geoDecl.txt", ""},
+    };
+    for (const auto& [command, file_name, a_line] : rows) {
+      Afresh();
+      Open();
+      Load(OneDay());
+      QTest::mouseClick(Find<QRadioButton>("opt3_ghd_1"), Qt::LeftButton);  // P3 plays no part...
+      ShowReportText();
+      Run(command);
+      QCOMPARE(DataFiles(), QStringList{file_name});
+      QCOMPARE(Read(world_->file("data/" + file_name)), PaneText().replace('\n', "\r\n"));
+      QVERIFY2(PaneText().contains(a_line), qPrintable(PaneText()));
+      QVERIFY(Find<QRadioButton>("opt3_ghd_0")->isChecked());  // ...and takes P2's centre
+      QVERIFY(Pane()->hasFocus() && Status().contains(file_name) && Find<QPushButton>(command)->isEnabled());
+      // A double click in the pane selects the whole report.
+      QTest::mouseDClick(Pane()->viewport(), Qt::LeftButton);
+      QCOMPARE(Pane()->textCursor().selectedText().size(), PaneText().size());
+    }
   }
 
   // A user of a decimal-comma locale: QApplication has made it the C locale of the process.
@@ -146,13 +141,7 @@ class RunTest : public WindowTest {
 
   // A run too large for the disk or the memory is asked about before it searches: No leaves
   // everything as it was, Yes runs it.
-  void run_too_large_is_asked_about_first_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("No") << false;
-    QTest::newRow("Yes") << true;
-  }
   void run_too_large_is_asked_about_first() {
-    QFETCH(bool, yes);
     WindowWorld world = world_->world();
     RunSize asked;
     world.size_problem = [&asked](const RunSize& size, const std::filesystem::path&) {
@@ -163,23 +152,20 @@ class RunTest : public WindowTest {
     Load(OneDay());
     const QString old_report = PaneText();
     QString question;
-    AnswerNextMessageBox(yes ? QMessageBox::Yes : QMessageBox::No, &question);
+    AnswerNextMessageBox(QMessageBox::No, &question);
     Run("cmdAspectarian");
     QVERIFY2(question.contains("9 TiB"), qPrintable(question));
     // The window keeps the rows and saves the report: both are counted.
     QVERIFY(asked.rows > 0 && asked.report_bytes >= static_cast<std::uint64_t>(asked.rows) * 40 &&
             asked.kept_bytes >= static_cast<std::uint64_t>(asked.rows) * sizeof(FoundAspect));
-    if (yes) {
-      QVERIFY2(Status().contains("Saved"), qPrintable(Status()));
-      QCOMPARE(DataFiles().size(), 1);
-      QVERIFY(Table()->model()->rowCount() > 0);
-      return;
-    }
     QVERIFY2(Status().contains("did not start") && Status().contains("9 TiB"), qPrintable(Status()));
     QCOMPARE(PaneText(), old_report);
-    QVERIFY(DataFiles().isEmpty());
-    QCOMPARE(Table()->model()->rowCount(), 0);
-    QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled());
+    QVERIFY(DataFiles().isEmpty() && Table()->model()->rowCount() == 0 && Find<QPushButton>("cmdAspectarian")->isEnabled());
+
+    AnswerNextMessageBox(QMessageBox::Yes);
+    Run("cmdAspectarian");
+    QVERIFY2(Status().contains("Saved"), qPrintable(Status()));
+    QVERIFY(DataFiles().size() == 1 && Table()->model()->rowCount() > 0);
   }
 
   // A report of some 20,000 lines goes into the pane in slices: a timer of the

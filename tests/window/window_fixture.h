@@ -123,6 +123,12 @@ class WindowTest : public QObject {
     if (!QTest::qWaitForWindowActive(window_.get())) qFatal("the main window never became active");
   }
 
+  // A fresh world with no window, for each case of a table run in one test function.
+  void Afresh() {
+    window_.reset();
+    world_ = std::make_unique<TestWorld>();
+  }
+
   // The control named `name` in `in` (the main window when null); none ends the test run.
   template <typename T = QLineEdit>
   T* Find(const char* name, QObject* in = nullptr) {
