@@ -85,24 +85,6 @@ class MainWindowTest : public WindowTest {
     QVERIFY(!midpoints->isChecked() && near_far->isEnabled() && near_far->isChecked());
   }
 
-  // At start the Start Date box has the focus with its text selected: the first date typed
-  // replaces the one shown. Tabbing into a box selects its whole text, so typing replaces it;
-  // a click into a box does the same, which ClickInto() checks wherever a test clicks into one.
-  void typing_replaces_the_text_of_a_box_entered() {
-    Open();
-    QLineEdit* start = Find("txtStartDate");
-    QTRY_VERIFY(start->hasFocus());
-    QTest::keyClicks(QApplication::focusWidget(), "05/01/2027");
-    QCOMPARE(start->text(), QString("05/01/2027"));
-    QLineEdit* orb2 = Find("txtAspectOrb2");
-    ClickInto(Find("txtAspectOrb1"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTRY_VERIFY(orb2->hasFocus());
-    QTRY_COMPARE(orb2->selectedText(), QString("15.0"));
-    QTest::keyClick(orb2, Qt::Key_7);
-    QCOMPARE(orb2->text(), QString("7"));
-  }
-
   // Each key and the button reach their command, in the regional date order; a date that
   // is none changes no box and is named in the status line. The date arithmetic itself is
   // tested in tests/store/date_commands_test.cpp.

@@ -116,12 +116,20 @@ class ResultsTableTest : public WindowTest {
     QCOMPARE(Find<QTabWidget>("tabResults")->currentIndex(), 0);
   }
 
-  // Tab walks the controls as the screen reads them, row by row; the access keys reach the
+  // At start the Start Date box has the focus with its text selected: the first date typed
+  // replaces the one shown. Tab walks the controls as the screen reads them, row by row, and
+  // selects the whole text of a box it enters, so typing replaces it (a click does the same,
+  // which ClickInto() checks wherever a test clicks into a box). The access keys reach the
   // switches and the run commands.
   void tab_order_and_access_keys() {
     Open();
+    QLineEdit* start_date = Find("txtStartDate");
+    QTRY_VERIFY(start_date->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), "05/01/2027");
+    QCOMPARE(start_date->text(), QString("05/01/2027"));
     const std::pair<const char*, const char*> steps[] = {
         {"txtEndDate", "txtTZ"},                              // span to zone
+        {"txtAspectOrb1", "txtAspectOrb2"},
         {"txtAspectOrb2", "txtStartTime"},                    // orbs to daily times
         {"txtEndTime", "cmdEndDateSameAsStartDate"},          // boxes to the date button
         {"cmdEndDateSameAsStartDate", "chkUseP3"},            // button to the switches
@@ -135,6 +143,10 @@ class ResultsTableTest : public WindowTest {
       QTRY_VERIFY(start->hasFocus());
       QTest::keyClick(start, Qt::Key_Tab);
       QTRY_COMPARE(QApplication::focusWidget()->objectName(), QString(to));
+      if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+        QTRY_COMPARE(box->selectedText(), box->text());
+        QVERIFY(!box->text().isEmpty());
+      }
     }
     auto* triple = Find<QCheckBox>("chkUseP3");
     const bool was = triple->isChecked();
