@@ -44,9 +44,8 @@ class WriteFailureTest : public WindowTest {
     QCOMPARE(Read(world_->file("other.opt")), QString::fromStdString(SettingsFileText(window_->ControlsToSettings())));
 
     // The report file.
-    const QString data = world_->file("data");
-    const QString report_path = data + "/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt";
-    QDir().mkpath(data);
+    QDir().mkpath(world_->file("data"));
+    const QString report_path = world_->file("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt");
     Write(report_path, "old report");
     Load(OneDay());
     {
