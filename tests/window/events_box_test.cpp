@@ -14,19 +14,6 @@ class EventsBoxTest : public WindowTest {
   void Toggle(const char* name) {
     QTest::mouseClick(Box(name), Qt::LeftButton, {}, QPoint(6, Box(name)->height() / 2));
   }
-  // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
-  // stations and lunations: Mercury turns retrograde on 01/28 and direct on 02/18 (UT),
-  // five lunations, two of them with an eclipse.
-  void RunWithStations() {
-    RunSettings s = OneDay();
-    s.txtStartDate = "01/20/2008";
-    s.txtEndDate = "02/25/2008";
-    s.chkP1Planets[2] = true;  // Mercury
-    Load(s);
-    Toggle("chkEventStations");
-    Toggle("chkEventLunations");
-    Run("cmdAspectarian");
-  }
 
  private slots:
   // "Events only" waits for a kind of event. P1 heliocentric: only ingresses are offered; back
@@ -110,7 +97,17 @@ class EventsBoxTest : public WindowTest {
   // numbers. Sorted by P2 the events come after every body, a block per word.
   void events_are_rows_of_the_table_in_time_order() {
     Open();
-    RunWithStations();
+    // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
+    // stations and lunations: Mercury turns retrograde on 01/28 and direct on 02/18 (UT),
+    // five lunations, two of them with an eclipse.
+    RunSettings s = OneDay();
+    s.txtStartDate = "01/20/2008";
+    s.txtEndDate = "02/25/2008";
+    s.chkP1Planets[2] = true;  // Mercury
+    Load(s);
+    Toggle("chkEventStations");
+    Toggle("chkEventLunations");
+    Run("cmdAspectarian");
     const QStringList lines = ReportLines();
     QAbstractItemModel* shown = Table()->model();
     QCOMPARE(shown->rowCount(), lines.size());
