@@ -114,11 +114,9 @@ TEST(run_plan, centres_left_behind_and_numbers_read_once) {
 }
 
 TEST(run_inputs, daily_time_window_in_minutes_of_the_shown_clock) {
-  EXPECT_EQ(MinutesOfHoursMinutes(0.0), 0);
-  EXPECT_EQ(MinutesOfHoursMinutes(10.30), 630);
-  EXPECT_EQ(MinutesOfHoursMinutes(10.5), 650);  // "10.5" is ten to eleven, as the window reads it
-  EXPECT_EQ(MinutesOfHoursMinutes(23.59), 1439);
-  EXPECT_EQ(MinutesOfHoursMinutes(24.0), 1440);
+  // "10.5" is ten to eleven, as the window reads it.
+  for (const auto& [hours, minutes] : {std::pair{0.0, 0}, {10.30, 630}, {10.5, 650}, {23.59, 1439}, {24.0, 1440}})
+    EXPECT_EQ(MinutesOfHoursMinutes(hours), minutes) << hours;
 
   // Local midnight of 1 December 2007 in zone 5, and moments around it in seconds.
   const double midnight = ConvertDatetoJD(12, 1, 2007) + 5.0 / 24.0;
@@ -188,11 +186,11 @@ TEST(scan_plan, rows_come_in_time_ordered_batches_alike_for_any_thread_count_unt
       EXPECT_EQ(RowKeys(streamed), RowKeys(expected));
     }
   }
+  // Cancelled at the first batch: nothing more is handed on, on one thread or several.
   for (const int threads : {1, 2}) {
-    const std::unique_ptr<SyntheticProvider> owner = MovingBodies();
-    SyntheticProvider& eph = *owner;
+    const std::unique_ptr<SyntheticProvider> eph = MovingBodies();
     const PlannedRun planned =
-        MakeRunPlan(ScanKind::Longitude, TwoBodies("01/01/2008", "12/31/2009"), RegionalFormat{}, eph);
+        MakeRunPlan(ScanKind::Longitude, TwoBodies("01/01/2008", "12/31/2009"), RegionalFormat{}, *eph);
     ASSERT_TRUE(planned.plan.has_value());
     std::atomic<bool> cancel{false};
     ScanOptions options;
@@ -201,7 +199,7 @@ TEST(scan_plan, rows_come_in_time_ordered_batches_alike_for_any_thread_count_unt
     ScanControl control;
     control.cancel = &cancel;
     int batches = 0;
-    const ScanOutcome out = ScanPlan(*planned.plan, eph, [&](FoundAspects&) {
+    const ScanOutcome out = ScanPlan(*planned.plan, *eph, [&](FoundAspects&) {
       ++batches;
       cancel = true;
     }, options, control);

@@ -15,13 +15,8 @@ namespace tarnwick {
 namespace {
 
 TEST(aspect_set_run, listed_rows_are_the_full_runs_rows_whose_aspect_is_in_the_set) {
-  struct Case {
-    const char* name;
-    bool triple, grid15, display_mp;
-    const char* set;
-    std::vector<int> wanted;  // the aspects the set lets through on the grid
-    const char* name_tail;
-  };
+  // wanted: the aspects the set lets through on the grid.
+  struct Case { const char* name; bool triple, grid15, display_mp; const char* set; std::vector<int> wanted; const char* name_tail; };
   const Case cases[] = {
       {"two bodies, 15-degree grid, major", false, true, true, "major", {0, 60, 90, 120, 180},
        "_15_noRA_aspects_major.txt"},
@@ -108,14 +103,10 @@ std::string Field(const std::vector<SummaryField>& fields, const std::string& la
 // Each case runs on the Swiss Ephemeris and checks every field of its summary: each label in
 // its place, and in each value what the settings and the run's sources say.
 TEST(run_summary, every_field_present_with_what_the_run_searched_and_each_source_of_a_body) {
+  // says: label, part of its value.
   struct Case {
-    const char* name;
-    ScanKind kind;
-    const char* start;
-    const char* end;
-    bool triple, midpoints, time_window, grid15;
-    const char* aspects;
-    std::vector<std::pair<std::string, std::string>> says;  // label, part of its value
+    const char *name; ScanKind kind; const char *start, *end; bool triple, midpoints, time_window, grid15;
+    const char* aspects; std::vector<std::pair<std::string, std::string>> says;
   };
   const Case cases[] = {
       {"triple longitude in 2007: files and orbital elements", ScanKind::Longitude, "12/01/2007",

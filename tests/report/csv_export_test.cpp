@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "core/calendar.h"
 #include "core/time_zone.h"
@@ -59,14 +60,9 @@ TEST(csv, fields_quoted_only_when_they_must_be_and_times_with_their_offsets) {
   }
   struct Quote { const char* name; std::string in, out; };
   const Quote quotes[] = {
-      {"plain", "Sun", "Sun"},
-      {"empty", "", ""},
-      {"blanks kept", " 090 (060)", " 090 (060)"},
-      {"comma", "a,b", "\"a,b\""},
-      {"quote doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
-      {"lone quote", "\"", "\"\"\"\""},
-      {"line feed", "a\nb", "\"a\nb\""},
-      {"carriage return", "a\rb", "\"a\rb\""},
+      {"plain", "Sun", "Sun"}, {"empty", "", ""}, {"blanks kept", " 090 (060)", " 090 (060)"},
+      {"comma", "a,b", "\"a,b\""}, {"quote doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"lone quote", "\"", "\"\"\"\""}, {"line feed", "a\nb", "\"a\nb\""}, {"carriage return", "a\rb", "\"a\rb\""},
       {"utf-8 untouched", "26°06′ Sagittarius", "26°06′ Sagittarius"},
   };
   for (const Quote& r : quotes) EXPECT_EQ(CsvField(r.in), r.out) << r.name;
@@ -81,42 +77,25 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
   std::vector<std::vector<std::string>> records;
   std::vector<std::string> record;
   std::string field;
-  size_t i = 0;
   bool quoted = false, was_quoted = false;
-  while (i < text.size()) {
+  for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
+    const bool doubled = i + 1 < text.size() && text[i + 1] == c;
     if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        i += 2;
-      } else if (c == '"') {
-        quoted = false;
-        ++i;
-      } else {
-        field += c;
-        ++i;
-      }
+      if (c != '"') field += c;
+      else if (doubled) field += text[i++];
+      else quoted = false;
     } else if (c == '"') {
       EXPECT_TRUE(field.empty() && !was_quoted) << "quote inside a field at byte " << i;
       quoted = was_quoted = true;
-      ++i;
-    } else if (c == ',') {
-      record.push_back(field);
-      field.clear();
+    } else if (c == ',' || c == '\r') {
+      EXPECT_TRUE(c == ',' || text.compare(i, 2, "\r\n") == 0) << "bare CR at byte " << i;
+      record.push_back(std::exchange(field, {}));
       was_quoted = false;
-      ++i;
-    } else if (c == '\r') {
-      EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at byte " << i;
-      record.push_back(field);
-      records.push_back(record);
-      record.clear();
-      field.clear();
-      was_quoted = false;
-      i += 2;
+      if (c == '\r') { records.push_back(std::exchange(record, {})); ++i; }
     } else {
       EXPECT_NE(c, '\n') << "bare LF at byte " << i;
       field += c;
-      ++i;
     }
   }
   EXPECT_FALSE(quoted) << "unclosed quote";

@@ -18,14 +18,15 @@
 namespace tarnwick {
 namespace {
 
-// 04/01/2024 22:14 UT.
+// 04/01/2024 22:14 UT; 03/31/2024 12:00 UT.
 const double kMoment = ConvertDatetoJD(4, 1, 2024) + (22.0 + 14.0 / 60.0) / 24.0;
+const double kNoon = ConvertDatetoJD(3, 31, 2024) + 0.5;
 
-SkyEvent Event(EventKind kind, int body, double position, int detail, int direction = 0) {
+SkyEvent Event(EventKind kind, int body, double position, int detail, int direction = 0, double jd = kMoment) {
   SkyEvent e;
   e.kind = kind;
   e.body = body;
-  e.jd_ut = kMoment;
+  e.jd_ut = jd;
   e.position = position;
   e.detail = detail;
   e.direction = direction;
@@ -90,40 +91,27 @@ TEST(event_lines, each_kind_in_its_documented_layout_and_summary) {
   }
 }
 
-FoundAspects RowsAt(std::initializer_list<double> moments) {
-  FoundAspects rows;
-  for (const double jd : moments) {
-    FoundAspect row;
-    row.jd_ut = jd;
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 TEST(event_lines, merged_by_moment_with_the_aspect_line_first_in_the_report_and_the_csv) {
-  const FoundAspects rows = RowsAt({kMoment, kMoment + 1, kMoment + 2});
+  FoundAspects rows(3);
+  for (size_t i = 0; i < 3; ++i) rows[i].jd_ut = kMoment + static_cast<double>(i);
   const std::string report = "A\r\nB\r\nC\r\n";
   SkyEvents events;
-  for (const double offset : {-1.0, 1.0, 3.0}) {
-    SkyEvent e = Event(EventKind::Station, 2, 10.0, 1);
-    e.jd_ut = kMoment + offset;
-    events.push_back(e);
-  }
-  const auto line = [&](size_t i) { return EventLine(events[i], *FixedOffsetZone(0), DateOrder::MonthDayYear); };
-  EXPECT_EQ(MergeEventLines(report, rows, events, *FixedOffsetZone(0), DateOrder::MonthDayYear),
+  for (const double offset : {-1.0, 1.0, 3.0}) events.push_back(Event(EventKind::Station, 2, 10.0, 1, 0, kMoment + offset));
+  const auto utc = FixedOffsetZone(0);
+  const auto line = [&](size_t i) { return EventLine(events[i], *utc, DateOrder::MonthDayYear); };
+  EXPECT_EQ(MergeEventLines(report, rows, events, *utc, DateOrder::MonthDayYear),
             line(0) + "A\r\nB\r\n" + line(1) + "C\r\n" + line(2));
-  EXPECT_EQ(MergeEventLines(report, rows, {}, *FixedOffsetZone(0), DateOrder::MonthDayYear), report);
-  EXPECT_EQ(MergeEventLines("", {}, events, *FixedOffsetZone(0), DateOrder::MonthDayYear), line(0) + line(1) + line(2));
+  EXPECT_EQ(MergeEventLines(report, rows, {}, *utc, DateOrder::MonthDayYear), report);
+  EXPECT_EQ(MergeEventLines("", {}, events, *utc, DateOrder::MonthDayYear), line(0) + line(1) + line(2));
   // In the CSV, one record per event in the aspect columns.
-  const FoundAspects csv_rows = RowsAt({kMoment});
+  const FoundAspects csv_rows(rows.begin(), rows.begin() + 1);
   RunSettings s;
   s.chkUseP3 = false;
   const std::string csv = RunCsv(csv_rows, ScanKind::Longitude, s, 0, RegionalFormat{});
-  SkyEvent before = Event(EventKind::Lunation, idxMoon, 200.5, 2);
-  before.jd_ut = kMoment - 1;
+  const SkyEvent before = Event(EventKind::Lunation, idxMoon, 200.5, 2, 0, kMoment - 1);
   const SkyEvent after = Event(EventKind::OutOfBounds, idxMoon, -24.5, 1, -1);
-  const std::string merged = MergeEventRecords(csv, csv_rows, {before, after}, *FixedOffsetZone(0), DateOrder::MonthDayYear);
-  const std::vector<std::string> records = SplitLines(merged);
+  const std::vector<std::string> records =
+      SplitLines(MergeEventRecords(csv, csv_rows, {before, after}, *utc, DateOrder::MonthDayYear));
   ASSERT_EQ(records.size(), 4u);
   const auto fields = [](const std::string& r) { return std::count(r.begin(), r.end(), ',') + 1; };
   EXPECT_EQ(records[1], "event: lunation,Moon,geocentric,,,,,2024-03-31T22:14+00:00,2024-03-31T22:14:00Z,"
@@ -200,7 +188,7 @@ FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
   row.body = body;
   row.position = position;
   row.centre = centre;
-  row.jd_ut = ConvertDatetoJD(3, 31, 2024) + 0.5;
+  row.jd_ut = kNoon;
   return row;
 }
 
@@ -271,13 +259,7 @@ TEST(ics, calendar_has_one_minute_events_in_utc) {
 }
 
 SkyEvent CalendarEvent(EventKind kind, int body, int detail, int direction) {
-  SkyEvent e;
-  e.kind = kind;
-  e.body = body;
-  e.detail = detail;
-  e.direction = direction;
-  e.jd_ut = ConvertDatetoJD(3, 31, 2024) + 0.5;
-  return e;
+  return Event(kind, body, 0.0, detail, direction, kNoon);
 }
 
 // A UID names the event, not the moment it was found: the same for a row or a sky event found

@@ -222,16 +222,9 @@ Ran RunIn(const char* start, const char* end, const char* tz) {
 // run must hold the rows of the winter-offset run before the change and of the summer-offset
 // run after it, line for line, and nothing else.
 TEST(named_zone, berlin_span_across_each_change_matches_fixed_offset_runs_of_each_half) {
-  struct Case {
-    const char* name;
-    const char* start;
-    const char* end;
-    const char* before_tz;
-    const char* before_end;  // the fixed run before the change: start .. this day
-    const char* after_tz;
-    const char* after_start;  // the fixed run after it: this day .. end
-    double change_jd;         // UT
-  };
+  // The fixed runs: before the change from start to before_end, after it from after_start to
+  // end; change_jd in UT.
+  struct Case { const char *name, *start, *end, *before_tz, *before_end, *after_tz, *after_start; double change_jd; };
   const Case cases[] = {
       {"spring", "03/28/2024", "04/02/2024", "-1", "03/31/2024", "-2", "03/31/2024",
        ConvertDatetoJD(3, 31, 2024) + 1.0 / 24},
@@ -298,15 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Remembered positions, passed-over windows and two threads must not change a byte of the
 // report: the benchmark's scenarios on spans short enough for a test.
-struct Shortened {
-  const char* name;
-  ScanKind kind;
-  const char* start;
-  const char* end;
-  std::vector<int> bodies;  // every role; empty: the initial selection
-  bool triple;
-  bool all_centres;
-};
+// bodies: of every role; empty: the initial selection.
+struct Shortened { const char* name; ScanKind kind; const char *start, *end; std::vector<int> bodies; bool triple, all_centres; };
 
 void PrintTo(const Shortened& sc, std::ostream* os) { *os << sc.name; }
 

@@ -13,6 +13,7 @@
 #include "store/file_faults.h"
 #include "tests/engine/synthetic_provider.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
@@ -43,8 +44,9 @@ struct RunFixture : ::testing::Test {
     s.txtEndDate = "12/03/2007";
     s.chkUseP3 = false;
     s.chkInclude15DegAspects = false;
-    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
-    s.chkP1Planets[idxSun] = s.chkP2Planets[kMars] = true;
+    s.chkP1Planets = BodyList({idxSun});
+    s.chkP2Planets = BodyList({kMars});
+    s.chkP3Planets = {};
     request.data_folder = folder.path();
   }
 };
@@ -112,12 +114,7 @@ TEST_F(RunFixture, every_combination_of_centres_with_p3) {
 // field at fault, not only the first), checked bodies that form no combination, or bodies
 // none of which can be computed (rather than an empty report, as if no aspect had formed).
 TEST_F(RunFixture, refused_runs_say_why_and_write_nothing) {
-  struct Row {
-    const char* name;
-    std::function<void(RunSettings&)> change;
-    std::set<int> unavailable;
-    std::vector<std::string> problems;
-  };
+  struct Row { const char* name; std::function<void(RunSettings&)> change; std::set<int> unavailable; std::vector<std::string> problems; };
   const Row rows[] = {
       {"bad date and time zone", [](RunSettings& s) { s.txtStartDate = "12/32/2007"; s.txtTZ = "five"; }, {},
        {"Start Date: \"12/32/2007\" is not a valid date in the order month/day/year.",
@@ -163,21 +160,18 @@ TEST_F(RunFixture, unavailable_bodies_are_left_out_by_name_and_progress_reaches_
 // searched: the run says so, by name, unless the pair is searched the usual way round too or
 // the centres differ.
 TEST_F(RunFixture, a_pair_checked_only_the_other_way_round_is_named_as_not_searched) {
-  struct Case { const char* name; bool mars_p1, sun_p1, sun_p2, mars_p2; Centre p2_centre; bool told; };
+  // P2 always holds Jupiter, something to search in every case.
+  struct Case { const char* name; std::vector<int> p1, p2; Centre p2_centre; bool told; };
   const Case cases[] = {
-      {"Mars for P1, Sun for P2", true, false, true, false, Centre::Geo, true},
-      {"both ways checked", true, true, true, true, Centre::Geo, false},
-      {"the usual way round", false, true, false, true, Centre::Geo, false},
-      {"P2 heliocentric", true, false, false, false, Centre::Helio, false},
+      {"Mars for P1, Sun for P2", {kMars}, {idxSun, kJupiter}, Centre::Geo, true},
+      {"both ways checked", {kMars, idxSun}, {kMars, idxSun, kJupiter}, Centre::Geo, false},
+      {"the usual way round", {idxSun}, {kMars, kJupiter}, Centre::Geo, false},
+      {"P2 heliocentric", {kMars}, {kJupiter}, Centre::Helio, false},
   };
   for (const Case& c : cases) {
     RunSettings& s = request.settings;
-    s.chkP1Planets = s.chkP2Planets = BodySelection{};
-    s.chkP1Planets[kMars] = c.mars_p1;
-    s.chkP1Planets[idxSun] = c.sun_p1;
-    s.chkP2Planets[idxSun] = c.sun_p2;
-    s.chkP2Planets[kMars] = c.mars_p2;
-    s.chkP2Planets[kJupiter] = true;  // something to search in every case
+    s.chkP1Planets = BodyList(c.p1);
+    s.chkP2Planets = BodyList(c.p2);
     s.opt2_ghd = c.p2_centre;
     request.save = false;
     const RunOutcome out = RunAspectarian(request, Synthetic());

@@ -179,13 +179,8 @@ TEST(atomic_file, signal_during_a_save_removes_the_temporary_file) {
 // A file written piece by piece: the target changes only at Commit; a writer given up (or
 // destroyed) leaves the old file and no temporary; a failed piece is named and sticks.
 TEST(atomic_file, piecewise_writer_commits_or_leaves_the_old_file) {
-  struct Row {
-    const char* name;
-    bool commit;
-    std::optional<FileFault> fault;
-    std::string content;  // of r.txt afterwards
-    std::string message;  // of the first failure, "" when none
-  };
+  // content: of r.txt afterwards; message: of the first failure, "" when none.
+  struct Row { const char* name; bool commit; std::optional<FileFault> fault; std::string content, message; };
   const std::string pieces[] = {"first\r\n", std::string(70000, 'x'), "last\r\n"};
   const std::string all = pieces[0] + pieces[1] + pieces[2];
   const Row rows[] = {

@@ -1,5 +1,5 @@
-// The settings file line by line, the time zone name it and the start-up file keep beside the
-// offset, and the decoding of the texts read from files.
+// The settings file line by line, with the time zone name it keeps beside the offset, and the
+// decoding of the texts read from files.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "store/settings_file.h"
-#include "store/startup_file.h"
 #include "store/text_encoding.h"
 #include "tests/store/scratch_folder.h"
 
@@ -124,15 +123,17 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
     EXPECT_EQ(load.settings, expected);
   }
   // "Aspects: all" is no set, written as no line; a line after the set's is no setting, nor
-  // one that names no role's angles: said, and nothing set from it.
+  // one that names no role's angles, nor a zone name the database does not know (line 3's
+  // offset stays): said, and nothing set from it.
   const std::string base = SettingsFileText(RunSettings{});
   EXPECT_EQ(SettingsFromText(base + "Aspects: ALL\r\n", Unusual(), "x.opt").settings.txtAspectSet, "");
-  const SettingsLoad note = SettingsFromText(base + "Aspects: hard\r\nnote\r\n", RunSettings{}, "x.opt");
-  EXPECT_EQ(note.settings.txtAspectSet, "hard");
-  EXPECT_NE(note.message.find("has 1 line after"), std::string::npos) << note.message;
-  const SettingsLoad p1 = SettingsFromText(base + "Natal angles: P1 Asc\r\n", RunSettings{}, "x.opt");
-  EXPECT_EQ(p1.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
-  EXPECT_NE(p1.message.find("has 1 line after"), std::string::npos) << p1.message;
+  for (const std::string extra : {"Aspects: hard\r\nnote", "Natal angles: P1 Asc", "Time Zone name: Europe/Nowhere"}) {
+    const SettingsLoad load = SettingsFromText(base + extra + "\r\n", RunSettings{}, "x.opt");
+    EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
+    EXPECT_EQ(load.settings.txtAspectSet, extra.starts_with("Aspects") ? "hard" : "");
+    EXPECT_EQ(load.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
+    EXPECT_EQ(load.settings.txtTZ, "5");
+  }
 }
 
 TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) {
@@ -214,40 +215,6 @@ TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
             CouldNotSave(dir / "kept.opt",
                          "txtTZ holds a line break, which a settings file cannot store."));
   EXPECT_EQ(ReadBytes(dir / "kept.opt"), "old");
-}
-
-// A zone name in the two files that hold the time zone: the files keep a fixed offset where
-// readers of fixed offsets look, and give the name back to this program.
-
-// A 94th line naming no zone of the database is an extra line as before: the offset of line
-// 3 stays, and the message says a line was ignored.
-TEST(zone_storage, settings_file_with_a_bad_name_line_keeps_the_offset) {
-  RunSettings s;
-  s.txtTZ = "Europe/Berlin";
-  std::string text = SettingsFileText(s);
-  text.replace(text.find("Europe/Berlin"), 13, "Europe/Nowhere");
-  const SettingsLoad back = SettingsFromText(text, RunSettings{}, "x.opt");
-  EXPECT_EQ(back.settings.txtTZ, "-1");
-  EXPECT_NE(back.message.find("1 line after its 93 lines"), std::string::npos) << back.message;
-}
-
-TEST(zone_storage, startup_file_keeps_an_offset_and_adds_zone_name) {
-  StartupValues v;
-  v.txtStartDate = "03/01/2024";
-  v.txtEndDate = "03/31/2024";
-  v.txtTZ = "Europe/Berlin";
-  const std::string text = StartupFileText(v);
-  EXPECT_NE(text.find("\r\ntime_zone=-1\r\n"), std::string::npos) << text;
-  EXPECT_TRUE(text.ends_with("\r\nzone_name=Europe/Berlin\r\n")) << text;
-  EXPECT_EQ(StartupValuesFromText(text, StartupValues{}), v);
-
-  // Without a name the file is the seven lines it always was.
-  v.txtTZ = "-1";
-  EXPECT_EQ(SplitLines(StartupFileText(v)).size(), 7u);
-  // A name the database does not know leaves the offset.
-  EXPECT_EQ(StartupValuesFromText("time_zone=3\r\nzone_name=Mars/Olympus\r\n", StartupValues{}).txtTZ, "3");
-  // "zone_name" must be the whole key.
-  EXPECT_EQ(StartupValuesFromText("time_zone=3\r\nzone_names=Europe/Berlin\r\n", StartupValues{}).txtTZ, "3");
 }
 
 TEST(text_encoding, files_become_utf8_or_are_refused) {

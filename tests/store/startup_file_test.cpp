@@ -35,6 +35,9 @@ TEST(startup_file, defaults_span_todays_month_in_the_regional_order_and_reading_
       {"Start_date=1/1/2000\r\n start_date=1/1/2000\r\n[x]time_zone=3", defaults},
       {"end_time", with(&StartupValues::txtEndTime, "end_time")},  // no "=": the whole line
       {"time_zone=3\nstart_time=09:00\rtime_zone=4", later},     // any order, later lines win
+      // A zone name the database does not know leaves the offset; "zone_name" is the whole key.
+      {"time_zone=4\r\nzone_name=Mars/Olympus", with(&StartupValues::txtTZ, "4")},
+      {"time_zone=4\r\nzone_names=Europe/Berlin", with(&StartupValues::txtTZ, "4")},
   };
   for (const auto& [text, expected] : rows)
     EXPECT_EQ(StartupValuesFromText(text, defaults), expected) << text;
@@ -66,6 +69,14 @@ TEST(startup_file, writes_seven_crlf_lines_and_reads_them_back) {
             CouldNotSave(dir / "Quillmere.ini", "the value of OutputNameFileOPTFile holds a line "
                                                 "break, which the start-up file cannot store."));
   EXPECT_EQ(ReadStartupFile(dir / "Quillmere.ini", kToday, kUs).values, v);
+  // A zone name: time_zone keeps its standard offset, where readers of fixed offsets look, and
+  // a last line names the zone for this program.
+  StartupValues berlin = v;
+  berlin.txtTZ = "Europe/Berlin";
+  const std::string text = StartupFileText(berlin);
+  EXPECT_NE(text.find("\r\ntime_zone=-1\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("\r\nzone_name=Europe/Berlin\r\n")) << text;
+  EXPECT_EQ(StartupValuesFromText(text, StartupValues{}), berlin);
 }
 
 // A first start has no file: nothing to tell. Text in another form is read; no text, or an
