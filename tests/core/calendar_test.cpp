@@ -77,8 +77,7 @@ TEST(date_text, reads_dates_in_the_regional_order) {
       {"12/01/2007", &kUS, dec1}, {"12/1/2007", &kUS, dec1}, {"  12/01/2007 ", &kUS, dec1},
       {"12-01-2007", &kUS, dec1}, {"12.01.2007", &kUS, dec1},
       // Ambiguous texts follow the order.
-      {"03/04/2007", &kUS, CalendarDate{3, 4, 2007}},
-      {"03/04/2007", &kUK, CalendarDate{4, 3, 2007}},
+      {"03/04/2007", &kUS, CalendarDate{3, 4, 2007}}, {"03/04/2007", &kUK, CalendarDate{4, 3, 2007}},
       {"01.12.2007", &kDE, dec1}, {"2007/12/01", &kJP, dec1},
       // Invalid: impossible days, no guessing at another order, a two-digit year that
       // cannot be placed, mixed separators, stray characters, missing or extra fields.
@@ -86,8 +85,7 @@ TEST(date_text, reads_dates_in_the_regional_order) {
       {"13/01/2007", &kUS, std::nullopt}, {"00/10/2007", &kUS, std::nullopt},
       {"12/01/07", &kUS, std::nullopt},   {"12/01-2007", &kUS, std::nullopt},
       {"12/01/2007x", &kUS, std::nullopt}, {"", &kUS, std::nullopt},
-      {"12//2007", &kUS, std::nullopt},   {"1/2/3/2007", &kUS, std::nullopt},
-      {"2007/12/01", &kUS, std::nullopt},
+      {"12//2007", &kUS, std::nullopt},   {"1/2/3/2007", &kUS, std::nullopt}, {"2007/12/01", &kUS, std::nullopt},
   };
   for (const auto& [text, format, expected] : rows)
     EXPECT_EQ(DateFromText(text, *format), expected) << '"' << text << '"';
@@ -120,8 +118,7 @@ TEST(time_zone, offsets_follow_the_published_rules_and_local_times_become_instan
       {"Kolkata winter", "Asia/Kolkata", Ut(1, 1, 2024, 0), -5.5},
       {"Kolkata summer", "Asia/Kolkata", Ut(7, 1, 2024, 0), -5.5},
       {"Sydney January (summer)", "Australia/Sydney", Ut(1, 15, 2024, 0), -11},
-      {"Sydney July (winter)", "Australia/Sydney", Ut(7, 15, 2024, 0), -10},
-      {"UTC", "UTC", Ut(7, 15, 2024, 0), 0},
+      {"Sydney July (winter)", "Australia/Sydney", Ut(7, 15, 2024, 0), -10}, {"UTC", "UTC", Ut(7, 15, 2024, 0), 0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -136,12 +133,9 @@ TEST(time_zone, offsets_follow_the_published_rules_and_local_times_become_instan
   // ut_hours: of the same date.
   struct Local { const char* name; int month, day, year; double local_hours; double ut_hours; };
   const Local locals[] = {
-      {"winter midnight", 1, 15, 2024, 0, -1},
-      {"summer midnight", 7, 15, 2024, 0, -2},
-      {"spring gap 02:30", 3, 31, 2024, 2.5, 1.5},
-      {"spring after gap 03:00", 3, 31, 2024, 3, 1},
-      {"autumn repeated 02:30 (first)", 10, 27, 2024, 2.5, 0.5},
-      {"autumn after 03:00", 10, 27, 2024, 3, 2},
+      {"winter midnight", 1, 15, 2024, 0, -1}, {"summer midnight", 7, 15, 2024, 0, -2},
+      {"spring gap 02:30", 3, 31, 2024, 2.5, 1.5}, {"spring after gap 03:00", 3, 31, 2024, 3, 1},
+      {"autumn repeated 02:30 (first)", 10, 27, 2024, 2.5, 0.5}, {"autumn after 03:00", 10, 27, 2024, 3, 2},
   };
   const auto berlin = NamedZone("Europe/Berlin");
   ASSERT_TRUE(berlin);

@@ -141,8 +141,7 @@ TEST(message_text, control_characters_are_written_out) {
   const std::pair<std::string, std::string> rows[] = {
       {"5.5", "5.5"},
       {"5\x1b[31m\x07", "5\\x1b[31m\\x07"},           // a colour change and the bell
-      {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
-      {std::string("a\0b", 3), "a\\x00b"},
+      {"a\tb\nc\rd", "a\\tb\\nc\\rd"}, {std::string("a\0b", 3), "a\\x00b"},
       {"\x7f", "\\x7f"},                              // DEL
       {"\xc2\x9b" "2J", "\\u009b2J"},                 // the C1 CSI, in UTF-8
       {"\x9b" "2J", "\\x9b2J"},                       // a lone byte that is not UTF-8

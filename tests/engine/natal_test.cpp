@@ -123,10 +123,8 @@ TEST(natal_chart, reads_birth_data_and_places_or_names_the_field) {
   EXPECT_NEAR(*BirthMoment(kCharts[2].chart, problems), swe_julday(1990, 6, 15, 12.5, SE_GREG_CAL), 1e-9);
   struct Place { const char* text; bool ok; double lat, lon; };
   const Place places[] = {
-      {"52N31 13E24", true, 52.0 + 31.0 / 60.0, 13.4},
-      {"33s52, 151e12", true, -(33.0 + 52.0 / 60.0), 151.2},
-      {"40N43 74W00", true, 40.0 + 43.0 / 60.0, -74.0},
-      {"-33.87,151.21", true, -33.87, 151.21},
+      {"52N31 13E24", true, 52.0 + 31.0 / 60.0, 13.4}, {"33s52, 151e12", true, -(33.0 + 52.0 / 60.0), 151.2},
+      {"40N43 74W00", true, 40.0 + 43.0 / 60.0, -74.0}, {"-33.87,151.21", true, -33.87, 151.21},
       // Beyond the pole, 60 minutes, a latitude letter for the longitude, one coordinate.
       {"91N00 13E24", false, 0, 0}, {"52N60 13E24", false, 0, 0}, {"52N31 13N24", false, 0, 0},
       {"52.5", false, 0, 0}, {"52.5,181", false, 0, 0},
@@ -256,8 +254,7 @@ TEST_F(NatalAngleTransits, saturn_to_the_angles_and_the_midpoints) {
   // p2, p3: P3 = P2: a two-body run; target: the natal longitude, degrees.
   struct Row { const char* name; int p2, p3; double target; };
   const Row rows[] = {
-      {"Ascendant", idxAscendant, idxAscendant, ascmc[SE_ASC]},
-      {"Midheaven", idxMidheaven, idxMidheaven, ascmc[SE_MC]},
+      {"Ascendant", idxAscendant, idxAscendant, ascmc[SE_ASC]}, {"Midheaven", idxMidheaven, idxMidheaven, ascmc[SE_MC]},
       {"Sun/MC midpoint", idxSun, idxMidheaven, midpoint(ascmc[SE_MC])},
       {"Sun/Moon midpoint", idxSun, idxMoon, midpoint(moon)},
   };
@@ -291,8 +288,7 @@ TEST(natal_plan, natal_centre_or_angles_without_a_chart_or_place_or_for_p1_are_r
   eph.SetNatalPoints(NatalPointsOf(cast.positions));
   struct Row { const char* name; Centre p2_centre; bool every_combination, refused; };
   const Row rows[] = {
-      {"P2 natal", Centre::Natal, false, true},
-      {"every combination with the chart", Centre::Geo, true, true},
+      {"P2 natal", Centre::Natal, false, true}, {"every combination with the chart", Centre::Geo, true, true},
       {"P2 geocentric: the angles take no part", Centre::Geo, false, false},
   };
   for (const Row& r : rows) {

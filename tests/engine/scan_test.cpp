@@ -225,8 +225,7 @@ TEST(longitude_solver, roots_across_the_grid_boundary_wrap_threshold_and_far_gri
   // targets of the first pass.
   struct Row { const char* name; bool grid15; double p1_from, f0, f1; };
   const Row rows[] = {
-      {"15-degree grid: 14.5 to 15.5", true, 14.5, -0.7, 0.3},
-      {"30-degree grid: 29.5 to 30.5", false, 29.5, -0.7, 0.3},
+      {"15-degree grid: 14.5 to 15.5", true, 14.5, -0.7, 0.3}, {"30-degree grid: 29.5 to 30.5", false, 29.5, -0.7, 0.3},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -246,8 +245,7 @@ TEST(longitude_solver, roots_across_the_grid_boundary_wrap_threshold_and_far_gri
   const Wrap wraps[] = {
       {true, 9.0, 1.0, 9.0, 1.0},      // a change of exactly the threshold is no wrap
       {true, 9.5, 1.0, -5.5, 1.0},     // 1 lifted to 16, then both shifted back by 15
-      {false, 23.0, 1.0, 23.0, 1.0},
-      {false, 23.5, 1.0, -6.5, 1.0},
+      {false, 23.0, 1.0, 23.0, 1.0}, {false, 23.5, 1.0, -6.5, 1.0},
   };
   for (const Wrap& r : wraps) {
     SCOPED_TRACE(testing::Message() << r.at_x0 << " to " << r.at_x1 << ", grid15 " << r.grid15);
@@ -276,8 +274,7 @@ TEST(declination_solver, mid_degree_and_midpoint_partners) {
 TEST(aspects, classifiers_over_both_sets_and_degree_in_sign_texts) {
   struct Row { const char* name; double a, b; float orb; const char *full, *major; };
   const Row rows[] = {
-      {"square", 10, 100, 3, "090", "090"},
-      {"order of a and b does not matter", 100, 10, 3, "090", "090"},
+      {"square", 10, 100, 3, "090", "090"}, {"order of a and b does not matter", 100, 10, 3, "090", "090"},
       {"separation 20 across 0, orb 3", 10, 350, 3, "   ", "   "},
       {"separation 20 across 0, orb 5", 10, 350, 5, "015", "   "},
       {"separation 177 is an opposition", 0, 177, 3, "180", "180"},
@@ -305,21 +302,9 @@ TEST(aspect_set, texts_read_as_presets_lists_or_a_reason_and_filter_where_they_l
   struct Row { const char* text; std::vector<int> angles; bool refused = false; };
   const std::vector<int> all = {0, 15, 30, 45, 60, 75, 90, 105, 120, 135, 150, 165, 180};
   const Row rows[] = {
-      {"", all},
-      {"all", all},
-      {" ALL ", all},
-      {"major", {0, 60, 90, 120, 180}},
-      {"Hard", {0, 45, 90, 135, 180}},
-      {"none", {}},
-      {"0,90,180", {0, 90, 180}},
-      {"180 0  90", {0, 90, 180}},
-      {"90,90,0,", {0, 90}},
-      {"7", {}, true},
-      {"190", {}, true},
-      {"90.0", {}, true},
-      {"majors", {}, true},
-      {"0;90", {}, true},
-      {",", {}, true},
+      {"", all}, {"all", all}, {" ALL ", all}, {"major", {0, 60, 90, 120, 180}}, {"Hard", {0, 45, 90, 135, 180}},
+      {"none", {}}, {"0,90,180", {0, 90, 180}}, {"180 0  90", {0, 90, 180}}, {"90,90,0,", {0, 90}}, {"7", {}, true},
+      {"190", {}, true}, {"90.0", {}, true}, {"majors", {}, true}, {"0;90", {}, true}, {",", {}, true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.text);

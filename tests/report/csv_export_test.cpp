@@ -258,8 +258,7 @@ TEST(event_lines, each_kind_in_its_documented_layout_and_summary) {
       {Event(EventKind::Ingress, 2, 330.0, 11, -1), 0, "", "Mercury enters Pisces (retrograde)"},
       {Event(EventKind::Lunation, idxMoon, 0.0, 0), 0, "", "New moon"},
       {Event(EventKind::Lunation, idxMoon, 270.0, 3), 0, "", "Last quarter"},
-      {full_moon, 0, "", "Full moon, total lunar eclipse"},
-      {annular, 0, "", "Annular solar eclipse"},
+      {full_moon, 0, "", "Full moon, total lunar eclipse"}, {annular, 0, "", "Annular solar eclipse"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.summary);

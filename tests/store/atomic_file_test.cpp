@@ -147,14 +147,10 @@ TEST(atomic_file, stale_temporary_files_of_ended_processes_are_removed) {
   ASSERT_EQ(::waitpid(child, nullptr, 0), child);  // reaped: its process id is free now
   const std::string ended = std::to_string(child), running = std::to_string(::getppid());
   const std::pair<std::string, bool> rows[] = {  // name, removed
-      {".tarnwick-" + ended + "-0-0badf00d.tmp", true},
-      {".tarnwick-" + ended + "-17-ffffffff.tmp", true},
-      {".tarnwick-" + running + "-0-0badf00d.tmp", false},
-      {".tarnwick-" + ended + "-0-0badf00d.tmp.txt", false},
-      {".tarnwick-" + ended + "-0-0badf00.tmp", false},
-      {".tarnwick-" + ended + "-x-0badf00d.tmp", false},
-      {".tarnwick-" + ended + ".tmp", false},
-      {"tarnwick-" + ended + "-0-0badf00d.tmp", false},
+      {".tarnwick-" + ended + "-0-0badf00d.tmp", true}, {".tarnwick-" + ended + "-17-ffffffff.tmp", true},
+      {".tarnwick-" + running + "-0-0badf00d.tmp", false}, {".tarnwick-" + ended + "-0-0badf00d.tmp.txt", false},
+      {".tarnwick-" + ended + "-0-0badf00.tmp", false}, {".tarnwick-" + ended + "-x-0badf00d.tmp", false},
+      {".tarnwick-" + ended + ".tmp", false}, {"tarnwick-" + ended + "-0-0badf00d.tmp", false},
   };
   ScratchFolder dir;
   Names kept{"r.txt"};
@@ -197,8 +193,7 @@ TEST(atomic_file, piecewise_writer_commits_or_leaves_the_old_file) {
   const std::string pieces[] = {"first\r\n", std::string(70000, 'x'), "last\r\n"};
   const std::string all = pieces[0] + pieces[1] + pieces[2];
   const Row rows[] = {
-      {"committed", true, std::nullopt, all, ""},
-      {"given up before the commit", false, std::nullopt, "old", ""},
+      {"committed", true, std::nullopt, all, ""}, {"given up before the commit", false, std::nullopt, "old", ""},
       {"disk full in the second piece", true, FileFault{FileCall::Write, ENOSPC, 1, 1000},
        "old", "No space left on device"},
       {"rename refused", true, FileFault{FileCall::Rename, EACCES}, "old", "Permission denied"},
@@ -252,8 +247,7 @@ TEST(atomic_file, lines_end_at_crlf_cr_or_lf) {
   const std::pair<const char*, Names> rows[] = {
       {"", {}},
       {"a\r\n", {"a"}},  // a final line end starts no further line
-      {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-      {"a\n\nb\r\n", {"a", "", "b"}},
+      {"a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {"a\n\nb\r\n", {"a", "", "b"}},
       {"a\r\r\n", {"a", ""}},  // CR alone, then CR LF
       {"a\n\r", {"a", ""}},    // LF, then a CR alone: two line ends
   };

@@ -79,13 +79,10 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
   const auto set = [](const char* aspects) { return [aspects](RunSettings& s) { s.txtAspectSet = aspects; }; };
   const auto zone = [](const char* tz) { return [tz](RunSettings& s) { s.txtTZ = tz; }; };
   const Row rows[] = {
-      {"no set", set(""), {}, "-3.5"},
-      {"all", set("all"), {}, "-3.5"},
-      {"major", set("major"), {"Aspects: major"}, "-3.5"},
-      {"a list", set("0,90,180"), {"Aspects: 0,90,180"}, "-3.5"},
+      {"no set", set(""), {}, "-3.5"}, {"all", set("all"), {}, "-3.5"},
+      {"major", set("major"), {"Aspects: major"}, "-3.5"}, {"a list", set("0,90,180"), {"Aspects: 0,90,180"}, "-3.5"},
       // No set: kept as typed, so that the run can say what is wrong with it.
-      {"7", set("7"), {"Aspects: 7"}, "-3.5"},
-      {"a number stays exactly as typed", zone("-5,5"), {}, "-5,5"},
+      {"7", set("7"), {"Aspects: 7"}, "-3.5"}, {"a number stays exactly as typed", zone("-5,5"), {}, "-5,5"},
       {"Berlin", zone("Europe/Berlin"), {"Time Zone name: Europe/Berlin"}, "-1"},
       {"New York", zone("America/New_York"), {"Time Zone name: America/New_York"}, "5"},
       {"Kolkata", zone("Asia/Kolkata"), {"Time Zone name: Asia/Kolkata"}, "-5.5"},
@@ -142,8 +139,7 @@ TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) 
   const std::vector<std::string> full = Lines(Unusual());
   const std::string kept = "the fields of its lines were loaded and the others kept their values.";
   const std::pair<size_t, std::string> rows[] = {
-      {0, "has 0 lines instead of 93; nothing was loaded."},
-      {1, "has 1 line instead of 93; " + kept},
+      {0, "has 0 lines instead of 93; nothing was loaded."}, {1, "has 1 line instead of 93; " + kept},
       {92, "has 92 lines instead of 93; " + kept},
   };
   for (const auto& [count, tail] : rows) {
@@ -174,8 +170,7 @@ TEST(settings_file, odd_files_are_decoded_or_refused_whole) {
   // the text_encoding tests below; here that one such failure leaves the settings alone.)
   const std::tuple<const char*, std::string, SettingsLoadStatus, std::string> rows[] = {
       {"utf-8 byte order mark", "\xEF\xBB\xBF" + text, Complete, ""},
-      {"utf-16 from a Windows editor", utf16, Complete, ""},
-      {"8-bit code page", cp1252, Complete, ""},
+      {"utf-16 from a Windows editor", utf16, Complete, ""}, {"8-bit code page", cp1252, Complete, ""},
       {"trailing blank lines", text + "\r\n\r\n", Complete, ""},
       {"a longer file", text + "x\r\ny\r\n", Complete,
        "Settings file \"x.opt\" has 2 lines after its 93 lines of settings; they were "
@@ -223,8 +218,7 @@ TEST(text_encoding, files_become_utf8_or_are_refused) {
   // what, bytes, text when decoded, problem when refused. (UTF-16 little-endian and NUL
   // bytes: the settings and start-up files' tests, which decode or refuse them whole.)
   const std::tuple<const char*, std::string, std::string, std::string> rows[] = {
-      {"empty", "", "", ""},
-      {"utf-8 kept", "Z\u00fcrich\r\n", "Z\u00fcrich\r\n", ""},
+      {"empty", "", "", ""}, {"utf-8 kept", "Z\u00fcrich\r\n", "Z\u00fcrich\r\n", ""},
       {"byte order marks dropped", "\xEF\xBB\xBF\xEF\xBB\xBF" "12/01", "12/01", ""},
       {"a mark inside a line stays", "a\xEF\xBB\xBF", "a\xEF\xBB\xBF", ""},
       {"windows-1252", "23:59 \xE9 \x80 \x81", "23:59 \u00e9 \u20ac \u0081", ""},
@@ -250,8 +244,7 @@ TEST(text_encoding, first_line_longer_than_a_limit) {
   using Found = std::optional<std::pair<size_t, size_t>>;  // line number, bytes
   const std::pair<const char*, Found> rows[] = {
       {"abc\r\nabc", std::nullopt},  // at the limit, not over it
-      {"abcd", {{1, 4}}},
-      {"abc\r\nabcd\r\nabcde", {{2, 4}}},
+      {"abcd", {{1, 4}}}, {"abc\r\nabcd\r\nabcde", {{2, 4}}},
       {"a\r\r\nb\n\nabcd", {{5, 4}}},  // CR alone and LF alone end lines too
   };
   for (const auto& [text, expected] : rows) {

@@ -276,9 +276,7 @@ TEST(window_state, written_state_reads_back_and_what_it_cannot_store_or_use_is_l
   }
   ScratchFolder passed;
   const std::pair<const char*, WindowState> passed_rows[] = {
-      {"", {}},
-      {"no equals sign\nview=1\n", {{"view", "1"}}},
-      {"=no key\rview=2", {{"view", "2"}}},
+      {"", {}}, {"no equals sign\nview=1\n", {{"view", "1"}}}, {"=no key\rview=2", {{"view", "2"}}},
       {"view=1\r\nview=3\r\n", {{"view", "3"}}},  // the last one counts
   };
   for (const auto& [bytes, expected] : passed_rows) {
