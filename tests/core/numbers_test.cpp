@@ -60,12 +60,9 @@ TEST(number_text, fixed_patterns_round_half_away_from_zero) {
     EXPECT_EQ(WholeDecimal(text), big) << text;
     EXPECT_TRUE(text.ends_with(".000")) << text;
   }
-}
-
-// The pattern's digits are those of the rounded value as to_chars writes it with the same
-// decimals: checked over values of every size a report or a summary shows, halves and near
-// halves included, against the rounded value's own text.
-TEST(number_text, fixed_patterns_write_the_rounded_values_digits) {
+  // The pattern's digits are those of the rounded value as to_chars writes it with the same
+  // decimals: checked over values of every size a report or a summary shows, halves and near
+  // halves included, against the rounded value's own text.
   std::vector<double> values = {0.05, 0.15, 0.25, 0.35, 1.005, 2.675, 29.95, 29.949999999999999,
                                 359.95, 1e-9, -1e-9, 123456789.125, 4503599627370495.5, 1e15 + 0.5};
   RepeatableRandom random(0x9e3779b97f4a7c15u);
