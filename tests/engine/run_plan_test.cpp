@@ -16,36 +16,24 @@ namespace {
 
 constexpr int kMercury = 2, kVenus = 3, kMars = 4, kJupiter = 5, kSaturn = 6;
 
-// Counts how often each body and centre is judged.
-class CountingProvider final : public PositionProvider {
- public:
-  explicit CountingProvider(SyntheticProvider& inner) : inner_(inner) {}
-  std::map<std::pair<int, Centre>, int> judged;
-
-  double Get_1_Planet_geo(double t, int b) override { return Relay(inner_.Get_1_Planet_geo(t, b)); }
-  double Get_1_Planet_helio(double t, int b) override { return Relay(inner_.Get_1_Planet_helio(t, b)); }
-  double Get_1_Planet_decl(double t, int b) override { return Relay(inner_.Get_1_Planet_decl(t, b)); }
-  double Get_1_Planet_latitude(double t, int b) override { return Relay(inner_.Get_1_Planet_latitude(t, b)); }
-  BodyAvailability Availability(int body, Centre centre, double jd) override {
-    ++judged[{body, centre}];
-    return inner_.Availability(body, centre, jd);
-  }
-
- private:
-  double Relay(double v) {
-    last_daily_motion_ = inner_.LastDailyMotion();
-    return v;
-  }
-  SyntheticProvider& inner_;
-};
-
 // Positions are given from this moment (1 January 2008, 0h UT).
 const double kEpoch = ConvertDatetoJD(1, 1, 2008);
 
+// Counts how often each body and centre is judged.
+struct CountingProvider final : SyntheticProvider {
+  using SyntheticProvider::SyntheticProvider;
+  std::map<std::pair<int, Centre>, int> judged;
+  BodyAvailability Availability(int body, Centre centre, double jd) override {
+    ++judged[{body, centre}];
+    return SyntheticProvider::Availability(body, centre, jd);
+  }
+};
+
 // Six bodies moving at distinct speeds, so that every pair meets on the grid now and then;
 // declinations drift slowly enough to stay within 60 degrees over the spans below.
-std::unique_ptr<SyntheticProvider> MovingBodies() {
-  auto eph = std::make_unique<SyntheticProvider>(kEpoch);
+template <class Provider = SyntheticProvider>
+std::unique_ptr<Provider> MovingBodies() {
+  auto eph = std::make_unique<Provider>(kEpoch);
   eph->bodies[idxSun] = {10.0, 0.9856, -20.0, 0.05};
   eph->bodies[kMercury] = {50.0, 1.6, 10.0, -0.07};
   eph->bodies[kVenus] = {200.0, 1.2, -5.0, 0.06};
@@ -66,9 +54,9 @@ RunSettings TwoBodies(const char* start, const char* end) {
 }
 
 TEST(run_plan, each_body_is_judged_once_over_every_series) {
-  const std::unique_ptr<SyntheticProvider> inner = MovingBodies();
-  inner->unavailable = {kJupiter};
-  CountingProvider eph(*inner);
+  const std::unique_ptr<CountingProvider> owner = MovingBodies<CountingProvider>();
+  CountingProvider& eph = *owner;
+  eph.unavailable = {kJupiter};
   RunSettings s = TwoBodies("12/01/2007", "12/31/2007");
   s.chkAutoCalc = true;  // three series: gg, gh, hh
   const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
