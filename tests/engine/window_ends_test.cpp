@@ -11,6 +11,7 @@
 #include "core/swiss_ephemeris.h"
 #include "engine/scan.h"
 #include "engine/window_ends.h"
+#include "tests/support/planned_rows.h"
 #include "tests/support/reference_search.h"
 #include "tests/support/report_pieces.h"
 
@@ -99,9 +100,7 @@ TEST_P(PolishedRows, hold_the_library_positions_of_an_exact_moment) {
   ScanOptions options;
   options.threads = 2;
   options.worker_provider = [&] { return std::make_unique<SwissEphemeris>(path); };
-  FoundAspects rows;
-  ScanPlan(plan, scan_eph, [&](FoundAspects& batch) { rows.insert(rows.end(), batch.begin(), batch.end()); },
-           options);
+  const FoundAspects rows = ScanRows(plan, scan_eph, options);
   ASSERT_GT(rows.size(), 20u);
   const bool lon = sc.kind == ScanKind::Longitude;
   double worst_position = 0.0, worst_aspect = 0.0;

@@ -156,13 +156,11 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
       if (c.kind == ScanKind::Longitude) {
         ASSERT_FALSE(f[col("aspect_codes")].empty());
         EXPECT_TRUE(line.ends_with(f[col("aspect_codes")])) << f[col("aspect_codes")];
-        EXPECT_EQ(std::atoi(f[col("aspect1_deg")].c_str()),
-                  std::atoi(f[col("aspect_codes")].c_str()));
+        EXPECT_EQ(std::atoi(f[col("aspect1_deg")].c_str()), std::atoi(f[col("aspect_codes")].c_str()));
         // Degree in sign and sign number as the line shows them ("09.4 (09)").
         const std::string shown = line.substr(moment + 18, 9);
         const double lon = std::atof(f[col("p1_deg")].c_str());
-        EXPECT_NEAR(std::atof(shown.c_str()) + 30.0 * (std::atoi(shown.substr(6, 2).c_str()) - 1),
-                    lon, 0.051);
+        EXPECT_NEAR(std::atof(shown.c_str()) + 30.0 * (std::atoi(shown.substr(6, 2).c_str()) - 1), lon, 0.051);
         EXPECT_EQ(f[col("p1_sign")].empty(), c.ra);
         // The trade's notation: the same degree and minute as p1_sign, the sign as its glyph
         // ("26°06′ Sagittarius" and "26°♐06′"), and the code by name.
@@ -304,12 +302,10 @@ TEST(event_lines, merged_by_moment_with_the_aspect_line_first_in_the_report_and_
 // without them, byte for byte; a calendar of events alone holds only event lines.
 TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own) {
   RunRequest request = TwoBodyRequest("01/01/2008", "01/15/2008", BodyList({0, 1, 2, 4}), BodyList({0, 1, 2, 4}));
-  const ProviderFactory factory = LibraryProviders();
-
-  const RunOutcome plain = RunAspectarian(request, factory);
+  const RunOutcome plain = RunOnLibrary(request);
   ASSERT_EQ(plain.status, RunOutcome::Status::Done);
   request.events = *ParseEventList("all", nullptr);
-  const RunOutcome with = RunAspectarian(request, factory);
+  const RunOutcome with = RunOnLibrary(request);
   ASSERT_EQ(with.status, RunOutcome::Status::Done);
   EXPECT_EQ(with.rows.size(), plain.rows.size());
   EXPECT_EQ(with.file_name, WithEventsName(plain.file_name));
@@ -332,7 +328,7 @@ TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own)
     last_done = done;
     last_total = total;
   };
-  const RunOutcome only = RunAspectarian(request, factory);
+  const RunOutcome only = RunOnLibrary(request);
   EXPECT_GT(last_total, 0);
   EXPECT_EQ(last_done, last_total);  // ... and ends full: the count of windows is the search's
   ASSERT_EQ(only.status, RunOutcome::Status::Done);
@@ -345,7 +341,7 @@ TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own)
 
   request.events = EventChoice{};
   request.events.only = true;
-  const RunOutcome refused = RunAspectarian(request, factory);
+  const RunOutcome refused = RunOnLibrary(request);
   EXPECT_EQ(refused.status, RunOutcome::Status::Refused);
   ASSERT_EQ(refused.problems.size(), 1u);
   EXPECT_TRUE(refused.problems[0].starts_with("Events:")) << refused.problems[0];

@@ -152,8 +152,7 @@ TEST(report_lines, declination_lines_and_pane_text) {
   // An empty report leaves the pane empty: run_command_test, a run that finds nothing.
   EXPECT_EQ(PaneText(lines), "\r\n" + lines + "\r\n" + std::string(50, '-') + "\r\n");
 
-  const FoundAspect triple =
-      Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0});
+  const FoundAspect triple = Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0});
   EXPECT_EQ(Display_Aspects_declination({triple}, RunSettings{}, kUs),
             "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  "
             "-12.500  -23.000  -02.000 \r\n");

@@ -252,8 +252,7 @@ TEST_F(RunFixture, cancelled_or_refused_runs_leave_no_file) {
   RunSize seen;
   bool searched = false;
   request.progress = [&](std::int64_t, std::int64_t) { searched = true; };
-  request.on_start = [&](const std::vector<std::string>&, const RunSize& size,
-                         std::vector<std::string>& problems) {
+  request.on_start = [&](const std::vector<std::string>&, const RunSize& size, std::vector<std::string>& problems) {
     seen = size;
     problems.push_back("Size: too large");
     return false;

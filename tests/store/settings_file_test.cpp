@@ -40,9 +40,8 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order_and_checks
   const std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 93u);
   EXPECT_EQ(JoinLinesCrLf(lines), text);  // every line, the last one too, ends in CR LF
-  const std::vector<std::string> texts = {"12/01/2007", "12/31/2007", "5",    "3.0",
-                                          "15.0",       "10:00",      "10:59"};
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), texts);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7),
+            (std::vector<std::string>{"12/01/2007", "12/31/2007", "5", "3.0", "15.0", "10:00", "10:59"}));
   for (size_t n = 7; n < 85; ++n) {  // Jupiter to Pluto, Chiron and Sedna checked
     const int body = static_cast<int>((n - 7) % BodyCount);
     const bool on = (body >= 5 && body <= 9) || body == 15 || body == 21;

@@ -48,8 +48,7 @@ TEST(startup_file, defaults_span_todays_month_in_the_regional_order_and_reading_
       {{2, 1, 2023}, {DateOrder::YearMonthDay, "-", '.'}, "2023-02-01", "2023-02-28"},
   };
   for (const auto& [today, format, start, end] : months) {
-    EXPECT_EQ(DefaultStartupValues(today, format),
-              (StartupValues{start, end, "10:00", "10:59", "5", ""}));
+    EXPECT_EQ(DefaultStartupValues(today, format), (StartupValues{start, end, "10:00", "10:59", "5", ""}));
   }
 }
 
@@ -191,8 +190,7 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_
 
 TEST(program_files, folders_created_failures_named_and_users_help_preferred) {
   ScratchFolder dir;
-  const ProgramFiles f =
-      LocateProgramFiles(dir / "program", false, Env({{"HOME", (dir / "home").string()}}));
+  const ProgramFiles f = LocateProgramFiles(dir / "program", false, Env({{"HOME", (dir / "home").string()}}));
   EXPECT_EQ(HelpFileToOpen(f), dir / "program" / "help.txt");
   EXPECT_TRUE(CreateProgramFolders(f).empty());
   EXPECT_TRUE(fs::is_directory(dir / "home/.local/share/tarnwick/data"));

@@ -135,8 +135,7 @@ constexpr Limits kLimits[] = {{kChiron, 2.0, 60.0}, {kCeres, 6.0, 40.0}};
 
 using Places = std::array<double, 5>;  // geocentric lon, lat, RA, Dec, heliocentric lon
 
-std::vector<Places> Sample(const std::string& path, int body, const std::vector<double>& jds,
-                           Source& source) {
+std::vector<Places> Sample(const std::string& path, int body, const std::vector<double>& jds, Source& source) {
   std::vector<Places> out;
   // One provider per thread: the library keeps its search path per thread.
   std::thread([&] {
@@ -270,8 +269,7 @@ TEST_F(ApparentPlaceTest, ReproducesTheLibraryForItsOwnAsteroidsWithTrueDailyMot
                   Place(orbit, jd + kHalfStep, flags, after));
       const double dlon = Reduce_to_under_360(after.lon - before.lon + 180) - 180;
       EXPECT_NEAR(p.lon_speed, dlon / (2 * kHalfStep), kTrueSpeedArcsecPerDay / 3600) << flags;
-      EXPECT_NEAR(p.lat_speed, (after.lat - before.lat) / (2 * kHalfStep),
-                  kTrueSpeedArcsecPerDay / 3600) << flags;
+      EXPECT_NEAR(p.lat_speed, (after.lat - before.lat) / (2 * kHalfStep), kTrueSpeedArcsecPerDay / 3600) << flags;
     }
   }
 }
