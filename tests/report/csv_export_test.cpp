@@ -408,30 +408,6 @@ TEST(ics, summaries_name_bodies_and_aspect) {
   for (const Case& c : cases) EXPECT_EQ(EventSummary(c.row, c.kind, *c.settings), c.summary) << c.name;
 }
 
-// The calendar as libical writes it: one VEVENT per row, UTC start at the minute and an end
-// one minute later, CR LF line ends (RFC 5545 section 3.1). The independent parse is the
-// script test report_ics_parses_independently.
-TEST(ics, calendar_has_one_minute_events_in_utc) {
-  RunSettings s;
-  s.chkUseP3 = false;
-  s.txtTZ = "Europe/Berlin";
-  FoundAspect a = Row({0, 4, 4}, {10, 100, 100});
-  a.jd_ut = ConvertDatetoJD(10, 27, 2024) + (30.0 + 20.0 / 60) / 1440;  // 00:30:20 UT
-  FoundAspect b = a;
-  b.jd_ut += 1.0 / 24;  // 01:30:20 UT, the same clock time an hour later
-  const std::string ics = RunIcs({a, b}, ScanKind::Longitude, s, *NamedZone("Europe/Berlin"), RegionalFormat{}, 0);
-  const auto count = [&ics](const std::string& what) { return Count(ics, what); };
-  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 2u);
-  EXPECT_EQ(count("DTSTART:20241027T003000Z\r\n"), 1u);
-  EXPECT_EQ(count("DTEND:20241027T003100Z\r\n"), 1u);
-  EXPECT_EQ(count("DTSTART:20241027T013000Z\r\n"), 1u);
-  EXPECT_EQ(count("X-WR-CALNAME:"), 1u);
-  // The two showings of 02:30 told apart by their offsets.
-  EXPECT_EQ(count("2024-10-27T02:30+02:00"), 1u);
-  EXPECT_EQ(count("2024-10-27T02:30+01:00"), 1u);
-  EXPECT_EQ(count("\n"), count("\r\n"));
-}
-
 SkyEvent CalendarEvent(EventKind kind, int body, int detail, int direction) {
   return Event(kind, body, 0.0, detail, direction, kNoon);
 }
@@ -468,32 +444,46 @@ TEST(ics, uid_is_stable_for_the_same_event_and_differs_for_another) {
   EXPECT_NE(SkyEventUid(CalendarEvent(EventKind::Ingress, 2, 0, 1)), SkyEventUid(CalendarEvent(EventKind::Ingress, 2, 11, -1)));
 }
 
-// Events join the rows in the calendar by moment, a minute long each, the void of course from
-// its start to its end; each VEVENT once, its UID unique in the file.
-TEST(ics, calendar_holds_the_sky_events_among_the_rows) {
+// The calendar as libical writes it: one VEVENT per row and per sky event, joined by moment
+// (a row before an event of its moment), UTC start at the minute and an end one minute later,
+// the void of course from its start to its end; each UID once, CR LF line ends (RFC 5545
+// section 3.1). The independent parse is the script test report_ics_parses_independently.
+TEST(ics, calendar_has_one_minute_events_in_utc_with_the_sky_events_among_the_rows) {
   RunSettings s;
   s.chkUseP3 = false;
+  s.txtTZ = "Europe/Berlin";
   const FoundAspect row = Row({0, 4, 4}, {10, 100, 100});  // 03/31/2024 12:00 UT
+  FoundAspect a = row;
+  a.jd_ut = ConvertDatetoJD(10, 27, 2024) + (30.0 + 20.0 / 60) / 1440;  // 00:30:20 UT
+  FoundAspect b = a;
+  b.jd_ut += 1.0 / 24;  // 01:30:20 UT, the same clock time an hour later
   SkyEvent before = CalendarEvent(EventKind::Station, 2, -1, -1);
   before.jd_ut -= 1.0 / 24;  // 11:00
   SkyEvent same = CalendarEvent(EventKind::Lunation, 1, 3, 0);  // 12:00, after the aspect
   SkyEvent voc = CalendarEvent(EventKind::VoidOfCourse, 1, 2, 0);
-  voc.jd_ut += 2.0 / 24;                 // 14:00
-  voc.end_jd_ut = voc.jd_ut + 0.25;      // 20:00
-  const std::string ics =
-      RunIcs({row}, ScanKind::Longitude, s, *FixedOffsetZone(0.0), RegionalFormat{}, 0, {before, same, voc});
+  voc.jd_ut += 2.0 / 24;             // 14:00
+  voc.end_jd_ut = voc.jd_ut + 0.25;  // 20:00
+  const std::string ics = RunIcs({row, a, b}, ScanKind::Longitude, s, *NamedZone("Europe/Berlin"), RegionalFormat{}, 0,
+                                 {before, same, voc});
   const auto at = [&ics](const std::string& what) { return ics.find(what); };
   const auto count = [&ics](const std::string& what) { return Count(ics, what); };
-  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 4u);
+  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 6u);
+  for (const char* times : {"DTSTART:20241027T003000Z\r\nDTEND:20241027T003100Z\r\n", "DTSTART:20241027T013000Z\r\n",
+                            "DTSTART:20240331T110000Z\r\nDTEND:20240331T110100Z\r\n",
+                            "DTSTART:20240331T140000Z\r\nDTEND:20240331T200000Z\r\n"})
+    EXPECT_EQ(count(times), 1u) << times;
   const size_t station = at("SUMMARY:Mercury turns retrograde"), aspect = at("SUMMARY:Sun 90"),
                quarter = at("SUMMARY:Last quarter"), void_ = at("SUMMARY:Moon void of course");
   ASSERT_NE(void_, std::string::npos);
   EXPECT_TRUE(station < aspect && aspect < quarter && quarter < void_) << ics;
-  EXPECT_EQ(count("DTSTART:20240331T110000Z\r\nDTEND:20240331T110100Z"), 1u) << ics;
-  EXPECT_EQ(count("DTSTART:20240331T140000Z\r\nDTEND:20240331T200000Z"), 1u) << ics;
   for (const SkyEvent* e : {&before, &same, &voc}) EXPECT_EQ(count("UID:" + SkyEventUid(*e) + "\r\n"), 1u);
-  // The description is the event's report line.
+  // The description is the event's report line; the two showings of 02:30 told apart by their
+  // offsets.
   EXPECT_EQ(count("DESCRIPTION:g. Moon     lunation"), 1u) << ics;
+  EXPECT_EQ(count("2024-10-27T02:30+02:00"), 1u);
+  EXPECT_EQ(count("2024-10-27T02:30+01:00"), 1u);
+  EXPECT_EQ(count("X-WR-CALNAME:"), 1u);
+  EXPECT_EQ(count("\n"), count("\r\n"));
 }
 
 }  // namespace
