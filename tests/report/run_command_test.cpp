@@ -55,7 +55,7 @@ struct RunFixture : ::testing::Test {
 // name a run gives its report: report_lines_test (report_names), and the golden reports.
 // A link planted in the data folder under the next report's name (pointing to some file of the
 // user's) is replaced by the report; the file it pointed to stays as it was.
-TEST_F(RunFixture, report_fills_pane_and_file_alike_in_place_of_a_link_and_a_second_run_replaces_it) {
+TEST_F(RunFixture, report_fills_pane_and_file_alike_in_place_of_a_link_a_second_run_replaces_it_and_none_is_empty) {
   ScratchFolder other;
   WriteBytes(other / "private", "secret");
   ASSERT_EQ(::chmod((other / "private").c_str(), 0600), 0);
@@ -77,15 +77,15 @@ TEST_F(RunFixture, report_fills_pane_and_file_alike_in_place_of_a_link_and_a_sec
   EXPECT_NE(second.pane_text, out.pane_text);  // the square to Jupiter
   EXPECT_EQ(ReadBytes(second.file_path), second.pane_text);
   EXPECT_EQ(folder.Entries().size(), 1u);
-}
-
-TEST_F(RunFixture, nothing_found_writes_an_empty_report_under_the_usual_name) {
+  // A run that finds nothing writes an empty report under the usual name.
+  request.settings.chkP2Planets = BodyList({kMars});
   request.settings.txtEndDate = "12/01/2007";
-  const RunOutcome out = RunAspectarian(request, Synthetic());
-  EXPECT_EQ(out.status, RunOutcome::Status::Done);
-  EXPECT_EQ(out.pane_text, "");
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"12012007_12012007_5_3.0_15.0_gg_mp_30_noRA.txt"});
-  EXPECT_EQ(ReadBytes(out.file_path), "");
+  const RunOutcome empty = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(empty.status, RunOutcome::Status::Done);
+  EXPECT_EQ(empty.pane_text, "");
+  EXPECT_EQ(empty.file_path, folder / "12012007_12012007_5_3.0_15.0_gg_mp_30_noRA.txt");
+  EXPECT_EQ(ReadBytes(empty.file_path), "");
+  EXPECT_EQ(folder.Entries().size(), 2u);
 }
 
 TEST_F(RunFixture, every_combination_of_centres_with_p3) {
