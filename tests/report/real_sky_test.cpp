@@ -458,13 +458,8 @@ TEST(run_summary, every_field_present_with_what_the_run_searched_and_each_source
       EXPECT_NE(Field(fields, label).find(part), std::string::npos)
           << label << ": " << Field(fields, label);
     }
-    const std::string rows = Field(fields, "Rows");
-    if (out.rows.size() == out.found_count) {
-      EXPECT_EQ(rows, std::to_string(out.rows.size()));
-    } else {
-      EXPECT_EQ(rows, std::to_string(out.rows.size()) + " of " + std::to_string(out.found_count) +
-                          " found, the others outside the aspect set");
-    }
+    const std::string others = " of " + std::to_string(out.found_count) + " found, the others outside the aspect set";
+    EXPECT_EQ(Field(fields, "Rows"), std::to_string(out.rows.size()) + (out.rows.size() == out.found_count ? "" : others));
     EXPECT_TRUE(RunSummaryText(fields, "\r\n").starts_with("Run: " + fields[0].value + "\r\nSpan: "));
   }
   // A body computed from files in one centre and left out in the other is named with each.
