@@ -60,12 +60,9 @@ TEST(number_text, fixed_patterns_round_half_away_from_zero) {
     EXPECT_EQ(WholeDecimal(text), big) << text;
     EXPECT_TRUE(text.ends_with(".000")) << text;
   }
-}
-
-// The pattern's digits are those of the rounded value as to_chars writes it with the same
-// decimals: checked over values of every size a report or a summary shows, halves and near
-// halves included, against the rounded value's own text.
-TEST(number_text, fixed_patterns_write_the_rounded_values_digits) {
+  // The pattern's digits are those of the rounded value as to_chars writes it with the same
+  // decimals: checked over values of every size a report or a summary shows, halves and near
+  // halves included, against the rounded value's own text.
   std::vector<double> values = {0.05, 0.15, 0.25, 0.35, 1.005, 2.675, 29.95, 29.949999999999999,
                                 359.95, 1e-9, -1e-9, 123456789.125, 4503599627370495.5, 1e15 + 0.5};
   RepeatableRandom random(0x9e3779b97f4a7c15u);
@@ -141,8 +138,7 @@ TEST(message_text, control_characters_are_written_out) {
   const std::pair<std::string, std::string> rows[] = {
       {"5.5", "5.5"},
       {"5\x1b[31m\x07", "5\\x1b[31m\\x07"},           // a colour change and the bell
-      {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
-      {std::string("a\0b", 3), "a\\x00b"},
+      {"a\tb\nc\rd", "a\\tb\\nc\\rd"}, {std::string("a\0b", 3), "a\\x00b"},
       {"\x7f", "\\x7f"},                              // DEL
       {"\xc2\x9b" "2J", "\\u009b2J"},                 // the C1 CSI, in UTF-8
       {"\x9b" "2J", "\\x9b2J"},                       // a lone byte that is not UTF-8

@@ -16,36 +16,24 @@ namespace {
 
 constexpr int kMercury = 2, kVenus = 3, kMars = 4, kJupiter = 5, kSaturn = 6;
 
-// Counts how often each body and centre is judged.
-class CountingProvider final : public PositionProvider {
- public:
-  explicit CountingProvider(SyntheticProvider& inner) : inner_(inner) {}
-  std::map<std::pair<int, Centre>, int> judged;
-
-  double Get_1_Planet_geo(double t, int b) override { return Relay(inner_.Get_1_Planet_geo(t, b)); }
-  double Get_1_Planet_helio(double t, int b) override { return Relay(inner_.Get_1_Planet_helio(t, b)); }
-  double Get_1_Planet_decl(double t, int b) override { return Relay(inner_.Get_1_Planet_decl(t, b)); }
-  double Get_1_Planet_latitude(double t, int b) override { return Relay(inner_.Get_1_Planet_latitude(t, b)); }
-  BodyAvailability Availability(int body, Centre centre, double jd) override {
-    ++judged[{body, centre}];
-    return inner_.Availability(body, centre, jd);
-  }
-
- private:
-  double Relay(double v) {
-    last_daily_motion_ = inner_.LastDailyMotion();
-    return v;
-  }
-  SyntheticProvider& inner_;
-};
-
 // Positions are given from this moment (1 January 2008, 0h UT).
 const double kEpoch = ConvertDatetoJD(1, 1, 2008);
 
+// Counts how often each body and centre is judged.
+struct CountingProvider final : SyntheticProvider {
+  using SyntheticProvider::SyntheticProvider;
+  std::map<std::pair<int, Centre>, int> judged;
+  BodyAvailability Availability(int body, Centre centre, double jd) override {
+    ++judged[{body, centre}];
+    return SyntheticProvider::Availability(body, centre, jd);
+  }
+};
+
 // Six bodies moving at distinct speeds, so that every pair meets on the grid now and then;
 // declinations drift slowly enough to stay within 60 degrees over the spans below.
-std::unique_ptr<SyntheticProvider> MovingBodies() {
-  auto eph = std::make_unique<SyntheticProvider>(kEpoch);
+template <class Provider = SyntheticProvider>
+std::unique_ptr<Provider> MovingBodies() {
+  auto eph = std::make_unique<Provider>(kEpoch);
   eph->bodies[idxSun] = {10.0, 0.9856, -20.0, 0.05};
   eph->bodies[kMercury] = {50.0, 1.6, 10.0, -0.07};
   eph->bodies[kVenus] = {200.0, 1.2, -5.0, 0.06};
@@ -66,9 +54,9 @@ RunSettings TwoBodies(const char* start, const char* end) {
 }
 
 TEST(run_plan, each_body_is_judged_once_over_every_series) {
-  const std::unique_ptr<SyntheticProvider> inner = MovingBodies();
-  inner->unavailable = {kJupiter};
-  CountingProvider eph(*inner);
+  const std::unique_ptr<CountingProvider> owner = MovingBodies<CountingProvider>();
+  CountingProvider& eph = *owner;
+  eph.unavailable = {kJupiter};
   RunSettings s = TwoBodies("12/01/2007", "12/31/2007");
   s.chkAutoCalc = true;  // three series: gg, gh, hh
   const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
@@ -114,11 +102,9 @@ TEST(run_plan, centres_left_behind_and_numbers_read_once) {
 }
 
 TEST(run_inputs, daily_time_window_in_minutes_of_the_shown_clock) {
-  EXPECT_EQ(MinutesOfHoursMinutes(0.0), 0);
-  EXPECT_EQ(MinutesOfHoursMinutes(10.30), 630);
-  EXPECT_EQ(MinutesOfHoursMinutes(10.5), 650);  // "10.5" is ten to eleven, as the window reads it
-  EXPECT_EQ(MinutesOfHoursMinutes(23.59), 1439);
-  EXPECT_EQ(MinutesOfHoursMinutes(24.0), 1440);
+  // "10.5" is ten to eleven, as the window reads it.
+  for (const auto& [hours, minutes] : {std::pair{0.0, 0}, {10.30, 630}, {10.5, 650}, {23.59, 1439}, {24.0, 1440}})
+    EXPECT_EQ(MinutesOfHoursMinutes(hours), minutes) << hours;
 
   // Local midnight of 1 December 2007 in zone 5, and moments around it in seconds.
   const double midnight = ConvertDatetoJD(12, 1, 2007) + 5.0 / 24.0;
@@ -188,11 +174,11 @@ TEST(scan_plan, rows_come_in_time_ordered_batches_alike_for_any_thread_count_unt
       EXPECT_EQ(RowKeys(streamed), RowKeys(expected));
     }
   }
+  // Cancelled at the first batch: nothing more is handed on, on one thread or several.
   for (const int threads : {1, 2}) {
-    const std::unique_ptr<SyntheticProvider> owner = MovingBodies();
-    SyntheticProvider& eph = *owner;
+    const std::unique_ptr<SyntheticProvider> eph = MovingBodies();
     const PlannedRun planned =
-        MakeRunPlan(ScanKind::Longitude, TwoBodies("01/01/2008", "12/31/2009"), RegionalFormat{}, eph);
+        MakeRunPlan(ScanKind::Longitude, TwoBodies("01/01/2008", "12/31/2009"), RegionalFormat{}, *eph);
     ASSERT_TRUE(planned.plan.has_value());
     std::atomic<bool> cancel{false};
     ScanOptions options;
@@ -201,7 +187,7 @@ TEST(scan_plan, rows_come_in_time_ordered_batches_alike_for_any_thread_count_unt
     ScanControl control;
     control.cancel = &cancel;
     int batches = 0;
-    const ScanOutcome out = ScanPlan(*planned.plan, eph, [&](FoundAspects&) {
+    const ScanOutcome out = ScanPlan(*planned.plan, *eph, [&](FoundAspects&) {
       ++batches;
       cancel = true;
     }, options, control);

@@ -2,11 +2,18 @@
 // solvers under it.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include "core/calendar.h"
+#include "engine/aspect_set.h"
+#include "engine/aspects.h"
 #include "engine/replace_string.h"
+#include "engine/run_settings.h"
 #include "engine/scan.h"
 #include "engine/secant_solver.h"
 #include "tests/engine/synthetic_provider.h"
+#include "tests/support/planned_rows.h"
 #include "tests/support/report_pieces.h"
 
 namespace tarnwick {
@@ -38,14 +45,15 @@ TEST(scan, window_counts) {
     const auto combos = EnumerateCombinations(kind, s, in, nullptr);
     return combos.size() == 1 ? WindowCount(combos[0], in.start_jd) : -1;
   };
-  EXPECT_EQ(count(ScanKind::Longitude, kMars, "12/01/2007"), 1);
-  EXPECT_EQ(count(ScanKind::Longitude, kMars, "12/11/2007"), 11);
-  // Thirds of a day to the end of the last day, on a one-day span and a longer one alike.
-  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/01/2007"), 3);
-  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/02/2007"), 6);
-  // The single-precision third falls short: a 94th window starts 0.16 seconds before the end.
-  EXPECT_EQ(count(ScanKind::Longitude, idxMoon, "12/31/2007"), 94);
-  EXPECT_EQ(count(ScanKind::Declination, idxMoon, "12/01/2007"), 1);
+  // Thirds of a day for the Moon, to the end of the last day, on a one-day span and a longer
+  // one alike; the single-precision third falls short: a 94th window starts 0.16 seconds
+  // before the end of December.
+  const std::tuple<ScanKind, int, const char*, int> rows[] = {
+      {ScanKind::Longitude, kMars, "12/01/2007", 1},    {ScanKind::Longitude, kMars, "12/11/2007", 11},
+      {ScanKind::Longitude, idxMoon, "12/01/2007", 3},  {ScanKind::Longitude, idxMoon, "12/02/2007", 6},
+      {ScanKind::Longitude, idxMoon, "12/31/2007", 94}, {ScanKind::Declination, idxMoon, "12/01/2007", 1},
+  };
+  for (const auto& [kind, p2, end, windows] : rows) EXPECT_EQ(count(kind, p2, end), windows) << p2 << " to " << end;
 }
 
 TEST(scan, exclusion_rules_and_p3_of_a_two_body_run) {
@@ -101,16 +109,7 @@ struct Conjunction {
     s.txtStartDate = s.txtEndDate = "12/01/2007";
     s.chkInclude15DegAspects = false;
   }
-  FoundAspects Run() {
-    FoundAspects table;
-    const PlannedRun planned = MakeRunPlan(ScanKind::Longitude, s, RegionalFormat{}, eph);
-    EXPECT_TRUE(planned.plan.has_value());
-    if (!planned.plan) return table;
-    ScanPlan(*planned.plan, eph, [&](FoundAspects& batch) {
-      table.insert(table.end(), batch.begin(), batch.end());
-    });
-    return table;
-  }
+  FoundAspects Run() { return PlannedRows(ScanKind::Longitude, s, eph); }
 };
 
 TEST(scan, daily_time_window_and_a_root_on_a_window_boundary) {
@@ -151,7 +150,7 @@ TEST(scan, replace_string) {
 // Each row changes one text of the initial settings (12/01/2007 to 12/31/2007, zone 5). A
 // start date and a time zone that read as nothing are refused together in run_command_test.
 TEST(run_inputs, refusals_name_the_field_and_its_text) {
-  struct Row { std::string RunSettings::*field; const char *text, *message; };
+  struct Row { std::string RunSettings::*field; const char *text; std::string message; };
   const Row rows[] = {
       {&RunSettings::txtEndDate, "soon", "End Date: \"soon\" is not a valid date in the order month/day/year."},
       {&RunSettings::txtTZ, "50", "Time Zone: \"50\" lies beyond 24 hours from Universal Time."},
@@ -160,16 +159,11 @@ TEST(run_inputs, refusals_name_the_field_and_its_text) {
       {&RunSettings::txtStartDate, "10/15/1582",
        "Start Date: \"10/15/1582\" lies before 10/16/1582, the first day the program can show: "
        "before the Gregorian calendar reform of October 1582 its dates would be printed wrongly."},
-      {&RunSettings::txtStartTime, "ten",  // read because the time window is active
-       "Start Time: \"ten\" is not a time of day: hours from 0 to 24 and minutes below 60, as "
-       "10:30 or 10.30."},
-      // Numbers, but no time of day: they would hide every aspect of the day.
-      {&RunSettings::txtStartTime, "1130",
-       "Start Time: \"1130\" is not a time of day: hours from 0 to 24 and minutes below 60, as "
-       "10:30 or 10.30."},
-      {&RunSettings::txtEndTime, "2599",
-       "End Time: \"2599\" is not a time of day: hours from 0 to 24 and minutes below 60, as "
-       "10:30 or 10.30."},
+      // Read because the time window is active; numbers, but no time of day: they would hide
+      // every aspect of the day.
+      {&RunSettings::txtStartTime, "ten", "Start Time: \"ten"},
+      {&RunSettings::txtStartTime, "1130", "Start Time: \"1130"},
+      {&RunSettings::txtEndTime, "2599", "End Time: \"2599"},
   };
   for (const Row& r : rows) {
     RunSettings s;
@@ -179,7 +173,8 @@ TEST(run_inputs, refusals_name_the_field_and_its_text) {
     const PreparedRun p = PrepareRunInputs(s, RegionalFormat{});
     EXPECT_FALSE(p.inputs.has_value()) << r.text;
     ASSERT_EQ(p.problems.size(), 1u) << r.text;
-    EXPECT_EQ(p.problems[0], r.message);
+    const std::string not_time = "\" is not a time of day: hours from 0 to 24 and minutes below 60, as 10:30 or 10.30.";
+    EXPECT_EQ(p.problems[0], r.message.ends_with('.') ? r.message : r.message + not_time);
   }
   // An inactive time window does not care about its texts.
   RunSettings s;
@@ -230,8 +225,7 @@ TEST(longitude_solver, roots_across_the_grid_boundary_wrap_threshold_and_far_gri
   // targets of the first pass.
   struct Row { const char* name; bool grid15; double p1_from, f0, f1; };
   const Row rows[] = {
-      {"15-degree grid: 14.5 to 15.5", true, 14.5, -0.7, 0.3},
-      {"30-degree grid: 29.5 to 30.5", false, 29.5, -0.7, 0.3},
+      {"15-degree grid: 14.5 to 15.5", true, 14.5, -0.7, 0.3}, {"30-degree grid: 29.5 to 30.5", false, 29.5, -0.7, 0.3},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -251,8 +245,7 @@ TEST(longitude_solver, roots_across_the_grid_boundary_wrap_threshold_and_far_gri
   const Wrap wraps[] = {
       {true, 9.0, 1.0, 9.0, 1.0},      // a change of exactly the threshold is no wrap
       {true, 9.5, 1.0, -5.5, 1.0},     // 1 lifted to 16, then both shifted back by 15
-      {false, 23.0, 1.0, 23.0, 1.0},
-      {false, 23.5, 1.0, -6.5, 1.0},
+      {false, 23.0, 1.0, 23.0, 1.0}, {false, 23.5, 1.0, -6.5, 1.0},
   };
   for (const Wrap& r : wraps) {
     SCOPED_TRACE(testing::Message() << r.at_x0 << " to " << r.at_x1 << ", grid15 " << r.grid15);
@@ -275,6 +268,86 @@ TEST(declination_solver, mid_degree_and_midpoint_partners) {
   // A contra-parallel counts like a parallel: P1 falls from 0 to -10 and reaches -3.
   eph.bodies[0].decl_speed = -10.0;
   EXPECT_NEAR(SecantMethod_DECL(eph, p, 0.0, 1.0, kTol, 100).jd, 0.3, kRootErrDays);
+}
+
+// The aspects of the grid, the sets of them a run may list, and the daily time texts.
+TEST(aspects, classifiers_over_both_sets_and_degree_in_sign_texts) {
+  struct Row { const char* name; double a, b; float orb; const char *full, *major; };
+  const Row rows[] = {
+      {"square", 10, 100, 3, "090", "090"}, {"order of a and b does not matter", 100, 10, 3, "090", "090"},
+      {"separation 20 across 0, orb 3", 10, 350, 3, "   ", "   "},
+      {"separation 20 across 0, orb 5", 10, 350, 5, "015", "   "},
+      {"separation 177 is an opposition", 0, 177, 3, "180", "180"},
+      {"separation 176.9 is nothing", 0, 176.9, 3, "   ", "   "},
+      {"lower angle wins where windows overlap", 0, 22, 8, "015", "030"},
+      {"bounds are inclusive: exactly the orb", 0, 63, 3, "060", "060"},
+      {"zero orb hits only exact angles", 0, 45, 0, "045", "   "},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(Find_this_aspect(r.a, r.b, r.orb), r.full) << r.name;
+    EXPECT_EQ(Find_this_major_aspect(r.a, r.b, r.orb), r.major) << r.name;
+  }
+  struct Degree { double x; const char* text; };
+  const Degree degrees[] = {
+      {45.27, "15.3 (02)"}, {0, "00.0 (01)"},     {359.97, "30.0 (12)"}, {5.04, "05.0 (01)"},
+      {29.95, "30.0 (01)"}, {29.94, "29.9 (01)"}, {30, "00.0 (02)"},     {249.4, "09.4 (09)"},
+      {360.0, "00.0 (01)"},  // 359.99999999999999 written with 15 digits and read back
+  };
+  // Always ".", whatever the locale: report_lines, through the whole longitude line.
+  for (const Degree& r : degrees) EXPECT_EQ(Reduce_to_under_30_with_sign(r.x), r.text) << r.x;
+}
+
+TEST(aspect_set, texts_read_as_presets_lists_or_a_reason_and_filter_where_they_leave_out_an_aspect) {
+  // angles: empty with `refused`.
+  struct Row { const char* text; std::vector<int> angles; bool refused = false; };
+  const std::vector<int> all = {0, 15, 30, 45, 60, 75, 90, 105, 120, 135, 150, 165, 180};
+  const Row rows[] = {
+      {"", all}, {"all", all}, {" ALL ", all}, {"major", {0, 60, 90, 120, 180}}, {"Hard", {0, 45, 90, 135, 180}},
+      {"none", {}}, {"0,90,180", {0, 90, 180}}, {"180 0  90", {0, 90, 180}}, {"90,90,0,", {0, 90}}, {"7", {}, true},
+      {"190", {}, true}, {"90.0", {}, true}, {"majors", {}, true}, {"0;90", {}, true}, {",", {}, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.text);
+    std::string problem;
+    const std::optional<AspectSet> set = ReadAspectSet(r.text, &problem);
+    ASSERT_EQ(!set, r.refused);
+    if (set) {
+      EXPECT_EQ(set->Angles(), r.angles);
+      EXPECT_EQ(ReadAspectSet(set->Text()), set) << set->Text();  // written back alike
+      EXPECT_TRUE(problem.empty());
+    } else {
+      EXPECT_NE(problem.find("multiples of 15"), std::string::npos) << problem;
+    }
+  }
+  std::string problem;
+  ASSERT_FALSE(ReadAspectSet("0,7", &problem));
+  EXPECT_EQ(problem.substr(0, 4), "\"7\" ") << "names the part at fault: " << problem;
+  // Only a set that leaves out an aspect of the run's grid filters (and names the report).
+  const AspectSet thirties = *ReadAspectSet("0,30,60,90,120,150,180");
+  EXPECT_FALSE(AspectSet::All().FiltersGrid(true) || thirties.FiltersGrid(false));
+  EXPECT_TRUE(thirties.FiltersGrid(true) && AspectSet::Hard().FiltersGrid(false));
+  EXPECT_EQ(AspectSet::Hard().OnGrid(false).Angles(), (std::vector<int>{0, 90, 180}));
+  EXPECT_TRUE(ReadAspectSet("15,45")->OnGrid(false).empty());
+}
+
+// The number rules themselves (leading number, whole-text decimal) are tested with
+// number_text, and fuzz_run_texts holds orbs and time zones to them; here only what a time
+// of day adds: a colon (or the regional decimal sign) reads like the point, and the text is
+// a time of day or nothing, since a number such as 1130 would silently hide the whole day.
+TEST(run_settings, daily_time_texts) {
+  struct Row { const char* text; char point; std::optional<double> value; };
+  const Row times[] = {
+      {"10:59", '.', 10.59}, {"10.23", '.', 10.23},        {"0.05", '.', 0.05},
+      {" 9:05 ", '.', 9.05}, {"10", '.', 10.0},            {"10.5", '.', 10.5},
+      {"24:00", '.', 24.0},  {"10,30", ',', 10.30},        {"1:2:3", '.', std::nullopt},
+      {"-1", '.', std::nullopt},     {"1130", '.', std::nullopt},   {"2599", '.', std::nullopt},
+      {"25.00", '.', std::nullopt},  {"10:60", '.', std::nullopt},  {"10.7", '.', std::nullopt},
+      {"24.30", '.', std::nullopt},  {"10.305", '.', std::nullopt}, {"10,30", '.', std::nullopt},
+      {":30", '.', std::nullopt},    {"", '.', std::nullopt},
+  };
+  for (const Row& r : times) {
+    EXPECT_EQ(DailyTimeValue(r.text, r.point), r.value) << '"' << r.text << "\" with " << r.point;
+  }
 }
 
 }  // namespace

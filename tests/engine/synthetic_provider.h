@@ -18,7 +18,7 @@ struct LinearMotion {
   double decl_speed = 0.0;
 };
 
-class SyntheticProvider final : public PositionProvider {
+class SyntheticProvider : public PositionProvider {
  public:
   explicit SyntheticProvider(double t0 = 0.0) : t0_(t0) {}
 

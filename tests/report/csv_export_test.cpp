@@ -2,13 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "core/calendar.h"
 #include "core/time_zone.h"
+#include "report/event_csv.h"
+#include "report/event_lines.h"
+#include "report/ics_export.h"
+#include "report/report_lines.h"
+#include "report/report_names.h"
+#include "report/run_command.h"
 #include "tests/support/real_run.h"
 
 namespace tarnwick {
@@ -59,14 +67,9 @@ TEST(csv, fields_quoted_only_when_they_must_be_and_times_with_their_offsets) {
   }
   struct Quote { const char* name; std::string in, out; };
   const Quote quotes[] = {
-      {"plain", "Sun", "Sun"},
-      {"empty", "", ""},
-      {"blanks kept", " 090 (060)", " 090 (060)"},
-      {"comma", "a,b", "\"a,b\""},
-      {"quote doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
-      {"lone quote", "\"", "\"\"\"\""},
-      {"line feed", "a\nb", "\"a\nb\""},
-      {"carriage return", "a\rb", "\"a\rb\""},
+      {"plain", "Sun", "Sun"}, {"empty", "", ""}, {"blanks kept", " 090 (060)", " 090 (060)"},
+      {"comma", "a,b", "\"a,b\""}, {"quote doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"lone quote", "\"", "\"\"\"\""}, {"line feed", "a\nb", "\"a\nb\""}, {"carriage return", "a\rb", "\"a\rb\""},
       {"utf-8 untouched", "26°06′ Sagittarius", "26°06′ Sagittarius"},
   };
   for (const Quote& r : quotes) EXPECT_EQ(CsvField(r.in), r.out) << r.name;
@@ -81,42 +84,25 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
   std::vector<std::vector<std::string>> records;
   std::vector<std::string> record;
   std::string field;
-  size_t i = 0;
   bool quoted = false, was_quoted = false;
-  while (i < text.size()) {
+  for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
+    const bool doubled = i + 1 < text.size() && text[i + 1] == c;
     if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        i += 2;
-      } else if (c == '"') {
-        quoted = false;
-        ++i;
-      } else {
-        field += c;
-        ++i;
-      }
+      if (c != '"') field += c;
+      else if (doubled) field += text[i++];
+      else quoted = false;
     } else if (c == '"') {
       EXPECT_TRUE(field.empty() && !was_quoted) << "quote inside a field at byte " << i;
       quoted = was_quoted = true;
-      ++i;
-    } else if (c == ',') {
-      record.push_back(field);
-      field.clear();
+    } else if (c == ',' || c == '\r') {
+      EXPECT_TRUE(c == ',' || text.compare(i, 2, "\r\n") == 0) << "bare CR at byte " << i;
+      record.push_back(std::exchange(field, {}));
       was_quoted = false;
-      ++i;
-    } else if (c == '\r') {
-      EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at byte " << i;
-      record.push_back(field);
-      records.push_back(record);
-      record.clear();
-      field.clear();
-      was_quoted = false;
-      i += 2;
+      if (c == '\r') { records.push_back(std::exchange(record, {})); ++i; }
     } else {
       EXPECT_NE(c, '\n') << "bare LF at byte " << i;
       field += c;
-      ++i;
     }
   }
   EXPECT_FALSE(quoted) << "unclosed quote";
@@ -170,13 +156,11 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
       if (c.kind == ScanKind::Longitude) {
         ASSERT_FALSE(f[col("aspect_codes")].empty());
         EXPECT_TRUE(line.ends_with(f[col("aspect_codes")])) << f[col("aspect_codes")];
-        EXPECT_EQ(std::atoi(f[col("aspect1_deg")].c_str()),
-                  std::atoi(f[col("aspect_codes")].c_str()));
+        EXPECT_EQ(std::atoi(f[col("aspect1_deg")].c_str()), std::atoi(f[col("aspect_codes")].c_str()));
         // Degree in sign and sign number as the line shows them ("09.4 (09)").
         const std::string shown = line.substr(moment + 18, 9);
         const double lon = std::atof(f[col("p1_deg")].c_str());
-        EXPECT_NEAR(std::atof(shown.c_str()) + 30.0 * (std::atoi(shown.substr(6, 2).c_str()) - 1),
-                    lon, 0.051);
+        EXPECT_NEAR(std::atof(shown.c_str()) + 30.0 * (std::atoi(shown.substr(6, 2).c_str()) - 1), lon, 0.051);
         EXPECT_EQ(f[col("p1_sign")].empty(), c.ra);
         // The trade's notation: the same degree and minute as p1_sign, the sign as its glyph
         // ("26°06′ Sagittarius" and "26°♐06′"), and the code by name.
@@ -206,6 +190,300 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
       }
     }
   }
+}
+
+// Sky events in the report and the CSV: the line layout, the merge with the aspect lines, and
+// a run's report that stays what it was once the event lines are taken out. The calendar
+// export of rows and events.
+// 04/01/2024 22:14 UT; 03/31/2024 12:00 UT.
+const double kMoment = ConvertDatetoJD(4, 1, 2024) + (22.0 + 14.0 / 60.0) / 24.0;
+const double kNoon = ConvertDatetoJD(3, 31, 2024) + 0.5;
+
+SkyEvent Event(EventKind kind, int body, double position, int detail, int direction = 0, double jd = kMoment) {
+  SkyEvent e;
+  e.kind = kind;
+  e.body = body;
+  e.jd_ut = jd;
+  e.position = position;
+  e.detail = detail;
+  e.direction = direction;
+  return e;
+}
+
+// Each kind of event in the documented layout of its report line (none: the summary alone)
+// and as a person reads it in a calendar. Bodies: 0 Sun, 1 Moon, 2 Mercury, 4 Mars.
+TEST(event_lines, each_kind_in_its_documented_layout_and_summary) {
+  SkyEvent ingress = Event(EventKind::Ingress, 4, 90.0, 2, -1);
+  ingress.centre = Centre::Helio;
+  SkyEvent lunation = Event(EventKind::Lunation, idxMoon, 12.24, 0);
+  lunation.eclipse = EclipseKind::SolarTotal;
+  lunation.eclipse_jd_ut = kMoment - 4.0 / 1440.0;
+  SkyEvent eclipse = Event(EventKind::Eclipse, idxMoon, 184.0, 0);
+  eclipse.eclipse = EclipseKind::LunarPenumbral;
+  SkyEvent void_after = Event(EventKind::VoidOfCourse, idxMoon, 149.5, 5);
+  void_after.end_jd_ut = kMoment + 0.5;
+  void_after.aspect_body = 3;
+  void_after.aspect_angle = 120;
+  SkyEvent void_whole = void_after;
+  void_whole.aspect_body = void_whole.aspect_angle = -1;
+  SkyEvent full_moon = Event(EventKind::Lunation, idxMoon, 180.0, 2);
+  full_moon.eclipse = EclipseKind::LunarTotal;
+  SkyEvent annular = Event(EventKind::Eclipse, idxSun, 0.0, 0);
+  annular.eclipse = EclipseKind::SolarAnnular;
+  struct Row { SkyEvent event; double tz; std::string line, summary; };
+  const Row rows[] = {
+      {Event(EventKind::Station, 2, 27.2, -1, -1), 0, "g. Mercury  station     04/01/2024 22:14  27.2 (01)  turns retrograde",
+       "Mercury turns retrograde"},
+      {Event(EventKind::Station, 2, 16.0, 1, 1), 5, "g. Mercury  station     04/01/2024 17:14  16.0 (01)  turns direct",
+       "Mercury turns direct"},
+      {ingress, 0, "h. Mars     ingress     04/01/2024 22:14  00.0 (04)  enters Gemini (retrograde)",
+       "Mars (h) enters Gemini (retrograde)"},
+      {lunation, 0, "g. Moon     lunation    04/01/2024 22:14  12.2 (01)  new moon, total solar eclipse greatest 22:10",
+       "New moon, total solar eclipse"},
+      {eclipse, 0, "g. Moon     eclipse     04/01/2024 22:14  04.0 (07)  penumbral lunar eclipse, greatest",
+       "Penumbral lunar eclipse"},
+      {Event(EventKind::OutOfBounds, idxMoon, -23.4381, 1, -1), 0,
+       "g. Moon     bounds      04/01/2024 22:14  -23.438  out of bounds south", "Moon out of bounds south"},
+      {Event(EventKind::OutOfBounds, 4, 23.4381, -1, 1), 0,
+       "g. Mars     bounds      04/01/2024 22:14   23.438  back in bounds from north", "Mars back in bounds from north"},
+      {void_after, 0,
+       "g. Moon     void        04/01/2024 22:14  29.5 (05)  void of course until 04/02/2024 10:14 (enters Virgo), after trine Venus",
+       "Moon void of course"},
+      {void_whole, 0,
+       "g. Moon     void        04/01/2024 22:14  29.5 (05)  void of course until 04/02/2024 10:14 (enters Virgo), no aspect in the sign",
+       "Moon void of course"},
+      {Event(EventKind::Ingress, idxSun, 0.0, 0, 1), 0, "", "Sun enters Aries"},
+      {Event(EventKind::Ingress, 2, 330.0, 11, -1), 0, "", "Mercury enters Pisces (retrograde)"},
+      {Event(EventKind::Lunation, idxMoon, 0.0, 0), 0, "", "New moon"},
+      {Event(EventKind::Lunation, idxMoon, 270.0, 3), 0, "", "Last quarter"},
+      {full_moon, 0, "", "Full moon, total lunar eclipse"}, {annular, 0, "", "Annular solar eclipse"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.summary);
+    if (!r.line.empty()) {
+      EXPECT_EQ(EventLine(r.event, *FixedOffsetZone(r.tz), DateOrder::MonthDayYear), r.line + "\r\n");
+    }
+    EXPECT_EQ(SkyEventSummary(r.event), r.summary);
+  }
+}
+
+TEST(event_lines, merged_by_moment_with_the_aspect_line_first_in_the_report_and_the_csv) {
+  FoundAspects rows(3);
+  for (size_t i = 0; i < 3; ++i) rows[i].jd_ut = kMoment + static_cast<double>(i);
+  const std::string report = "A\r\nB\r\nC\r\n";
+  SkyEvents events;
+  for (const double offset : {-1.0, 1.0, 3.0}) events.push_back(Event(EventKind::Station, 2, 10.0, 1, 0, kMoment + offset));
+  const auto utc = FixedOffsetZone(0);
+  const auto line = [&](size_t i) { return EventLine(events[i], *utc, DateOrder::MonthDayYear); };
+  EXPECT_EQ(MergeEventLines(report, rows, events, *utc, DateOrder::MonthDayYear),
+            line(0) + "A\r\nB\r\n" + line(1) + "C\r\n" + line(2));
+  EXPECT_EQ(MergeEventLines(report, rows, {}, *utc, DateOrder::MonthDayYear), report);
+  EXPECT_EQ(MergeEventLines("", {}, events, *utc, DateOrder::MonthDayYear), line(0) + line(1) + line(2));
+  // In the CSV, one record per event in the aspect columns.
+  const FoundAspects csv_rows(rows.begin(), rows.begin() + 1);
+  RunSettings s;
+  s.chkUseP3 = false;
+  const std::string csv = RunCsv(csv_rows, ScanKind::Longitude, s, 0, RegionalFormat{});
+  const SkyEvent before = Event(EventKind::Lunation, idxMoon, 200.5, 2, 0, kMoment - 1);
+  const SkyEvent after = Event(EventKind::OutOfBounds, idxMoon, -24.5, 1, -1);
+  const std::vector<std::string> records =
+      SplitLines(MergeEventRecords(csv, csv_rows, {before, after}, *utc, DateOrder::MonthDayYear));
+  ASSERT_EQ(records.size(), 4u);
+  const auto fields = [](const std::string& r) { return std::count(r.begin(), r.end(), ',') + 1; };
+  EXPECT_EQ(records[1], "event: lunation,Moon,geocentric,,,,,2024-03-31T22:14+00:00,2024-03-31T22:14:00Z,"
+                        "full moon,180,,,200.500000,,,20°30′ Libra,,,20°♎30′,,,,,");
+  EXPECT_EQ(fields(records[1]), fields(records[0]));
+  EXPECT_TRUE(records[2].starts_with("longitude,"));  // the aspect keeps its place and text
+  EXPECT_TRUE(records[3].starts_with("event: bounds,Moon,geocentric,")) << records[3];
+  EXPECT_NE(records[3].find("out of bounds south,,,,-24.500000,,,,,"), std::string::npos) << records[3];
+}
+
+// A real run with events: its report less the event lines is the report of the same run
+// without them, byte for byte; a calendar of events alone holds only event lines.
+TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own) {
+  RunRequest request = TwoBodyRequest("01/01/2008", "01/15/2008", BodyList({0, 1, 2, 4}), BodyList({0, 1, 2, 4}));
+  const RunOutcome plain = RunOnLibrary(request);
+  ASSERT_EQ(plain.status, RunOutcome::Status::Done);
+  request.events = *ParseEventList("all", nullptr);
+  const RunOutcome with = RunOnLibrary(request);
+  ASSERT_EQ(with.status, RunOutcome::Status::Done);
+  EXPECT_EQ(with.rows.size(), plain.rows.size());
+  EXPECT_EQ(with.file_name, WithEventsName(plain.file_name));
+  ASSERT_FALSE(with.events.empty());
+  std::string kept;
+  int event_lines = 0;
+  for (const std::string& line : SplitLines(with.pane_text)) {
+    // Column 13 holds a second body's centre label on an aspect line, the event word else.
+    const bool event = line.size() > 24 && line[1] == '.' && line[12] != 'g' && line[12] != 'h';
+    event_lines += event;
+    if (!event) kept += line + "\r\n";
+  }
+  EXPECT_EQ(event_lines, static_cast<int>(with.events.size()));
+  EXPECT_EQ(kept, plain.pane_text);
+
+  request.events.only = true;
+  std::int64_t last_done = 0, last_total = -1;
+  request.progress = [&](std::int64_t done, std::int64_t total) {
+    EXPECT_GE(done, last_done);  // the bar never runs back ...
+    last_done = done;
+    last_total = total;
+  };
+  const RunOutcome only = RunOnLibrary(request);
+  EXPECT_GT(last_total, 0);
+  EXPECT_EQ(last_done, last_total);  // ... and ends full: the count of windows is the search's
+  ASSERT_EQ(only.status, RunOutcome::Status::Done);
+  EXPECT_TRUE(only.rows.empty());
+  EXPECT_EQ(only.events.size(), with.events.size());
+  EXPECT_EQ(only.file_name, "01012008_01152008_5_events_g.txt");
+  std::string lines;
+  for (const SkyEvent& e : only.events) lines += EventLine(e, *FixedOffsetZone(5), DateOrder::MonthDayYear);
+  EXPECT_EQ(only.pane_text, PaneText(lines));
+
+  request.events = EventChoice{};
+  request.events.only = true;
+  const RunOutcome refused = RunOnLibrary(request);
+  EXPECT_EQ(refused.status, RunOutcome::Status::Refused);
+  ASSERT_EQ(refused.problems.size(), 1u);
+  EXPECT_TRUE(refused.problems[0].starts_with("Events:")) << refused.problems[0];
+  // Names with events never take the plain name.
+  EXPECT_EQ(WithEventsName("12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA.txt"),
+            "12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA_events.txt");
+  EXPECT_EQ(WithEventsName("odd"), "odd_events");
+  RunSettings s;
+  s.opt1_ghd = Centre::Helio;
+  EXPECT_EQ(EventsReportName(s, RegionalFormat{}), "12012007_12312007_5_events_h.txt");
+  s.txtTZ = "../5";
+  EXPECT_EQ(EventsReportName(s, RegionalFormat{}).find('/'), std::string::npos);
+}
+
+FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
+                std::array<Centre, 3> centre = {Centre::Geo, Centre::Geo, Centre::Geo}) {
+  FoundAspect row;
+  row.body = body;
+  row.position = position;
+  row.centre = centre;
+  row.jd_ut = kNoon;
+  return row;
+}
+
+// How often `what` stands in `text`.
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
+  return n;
+}
+
+// Summaries a person reads in a calendar, for each kind of run. Bodies: 0 Sun, 1 Moon,
+// 3 Venus, 4 Mars, 6 Saturn.
+TEST(ics, summaries_name_bodies_and_aspect) {
+  RunSettings two;
+  two.chkUseP3 = false;
+  RunSettings mp;  // triple, midpoints
+  RunSettings md = mp;
+  md.chkUseMidpoints = false;
+  RunSettings ra = two;
+  ra.chkUse_RA = true;
+  RunSettings lat = two;
+  lat.chkUseGeoLat = true;
+  constexpr Centre g = Centre::Geo, h = Centre::Helio;
+  struct Case { const char* name; ScanKind kind; const RunSettings* settings; FoundAspect row; std::string summary; };
+  const Case cases[] = {
+      {"square", ScanKind::Longitude, &two, Row({0, 4, 4}, {10, 100, 100}), "Sun 90° Mars"},
+      {"across 0 Aries", ScanKind::Longitude, &two, Row({0, 4, 4}, {350, 5, 5}), "Sun 15° Mars"},
+      {"opposition", ScanKind::Longitude, &two, Row({0, 4, 4}, {200, 20, 20}), "Sun 180° Mars"},
+      {"heliocentric role", ScanKind::Longitude, &two, Row({3, 4, 4}, {10, 70, 70}, {h, h, h}),
+       "Venus (h) 60° Mars (h)"},
+      {"midpoint", ScanKind::Longitude, &mp, Row({1, 4, 6}, {50, 40, 60}), "Moon 0° Mars/Saturn midpoint"},
+      {"midpoint, far side", ScanKind::Longitude, &mp, Row({1, 4, 6}, {230, 40, 60}, {g, g, g}),
+       "Moon 180° Mars/Saturn midpoint"},
+      {"mid-degree", ScanKind::Longitude, &md, Row({1, 4, 6}, {50, 40, 60}), "Moon at the Mars/Saturn mid-degree"},
+      {"right ascension", ScanKind::Longitude, &ra, Row({0, 3, 3}, {10, 10, 10}), "Sun 0° Venus in right ascension"},
+      {"parallel", ScanKind::Declination, &two, Row({0, 3, 3}, {-12.5, -12.5, -12.5}), "Sun parallel Venus"},
+      {"contra-parallel", ScanKind::Declination, &two, Row({0, 1, 1}, {12.5, -12.5, -12.5}),
+       "Sun contra-parallel Moon"},
+      {"latitude", ScanKind::Declination, &lat, Row({0, 3, 3}, {1, 1, 1}), "Sun parallel Venus in latitude"},
+      {"declination midpoint", ScanKind::Declination, &mp, Row({0, 4, 6}, {-2, -10, 6}),
+       "Sun parallel Mars/Saturn midpoint"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(EventSummary(c.row, c.kind, *c.settings), c.summary) << c.name;
+}
+
+SkyEvent CalendarEvent(EventKind kind, int body, int detail, int direction) {
+  return Event(kind, body, 0.0, detail, direction, kNoon);
+}
+
+// A UID names the event, not the moment it was found: the same for a row or a sky event found
+// again seconds later within its minute, different for whatever makes it another event.
+TEST(ics, uid_is_stable_for_the_same_event_and_differs_for_another) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  const auto uid = [&s](const FoundAspect& r, ScanKind k = ScanKind::Longitude) { return EventUid(r, k, s); };
+  const FoundAspect row = Row({0, 4, 4}, {10, 100, 100});
+  EXPECT_EQ(uid(row), "20240331T1200Z-lon-0g-4g-90@tarnwick");
+  FoundAspect later = row, next_minute = row, other_body = row, helio = row, other_angle = row;
+  later.jd_ut += 10.0 / 86400;
+  next_minute.jd_ut += 1.0 / 1440;
+  other_body.body = {0, 5, 5};
+  helio.centre = {Centre::Geo, Centre::Helio, Centre::Helio};
+  other_angle.position = {10, 130, 130};
+  EXPECT_EQ(uid(later), uid(row));
+  for (const FoundAspect* other : {&next_minute, &other_body, &helio, &other_angle}) EXPECT_NE(uid(*other), uid(row));
+  EXPECT_NE(uid(row, ScanKind::Declination), uid(row));
+
+  const SkyEvent station = CalendarEvent(EventKind::Station, 2, -1, -1);
+  SkyEvent e_later = station, e_next = station, e_body = station, e_kind = station, e_way = station, e_helio = station;
+  e_later.jd_ut += 20.0 / 86400;
+  e_next.jd_ut += 1.0 / 1440;
+  e_body.body = 4;
+  e_kind.kind = EventKind::Ingress;
+  e_way.detail = e_way.direction = 1;
+  e_helio.centre = Centre::Helio;
+  EXPECT_EQ(SkyEventUid(e_later), SkyEventUid(station));
+  for (const SkyEvent* other : {&e_next, &e_body, &e_kind, &e_way, &e_helio}) EXPECT_NE(SkyEventUid(*other), SkyEventUid(station));
+  // Two ingresses of one body in one minute (back and forth over a cusp) are two events.
+  EXPECT_NE(SkyEventUid(CalendarEvent(EventKind::Ingress, 2, 0, 1)), SkyEventUid(CalendarEvent(EventKind::Ingress, 2, 11, -1)));
+}
+
+// The calendar as libical writes it: one VEVENT per row and per sky event, joined by moment
+// (a row before an event of its moment), UTC start at the minute and an end one minute later,
+// the void of course from its start to its end; each UID once, CR LF line ends (RFC 5545
+// section 3.1). The independent parse is the script test report_ics_parses_independently.
+TEST(ics, calendar_has_one_minute_events_in_utc_with_the_sky_events_among_the_rows) {
+  RunSettings s;
+  s.chkUseP3 = false;
+  s.txtTZ = "Europe/Berlin";
+  const FoundAspect row = Row({0, 4, 4}, {10, 100, 100});  // 03/31/2024 12:00 UT
+  FoundAspect a = row;
+  a.jd_ut = ConvertDatetoJD(10, 27, 2024) + (30.0 + 20.0 / 60) / 1440;  // 00:30:20 UT
+  FoundAspect b = a;
+  b.jd_ut += 1.0 / 24;  // 01:30:20 UT, the same clock time an hour later
+  SkyEvent before = CalendarEvent(EventKind::Station, 2, -1, -1);
+  before.jd_ut -= 1.0 / 24;  // 11:00
+  SkyEvent same = CalendarEvent(EventKind::Lunation, 1, 3, 0);  // 12:00, after the aspect
+  SkyEvent voc = CalendarEvent(EventKind::VoidOfCourse, 1, 2, 0);
+  voc.jd_ut += 2.0 / 24;             // 14:00
+  voc.end_jd_ut = voc.jd_ut + 0.25;  // 20:00
+  const std::string ics = RunIcs({row, a, b}, ScanKind::Longitude, s, *NamedZone("Europe/Berlin"), RegionalFormat{}, 0,
+                                 {before, same, voc});
+  const auto at = [&ics](const std::string& what) { return ics.find(what); };
+  const auto count = [&ics](const std::string& what) { return Count(ics, what); };
+  EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 6u);
+  for (const char* times : {"DTSTART:20241027T003000Z\r\nDTEND:20241027T003100Z\r\n", "DTSTART:20241027T013000Z\r\n",
+                            "DTSTART:20240331T110000Z\r\nDTEND:20240331T110100Z\r\n",
+                            "DTSTART:20240331T140000Z\r\nDTEND:20240331T200000Z\r\n"})
+    EXPECT_EQ(count(times), 1u) << times;
+  const size_t station = at("SUMMARY:Mercury turns retrograde"), aspect = at("SUMMARY:Sun 90"),
+               quarter = at("SUMMARY:Last quarter"), void_ = at("SUMMARY:Moon void of course");
+  ASSERT_NE(void_, std::string::npos);
+  EXPECT_TRUE(station < aspect && aspect < quarter && quarter < void_) << ics;
+  for (const SkyEvent* e : {&before, &same, &voc}) EXPECT_EQ(count("UID:" + SkyEventUid(*e) + "\r\n"), 1u);
+  // The description is the event's report line; the two showings of 02:30 told apart by their
+  // offsets.
+  EXPECT_EQ(count("DESCRIPTION:g. Moon     lunation"), 1u) << ics;
+  EXPECT_EQ(count("2024-10-27T02:30+02:00"), 1u);
+  EXPECT_EQ(count("2024-10-27T02:30+01:00"), 1u);
+  EXPECT_EQ(count("X-WR-CALNAME:"), 1u);
+  EXPECT_EQ(count("\n"), count("\r\n"));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -153,8 +152,7 @@ TEST(report_lines, declination_lines_and_pane_text) {
   // An empty report leaves the pane empty: run_command_test, a run that finds nothing.
   EXPECT_EQ(PaneText(lines), "\r\n" + lines + "\r\n" + std::string(50, '-') + "\r\n");
 
-  const FoundAspect triple =
-      Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0});
+  const FoundAspect triple = Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0});
   EXPECT_EQ(Display_Aspects_declination({triple}, RunSettings{}, kUs),
             "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  "
             "-12.500  -23.000  -02.000 \r\n");
@@ -220,11 +218,8 @@ TEST(report_names, each_setting_changes_its_own_part_dates_and_aspect_set_when_i
   // the declination name never carries it (a declination run lists every parallel).
   struct Set { const char* set; bool grid15; const char* tail; };
   const Set sets[] = {
-      {"", true, "_15_noRA.txt"},
-      {"all", true, "_15_noRA.txt"},
-      {"major", true, "_15_noRA_aspects_major.txt"},
-      {"Hard", false, "_30_noRA_aspects_hard.txt"},
-      {"180, 0,90", true, "_15_noRA_aspects_0-90-180.txt"},
+      {"", true, "_15_noRA.txt"}, {"all", true, "_15_noRA.txt"}, {"major", true, "_15_noRA_aspects_major.txt"},
+      {"Hard", false, "_30_noRA_aspects_hard.txt"}, {"180, 0,90", true, "_15_noRA_aspects_0-90-180.txt"},
       {"0,30,60,90,120,150,180", false, "_30_noRA.txt"},  // the whole 30-degree grid
       {"0,30,60,90,120,150,180", true, "_15_noRA_aspects_0-30-60-90-120-150-180.txt"},
       {"0/9", true, "_15_noRA_aspects_0-9.txt"},  // no set: as typed, made safe
@@ -318,17 +313,13 @@ TEST(notation, aspects_by_glyph_name_or_degrees_and_retrograde_mark_only_while_m
     EXPECT_EQ(AspectName(r.angle, Notation::Glyphs), r.glyph);
     EXPECT_EQ(AspectName(r.angle, Notation::Text), r.name);
     EXPECT_EQ(AspectName(r.angle, Notation::ReportNumbers), r.code);
-    if (r.angle >= 0 && r.angle <= 180) {
-      EXPECT_EQ(AspectCodeDegrees(r.code), r.angle);
-    }
+    if (r.angle <= 180) { EXPECT_EQ(AspectCodeDegrees(r.code), r.angle); }
   }
   for (const char* bad : {"   ", "", "0x5", "90 ", "-"}) EXPECT_FALSE(AspectCodeDegrees(bad)) << '"' << bad << '"';
   struct Mark { const char* name; double motion; std::string glyphs, text; };
   const Mark marks[] = {
-      {"direct", 1.2, "", ""},
-      {"retrograde", -0.8, "℞", "R"},
-      {"standing still", 0.0, "", ""},
-      {"no motion known", std::nan(""), "", ""},
+      {"direct", 1.2, "", ""}, {"retrograde", -0.8, "℞", "R"},
+      {"standing still", 0.0, "", ""}, {"no motion known", std::nan(""), "", ""},
   };
   for (const Mark& r : marks) {
     SCOPED_TRACE(r.name);
@@ -358,7 +349,6 @@ TEST(notation, retrograde_mark_switches_at_mercurys_station) {
   constexpr double kMinute = 1.0 / 1440.0;  // days
   EXPECT_EQ(RetrogradeMark(motion(direct - kMinute), Notation::Glyphs), "");
   EXPECT_EQ(RetrogradeMark(motion(retro + kMinute), Notation::Glyphs), "℞");
-  EXPECT_EQ(RetrogradeMark(motion(retro + kMinute), Notation::Text), "R");
   const CalendarDate day = CalendarDateFromJD(std::floor(retro + 0.5));
   EXPECT_EQ(day.month * 100 + day.day, 1012) << "station on " << day.month << "/" << day.day;
   const std::string at_station = ZodiacPositionText(eph.Get_1_Planet_geo(retro, kMercury), Notation::Text);

@@ -13,6 +13,7 @@
 #include "store/file_faults.h"
 #include "tests/engine/synthetic_provider.h"
 #include "tests/store/scratch_folder.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
@@ -43,8 +44,9 @@ struct RunFixture : ::testing::Test {
     s.txtEndDate = "12/03/2007";
     s.chkUseP3 = false;
     s.chkInclude15DegAspects = false;
-    s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodySelection{};
-    s.chkP1Planets[idxSun] = s.chkP2Planets[kMars] = true;
+    s.chkP1Planets = BodyList({idxSun});
+    s.chkP2Planets = BodyList({kMars});
+    s.chkP3Planets = {};
     request.data_folder = folder.path();
   }
 };
@@ -53,7 +55,7 @@ struct RunFixture : ::testing::Test {
 // name a run gives its report: report_lines_test (report_names), and the golden reports.
 // A link planted in the data folder under the next report's name (pointing to some file of the
 // user's) is replaced by the report; the file it pointed to stays as it was.
-TEST_F(RunFixture, report_fills_pane_and_file_alike_in_place_of_a_link_and_a_second_run_replaces_it) {
+TEST_F(RunFixture, report_fills_pane_and_file_alike_in_place_of_a_link_a_second_run_replaces_it_and_none_is_empty) {
   ScratchFolder other;
   WriteBytes(other / "private", "secret");
   ASSERT_EQ(::chmod((other / "private").c_str(), 0600), 0);
@@ -75,15 +77,15 @@ TEST_F(RunFixture, report_fills_pane_and_file_alike_in_place_of_a_link_and_a_sec
   EXPECT_NE(second.pane_text, out.pane_text);  // the square to Jupiter
   EXPECT_EQ(ReadBytes(second.file_path), second.pane_text);
   EXPECT_EQ(folder.Entries().size(), 1u);
-}
-
-TEST_F(RunFixture, nothing_found_writes_an_empty_report_under_the_usual_name) {
+  // A run that finds nothing writes an empty report under the usual name.
+  request.settings.chkP2Planets = BodyList({kMars});
   request.settings.txtEndDate = "12/01/2007";
-  const RunOutcome out = RunAspectarian(request, Synthetic());
-  EXPECT_EQ(out.status, RunOutcome::Status::Done);
-  EXPECT_EQ(out.pane_text, "");
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"12012007_12012007_5_3.0_15.0_gg_mp_30_noRA.txt"});
-  EXPECT_EQ(ReadBytes(out.file_path), "");
+  const RunOutcome empty = RunAspectarian(request, Synthetic());
+  EXPECT_EQ(empty.status, RunOutcome::Status::Done);
+  EXPECT_EQ(empty.pane_text, "");
+  EXPECT_EQ(empty.file_path, folder / "12012007_12012007_5_3.0_15.0_gg_mp_30_noRA.txt");
+  EXPECT_EQ(ReadBytes(empty.file_path), "");
+  EXPECT_EQ(folder.Entries().size(), 2u);
 }
 
 TEST_F(RunFixture, every_combination_of_centres_with_p3) {
@@ -112,12 +114,7 @@ TEST_F(RunFixture, every_combination_of_centres_with_p3) {
 // field at fault, not only the first), checked bodies that form no combination, or bodies
 // none of which can be computed (rather than an empty report, as if no aspect had formed).
 TEST_F(RunFixture, refused_runs_say_why_and_write_nothing) {
-  struct Row {
-    const char* name;
-    std::function<void(RunSettings&)> change;
-    std::set<int> unavailable;
-    std::vector<std::string> problems;
-  };
+  struct Row { const char* name; std::function<void(RunSettings&)> change; std::set<int> unavailable; std::vector<std::string> problems; };
   const Row rows[] = {
       {"bad date and time zone", [](RunSettings& s) { s.txtStartDate = "12/32/2007"; s.txtTZ = "five"; }, {},
        {"Start Date: \"12/32/2007\" is not a valid date in the order month/day/year.",
@@ -163,21 +160,18 @@ TEST_F(RunFixture, unavailable_bodies_are_left_out_by_name_and_progress_reaches_
 // searched: the run says so, by name, unless the pair is searched the usual way round too or
 // the centres differ.
 TEST_F(RunFixture, a_pair_checked_only_the_other_way_round_is_named_as_not_searched) {
-  struct Case { const char* name; bool mars_p1, sun_p1, sun_p2, mars_p2; Centre p2_centre; bool told; };
+  // P2 always holds Jupiter, something to search in every case.
+  struct Case { const char* name; std::vector<int> p1, p2; Centre p2_centre; bool told; };
   const Case cases[] = {
-      {"Mars for P1, Sun for P2", true, false, true, false, Centre::Geo, true},
-      {"both ways checked", true, true, true, true, Centre::Geo, false},
-      {"the usual way round", false, true, false, true, Centre::Geo, false},
-      {"P2 heliocentric", true, false, false, false, Centre::Helio, false},
+      {"Mars for P1, Sun for P2", {kMars}, {idxSun, kJupiter}, Centre::Geo, true},
+      {"both ways checked", {kMars, idxSun}, {kMars, idxSun, kJupiter}, Centre::Geo, false},
+      {"the usual way round", {idxSun}, {kMars, kJupiter}, Centre::Geo, false},
+      {"P2 heliocentric", {kMars}, {kJupiter}, Centre::Helio, false},
   };
   for (const Case& c : cases) {
     RunSettings& s = request.settings;
-    s.chkP1Planets = s.chkP2Planets = BodySelection{};
-    s.chkP1Planets[kMars] = c.mars_p1;
-    s.chkP1Planets[idxSun] = c.sun_p1;
-    s.chkP2Planets[idxSun] = c.sun_p2;
-    s.chkP2Planets[kMars] = c.mars_p2;
-    s.chkP2Planets[kJupiter] = true;  // something to search in every case
+    s.chkP1Planets = BodyList(c.p1);
+    s.chkP2Planets = BodyList(c.p2);
     s.opt2_ghd = c.p2_centre;
     request.save = false;
     const RunOutcome out = RunAspectarian(request, Synthetic());
@@ -258,8 +252,7 @@ TEST_F(RunFixture, cancelled_or_refused_runs_leave_no_file) {
   RunSize seen;
   bool searched = false;
   request.progress = [&](std::int64_t, std::int64_t) { searched = true; };
-  request.on_start = [&](const std::vector<std::string>&, const RunSize& size,
-                         std::vector<std::string>& problems) {
+  request.on_start = [&](const std::vector<std::string>&, const RunSize& size, std::vector<std::string>& problems) {
     seen = size;
     problems.push_back("Size: too large");
     return false;

@@ -9,10 +9,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <tuple>
 
 #include "store/file_faults.h"
+#include "store/settings_file.h"
+#include "store/startup_file.h"
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
@@ -101,24 +104,34 @@ TEST(atomic_file, folder_without_write_permission) {
   fs::permissions(dir / "locked", fs::perms::owner_all);
 }
 
-// A target that is a symbolic link, here to a 0600 file: a file the program names itself (the
-// default) takes the link's place and leaves the linked file alone; a file the user chose is
-// written where the link points, keeping that file's permission bits, as editors do. A
-// shorter content goes over a longer one, and no temporary file is left.
+// A target that is a symbolic link, here to a 0600 file (/etc/passwd, say): a file the
+// program names itself (the default, the start-up file) takes the link's place and leaves the
+// linked file alone; a file the user chose (a settings file) is written where the link points,
+// keeping that file's permission bits, as editors do. A shorter content goes over a longer
+// one, and no temporary file is left.
 TEST(atomic_file, symbolic_link_is_replaced_or_followed_as_asked) {
-  for (const bool follow : {false, true}) {
-    SCOPED_TRACE(follow ? "followed" : "replaced");
+  const StartupValues values{"12/01/2007", "12/31/2007", "10:00", "10:59", "5", ""};
+  using Writer = std::function<FileStatus(const fs::path&)>;
+  const std::tuple<const char*, Writer, bool> rows[] = {  // name, writer, followed
+      {"replaced", [](const fs::path& p) { return WriteFileAtomically(p, "new\r\n"); }, false},
+      {"followed", [](const fs::path& p) { return WriteFileAtomically(p, "new\r\n", LinkPolicy::FollowLink); }, true},
+      {"start-up file", [&](const fs::path& p) { return WriteStartupFile(p, values); }, false},
+      {"settings file", [](const fs::path& p) { return SaveSettingsFile(p, RunSettings{}); }, true},
+  };
+  for (const auto& [name, write, followed] : rows) {
+    SCOPED_TRACE(name);
     ScratchFolder dir;
-    WriteBytes(dir / "real.opt", "a longer old content\r\n");
+    const std::string old = std::string(5000, 'o') + "\r\n";
+    WriteBytes(dir / "real.opt", old);
     ASSERT_EQ(::chmod((dir / "real.opt").c_str(), 0600), 0);
     fs::create_symlink("real.opt", dir / "link.opt");
-    const FileStatus s = follow ? WriteFileAtomically(dir / "link.opt", "new\r\n", LinkPolicy::FollowLink)
-                                : WriteFileAtomically(dir / "link.opt", "new\r\n");
+    const FileStatus s = write(dir / "link.opt");
     EXPECT_TRUE(s.ok);
     EXPECT_EQ(s.message, "");
-    EXPECT_EQ(fs::is_symlink(dir / "link.opt"), follow);
-    EXPECT_EQ(ReadBytes(dir / "link.opt"), "new\r\n");
-    EXPECT_EQ(ReadBytes(dir / "real.opt"), follow ? "new\r\n" : "a longer old content\r\n");
+    EXPECT_EQ(fs::is_symlink(dir / "link.opt"), followed);
+    const std::string written = ReadBytes(dir / "link.opt");
+    EXPECT_TRUE(written.ends_with("\r\n") && written.size() < old.size()) << written;
+    EXPECT_EQ(ReadBytes(dir / "real.opt"), followed ? written : old);
     EXPECT_EQ(fs::status(dir / "real.opt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(dir.Entries(), (Names{"link.opt", "real.opt"}));
   }
@@ -134,14 +147,10 @@ TEST(atomic_file, stale_temporary_files_of_ended_processes_are_removed) {
   ASSERT_EQ(::waitpid(child, nullptr, 0), child);  // reaped: its process id is free now
   const std::string ended = std::to_string(child), running = std::to_string(::getppid());
   const std::pair<std::string, bool> rows[] = {  // name, removed
-      {".tarnwick-" + ended + "-0-0badf00d.tmp", true},
-      {".tarnwick-" + ended + "-17-ffffffff.tmp", true},
-      {".tarnwick-" + running + "-0-0badf00d.tmp", false},
-      {".tarnwick-" + ended + "-0-0badf00d.tmp.txt", false},
-      {".tarnwick-" + ended + "-0-0badf00.tmp", false},
-      {".tarnwick-" + ended + "-x-0badf00d.tmp", false},
-      {".tarnwick-" + ended + ".tmp", false},
-      {"tarnwick-" + ended + "-0-0badf00d.tmp", false},
+      {".tarnwick-" + ended + "-0-0badf00d.tmp", true}, {".tarnwick-" + ended + "-17-ffffffff.tmp", true},
+      {".tarnwick-" + running + "-0-0badf00d.tmp", false}, {".tarnwick-" + ended + "-0-0badf00d.tmp.txt", false},
+      {".tarnwick-" + ended + "-0-0badf00.tmp", false}, {".tarnwick-" + ended + "-x-0badf00d.tmp", false},
+      {".tarnwick-" + ended + ".tmp", false}, {"tarnwick-" + ended + "-0-0badf00d.tmp", false},
   };
   ScratchFolder dir;
   Names kept{"r.txt"};
@@ -179,18 +188,12 @@ TEST(atomic_file, signal_during_a_save_removes_the_temporary_file) {
 // A file written piece by piece: the target changes only at Commit; a writer given up (or
 // destroyed) leaves the old file and no temporary; a failed piece is named and sticks.
 TEST(atomic_file, piecewise_writer_commits_or_leaves_the_old_file) {
-  struct Row {
-    const char* name;
-    bool commit;
-    std::optional<FileFault> fault;
-    std::string content;  // of r.txt afterwards
-    std::string message;  // of the first failure, "" when none
-  };
+  // content: of r.txt afterwards; message: of the first failure, "" when none.
+  struct Row { const char* name; bool commit; std::optional<FileFault> fault; std::string content, message; };
   const std::string pieces[] = {"first\r\n", std::string(70000, 'x'), "last\r\n"};
   const std::string all = pieces[0] + pieces[1] + pieces[2];
   const Row rows[] = {
-      {"committed", true, std::nullopt, all, ""},
-      {"given up before the commit", false, std::nullopt, "old", ""},
+      {"committed", true, std::nullopt, all, ""}, {"given up before the commit", false, std::nullopt, "old", ""},
       {"disk full in the second piece", true, FileFault{FileCall::Write, ENOSPC, 1, 1000},
        "old", "No space left on device"},
       {"rename refused", true, FileFault{FileCall::Rename, EACCES}, "old", "Permission denied"},
@@ -244,8 +247,7 @@ TEST(atomic_file, lines_end_at_crlf_cr_or_lf) {
   const std::pair<const char*, Names> rows[] = {
       {"", {}},
       {"a\r\n", {"a"}},  // a final line end starts no further line
-      {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-      {"a\n\nb\r\n", {"a", "", "b"}},
+      {"a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {"a\n\nb\r\n", {"a", "", "b"}},
       {"a\r\r\n", {"a", ""}},  // CR alone, then CR LF
       {"a\n\r", {"a", ""}},    // LF, then a CR alone: two line ends
   };

@@ -1,5 +1,5 @@
-// The settings file line by line, the time zone name it and the start-up file keep beside the
-// offset, and the decoding of the texts read from files.
+// The settings file line by line, with the time zone name it keeps beside the offset, and the
+// decoding of the texts read from files.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "store/settings_file.h"
-#include "store/startup_file.h"
 #include "store/text_encoding.h"
 #include "tests/store/scratch_folder.h"
 
@@ -39,9 +38,8 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order_and_checks
   const std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 93u);
   EXPECT_EQ(JoinLinesCrLf(lines), text);  // every line, the last one too, ends in CR LF
-  const std::vector<std::string> texts = {"12/01/2007", "12/31/2007", "5",    "3.0",
-                                          "15.0",       "10:00",      "10:59"};
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), texts);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7),
+            (std::vector<std::string>{"12/01/2007", "12/31/2007", "5", "3.0", "15.0", "10:00", "10:59"}));
   for (size_t n = 7; n < 85; ++n) {  // Jupiter to Pluto, Chiron and Sedna checked
     const int body = static_cast<int>((n - 7) % BodyCount);
     const bool on = (body >= 5 && body <= 9) || body == 15 || body == 21;
@@ -78,13 +76,10 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
   const auto set = [](const char* aspects) { return [aspects](RunSettings& s) { s.txtAspectSet = aspects; }; };
   const auto zone = [](const char* tz) { return [tz](RunSettings& s) { s.txtTZ = tz; }; };
   const Row rows[] = {
-      {"no set", set(""), {}, "-3.5"},
-      {"all", set("all"), {}, "-3.5"},
-      {"major", set("major"), {"Aspects: major"}, "-3.5"},
-      {"a list", set("0,90,180"), {"Aspects: 0,90,180"}, "-3.5"},
+      {"no set", set(""), {}, "-3.5"}, {"all", set("all"), {}, "-3.5"},
+      {"major", set("major"), {"Aspects: major"}, "-3.5"}, {"a list", set("0,90,180"), {"Aspects: 0,90,180"}, "-3.5"},
       // No set: kept as typed, so that the run can say what is wrong with it.
-      {"7", set("7"), {"Aspects: 7"}, "-3.5"},
-      {"a number stays exactly as typed", zone("-5,5"), {}, "-5,5"},
+      {"7", set("7"), {"Aspects: 7"}, "-3.5"}, {"a number stays exactly as typed", zone("-5,5"), {}, "-5,5"},
       {"Berlin", zone("Europe/Berlin"), {"Time Zone name: Europe/Berlin"}, "-1"},
       {"New York", zone("America/New_York"), {"Time Zone name: America/New_York"}, "5"},
       {"Kolkata", zone("Asia/Kolkata"), {"Time Zone name: Asia/Kolkata"}, "-5.5"},
@@ -124,23 +119,24 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
     EXPECT_EQ(load.settings, expected);
   }
   // "Aspects: all" is no set, written as no line; a line after the set's is no setting, nor
-  // one that names no role's angles: said, and nothing set from it.
+  // one that names no role's angles, nor a zone name the database does not know (line 3's
+  // offset stays): said, and nothing set from it.
   const std::string base = SettingsFileText(RunSettings{});
   EXPECT_EQ(SettingsFromText(base + "Aspects: ALL\r\n", Unusual(), "x.opt").settings.txtAspectSet, "");
-  const SettingsLoad note = SettingsFromText(base + "Aspects: hard\r\nnote\r\n", RunSettings{}, "x.opt");
-  EXPECT_EQ(note.settings.txtAspectSet, "hard");
-  EXPECT_NE(note.message.find("has 1 line after"), std::string::npos) << note.message;
-  const SettingsLoad p1 = SettingsFromText(base + "Natal angles: P1 Asc\r\n", RunSettings{}, "x.opt");
-  EXPECT_EQ(p1.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
-  EXPECT_NE(p1.message.find("has 1 line after"), std::string::npos) << p1.message;
+  for (const std::string extra : {"Aspects: hard\r\nnote", "Natal angles: P1 Asc", "Time Zone name: Europe/Nowhere"}) {
+    const SettingsLoad load = SettingsFromText(base + extra + "\r\n", RunSettings{}, "x.opt");
+    EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
+    EXPECT_EQ(load.settings.txtAspectSet, extra.starts_with("Aspects") ? "hard" : "");
+    EXPECT_EQ(load.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
+    EXPECT_EQ(load.settings.txtTZ, "5");
+  }
 }
 
 TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) {
   const std::vector<std::string> full = Lines(Unusual());
   const std::string kept = "the fields of its lines were loaded and the others kept their values.";
   const std::pair<size_t, std::string> rows[] = {
-      {0, "has 0 lines instead of 93; nothing was loaded."},
-      {1, "has 1 line instead of 93; " + kept},
+      {0, "has 0 lines instead of 93; nothing was loaded."}, {1, "has 1 line instead of 93; " + kept},
       {92, "has 92 lines instead of 93; " + kept},
   };
   for (const auto& [count, tail] : rows) {
@@ -171,8 +167,7 @@ TEST(settings_file, odd_files_are_decoded_or_refused_whole) {
   // the text_encoding tests below; here that one such failure leaves the settings alone.)
   const std::tuple<const char*, std::string, SettingsLoadStatus, std::string> rows[] = {
       {"utf-8 byte order mark", "\xEF\xBB\xBF" + text, Complete, ""},
-      {"utf-16 from a Windows editor", utf16, Complete, ""},
-      {"8-bit code page", cp1252, Complete, ""},
+      {"utf-16 from a Windows editor", utf16, Complete, ""}, {"8-bit code page", cp1252, Complete, ""},
       {"trailing blank lines", text + "\r\n\r\n", Complete, ""},
       {"a longer file", text + "x\r\ny\r\n", Complete,
        "Settings file \"x.opt\" has 2 lines after its 93 lines of settings; they were "
@@ -216,46 +211,11 @@ TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
   EXPECT_EQ(ReadBytes(dir / "kept.opt"), "old");
 }
 
-// A zone name in the two files that hold the time zone: the files keep a fixed offset where
-// readers of fixed offsets look, and give the name back to this program.
-
-// A 94th line naming no zone of the database is an extra line as before: the offset of line
-// 3 stays, and the message says a line was ignored.
-TEST(zone_storage, settings_file_with_a_bad_name_line_keeps_the_offset) {
-  RunSettings s;
-  s.txtTZ = "Europe/Berlin";
-  std::string text = SettingsFileText(s);
-  text.replace(text.find("Europe/Berlin"), 13, "Europe/Nowhere");
-  const SettingsLoad back = SettingsFromText(text, RunSettings{}, "x.opt");
-  EXPECT_EQ(back.settings.txtTZ, "-1");
-  EXPECT_NE(back.message.find("1 line after its 93 lines"), std::string::npos) << back.message;
-}
-
-TEST(zone_storage, startup_file_keeps_an_offset_and_adds_zone_name) {
-  StartupValues v;
-  v.txtStartDate = "03/01/2024";
-  v.txtEndDate = "03/31/2024";
-  v.txtTZ = "Europe/Berlin";
-  const std::string text = StartupFileText(v);
-  EXPECT_NE(text.find("\r\ntime_zone=-1\r\n"), std::string::npos) << text;
-  EXPECT_TRUE(text.ends_with("\r\nzone_name=Europe/Berlin\r\n")) << text;
-  EXPECT_EQ(StartupValuesFromText(text, StartupValues{}), v);
-
-  // Without a name the file is the seven lines it always was.
-  v.txtTZ = "-1";
-  EXPECT_EQ(SplitLines(StartupFileText(v)).size(), 7u);
-  // A name the database does not know leaves the offset.
-  EXPECT_EQ(StartupValuesFromText("time_zone=3\r\nzone_name=Mars/Olympus\r\n", StartupValues{}).txtTZ, "3");
-  // "zone_name" must be the whole key.
-  EXPECT_EQ(StartupValuesFromText("time_zone=3\r\nzone_names=Europe/Berlin\r\n", StartupValues{}).txtTZ, "3");
-}
-
 TEST(text_encoding, files_become_utf8_or_are_refused) {
   // what, bytes, text when decoded, problem when refused. (UTF-16 little-endian and NUL
   // bytes: the settings and start-up files' tests, which decode or refuse them whole.)
   const std::tuple<const char*, std::string, std::string, std::string> rows[] = {
-      {"empty", "", "", ""},
-      {"utf-8 kept", "Z\u00fcrich\r\n", "Z\u00fcrich\r\n", ""},
+      {"empty", "", "", ""}, {"utf-8 kept", "Z\u00fcrich\r\n", "Z\u00fcrich\r\n", ""},
       {"byte order marks dropped", "\xEF\xBB\xBF\xEF\xBB\xBF" "12/01", "12/01", ""},
       {"a mark inside a line stays", "a\xEF\xBB\xBF", "a\xEF\xBB\xBF", ""},
       {"windows-1252", "23:59 \xE9 \x80 \x81", "23:59 \u00e9 \u20ac \u0081", ""},
@@ -281,8 +241,7 @@ TEST(text_encoding, first_line_longer_than_a_limit) {
   using Found = std::optional<std::pair<size_t, size_t>>;  // line number, bytes
   const std::pair<const char*, Found> rows[] = {
       {"abc\r\nabc", std::nullopt},  // at the limit, not over it
-      {"abcd", {{1, 4}}},
-      {"abc\r\nabcd\r\nabcde", {{2, 4}}},
+      {"abcd", {{1, 4}}}, {"abc\r\nabcd\r\nabcde", {{2, 4}}},
       {"a\r\r\nb\n\nabcd", {{5, 4}}},  // CR alone and LF alone end lines too
   };
   for (const auto& [text, expected] : rows) {

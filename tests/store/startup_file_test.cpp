@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <tuple>
 
+#include "store/chart_file.h"
 #include "store/program_files.h"
-#include "store/settings_file.h"
 #include "store/startup_file.h"
+#include "store/window_state.h"
 #include "tests/store/scratch_folder.h"
 
 namespace tarnwick {
@@ -35,6 +35,9 @@ TEST(startup_file, defaults_span_todays_month_in_the_regional_order_and_reading_
       {"Start_date=1/1/2000\r\n start_date=1/1/2000\r\n[x]time_zone=3", defaults},
       {"end_time", with(&StartupValues::txtEndTime, "end_time")},  // no "=": the whole line
       {"time_zone=3\nstart_time=09:00\rtime_zone=4", later},     // any order, later lines win
+      // A zone name the database does not know leaves the offset; "zone_name" is the whole key.
+      {"time_zone=4\r\nzone_name=Mars/Olympus", with(&StartupValues::txtTZ, "4")},
+      {"time_zone=4\r\nzone_names=Europe/Berlin", with(&StartupValues::txtTZ, "4")},
   };
   for (const auto& [text, expected] : rows)
     EXPECT_EQ(StartupValuesFromText(text, defaults), expected) << text;
@@ -45,8 +48,7 @@ TEST(startup_file, defaults_span_todays_month_in_the_regional_order_and_reading_
       {{2, 1, 2023}, {DateOrder::YearMonthDay, "-", '.'}, "2023-02-01", "2023-02-28"},
   };
   for (const auto& [today, format, start, end] : months) {
-    EXPECT_EQ(DefaultStartupValues(today, format),
-              (StartupValues{start, end, "10:00", "10:59", "5", ""}));
+    EXPECT_EQ(DefaultStartupValues(today, format), (StartupValues{start, end, "10:00", "10:59", "5", ""}));
   }
 }
 
@@ -66,6 +68,14 @@ TEST(startup_file, writes_seven_crlf_lines_and_reads_them_back) {
             CouldNotSave(dir / "Quillmere.ini", "the value of OutputNameFileOPTFile holds a line "
                                                 "break, which the start-up file cannot store."));
   EXPECT_EQ(ReadStartupFile(dir / "Quillmere.ini", kToday, kUs).values, v);
+  // A zone name: time_zone keeps its standard offset, where readers of fixed offsets look, and
+  // a last line names the zone for this program.
+  StartupValues berlin = v;
+  berlin.txtTZ = "Europe/Berlin";
+  const std::string text = StartupFileText(berlin);
+  EXPECT_NE(text.find("\r\ntime_zone=-1\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("\r\nzone_name=Europe/Berlin\r\n")) << text;
+  EXPECT_EQ(StartupValuesFromText(text, StartupValues{}), berlin);
 }
 
 // A first start has no file: nothing to tell. Text in another form is read; no text, or an
@@ -94,29 +104,6 @@ TEST(startup_file, unreadable_file_keeps_the_defaults) {
     EXPECT_EQ(load.values, expected);
     const std::string path = (dir / r.name).string();
     EXPECT_EQ(load.message, *r.says == '\0' ? "" : r.unread ? CouldNotRead(path, r.says) : "Start-up file \"" + path + "\": " + r.says);
-  }
-}
-
-// A symbolic link planted under the start-up file's name (to /etc/passwd, say) is replaced by
-// the file and what it points to stays as it was; a settings file the user chose through a
-// link is written where the link points, as editors do.
-TEST(startup_file, link_is_replaced_while_a_chosen_settings_file_is_followed) {
-  const StartupValues values{"12/01/2007", "12/31/2007", "10:00", "10:59", "5", ""};
-  using Writer = std::function<FileStatus(const std::filesystem::path&)>;
-  const std::tuple<const char*, Writer, bool> rows[] = {  // name, writer, followed
-      {"Quillmere.ini", [&](const auto& p) { return WriteStartupFile(p, values); }, false},
-      {"chosen.opt", [](const auto& p) { return SaveSettingsFile(p, RunSettings{}); }, true},
-  };
-  for (const auto& [name, write, followed] : rows) {
-    SCOPED_TRACE(name);
-    ScratchFolder dir;
-    std::filesystem::create_directory(dir / "elsewhere");
-    WriteBytes(dir / "elsewhere" / "passwd", "root:x:0:0\n");
-    std::filesystem::create_symlink(dir / "elsewhere" / "passwd", dir / name);
-    ASSERT_TRUE(write(dir / name));
-    EXPECT_EQ(std::filesystem::is_symlink(dir / name), followed);
-    EXPECT_EQ(ReadBytes(dir / "elsewhere" / "passwd") == "root:x:0:0\n", !followed);
-    EXPECT_NE(ReadBytes(dir / name), "root:x:0:0\n");
   }
 }
 
@@ -203,8 +190,7 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_
 
 TEST(program_files, folders_created_failures_named_and_users_help_preferred) {
   ScratchFolder dir;
-  const ProgramFiles f =
-      LocateProgramFiles(dir / "program", false, Env({{"HOME", (dir / "home").string()}}));
+  const ProgramFiles f = LocateProgramFiles(dir / "program", false, Env({{"HOME", (dir / "home").string()}}));
   EXPECT_EQ(HelpFileToOpen(f), dir / "program" / "help.txt");
   EXPECT_TRUE(CreateProgramFolders(f).empty());
   EXPECT_TRUE(fs::is_directory(dir / "home/.local/share/tarnwick/data"));
@@ -221,6 +207,81 @@ TEST(program_files, folders_created_failures_named_and_users_help_preferred) {
       << messages[0];
   EXPECT_TRUE(IsWritableFolder(dir.path()));
   EXPECT_FALSE(IsWritableFolder(f.help_file));
+}
+
+// The natal chart file: what is saved is read back, and a file that is not a chart is refused
+// with the line and the field at fault. The window's state file of keys and values.
+TEST(chart_file, saved_chart_reads_back_the_same_or_leaves_the_old_file_and_others_are_refused) {
+  ScratchFolder folder;
+  const NatalChart charts[] = {
+      {"Ada Example", "03/14/1879", "11:30", "-1", "48N24 10E00"},
+      {"", "07/21/1969", "02:56:30", "Australia/Sydney", ""},  // no name, no place
+      {"Zoë = 1 ☉", "06/15/1990", "14:30", "-5.5", "-33.87,151.21"},  // "=" and UTF-8 in a value
+  };
+  for (const NatalChart& c : charts) {
+    const std::filesystem::path path = folder / "a.chart";
+    ASSERT_TRUE(SaveChartFile(path, c)) << c.name;
+    EXPECT_EQ(ReadBytes(path).substr(0, 24), "# Tarnwick natal chart\r\n");
+    const ChartLoad load = LoadChartFile(path);
+    ASSERT_TRUE(load.ok) << load.message;
+    EXPECT_EQ(load.chart, c);
+  }
+  // A line break in a field leaves the old file.
+  const std::filesystem::path path = folder / "a.chart";
+  ASSERT_TRUE(SaveChartFile(path, {"A", "01/01/2000", "12:00", "0", ""}));
+  const std::string before = ReadBytes(path);
+  const FileStatus st = SaveChartFile(path, {"A\nB", "01/01/2000", "12:00", "0", ""});
+  EXPECT_FALSE(st.ok);
+  EXPECT_NE(st.message.find("name holds a line break"), std::string::npos) << st.message;
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_FALSE(LoadChartFile(folder / "missing.chart").ok);
+  struct Row { const char* what; const char* text; const char* says; };
+  const Row rows[] = {
+      {"no equals sign", "date=01/01/2000\ntime 12:00\n", "line 2 has no \"=\""},
+      {"unknown key", "date=01/01/2000\ntime=12:00\nzone=0\nplanet=Mars\n", "line 4 has the key \"planet\""},
+      {"key twice", "date=01/01/2000\ndate=01/02/2000\n", "line 2 gives \"date\" a second time"},
+      {"no zone", "date=01/01/2000\ntime=12:00\n", "it has no zone= line"},
+      {"empty time", "date=01/01/2000\ntime=\nzone=0\n", "it has no time= line"},
+      {"a settings file", "12/01/2007\r\n12/31/2007\r\n5\r\n", "line 1 has no \"=\""},
+  };
+  for (const Row& r : rows) {
+    const ChartLoad refusal = ChartFromText(r.text, "\"x.chart\"");
+    EXPECT_FALSE(refusal.ok) << r.what;
+    EXPECT_NE(refusal.message.find("\"x.chart\" is not a chart: " + std::string()), std::string::npos) << r.what;
+    EXPECT_NE(refusal.message.find(r.says), std::string::npos) << r.what << ": " << refusal.message;
+  }
+  // Comments, blank lines, blanks around keys and any line end are fine.
+  EXPECT_TRUE(ChartFromText("# mine\r\n\r\n date = 01/01/2000 \rtime=12:00\nzone=0", "x").ok);
+}
+
+TEST(window_state, written_state_reads_back_and_what_it_cannot_store_or_use_is_left_out) {
+  ScratchFolder folder;
+  const WindowState state = {{"geometry", "12,-40,900,640"},
+                             {"columns", "AAAA/w==+abc"},  // base64 holds "=" in values
+                             {"empty", ""},
+                             {"blanks", " a b "}};
+  ASSERT_TRUE(WriteWindowState(folder / "window.state", state));
+  EXPECT_EQ(ReadWindowState(folder / "window.state"), state);
+  EXPECT_EQ(ReadBytes(folder / "window.state").substr(0, 15), "blanks= a b \r\nc");
+  // Entries it cannot store are refused, and nothing is written.
+  std::filesystem::remove(folder / "window.state");
+  const WindowState rows[] = {{{"a=b", "1"}}, {{"key", "two\nlines"}}, {{"", "1"}}, {{"line\r", "1"}}};
+  for (const WindowState& bad : rows) {
+    const FileStatus status = WriteWindowState(folder / "window.state", bad);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find("window.state"), std::string::npos) << status.message;
+    EXPECT_FALSE(std::filesystem::exists(folder / "window.state"));
+  }
+  ScratchFolder passed;
+  const std::pair<const char*, WindowState> passed_rows[] = {
+      {"", {}}, {"no equals sign\nview=1\n", {{"view", "1"}}}, {"=no key\rview=2", {{"view", "2"}}},
+      {"view=1\r\nview=3\r\n", {{"view", "3"}}},  // the last one counts
+  };
+  for (const auto& [bytes, expected] : passed_rows) {
+    WriteBytes(passed / "window.state", bytes);
+    EXPECT_EQ(ReadWindowState(passed / "window.state"), expected) << bytes;
+  }
+  EXPECT_TRUE(ReadWindowState(passed / "missing.state").empty());
 }
 
 }  // namespace

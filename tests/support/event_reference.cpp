@@ -72,13 +72,7 @@ std::vector<double> ReferenceEvents(ReferenceEvent what, int body, double from_j
       return what == ReferenceEvent::GeoStation ? Calc(jd, body, 0)[3]
                                                 : std::fabs(Calc(jd, body, SEFLG_EQUATORIAL)[1]) - Obliquity(jd);
     };
-    double v0 = f(t);
-    for (; t < to_jd; t += step) {
-      const double t1 = std::min(t + step, to_jd), v1 = f(t1);
-      if ((v0 < 0.0) != (v1 < 0.0)) add(Bisection(f, t, t1));
-      v0 = v1;
-    }
-    return out;
+    return SignChanges(f, from_jd, to_jd, step);
   }
   double a0 = angle(t);
   for (; t < to_jd; t += step) {
@@ -90,6 +84,18 @@ std::vector<double> ReferenceEvents(ReferenceEvent what, int body, double from_j
       add(Bisection([&](double jd) { return Near(angle(jd), a0) - boundary; }, t, t1));
     }
     a0 = a1 - 360.0 * std::floor(a1 / 360.0);
+  }
+  return out;
+}
+
+std::vector<double> SignChanges(const std::function<double(double)>& f, double from_jd, double to_jd,
+                                double step, double max_change) {
+  std::vector<double> out;
+  double v0 = f(from_jd);
+  for (double t = from_jd; t < to_jd; t += step) {
+    const double t1 = std::min(t + step, to_jd), v1 = f(t1);
+    if ((v0 < 0.0) != (v1 < 0.0) && std::fabs(v1 - v0) < max_change) out.push_back(Bisection(f, t, t1));
+    v0 = v1;
   }
   return out;
 }

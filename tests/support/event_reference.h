@@ -4,6 +4,8 @@
 // simple on purpose.
 #pragma once
 
+#include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,12 @@ enum class ReferenceEvent {
 // `swe_body` (ignored for lunations) in [from_jd, to_jd]. Samples every `step_days`.
 std::vector<double> ReferenceEvents(ReferenceEvent what, int swe_body, double from_jd, double to_jd,
                                     double step_days = 1.0 / 24.0);
+
+// Moments in [from_jd, to_jd] where f changes sign between samples `step` days apart, each
+// bisected to a hundredth of a second; a change of f by `max_change` or more between two
+// samples is a jump (a wrap of an angle), not a crossing.
+std::vector<double> SignChanges(const std::function<double(double)>& f, double from_jd, double to_jd,
+                                double step, double max_change = HUGE_VAL);
 
 // Largest |difference| between matched moments (within two minutes) of two sorted lists, days.
 double WorstOffsetDays(const std::vector<double>& reference, const std::vector<double>& found);

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstddef>
-#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,11 +18,6 @@ namespace tarnwick {
 inline BodySelection BodyRange(int first, int last) {
   BodySelection b{};
   for (int i = first; i <= last; ++i) b[static_cast<std::size_t>(i)] = true;
-  return b;
-}
-inline BodySelection BodyList(std::initializer_list<int> list) {
-  BodySelection b{};
-  for (const int i : list) b[static_cast<std::size_t>(i)] = true;
   return b;
 }
 inline BodySelection BodyList(const std::vector<int>& list) {

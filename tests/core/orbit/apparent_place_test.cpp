@@ -86,8 +86,7 @@ TEST_F(ApparentPlaceTest, ReproducesTheLibraryForItsOwnAsteroidsWithTrueDailyMot
                   Place(orbit, jd + kHalfStep, flags, after));
       const double dlon = Reduce_to_under_360(after.lon - before.lon + 180) - 180;
       EXPECT_NEAR(p.lon_speed, dlon / (2 * kHalfStep), kTrueSpeedArcsecPerDay / 3600) << flags;
-      EXPECT_NEAR(p.lat_speed, (after.lat - before.lat) / (2 * kHalfStep),
-                  kTrueSpeedArcsecPerDay / 3600) << flags;
+      EXPECT_NEAR(p.lat_speed, (after.lat - before.lat) / (2 * kHalfStep), kTrueSpeedArcsecPerDay / 3600) << flags;
     }
   }
 }

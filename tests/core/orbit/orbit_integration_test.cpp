@@ -134,8 +134,7 @@ constexpr Limits kLimits[] = {{kChiron, 2.0, 60.0}, {kCeres, 6.0, 40.0}};
 
 using Places = std::array<double, 5>;  // geocentric lon, lat, RA, Dec, heliocentric lon
 
-std::vector<Places> Sample(const std::string& path, int body, const std::vector<double>& jds,
-                           Source& source) {
+std::vector<Places> Sample(const std::string& path, int body, const std::vector<double>& jds, Source& source) {
   std::vector<Places> out;
   // One provider per thread: the library keeps its search path per thread.
   std::thread([&] {
