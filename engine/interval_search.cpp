@@ -169,9 +169,10 @@ std::optional<double> Refine(ScanKind kind, PositionProvider& eph, const SolverP
   return out.jd;
 }
 
-// The three roles at one moment: values and daily motions, degrees and degrees per day.
+// The three roles at one moment: values and daily motions, degrees and degrees per day, and
+// how far each motion may lie from the library's (PositionProvider::QuickMotionError).
 struct RoleState {
-  std::array<double, 3> value{}, motion{};
+  std::array<double, 3> value{}, motion{}, motion_err{};
 };
 
 // The roles at t; with `quick` (a polish evaluation of a longitude search, IntervalBound::quick)
@@ -182,10 +183,12 @@ RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem&
     if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
       r.value[2] = r.value[1];
       r.motion[2] = r.motion[1];
+      r.motion_err[2] = r.motion_err[1];
       break;
     }
     if (quick && p.centre[i] != Centre::Natal) {
       r.value[i] = eph.QuickLongitude(p.centre[i], t, p.body[i]);
+      r.motion_err[i] = eph.QuickMotionError(p.centre[i], p.body[i]);
     } else {
       r.value[i] = kind == ScanKind::Longitude ? RoleLongitude(eph, t, p.body[i], p.centre[i])
                                                : RoleDeclination(eph, t, p.body[i], p.centre[i]);
@@ -231,16 +234,15 @@ constexpr int kPolishEvaluations = 2;
 // target within its reach: a mid-degree partner steps where P2 or P3 crosses a step of the
 // mid-degree, a declination's mean of magnitudes bends where P2 or P3 passes zero.
 bool OneStepEnds(ScanKind kind, const SolverProblem& p, const IntervalBound& bound, const RoleState& at,
-                 double step, double rate, bool quick) {
-  // The daily motions of quick longitudes (SampleRoles) are off by up to
-  // kQuickMotionErrDegPerDay: in the step (the target's rate, P1's less its partner's, up to
-  // twice that) and in the roles carried along it.
-  if (quick) {
-    const double d = std::fabs(step);
-    if (2.0 * kQuickMotionErrDegPerDay * d > kNewtonErrorDays * std::fabs(rate) ||
-        kQuickMotionErrDegPerDay * d > kCarryErrorDeg) {
-      return false;
-    }
+                 double step, double rate) {
+  // The daily motions of quick longitudes (SampleRoles) are off by up to their motion_err: in
+  // the step (through the target's rate, P1's less the mean of P2's and P3's) and in the roles
+  // carried along it.
+  const auto& err = at.motion_err;
+  const double d = std::fabs(step);
+  if ((err[0] + (err[1] + err[2]) / 2.0) * d > kNewtonErrorDays * std::fabs(rate) ||
+      std::max({err[0], err[1], err[2]}) * d > kCarryErrorDeg) {
+    return false;
   }
   if (std::fabs(step) <= kOneStepDays) return true;
   if (!bound.usable) return false;
@@ -299,7 +301,7 @@ std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverP
     if (sx.rate == 0.0) return std::nullopt;
     const double e = x - sx.h / sx.rate;
     if (!(e >= t && e <= t_end)) return std::nullopt;
-    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate, bound.quick)) {
+    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate)) {
       if (e != x) CarryRoles(kind, eph, p, at, x, e, r0, r1, t, t_end);
       return e;
     }
