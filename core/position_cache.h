@@ -42,6 +42,7 @@ class PositionCache final : public PositionProvider {
     last_daily_motion_ = inner_.LastDailyMotion();
     return v;
   }
+  double QuickMotionError(Centre centre, int body) override { return inner_.QuickMotionError(centre, body); }
   // Kept unless the library's own answer for that moment is already known.
   void Remember(PositionMethod method, double t, int body, double value, double motion) override {
     entries_.try_emplace(KeyOf(static_cast<Method>(method), t, body), Entry{value, motion, false});

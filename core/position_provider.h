@@ -45,13 +45,6 @@ struct NatalPoints {
   std::array<std::string, NatalPointCount> why{}; // why a point is not available
 };
 
-// How far the daily motion QuickLongitude leaves may lie from the method's: the library's own
-// daily motion with the nutation is not the rate of its value, and differs from the rate
-// without it plus the nutation's by up to 1.2e-5 degree/day (Pallas; the Moon 1.5e-6; every
-// body the library computes, 1800-2400, tests/core/swiss_ephemeris_test.cpp). Degrees per
-// day, with a margin of two thirds.
-inline constexpr double kQuickMotionErrDegPerDay = 2e-5;
-
 class PositionProvider {
  public:
   virtual ~PositionProvider() = default;
@@ -75,11 +68,14 @@ class PositionProvider {
   // asked once, such as the one an exact moment is polished at. A provider may answer in
   // about half the library's time by taking the nutation in longitude, the same for every
   // body, from a curve through nearby moments: the value is then the method's to 1e-10
-  // degree and the daily motion in LastDailyMotion() to kQuickMotionErrDegPerDay. The default
+  // degree and the daily motion in LastDailyMotion() to QuickMotionError(). The default
   // asks the method. Not for right ascensions (use_ra), which it also answers by the method.
   virtual double QuickLongitude(Centre centre, double jd_ut, int body) {
     return centre == Centre::Helio ? Get_1_Planet_helio(jd_ut, body) : Get_1_Planet_geo(jd_ut, body);
   }
+  // How far the daily motion QuickLongitude leaves for `body` may lie from the method's,
+  // degrees per day: 0 where the method answers.
+  virtual double QuickMotionError(Centre /*centre*/, int /*body*/) { return 0.0; }
 
   // Offers a value and daily motion of `method` for `body` at jd_ut that the caller carried
   // from a library answer a fraction of a second away, to well under 1e-12 degree. A provider

@@ -42,6 +42,7 @@ class SwissEphemeris final : public PositionProvider {
   // from twelve library values a day apart around the moment, without the library's two
   // nutations per new moment: over 1800-2400 within 1e-10 degree of the method's value.
   double QuickLongitude(Centre centre, double jd_ut, int body) override;
+  double QuickMotionError(Centre centre, int body) override;
 
   const EphemerisCallCount& call_count() const { return calls_; }
   // Calls made by every provider of the process that has been destroyed, for benchmarks.
@@ -72,18 +73,27 @@ class SwissEphemeris final : public PositionProvider {
   std::array<BarycentricOrbit*, BodyCount> orbit_{};
   ApparentPlace apparent_;
 
-  // The nutation in longitude at whole days (Terrestrial Time) for QuickLongitude, each asked
-  // once: 256 of them hold every moment of a stretch of the scan.
-  struct NutationNode {
-    long long index = -1;  // the node's moment, a whole Julian day (TT); -1 for none
-    double dpsi = 0.0;     // degrees
+  // Values at whole Julian days, each asked of the library once: 256 of them hold every
+  // moment of a stretch of the scan.
+  struct DayNode {
+    long long index = -1;  // the node's moment, a whole Julian day; -1 for none
+    double value = 0.0;
   };
+  // The nutation in longitude (degrees) at whole days of Terrestrial Time, for QuickLongitude.
   double NutationAtNode(long long index);
-  std::array<NutationNode, 256> nutation_nodes_{};
+  // Whether QuickLongitude answers `body` by the method (see there).
+  bool QuickByMethod(Centre centre, int body);
+  std::array<DayNode, 256> nutation_nodes_{};
+  // Delta T (days) at whole days of Universal Time, and for each day between two of them
+  // whether the line between their values holds inside it. The library's Delta T bends by
+  // well under 1e-12 day within a day, except on some days at the turn of a year of its
+  // tables, where it steps by up to 6e-9 day: those days ask the library at every moment.
+  double DeltaTAtNode(long long index);
+  double LibraryDeltaT(double jd_ut);
+  std::array<DayNode, 256> deltat_nodes_{};
+  std::array<DayNode, 256> deltat_straight_{};  // value 1 where the line holds
 
   std::string search_path_;
-  double deltat_for_ = -1e300;  // Julian day (UT) of the last Delta T asked
-  double deltat_ = 0.0;         // its Delta T, days
   EphemerisCallCount calls_;
   std::string first_error_;
 };

@@ -169,10 +169,24 @@ std::optional<double> Refine(ScanKind kind, PositionProvider& eph, const SolverP
   return out.jd;
 }
 
-// The three roles at one moment: values and daily motions, degrees and degrees per day.
+// The three roles at one moment: values, their daily motions as the library gives them and
+// the rates of the values, degrees and degrees per day, and how far each motion may lie from
+// the library's (PositionProvider::QuickMotionError). A rate is the motion, except for the
+// geocentric "Mn Node": the mean of two nodes, given with the rate of one of them.
 struct RoleState {
-  std::array<double, 3> value{}, motion{};
+  std::array<double, 3> value{}, motion{}, rate{}, motion_err{};
 };
+
+// The rate of the geocentric "Mn Node" at t, the mean of the mean node's motion (the one the
+// library gave for it) and the true node's.
+double MeanNodeRate(ScanKind kind, PositionProvider& eph, double t, double mean_node_motion) {
+  if (kind == ScanKind::Longitude) {
+    eph.Get_1_Planet_geo(t, idxTrueNode);
+  } else {
+    eph.Get_1_Planet_decl(t, idxTrueNode);
+  }
+  return (mean_node_motion + eph.LastDailyMotion()) / 2.0;
+}
 
 // The roles at t; with `quick` (a polish evaluation of a longitude search, IntervalBound::quick)
 // their QuickLongitude, whose nutation comes from a curve rather than from the library.
@@ -182,29 +196,33 @@ RoleState SampleRoles(ScanKind kind, PositionProvider& eph, const SolverProblem&
     if (i == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) {
       r.value[2] = r.value[1];
       r.motion[2] = r.motion[1];
+      r.rate[2] = r.rate[1];
+      r.motion_err[2] = r.motion_err[1];
       break;
     }
     if (quick && p.centre[i] != Centre::Natal) {
       r.value[i] = eph.QuickLongitude(p.centre[i], t, p.body[i]);
+      r.motion_err[i] = eph.QuickMotionError(p.centre[i], p.body[i]);
     } else {
       r.value[i] = kind == ScanKind::Longitude ? RoleLongitude(eph, t, p.body[i], p.centre[i])
                                                : RoleDeclination(eph, t, p.body[i], p.centre[i]);
     }
-    r.motion[i] = eph.LastDailyMotion();
+    r.motion[i] = r.rate[i] = eph.LastDailyMotion();
+    if (p.body[i] == idxMeanNode && p.centre[i] == Centre::Geo) r.rate[i] = MeanNodeRate(kind, eph, t, r.motion[i]);
   }
   return r;
 }
 
 // Rate of the longitude target: P1's motion less its partner's, the mean of P2's and P3's
 // (for a midpoint and for a mid-degree between its steps alike).
-double LongitudeRate(const RoleState& r) { return r.motion[0] - (r.motion[1] + r.motion[2]) / 2.0; }
+double LongitudeRate(const RoleState& r) { return r.rate[0] - (r.rate[1] + r.rate[2]) / 2.0; }
 
 // Rate of a declination component (partner ± P1).
 double DeclinationRate(const SolverProblem& p, const RoleState& r, int sign) {
   const auto part = [&](std::size_t i) {
-    return p.use_midpoints || r.value[i] >= 0.0 ? r.motion[i] : -r.motion[i];
+    return p.use_midpoints || r.value[i] >= 0.0 ? r.rate[i] : -r.rate[i];
   };
-  return (part(1) + part(2)) / 2.0 + sign * r.motion[0];
+  return (part(1) + part(2)) / 2.0 + sign * r.rate[0];
 }
 
 // A Newton step from a library evaluation shorter than this ends the search there: the step's
@@ -231,16 +249,15 @@ constexpr int kPolishEvaluations = 2;
 // target within its reach: a mid-degree partner steps where P2 or P3 crosses a step of the
 // mid-degree, a declination's mean of magnitudes bends where P2 or P3 passes zero.
 bool OneStepEnds(ScanKind kind, const SolverProblem& p, const IntervalBound& bound, const RoleState& at,
-                 double step, double rate, bool quick) {
-  // The daily motions of quick longitudes (SampleRoles) are off by up to
-  // kQuickMotionErrDegPerDay: in the step (the target's rate, P1's less its partner's, up to
-  // twice that) and in the roles carried along it.
-  if (quick) {
-    const double d = std::fabs(step);
-    if (2.0 * kQuickMotionErrDegPerDay * d > kNewtonErrorDays * std::fabs(rate) ||
-        kQuickMotionErrDegPerDay * d > kCarryErrorDeg) {
-      return false;
-    }
+                 double step, double rate) {
+  // The daily motions of quick longitudes (SampleRoles) are off by up to their motion_err: in
+  // the step (through the target's rate, P1's less the mean of P2's and P3's) and in the roles
+  // carried along it.
+  const auto& err = at.motion_err;
+  const double d = std::fabs(step);
+  if ((err[0] + (err[1] + err[2]) / 2.0) * d > kNewtonErrorDays * std::fabs(rate) ||
+      std::max({err[0], err[1], err[2]}) * d > kCarryErrorDeg) {
+    return false;
   }
   if (std::fabs(step) <= kOneStepDays) return true;
   if (!bound.usable) return false;
@@ -256,28 +273,20 @@ bool OneStepEnds(ScanKind kind, const SolverProblem& p, const IntervalBound& bou
   return true;
 }
 
-// Whether every role's daily motion from the library is the rate of the value the search
-// uses. The geocentric "Mn Node" is the mean of two nodes with the rate of one of them, so a
-// Newton step on it, or a position carried by that rate, would be off.
-bool RatesAreOfValues(const SolverProblem& p) {
-  for (size_t r = 0; r < 3; ++r) {
-    if (p.body[r] == idxMeanNode && p.centre[r] == Centre::Geo) return false;
-  }
-  return true;
-}
-
 // Carries the roles from their library state at x to the moment e, a fraction of a second
-// away, by their daily motions and the change of motion across the window [t, t_end] whose
-// ends r0 and r1 are, and offers them to the provider: the row made at e then asks nothing.
+// away, by their rates and the change of rate across the window [t, t_end] whose ends r0 and
+// r1 are (their motions alike), and offers them to the provider: the row made at e then asks
+// nothing.
 void CarryRoles(ScanKind kind, PositionProvider& eph, const SolverProblem& p, const RoleState& at,
                 double x, double e, const RoleState& r0, const RoleState& r1, double t, double t_end) {
   const double dt = e - x;
   for (size_t r = 0; r < 3; ++r) {
     if (r == 2 && p.body[2] == p.body[1] && p.centre[2] == p.centre[1]) break;
-    const double accel = (r1.motion[r] - r0.motion[r]) / (t_end - t);
-    double value = at.value[r] + dt * (at.motion[r] + 0.5 * accel * dt);
+    const double s = t_end - t;
+    const double rate_change = (r1.rate[r] - r0.rate[r]) / s, motion_change = (r1.motion[r] - r0.motion[r]) / s;
+    double value = at.value[r] + dt * (at.rate[r] + 0.5 * rate_change * dt);
     if (kind == ScanKind::Longitude) value = Reduce_to_under_360(value);
-    eph.Remember(MethodOf(kind, p.centre[r]), e, p.body[r], value, at.motion[r] + accel * dt);
+    eph.Remember(MethodOf(kind, p.centre[r]), e, p.body[r], value, at.motion[r] + motion_change * dt);
   }
 }
 
@@ -291,7 +300,7 @@ template <class SlopeOf>
 std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverProblem& p, double t,
                              Slope s0, const RoleState& r0, double t_end, Slope s1,
                              const RoleState& r1, const IntervalBound& bound, SlopeOf&& slope) {
-  if (s0.h == 0.0 || !RatesAreOfValues(p)) return std::nullopt;
+  if (s0.h == 0.0) return std::nullopt;
   double x = HermiteStart(t, s0, t_end, s1);
   for (int i = 0; i < kPolishEvaluations; ++i) {
     const RoleState at = SampleRoles(kind, eph, p, x, bound.quick);
@@ -299,7 +308,7 @@ std::optional<double> Polish(ScanKind kind, PositionProvider& eph, const SolverP
     if (sx.rate == 0.0) return std::nullopt;
     const double e = x - sx.h / sx.rate;
     if (!(e >= t && e <= t_end)) return std::nullopt;
-    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate, bound.quick)) {
+    if (OneStepEnds(kind, p, bound, at, e - x, sx.rate)) {
       if (e != x) CarryRoles(kind, eph, p, at, x, e, r0, r1, t, t_end);
       return e;
     }

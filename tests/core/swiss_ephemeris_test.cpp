@@ -66,9 +66,9 @@ TEST_F(SwissEphemerisTest, agrees_with_swetest_and_the_mean_node_is_the_mean_of_
   // Heliocentric methods treat index 10 like any other body: one call, the mean node.
 }
 
-// Quick longitudes (the nutation from a curve through quarter days) against the methods'
+// Quick longitudes (the nutation from a curve through whole days) against the methods'
 // own answers: every body the library computes, both centres, moments from 1800 to 2400 at
-// all phases of the quarter day, and a right ascension, which the method itself answers.
+// all phases of the day, and a right ascension, which the method itself answers.
 TEST_F(SwissEphemerisTest, quick_longitudes_are_the_methods_to_a_hair) {
   for (const bool ra : {false, true}) {
     eph.SetSwitches({ra, false});
@@ -79,7 +79,7 @@ TEST_F(SwissEphemerisTest, quick_longitudes_are_the_methods_to_a_hair) {
           const double quick = eph.QuickLongitude(c, jd, body), quick_motion = eph.LastDailyMotion();
           const double method = c == Centre::Helio ? eph.Get_1_Planet_helio(jd, body) : eph.Get_1_Planet_geo(jd, body);
           EXPECT_LE(ArcDistance(quick, method), 1e-10) << "body " << body << " at JD " << jd << (ra ? " (RA)" : "");
-          EXPECT_LE(std::abs(quick_motion - eph.LastDailyMotion()), kQuickMotionErrDegPerDay)
+          EXPECT_LE(std::abs(quick_motion - eph.LastDailyMotion()), eph.QuickMotionError(c, body))
               << "body " << body << " at JD " << jd;
         }
       }
