@@ -33,6 +33,22 @@ constexpr const char* kFromOrbitMessage = "from orbital elements";
 
 // Days (Terrestrial Time) between the nodes of the nutation curve QuickLongitude interpolates.
 constexpr double kNutationNodeDays = 1.0;
+// The curve's nodes, in steps from the one at or before the moment, and for each the
+// reciprocal of the product of its distances to the others (Lagrange's basis at the node's
+// own place is then 1).
+constexpr size_t kLagrangeNodes = 12;
+constexpr std::array<int, kLagrangeNodes> kLagrangeNodeOffsets{-5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 5, 6};
+constexpr std::array<double, kLagrangeNodes> kLagrangeScale = [] {
+  std::array<double, kLagrangeNodes> out{};
+  for (size_t i = 0; i < kLagrangeNodes; ++i) {
+    double product = 1.0;
+    for (size_t j = 0; j < kLagrangeNodes; ++j) {
+      if (j != i) product *= kLagrangeNodeOffsets[i] - kLagrangeNodeOffsets[j];
+    }
+    out[i] = 1.0 / product;
+  }
+  return out;
+}();
 
 int BodyNumber(int body) { return BodyCatalogue.at(BodySlot(body)).body_number; }
 
@@ -214,18 +230,26 @@ double SwissEphemeris::QuickLongitude(Centre centre, double jd_ut, int body) {
   const double q = t_et / kNutationNodeDays;
   const auto k = static_cast<long long>(std::floor(q));
   const double u = q - static_cast<double>(k);
+  // Each basis polynomial is the product of (u - j) over the other nodes, over a constant:
+  // products of the factors before and after node i (no division, exact at a node), and
+  // their derivatives by the product rule.
+  std::array<double, kLagrangeNodes + 1> before{}, d_before{}, after{}, d_after{};
+  before[0] = after[kLagrangeNodes] = 1.0;
+  for (size_t i = 0; i < kLagrangeNodes; ++i) {
+    const double f = u - kLagrangeNodeOffsets[i];
+    before[i + 1] = before[i] * f;
+    d_before[i + 1] = d_before[i] * f + before[i];
+  }
+  for (size_t i = kLagrangeNodes; i-- > 0;) {
+    const double f = u - kLagrangeNodeOffsets[i];
+    after[i] = after[i + 1] * f;
+    d_after[i] = d_after[i + 1] * f + after[i + 1];
+  }
   double value = 0.0, rate = 0.0;
-  for (int i = -5; i <= 6; ++i) {
-    double w = 1.0, dw = 0.0;
-    for (int j = -5; j <= 6; ++j) {
-      if (j == i) continue;
-      const double f = (u - j) / (i - j);
-      dw = dw * f + w / (i - j);
-      w *= f;
-    }
-    const double dpsi = NutationAtNode(k + i);
-    value += w * dpsi;
-    rate += dw * dpsi;
+  for (size_t i = 0; i < kLagrangeNodes; ++i) {
+    const double dpsi = NutationAtNode(k + static_cast<long long>(kLagrangeNodeOffsets[i])) * kLagrangeScale[i];
+    value += before[i] * after[i + 1] * dpsi;
+    rate += (d_before[i] * after[i + 1] + before[i] * d_after[i + 1]) * dpsi;
   }
   last_daily_motion_ = r.x[kLonSpeed] + rate / kNutationNodeDays;
   return Reduce_to_under_360(r.x[kLon] + value);
