@@ -33,10 +33,14 @@ run_tests() {  # <build dir> [ctest options]
   passed=$((passed + $(ctest --test-dir "$dir" -N "$@" | awk '/^Total Tests:/ {print $3}')))
 }
 
-# The checked builds (and CI's normal build) keep line tables only (-g1): enough for the
-# sanitizers' and a debugger's stack traces with file and line, and a quarter less compile
-# time than full debug information. A build folder configured before keeps its own flags.
+# CI's normal build keeps line tables only (-g1): enough for a debugger's stack traces with
+# file and line, and a quarter less compile time than full debug information. The checked
+# builds (sanitizers, fuzzing) are also optimised less (-O1, as the sanitizers' makers advise
+# for exact stack traces) and compile their sources in batches (unity builds), which read
+# each header once per batch instead of once per file. A build folder configured before
+# keeps its own flags.
 lines_only=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
+checked=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_UNITY_BUILD=ON)
 normal=()
 [ $werror = ON ] && normal=("${lines_only[@]}")
 
@@ -48,13 +52,13 @@ if [ $sanitize = 1 ]; then
   echo "== AddressSanitizer and UndefinedBehaviorSanitizer (build-asan)"
   # The checked builds build what their tests run: no measurement programs.
   tarnwick_build build-asan -DTARNWICK_SANITIZE=address,undefined -DTARNWICK_HAND_TOOLS=OFF -DTARNWICK_WERROR=$werror \
-    "${lines_only[@]}"
+    "${checked[@]}"
   run_tests build-asan
   echo "== ThreadSanitizer (build-tsan)"
   # Only the tests whose code runs on more than one thread: the scans' workers (engine,
   # report, the runner) and the window's run in the background.
   tarnwick_build build-tsan -DTARNWICK_SANITIZE=thread -DTARNWICK_HAND_TOOLS=OFF -DTARNWICK_WERROR=$werror \
-    "${lines_only[@]}" --target engine_test report_test app_cli_test tarnwick-cli window_test
+    "${checked[@]}" --target engine_test report_test app_cli_test tarnwick-cli window_test
   run_tests build-tsan -L '^(engine|report|app|window)$'
 
 fi
@@ -63,7 +67,7 @@ if [ $fuzz = 1 ]; then
   echo "== Fuzz targets, ${fuzz_seconds} s each (build-fuzz)"
   tarnwick_ensure_packages "${tarnwick_fuzz_packages[@]}"
   tarnwick_build build-fuzz -DTARNWICK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 -DTARNWICK_WERROR=$werror \
-    "${lines_only[@]}"
+    "${checked[@]}"
   mkdir -p build-fuzz/findings
   fuzz_target() {  # <seed folder>; new inputs go to the build folder, the seeds stay as they are
     local target work

@@ -2,9 +2,20 @@
 // All angles are doubles in degrees.
 #pragma once
 
+#include <array>
 #include <cmath>
+#include <numbers>
+#include <string_view>
 
 namespace tarnwick {
+
+// Radians in a degree.
+inline constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+// The signs of the zodiac in their order from 0 degrees, 30 degrees each.
+inline constexpr std::array<std::string_view, 12> kSignNames = {
+    "Aries", "Taurus",  "Gemini",      "Cancer",    "Leo",      "Virgo",
+    "Libra", "Scorpio", "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
 
 // x − 360·floor(x / 360): any angle, negative ones too, into [0, 360).
 inline double Reduce_to_under_360(double x) { return x - 360.0 * std::floor(x / 360.0); }

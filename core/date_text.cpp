@@ -3,11 +3,11 @@
 #include <array>
 #include <cstdio>
 
+#include "number_text.h"
+
 namespace tarnwick {
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view Trim(std::string_view s) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -28,7 +28,7 @@ std::optional<DateFields> SplitDate(std::string_view s, std::string_view regiona
   size_t pos = 0;
   for (std::size_t k = 0; k < 3; ++k) {
     const size_t start = pos;
-    while (pos < s.size() && IsDigit(s[pos])) ++pos;
+    while (pos < s.size() && IsAsciiDigit(s[pos])) ++pos;
     if (pos == start || pos - start > 4) return std::nullopt;
     out.parts[k] = s.substr(start, pos - start);
     if (k == 2) break;

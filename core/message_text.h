@@ -16,4 +16,11 @@ std::string EscapeControls(std::string_view text);
 // text escaped as above, in double quotes: "5\x1b[31m".
 std::string Quoted(std::string_view text);
 
+// text without the spaces and tabs at either end.
+inline std::string_view TrimmedBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace tarnwick

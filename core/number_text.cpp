@@ -8,8 +8,6 @@ namespace tarnwick {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Parses [sign] digits [point digits] from s at pos; the point may be '.' or `alt_point`.
 // Returns the length consumed (0 when no digit was found) and the value in *out.
 size_t ScanDecimal(std::string_view s, size_t pos, char alt_point, double* out) {
@@ -21,12 +19,12 @@ size_t ScanDecimal(std::string_view s, size_t pos, char alt_point, double* out) 
   }
   size_t digits = 0;
   bool whole_part = false;  // a digit other than 0 before the point
-  while (pos < s.size() && IsDigit(s[pos])) whole_part |= s[pos] != '0', buf += s[pos++], ++digits;
+  while (pos < s.size() && IsAsciiDigit(s[pos])) whole_part |= s[pos] != '0', buf += s[pos++], ++digits;
   if (pos < s.size() && (s[pos] == '.' || s[pos] == alt_point)) {
     size_t frac = 0;
     std::string part = ".";
     size_t p = pos + 1;
-    while (p < s.size() && IsDigit(s[p])) part += s[p++], ++frac;
+    while (p < s.size() && IsAsciiDigit(s[p])) part += s[p++], ++frac;
     if (digits + frac > 0) {
       buf += part;
       digits += frac;

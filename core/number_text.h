@@ -9,6 +9,9 @@
 
 namespace tarnwick {
 
+// Whether c is one of the ASCII digits 0-9, whatever the locale.
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
 // The longest leading part of the text that reads as a decimal number with "." (or
 // decimal_separator) as the decimal point: optional blanks, an optional sign, digits with an
 // optional fraction. "3.0" gives 3, "2.5x" gives 2.5, "2,5" gives 2 unless decimal_separator

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "core/message_text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -12,12 +14,6 @@ std::string Lowered(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
-}
-
-std::string_view Trimmed(std::string_view s) {
-  const size_t first = s.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace
@@ -74,7 +70,7 @@ std::string AspectSet::Text(char separator) const {
 }
 
 std::optional<AspectSet> ReadAspectSet(std::string_view text, std::string* problem) {
-  const std::string word = Lowered(Trimmed(text));
+  const std::string word = Lowered(TrimmedBlanks(text));
   if (word.empty() || word == "all") return AspectSet::All();
   if (word == "major") return AspectSet::Major();
   if (word == "hard") return AspectSet::Hard();

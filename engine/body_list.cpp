@@ -10,15 +10,6 @@ namespace tarnwick {
 
 namespace {
 
-// Lower case without blanks: "Mn Node" and "mnnode" are the same name.
-std::string Squeeze(std::string_view s) {
-  std::string out;
-  for (const char c : s) {
-    if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return out;
-}
-
 std::optional<int> BodyIndexOf(const std::string& item) {
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
   if (!item.empty() && item.size() <= 2 && std::all_of(item.begin(), item.end(), digit)) {
@@ -26,19 +17,19 @@ std::optional<int> BodyIndexOf(const std::string& item) {
     if (IsBodyIndex(i)) return i;
     return std::nullopt;
   }
-  const std::string wanted = Squeeze(item);
+  const std::string wanted = SqueezedName(item);
   for (const Body& b : BodyCatalogue) {
-    if (!wanted.empty() && Squeeze(b.caption) == wanted) return b.index;
+    if (!wanted.empty() && SqueezedName(b.caption) == wanted) return b.index;
   }
   return std::nullopt;
 }
 
 // A chart angle by its index, its caption or its name; nothing for anything else.
 std::optional<int> AngleIndexOf(const std::string& item) {
-  const std::string wanted = Squeeze(item);
+  const std::string wanted = SqueezedName(item);
   for (const int a : {int{idxAscendant}, int{idxMidheaven}}) {
-    if (wanted == std::to_string(a) || wanted == Squeeze(BodyName(a)) ||
-        wanted == Squeeze(kAngleLongNames[AngleSlot(a)])) {
+    if (wanted == std::to_string(a) || wanted == SqueezedName(BodyName(a)) ||
+        wanted == SqueezedName(kAngleLongNames[AngleSlot(a)])) {
       return a;
     }
   }
@@ -48,7 +39,7 @@ std::optional<int> AngleIndexOf(const std::string& item) {
 std::optional<BodySelection> ParseList(const std::string& text, std::string* bad_item, AngleSelection* angles) {
   BodySelection out{};
   if (angles) angles->fill(false);
-  const std::string all = Squeeze(text);
+  const std::string all = SqueezedName(text);
   if (all == "all") {
     out.fill(true);
     return out;
@@ -85,6 +76,14 @@ std::optional<BodySelection> ParseList(const std::string& text, std::string* bad
 }
 
 }  // namespace
+
+std::string SqueezedName(std::string_view name) {
+  std::string out;
+  for (const char c : name) {
+    if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
 
 std::optional<BodySelection> ParseBodyList(const std::string& text, std::string* bad_item) {
   return ParseList(text, bad_item, nullptr);

@@ -3,10 +3,14 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/run_settings.h"
 
 namespace tarnwick {
+
+// Lower case without blanks: "Mn Node" and "mnnode" are the same name.
+std::string SqueezedName(std::string_view name);
 
 // Reads a body list: indices and ranges ("5,6,7-9"), captions ("Sun,Moon,Mn Node"; any case,
 // blanks ignored), "all" or "none". Nothing when an item names no body (its text in bad_item).

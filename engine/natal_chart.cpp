@@ -13,7 +13,7 @@ namespace tarnwick {
 
 namespace {
 
-std::string_view Trimmed(std::string_view t) {
+std::string_view TrimmedOfSpace(std::string_view t) {
   while (!t.empty() && std::isspace(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
   while (!t.empty() && std::isspace(static_cast<unsigned char>(t.back()))) t.remove_suffix(1);
   return t;
@@ -44,7 +44,7 @@ std::vector<std::string_view> Split(std::string_view t, char sep) {
 
 // "MM/DD/YYYY" as a real calendar date.
 std::optional<CalendarDate> ChartDate(std::string_view t) {
-  const std::vector<std::string_view> p = Split(Trimmed(t), '/');
+  const std::vector<std::string_view> p = Split(TrimmedOfSpace(t), '/');
   if (p.size() != 3) return std::nullopt;
   const auto m = Digits(p[0], 2), d = Digits(p[1], 2), y = Digits(p[2], 4);
   if (!m || !d || !y || p[2].size() != 4 || *m < 1 || *m > 12 || *d < 1) return std::nullopt;
@@ -54,7 +54,7 @@ std::optional<CalendarDate> ChartDate(std::string_view t) {
 
 // "HH:MM" or "HH:MM:SS" as hours of the day, [0, 24).
 std::optional<double> ChartTime(std::string_view t) {
-  const std::vector<std::string_view> p = Split(Trimmed(t), ':');
+  const std::vector<std::string_view> p = Split(TrimmedOfSpace(t), ':');
   if (p.size() != 2 && p.size() != 3) return std::nullopt;
   const auto h = Digits(p[0], 2), m = Digits(p[1], 2);
   const auto s = p.size() == 3 ? Digits(p[2], 2) : std::optional<int>(0);
@@ -65,7 +65,7 @@ std::optional<double> ChartTime(std::string_view t) {
 }  // namespace
 
 std::optional<double> PlaceCoordinate(std::string_view text, bool latitude) {
-  const std::string_view t = Trimmed(text);
+  const std::string_view t = TrimmedOfSpace(text);
   const double limit = latitude ? 90.0 : 180.0;
   const std::string_view letters = latitude ? "NnSs" : "EeWw";
   const size_t at = t.find_first_of(letters);
@@ -86,7 +86,7 @@ std::optional<double> PlaceCoordinate(std::string_view text, bool latitude) {
 
 std::optional<GeoPlace> PlaceOf(std::string_view text, std::string& problem) {
   problem.clear();
-  std::string t(Trimmed(text));
+  std::string t(TrimmedOfSpace(text));
   if (t.empty()) return std::nullopt;
   for (char& c : t) {
     if (c == ',') c = ' ';
@@ -101,11 +101,11 @@ std::optional<GeoPlace> PlaceOf(std::string_view text, std::string& problem) {
   const std::optional<double> lat = PlaceCoordinate(all.substr(0, gap), true);
   const std::optional<double> lon = PlaceCoordinate(all.substr(gap + 1), false);
   if (!lat) {
-    problem = "Place: the latitude \"" + std::string(Trimmed(all.substr(0, gap))) +
+    problem = "Place: the latitude \"" + std::string(TrimmedOfSpace(all.substr(0, gap))) +
               "\" is not one; type it as 52N31 or 33S52 (degrees, N or S, minutes) or as "
               "decimal degrees from -90 to 90, north positive.";
   } else if (!lon) {
-    problem = "Place: the longitude \"" + std::string(Trimmed(all.substr(gap + 1))) +
+    problem = "Place: the longitude \"" + std::string(TrimmedOfSpace(all.substr(gap + 1))) +
               "\" is not one; type it as 13E24 or 74W00 (degrees, E or W, minutes) or as "
               "decimal degrees from -180 to 180, east positive.";
   }

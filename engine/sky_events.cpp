@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/angles.h"
+#include "engine/body_list.h"
 #include "engine/crossing_search.h"
 #include "engine/motion_bounds.h"
 #include "engine/run_inputs.h"
@@ -16,19 +17,17 @@ namespace {
 
 constexpr std::string_view kListWords[kEventKinds] = {"stations", "ingresses", "lunations",
                                                       "eclipses", "oob",       "voc"};
-constexpr std::string_view kSigns[12] = {"Aries", "Taurus",  "Gemini",      "Cancer",    "Leo",      "Virgo",
-                                         "Libra", "Scorpio", "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
 
 // Events are searched in windows of a day: no body changes sign twice, turns twice or crosses
 // a bound twice within one, except close to a turn, which FindTurn looks into.
 constexpr double kWindowDays = 1.0;
 // A component that ends further than this from zero after the refinement was bisected
 // instead; degrees (or degrees per day for the speed at a station).
-constexpr double kMaxResidualDeg = 0.01;
+constexpr double kMaxEventResidualDeg = 0.01;
 constexpr double kMaxSpeedResidual = 1e-5;
 // Without a bound on a body's acceleration, a component nearer zero than this at both ends of
 // a window is looked at inside for two crossings. Degrees.
-constexpr double kTurnBandDeg = 0.5;
+constexpr double kEventTurnBandDeg = 0.5;
 // Half the step of the central difference that gives the rate of a body's speed, days.
 constexpr double kSpeedRateStepDays = 0.01;
 // The Moon spends at most about two and a half days in a sign: the aspects and the ingress
@@ -37,14 +36,6 @@ constexpr double kVoidMarginDays = 3.0;
 // An eclipse belongs to the new or full moon within this, days (greatest eclipse lies hours
 // at most from the syzygy).
 constexpr double kEclipseAtLunationDays = 0.5;
-
-std::string Squeeze(std::string_view s) {
-  std::string out;
-  for (const char c : s) {
-    if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return out;
-}
 
 // Splits at commas, items trimmed of blanks.
 std::vector<std::string> Items(std::string_view text) {
@@ -97,8 +88,8 @@ void SearchWindow(Eval&& eval, double t, double t_end, double turn_band, double 
 
 double TurnBand(int body, MotionCoordinate coordinate, double step) {
   const MotionBound m = MaxMotion(body, coordinate);
-  if (m.speed == 0.0) return kTurnBandDeg;
-  return m.accel * step * step / 8.0 + kMaxResidualDeg;
+  if (m.speed == 0.0) return kEventTurnBandDeg;
+  return m.accel * step * step / 8.0 + kMaxEventResidualDeg;
 }
 
 class EventFinder {
@@ -141,7 +132,7 @@ class EventFinder {
         const double lon = lon0 + Turn(lon0, Longitude(x, body, centre));
         return Slope{lon - boundary, eph_.LastDailyMotion()};
       };
-      SearchWindow(eval, t, t_end, band, kMaxResidualDeg, [&](double e, int direction) {
+      SearchWindow(eval, t, t_end, band, kMaxEventResidualDeg, [&](double e, int direction) {
         if (e < from || e > to) return;
         SkyEvent ev;
         ev.kind = EventKind::Ingress;
@@ -196,7 +187,7 @@ class EventFinder {
       for (double t = from_; t < to_ && !cancelled(); t += kWindowDays) {
         Tick();
         const double t_end = std::min(t + kWindowDays, to_);
-        SearchWindow(eval, t, t_end, band, kMaxResidualDeg, [&](double e, int direction) {
+        SearchWindow(eval, t, t_end, band, kMaxEventResidualDeg, [&](double e, int direction) {
           SkyEvent ev;
           ev.kind = EventKind::OutOfBounds;
           ev.body = body;
@@ -256,7 +247,7 @@ class EventFinder {
 
 std::string_view EventListWord(EventKind kind) { return kListWords[static_cast<size_t>(kind)]; }
 
-std::string_view SignName(int sign) { return kSigns[static_cast<size_t>(((sign % 12) + 12) % 12)]; }
+std::string_view SignName(int sign) { return kSignNames[static_cast<size_t>(((sign % 12) + 12) % 12)]; }
 
 BodySelection EventChoice::DefaultVocBodies() {
   BodySelection s{};
@@ -268,14 +259,14 @@ bool EventChoice::any() const { return std::any_of(kinds.begin(), kinds.end(), [
 
 std::optional<EventChoice> ParseEventList(std::string_view text, std::string* bad_item) {
   EventChoice choice;
-  const std::string all = Squeeze(text);
+  const std::string all = SqueezedName(text);
   if (all == "none" || all.empty()) return choice;
   if (all == "all") {
     choice.kinds.fill(true);
     return choice;
   }
   for (const std::string& item : Items(text)) {
-    const std::string word = Squeeze(item);
+    const std::string word = SqueezedName(item);
     bool known = false;
     for (int k = 0; k < kEventKinds; ++k) {
       if (word == kListWords[k]) {

@@ -19,10 +19,6 @@ namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
 
-constexpr std::array<std::string_view, 12> kSignNames = {
-    "Aries", "Taurus",  "Gemini",      "Cancer",    "Leo",      "Virgo",
-    "Libra", "Scorpio", "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
-
 std::string TwoDigits(int n) { return FormatFixed(n, 2, 0); }
 
 std::string CentreName(Centre c) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <tuple>
 
+#include "core/angles.h"
 #include "core/calendar.h"
 #include "core/number_text.h"
 
@@ -11,15 +12,11 @@ namespace tarnwick {
 
 namespace {
 
-constexpr std::array<const char*, 12> kSignNames = {
-    "Aries", "Taurus", "Gemini", "Cancer", "Leo", "Virgo",
-    "Libra", "Scorpio", "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
-
 NatalTableRow Row(std::string body, double lon, Notation notation) {
   NatalTableRow r;
   r.body = std::move(body);
   const ZodiacMinute z = ZodiacMinuteOf(lon);
-  r.sign = kSignNames[static_cast<size_t>(z.sign)];
+  r.sign = std::string(kSignNames[static_cast<size_t>(z.sign)]);
   r.degree = z.degree;
   r.minute = z.minute;
   r.position = ZodiacPositionText(lon, notation);

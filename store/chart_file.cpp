@@ -3,6 +3,8 @@
 #include <array>
 #include <optional>
 
+#include "core/message_text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -22,12 +24,6 @@ constexpr std::array<ChartKey, 5> kChartKeys = {{
 }};
 
 constexpr std::string_view kHeader = "# Tarnwick natal chart";
-
-std::string_view TrimmedBlanks(std::string_view t) {
-  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-  return t;
-}
 
 }  // namespace
 

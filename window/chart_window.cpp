@@ -14,12 +14,12 @@
 
 #include "report/natal_table.h"
 #include "store/chart_file.h"
+#include "window/qt_strings.h"
 
 namespace tarnwick {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QLineEdit* NewBox(QWidget* parent, const char* name, const std::string& text, const QString& tip) {
   auto* box = new QLineEdit(Q(text), parent);

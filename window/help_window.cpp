@@ -11,13 +11,12 @@
 #include "store/atomic_file.h"
 #include "store/text_encoding.h"
 #include "window/window_look.h"
+#include "window/qt_strings.h"
 
 namespace tarnwick {
 
 namespace {
 
-std::filesystem::path PathOf(const QString& path) { return std::filesystem::path(path.toStdString()); }
-QString TextOf(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 // Longest line the pane is given, in bytes. The pane lays a line out whole, about a
 // millisecond per thousand characters: this many take a tenth of a second, where the 15 MiB

@@ -57,14 +57,13 @@
 #include "window/run_summary_label.h"
 #include "window/text_box_rules.h"
 #include "window/window_look.h"
+#include "window/qt_strings.h"
 
 namespace tarnwick {
 
 namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::filesystem::path PathOf(const QString& path) { return std::filesystem::path(path.toStdString()); }
-QString TextOf(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 // Places of some fields in the tables of run_settings.h.
 constexpr size_t kStartDateBox = 0, kEndDateBox = 1, kStartTimeBox = 5, kEndTimeBox = 6;

@@ -15,12 +15,12 @@
 #include "core/number_text.h"
 #include "report/event_lines.h"
 #include "report/report_lines.h"
+#include "window/qt_strings.h"
 
 namespace tarnwick {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 bool UsesP3(const RunSettings& s) { return s.chkUseP3; }
 

@@ -19,12 +19,12 @@
 #include "report/ics_export.h"
 #include "store/atomic_file.h"
 #include "window/text_box_rules.h"
+#include "window/qt_strings.h"
 
 namespace tarnwick {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 struct FormatInfo {
   const char* object_name;

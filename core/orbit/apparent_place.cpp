@@ -12,8 +12,7 @@ namespace tarnwick {
 
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180.0;
-constexpr double kArcsec = kDeg / 3600.0;
+constexpr double kArcsec = kRadiansPerDegree / 3600.0;
 
 // Step for the rates of the frame rotation and of the aberrated direction, days: short
 // against the fastest nutation term (13.7 days) and long against rounding.
@@ -31,7 +30,7 @@ Nutation LibraryNutation(double jd_et) {
   double x[6] = {0};
   char serr[AS_MAXCH] = {0};
   swe_calc(jd_et, SE_ECL_NUT, 0, x, serr);
-  return {x[0] * kDeg, x[1] * kDeg, x[2] * kDeg, x[3] * kDeg};
+  return {x[0] * kRadiansPerDegree, x[1] * kRadiansPerDegree, x[2] * kRadiansPerDegree, x[3] * kRadiansPerDegree};
 }
 
 struct Frames {
@@ -125,10 +124,10 @@ SphericalPlace ApparentPlace::ToSpherical(const Observer& o, bool equatorial, co
   const double rho = std::sqrt(rho2);
   const double r2 = rho2 + r.z * r.z;
   SphericalPlace out;
-  out.lon = Reduce_to_under_360(std::atan2(r.y, r.x) / kDeg);
-  out.lat = std::atan2(r.z, rho) / kDeg;
-  out.lon_speed = (r.x * rd.y - r.y * rd.x) / rho2 / kDeg;
-  out.lat_speed = (rd.z * rho2 - r.z * (r.x * rd.x + r.y * rd.y)) / (r2 * rho) / kDeg;
+  out.lon = Reduce_to_under_360(std::atan2(r.y, r.x) / kRadiansPerDegree);
+  out.lat = std::atan2(r.z, rho) / kRadiansPerDegree;
+  out.lon_speed = (r.x * rd.y - r.y * rd.x) / rho2 / kRadiansPerDegree;
+  out.lat_speed = (rd.z * rho2 - r.z * (r.x * rd.x + r.y * rd.y)) / (r2 * rho) / kRadiansPerDegree;
   return out;
 }
 

@@ -4,13 +4,14 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/angles.h"
+
 #include "core/bodies.h"
 
 namespace tarnwick {
 
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180.0;
 constexpr double kEpochMjd59800 = 2459800.5;  // MJD 59800 TDB
 
 // Osculating elements from the JPL Small-Body Database as distributed in Debian's
@@ -71,7 +72,7 @@ std::optional<OrbitalElements> ElementsForBody(int body) {
 StateVector KeplerStateEcliptic(const OrbitalElements& el, double jd_tdb) {
   const double a = el.a_au, e = el.e;
   const double n = std::sqrt(kGmSun / (a * a * a));  // mean motion, rad/day
-  const double m = std::remainder(el.mean_anomaly_deg * kDeg + n * (jd_tdb - el.epoch_jd_tdb),
+  const double m = std::remainder(el.mean_anomaly_deg * kRadiansPerDegree + n * (jd_tdb - el.epoch_jd_tdb),
                                   2.0 * std::numbers::pi);
   // Kepler's equation E - e sin E = M by Newton's method from a start that converges for
   // all e < 1.
@@ -88,7 +89,7 @@ StateVector KeplerStateEcliptic(const OrbitalElements& el, double jd_tdb) {
   const Vec3 p{a * (cos_e - e), b * sin_e, 0.0};
   const Vec3 v{-a * sin_e * e_dot, b * cos_e * e_dot, 0.0};
   // Orbital plane to ecliptic: Rz(-node) Rx(-i) Rz(-peri) in frame-rotation terms.
-  const Mat3 to_ecl = R3(-el.node_deg * kDeg) * R1(-el.i_deg * kDeg) * R3(-el.peri_deg * kDeg);
+  const Mat3 to_ecl = R3(-el.node_deg * kRadiansPerDegree) * R1(-el.i_deg * kRadiansPerDegree) * R3(-el.peri_deg * kRadiansPerDegree);
   return {to_ecl * p, to_ecl * v};
 }
 

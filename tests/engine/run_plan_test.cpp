@@ -14,7 +14,6 @@
 namespace tarnwick {
 namespace {
 
-constexpr int kMercury = 2, kVenus = 3, kMars = 4, kJupiter = 5, kSaturn = 6;
 
 // Positions are given from this moment (1 January 2008, 0h UT).
 const double kEpoch = ConvertDatetoJD(1, 1, 2008);

@@ -19,7 +19,6 @@
 namespace tarnwick {
 namespace {
 
-constexpr int kMars = 4;
 
 RunSettings TwoBody(std::initializer_list<int> p1, std::initializer_list<int> p2) {
   RunSettings s;
@@ -63,7 +62,6 @@ TEST(scan, exclusion_rules_and_p3_of_a_two_body_run) {
     s.opt2_ghd = c2;
     return s;
   };
-  const Centre g = Centre::Geo, h = Centre::Helio;
   RunSettings triple_all;
   triple_all.chkP1Planets = triple_all.chkP2Planets = triple_all.chkP3Planets = BodyList({0, 4, 5});
   const Row rows[] = {

@@ -18,6 +18,7 @@
 #include "report/report_names.h"
 #include "report/run_command.h"
 #include "tests/support/real_run.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
@@ -385,7 +386,6 @@ TEST(ics, summaries_name_bodies_and_aspect) {
   ra.chkUse_RA = true;
   RunSettings lat = two;
   lat.chkUseGeoLat = true;
-  constexpr Centre g = Centre::Geo, h = Centre::Helio;
   struct Case { const char* name; ScanKind kind; const RunSettings* settings; FoundAspect row; std::string summary; };
   const Case cases[] = {
       {"square", ScanKind::Longitude, &two, Row({0, 4, 4}, {10, 100, 100}), "Sun 90° Mars"},

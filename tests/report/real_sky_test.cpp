@@ -12,11 +12,11 @@
 #include "test_paths.h"
 #include "tests/store/scratch_folder.h"
 #include "tests/support/real_run.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
 
-constexpr int kMercury = 2, kVenus = 3, kMars = 4, kUranus = 7, kPluto = 9, kEarth = 14, kChiron = 15;
 
 RunOutcome RunSettingsOnLibrary(RunSettings s, ScanKind kind = ScanKind::Longitude) {
   RunRequest request;

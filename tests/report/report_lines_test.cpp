@@ -20,12 +20,11 @@
 #include "report/report_lines.h"
 #include "report/report_names.h"
 #include "tests/support/repeatable_random.h"
+#include "tests/support/report_pieces.h"
 
 namespace tarnwick {
 namespace {
 
-constexpr Centre g = Centre::Geo, h = Centre::Helio;
-constexpr int kSun = 0, kMoon = 1, kMars = 4, kJupiter = 5, kSaturn = 6;
 const RegionalFormat kUs{DateOrder::MonthDayYear, "/", '.'};
 
 // The settings' time zone: Universal Time = local time + 5 hours.

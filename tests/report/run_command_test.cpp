@@ -18,7 +18,6 @@
 namespace tarnwick {
 namespace {
 
-constexpr int kMars = 4, kJupiter = 5;
 
 // Sun and Jupiter fixed at 100 and 190 degrees; Mars passes 100 at 12:00 local time
 // (zone 5) on 12/02/2007, one degree a day, so it meets the Sun there and squares Jupiter
@@ -95,7 +94,6 @@ TEST_F(RunFixture, every_combination_of_centres_with_p3) {
   s.opt1_ghd = s.opt2_ghd = s.opt3_ghd = Centre::Helio;
   s.chkP1Planets[kJupiter] = s.chkP2Planets[kJupiter] = s.chkP3Planets[kJupiter] = true;
   s.chkP3Planets[kMars] = true;
-  const Centre g = Centre::Geo, h = Centre::Helio;
   EXPECT_EQ(CentreSeries(s),
             (std::vector<std::array<Centre, 3>>{{g, g, g}, {g, g, h}, {g, h, h}, {h, g, g}, {h, g, h}, {h, h, h}}));
 

@@ -14,6 +14,11 @@
 
 namespace tarnwick {
 
+// Catalogue indices of the bodies tests name, and the centres spelt as the runner's options.
+inline constexpr int kSun = 0, kMoon = 1, kMercury = 2, kVenus = 3, kMars = 4, kJupiter = 5, kSaturn = 6,
+                     kUranus = 7, kPluto = 9, kEarth = 14, kChiron = 15;
+inline constexpr Centre g = Centre::Geo, h = Centre::Helio;
+
 // Bodies `first` to `last` by index, both included; or the bodies listed.
 inline BodySelection BodyRange(int first, int last) {
   BodySelection b{};
