@@ -27,6 +27,9 @@ function(tarnwick_add_test_program target)
   cmake_parse_arguments(ARG "QTEST" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   _tarnwick_test_target_setup(${target})
+  # A test program's files are compiled in batches (a unity build): they share most of their
+  # headers, which a batch reads once. The program's own code keeps one file per unit.
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON)
   if(ARG_QTEST)
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} Qt6::Test)
