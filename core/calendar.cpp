@@ -2,24 +2,12 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+
+#include "number_text.h"
 
 namespace tarnwick {
 
 namespace {
-
-// Two digits for values 0 to 99, as printf's "%02d" writes them (any other value as printf
-// writes it: a date or clock field out of its range shows, not wraps).
-void AppendTwoDigits(std::string& out, int value) {
-  if (value >= 0 && value < 100) {
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
-    return;
-  }
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d", value);
-  out += buf;
-}
 
 // The year's digits, "-" before a negative (astronomical) year, as std::to_string writes them.
 void AppendYear(std::string& out, int year) {
@@ -31,28 +19,18 @@ void AppendYear(std::string& out, int year) {
 }  // namespace
 
 void AppendDateText(std::string& out, const CalendarDate& d, DateOrder order) {
-  switch (order) {
-    case DateOrder::YearMonthDay:
+  // The fields in the order's sequence: y year, m month, d day.
+  const char* fields = order == DateOrder::YearMonthDay   ? "ymd"
+                       : order == DateOrder::DayMonthYear ? "dmy"
+                                                          : "mdy";
+  for (const char* f = fields; *f; ++f) {
+    if (f != fields) out += '/';
+    if (*f == 'y') {
       AppendYear(out, d.year);
-      out += '/';
-      AppendTwoDigits(out, d.month);
-      out += '/';
-      AppendTwoDigits(out, d.day);
-      return;
-    case DateOrder::DayMonthYear:
-      AppendTwoDigits(out, d.day);
-      out += '/';
-      AppendTwoDigits(out, d.month);
-      out += '/';
-      AppendYear(out, d.year);
-      return;
-    case DateOrder::MonthDayYear: break;
+    } else {
+      AppendTwoDigits(out, *f == 'm' ? d.month : d.day);
+    }
   }
-  AppendTwoDigits(out, d.month);
-  out += '/';
-  AppendTwoDigits(out, d.day);
-  out += '/';
-  AppendYear(out, d.year);
 }
 
 void AppendClockText(std::string& out, int hour, int minute) {

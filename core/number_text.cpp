@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <system_error>
 
 namespace tarnwick {
@@ -143,6 +144,17 @@ std::string FormatFixed(double value, int int_digits, int decimals) {
   std::string out;
   AppendFixed(out, value, int_digits, decimals);
   return out;
+}
+
+void AppendTwoDigits(std::string& out, int value) {
+  if (value >= 0 && value < 100) {
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+    return;
+  }
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", value);
+  out += buf;
 }
 
 }  // namespace tarnwick

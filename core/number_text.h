@@ -31,4 +31,8 @@ std::string FormatFixed(double value, int int_digits, int decimals);
 // The same text appended to out, for a line built piece by piece.
 void AppendFixed(std::string& out, double value, int int_digits, int decimals);
 
+// Two digits for values 0 to 99, as printf's "%02d" writes them, appended to out (any other
+// value as printf writes it: a field out of its range shows, not wraps).
+void AppendTwoDigits(std::string& out, int value);
+
 }  // namespace tarnwick

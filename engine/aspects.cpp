@@ -1,7 +1,6 @@
 #include "engine/aspects.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string_view>
 
 #include "core/angles.h"
@@ -49,15 +48,9 @@ void AppendDegreeInSign(std::string& out, double x) {
   const int sign = static_cast<int>(std::floor(x / 30.0)) + 1;
   AppendFixed(out, Reduce_to_under_30(x), 2, 1);
   out += " (";
-  if (sign >= 1 && sign <= 12) {
-    out += static_cast<char>('0' + sign / 10);
-    out += static_cast<char>('0' + sign % 10);
-  } else {
-    // A position that is no number, or a hair below 0 that reduces to 360 itself: "%02d".
-    char number[16];
-    std::snprintf(number, sizeof number, "%02d", sign);
-    out += number;
-  }
+  // A position that is no number, or a hair below 0 that reduces to 360 itself, shows its
+  // sign number as it comes.
+  AppendTwoDigits(out, sign);
   out += ')';
 }
 

@@ -118,15 +118,22 @@ ReportOrbs ReportOrbsOf(const RunSettings& settings, const RegionalFormat& forma
 
 namespace {
 
+// The positions as the table stores them (AsTableValue); P3's only with P3, 0 otherwise.
+std::array<double, 3> TableValues(const FoundAspect& row, bool use_p3) {
+  return {AsTableValue(row.position[0]), AsTableValue(row.position[1]),
+          use_p3 ? AsTableValue(row.position[2]) : 0.0};
+}
+
 // The codes of a longitude line's aspect part, in the order shown, as views of constant
-// texts; p are the absolute table values of the positions (p[2] read only with P3).
+// texts, from the table values of the positions (value[2] read only with P3).
 struct AspectCodeViews {
   std::array<std::string_view, 3> code;
   size_t count = 0;
 };
 
-AspectCodeViews AspectCodesOf(const std::array<double, 3>& p, bool use_p3, bool midpoint_columns,
+AspectCodeViews AspectCodesOf(const std::array<double, 3>& value, bool use_p3, bool midpoint_columns,
                               const ReportOrbs& orbs) {
+  const std::array<double, 3> p = {std::fabs(value[0]), std::fabs(value[1]), std::fabs(value[2])};
   if (!use_p3) return {{AspectCodeOf(p[0], p[1], orbs.orb1)}, 1};
   if (!midpoint_columns) {
     return {{AspectCodeOf(p[0], p[1], orbs.orb1), AspectCodeOf(p[0], p[2], orbs.orb1),
@@ -155,16 +162,10 @@ void AppendAspectText(std::string& out, const AspectCodeViews& codes, bool use_p
   out += ')';
 }
 
-// The absolute table values of the positions a longitude line classifies: P3's only with P3.
-std::array<double, 3> AbsoluteTableValues(const FoundAspect& row, bool use_p3) {
-  return {std::fabs(AsTableValue(row.position[0])), std::fabs(AsTableValue(row.position[1])),
-          use_p3 ? std::fabs(AsTableValue(row.position[2])) : 0.0};
-}
-
 AspectColumns AspectColumnsOf(const FoundAspect& row, bool use_p3, bool midpoint_columns,
                               const ReportOrbs& orbs) {
   const AspectCodeViews codes =
-      AspectCodesOf(AbsoluteTableValues(row, use_p3), use_p3, midpoint_columns, orbs);
+      AspectCodesOf(TableValues(row, use_p3), use_p3, midpoint_columns, orbs);
   AspectColumns out;
   for (size_t i = 0; i < codes.count; ++i) out.codes.emplace_back(codes.code[i]);
   AppendAspectText(out.text, codes, use_p3, midpoint_columns);
@@ -233,18 +234,13 @@ void ReportLineWriter::Append(std::string& out, const FoundAspect& row) {
   AppendRolesAndMoment(out, row, layout, offsets_.HoursAtMinute(row.jd_ut));
   const int shown = layout.use_p3 ? 3 : 2;
   // Each position read once as the table stores it; the aspect codes classify the same values.
-  std::array<double, 3> value{};
-  for (int i = 0; i < shown; ++i) {
-    const auto r = static_cast<size_t>(i);
-    value[r] = AsTableValue(row.position[r]);
-  }
+  const std::array<double, 3> value = TableValues(row, layout.use_p3);
   if (layout.kind == ScanKind::Longitude) {
     for (int i = 0; i < shown; ++i) {
       AppendDegreeInSign(out, value[static_cast<size_t>(i)]);
       out += ' ';
     }
-    const std::array<double, 3> p = {std::fabs(value[0]), std::fabs(value[1]), std::fabs(value[2])};
-    AppendAspectText(out, AspectCodesOf(p, layout.use_p3, layout.midpoint_columns, layout.orbs),
+    AppendAspectText(out, AspectCodesOf(value, layout.use_p3, layout.midpoint_columns, layout.orbs),
                      layout.use_p3, layout.midpoint_columns);
   } else {
     AppendDeclinationValue(out, value[0]);

@@ -359,12 +359,7 @@ TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own)
 
 FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
                 std::array<Centre, 3> centre = {Centre::Geo, Centre::Geo, Centre::Geo}) {
-  FoundAspect row;
-  row.body = body;
-  row.position = position;
-  row.centre = centre;
-  row.jd_ut = kNoon;
-  return row;
+  return {.body = body, .jd_ut = kNoon, .position = position, .centre = centre};
 }
 
 // How often `what` stands in `text`.
