@@ -24,31 +24,24 @@ TEST(date_commands, month_and_day_steps_in_every_order_or_refused_naming_box_tex
       {&kMdy, PreviousMonth, {"12/15/2007", "x"}, {"11/01/2007", "11/30/2007"}},
       {&kMdy, NextMonth, {"01/31/2008", ""}, {"02/01/2008", "02/29/2008"}},
       {&kDmy, PreviousMonth, {"10.1.2008", ""}, {"01.12.2007", "31.12.2007"}},
-      {&kYmd, PreviousMonth, {"2008/01/10", ""}, {"2007/12/01", "2007/12/31"}},
       {&kYmd, NextMonth, {"2007/01/31", ""}, {"2007/02/01", "2007/02/28"}},
       {&kMdy, NextStartDate, {"10/15/1582", "x"}, {"10/16/1582", "x"}},
       {&kMdy, PreviousEndDate, {"x", "03/01/2008"}, {"x", "02/29/2008"}},
       {&kMdy, PreviousEndDate, {"x", "03/01/1900"}, {"x", "02/28/1900"}},
-      {&kDmy, PreviousStartDate, {"01.03.2007", "x"}, {"28.02.2007", "x"}},
       {&kDmy, NextEndDate, {"x", "31.12.2007"}, {"x", "01.01.2008"}},
-      {&kYmd, NextStartDate, {"2007/12/31", "x"}, {"2008/01/01", "x"}},
       {&kMdy, EndDateSameAsStartDate, {"not a date", "12/31/2007"}, {"not a date", "not a date"}},
   };
   for (const auto& [format, command, before, after] : rows) {
     const DateCommandResult result = ApplyDateCommand(command, before, *format);
-    EXPECT_EQ(result.message, "");
-    EXPECT_EQ(result.boxes, after) << before.start << " " << before.end << " in the "
+    EXPECT_EQ(std::tie(result.boxes, result.message), std::tuple(after, "")) << before.start << " " << before.end << " in the "
                                    << DateOrderName(format->order) << " order";
   }
   const std::string ys = ": dates run from the year 1 to the year 9999.";
   const std::string mdy = " is not a valid date in the month/day/year order.";
   const std::tuple<const RegionalFormat*, DateCommand, DateBoxes, std::string> refused[] = {
       {&kMdy, NextStartDate, {"13/45/2007", "12/31/2007"}, "Start Date \"13/45/2007\"" + mdy},
-      {&kMdy, NextMonth, {"", ""}, "Start Date \"\"" + mdy},
       {&kDmy, PreviousEndDate, {"01.12.2007", "12/31/2007"},
        "End Date \"12/31/2007\" is not a valid date in the day/month/year order."},
-      {&kYmd, PreviousMonth, {"12/01/2007", "2007/12/31"},
-       "Start Date \"12/01/2007\" is not a valid date in the year/month/day order."},
       {&kMdy, NextStartDate, {"12/31/9999", ""},
        "Start Date \"12/31/9999\" cannot move forward" + ys},
       {&kMdy, PreviousEndDate, {"", "01/01/0001"}, "End Date \"01/01/0001\" cannot move back" + ys},
@@ -56,8 +49,7 @@ TEST(date_commands, month_and_day_steps_in_every_order_or_refused_naming_box_tex
   };
   for (const auto& [format, command, boxes, message] : refused) {
     const DateCommandResult refusal = ApplyDateCommand(command, boxes, *format);
-    EXPECT_EQ(refusal.message, message);
-    EXPECT_EQ(refusal.boxes, boxes);
+    EXPECT_EQ(std::tie(refusal.boxes, refusal.message), std::tie(boxes, message));
   }
 }
 
@@ -66,7 +58,6 @@ TEST(regional_settings, order_and_separator_from_locale_formats) {
   // locale, its date format and radix; the date order, separator and decimal sign read
   const std::tuple<const char*, const char*, const char*, DateOrder, const char*, char> rows[] = {
       {"en_US", "%m/%d/%Y", ".", DateOrder::MonthDayYear, "/", '.'},
-      {"en_GB", "%d/%m/%Y", ".", DateOrder::DayMonthYear, "/", '.'},
       {"de_DE", "%d.%m.%Y", ",", DateOrder::DayMonthYear, ".", ','},
       {"C", "%m/%d/%y", ".", DateOrder::MonthDayYear, "/", '.'},  // two-digit year
       {"ja_JP", "%Y年%m月%d日", ".", DateOrder::YearMonthDay, "/", '.'},
@@ -80,9 +71,7 @@ TEST(regional_settings, order_and_separator_from_locale_formats) {
   };
   for (const auto& [locale, d_fmt, radix, order, separator, decimal] : rows) {
     const RegionalFormat f = RegionalFormatFromLocale(d_fmt, radix);
-    EXPECT_EQ(f.order, order) << locale;
-    EXPECT_EQ(f.date_separator, separator) << locale;
-    EXPECT_EQ(f.decimal_separator, decimal) << locale;
+    EXPECT_EQ(std::tie(f.order, f.date_separator, f.decimal_separator), std::tuple(order, separator, decimal)) << locale;
   }
 }
 

@@ -35,9 +35,8 @@ TEST(startup_file, defaults_span_todays_month_in_the_regional_order_and_reading_
       {"Start_date=1/1/2000\r\n start_date=1/1/2000\r\n[x]time_zone=3", defaults},
       {"end_time", with(&StartupValues::txtEndTime, "end_time")},  // no "=": the whole line
       {"time_zone=3\nstart_time=09:00\rtime_zone=4", later},     // any order, later lines win
-      // A zone name the database does not know leaves the offset; "zone_name" is the whole key.
+      // A zone name the database does not know leaves the offset.
       {"time_zone=4\r\nzone_name=Mars/Olympus", with(&StartupValues::txtTZ, "4")},
-      {"time_zone=4\r\nzone_names=Europe/Berlin", with(&StartupValues::txtTZ, "4")},
   };
   for (const auto& [text, expected] : rows)
     EXPECT_EQ(StartupValuesFromText(text, defaults), expected) << text;
@@ -139,6 +138,13 @@ EnvironmentLookup Env(std::map<std::string, std::string> vars) {
   };
 }
 
+// A ProgramFiles whole: the start-up file, the data folder, the user's and the shipped help
+// file, the ephemeris path, whether beside the program.
+using Files = std::tuple<fs::path, fs::path, fs::path, fs::path, std::string, bool>;
+Files Whole(const ProgramFiles& f) {
+  return {f.startup_file, f.data_folder, f.help_file, f.shipped_help_file, f.ephemeris_path, f.beside_program};
+}
+
 TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_in_share) {
   // program folder writable, environment, folder of Quillmere.ini, folder of data/ and help.txt
   const std::tuple<bool, std::map<std::string, std::string>, const char*, std::string> rows[] = {
@@ -151,13 +157,9 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_
       {false, {}, "/opt/tw", "/opt/tw"},  // no home at all: writing will say why it fails
   };
   for (const auto& [writable, env, config, data] : rows) {
-    const ProgramFiles f = LocateProgramFiles("/opt/tw", writable, Env(env));
-    EXPECT_EQ(f.startup_file, fs::path(config) / "Quillmere.ini");
-    EXPECT_EQ(f.data_folder, fs::path(data) / "data");
-    EXPECT_EQ(f.help_file, fs::path(data) / "help.txt");
-    EXPECT_EQ(f.shipped_help_file, "/opt/tw/help.txt");
-    EXPECT_EQ(f.beside_program, data == "/opt/tw");
-    EXPECT_EQ(f.ephemeris_path, "/opt/tw:/opt/tw/ephe:/usr/share/libswe/ephe");
+    EXPECT_EQ(Whole(LocateProgramFiles("/opt/tw", writable, Env(env))),
+              Files(fs::path(config) / "Quillmere.ini", fs::path(data) / "data", fs::path(data) / "help.txt",
+                    "/opt/tw/help.txt", "/opt/tw:/opt/tw/ephe:/usr/share/libswe/ephe", data == "/opt/tw"));
   }
   // As `cmake --install --prefix <dir>/prefix` lays it out: bin/ beside share/tarnwick/.
   // The prefix is writable (a user's own prefix, or root's), yet an installed copy never
@@ -174,12 +176,9 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_
   const std::string home = (dir / "home").string();
   for (const bool writable : {true, false}) {
     const ProgramFiles f = LocateProgramFiles(bin, writable, Env({{"HOME", home}}));
-    EXPECT_EQ(f.shipped_help_file, share / "help.txt");
-    EXPECT_EQ(f.startup_file, fs::path(home) / ".config/tarnwick/Quillmere.ini");
-    EXPECT_EQ(f.data_folder, fs::path(home) / ".local/share/tarnwick/data");
-    EXPECT_EQ(f.help_file, fs::path(home) / ".local/share/tarnwick/help.txt");
-    EXPECT_EQ(f.ephemeris_path, home + "/.local/share/tarnwick/ephe:/usr/share/libswe/ephe");
-    EXPECT_FALSE(f.beside_program);
+    EXPECT_EQ(Whole(f), Files(home + "/.config/tarnwick/Quillmere.ini", home + "/.local/share/tarnwick/data",
+                              home + "/.local/share/tarnwick/help.txt", share / "help.txt",
+                              home + "/.local/share/tarnwick/ephe:/usr/share/libswe/ephe", false));
     EXPECT_EQ(HelpFileToOpen(f), share / "help.txt");
   }
   // Without any home the copy falls back to its own folder, and says why a write fails there.
@@ -240,15 +239,13 @@ TEST(chart_file, saved_chart_reads_back_the_same_or_leaves_the_old_file_and_othe
       {"no equals sign", "date=01/01/2000\ntime 12:00\n", "line 2 has no \"=\""},
       {"unknown key", "date=01/01/2000\ntime=12:00\nzone=0\nplanet=Mars\n", "line 4 has the key \"planet\""},
       {"key twice", "date=01/01/2000\ndate=01/02/2000\n", "line 2 gives \"date\" a second time"},
-      {"no zone", "date=01/01/2000\ntime=12:00\n", "it has no zone= line"},
       {"empty time", "date=01/01/2000\ntime=\nzone=0\n", "it has no time= line"},
-      {"a settings file", "12/01/2007\r\n12/31/2007\r\n5\r\n", "line 1 has no \"=\""},
   };
   for (const Row& r : rows) {
     const ChartLoad refusal = ChartFromText(r.text, "\"x.chart\"");
     EXPECT_FALSE(refusal.ok) << r.what;
-    EXPECT_NE(refusal.message.find("\"x.chart\" is not a chart: " + std::string()), std::string::npos) << r.what;
-    EXPECT_NE(refusal.message.find(r.says), std::string::npos) << r.what << ": " << refusal.message;
+    EXPECT_NE(refusal.message.find("\"x.chart\" is not a chart: " + std::string(r.says)), std::string::npos)
+        << r.what << ": " << refusal.message;
   }
   // Comments, blank lines, blanks around keys and any line end are fine.
   EXPECT_TRUE(ChartFromText("# mine\r\n\r\n date = 01/01/2000 \rtime=12:00\nzone=0", "x").ok);

@@ -39,53 +39,27 @@ double Obliquity(double jd) {
   return x[0];
 }
 
-// An angle (degrees) unwrapped next to a reference angle.
-double Near(double angle, double reference) {
-  return angle + 360.0 * std::round((reference - angle) / 360.0);
-}
-
 }  // namespace
 
 std::vector<double> ReferenceEvents(ReferenceEvent what, int body, double from_jd, double to_jd, double step) {
-  std::vector<double> out;
-  const auto add = [&](double e) {
-    if (e >= from_jd && e <= to_jd) out.push_back(e);
-  };
-  // Each kind as a function whose integer part changes at the event (a "cell" of the
-  // quantity), so a change of cell between two samples brackets it.
-  const auto angle = [&](double jd) {
-    switch (what) {
-      case ReferenceEvent::GeoIngress: return Calc(jd, body, 0)[0];
-      case ReferenceEvent::HelioIngress: return Calc(jd, body, SEFLG_HELCTR)[0];
-      case ReferenceEvent::Lunation: {
-        const double d = Calc(jd, SE_MOON, 0)[0] - Calc(jd, SE_SUN, 0)[0];
-        return d - 360.0 * std::floor(d / 360.0);
-      }
-      default: return 0.0;
-    }
-  };
+  // Each kind as a quantity through zero at its events: a station is the speed through zero;
+  // the bounds, |declination| through the obliquity; an ingress or a lunation, the longitude
+  // (or the Moon's elongation) through a multiple of 30 (90) degrees, as the signed distance
+  // to the nearest multiple, whose jump halfway between two is no crossing.
   const double cell = what == ReferenceEvent::Lunation ? 90.0 : 30.0;
-  double t = from_jd;
-  // A station is the speed through zero; the bounds, |declination| through the obliquity.
-  if (what == ReferenceEvent::GeoStation || what == ReferenceEvent::OutOfBounds) {
-    const auto f = [&](double jd) {
-      return what == ReferenceEvent::GeoStation ? Calc(jd, body, 0)[3]
-                                                : std::fabs(Calc(jd, body, SEFLG_EQUATORIAL)[1]) - Obliquity(jd);
-    };
-    return SignChanges(f, from_jd, to_jd, step);
-  }
-  double a0 = angle(t);
-  for (; t < to_jd; t += step) {
-    const double t1 = std::min(t + step, to_jd);
-    const double a1 = Near(angle(t1), a0);
-    const double c0 = std::floor(a0 / cell), c1 = std::floor(a1 / cell);
-    if (c0 != c1) {
-      const double boundary = cell * std::max(c0, c1);
-      add(Bisection([&](double jd) { return Near(angle(jd), a0) - boundary; }, t, t1));
+  const auto f = [&](double jd) {
+    double a = 0.0;
+    switch (what) {
+      case ReferenceEvent::GeoStation: return Calc(jd, body, 0)[3];
+      case ReferenceEvent::OutOfBounds: return std::fabs(Calc(jd, body, SEFLG_EQUATORIAL)[1]) - Obliquity(jd);
+      case ReferenceEvent::GeoIngress: a = Calc(jd, body, 0)[0]; break;
+      case ReferenceEvent::HelioIngress: a = Calc(jd, body, SEFLG_HELCTR)[0]; break;
+      case ReferenceEvent::Lunation: a = Calc(jd, SE_MOON, 0)[0] - Calc(jd, SE_SUN, 0)[0]; break;
     }
-    a0 = a1 - 360.0 * std::floor(a1 / 360.0);
-  }
-  return out;
+    return a - cell * std::round(a / cell);
+  };
+  const bool crossing = what != ReferenceEvent::GeoStation && what != ReferenceEvent::OutOfBounds;
+  return SignChanges(f, from_jd, to_jd, step, crossing ? cell / 2.0 : HUGE_VAL);
 }
 
 std::vector<double> SignChanges(const std::function<double(double)>& f, double from_jd, double to_jd,

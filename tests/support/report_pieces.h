@@ -31,6 +31,19 @@ inline BodySelection BodyList(const std::vector<int>& list) {
   return b;
 }
 
+// Settings of a two-body run of the bodies `p1` against `p2`, from `start` to `end`.
+inline RunSettings TwoBodySettings(const std::vector<int>& p1, const std::vector<int>& p2,
+                                   const char* start = "12/01/2007", const char* end = "12/31/2007") {
+  RunSettings s;
+  s.txtStartDate = start;
+  s.txtEndDate = end;
+  s.chkUseP3 = false;
+  s.chkP1Planets = BodyList(p1);
+  s.chkP2Planets = BodyList(p2);
+  s.chkP3Planets = BodyList({});
+  return s;
+}
+
 // Each row's moment, bodies and centres, to compare two lists of rows whole.
 using RowKey = std::tuple<double, std::array<int, 3>, std::array<Centre, 3>>;
 inline std::vector<RowKey> RowKeys(const FoundAspects& rows) {
