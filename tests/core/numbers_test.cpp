@@ -22,16 +22,14 @@ namespace tarnwick {
 namespace {
 
 TEST(number_text, leading_number_rule_and_whole_text_decimal) {
-  const std::pair<const char*, std::optional<double>> rows[] = {
-      {"3.0", 3.0},   {"2.5x", 2.5},  {"-5", -5.0},      {" 7", 7.0},      {".5", 0.5},
-      {"5.", 5.0},    {"1.2.3", 1.2}, {"10:59", 10.0},   {"", std::nullopt},
-      {"-", std::nullopt},            {".", std::nullopt},
-  };
-  for (const auto& [text, expected] : rows)
-    EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
   // The regional decimal sign reads as the point too, only when it is given.
-  EXPECT_EQ(LeadingNumber("0,9", ','), 0.9);
-  EXPECT_EQ(LeadingNumber("0,9"), 0.0);
+  const std::tuple<const char*, char, std::optional<double>> rows[] = {
+      {"3.0", '.', 3.0},   {"2.5x", '.', 2.5},  {"-5", '.', -5.0},    {" 7", '.', 7.0},     {".5", '.', 0.5},
+      {"5.", '.', 5.0},    {"1.2.3", '.', 1.2}, {"10:59", '.', 10.0}, {"0,9", ',', 0.9},    {"0,9", '.', 0.0},
+      {"", '.', std::nullopt},                  {"-", '.', std::nullopt},                  {".", '.', std::nullopt},
+  };
+  for (const auto& [text, sep, expected] : rows)
+    EXPECT_EQ(LeadingNumber(text, sep), expected) << '"' << text << '"';
   // Hundreds of digits: as far as a double goes.
   EXPECT_EQ(LeadingNumber(std::string(400, '9')), HUGE_VAL);
   EXPECT_EQ(LeadingNumber("-0." + std::string(400, '0') + "1"), -0.0);

@@ -62,8 +62,7 @@ TEST(run_plan, each_body_is_judged_once_over_every_series) {
   EXPECT_EQ(plan.judged.size(), eph.judged.size());
   for (const Combination& c : plan.combinations) EXPECT_FALSE(c.Involves(kJupiter));
   EXPECT_LT(static_cast<std::int64_t>(plan.combinations.size()), plan.admitted);
-  const auto jupiter = std::find_if(plan.judged.begin(), plan.judged.end(),
-                                    [](const JudgedBody& j) { return j.body == kJupiter; });
+  const auto jupiter = std::ranges::find(plan.judged, kJupiter, &JudgedBody::body);
   ASSERT_NE(jupiter, plan.judged.end());
   EXPECT_NE(jupiter->availability.message.find("not found"), std::string::npos);
 }

@@ -61,9 +61,8 @@ TEST(settings_file, initial_settings_give_93_crlf_lines_in_file_order_and_checks
     std::string cr_text;
     for (const std::string& l : changed) cr_text += l + "\r";
     const SettingsLoad load = SettingsFromText(cr_text, current, "x.opt");
-    EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
-    EXPECT_EQ(load.settings.chkP1Planets[0], checked) << '"' << line << '"';
-    EXPECT_EQ(load.settings.chkUseP3, checked) << '"' << line << '"';
+    EXPECT_EQ(std::tuple(load.status, load.settings.chkP1Planets[0], load.settings.chkUseP3),
+              std::tuple(SettingsLoadStatus::Complete, checked, checked)) << '"' << line << '"';
   }
 }
 
@@ -107,8 +106,7 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
     current.txtTZ = "0";
     current.chkP2Angles = current.chkP3Angles = {true, true};
     const SettingsLoad load = SettingsFromText(SettingsFileText(s), current, "x.opt");
-    EXPECT_EQ(load.status, SettingsLoadStatus::Complete);
-    EXPECT_EQ(load.message, "");
+    EXPECT_EQ(std::pair(load.status, load.message), std::pair(SettingsLoadStatus::Complete, std::string()));
     RunSettings expected = s;  // the centres, not stored, are the initial ones in both
     if (expected.txtAspectSet == "all") expected.txtAspectSet = "";
     EXPECT_EQ(load.settings, expected);
@@ -137,9 +135,8 @@ TEST(settings_file, short_file_sets_the_fields_it_has_and_says_how_long_it_was) 
   for (const auto& [count, tail] : rows) {
     const std::vector<std::string> head(full.begin(), full.begin() + static_cast<long>(count));
     const SettingsLoad load = SettingsFromText(JoinLinesCrLf(head), RunSettings{}, "/p/s.opt");
-    EXPECT_EQ(load.status, SettingsLoadStatus::Short);
-    EXPECT_EQ(load.lines_read, static_cast<int>(count));
-    EXPECT_EQ(load.message, "Settings file \"/p/s.opt\" " + tail);
+    EXPECT_EQ(std::tuple(load.status, load.lines_read, load.message),
+              std::tuple(SettingsLoadStatus::Short, static_cast<int>(count), "Settings file \"/p/s.opt\" " + tail));
     std::vector<std::string> expected = Lines(RunSettings{});
     std::copy(head.begin(), head.end(), expected.begin());
     EXPECT_EQ(Lines(load.settings), expected) << count;
