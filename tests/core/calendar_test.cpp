@@ -99,7 +99,7 @@ double Ut(int month, int day, int year, double hours) {
 // Offsets from the zones' published rules, not from the database: the EU changes on the last
 // Sundays of March and October at 01:00 UT (Directive 2000/84/EC); the US on the second
 // Sunday of March at 02:00 local and the first Sunday of November at 02:00 local (Energy
-// Policy Act 2005); India keeps +05:30 all year; Sydney keeps summer time from the first
+// Policy Act 2005); Sydney keeps summer time from the first
 // Sunday of October to the first Sunday of April. Hours positive west.
 TEST(time_zone, offsets_follow_the_published_rules_and_local_times_become_instants) {
   struct Row { const char* name; const char* zone; double jd_ut; double hours; };
@@ -112,7 +112,6 @@ TEST(time_zone, offsets_follow_the_published_rules_and_local_times_become_instan
       {"New York at spring", "America/New_York", Ut(3, 10, 2024, 7), 4},
       {"New York before autumn", "America/New_York", Ut(11, 3, 2024, 6) - kSecondDays, 4},
       {"New York at autumn", "America/New_York", Ut(11, 3, 2024, 6), 5},
-      {"Kolkata summer", "Asia/Kolkata", Ut(7, 1, 2024, 0), -5.5},
       {"Sydney January (summer)", "Australia/Sydney", Ut(1, 15, 2024, 0), -11},
       {"Sydney July (winter)", "Australia/Sydney", Ut(7, 15, 2024, 0), -10}, {"UTC", "UTC", Ut(7, 15, 2024, 0), 0},
   };
@@ -208,8 +207,7 @@ TEST(time_zone, local_midnights_round_trip_and_kept_offsets_agree_with_the_zone_
   }
   const auto fixed = FixedOffsetZone(3.25);
   MinuteOffsets kept(*fixed);
-  EXPECT_EQ(kept.HoursAtMinute(Ut(1, 1, 2000, 0)), 3.25);
-  EXPECT_EQ(kept.HoursAtMinute(Ut(1, 1, -3000, 0)), 3.25);
+  EXPECT_EQ(std::pair(kept.HoursAtMinute(Ut(1, 1, 2000, 0)), kept.HoursAtMinute(Ut(1, 1, -3000, 0))), std::pair(3.25, 3.25));
 }
 
 }  // namespace

@@ -106,10 +106,10 @@ TEST(run_inputs, daily_time_window_in_minutes_of_the_shown_clock) {
       {"bounds are inclusive", 10 * 3600.0 + 29.0, 600, 600, true},
       {"10:00:31 reads 10:01", 10 * 3600.0 + 31.0, 600, 600, false},
   };
+  RunInputs in;
+  in.tz_hours = 5.0;
+  in.time_window = true;
   for (const Row& r : rows) {
-    RunInputs in;
-    in.tz_hours = 5.0;
-    in.time_window = true;
     in.window_start_minute = r.from;
     in.window_end_minute = r.to;
     EXPECT_EQ(in.Shows(midnight + r.seconds / 86400.0), r.shown) << r.name;

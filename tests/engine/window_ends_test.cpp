@@ -80,12 +80,10 @@ class PolishedRows : public ::testing::TestWithParam<Scanned> {};
 
 TEST_P(PolishedRows, hold_the_library_positions_of_an_exact_moment) {
   const Scanned& sc = GetParam();
-  RunSettings s;
-  s.txtStartDate = "03/01/2008";
-  s.txtEndDate = sc.end;
+  RunSettings s = TwoBodySettings(sc.bodies, sc.bodies, "03/01/2008", sc.end);
   s.chkUseP3 = sc.triple;
   s.chkAutoCalc = sc.all_centres;
-  s.chkP1Planets = s.chkP2Planets = s.chkP3Planets = BodyList(sc.bodies);
+  s.chkP3Planets = s.chkP1Planets;
   const std::string path = EphemerisSearchPath(ProgramFolder());
   SwissEphemeris scan_eph(path), check(path);
   const RunPlan plan = MakeRunPlan(sc.kind, s, RegionalFormat{}, scan_eph).plan.value();

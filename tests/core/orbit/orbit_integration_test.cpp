@@ -129,8 +129,7 @@ TEST(OrbitProvider, AgreesWithTheLibraryOnceADecade) {
     Source lib_source, orbit_source;
     const auto lib = Sample(DebianEphemerisFolder(), lim.body, jds, lib_source);
     const auto orb = Sample(planets.path().string(), lim.body, jds, orbit_source);
-    ASSERT_EQ(lib_source, Source::Library);
-    ASSERT_EQ(orbit_source, Source::OrbitalElements);
+    ASSERT_EQ(std::pair(lib_source, orbit_source), std::pair(Source::Library, Source::OrbitalElements));
     for (size_t i = 0; i < jds.size(); ++i) {
       const int year = 1800 + 10 * static_cast<int>(i);
       const double limit = year >= 1950 && year <= 2050 ? lim.century_arcsec : lim.all_arcsec;
