@@ -364,51 +364,74 @@ class ReportOutput {
   size_t next_event_ = 0;
 };
 
-}  // namespace
+// The outcome of a run that stops here, moved out for its caller to return.
+RunOutcome Refused(RunOutcome& out) {
+  out.status = RunOutcome::Status::Refused;
+  return std::move(out);
+}
 
-RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider) {
-  RunOutcome out;
+// A cancelled run leaves no report, no rows and no events behind; the report's temporary
+// file goes with its ReportOutput.
+RunOutcome Cancelled(RunOutcome& out) {
+  out.status = RunOutcome::Status::Cancelled;
+  out.rows.clear();
+  out.rows_found = 0;
+  out.found_count = 0;
+  out.events.clear();
+  out.pane_text.clear();
+  return std::move(out);
+}
+
+// What a run searches once its inputs are read.
+struct SearchPlan {
+  RunPlan plan;
+  AspectSet aspects;
+};
+
+// The natal chart's points handed to the provider, when the request brings a chart; false
+// with out.problems saying why it cannot be cast.
+bool CastChartInto(const RunRequest& request, PositionProvider& eph, RunOutcome& out) {
+  if (!request.chart) return true;
+  const CastChart cast = CastNatalChart(*request.chart, eph);
+  if (!cast.positions) {
+    out.problems = cast.problems;
+    return false;
+  }
+  eph.SetNatalPoints(NatalPointsOf(cast.positions));
+  out.chart_name = request.chart->name.empty() ? "unnamed" : request.chart->name;
+  return true;
+}
+
+// The plan and the aspect set of a request, or nothing with out.problems naming every field
+// at fault.
+std::optional<SearchPlan> PlanSearch(const RunRequest& request, PositionProvider& eph, RunOutcome& out) {
   const RunSettings& s = request.settings;
   const bool events_only = request.events.only;
-  if (events_only && !request.events.any()) {
-    out.status = RunOutcome::Status::Refused;
-    out.problems.push_back("Events: a calendar of events alone needs at least one kind of event "
-                           "(stations, ingresses, lunations, eclipses, oob or voc).");
-    return out;
-  }
-  const std::unique_ptr<PositionProvider> eph = make_provider();
-  if (request.chart) {
-    const CastChart cast = CastNatalChart(*request.chart, *eph);
-    if (!cast.positions) {
-      out.status = RunOutcome::Status::Refused;
-      out.problems = cast.problems;
-      return out;
-    }
-    eph->SetNatalPoints(NatalPointsOf(cast.positions));
-    out.chart_name = request.chart->name.empty() ? "unnamed" : request.chart->name;
-  }
-  const PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, *eph);
-  // The chart takes part only where a role is on its centre; a g/h run made while a chart is
-  // loaded exports as one without.
-  if (planned.plan && std::none_of(planned.plan->series.begin(), planned.plan->series.end(),
-                                   [](const std::array<Centre, 3>& c) {
-                                     return c[1] == Centre::Natal || c[2] == Centre::Natal;
-                                   })) {
-    out.chart_name.clear();
-  }
+  if (!CastChartInto(request, eph, out)) return std::nullopt;
+  PlannedRun planned = MakeRunPlan(request.kind, s, request.regional, eph);
   std::string aspect_problem;
-  const std::optional<AspectSet> aspect_set = AspectSetOf(request, aspect_problem);
+  std::optional<AspectSet> aspect_set = AspectSetOf(request, aspect_problem);
   // A calendar of events alone searches no aspects, so bodies without combinations are fine.
   if (planned.plan && aspect_set && !events_only) out.problems = NothingToSearch(*planned.plan, s);
   if (!planned.plan) out.problems = planned.problems;
   if (!aspect_problem.empty()) out.problems.push_back(aspect_problem);
-  if (!out.problems.empty()) {
-    out.status = RunOutcome::Status::Refused;
-    return out;
+  if (!out.problems.empty()) return std::nullopt;
+  return SearchPlan{std::move(*planned.plan), std::move(*aspect_set)};
+}
+
+// What the outcome says of a plan before it is searched: notices, sources, the centre
+// choices it leaves behind and the report's name.
+void DescribeRun(const RunRequest& request, const RunPlan& plan, RunOutcome& out) {
+  const RunSettings& s = request.settings;
+  // The chart takes part only where a role is on its centre; a g/h run made while a chart is
+  // loaded exports as one without.
+  if (std::none_of(plan.series.begin(), plan.series.end(), [](const std::array<Centre, 3>& c) {
+        return c[1] == Centre::Natal || c[2] == Centre::Natal;
+      })) {
+    out.chart_name.clear();
   }
-  const RunPlan& plan = *planned.plan;
   out.notices = PlanNotices(plan);
-  if (std::optional<std::string> unpaired = UnpairedNotice(s, plan); unpaired && !events_only) {
+  if (std::optional<std::string> unpaired = UnpairedNotice(s, plan); unpaired && !request.events.only) {
     AddOnce(out.notices, std::move(*unpaired));
   }
   out.sources = SourcesOf(plan);
@@ -421,81 +444,104 @@ RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make
   final_settings.opt1_ghd = out.opt1_ghd;
   final_settings.opt2_ghd = out.opt2_ghd;
   final_settings.opt3_ghd = out.opt3_ghd;
-  out.file_name = request.kind == ScanKind::Longitude
-                      ? LongitudeReportName(final_settings, request.regional)
-                      : DeclinationReportName(final_settings, request.regional);
-  if (events_only) {
+  if (request.events.only) {
     out.file_name = EventsReportName(s, request.regional);  // the centre the events were searched on
-  } else if (request.events.any()) {
-    out.file_name = WithEventsName(out.file_name);
+    return;
   }
-  if (request.on_start && !request.on_start(out.notices, SizeOf(plan, *eph, request), out.problems)) {
-    out.status = RunOutcome::Status::Refused;
-    return out;
-  }
+  out.file_name = request.kind == ScanKind::Longitude ? LongitudeReportName(final_settings, request.regional)
+                                                      : DeclinationReportName(final_settings, request.regional);
+  if (request.events.any()) out.file_name = WithEventsName(out.file_name);
+}
 
+// Windows done against windows in all, over the event search and the scan together.
+ScanControl ProgressControl(const RunRequest& request, const RunPlan& plan, std::int64_t& done,
+                            std::int64_t& total) {
   ScanControl control;
   control.cancel = request.cancel;
   const RunInputs& in = plan.times;
-  std::int64_t done = 0;
-  std::int64_t total = events_only ? 0 : plan.windows;
+  total = request.events.only ? 0 : plan.windows;
   if (request.events.any()) {
-    total += EventWindowCount(request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd, in.SpanEndJd());
+    total += EventWindowCount(request.events, request.settings.chkP1Planets, request.settings.opt1_ghd,
+                              in.start_jd, in.SpanEndJd());
   }
   if (request.progress) {
-    control.advance = [&](std::int64_t windows) {
+    control.advance = [&request, &done, &total](std::int64_t windows) {
       done += windows;
       request.progress(done, total);
     };
   }
-  if (request.events.any()) {
-    // Events of the span's days, for P1's bodies on P1's centre as the run started: found
-    // first, so that the report can take them in among the rows as the rows come.
-    EventSearch found = FindSkyEvents(*eph, request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd,
-                                      in.SpanEndJd(), request.cancel, control.advance);
-    if (found.cancelled) {
-      out.status = RunOutcome::Status::Cancelled;
-      return out;
-    }
-    for (const std::string& n : found.notices) AddOnce(out.notices, n);
-    for (SkyEvent& e : found.events) {
-      if (in.Shows(e.jd_ut)) out.events.push_back(std::move(e));
-    }
+  return control;
+}
+
+// Events of the span's days, for P1's bodies on P1's centre as the run started: found before
+// the scan, so that the report can take them in among the rows as the rows come. False when
+// cancelled.
+bool FindRunEvents(const RunRequest& request, const RunPlan& plan, PositionProvider& eph,
+                   const ScanControl& control, RunOutcome& out) {
+  if (!request.events.any()) return true;
+  const RunSettings& s = request.settings;
+  const RunInputs& in = plan.times;
+  EventSearch found = FindSkyEvents(eph, request.events, s.chkP1Planets, s.opt1_ghd, in.start_jd,
+                                    in.SpanEndJd(), request.cancel, control.advance);
+  if (found.cancelled) return false;
+  for (const std::string& n : found.notices) AddOnce(out.notices, n);
+  for (SkyEvent& e : found.events) {
+    if (in.Shows(e.jd_ut)) out.events.push_back(std::move(e));
   }
+  return true;
+}
+
+// The aspect search into the report, batch by batch in time order. False when cancelled.
+bool ScanIntoReport(const RunRequest& request, const ProviderFactory& make_provider, const SearchPlan& run,
+                    PositionProvider& eph, const ScanControl& control, ReportOutput& report, RunOutcome& out) {
+  const RunSettings& s = request.settings;
   ScanOptions options = request.options;
   if (options.threads > 1 && !options.worker_provider) options.worker_provider = make_provider;
-
-  ReportOutput report(request, out);
-  if (!out.events.empty()) report.MergeEvents(out.events, in.ZoneInForce(), in.order);
-  const ReportLayout layout = ReportLayoutOf(plan);
-  const bool filter = aspect_set->FiltersGrid(s.chkInclude15DegAspects);
-  ScanOutcome scanned;
-  if (!events_only) {
-    scanned = ScanPlan(plan, *eph, [&](FoundAspects& batch) {
-      out.found_count += batch.size();
-      if (filter) KeepAspectSet(batch, *aspect_set, s, layout.orbs);
-      report.Rows(batch, layout);
-      out.rows_found += static_cast<std::int64_t>(batch.size());
-      if (request.on_rows) {
-        request.on_rows(batch);
-      } else if (request.keep_rows) {
-        out.rows.insert(out.rows.end(), batch.begin(), batch.end());
-      }
-    }, options, control);
-  }
-  if (scanned.cancelled) {
-    out.status = RunOutcome::Status::Cancelled;
-    out.rows.clear();
-    out.rows_found = 0;
-    out.found_count = 0;
-    out.events.clear();
-    out.pane_text.clear();
-    return out;  // the report's temporary file goes with `report`
-  }
+  const ReportLayout layout = ReportLayoutOf(run.plan);
+  const bool filter = run.aspects.FiltersGrid(s.chkInclude15DegAspects);
+  const ScanOutcome scanned = ScanPlan(run.plan, eph, [&](FoundAspects& batch) {
+    out.found_count += batch.size();
+    if (filter) KeepAspectSet(batch, run.aspects, s, layout.orbs);
+    report.Rows(batch, layout);
+    out.rows_found += static_cast<std::int64_t>(batch.size());
+    if (request.on_rows) {
+      request.on_rows(batch);
+    } else if (request.keep_rows) {
+      out.rows.insert(out.rows.end(), batch.begin(), batch.end());
+    }
+  }, options, control);
+  if (scanned.cancelled) return false;
   for (const Combination& c : scanned.always_exact) {
     AddOnce(out.notices, CombinationText(c, s) +
                              " were left out: they stand at an exact aspect all the time (within "
                              "0.000001 degrees), so no moment of it can be told.");
+  }
+  return true;
+}
+
+}  // namespace
+
+RunOutcome RunAspectarian(const RunRequest& request, const ProviderFactory& make_provider) {
+  RunOutcome out;
+  if (request.events.only && !request.events.any()) {
+    out.problems.push_back("Events: a calendar of events alone needs at least one kind of event "
+                           "(stations, ingresses, lunations, eclipses, oob or voc).");
+    return Refused(out);
+  }
+  const std::unique_ptr<PositionProvider> eph = make_provider();
+  const std::optional<SearchPlan> run = PlanSearch(request, *eph, out);
+  if (!run) return Refused(out);
+  DescribeRun(request, run->plan, out);
+  if (request.on_start && !request.on_start(out.notices, SizeOf(run->plan, *eph, request), out.problems)) {
+    return Refused(out);
+  }
+  std::int64_t done = 0, total = 0;
+  const ScanControl control = ProgressControl(request, run->plan, done, total);
+  if (!FindRunEvents(request, run->plan, *eph, control, out)) return Cancelled(out);
+  ReportOutput report(request, out);
+  if (!out.events.empty()) report.MergeEvents(out.events, run->plan.times.ZoneInForce(), run->plan.times.order);
+  if (!request.events.only && !ScanIntoReport(request, make_provider, *run, *eph, control, report, out)) {
+    return Cancelled(out);
   }
   report.Finish();
   return out;
