@@ -33,8 +33,6 @@ TEST(csv, fields_quoted_only_when_they_must_be_and_times_with_their_offsets) {
   // ut_hours: of that date, UT.
   struct Row { const char* name; int month, day, year; double ut_hours; double tz; std::string offset, local, utc; };
   const Row rows[] = {
-      {"west", 12, 2, 2007, 17.0, 5.0, "-05:00", "2007-12-02T12:00-05:00", "2007-12-02T17:00:00Z"},
-      {"greenwich", 12, 2, 2007, 17.0, 0.0, "+00:00", "2007-12-02T17:00+00:00", "2007-12-02T17:00:00Z"},
       {"east half hour", 12, 2, 2007, 17.0, -5.5, "+05:30", "2007-12-02T22:30+05:30", "2007-12-02T17:00:00Z"},
       // 22:30 local in the west is already the next day in UT.
       {"west, next UT day", 1, 1, 2008, 3.5, 5.0, "-05:00", "2007-12-31T22:30-05:00", "2008-01-01T03:30:00Z"},
@@ -143,7 +141,6 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
       EXPECT_EQ(f[col("kind")], c.kind_text);
       // The line begins "g. Sun      g. Mars     12/02/2007 12:00".
       EXPECT_EQ(line.substr(3, f[col("p1")].size()), f[col("p1")]);
-      EXPECT_EQ(line.substr(12, 3), "g. ");
       EXPECT_EQ(line.substr(15, f[col("p2")].size()), f[col("p2")]);
       EXPECT_EQ(f[col("p1_centre")], "geocentric");
       EXPECT_EQ(f[col("p3")].empty(), !c.p3);
