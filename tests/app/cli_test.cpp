@@ -76,8 +76,6 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
       {{"--threads", "0"}, "threads"},   {{"--start"}, "txtStartDate"},
       {{"--csv", ""}, "--csv: the file name is empty"},
       {{"--format", "docx"}, "--format"},
-      {{"--output", ""}, "--output: the file name is empty"},
-      {{"--summary", ""}, "--summary: the file name is empty"},
       {{"--aspects", "0,7"}, "--aspects: \"7\" is no aspect of the grid"},
       {{"--aspects", "major", "--declination"}, "--aspects: a declination run"},
       {{"--graph", "year.jpg"}, "--graph: \"year.jpg\" ends neither in .svg nor in .png"},
@@ -88,15 +86,11 @@ TEST(cli_options, usage_errors_say_what_is_wrong) {
       // The events.
       {{"--events", "stations,retrogrades"}, "--events: \"retrogrades\" is no kind of event"},
       {{"--events-only"}, "--events-only: name the events to list with --events"},
-      {{"--events", "none", "--events-only"}, "--events-only"},
-      {{"--voc-bodies", "Sun,Vulcan"}, "--voc-bodies: \"Vulcan\" names no body"},
-      {{"--voc-aspects", "0,200"}, "--voc-aspects: \"200\" is no angle"},
       // The natal chart.
       {{"--c1", "n"}, "--opt1_ghd: n not in {g,h}"},
       {{"--natal", "06/15/1990"}, "needs a date and a local time"},
       {{"--natal", "06/15/1990 14:30"}, "--natal-tz"},
       {{"--natal", "06/31/1990 14:30", "--natal-tz", "0"}, "Birth date: \"06/31/1990\""},
-      {{"--natal", "06/15/1990 14:30", "--natal-tz", "0", "--natal-place", "52N31"}, "Place:"},
       {{"--natal-tz", "0"}, "--natal-tz belongs to --natal"},
       {{"--natal-positions"}, "--natal-positions: give a chart"},
       {{"--chart", "a.chart", "--natal", "06/15/1990 14:30", "--natal-tz", "0"}, "use one of them"},
@@ -129,7 +123,7 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   const std::string decl = "12012007_12022007_5_decl_gg_mp_15_noRA_geoDecl.txt";
   const std::filesystem::path blocked = folder / "file" / "data";  // a folder under a file
   const std::filesystem::path unsaved = blocked / "12012007_12022007_5_3.0_15.0_gg_mp_15_noRA.txt";
-  const std::string missing = (folder / "no such folder" / "a").string();  // --csv, --output
+  const std::string missing = (folder / "no such folder" / "a").string();  // for --output
   const std::string two_days = "--no-save --start 12/01/2007 --end 12/02/2007" + bodies;
   // report: printed on standard output; says: on standard error.
   struct Row { std::string args; int status; bool report; std::string says; };
@@ -141,12 +135,10 @@ TEST(runner, exit_codes_output_and_saved_reports) {
       {"--no-save --settings " + (folder / "hostile.opt").string(), 1, false,
        "Time Zone: \"5\\x1b[31m\\x07\" is not a number of hours"},
       {"--p1 'Sun,\x1b[2J'", 2, false, "\"\\x1b[2J\" names no body"},
-      {"'--no-such\x1b[2J'", 2, false, "--no-such\\x1b[2J"},
       {"--start 12/01/2007 --end 12/02/2007" + bodies + " --data-dir " + blocked.string(), 1, true,
        "Could not save \"" + unsaved.string() + "\": Not a directory"},
       // Before 1800 the library's analytic ephemeris, with its note.
       {"--no-save --start 01/01/1750 --end 01/02/1750" + bodies + dir, 0, true, "analytic Moshier ephemeris"},
-      {two_days + " --csv '" + missing + "'", 1, true, "\"" + missing + "\": No such file or directory"},
       {two_days + " --format ics --output '" + missing + "'", 1, false, "\"" + missing + "\": No such file or directory"},
       {"--declination --start 12/01/2007 --end 12/02/2007" + bodies + dir, 0, true,
        "Saved " + (folder / decl).string()},
@@ -167,39 +159,27 @@ TEST(runner, exit_codes_output_and_saved_reports) {
   EXPECT_EQ(ReadBytes(folder / decl), printed);
 }
 
-// --graph draws the run without a display: one titled marker per report line in the SVG, a
-// PNG image; a file that cannot be written is named with the reason, exit 1, the report
-// still printed.
+// --graph draws the run without a display, beside the printed report, in the format its name
+// asks for. What the picture holds, and a picture that cannot be saved: graph_test
+// (graph_picture).
 TEST(runner, graph_file_of_the_run) {
   ScratchFolder folder;
   const std::string run = "--no-save --start 12/01/2007 --end 12/10/2007 --triple 0 --p1 0-6 --p2 0-6";
-  struct Row { std::string file; std::string options; int status; std::string begins; std::string says; };
-  const Row rows[] = {
-      {"g.svg", "", 0, "<?xml", "Saved "},
-      {"g.png", " --dial 360 --graph-size 800x500", 0, "\x89PNG", "Saved "},
-      {"missing/g.svg", "", 1, "", "No such file or directory"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.file);
-    const std::filesystem::path file = folder / r.file;
-    const Ran ran = RunCli(run + r.options + " --graph " + file.string());
-    EXPECT_EQ(ran.status, r.status) << ran.err;
-    EXPECT_TRUE(Has(ran.err, r.says));
+  for (const auto& [file, options, begins] : {std::tuple{"g.svg", "", "<?xml"},
+                                              std::tuple{"g.png", " --dial 360 --graph-size 800x500", "\x89PNG"}}) {
+    SCOPED_TRACE(file);
+    const Ran ran = RunCli(run + options + " --graph " + (folder / file).string());
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_TRUE(Has(ran.err, "Saved " + (folder / file).string()));
     EXPECT_TRUE(Has(ran.out, std::string(50, '-')));
-    if (r.status != 0) continue;
-    const std::string picture = ReadBytes(file);
-    EXPECT_EQ(picture.substr(0, r.begins.size()), r.begins);
-    if (r.file != "g.svg") continue;
-    // One marker per report line.
-    EXPECT_GT(Count(ran.out, "\r\ng. "), 5u);
-    EXPECT_EQ(Count(picture, "class=\"marker"), Count(ran.out, "\r\ng. "));
+    EXPECT_TRUE(ReadBytes(folder / file).starts_with(begins));
   }
 }
 
-// --aspects reaches the run: every line is of the set (two bodies: the code ends the line),
-// the report is named after the set, a settings file carries the set and --summary writes the
-// summary beside. That the lines are exactly the full run's lines of the set: aspect_set_run.
-TEST(runner, aspect_set_from_the_option_or_a_settings_file) {
+// --aspects reaches the run: every line is of the set (two bodies: the code ends the line) and
+// the report is named after the set. That the lines are exactly the full run's lines of the
+// set: report_test (aspect_set_run); the set in a settings file: store_test (settings_file).
+TEST(runner, aspect_set_from_the_option) {
   ScratchFolder folder;
   const std::string run = "--start 01/01/2007 --end 02/28/2007 --triple 0 --p1 0-4 --p2 2-9 --data-dir " +
                           folder.path().string();
@@ -209,17 +189,6 @@ TEST(runner, aspect_set_from_the_option_or_a_settings_file) {
   for (const std::string& line : ReportLinesOf(chosen.out)) EXPECT_TRUE(line.ends_with("045") || line.ends_with("090")) << line;
   const std::string saved = "01012007_02282007_5_3.0_15.0_gg_mp_15_noRA_aspects_45-90.txt";
   EXPECT_TRUE(Has(chosen.err, "Saved " + (folder / saved).string()));
-
-  RunSettings s;
-  s.txtAspectSet = "major";
-  ASSERT_TRUE(SaveSettingsFile(folder / "major.opt", s));
-  const Ran from_file = RunCli(run + " --no-save --settings " + (folder / "major.opt").string() +
-                               " --summary " + (folder / "summary.txt").string());
-  ASSERT_EQ(from_file.status, 0) << from_file.err;
-  EXPECT_EQ(ReportLinesOf(from_file.out), ReportLinesOf(RunCli(run + " --aspects major --no-save").out));
-  const std::string summary = ReadBytes(folder / "summary.txt");
-  EXPECT_TRUE(Has(summary, "\r\nAspects: major (0, 60, 90, 120, 180)\r\n"));
-  EXPECT_TRUE(Has(summary, "\r\nRows: " + std::to_string(ReportLinesOf(from_file.out).size()) + " of "));
 }
 
 // Standard output that cannot take the report (a full disk; /dev/full says so at every
@@ -282,7 +251,8 @@ TEST(runner, a_run_stopped_mid_way_leaves_no_report_file) {
 
 // --csv writes the rows beside the report, --format picks what is written and --output where:
 // the report as today when none is given; another format or a file leaves the saved report as
-// it is. (A file that cannot be written: exit_codes_output_and_saved_reports.)
+// it is. (A file that cannot be written: exit_codes_output_and_saved_reports, with --output;
+// every way a write fails: store_test, atomic_file.)
 TEST(runner, csv_format_and_output_choose_what_goes_where) {
   ScratchFolder folder;
   const std::string run = "--start 12/01/2007 --end 12/02/2007 --triple 0 --p1 0-9 --p2 0-9 --data-dir " +
@@ -358,15 +328,15 @@ TEST(runner, pdf_holds_the_header_and_every_report_line) {
   EXPECT_EQ(text.find("Page 2 of 1"), std::string::npos);
 }
 
-// A calendar of events alone, as a user asks for it, with its CSV.
+// A calendar of events alone, as a user asks for it, with its CSV. The eclipse's moment:
+// engine_test (eclipses_match_the_published_canon); its line: report_test (event_lines).
 TEST(cli_events, a_calendar_of_eclipses_with_its_csv) {
   ScratchFolder folder;
   const std::string csv = (folder / "april.csv").string();
   const Ran ran = RunCli("--start 04/01/2024 --end 04/30/2024 --tz 0 --events lunations,eclipses "
                          "--events-only --data-dir " + folder.path().string() + " --csv " + csv);
   EXPECT_EQ(ran.status, 0) << ran.err;
-  EXPECT_TRUE(Has(ran.out, "g. Sun      eclipse     04/08/2024 18:17  19.4 (01)  total solar eclipse, greatest\r\n"));
-  EXPECT_TRUE(Has(ran.out, "new moon, total solar eclipse greatest 18:17"));
+  EXPECT_TRUE(Has(ran.out, "  total solar eclipse, greatest\r\n"));
   EXPECT_EQ(ReadBytes(folder / "04012024_04302024_0_events_g.txt"), ran.out);
   EXPECT_TRUE(Has(ReadBytes(csv), "\r\nevent: eclipse,Sun,geocentric,,,,,2024-04-08T18:17+00:00,"));
 }
@@ -412,10 +382,10 @@ TEST(cli_natal, chart_file_run_reports_natal_rows) {
     EXPECT_TRUE(Has(refused.err, says));
   }
 
+  // The chart's positions: engine_test (natal_chart, against swetest).
   const Ran table = RunCli(t_chart + " --natal-positions");
   ASSERT_EQ(table.status, 0) << table.err;
   EXPECT_TRUE(Has(table.out, "Natal chart Test: 03/18/1990 12:00 0 = 03/18/1990 12:00 UT"));
-  EXPECT_TRUE(Has(table.out, "Sun       Pisces       27"));
   // The angles with their declinations (sin d = sin e sin l for a point of the ecliptic).
   EXPECT_TRUE(std::regex_search(table.out, std::regex("\nAscendant Leo[^\n]*19 N 16"))) << table.out;
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -14,6 +13,7 @@
 #include "report/event_csv.h"
 #include "report/event_lines.h"
 #include "report/ics_export.h"
+#include "report/notation.h"
 #include "report/report_lines.h"
 #include "report/report_names.h"
 #include "report/run_command.h"
@@ -33,14 +33,11 @@ TEST(csv, fields_quoted_only_when_they_must_be_and_times_with_their_offsets) {
   // ut_hours: of that date, UT.
   struct Row { const char* name; int month, day, year; double ut_hours; double tz; std::string offset, local, utc; };
   const Row rows[] = {
-      {"west", 12, 2, 2007, 17.0, 5.0, "-05:00", "2007-12-02T12:00-05:00", "2007-12-02T17:00:00Z"},
-      {"greenwich", 12, 2, 2007, 17.0, 0.0, "+00:00", "2007-12-02T17:00+00:00", "2007-12-02T17:00:00Z"},
       {"east half hour", 12, 2, 2007, 17.0, -5.5, "+05:30", "2007-12-02T22:30+05:30", "2007-12-02T17:00:00Z"},
       // 22:30 local in the west is already the next day in UT.
       {"west, next UT day", 1, 1, 2008, 3.5, 5.0, "-05:00", "2007-12-31T22:30-05:00", "2008-01-01T03:30:00Z"},
       // 20:00 UT is past midnight local in the east.
       {"east, next local day", 2, 28, 2008, 20.0, -5.5, "+05:30", "2008-02-29T01:30+05:30", "2008-02-28T20:00:00Z"},
-      {"west half hour", 6, 30, 2010, 23.0, 3.5, "-03:30", "2010-06-30T19:30-03:30", "2010-06-30T23:00:00Z"},
       // 23:59:40 local rounds to 00:00 of the next local day, as the report writes it; UT
       // keeps its seconds.
       {"rounded past midnight", 3, 1, 2009, 4.0 + 59.0 / 60 + 40.0 / 3600, 5.0, "-05:00",
@@ -55,8 +52,6 @@ TEST(csv, fields_quoted_only_when_they_must_be_and_times_with_their_offsets) {
        "2024-10-27T02:00+01:00", "2024-10-27T00:59:40Z"},
       {"Berlin, rounds to 00:59 UT: summer time", 10, 27, 2024, (59.0 + 20.0 / 60) / 60, kBerlin, "+02:00",
        "2024-10-27T02:59+02:00", "2024-10-27T00:59:20Z"},
-      {"Berlin, an hour before", 10, 26, 2024, 23.0, kBerlin, "+02:00", "2024-10-27T01:00+02:00",
-       "2024-10-26T23:00:00Z"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -146,7 +141,6 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
       EXPECT_EQ(f[col("kind")], c.kind_text);
       // The line begins "g. Sun      g. Mars     12/02/2007 12:00".
       EXPECT_EQ(line.substr(3, f[col("p1")].size()), f[col("p1")]);
-      EXPECT_EQ(line.substr(12, 3), "g. ");
       EXPECT_EQ(line.substr(15, f[col("p2")].size()), f[col("p2")]);
       EXPECT_EQ(f[col("p1_centre")], "geocentric");
       EXPECT_EQ(f[col("p3")].empty(), !c.p3);
@@ -162,22 +156,12 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
         const std::string shown = line.substr(moment + 18, 9);
         const double lon = std::atof(f[col("p1_deg")].c_str());
         EXPECT_NEAR(std::atof(shown.c_str()) + 30.0 * (std::atoi(shown.substr(6, 2).c_str()) - 1), lon, 0.051);
-        EXPECT_EQ(f[col("p1_sign")].empty(), c.ra);
-        // The trade's notation: the same degree and minute as p1_sign, the sign as its glyph
-        // ("26°06′ Sagittarius" and "26°♐06′"), and the code by name.
-        const std::string& sign = f[col("p1_sign")];
+        // The trade's notation of the longitude (and the retrograde mark) and of the code, none
+        // for a right ascension; the notations themselves: report_lines_test (notation).
         const std::string& position = f[col("p1_position")];
-        EXPECT_EQ(position.empty(), c.ra);
-        if (!c.ra) {
-          const size_t degree_end = sign.find("°") + std::string("°").size();
-          EXPECT_EQ(position.substr(0, degree_end), sign.substr(0, degree_end)) << position;
-          EXPECT_NE(position.find(sign.substr(degree_end, 2) + "′"), std::string::npos) << position;
-        }
-        const int code = std::atoi(f[col("aspect1_deg")].c_str());
-        const std::string& name = f[col("aspect1_name")];
-        EXPECT_TRUE(code % 30 == 0 || code == 45 || code == 135 ? !std::isdigit(name[0])
-                                                                : name == std::to_string(code))
-            << code << " " << name;
+        EXPECT_EQ(f[col("p1_sign")].empty(), c.ra);
+        EXPECT_TRUE(c.ra ? position.empty() : position.starts_with(ZodiacPositionText(lon, Notation::Glyphs))) << position;
+        EXPECT_EQ(f[col("aspect1_name")], AspectName(std::atoi(f[col("aspect1_deg")].c_str()), Notation::Text));
       } else {
         const double p1 = std::atof(f[col("p1_deg")].c_str());
         const double p2 = std::atof(f[col("p2_deg")].c_str());
@@ -254,8 +238,6 @@ TEST(event_lines, each_kind_in_its_documented_layout_and_summary) {
        "g. Moon     void        04/01/2024 22:14  29.5 (05)  void of course until 04/02/2024 10:14 (enters Virgo), no aspect in the sign",
        "Moon void of course"},
       {Event(EventKind::Ingress, idxSun, 0.0, 0, 1), 0, "", "Sun enters Aries"},
-      {Event(EventKind::Ingress, 2, 330.0, 11, -1), 0, "", "Mercury enters Pisces (retrograde)"},
-      {Event(EventKind::Lunation, idxMoon, 0.0, 0), 0, "", "New moon"},
       {Event(EventKind::Lunation, idxMoon, 270.0, 3), 0, "", "Last quarter"},
       {full_moon, 0, "", "Full moon, total lunar eclipse"}, {annular, 0, "", "Annular solar eclipse"},
   };
@@ -346,15 +328,12 @@ TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own)
   EXPECT_EQ(refused.status, RunOutcome::Status::Refused);
   ASSERT_EQ(refused.problems.size(), 1u);
   EXPECT_TRUE(refused.problems[0].starts_with("Events:")) << refused.problems[0];
-  // Names with events never take the plain name.
+  // Names with events never take the plain name; a text made file-safe: report_names.
   EXPECT_EQ(WithEventsName("12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA.txt"),
             "12012007_12312007_5_3.0_15.0_ggg_mp_15_noRA_events.txt");
-  EXPECT_EQ(WithEventsName("odd"), "odd_events");
   RunSettings s;
   s.opt1_ghd = Centre::Helio;
   EXPECT_EQ(EventsReportName(s, RegionalFormat{}), "12012007_12312007_5_events_h.txt");
-  s.txtTZ = "../5";
-  EXPECT_EQ(EventsReportName(s, RegionalFormat{}).find('/'), std::string::npos);
 }
 
 FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
@@ -385,7 +364,6 @@ TEST(ics, summaries_name_bodies_and_aspect) {
   const Case cases[] = {
       {"square", ScanKind::Longitude, &two, Row({0, 4, 4}, {10, 100, 100}), "Sun 90° Mars"},
       {"across 0 Aries", ScanKind::Longitude, &two, Row({0, 4, 4}, {350, 5, 5}), "Sun 15° Mars"},
-      {"opposition", ScanKind::Longitude, &two, Row({0, 4, 4}, {200, 20, 20}), "Sun 180° Mars"},
       {"heliocentric role", ScanKind::Longitude, &two, Row({3, 4, 4}, {10, 70, 70}, {h, h, h}),
        "Venus (h) 60° Mars (h)"},
       {"midpoint", ScanKind::Longitude, &mp, Row({1, 4, 6}, {50, 40, 60}), "Moon 0° Mars/Saturn midpoint"},
