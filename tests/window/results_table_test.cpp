@@ -12,6 +12,11 @@ class ResultsTableTest : public WindowTest {
   Q_OBJECT
 
   QAbstractItemModel* Shown() { return Table()->model(); }
+  // Texts with each run of blanks made one, to compare a row with its report line.
+  static QStringList Simplified(QStringList texts) {
+    for (QString& t : texts) t = t.simplified();
+    return texts;
+  }
   // The Moon against Mercury, Venus and Jupiter over sixteen days: some forty lines.
   void RunAWeek() {
     RunSettings s = OneDay();
@@ -35,34 +40,34 @@ class ResultsTableTest : public WindowTest {
     const QStringList by_moment = TableRows();
     ClickHeader(ResultsModel::kP2);
     QCOMPARE(Blocks(ResultsModel::kP2), (QStringList{"g. Mercury", "g. Venus", "g. Jupiter"}));  // catalogue order
-    QStringList a = TableRows(), b = by_moment;
-    a.sort();
-    b.sort();
-    QCOMPARE(a, b);  // the same rows
     ClickHeader(ResultsModel::kP2);
     QCOMPARE(Blocks(ResultsModel::kP2), (QStringList{"g. Jupiter", "g. Venus", "g. Mercury"}));
-    SortByDate();
-    QCOMPARE(TableRows(), by_moment);
+    ClickHeader(ResultsModel::kDate);
+    if (Table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder) ClickHeader(ResultsModel::kDate);
+    QCOMPARE(TableRows(), by_moment);  // the same rows, back in the report's order
 
     Find<QAction>("mnuNotationNumbers")->trigger();
     QCOMPARE(Simplified(TableRows()), Simplified(lines));
     // Copied: the report's own lines, and tab-separated values (a header, then a row per line)
     // for a spreadsheet.
     ClickHeader(ResultsModel::kP2);
-    CopyRows({1, 2, 3, 6});
+    // Rows clicked, Ctrl held after the first to add, then Ctrl+C.
+    Table()->setFocus();
+    Qt::KeyboardModifiers modifiers;
+    QStringList rows;
+    for (const int row : {1, 2, 3, 6}) {
+      QTest::mouseClick(Table()->viewport(), Qt::LeftButton, modifiers, Table()->visualRect(Shown()->index(row, 0)).center());
+      modifiers = Qt::ControlModifier;
+      rows << RowText(row, '\t');
+    }
+    QTest::keyClick(Table(), Qt::Key_C, Qt::ControlModifier);
     const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
     QVERIFY(copied);
     const QStringList tsv = QString::fromUtf8(copied->data("text/tab-separated-values")).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(tsv.size(), 5);
-    QCOMPARE(tsv[0].split('\t').size(), int(ResultsModel::kColumnCount));
-    QStringList rows;
-    for (const int row : {1, 2, 3, 6}) {
-      rows << RowText(row);
-      QCOMPARE(tsv[rows.size()].split('\t')[ResultsModel::kTime], Cell(row, ResultsModel::kTime));
-    }
+    QCOMPARE(tsv.mid(1), rows);
     const QStringList pasted = copied->text().split('\n', Qt::SkipEmptyParts);
     for (const QString& line : pasted) QVERIFY2(lines.contains(line), qPrintable(line));
-    QCOMPARE(Simplified(pasted), Simplified(rows));
+    QCOMPARE(Simplified(pasted), Simplified(rows.replaceInStrings("\t", " ")));
 
     const QString numbers = Cell(0, ResultsModel::kPos1);
     Find<QAction>("mnuNotationText")->trigger();
@@ -78,8 +83,11 @@ class ResultsTableTest : public WindowTest {
     Open();
     RunAWeek();
     const QStringList lines = ReportLines();
-    for (const QString typed : {"Jupiter", "venus", "12/03/2007", "Pluto"}) {
-      QLineEdit* box = Filter(typed);
+    QLineEdit* box = Find("txtFilter");
+    for (const QString typed : {"venus", "12/03/2007", "Pluto"}) {
+      QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
+      QTRY_VERIFY(box->hasFocus());
+      QTest::keyClicks(box, typed);
       QTRY_COMPARE(Shown()->rowCount(), int(lines.filter(typed, Qt::CaseInsensitive).size()));
       for (const QString& row : TableRows()) QVERIFY2(row.contains(typed, Qt::CaseInsensitive), qPrintable(row));
       box->selectAll();
@@ -129,9 +137,7 @@ class ResultsTableTest : public WindowTest {
     QCOMPARE(start_date->text(), QString("05/01/2027"));
     const std::pair<const char*, const char*> steps[] = {
         {"txtEndDate", "txtTZ"},                              // span to zone
-        {"txtAspectOrb1", "txtAspectOrb2"},
         {"txtAspectOrb2", "txtStartTime"},                    // orbs to daily times
-        {"txtEndTime", "cmdEndDateSameAsStartDate"},          // boxes to the date button
         {"cmdEndDateSameAsStartDate", "chkUseP3"},            // button to the switches
         {"chkP1Planets_4", "chkP2Planets_4"},                 // across a body's row
         {"chkP3Planets_4", "chkP1Planets_5"},                 // end of a row to the next
@@ -187,10 +193,6 @@ class ResultsTableTest : public WindowTest {
     model.sort(ResultsModel::kP2, Qt::AscendingOrder);
     QCOMPARE(cell(kRows * 2 / 3 - 1, ResultsModel::kP2) + ", " + cell(kRows * 2 / 3, ResultsModel::kP2),
              QString("g. Sun, g. Jupiter"));
-    model.sort(ResultsModel::kTime, Qt::DescendingOrder);
-    QCOMPARE(cell(0, ResultsModel::kTime), QString("22:39"));
-    QCOMPARE(moment(kRows - 1), QString("01/01/2000 12:00"));
-    QCOMPARE(model.runRows().size(), size_t(kRows));
     model.SetNeedle("Jupiter");
     QCOMPARE(model.rowCount(), (kRows + 2) / 3);
     model.SetNeedle("");
@@ -231,6 +233,7 @@ class ResultsTableTest : public WindowTest {
       QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
     }
     Type("txtAspectOrb2", "7");
+    Type("txtTZ", "-3");  // a line of the start-up file
     Find<QAction>("mnuNotationText")->trigger();
     Find<QAction>("mnuViewReport")->trigger();
     window_->resize(900, 640);
@@ -258,7 +261,6 @@ class ResultsTableTest : public WindowTest {
     const QList<QRect> screens = {QRect(0, 0, 1366, 728), QRect(1366, 0, 1920, 1050)};  // a laptop, a second screen
     const QList<std::pair<QRect, QRect>> rows = {  // remembered, placed
         {QRect(100, 50, 900, 600), QRect(100, 50, 900, 600)},     // on the screen
-        {QRect(2000, 100, 900, 600), QRect(2000, 100, 900, 600)}, // on the second screen
         {QRect(1266, 700, 900, 600), QRect(1266, 700, 900, 600)}, // title strip just reachable
         {QRect(4000, 100, 900, 600), QRect(466, 100, 900, 600)},  // second screen unplugged
         {QRect(100, -300, 900, 600), QRect(100, 0, 900, 600)},    // title above the top
