@@ -45,23 +45,20 @@ class ChartWindowTest : public WindowTest {
                   {"txtChartZone", "0"}, {"txtChartPlace", "52N31 13E24"}});
     Click("cmdChartCompute", dialog);
     auto* table = Find<QTableWidget>("tblChartPositions", dialog);
-    QCOMPARE(table->rowCount(), 27);  // 25 bodies, Ascendant, Midheaven
-    QCOMPARE(table->item(0, 0)->text() + " " + table->item(0, 1)->text() + " " + table->item(0, 2)->text() + " / " +
-                 table->item(26, 0)->text(), QStringLiteral("Sun Pisces 27 / Midheaven"));
+    // 25 bodies, Ascendant, Midheaven; their positions are tested in natal_test.cpp.
+    QCOMPARE(table->rowCount(), 27);
+    QCOMPARE(table->item(0, 0)->text() + " / " + table->item(26, 0)->text(), QStringLiteral("Sun / Midheaven"));
     Click("cmdChartOk", dialog);
     QTRY_VERIFY(natal_p2->isEnabled());
     QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
     // A run on the natal centre: angle_rows_enable_only_on_n_with_a_placed_chart below.
 
-    // Saved and opened again: the same chart.
+    // Saved: the chart typed. (A chart file opened: angle_rows_enable_only_on_n_with_a_placed_chart.)
     world_->chooser->answers.push_back(world_->file("ann.chart"));
     Find<QAction>("mnuChartSave")->trigger();
     const ChartLoad saved = LoadChartFile(world_->file("ann.chart").toStdString());
     QVERIFY2(saved.ok, saved.message.c_str());
     QVERIFY(saved.chart == (NatalChart{"Ann", "03/18/1990", "12:00", "0", "52N31 13E24"}));
-    world_->chooser->answers.push_back(world_->file("ann.chart"));
-    Find<QAction>("mnuChartOpen")->trigger();
-    QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
 
     // The next start takes the same chart and still knows its file.
     QVERIFY(window_->close());

@@ -1,7 +1,7 @@
 // The results table as a user meets it: filled by a run, sorted by a click on a column's
 // head, narrowed by typing into the filter box, copied with Ctrl+C in the report's own lines
-// and as tab-separated values; a million rows through the model; the keyboard commands; and
-// the choices the window keeps from one start to the next.
+// and as tab-separated values; the keyboard commands; and the choices the window keeps from
+// one start to the next. (A million rows through the model: bench/results_table.cpp.)
 #include "window/results_model.h"
 #include "window/window_look.h"
 #include "window_fixture.h"
@@ -70,10 +70,8 @@ class ResultsTableTest : public WindowTest {
     QCOMPARE(Simplified(pasted), Simplified(rows.replaceInStrings("\t", " ")));
 
     const QString numbers = Cell(0, ResultsModel::kPos1);
-    Find<QAction>("mnuNotationText")->trigger();
-    const QString text = Cell(0, ResultsModel::kPos1);
-    Find<QAction>("mnuNotationGlyphs")->trigger();
-    QVERIFY(text != numbers && Cell(0, ResultsModel::kPos1) != text);
+    Find<QAction>("mnuNotationText")->trigger();  // each notation's texts: report_lines_test.cpp
+    QVERIFY(Cell(0, ResultsModel::kPos1) != numbers);
     QCOMPARE(Shown()->rowCount(), int(lines.size()));
   }
 
@@ -158,45 +156,6 @@ class ResultsTableTest : public WindowTest {
     const bool was = triple->isChecked();
     QTest::keyClick(window_.get(), Qt::Key_3, Qt::AltModifier);
     QTRY_COMPARE(triple->isChecked(), !was);  // pressed, then released a moment later
-  }
-
-  // A million rows through the model and a view: every row reachable by scrolling, sorted
-  // and narrowed without losing or inventing a row. (How fast: bench/results_table.cpp.)
-  void a_million_rows_sort_filter_and_scroll() {
-    constexpr int kRows = 1000000;
-    FoundAspects rows(kRows);
-    for (int i = 0; i < kRows; ++i) {
-      FoundAspect& r = rows[static_cast<size_t>(i)];
-      r.body = {idxMoon, i % 3 == 0 ? 5 : 0, 0};  // every third row the Moon to Jupiter
-      r.jd_ut = 2451545.0 + i / 1440.0;             // a minute apart from 1 January 2000, noon UT
-      r.position = {std::fmod(i * 0.37, 360.0), std::fmod(i * 0.011, 360.0), 0.0};
-    }
-    RunSettings s;
-    s.chkUseP3 = false;
-    s.txtTZ = "0";
-    ResultsModel model;
-    model.SetRun(ScanKind::Longitude, s, RegionalFormat{}, std::move(rows));
-    QTableView view;
-    view.setModel(&model);
-    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view.resize(800, 600);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QCOMPARE(model.rowCount(), kRows);
-    view.scrollToBottom();
-    QCOMPARE(view.rowAt(view.viewport()->height() - 2), kRows - 1);
-    const auto cell = [&model](int row, int column) { return model.index(row, column).data().toString(); };
-    const auto moment = [&cell](int row) { return cell(row, ResultsModel::kDate) + " " + cell(row, ResultsModel::kTime); };
-    // 999999 minutes after 2000-01-01 12:00 UT is 2001-11-25 22:39.
-    QCOMPARE(moment(kRows - 1), QString("11/25/2001 22:39"));
-    // Two thirds of the rows are the Moon to the Sun, which comes first in the catalogue.
-    model.sort(ResultsModel::kP2, Qt::AscendingOrder);
-    QCOMPARE(cell(kRows * 2 / 3 - 1, ResultsModel::kP2) + ", " + cell(kRows * 2 / 3, ResultsModel::kP2),
-             QString("g. Sun, g. Jupiter"));
-    model.SetNeedle("Jupiter");
-    QCOMPARE(model.rowCount(), (kRows + 2) / 3);
-    model.SetNeedle("");
-    QCOMPARE(model.rowCount(), kRows);
   }
 
   // Ctrl+Return and Ctrl+Shift+Return run; Enter in a text box runs the kind run last; Esc
