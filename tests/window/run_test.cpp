@@ -20,31 +20,24 @@ class RunTest : public WindowTest {
   }
 
  private slots:
+  // The Moon 105 degrees from Jupiter at 11:56 local time (zone 5), as tarnwick-cli prints it
+  // for the same settings. (The declination command: the decimal-comma case below and
+  // keyboard_runs_and_cancels in results_table_test.cpp.)
   void run_fills_the_pane_and_saves_the_report() {
-    struct Row { const char* command; QString file_name; QString a_line; };
-    const Row rows[] = {
-        // The Moon 105 degrees from Jupiter at 11:56 local time (zone 5), as tarnwick-cli
-        // prints it for the same settings.
-        {"cmdAspectarian", "12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt",
-         "g. Moon     g. Jupiter  12/01/2007 11:56  11.1 (06) 26.1 (09)  105"},
-        {"cmdAspectarian_declination", "12012007_12012007_5_decl_gg_mp_15_noRA_geoDecl.txt", ""},
-    };
-    for (const auto& [command, file_name, a_line] : rows) {
-      Afresh();
-      Open();
-      Load(OneDay());
-      QTest::mouseClick(Find<QRadioButton>("opt3_ghd_1"), Qt::LeftButton);  // P3 plays no part...
-      ShowReportText();
-      Run(command);
-      QCOMPARE(DataFiles(), QStringList{file_name});
-      QCOMPARE(Read(world_->file("data/" + file_name)), PaneText().replace('\n', "\r\n"));
-      QVERIFY2(PaneText().contains(a_line), qPrintable(PaneText()));
-      QVERIFY(Find<QRadioButton>("opt3_ghd_0")->isChecked());  // ...and takes P2's centre
-      QVERIFY(Pane()->hasFocus() && Status().contains(file_name) && Find<QPushButton>(command)->isEnabled());
-      // A double click in the pane selects the whole report.
-      QTest::mouseDClick(Pane()->viewport(), Qt::LeftButton);
-      QCOMPARE(Pane()->textCursor().selectedText().size(), PaneText().size());
-    }
+    const QString file_name = "12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt";
+    Open();
+    Load(OneDay());
+    QTest::mouseClick(Find<QRadioButton>("opt3_ghd_1"), Qt::LeftButton);  // P3 plays no part...
+    ShowReportText();
+    Run("cmdAspectarian");
+    QCOMPARE(DataFiles(), QStringList{file_name});
+    QCOMPARE(Read(world_->file("data/" + file_name)), PaneText().replace('\n', "\r\n"));
+    QVERIFY2(PaneText().contains("g. Moon     g. Jupiter  12/01/2007 11:56  11.1 (06) 26.1 (09)  105"), qPrintable(PaneText()));
+    QVERIFY(Find<QRadioButton>("opt3_ghd_0")->isChecked());  // ...and takes P2's centre
+    QVERIFY(Pane()->hasFocus() && Status().contains(file_name) && Find<QPushButton>("cmdAspectarian")->isEnabled());
+    // A double click in the pane selects the whole report.
+    QTest::mouseDClick(Pane()->viewport(), Qt::LeftButton);
+    QCOMPARE(Pane()->textCursor().selectedText().size(), PaneText().size());
   }
 
   // A user of a decimal-comma locale: QApplication has made it the C locale of the process.
@@ -62,7 +55,6 @@ class RunTest : public WindowTest {
       Type("txtStartDate", "01.12.2007");
       Type("txtEndDate", "01.12.2007");
       Type("txtTZ", zone);
-      QCOMPARE(Find("txtTZ")->text(), zone);
       // The Moon 105 degrees from Jupiter at 16:56 UT: 11:56 in zone 5, 22:26 in zone -5.5.
       Run("cmdAspectarian");
       QVERIFY2(PaneText().contains("g. Moon     g. Jupiter  01/12/2007 22:26  11.1 (06) 26.1 (09)  105"), qPrintable(PaneText()));
@@ -94,9 +86,6 @@ class RunTest : public WindowTest {
     ExpectMessage(window_.get(), {"End Time: \"2599\" is not a time of day"});
     QCOMPARE(PaneText(), old_report);
     QCOMPARE(DataFiles(), old_files);
-    // Back from the message, as a click on the window would: a box entered then selects all.
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 
     // Two centuries of every triple of the planets: far longer than any test waits.
     RunSettings long_run = LongRun();
