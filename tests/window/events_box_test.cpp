@@ -23,6 +23,7 @@ class EventsBoxTest : public WindowTest {
     QVERIFY(!Box("chkEventsOnly")->isEnabled());
     Toggle("chkEventLunations");
     Toggle("chkEventsOnly");
+    QVERIFY(Box("chkEventsOnly")->isChecked());
     Toggle("chkEventLunations");  // no kind left: no calendar either
     QVERIFY(!Box("chkEventsOnly")->isChecked() && !Box("chkEventsOnly")->isEnabled());
 
