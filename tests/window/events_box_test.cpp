@@ -64,31 +64,10 @@ class EventsBoxTest : public WindowTest {
     }
   }
 
-  // (Events in the CSV export: csv_export_test.cpp; an export from the window: exports_test.cpp.)
-  void chosen_events_join_the_report() {
-    Open();
-    Load(OneDay());
-    Toggle("chkEventLunations");
-    Toggle("chkEventIngresses");
-    Run("cmdAspectarian");
-    // The last quarter of 12/01/2007 12:44 UT, before the day's one aspect.
-    const QString lunation = "g. Moon     lunation    12/01/2007 07:44  08.9 (06)  last quarter";
-    const QString aspect = "g. Moon     g. Jupiter  12/01/2007 11:56  11.1 (06) 26.1 (09)  105";
-    QVERIFY2(PaneText().indexOf(lunation) >= 0 && PaneText().indexOf(lunation) < PaneText().indexOf(aspect), qPrintable(PaneText()));
-    const QString name = "12012007_12012007_5_3.0_15.0_gg_mp_15_noRA_events.txt";
-    QCOMPARE(DataFiles(), QStringList{name});
-
-    // A calendar of the same events: no aspect line, a file of its own.
-    Toggle("chkEventsOnly");
-    Run("cmdAspectarian");
-    QVERIFY2(PaneText().contains(lunation) && !PaneText().contains(aspect), qPrintable(PaneText()));
-    QVERIFY(QFileInfo::exists(world_->file("data/12012007_12012007_5_events_g.txt")));
-    QVERIFY(QFileInfo::exists(world_->file("data/" + name)));
-  }
-
-  // Each event is a table row of its own, where its line stands in the report (time order,
-  // the aspect first at one moment), its P1 in italics; sorted by P2 the events come after
-  // every body, a block per word. Filtering, copying and the notations of rows are tested in
+  // The events chosen join the report and its file name, each a table row of its own where its
+  // line stands in the report (time order, the aspect first at one moment), its P1 in italics;
+  // sorted by P2 the events come after every body, a block per word. A calendar leaves the
+  // aspects out. (The events' lines and CSV records: report_lines_test.cpp, csv_export_test.cpp.) Filtering, copying and the notations of rows are tested in
   // results_table_test.cpp; the moments of stations and eclipses in sky_events_test.cpp.
   void events_are_rows_of_the_table_in_time_order() {
     Open();
@@ -112,6 +91,13 @@ class EventsBoxTest : public WindowTest {
     QStringList blocks = Blocks(ResultsModel::kP2);
     QVERIFY2(blocks.join(",").endsWith("g. Jupiter,station,lunation"), qPrintable(blocks.join(",")));
     QCOMPARE(blocks.removeDuplicates(), 0);
+    QCOMPARE(DataFiles(), QStringList{"01202008_02252008_5_3.0_15.0_gg_mp_15_noRA_events.txt"});
+
+    // A calendar of the same events: only their lines, in a file of its own.
+    Toggle("chkEventsOnly");
+    Run("cmdAspectarian");
+    QCOMPARE(ReportLines(), lines.filter(QRegularExpression(" (station|lunation) ")));
+    QVERIFY(DataFiles().contains("01202008_02252008_5_events_g.txt"));
   }
 };
 
