@@ -146,9 +146,7 @@ class WindowTest : public QObject {
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
   }
-  // A row's date and time as shown, "12/01/2007 11:56"; all its cells joined by `sep`; every
-  // row so.
-  QString Moment(int row) { return Cell(row, ResultsModel::kDate) + " " + Cell(row, ResultsModel::kTime); }
+  // All a row's cells joined by `sep`; every row so.
   QString RowText(int row, QChar sep = ' ') {
     QStringList cells;
     for (int c = 0; c < Table()->model()->columnCount(); ++c) cells << Cell(row, c);
@@ -159,11 +157,6 @@ class WindowTest : public QObject {
     for (int r = 0; r < Table()->model()->rowCount(); ++r) rows << RowText(r, sep);
     return rows;
   }
-  // Texts with each run of blanks made one, to compare a row with its report line.
-  static QStringList Simplified(QStringList texts) {
-    for (QString& t : texts) t = t.simplified();
-    return texts;
-  }
   // The texts of `column` down the table, each run of equal ones once: "each body in one
   // block" reads as no repeat in it.
   QStringList Blocks(int column) {
@@ -173,38 +166,15 @@ class WindowTest : public QObject {
     }
     return blocks;
   }
-  // Row r of the table is line r of the report: its moment and its second role (a body or an
-  // event's word) are in the line.
+  // Row r of the table is line r of the report: its date and time, "12/01/2007 11:56", and its
+  // second role (a body or an event's word) are in the line.
   void ExpectRowsAreLines(const QStringList& lines) {
     QCOMPARE(Table()->model()->rowCount(), lines.size());
     for (int r = 0; r < lines.size(); ++r) {
-      QVERIFY2(lines[r].contains(Moment(r)) && lines[r].contains(Cell(r, ResultsModel::kP2)),
+      const QString moment = Cell(r, ResultsModel::kDate) + " " + Cell(r, ResultsModel::kTime);
+      QVERIFY2(lines[r].contains(moment) && lines[r].contains(Cell(r, ResultsModel::kP2)),
                qPrintable(lines[r] + " | " + RowText(r)));
     }
-  }
-  // Clicks the rows (Ctrl held after the first, to add), then Ctrl+C.
-  void CopyRows(std::initializer_list<int> rows) {
-    Table()->setFocus();
-    Qt::KeyboardModifiers modifiers;
-    for (const int row : rows) {
-      const QPoint at = Table()->visualRect(Table()->model()->index(row, 0)).center();
-      QTest::mouseClick(Table()->viewport(), Qt::LeftButton, modifiers, at);
-      modifiers = Qt::ControlModifier;
-    }
-    QTest::keyClick(Table(), Qt::Key_C, Qt::ControlModifier);
-  }
-  // Back to the report's order: the date column sorted ascending.
-  void SortByDate() {
-    ClickHeader(ResultsModel::kDate);
-    if (Table()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder) ClickHeader(ResultsModel::kDate);
-  }
-  // Ctrl+F, then `text` typed into the filter box it reaches.
-  QLineEdit* Filter(const QString& text) {
-    QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
-    QLineEdit* box = Find("txtFilter");
-    if (!QTest::qWaitFor([box] { return box->hasFocus(); })) qFatal("Ctrl+F left the filter box without focus");
-    QTest::keyClicks(box, text);
-    return box;
   }
   // The report pane and its text, and the files in the data folder.
   QPlainTextEdit* Pane() { return Find<QPlainTextEdit>("txtResults"); }
