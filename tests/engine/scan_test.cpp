@@ -8,6 +8,7 @@
 #include "core/calendar.h"
 #include "engine/aspect_set.h"
 #include "engine/aspects.h"
+#include "engine/replace_string.h"
 #include "engine/run_settings.h"
 #include "engine/scan.h"
 #include "engine/secant_solver.h"
@@ -122,6 +123,15 @@ TEST(scan, daily_time_window_and_a_root_on_a_window_boundary) {
 
 // Each row changes one text of the initial settings (12/01/2007 to 12/31/2007, zone 5). A
 // start date and a time zone that read as nothing are refused together in run_command_test.
+TEST(scan, replace_string) {
+  EXPECT_EQ(Replace_String("10:23", ":", ".", 1, -1, 0), "10.23");
+  EXPECT_EQ(Replace_String("1:2:3", ":", ".", 1, 1, 0), "1.2:3");
+  EXPECT_EQ(Replace_String("1:2:3", ":", ".", 3, -1, 0), "1:2.3");
+  EXPECT_EQ(Replace_String("10:23", "", ".", 1, -1, 0), "10:23");
+  EXPECT_EQ(Replace_String("aXbx", "x", "-", 1, -1, 1), "a-b-");
+  EXPECT_EQ(Replace_String("aaa", "a", "aa", 1, -1, 0), "aaaaaa");  // no endless loop
+}
+
 TEST(run_inputs, refusals_name_the_field_and_its_text) {
   struct Row { std::string RunSettings::*field; const char *text; std::string message; };
   const Row rows[] = {

@@ -1,5 +1,6 @@
-// The report and the help file, when the file system refuses: the previous file stays whole,
-// the user is told which file and why, and the window goes on with the user's work. How every
+// The report, the help file and the start-up file, when the file system refuses: the previous
+// file stays whole, the user is told which file and why, and the window goes on with the
+// user's work (or, for the start-up file at exit, still ends). How every
 // writer meets each failing step (create, write, flush, close, rename), its temporary file
 // removed, atomic_file_test.cpp checks; here the disk is full after 10 bytes (made through
 // ScopedFileFault, as tests may run as root), which the window must pass on.
@@ -58,6 +59,34 @@ class WriteFailureTest : public WindowTest {
     world_->chooser->answers = {help_path};
     Click("cmdSaveAsFile", help);
     QCOMPARE(Read(help_path), QString("old help\r\nan edit\r\n"));
+  }
+
+  void startup_file_and_a_read_only_one() {
+    const QString path = world_->file("Quillmere.ini");
+    Write(path, "time_zone=-3\r\n");
+    WindowWorld world = world_->world();
+    world.files.startup_file = path.toStdString();
+    Open(world);
+    {
+      const ScopedFileFault full(DiskFull());
+      QVERIFY(window_->close());  // the program still ends...
+    }
+    // ...and tells why the span and time zone will not be remembered.
+    const QString problem = window_->shutdownProblem();
+    QVERIFY2(problem.contains(path) && problem.contains(kReason), qPrintable(problem));
+    QCOMPARE(Read(path), QString("time_zone=-3\r\n"));
+
+    // Not a failure: a start-up file the user made read-only is left as it is, with a line for
+    // standard error rather than a message box.
+    Write(path, "time_zone=-3\r\n");
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    Open(world);
+    Type("txtTZ", "2");
+    QVERIFY(window_->close());
+    QVERIFY2(window_->shutdownProblem().isEmpty(), qPrintable(window_->shutdownProblem()));
+    QVERIFY2(window_->shutdownNotice().contains(path) && window_->shutdownNotice().contains("read-only"),
+             qPrintable(window_->shutdownNotice()));
+    QCOMPARE(Read(path), QString("time_zone=-3\r\n"));
   }
 };
 
