@@ -104,7 +104,6 @@ int AfterFlushingOutput(int status) {
   return status == kExitDone ? kExitFailed : status;
 }
 
-#ifdef TARNWICK_WITH_PAGES
 // The formats module (formats_module.h), loaded the first time it is needed; null, with the
 // reason on standard error after `what` (the option that asked), when it cannot be.
 const FormatsModule* Formats(std::string_view what) {
@@ -126,13 +125,12 @@ const FormatsModule* Formats(std::string_view what) {
   std::cerr << "tarnwick-cli: " << what << ": the formats module could not be loaded: " << EscapeControls(why) << "\n";
   return nullptr;
 }
-#endif
 
 // The run in the format asked for (--format), on standard output or in the --output file.
-// False, with the reason on standard error, when it cannot be written. (run_time dates the
-// pages and calendars, which a build without Qt and libical does not make.)
+// False, with the reason on standard error, when it cannot be written. run_time dates the
+// pages and calendars.
 bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& request,
-                 const RegionalFormat& regional, [[maybe_unused]] std::time_t run_time) {
+                 const RegionalFormat& regional, std::time_t run_time) {
   std::string bytes;
   if (o.format == "txt") {
     bytes = out.pane_text;
@@ -142,7 +140,6 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
     bytes = RunCsv(out.rows, request.kind, request.settings, *zone, regional, out.chart_name);
     if (!out.events.empty()) bytes = MergeEventRecords(bytes, out.rows, out.events, *zone, regional.order);
   } else {
-#ifdef TARNWICK_WITH_PAGES
     const std::string option = "--format " + o.format;
     const FormatsModule* formats = Formats(option);
     if (!formats) return false;
@@ -152,10 +149,6 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
       std::cerr << "tarnwick-cli: " << (ics ? "the calendar could not be made" : "the PDF pages could not be drawn") << "\n";
       return false;
     }
-#else
-    std::cerr << "tarnwick-cli: --format " << o.format << ": this build has no pages or calendars (no Qt, no libical)\n";
-    return false;
-#endif
   }
   if (!o.output) {
     Print(bytes);
@@ -173,16 +166,8 @@ bool WriteOutput(const CliOptions& o, const RunOutcome& out, const RunRequest& r
 // The graphic ephemeris of a finished run into --graph's file. False, with the reason on
 // standard error, when it cannot be drawn or written.
 bool WriteGraph(const CliOptions& o, const RunOutcome& out, const std::string& search_path) {
-#ifdef TARNWICK_WITH_PAGES
   const FormatsModule* formats = Formats("--graph");
   return formats && formats->write_graph(o, out, search_path);
-#else
-  (void)out;
-  (void)search_path;
-  std::cerr << "tarnwick-cli: --graph " << EscapeControls(o.graph_file->string())
-            << ": this build has no drawing (no Qt)\n";
-  return false;
-#endif
 }
 
 // The progress of a run on standard error, when that is a terminal: the share of windows

@@ -11,8 +11,9 @@ tarnwick_packages=(
   # Time zones, calendars, the independent readers of calendars and PDF pages in the tests.
   libhowardhinnant-date-dev tzdata libical-dev python3-icalendar poppler-utils
 )
-# Only for ./test.sh --fuzz: clang with libFuzzer and its sanitizer run-times.
-tarnwick_fuzz_packages=(clang-14 libclang-rt-14-dev)
+# Only for the checked builds (./test.sh --sanitize, --fuzz): clang with its sanitizer
+# run-times and libFuzzer.
+tarnwick_checked_packages=(clang-14 libclang-rt-14-dev)
 
 tarnwick_ensure_packages() {
   local missing=() p

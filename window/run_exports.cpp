@@ -194,7 +194,7 @@ void AttachZoneCompletion(QWidget* time_zone_box, char decimal_separator) {
   // The list opens for a name only: a number typed is an offset, and a list of the names
   // holding "-5" (Etc/GMT-5) would take the focus from the next box clicked.
   completer->setWidget(box);
-  QObject::connect(box, &QLineEdit::textEdited, completer, [box, completer](const QString& text) {
+  QObject::connect(box, &QLineEdit::textEdited, completer, [completer](const QString& text) {
     if (text.isEmpty() || !text.front().isLetter()) {
       completer->popup()->hide();
       return;
