@@ -4,7 +4,7 @@
 #   ./test.sh --sanitize   then every test again under AddressSanitizer and UndefinedBehavior-
 #                          Sanitizer (./build-asan), and the tests of threaded code under
 #                          ThreadSanitizer (./build-tsan), both built with clang
-#   ./test.sh --fuzz [S]   then each fuzz target of fuzz/ for S seconds (default 30), built
+#   ./test.sh --fuzz [S]   then each fuzz target of fuzz/ for S seconds (default 20), built
 #                          in ./build-asan
 #   ./test.sh --ci         all of it, as CI runs it, with compiler warnings as errors (about
 #                          10 minutes from a clean checkout on two cores)
@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 
-sanitize=0 fuzz=0 fuzz_seconds=30 werror=OFF
+sanitize=0 fuzz=0 fuzz_seconds=20 werror=OFF
 while [ $# -gt 0 ]; do
   case $1 in
     --sanitize) sanitize=1 ;;

@@ -1,7 +1,8 @@
 # tarnwick_add_test_program(<target> [QTEST] SOURCES <files...> LIBS <targets...>)
-# tarnwick_add_test_run(<name> <target> [DECIMAL_COMMA] [ARGS <args...>] [LABELS <labels...>])
+# tarnwick_add_test_run(<name> <target> [DECIMAL_COMMA] [ARGS <args...>] [LABELS <labels...>]
+#                       [COST <seconds>])
 # tarnwick_add_test(<name> [QTEST] [DECIMAL_COMMA] SOURCES <files...> LIBS <targets...>
-#                   [LABELS <labels...>])            (a program run once under its own name)
+#                   [LABELS <labels...>] [COST <seconds>])  (a program run once under its own name)
 #
 # One test program per folder of tests: linking is most of what a small test program costs,
 # and the sanitizer builds pay it three times. Each run is registered with CTest under a fixed
@@ -14,7 +15,10 @@
 # string code as a system header's, so tests that concatenate strings got false
 # -Warray-bounds warnings: the GoogleTest programs have none. DECIMAL_COMMA: the
 # test switches itself to de_DE.UTF-8 for some cases (tests/decimal_comma_locale.h) and needs
-# the fixture that makes that locale first.
+# the fixture that makes that locale first. COST: about how many seconds the test takes in a
+# normal build. CTest starts the tests it expects to take longest first, from the times of
+# the build folder's last run; a fresh folder has none, and a long test started last makes
+# the whole run wait for it alone.
 set(TARNWICK_TEST_LOCALE_DIR ${CMAKE_BINARY_DIR}/test-locales)
 
 # The paths a test needs come through its environment (tests/test_paths.h): an absolute path
@@ -40,7 +44,7 @@ function(tarnwick_add_test_program target)
 endfunction()
 
 function(tarnwick_add_test_run name target)
-  cmake_parse_arguments(ARG "DECIMAL_COMMA" "" "ARGS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "DECIMAL_COMMA" "COST" "ARGS;LABELS" ${ARGN})
   add_test(NAME ${name} COMMAND ${target} ${ARG_ARGS})
   set(env LC_ALL=C.UTF-8 TZ=UTC QT_QPA_PLATFORM=offscreen ${TARNWICK_SANITIZER_ENV}
     TARNWICK_TEST_DATA_DIR=${PROJECT_SOURCE_DIR}/tests/data
@@ -49,10 +53,13 @@ function(tarnwick_add_test_run name target)
   if(ARG_DECIMAL_COMMA)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED decimal_comma_locale)
   endif()
+  if(ARG_COST)
+    set_tests_properties(${name} PROPERTIES COST ${ARG_COST})
+  endif()
 endfunction()
 
 function(tarnwick_add_test name)
-  cmake_parse_arguments(ARG "QTEST;DECIMAL_COMMA" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "QTEST;DECIMAL_COMMA" "COST" "SOURCES;LIBS;LABELS" ${ARGN})
   set(qtest "")
   set(comma "")
   if(ARG_QTEST)
@@ -62,5 +69,9 @@ function(tarnwick_add_test name)
     set(comma DECIMAL_COMMA)
   endif()
   tarnwick_add_test_program(${name} ${qtest} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS})
-  tarnwick_add_test_run(${name} ${name} ${comma} LABELS ${ARG_LABELS})
+  set(cost "")
+  if(ARG_COST)
+    set(cost COST ${ARG_COST})
+  endif()
+  tarnwick_add_test_run(${name} ${name} ${comma} LABELS ${ARG_LABELS} ${cost})
 endfunction()
