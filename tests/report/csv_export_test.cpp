@@ -186,12 +186,7 @@ const double kNoon = ConvertDatetoJD(3, 31, 2024) + 0.5;
 
 SkyEvent Event(EventKind kind, int body, double position, int detail, int direction = 0, double jd = kMoment) {
   SkyEvent e;
-  e.kind = kind;
-  e.body = body;
-  e.jd_ut = jd;
-  e.position = position;
-  e.detail = detail;
-  e.direction = direction;
+  std::tie(e.kind, e.body, e.jd_ut, e.position, e.detail, e.direction) = std::tuple(kind, body, jd, position, detail, direction);
   return e;
 }
 
@@ -341,25 +336,13 @@ FoundAspect Row(std::array<int, 3> body, std::array<double, 3> position,
   return {.body = body, .jd_ut = kNoon, .position = position, .centre = centre};
 }
 
-// How often `what` stands in `text`.
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
-  return n;
-}
-
 // Summaries a person reads in a calendar, for each kind of run. Bodies: 0 Sun, 1 Moon,
 // 3 Venus, 4 Mars, 6 Saturn.
 TEST(ics, summaries_name_bodies_and_aspect) {
-  RunSettings two;
-  two.chkUseP3 = false;
-  RunSettings mp;  // triple, midpoints
-  RunSettings md = mp;
-  md.chkUseMidpoints = false;
-  RunSettings ra = two;
-  ra.chkUse_RA = true;
-  RunSettings lat = two;
-  lat.chkUseGeoLat = true;
+  const RunSettings mp;  // triple, midpoints
+  RunSettings two = mp, md = mp, ra, lat;
+  two.chkUseP3 = ra.chkUseP3 = lat.chkUseP3 = md.chkUseMidpoints = false;
+  ra.chkUse_RA = lat.chkUseGeoLat = true;
   struct Case { const char* name; ScanKind kind; const RunSettings* settings; FoundAspect row; std::string summary; };
   const Case cases[] = {
       {"square", ScanKind::Longitude, &two, Row({0, 4, 4}, {10, 100, 100}), "Sun 90° Mars"},
@@ -439,23 +422,25 @@ TEST(ics, calendar_has_one_minute_events_in_utc_with_the_sky_events_among_the_ro
   const std::string ics = RunIcs({row, a, b}, ScanKind::Longitude, s, *NamedZone("Europe/Berlin"), RegionalFormat{}, 0,
                                  {before, same, voc});
   const auto at = [&ics](const std::string& what) { return ics.find(what); };
-  const auto count = [&ics](const std::string& what) { return Count(ics, what); };
+  const auto count = [&ics](const std::string& what) {  // how often `what` stands in the calendar
+    size_t n = 0;
+    for (size_t i = 0; (i = ics.find(what, i)) != std::string::npos; i += what.size()) ++n;
+    return n;
+  };
   EXPECT_EQ(count("BEGIN:VEVENT\r\n"), 6u);
-  for (const char* times : {"DTSTART:20241027T003000Z\r\nDTEND:20241027T003100Z\r\n", "DTSTART:20241027T013000Z\r\n",
-                            "DTSTART:20240331T110000Z\r\nDTEND:20240331T110100Z\r\n",
-                            "DTSTART:20240331T140000Z\r\nDTEND:20240331T200000Z\r\n"})
-    EXPECT_EQ(count(times), 1u) << times;
+  // Each once: the times, each sky event's UID, the event's report line as the description,
+  // the two showings of 02:30 told apart by their offsets, the calendar's name.
+  std::vector<std::string> once = {"DTSTART:20241027T003000Z\r\nDTEND:20241027T003100Z\r\n", "DTSTART:20241027T013000Z\r\n",
+                                   "DTSTART:20240331T110000Z\r\nDTEND:20240331T110100Z\r\n",
+                                   "DTSTART:20240331T140000Z\r\nDTEND:20240331T200000Z\r\n",
+                                   "DESCRIPTION:g. Moon     lunation", "2024-10-27T02:30+02:00", "2024-10-27T02:30+01:00",
+                                   "X-WR-CALNAME:"};
+  for (const SkyEvent* e : {&before, &same, &voc}) once.push_back("UID:" + SkyEventUid(*e) + "\r\n");
+  for (const std::string& what : once) EXPECT_EQ(count(what), 1u) << what << " in\n" << ics;
   const size_t station = at("SUMMARY:Mercury turns retrograde"), aspect = at("SUMMARY:Sun 90"),
                quarter = at("SUMMARY:Last quarter"), void_ = at("SUMMARY:Moon void of course");
   ASSERT_NE(void_, std::string::npos);
   EXPECT_TRUE(station < aspect && aspect < quarter && quarter < void_) << ics;
-  for (const SkyEvent* e : {&before, &same, &voc}) EXPECT_EQ(count("UID:" + SkyEventUid(*e) + "\r\n"), 1u);
-  // The description is the event's report line; the two showings of 02:30 told apart by their
-  // offsets.
-  EXPECT_EQ(count("DESCRIPTION:g. Moon     lunation"), 1u) << ics;
-  EXPECT_EQ(count("2024-10-27T02:30+02:00"), 1u);
-  EXPECT_EQ(count("2024-10-27T02:30+01:00"), 1u);
-  EXPECT_EQ(count("X-WR-CALNAME:"), 1u);
   EXPECT_EQ(count("\n"), count("\r\n"));
 }
 

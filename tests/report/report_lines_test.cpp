@@ -35,16 +35,11 @@ constexpr double kZoneHours = 5.0;
 // too; "" leaves jd_ut as given.
 FoundAspect Row(std::array<int, 3> body, std::array<Centre, 3> centre, const std::string& moment,
                 std::array<double, 3> position, double jd_ut = 0.0) {
-  FoundAspect row;
-  row.body = body;
-  row.centre = centre;
   int month = 0, day = 0, year = 0, hour = 0, minute = 0;
   if (std::sscanf(moment.c_str(), "%d/%d/%d %d:%d", &month, &day, &year, &hour, &minute) == 5) {
     jd_ut = ConvertDatetoJD(month, day, year) + (hour + (minute - 0.49) / 60.0 + kZoneHours) / 24.0;
   }
-  row.position = position;
-  row.jd_ut = jd_ut;
-  return row;
+  return {.body = body, .jd_ut = jd_ut, .position = position, .centre = centre};
 }
 
 RunSettings TwoBodies() {
@@ -124,12 +119,10 @@ TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
        triple + "10.0 (01) 10.0 (04) 15.0 (07)    135 (   )\r\n"},
       {"midpoint across 0 degrees meets P1", kUs, RunSettings{},
        Row({kMars, kSun, kSaturn}, {g, g, g}, "12/05/2007 14:23", {10.0, 350.0, 30.0}),
-       "g. Mars     g. Sun      g. Saturn    12/05/2007 14:23  10.0 (01) 20.0 (12) 00.0 (02) "
-       "   000 (030)\r\n"},
+       "g. Mars     g. Sun      g. Saturn    12/05/2007 14:23  10.0 (01) 20.0 (12) 00.0 (02)    000 (030)\r\n"},
       // A double just below 120 was stored in the table as "120": sign 5 at 00.0.
       {"positions read as the table stored them", kUs, TwoBodies(),
-       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23",
-           {std::nextafter(120.0, 0.0), 300.0, 0.0}),
+       Row({kSun, kMoon, kMoon}, {g, g, g}, "12/01/2007 10:23", {std::nextafter(120.0, 0.0), 300.0, 0.0}),
        "g. Sun      g. Moon     12/01/2007 10:23  00.0 (05) 00.0 (11)  180\r\n"},
       {"comma locale", comma, orb_with_comma, off_by_08,
        "g. Sun      g. Moon     01/12/2007 10:23  09.4 (09) 10.2 (03)  180\r\n"},
@@ -153,8 +146,7 @@ TEST(report_lines, declination_lines_and_pane_text) {
 
   const FoundAspect triple = Row({kMars, kSun, kJupiter}, {g, g, h}, "12/05/2007 14:23", {-12.5, -23.0, -2.0});
   EXPECT_EQ(Display_Aspects_declination({triple}, RunSettings{}, kUs),
-            "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  "
-            "-12.500  -23.000  -02.000 \r\n");
+            "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  -12.500  -23.000  -02.000 \r\n");
 }
 
 TEST(report_lines, sort_is_by_moment_and_keeps_scan_order_of_equal_moments) {
@@ -251,11 +243,9 @@ TEST(notation, zodiac_position_and_declination_round_to_the_minute_and_carry) {
       {"beyond a circle", 720.0 + 123.25, "3°♌15′", "3 Leo 15", "03.3 (05)", "3°15′ Leo"},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(ZodiacPositionText(r.lon, Notation::Glyphs), r.glyphs);
-    EXPECT_EQ(ZodiacPositionText(r.lon, Notation::Text), r.text);
-    EXPECT_EQ(ZodiacPositionText(r.lon, Notation::ReportNumbers), r.report);
-    EXPECT_EQ(SignDegreeText(r.lon), r.csv_sign);
+    EXPECT_EQ((std::vector{ZodiacPositionText(r.lon, Notation::Glyphs), ZodiacPositionText(r.lon, Notation::Text),
+                           ZodiacPositionText(r.lon, Notation::ReportNumbers), SignDegreeText(r.lon)}),
+              (std::vector{r.glyphs, r.text, r.report, r.csv_sign})) << r.name;
   }
   struct Decl { const char* name; double deg; std::string glyphs, text, report; };
   const Decl decls[] = {
@@ -267,10 +257,9 @@ TEST(notation, zodiac_position_and_declination_round_to_the_minute_and_carry) {
       {"zero is north", 0.0, "0°00′ N", "0 N 00", "00.000"},
   };
   for (const Decl& r : decls) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(DeclinationText(r.deg, Notation::Glyphs), r.glyphs);
-    EXPECT_EQ(DeclinationText(r.deg, Notation::Text), r.text);
-    EXPECT_EQ(DeclinationText(r.deg, Notation::ReportNumbers), r.report);
+    EXPECT_EQ((std::vector{DeclinationText(r.deg, Notation::Glyphs), DeclinationText(r.deg, Notation::Text),
+                           DeclinationText(r.deg, Notation::ReportNumbers)}),
+              (std::vector{r.glyphs, r.text, r.report})) << r.name;
   }
 }
 
@@ -306,10 +295,9 @@ TEST(notation, aspects_by_glyph_name_or_degrees_and_retrograde_mark_only_while_m
       {180, "☍", "opposition", "180"},   {270, "270°", "270", "270"},  // off the grid: degrees
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.angle);
-    EXPECT_EQ(AspectName(r.angle, Notation::Glyphs), r.glyph);
-    EXPECT_EQ(AspectName(r.angle, Notation::Text), r.name);
-    EXPECT_EQ(AspectName(r.angle, Notation::ReportNumbers), r.code);
+    EXPECT_EQ((std::vector{AspectName(r.angle, Notation::Glyphs), AspectName(r.angle, Notation::Text),
+                           AspectName(r.angle, Notation::ReportNumbers)}),
+              (std::vector{r.glyph, r.name, r.code})) << r.angle;
     if (r.angle <= 180) { EXPECT_EQ(AspectCodeDegrees(r.code), r.angle); }
   }
   for (const char* bad : {"   ", "", "0x5", "90 ", "-"}) EXPECT_FALSE(AspectCodeDegrees(bad)) << '"' << bad << '"';
@@ -319,10 +307,9 @@ TEST(notation, aspects_by_glyph_name_or_degrees_and_retrograde_mark_only_while_m
       {"standing still", 0.0, "", ""}, {"no motion known", std::nan(""), "", ""},
   };
   for (const Mark& r : marks) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(RetrogradeMark(r.motion, Notation::Glyphs), r.glyphs);
-    EXPECT_EQ(RetrogradeMark(r.motion, Notation::Text), r.text);
-    EXPECT_EQ(RetrogradeMark(r.motion, Notation::ReportNumbers), "");
+    EXPECT_EQ((std::vector{RetrogradeMark(r.motion, Notation::Glyphs), RetrogradeMark(r.motion, Notation::Text),
+                           RetrogradeMark(r.motion, Notation::ReportNumbers)}),
+              (std::vector<std::string>{r.glyphs, r.text, ""})) << r.name;
   }
 }
 
