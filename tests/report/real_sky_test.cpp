@@ -17,17 +17,6 @@
 namespace tarnwick {
 namespace {
 
-// The local times "HH:MM" of the run's rows on a date, in the time zone of its settings.
-std::vector<std::string> MomentsOn(const RunOutcome& out, const std::string& date, const RunSettings& s) {
-  const double tz = TimeZoneHours(s.txtTZ, '.').value_or(0.0);
-  std::vector<std::string> m;
-  for (const FoundAspect& r : out.rows) {
-    const DateAndTimeText when = ConvertJDtoDateandTime(r.jd_ut, tz, DateOrder::MonthDayYear);
-    if (when.date == date) m.push_back(when.time);
-  }
-  return m;
-}
-
 // Moments that are close to something that is not a moment: a mid-degree's 15-degree step a
 // minute away, a second crossing of the same pair a minute later, a noisy body.
 TEST(real_sky, moments_close_to_a_jump_or_to_each_other_are_all_listed) {
@@ -56,7 +45,14 @@ TEST(real_sky, moments_close_to_a_jump_or_to_each_other_are_all_listed) {
   for (const Row& r : rows) {
     const RunOutcome out = RunOnLibrary(r.request);
     ASSERT_EQ(out.status, RunOutcome::Status::Done) << r.name;
-    EXPECT_EQ(MomentsOn(out, r.date, r.request.settings), r.moments) << r.name;
+    // The local times "HH:MM" of the rows on the date, in the time zone of the settings.
+    const double tz = TimeZoneHours(r.request.settings.txtTZ, '.').value_or(0.0);
+    std::vector<std::string> moments;
+    for (const FoundAspect& row : out.rows) {
+      const DateAndTimeText when = ConvertJDtoDateandTime(row.jd_ut, tz, DateOrder::MonthDayYear);
+      if (when.date == r.date) moments.push_back(when.time);
+    }
+    EXPECT_EQ(moments, r.moments) << r.name;
   }
 }
 
@@ -84,10 +80,6 @@ TEST(real_sky, a_pair_at_an_exact_aspect_all_the_time_is_left_out) {
 
 // Runs at the limits a user can reach, on the library's own files (Debian's swe-basic-data,
 // 1800 to 2400): spans beyond those years, and fifty years of every body stopped by Cancel.
-
-bool AnyHolds(const std::vector<std::string>& lines, const std::string& part) {
-  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
-}
 
 // Before 1800 the planets come from the library's analytic ephemeris, with its note; bodies
 // that need a file or an orbit table are left out by name. Past the analytic ephemeris
@@ -119,7 +111,10 @@ TEST(limits, spans_beyond_the_ephemeris_files_and_fifty_years_of_every_body_stop
     const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, r.status) << r.name;
     const std::vector<std::string>& said = out.status == RunOutcome::Status::Done ? out.notices : out.problems;
-    for (const std::string& part : r.told) EXPECT_TRUE(AnyHolds(said, part)) << r.name << ": " << part;
+    for (const std::string& part : r.told) {
+      EXPECT_TRUE(std::any_of(said.begin(), said.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; }))
+          << r.name << ": " << part;
+    }
     EXPECT_EQ(std::set(said.begin(), said.end()).size(), said.size()) << r.name;  // each said once
     if (out.status == RunOutcome::Status::Done) {
       EXPECT_FALSE(out.rows.empty()) << r.name;  // the Moon alone makes several aspects a day
@@ -150,8 +145,7 @@ TEST(limits, spans_beyond_the_ephemeris_files_and_fifty_years_of_every_body_stop
   };
   const RunOutcome out = RunOnLibrary(request);
   EXPECT_EQ(out.status, RunOutcome::Status::Cancelled);
-  EXPECT_TRUE(out.rows.empty());
-  EXPECT_TRUE(folder.Entries().empty());
+  EXPECT_TRUE(out.rows.empty() && folder.Entries().empty());
   EXPECT_GT(total, 100'000'000);  // windows of all combinations
   EXPECT_LT(last_done, total / 100);
 }
@@ -195,13 +189,11 @@ TEST(named_zone, berlin_span_across_each_change_matches_fixed_offset_runs_of_eac
     const Ran before = RunIn(c.start, c.before_end, c.before_tz);
     const Ran after = RunIn(c.after_start, c.end, c.after_tz);
     std::vector<std::pair<const FoundAspect*, const std::string*>> expected;
-    for (size_t i = 0; i < before.rows.size(); ++i) {
+    for (size_t i = 0; i < before.rows.size(); ++i)
       if (before.rows[i].jd_ut < c.change_jd) expected.emplace_back(&before.rows[i], &before.lines[i]);
-    }
     const size_t winter_rows = expected.size();
-    for (size_t i = 0; i < after.rows.size(); ++i) {
+    for (size_t i = 0; i < after.rows.size(); ++i)
       if (after.rows[i].jd_ut >= c.change_jd) expected.emplace_back(&after.rows[i], &after.lines[i]);
-    }
     ASSERT_GT(winter_rows, 10u);
     ASSERT_GT(expected.size() - winter_rows, 10u);
     ASSERT_EQ(zone.rows.size(), expected.size());
@@ -318,9 +310,7 @@ TEST(aspect_set_run, listed_rows_are_the_full_runs_rows_whose_aspect_is_in_the_s
 constexpr int kSedna = 21;
 
 std::string Field(const std::vector<SummaryField>& fields, const std::string& label) {
-  for (const SummaryField& f : fields) {
-    if (f.label == label) return f.value;
-  }
+  for (const SummaryField& f : fields) if (f.label == label) return f.value;
   ADD_FAILURE() << "no field " << label;
   return {};
 }
@@ -348,35 +338,29 @@ TEST(run_summary, every_field_present_with_what_the_run_searched_and_each_source
         {"Aspects", "parallels and contra-parallels"}, {"Partners", "P2"}, {"Time window", "10:00 to 10:59 local time"},
         {"Ephemeris", "analytic Moshier ephemeris: Sun, Mars, Jupiter, Saturn; left out: Sedna"}}},
   };
-  const std::vector<std::string> longitude_labels = {"Run", "Span", "Time zone", "P1", "P2", "P3",
-                                                     "Grid", "Aspects", "Orbs", "Partners",
-                                                     "Time window", "Ephemeris", "Rows"};
+  const std::vector<std::string> longitude_labels = {"Run", "Span", "Time zone", "P1", "P2", "P3", "Grid", "Aspects",
+                                                     "Orbs", "Partners", "Time window", "Ephemeris", "Rows"};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RunRequest request = TwoBodyRequest(c.start, c.end, BodyList({idxSun, 4}), BodyList({5, 6, kSedna}), c.kind);
     RunSettings& s = request.settings;
-    s.txtTZ = "-5.5";
-    s.txtAspectOrb1 = "2.5";
+    std::tie(s.txtTZ, s.txtAspectOrb1, s.txtAspectSet) = std::tuple("-5.5", "2.5", c.aspects);
     s.chkUseP3 = c.triple;
     s.chkUseMidpoints = c.midpoints;
     s.chkEnableTimePeriod = c.time_window;
     s.chkInclude15DegAspects = c.grid15;
-    s.txtAspectSet = c.aspects;
     s.opt3_ghd = Centre::Helio;
     s.chkP3Planets = s.chkP2Planets;
     const RunOutcome out = RunOnLibrary(request);
     ASSERT_EQ(out.status, RunOutcome::Status::Done);
     const std::vector<SummaryField> fields = RunSummary(c.kind, s, RegionalFormat{}, out);
-
-    std::vector<std::string> labels;
+    std::vector<std::string> labels, wanted = longitude_labels;
     for (const SummaryField& f : fields) labels.push_back(f.label);
-    std::vector<std::string> wanted = longitude_labels;
     if (!c.triple) std::erase(wanted, "P3");
     if (c.kind == ScanKind::Declination) std::erase(wanted, "Orbs");
     EXPECT_EQ(labels, wanted);
     for (const auto& [label, part] : c.says) {
-      EXPECT_NE(Field(fields, label).find(part), std::string::npos)
-          << label << ": " << Field(fields, label);
+      EXPECT_NE(Field(fields, label).find(part), std::string::npos) << label << ": " << Field(fields, label);
     }
     const std::string others = " of " + std::to_string(out.found_count) + " found, the others outside the aspect set";
     EXPECT_EQ(Field(fields, "Rows"), std::to_string(out.rows.size()) + (out.rows.size() == out.found_count ? "" : others));
@@ -390,8 +374,7 @@ TEST(run_summary, every_field_present_with_what_the_run_searched_and_each_source
                  {kSedna, Centre::Helio, BodySource::Kind::OrbitalElements, ""}};
   const std::vector<SummaryField> fields = RunSummary(ScanKind::Longitude, RunSettings{}, RegionalFormat{}, out);
   EXPECT_EQ(Field(fields, "Ephemeris"),
-            "Swiss Ephemeris files: Chiron (geocentric); orbital elements: Sedna; "
-            "left out: Chiron (heliocentric)");
+            "Swiss Ephemeris files: Chiron (geocentric); orbital elements: Sedna; left out: Chiron (heliocentric)");
 }
 
 }  // namespace
