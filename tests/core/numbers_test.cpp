@@ -111,10 +111,9 @@ TEST(midpoints, midpoint_on_the_shorter_arc_and_reductions_into_a_range) {
     EXPECT_TRUE(m >= 0.0 && m < 360.0) << m;
   }
   // The reductions into a range under it.
-  EXPECT_DOUBLE_EQ(Reduce_to_under_30(-5), 25);
-  EXPECT_DOUBLE_EQ(Reduce_to_under_15(37), 7);
-  EXPECT_DOUBLE_EQ(Reduce_to_under_360(-0.5), 359.5);
-  EXPECT_DOUBLE_EQ(Reduce_to_under_360(720.25), 0.25);
+  for (const auto& [got, expected] : {std::pair{Reduce_to_under_30(-5), 25.0}, {Reduce_to_under_15(37), 7.0},
+                                      {Reduce_to_under_360(-0.5), 359.5}, {Reduce_to_under_360(720.25), 0.25}})
+    EXPECT_DOUBLE_EQ(got, expected);
 }
 
 TEST(midpoints, mid_degree_with_and_without_the_near_rule) {

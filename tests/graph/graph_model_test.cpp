@@ -173,17 +173,12 @@ TEST(graph_model, hit_testing_picks_the_nearest_marker_within_reach) {
 // The graph as files: one titled marker per report row in the SVG, read back with an XML
 // reader; pictures refused for an unknown format or a place that cannot be written.
 
-// Fonts need a GUI application; the platform is offscreen (set by the test's environment).
-QGuiApplication& Gui() {
-  static int argc = 1;
-  static char name[] = "graph_test";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-  return app;
-}
-
 TEST(graph_picture, svg_has_one_titled_marker_per_report_row_and_saves_as_named) {
-  Gui();
+  // Fonts need a GUI application; the platform is offscreen (set by the test's environment).
+  int argc = 1;
+  char name[] = "graph_test";
+  char* argv[] = {name, nullptr};
+  const QGuiApplication app(argc, argv);
   RunRequest request;  // the initial settings: December 2007, triple aspects with midpoints
   request.save = false;
   const RunOutcome out = RunOnLibrary(request);
