@@ -74,13 +74,12 @@ TEST(OrbitProvider, UsesTheLibraryWheneverItHasAFileAndTheOrbitOtherwise) {
   // The daily motions of orbit positions: the integrator's velocities against Kepler motion
   // above, and the reduction's against the derivative of its places in apparent_place_test.
   SwissEphemeris eph(EphemerisSearchPath(ProgramFolder()));
-  for (const int body : {idxSedna, idxNessus, idxChariklo, idxAstraea, idxEris}) {
+  const double june_1990 = ConvertDatetoJD(6, 1, 1990);
+  for (const int body : {idxSedna, idxNessus, idxChariklo, idxAstraea, idxEris})
     for (const Centre c : {Centre::Geo, Centre::Helio})
-      EXPECT_EQ(eph.Availability(body, c, ConvertDatetoJD(6, 1, 1990)).source, Source::OrbitalElements) << body;
-  }
+      EXPECT_EQ(eph.Availability(body, c, june_1990).source, Source::OrbitalElements) << body;
   // With Debian's files every body there is the library's.
   SwissEphemeris debian(DebianEphemerisFolder());
-  const double june_1990 = ConvertDatetoJD(6, 1, 1990);
   for (int body = 0; body <= 20; ++body)
     EXPECT_EQ(debian.Availability(body, Centre::Geo, june_1990).source, Source::Library) << body;
   // That their positions are the library's: swiss_ephemeris_test, against swetest.
