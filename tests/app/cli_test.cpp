@@ -185,8 +185,7 @@ TEST(runner, aspect_set_from_the_option) {
   ASSERT_EQ(chosen.status, 0) << chosen.err;
   ASSERT_FALSE(ReportLinesOf(chosen.out).empty());
   for (const std::string& line : ReportLinesOf(chosen.out)) EXPECT_TRUE(line.ends_with("045") || line.ends_with("090")) << line;
-  const std::string saved = "01012007_02282007_5_3.0_15.0_gg_mp_15_noRA_aspects_45-90.txt";
-  EXPECT_TRUE(Has(chosen.err, "Saved " + (folder / saved).string()));
+  EXPECT_TRUE(Has(chosen.err, "Saved " + (folder / "01012007_02282007_5_3.0_15.0_gg_mp_15_noRA_aspects_45-90.txt").string()));
 }
 
 // Standard output that cannot take the report (a full disk; /dev/full says so at every

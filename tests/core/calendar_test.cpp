@@ -152,8 +152,7 @@ TEST(time_zone, standard_offset_texts_fixed_offsets_and_texts_that_name_no_zone)
     EXPECT_EQ(StandardOffsetText(*zone), text) << name;
   }
   // A fixed offset keeps the meaning of the box: hours west, no name.
-  const auto five = FixedOffsetZone(5);
-  EXPECT_DOUBLE_EQ(five->InstantOf(ConvertDatetoJD(6, 1, 2024)), Ut(6, 1, 2024, 5));
+  EXPECT_DOUBLE_EQ(FixedOffsetZone(5)->InstantOf(ConvertDatetoJD(6, 1, 2024)), Ut(6, 1, 2024, 5));
   EXPECT_EQ(StandardOffsetText(*FixedOffsetZone(-5.5)), "-5.5");
   // Texts that name no zone of the database are refused.
   for (const char* text : {"", "Europe/Atlantis", "europe/berlin", "../../etc/passwd", "/etc/localtime",
