@@ -186,7 +186,8 @@ const double kNoon = ConvertDatetoJD(3, 31, 2024) + 0.5;
 
 SkyEvent Event(EventKind kind, int body, double position, int detail, int direction = 0, double jd = kMoment) {
   SkyEvent e;
-  std::tie(e.kind, e.body, e.jd_ut, e.position, e.detail, e.direction) = std::tuple(kind, body, jd, position, detail, direction);
+  std::tie(e.kind, e.body, e.jd_ut, e.position, e.detail, e.direction) =
+      std::tuple(kind, body, jd, position, detail, direction);
   return e;
 }
 
@@ -284,8 +285,7 @@ TEST(event_run, events_add_lines_and_take_nothing_away_under_names_of_their_own)
   request.events = *ParseEventList("all", nullptr);
   const RunOutcome with = RunOnLibrary(request);
   ASSERT_EQ(with.status, RunOutcome::Status::Done);
-  EXPECT_EQ(with.rows.size(), plain.rows.size());
-  EXPECT_EQ(with.file_name, WithEventsName(plain.file_name));
+  EXPECT_EQ(std::pair(with.rows.size(), with.file_name), std::pair(plain.rows.size(), WithEventsName(plain.file_name)));
   ASSERT_FALSE(with.events.empty());
   std::string kept;
   int event_lines = 0;

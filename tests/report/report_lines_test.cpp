@@ -52,13 +52,6 @@ RunSettings TwoBodies() {
 // way it is worked out: positions of every size, both signs, a hair from a sign boundary or a
 // power of ten, and binary values whose 15-digit rounding is an exact half.
 TEST(report_lines, table_values_are_the_fifteen_digit_texts_read_back) {
-  const auto through_text = [](double v) {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 15).ptr;
-    double out = 0.0;
-    std::from_chars(text, end, out);
-    return out;
-  };
   std::vector<double> values = {119.99999999999999, 359.99999999999994, 360.0, 0.0, -0.0, 1.0,
                                 std::nextafter(1.0, 0.0), std::nextafter(100.0, 0.0), std::nextafter(100.0, 200.0),
                                 1.0 + 0x1p-15, 3.0 + 0x1p-16, 99.999999999999986, 1e-7, 5e-324, 1e15,
@@ -74,7 +67,9 @@ TEST(report_lines, table_values_are_the_fifteen_digit_texts_read_back) {
   }
   for (const double v : values) {
     for (const double signed_v : {v, -v}) {
-      const double expected = through_text(signed_v);
+      char text[64];
+      double expected = 0.0;
+      std::from_chars(text, std::to_chars(text, text + sizeof text, signed_v, std::chars_format::general, 15).ptr, expected);
       const double got = AsTableValue(signed_v);
       ASSERT_TRUE(got == expected && std::signbit(got) == std::signbit(expected))
           << std::hexfloat << signed_v << " gives " << got << ", not " << expected;
@@ -87,13 +82,10 @@ TEST(report_lines, table_values_are_the_fifteen_digit_texts_read_back) {
 // 0, no aspect within it).
 TEST(report_lines, longitude_lines_in_each_aspect_part_form) {
   const std::string triple = "g. Mars     g. Sun      h. Jupiter   12/05/2007 14:23  ";
-  RunSettings narrow_orbs;  // orb 1 "2.5abc" reads 2.5 by the leading-number rule
-  narrow_orbs.txtAspectOrb1 = "2.5abc";
-  narrow_orbs.txtAspectOrb2 = "3";
+  RunSettings narrow_orbs, three_codes;  // orb 1 "2.5abc" reads 2.5 by the leading-number rule
+  std::tie(narrow_orbs.txtAspectOrb1, narrow_orbs.txtAspectOrb2) = std::pair("2.5abc", "3");
   RunSettings narrow_two = narrow_orbs;
-  narrow_two.chkUseP3 = false;
-  RunSettings three_codes;
-  three_codes.chkDisplayP1_P2P3_mp_aspects = false;
+  narrow_two.chkUseP3 = three_codes.chkDisplayP1_P2P3_mp_aspects = false;
   const RegionalFormat comma{DateOrder::DayMonthYear, ".", ','};
   RunSettings orb_with_comma = TwoBodies();
   orb_with_comma.txtAspectOrb1 = "0,9";
