@@ -163,8 +163,7 @@ TEST(csv, a_real_run_reads_back_row_for_row_as_the_report) {
         EXPECT_TRUE(c.ra ? position.empty() : position.starts_with(ZodiacPositionText(lon, Notation::Glyphs))) << position;
         EXPECT_EQ(f[col("aspect1_name")], AspectName(std::atoi(f[col("aspect1_deg")].c_str()), Notation::Text));
       } else {
-        const double p1 = std::atof(f[col("p1_deg")].c_str());
-        const double p2 = std::atof(f[col("p2_deg")].c_str());
+        const double p1 = std::atof(f[col("p1_deg")].c_str()), p2 = std::atof(f[col("p2_deg")].c_str());
         EXPECT_NEAR(std::fabs(p1), std::fabs(p2), 0.01);  // an exact parallel or contra-parallel
         EXPECT_EQ(f[col("aspect1_deg")], (p1 < 0) == (p2 < 0) ? "0" : "180");
         EXPECT_NEAR(std::atof(line.substr(moment + 18, 7).c_str()), p1, 0.0006);
