@@ -194,9 +194,7 @@ TEST(atomic_file, piecewise_writer_commits_or_leaves_the_old_file) {
       const FileStatus done = r.commit ? file.Commit() : FileStatus{};
       const std::string expected = r.message.empty() ? "" : CouldNotSave(dir / "r.txt", r.message);
       EXPECT_EQ(std::pair(done.message, file.status().message), std::pair(expected, expected));
-      if (!r.message.empty()) {
-        EXPECT_EQ(file.Append("more").message, expected);  // it sticks
-      }
+      if (!r.message.empty()) { EXPECT_EQ(file.Append("more").message, expected); }  // it sticks
     }
     EXPECT_EQ(dir.Entries(), Names{"r.txt"});
     EXPECT_EQ(ReadBytes(dir / "r.txt"), r.content);

@@ -189,9 +189,8 @@ class ResultsTableTest : public WindowTest {
   void choices_come_back_at_the_next_start() {
     Open();
     // P1 Sun to Pluto, P3 none but the last.
-    for (const char* button : {"cmdP1Planets", "cmdP3None", "chkP3Planets_25", "chkDisplayP1_P2P3_mp_aspects", "chkUse_RA"}) {
+    for (const char* button : {"cmdP1Planets", "cmdP3None", "chkP3Planets_25", "chkDisplayP1_P2P3_mp_aspects", "chkUse_RA"})
       QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
-    }
     Type("txtAspectOrb2", "7");
     Type("txtTZ", "-3");  // a line of the start-up file
     Find<QAction>("mnuNotationText")->trigger();

@@ -12,13 +12,6 @@ using namespace tarnwick;
 class RunTest : public WindowTest {
   Q_OBJECT
 
-  // The "Report text" tab beside the results table, clicked.
-  void ShowReportText() {
-    QTabBar* tabs = Find<QTabWidget>("tabResults")->tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-    QCOMPARE(Find<QTabWidget>("tabResults")->currentWidget(), static_cast<QWidget*>(Pane()));
-  }
-
  private slots:
   // The Moon 105 degrees from Jupiter at 11:56 local time (zone 5), as tarnwick-cli prints it
   // for the same settings. (The declination command: the decimal-comma case below and
@@ -28,7 +21,10 @@ class RunTest : public WindowTest {
     Open();
     Load(OneDay());
     QTest::mouseClick(Find<QRadioButton>("opt3_ghd_1"), Qt::LeftButton);  // P3 plays no part...
-    ShowReportText();
+    // The "Report text" tab beside the results table, clicked.
+    QTabBar* tabs = Find<QTabWidget>("tabResults")->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QCOMPARE(Find<QTabWidget>("tabResults")->currentWidget(), static_cast<QWidget*>(Pane()));
     Run("cmdAspectarian");
     QCOMPARE(DataFiles(), QStringList{file_name});
     QCOMPARE(Read(world_->file("data/" + file_name)), PaneText().replace('\n', "\r\n"));
@@ -52,8 +48,7 @@ class RunTest : public WindowTest {
       QCOMPARE(world_->regional.decimal_separator, ',');
       Open();
       Load(OneDay());
-      Type("txtStartDate", "01.12.2007");
-      Type("txtEndDate", "01.12.2007");
+      for (const char* box : {"txtStartDate", "txtEndDate"}) Type(box, "01.12.2007");
       Type("txtTZ", zone);
       // The Moon 105 degrees from Jupiter at 16:56 UT: 11:56 in zone 5, 22:26 in zone -5.5.
       Run("cmdAspectarian");

@@ -166,9 +166,8 @@ class WindowTest : public QObject {
   // block" reads as no repeat in it.
   QStringList Blocks(int column) {
     QStringList blocks;
-    for (int r = 0; r < Table()->model()->rowCount(); ++r) {
+    for (int r = 0; r < Table()->model()->rowCount(); ++r)
       if (blocks.isEmpty() || blocks.back() != Cell(r, column)) blocks << Cell(r, column);
-    }
     return blocks;
   }
   // Row r of the table is line r of the report: its date and time, "12/01/2007 11:56", and its
@@ -219,6 +218,20 @@ class WindowTest : public QObject {
   // Files the test prepares or checks, bypassing the window.
   void Write(const QString& path, const std::string& bytes) { QVERIFY(WriteFileAtomically(path.toStdString(), bytes)); }
   static QString Read(const QString& path) { return QString::fromStdString(ReadWholeFile(path.toStdString()).bytes); }
+  // The user opens a file dialog, by a menu item, by Ctrl and a key in the main window or by a
+  // button of `in`, and answers it with `file` (nothing: cancels it).
+  void Choose(const std::optional<QString>& file, const char* action) {
+    world_->chooser->answers = {file};
+    Find<QAction>(action)->trigger();
+  }
+  void Choose(const std::optional<QString>& file, Qt::Key key) {
+    world_->chooser->answers = {file};
+    QTest::keyClick(window_.get(), key, Qt::ControlModifier);
+  }
+  void Choose(const std::optional<QString>& file, const char* button, QObject* in) {
+    world_->chooser->answers = {file};
+    Click(button, in);
+  }
   // Loads settings through the File menu, as a user who prepared them earlier.
   void Load(const RunSettings& s, const QString& name = "prepared.opt") {
     Write(world_->file(name), SettingsFileText(s));
