@@ -114,9 +114,8 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
   for (const std::string extra : {"Aspects: hard\r\nnote", "Natal angles: P1 Asc", "Time Zone name: Europe/Nowhere"}) {
     const SettingsLoad load = SettingsFromText(base + extra + "\r\n", RunSettings{}, "x.opt");
     EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
-    EXPECT_EQ(load.settings.txtAspectSet, extra.starts_with("Aspects") ? "hard" : "");
-    EXPECT_EQ(load.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
-    EXPECT_EQ(load.settings.txtTZ, "5");
+    EXPECT_EQ(std::tuple(load.settings.txtAspectSet, load.settings.chkP2Angles, load.settings.txtTZ),
+              std::tuple(extra.starts_with("Aspects") ? "hard" : "", std::array<bool, 2>{false, false}, "5"));
   }
 }
 

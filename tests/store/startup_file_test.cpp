@@ -118,10 +118,9 @@ TEST(startup_file, read_only_file_is_left_as_it_is) {
     WriteBytes(path, "time_zone=-3\r\n");
     ASSERT_EQ(::chmod(path.c_str(), mode), 0);
     const FileStatus s = WriteStartupFile(path, values);
-    EXPECT_TRUE(s.ok);
     const std::string left = "\" as it is: the file is read-only, so this session's span, times, time zone and "
                              "settings file are not kept in it.";
-    EXPECT_EQ(s.message, written ? "" : "Left \"" + path.string() + left);
+    EXPECT_EQ(std::pair(s.ok, s.message), std::pair(true, written ? "" : "Left \"" + path.string() + left));
     EXPECT_EQ(ReadBytes(path) == "time_zone=-3\r\n", !written);
     EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(path).permissions()), mode);
   }
@@ -180,8 +179,7 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_
   }
   // Without any home the copy falls back to its own folder, and says why a write fails there.
   const ProgramFiles homeless = LocateProgramFiles(bin, true, Env({}));
-  EXPECT_EQ(homeless.data_folder, bin / "data");
-  EXPECT_EQ(homeless.shipped_help_file, share / "help.txt");
+  EXPECT_EQ(std::pair(homeless.data_folder, homeless.shipped_help_file), std::pair(bin / "data", share / "help.txt"));
 }
 
 TEST(program_files, folders_created_failures_named_and_users_help_preferred) {

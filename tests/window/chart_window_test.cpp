@@ -88,9 +88,7 @@ class ChartWindowTest : public WindowTest {
     struct Row { const char* place; bool natal; bool enabled; };  // place nullptr: no chart; natal: P2 on n
     const Row rows[] = {{nullptr, false, false}, {"52N31 13E24", false, false}, {"52N31 13E24", true, true}, {"", true, false}};
     // Transiting Saturn over 2025 in zone 0, two-body aspects, no body for P2.
-    RunSettings saturn = OneDay();
-    saturn.txtStartDate = "01/01/2025";
-    saturn.txtEndDate = "12/31/2025";
+    RunSettings saturn = OneDay("01/01/2025", "12/31/2025");
     saturn.txtTZ = "0";
     saturn.chkP1Planets = BodyList({6});
     saturn.chkP2Planets = {};

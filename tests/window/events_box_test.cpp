@@ -68,9 +68,7 @@ class EventsBoxTest : public WindowTest {
     Open();
     // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
     // stations and lunations.
-    RunSettings s = OneDay();
-    s.txtStartDate = "01/20/2008";
-    s.txtEndDate = "02/25/2008";
+    RunSettings s = OneDay("01/20/2008", "02/25/2008");
     s.chkP1Planets[2] = true;  // Mercury
     Load(s);
     for (const char* box : {"chkEventStations", "chkEventLunations"}) Toggle(box);

@@ -69,8 +69,7 @@ class ExportsTest : public WindowTest {
   // the selected ones, each as the report writes it; off, or with the whole run shown and
   // nothing selected, the whole report.
   void export_of_the_rows_the_table_shows_or_has_selected() {
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     Type("txtEndDate", "12/07/2007");  // a week of the Moon and Jupiter's partners
     Run("cmdAspectarian");
     const auto report_lines = [](const QStringList& all) { return all.filter(QRegularExpression("^g\\. ")); };

@@ -18,8 +18,7 @@ class GraphViewTest : public WindowTest {
   GraphView* OpenGraphOfAWeek() {
     Open();
     window_->resize(1400, 900);  // room for the graph beside the controls
-    RunSettings s = OneDay();
-    s.txtEndDate = "12/07/2007";
+    RunSettings s = OneDay("12/01/2007", "12/07/2007");
     s.chkP1Planets = s.chkP2Planets = BodyRange(0, 6);
     Load(s);
     Run("cmdAspectarian");

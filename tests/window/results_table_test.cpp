@@ -19,8 +19,7 @@ class ResultsTableTest : public WindowTest {
   }
   // The Moon against Mercury, Venus and Jupiter over sixteen days: some forty lines.
   void RunAWeek() {
-    RunSettings s = OneDay();
-    s.txtEndDate = "12/16/2007";
+    RunSettings s = OneDay("12/01/2007", "12/16/2007");
     s.chkP2Planets[2] = s.chkP2Planets[3] = true;
     Load(s);
     Run("cmdAspectarian");
@@ -161,8 +160,7 @@ class ResultsTableTest : public WindowTest {
   // Ctrl+Return and Ctrl+Shift+Return run; Enter in a text box runs the kind run last; Esc
   // cancels a run.
   void keyboard_runs_and_cancels() {
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     QTest::keyClick(window_.get(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->running() && Status().contains("decl"), kRunTimeoutMs);
     QTest::keyClick(window_.get(), Qt::Key_Return, Qt::ControlModifier);

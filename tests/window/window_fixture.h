@@ -71,10 +71,12 @@ struct TestWorld {
 };
 
 // One day, 12/01/2007, of the Moon against the Sun and Jupiter, two-body aspects only: a run
-// of well under a second with one aspect in its report.
-inline RunSettings OneDay() {
+// of well under a second with one aspect in its report. Tests of longer runs give another
+// `start` and `end` (nullptr: the start's day alone).
+inline RunSettings OneDay(const char* start = "12/01/2007", const char* end = nullptr) {
   RunSettings s;
-  s.txtStartDate = s.txtEndDate = "12/01/2007";
+  s.txtStartDate = start;
+  s.txtEndDate = end ? end : start;
   s.chkUseP3 = false;
   s.chkP1Planets = s.chkP2Planets = BodySelection{};
   s.chkP1Planets[idxMoon] = s.chkP2Planets[idxSun] = s.chkP2Planets[5] = true;
@@ -128,6 +130,8 @@ class WindowTest : public QObject {
     if (!QTest::qWaitForWindowActive(window_.get())) qFatal("the main window never became active");
   }
 
+  // The window opened, with the one day's settings loaded.
+  void OpenOnOneDay() { Open(); Load(OneDay()); }
   // A fresh world with no window, for each case of a table run in one test function.
   void Afresh() {
     window_.reset();

@@ -32,8 +32,7 @@ class WriteFailureTest : public WindowTest {
     QDir().mkpath(world_->file("data"));
     const QString report_path = world_->file("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt");
     Write(report_path, "old report");
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     WhileDiskFull([&] { Run("cmdAspectarian"); });
     ExpectMessage(window_.get(), {report_path, kReason});
     QVERIFY(PaneText().contains("g. Moon     g. Jupiter"));
