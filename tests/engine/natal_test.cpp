@@ -85,9 +85,8 @@ TEST(natal_chart, positions_match_swetest_for_three_charts) {
     else FAIL() << "unknown method in " << line;
     ASSERT_TRUE(body < 0 || (method.front() == 'h' ? p.helio_available[i] : p.points.available[i])) << line;
     const bool from_orbit = chart == "orbit" && body >= 15;
-    const double tolerance = !from_orbit            ? kMaxLibraryErrArcsec
-                             : body == 15           ? kMaxChironOrbitErrArcsec
-                                                    : kMaxAsteroidOrbitErrArcsec;
+    const double tolerance =
+        !from_orbit ? kMaxLibraryErrArcsec : body == 15 ? kMaxChironOrbitErrArcsec : kMaxAsteroidOrbitErrArcsec;
     EXPECT_LE(ArcsecBetween(got, expected), tolerance) << line << " got " << got;
     ++compared;
   }

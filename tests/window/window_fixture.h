@@ -61,8 +61,7 @@ struct TestWorld {
     w.today = [d = today] { return d; };
     w.regional = regional;
     // No XDG variables: a writable program folder keeps everything beside the program.
-    w.files = LocateProgramFiles(folder.path().toStdString(), true,
-                                 [](std::string_view) { return std::optional<std::string>(); });
+    w.files = LocateProgramFiles(folder.path().toStdString(), true, [](std::string_view) { return std::nullopt; });
     w.chooser = chooser;
     w.provider_factory = [] { return std::make_unique<SwissEphemeris>(EphemerisSearchPath(ProgramFolder())); };
     w.threads = 2;
