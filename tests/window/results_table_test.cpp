@@ -191,8 +191,7 @@ class ResultsTableTest : public WindowTest {
       QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
     Type("txtAspectOrb2", "7");
     Type("txtTZ", "-3");  // a line of the start-up file
-    Find<QAction>("mnuNotationText")->trigger();
-    Find<QAction>("mnuViewReport")->trigger();
+    for (const char* action : {"mnuNotationText", "mnuViewReport"}) Find<QAction>(action)->trigger();
     window_->resize(900, 640);
     Find<QSplitter>("splitMain")->setSizes({350, 500});
     const QList<int> sizes = Find<QSplitter>("splitMain")->sizes();

@@ -192,8 +192,7 @@ class RunTest : public WindowTest {
     Load(OneDay("12/01/2007", "12/04/2007"));
     auto* button = Find<QPushButton>("cmdAspectSet");
     QCOMPARE(button->text(), QString("Aspects: all"));
-    Find<QAction>("mnuAspectSetMajor")->trigger();
-    Find<QAction>("mnuAspectSet_0")->trigger();  // and no conjunctions
+    for (const char* action : {"mnuAspectSetMajor", "mnuAspectSet_0"}) Find<QAction>(action)->trigger();  // no conjunctions
     QCOMPARE(button->text(), QString("Aspects: 60 90 120 180"));
     Run("cmdAspectarian");
     QVERIFY2(DataFiles() == QStringList{"12012007_12042007_5_3.0_15.0_gg_mp_15_noRA_aspects_60-90-120-180.txt"},
