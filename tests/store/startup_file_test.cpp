@@ -54,10 +54,9 @@ TEST(startup_file, writes_seven_crlf_lines_and_reads_them_back) {
   ScratchFolder dir;
   const StartupValues v{"12/01/2007", "12/31/2007", "10:00", "10:59", "5", "/home/u/x.opt"};
   ASSERT_TRUE(WriteStartupFile(dir / "Quillmere.ini", v));
-  EXPECT_EQ(ReadBytes(dir / "Quillmere.ini"),
-            "[Quillmere] - Do NOT change the order of these variables.\r\n"
-            "start_date=12/01/2007\r\nend_date=12/31/2007\r\nstart_time=10:00\r\n"
-            "end_time=10:59\r\ntime_zone=5\r\nOutputNameFileOPTFile=/home/u/x.opt\r\n");
+  EXPECT_EQ(ReadBytes(dir / "Quillmere.ini"), "[Quillmere] - Do NOT change the order of these variables.\r\n"
+            "start_date=12/01/2007\r\nend_date=12/31/2007\r\nstart_time=10:00\r\nend_time=10:59\r\n"
+            "time_zone=5\r\nOutputNameFileOPTFile=/home/u/x.opt\r\n");
 
   // A value holding a line break would become lines of its own: refused, old file kept.
   StartupValues odd = v;

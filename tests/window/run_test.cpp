@@ -195,8 +195,7 @@ class RunTest : public WindowTest {
     for (const char* action : {"mnuAspectSetMajor", "mnuAspectSet_0"}) Find<QAction>(action)->trigger();  // no conjunctions
     QCOMPARE(button->text(), QString("Aspects: 60 90 120 180"));
     Run("cmdAspectarian");
-    QVERIFY2(DataFiles() == QStringList{"12012007_12042007_5_3.0_15.0_gg_mp_15_noRA_aspects_60-90-120-180.txt"},
-             qPrintable(DataFiles().join(' ')));
+    QCOMPARE(DataFiles(), QStringList{"12012007_12042007_5_3.0_15.0_gg_mp_15_noRA_aspects_60-90-120-180.txt"});
     const QString summary = Find<QLabel>("lblRunSummary")->text();
     QVERIFY2(Find<QLabel>("lblRunSummary")->isVisible() && summary.contains("Aspects: 60, 90, 120, 180") &&
                  summary.contains(QString("Rows: %1 of ").arg(ReportLines().size())),
