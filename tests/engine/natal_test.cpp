@@ -85,9 +85,8 @@ TEST(natal_chart, positions_match_swetest_for_three_charts) {
     else FAIL() << "unknown method in " << line;
     ASSERT_TRUE(body < 0 || (method.front() == 'h' ? p.helio_available[i] : p.points.available[i])) << line;
     const bool from_orbit = chart == "orbit" && body >= 15;
-    const double tolerance = !from_orbit            ? kMaxLibraryErrArcsec
-                             : body == 15           ? kMaxChironOrbitErrArcsec
-                                                    : kMaxAsteroidOrbitErrArcsec;
+    const double tolerance =
+        !from_orbit ? kMaxLibraryErrArcsec : body == 15 ? kMaxChironOrbitErrArcsec : kMaxAsteroidOrbitErrArcsec;
     EXPECT_LE(ArcsecBetween(got, expected), tolerance) << line << " got " << got;
     ++compared;
   }
@@ -172,13 +171,9 @@ class NatalTransits : public ::testing::Test {
   // Transiting Saturn to the natal point p2, or to the midpoint of p2 and p3 (P3 = P2: a
   // two-body run), 2025 to mid-2026.
   RunSettings Settings(int p2, int p3) const {
-    RunSettings s;
-    s.txtStartDate = "01/01/2025";
-    s.txtEndDate = "06/30/2026";
+    RunSettings s = TwoBodySettings({kSaturn}, {}, "01/01/2025", "06/30/2026");  // P2 and P3 as below
     s.txtTZ = "0";
     s.chkUseP3 = p2 != p3;
-    s.chkP1Planets = BodyList({kSaturn});
-    s.chkP2Planets = s.chkP3Planets = BodySelection{};
     for (const auto& [planets, angles, point] :
          {std::tuple{&s.chkP2Planets, &s.chkP2Angles, p2}, std::tuple{&s.chkP3Planets, &s.chkP3Angles, p3}}) {
       if (IsNatalAngle(point)) (*angles)[AngleSlot(point)] = true;

@@ -46,11 +46,7 @@ TEST(scan, window_counts) {
 
 TEST(scan, exclusion_rules_and_p3_of_a_two_body_run) {
   struct Row { const char* name; RunSettings settings; size_t combinations; };
-  const auto with = [](RunSettings s, Centre c1, Centre c2) {
-    s.opt1_ghd = c1;
-    s.opt2_ghd = c2;
-    return s;
-  };
+  const auto with = [](RunSettings s, Centre c1, Centre c2) { s.opt1_ghd = c1; s.opt2_ghd = c2; return s; };
   RunSettings triple_all;
   triple_all.chkP1Planets = triple_all.chkP2Planets = triple_all.chkP3Planets = BodyList({0, 4, 5});
   const Row rows[] = {
@@ -196,10 +192,6 @@ TEST(secant_iteration, limits_and_failures) {
 
 // ---- The two target functions on synthetic motions --------------------------------------
 
-SolverProblem TwoBodyProblem(bool grid15) {
-  return {{0, 1, 1}, {Centre::Geo, Centre::Geo, Centre::Geo}, true, true, grid15};
-}
-
 // Roots across a grid line on either grid: the real scans of window_ends_test, which find
 // every moment of a dense reference search on both.
 TEST(longitude_solver, wrap_threshold_and_far_grid_line) {
@@ -214,16 +206,15 @@ TEST(longitude_solver, wrap_threshold_and_far_grid_line) {
   };
   for (const Wrap& r : wraps) {
     SCOPED_TRACE(testing::Message() << r.at_x0 << " to " << r.at_x1 << ", grid15 " << r.grid15);
-    EXPECT_EQ(LongitudeTargetsFrom(TwoBodyProblem(r.grid15), {r.at_x1, 0, 0}, {r.at_x0, 0, 0}), std::pair(r.f1, r.f0));
+    const SolverProblem two_bodies{{0, 1, 1}, {g, g, g}, true, true, r.grid15};
+    EXPECT_EQ(LongitudeTargetsFrom(two_bodies, {r.at_x1, 0, 0}, {r.at_x0, 0, 0}), std::pair(r.f1, r.f0));
   }
 }
 
 TEST(declination_solver, mid_degree_and_midpoint_partners) {
   // P2 at +10 and P3 at -4 degrees; P1 rises from 0 to 10 degrees over the day.
   SyntheticProvider eph;
-  eph.bodies[0] = {0, 0, 0.0, 10.0};
-  eph.bodies[1] = {0, 0, 10.0, 0.0};
-  eph.bodies[2] = {0, 0, -4.0, 0.0};
+  eph.bodies = {{0, {0, 0, 0.0, 10.0}}, {1, {0, 0, 10.0, 0.0}}, {2, {0, 0, -4.0, 0.0}}};
   SolverProblem p{{0, 1, 2}, {Centre::Geo, Centre::Geo, Centre::Helio}, false, true, true};
   EXPECT_NEAR(SecantMethod_DECL(eph, p, 0.0, 1.0, kTol, 100).jd, 0.7, kRootErrDays);  // |P1| = 7
   p.use_midpoints = true;
@@ -298,17 +289,14 @@ TEST(aspect_set, texts_read_as_presets_lists_or_a_reason_and_filter_where_they_l
 TEST(run_settings, daily_time_texts) {
   struct Row { const char* text; char point; std::optional<double> value; };
   const Row times[] = {
-      {"10:59", '.', 10.59}, {"10.23", '.', 10.23},
-      {" 9:05 ", '.', 9.05}, {"10", '.', 10.0},            {"10.5", '.', 10.5},
-      {"24:00", '.', 24.0},  {"10,30", ',', 10.30},        {"1:2:3", '.', std::nullopt},
-      {"-1", '.', std::nullopt},     {"1130", '.', std::nullopt},
-      {"25.00", '.', std::nullopt},  {"10:60", '.', std::nullopt},  {"10.7", '.', std::nullopt},
-      {"24.30", '.', std::nullopt},  {"10.305", '.', std::nullopt}, {"10,30", '.', std::nullopt},
-      {":30", '.', std::nullopt},    {"", '.', std::nullopt},
+      // value {}: no time of day
+      {"10:59", '.', 10.59}, {"10.23", '.', 10.23}, {" 9:05 ", '.', 9.05}, {"10", '.', 10.0}, {"10.5", '.', 10.5},
+      {"24:00", '.', 24.0}, {"10,30", ',', 10.30}, {"1:2:3", '.', {}}, {"-1", '.', {}}, {"1130", '.', {}},
+      {"25.00", '.', {}}, {"10:60", '.', {}}, {"10.7", '.', {}}, {"24.30", '.', {}}, {"10.305", '.', {}},
+      {"10,30", '.', {}}, {":30", '.', {}}, {"", '.', {}},
   };
-  for (const Row& r : times) {
+  for (const Row& r : times)
     EXPECT_EQ(DailyTimeValue(r.text, r.point), r.value) << '"' << r.text << "\" with " << r.point;
-  }
 }
 
 }  // namespace

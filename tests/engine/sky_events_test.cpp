@@ -187,8 +187,7 @@ TEST(sky_events, crossings_on_window_ends_are_listed_once) {
   eph.bodies[3] = {100.0, 0.0, 23.0, 0.1};   // Venus: declination from 23 up, past the bounds
   eph.unavailable = {5};                      // Jupiter
   EventChoice choice;
-  choice.Set(EventKind::Ingress, true);
-  choice.Set(EventKind::OutOfBounds, true);
+  for (const EventKind k : {EventKind::Ingress, EventKind::OutOfBounds}) choice.Set(k, true);
   const EventSearch r = FindSkyEvents(eph, choice, BodyRange(3, 7), Centre::Geo, t0, t0 + 70.0);
   // kind, body, days after t0 (none for the bounds), sign or way out, direction
   using Found = std::tuple<EventKind, int, double, int, int>;

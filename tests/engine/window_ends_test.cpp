@@ -56,8 +56,7 @@ TEST_P(WindowEnds, interpolated_positions_stay_within_their_bound_over_a_year) {
           const double t = a + u * base;
           const RoleSample v = InterpolateRole(a, sa, a + base, sb, t, co.longitude);
           const double lib = Ask(eph, co.longitude, body, c, t);
-          const double err = co.longitude ? ArcDistance(v.value, lib) : std::fabs(v.value - lib);
-          worst = std::max(worst, err);
+          worst = std::max(worst, co.longitude ? ArcDistance(v.value, lib) : std::fabs(v.value - lib));
         }
       }
     }
@@ -101,14 +100,10 @@ TEST_P(PolishedRows, hold_the_library_positions_of_an_exact_moment) {
       worst_position = std::max(worst_position, lon ? ArcDistance(row.position[r], lib) : std::fabs(row.position[r] - lib));
     }
     const std::array<double, 3>& v = row.position;
-    double aspect_err = 0.0;
-    if (lon) {
-      const double d = Reduce_to_under_15(v[0] - (sc.triple ? Find_Midpoint(v[1], v[2]) : v[1]));
-      aspect_err = std::min(d, 15.0 - d);
-    } else {
-      aspect_err = std::fabs(std::fabs(v[0]) - std::fabs(v[1]));
-    }
-    worst_aspect = std::max(worst_aspect, aspect_err);
+    // Longitude: the distance to the nearest line of the 15-degree grid.
+    const double d = Reduce_to_under_15(v[0] - (sc.triple ? Find_Midpoint(v[1], v[2]) : v[1]));
+    worst_aspect =
+        std::max(worst_aspect, lon ? std::min(d, 15.0 - d) : std::fabs(std::fabs(v[0]) - std::fabs(v[1])));
   }
   EXPECT_LE(worst_position, kMaxRowPositionErrDeg);
   EXPECT_LE(worst_aspect, kMaxRowAspectErrDeg);
@@ -153,18 +148,16 @@ TEST_P(ScanOnEphemeris, finds_every_moment_once_and_exactly) {
     const RunInputs in = PrepareRunInputs(s, RegionalFormat{}).inputs.value();
     eph.SetSwitches(s.switches());
     std::map<int, SampledBody> sampled;  // every ten minutes
-    for (const std::vector<int>* role : {&r.p1, &r.p2}) {
+    for (const std::vector<int>* role : {&r.p1, &r.p2})
       for (const int b : *role) sampled[b] = SampleBody(kind, eph, b, Centre::Geo, in.start_jd, in.end_jd + 1.0, 1.0 / 144.0);
-    }
     Comparison total;
     for (const Combination& c : EnumerateCombinations(kind, s, in, nullptr)) {
       const SolverProblem p = ProblemFor(c, s);
       const std::vector<double> reference = ReferenceRoots(kind, eph, p, sampled[c.body[0]], sampled[c.body[1]],
                                                            sampled[c.body[1]], 1, in.end_jd);
       std::vector<double> found;
-      for (const FoundAspect& row : ScanCombination(kind, eph, p, c, in)) {
+      for (const FoundAspect& row : ScanCombination(kind, eph, p, c, in))
         if (row.jd_ut <= in.end_jd) found.push_back(row.jd_ut);  // whole days only, like the reference
-      }
       const Comparison cmp = Compare(reference, found);
       EXPECT_GT(cmp.expected, r.least_each) << BodyName(c.body[1]);
       total += cmp;
@@ -175,11 +168,9 @@ TEST_P(ScanOnEphemeris, finds_every_moment_once_and_exactly) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(scan, ScanOnEphemeris,
-                         ::testing::Values(ScanKind::Longitude, ScanKind::Declination),
-                         [](const auto& row) {
-                           return row.param == ScanKind::Longitude ? "longitude" : "declination";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    scan, ScanOnEphemeris, ::testing::Values(ScanKind::Longitude, ScanKind::Declination),
+    [](const auto& row) { return row.param == ScanKind::Longitude ? "longitude" : "declination"; });
 
 }  // namespace
 }  // namespace tarnwick

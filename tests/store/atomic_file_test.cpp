@@ -44,8 +44,7 @@ TEST(atomic_file, failed_write_keeps_old_content_and_names_path_and_reason) {
   EXPECT_EQ(WriteFileAtomically("", "x").message, "Could not save: no file name was given.");
   // A name thousands of characters long is shortened in the message, keeping both ends.
   ScratchFolder long_names;
-  const fs::path absurd = long_names / (std::string(5000, 'a') + ".txt");
-  const std::string message = WriteFileAtomically(absurd, "x").message;
+  const std::string message = WriteFileAtomically(long_names / (std::string(5000, 'a') + ".txt"), "x").message;
   EXPECT_LT(message.size(), 400u);
   EXPECT_NE(message.find("characters in all"), std::string::npos) << message;
   EXPECT_NE(message.find("aaa.txt\": File name too long"), std::string::npos) << message;
@@ -74,8 +73,7 @@ TEST(atomic_file, refused_step_keeps_old_file_and_leaves_no_temporary) {
       const FileStatus s = WriteFileAtomically(dir / "r.txt", content);
       EXPECT_EQ(std::tuple(s.ok, s.message, active.hits()), std::tuple(false, CouldNotSave(dir / "r.txt", reason), 1));
     }
-    EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");
-    EXPECT_EQ(dir.Entries(), Names{"r.txt"});
+    EXPECT_EQ(std::pair(dir.Entries(), ReadBytes(dir / "r.txt")), std::pair(Names{"r.txt"}, std::string("old")));
     EXPECT_TRUE(WriteFileAtomically(dir / "r.txt", content));  // the program goes on
     EXPECT_EQ(ReadBytes(dir / "r.txt"), content);
   }
@@ -161,8 +159,7 @@ TEST(atomic_file, signal_during_a_save_removes_the_temporary_file) {
             std::_Exit(0);
           },
           ::testing::KilledBySignal(sig), "");
-      EXPECT_EQ(dir.Entries(), Names{"r.txt"});
-      EXPECT_EQ(ReadBytes(dir / "r.txt"), "old");
+      EXPECT_EQ(std::pair(dir.Entries(), ReadBytes(dir / "r.txt")), std::pair(Names{"r.txt"}, std::string("old")));
     }
   }
 }
@@ -194,12 +191,9 @@ TEST(atomic_file, piecewise_writer_commits_or_leaves_the_old_file) {
       const FileStatus done = r.commit ? file.Commit() : FileStatus{};
       const std::string expected = r.message.empty() ? "" : CouldNotSave(dir / "r.txt", r.message);
       EXPECT_EQ(std::pair(done.message, file.status().message), std::pair(expected, expected));
-      if (!r.message.empty()) {
-        EXPECT_EQ(file.Append("more").message, expected);  // it sticks
-      }
+      if (!r.message.empty()) { EXPECT_EQ(file.Append("more").message, expected); }  // it sticks
     }
-    EXPECT_EQ(dir.Entries(), Names{"r.txt"});
-    EXPECT_EQ(ReadBytes(dir / "r.txt"), r.content);
+    EXPECT_EQ(std::pair(dir.Entries(), ReadBytes(dir / "r.txt")), std::pair(Names{"r.txt"}, r.content));
   }
 }
 

@@ -33,8 +33,8 @@ TEST(date_commands, month_and_day_steps_in_every_order_or_refused_naming_box_tex
   };
   for (const auto& [format, command, before, after] : rows) {
     const DateCommandResult result = ApplyDateCommand(command, before, *format);
-    EXPECT_EQ(std::tie(result.boxes, result.message), std::tuple(after, "")) << before.start << " " << before.end << " in the "
-                                   << DateOrderName(format->order) << " order";
+    EXPECT_EQ(std::tie(result.boxes, result.message), std::tuple(after, ""))
+        << before.start << " " << before.end << " in the " << DateOrderName(format->order) << " order";
   }
   const std::string ys = ": dates run from the year 1 to the year 9999.";
   const std::string mdy = " is not a valid date in the month/day/year order.";
@@ -42,8 +42,7 @@ TEST(date_commands, month_and_day_steps_in_every_order_or_refused_naming_box_tex
       {&kMdy, NextStartDate, {"13/45/2007", "12/31/2007"}, "Start Date \"13/45/2007\"" + mdy},
       {&kDmy, PreviousEndDate, {"01.12.2007", "12/31/2007"},
        "End Date \"12/31/2007\" is not a valid date in the day/month/year order."},
-      {&kMdy, NextStartDate, {"12/31/9999", ""},
-       "Start Date \"12/31/9999\" cannot move forward" + ys},
+      {&kMdy, NextStartDate, {"12/31/9999", ""}, "Start Date \"12/31/9999\" cannot move forward" + ys},
       {&kMdy, PreviousEndDate, {"", "01/01/0001"}, "End Date \"01/01/0001\" cannot move back" + ys},
       {&kMdy, NextMonth, {"12/15/9999", ""}, "Start Date \"12/15/9999\" has no next month" + ys},
   };

@@ -25,8 +25,7 @@ class ScratchFolder {
 
   std::vector<std::string> Entries() const {  // names directly in the folder, sorted
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_))
-      names.push_back(e.path().filename());
+    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -24,9 +24,7 @@ RunSettings Unusual() {
   s.txtAspectOrb2 = "";
   s.txtStartTime = "0:00";
   s.txtEndTime = "23:59 \u00e9";  // stored as UTF-8
-  for (const RoleField& role : kRoleFields) {
-    for (bool& box : s.*role.selection) box = !box;
-  }
+  for (const RoleField& role : kRoleFields) for (bool& box : s.*role.selection) box = !box;
   for (size_t k = 0; k < kStoredCheckFields; ++k) s.*kCheckFields[k].member ^= true;
   return s;
 }
@@ -84,12 +82,9 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
       // No zone: kept as typed, the run refuses it.
       {"Atlantis", zone("Europe/Atlantis"), {}, "Europe/Atlantis"},
       {"P2 Ascendant", [](RunSettings& s) { s.chkP2Angles = {true, false}; }, {"Natal angles: P2 Asc"}, "-3.5"},
-      {"both roles, after a set and a zone name",
-       [](RunSettings& s) {
-         s.chkP2Angles = {true, true};
-         s.chkP3Angles = {false, true};
-         s.txtAspectSet = "hard";
-         s.txtTZ = "Asia/Kolkata";
+      {"both roles, after a set and a zone name", [](RunSettings& s) {
+         s.chkP2Angles = {true, true}, s.chkP3Angles = {false, true};
+         s.txtAspectSet = "hard", s.txtTZ = "Asia/Kolkata";
        },
        {"Aspects: hard", "Time Zone name: Asia/Kolkata", "Natal angles: P2 Asc MC; P3 MC"}, "-5.5"},
   };
@@ -119,9 +114,8 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
   for (const std::string extra : {"Aspects: hard\r\nnote", "Natal angles: P1 Asc", "Time Zone name: Europe/Nowhere"}) {
     const SettingsLoad load = SettingsFromText(base + extra + "\r\n", RunSettings{}, "x.opt");
     EXPECT_NE(load.message.find("has 1 line after"), std::string::npos) << load.message;
-    EXPECT_EQ(load.settings.txtAspectSet, extra.starts_with("Aspects") ? "hard" : "");
-    EXPECT_EQ(load.settings.chkP2Angles, (std::array<bool, 2>{false, false}));
-    EXPECT_EQ(load.settings.txtTZ, "5");
+    EXPECT_EQ(std::tuple(load.settings.txtAspectSet, load.settings.chkP2Angles, load.settings.txtTZ),
+              std::tuple(extra.starts_with("Aspects") ? "hard" : "", std::array<bool, 2>{false, false}, "5"));
   }
 }
 
@@ -183,8 +177,7 @@ TEST(settings_file, unreadable_or_unstorable_changes_nothing_and_says_why) {
   RunSettings broken;
   broken.txtTZ = "5\r\n1 - injected";
   EXPECT_EQ(SaveSettingsFile(dir / "kept.opt", broken).message,
-            CouldNotSave(dir / "kept.opt",
-                         "txtTZ holds a line break, which a settings file cannot store."));
+            CouldNotSave(dir / "kept.opt", "txtTZ holds a line break, which a settings file cannot store."));
   EXPECT_EQ(ReadBytes(dir / "kept.opt"), "old");
 }
 

@@ -46,19 +46,17 @@ TEST(startup_file, defaults_span_todays_month_in_the_regional_order_and_reading_
       {{12, 31, 2007}, {DateOrder::DayMonthYear, ".", ','}, "01.12.2007", "31.12.2007"},
       {{2, 1, 2023}, {DateOrder::YearMonthDay, "-", '.'}, "2023-02-01", "2023-02-28"},
   };
-  for (const auto& [today, format, start, end] : months) {
+  for (const auto& [today, format, start, end] : months)
     EXPECT_EQ(DefaultStartupValues(today, format), (StartupValues{start, end, "10:00", "10:59", "5", ""}));
-  }
 }
 
 TEST(startup_file, writes_seven_crlf_lines_and_reads_them_back) {
   ScratchFolder dir;
   const StartupValues v{"12/01/2007", "12/31/2007", "10:00", "10:59", "5", "/home/u/x.opt"};
   ASSERT_TRUE(WriteStartupFile(dir / "Quillmere.ini", v));
-  EXPECT_EQ(ReadBytes(dir / "Quillmere.ini"),
-            "[Quillmere] - Do NOT change the order of these variables.\r\n"
-            "start_date=12/01/2007\r\nend_date=12/31/2007\r\nstart_time=10:00\r\n"
-            "end_time=10:59\r\ntime_zone=5\r\nOutputNameFileOPTFile=/home/u/x.opt\r\n");
+  EXPECT_EQ(ReadBytes(dir / "Quillmere.ini"), "[Quillmere] - Do NOT change the order of these variables.\r\n"
+            "start_date=12/01/2007\r\nend_date=12/31/2007\r\nstart_time=10:00\r\nend_time=10:59\r\n"
+            "time_zone=5\r\nOutputNameFileOPTFile=/home/u/x.opt\r\n");
 
   // A value holding a line break would become lines of its own: refused, old file kept.
   StartupValues odd = v;
@@ -119,11 +117,9 @@ TEST(startup_file, read_only_file_is_left_as_it_is) {
     WriteBytes(path, "time_zone=-3\r\n");
     ASSERT_EQ(::chmod(path.c_str(), mode), 0);
     const FileStatus s = WriteStartupFile(path, values);
-    EXPECT_TRUE(s.ok);
-    EXPECT_EQ(s.message, written ? "" : "Left \"" + path.string() +
-                                            "\" as it is: the file is read-only, so this session's "
-                                            "span, times, time zone and settings file are not kept "
-                                            "in it.");
+    const std::string left = "\" as it is: the file is read-only, so this session's span, times, time zone and "
+                             "settings file are not kept in it.";
+    EXPECT_EQ(std::pair(s.ok, s.message), std::pair(true, written ? "" : "Left \"" + path.string() + left));
     EXPECT_EQ(ReadBytes(path) == "time_zone=-3\r\n", !written);
     EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(path).permissions()), mode);
   }
@@ -166,8 +162,7 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_
   // writes into bin/.
   ScratchFolder dir;
   const fs::path bin = dir / "prefix/bin", share = dir / "prefix/share/tarnwick";
-  fs::create_directories(bin);
-  fs::create_directories(share);
+  for (const fs::path& folder : {bin, share}) fs::create_directories(folder);
   EXPECT_EQ(InstalledDataFolder(bin), std::nullopt);  // no shipped help.txt yet
   WriteBytes(share / "help.txt", "manual");
   EXPECT_EQ(InstalledDataFolder(bin), share);
@@ -183,8 +178,7 @@ TEST(program_files, beside_a_writable_program_else_in_xdg_folders_and_installed_
   }
   // Without any home the copy falls back to its own folder, and says why a write fails there.
   const ProgramFiles homeless = LocateProgramFiles(bin, true, Env({}));
-  EXPECT_EQ(homeless.data_folder, bin / "data");
-  EXPECT_EQ(homeless.shipped_help_file, share / "help.txt");
+  EXPECT_EQ(std::pair(homeless.data_folder, homeless.shipped_help_file), std::pair(bin / "data", share / "help.txt"));
 }
 
 TEST(program_files, folders_created_failures_named_and_users_help_preferred) {
@@ -200,8 +194,7 @@ TEST(program_files, folders_created_failures_named_and_users_help_preferred) {
   blocked.data_folder = f.help_file;  // a file where the folder should be
   const std::vector<std::string> messages = CreateProgramFolders(blocked);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_TRUE(messages[0].starts_with("Could not create the folder \"" + f.help_file.string() +
-                                      "\": "))
+  EXPECT_TRUE(messages[0].starts_with("Could not create the folder \"" + f.help_file.string() + "\": "))
       << messages[0];
   EXPECT_EQ(std::pair(IsWritableFolder(dir.path()), IsWritableFolder(f.help_file)), std::pair(true, false));
 }

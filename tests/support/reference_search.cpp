@@ -14,8 +14,7 @@ double Value(ScanKind kind, PositionProvider& eph, int body, Centre c, double t)
   return kind == ScanKind::Longitude ? RoleLongitude(eph, t, body, c) : RoleDeclination(eph, t, body, c);
 }
 
-std::pair<double, double> PairTarget(ScanKind kind, const SolverProblem& p,
-                                     const std::array<double, 3>& v1,
+std::pair<double, double> PairTarget(ScanKind kind, const SolverProblem& p, const std::array<double, 3>& v1,
                                      const std::array<double, 3>& v0) {
   if (kind == ScanKind::Longitude) return LongitudeTargetsFrom(p, v1, v0);
   return {DeclinationTargetFrom(p, v1), DeclinationTargetFrom(p, v0)};
@@ -41,19 +40,14 @@ std::vector<double> ReferenceRoots(ScanKind kind, PositionProvider& eph, const S
                                    const SampledBody& b3, std::size_t stride, double end) {
   std::vector<double> roots;
   const size_t n = b1.value.size();
-  const auto values = [&](size_t i) {
-    return std::array<double, 3>{b1.value[i], b2.value[i], b3.value[i]};
-  };
+  const auto values = [&](size_t i) { return std::array<double, 3>{b1.value[i], b2.value[i], b3.value[i]}; };
   for (size_t i = 0; i + stride < n; i += stride) {
     const double t0 = b1.start + static_cast<double>(i) * b1.step;
     if (t0 > end) break;
     const auto [f1, f0] = PairTarget(kind, p, values(i + stride), values(i));
     if (std::fabs(f1 - f0) >= kMaxCrossingChangeDeg) continue;
-    if (f0 == 0.0) {
-      roots.push_back(t0);
-      continue;
-    }
-    if (f1 == 0.0 || (f0 < 0.0) == (f1 < 0.0)) continue;
+    if (f0 == 0.0) roots.push_back(t0);
+    if (f0 == 0.0 || f1 == 0.0 || (f0 < 0.0) == (f1 < 0.0)) continue;
     double lo = t0, hi = b1.start + static_cast<double>(i + stride) * b1.step;
     while (hi - lo > kBisectionLimitDays) {
       const double mid = (lo + hi) / 2.0;
@@ -72,11 +66,8 @@ Comparison Compare(const std::vector<double>& reference, const std::vector<doubl
   std::vector<int> hits(reference.size(), 0);
   for (const double e : found) {
     const auto it = std::lower_bound(reference.begin(), reference.end(), e - kMatchWithinDays);
-    if (it != reference.end() && *it <= e + kMatchWithinDays) {
-      ++hits[static_cast<size_t>(it - reference.begin())];
-    } else {
-      ++c.unmatched;
-    }
+    if (it != reference.end() && *it <= e + kMatchWithinDays) ++hits[static_cast<size_t>(it - reference.begin())];
+    else ++c.unmatched;
   }
   for (const int h : hits) {
     if (h == 0) ++c.missed;

@@ -19,16 +19,6 @@ class ChartWindowTest : public WindowTest {
     if (!dialog || !dialog->isVisible()) qFatal("%s opened no chart dialog", action);
     return dialog;
   }
-  // Transiting Saturn over 2025 in zone 0, two-body aspects; P2 as given.
-  static RunSettings SaturnIn2025(const BodySelection& p2) {
-    RunSettings s = OneDay();
-    s.txtStartDate = "01/01/2025";
-    s.txtEndDate = "12/31/2025";
-    s.txtTZ = "0";
-    s.chkP1Planets = BodyList({6});
-    s.chkP2Planets = p2;
-    return s;
-  }
   // Types each text into its box of the dialog.
   void Fill(QWidget* dialog, std::initializer_list<std::pair<const char*, QString>> texts) {
     for (const auto& [box, text] : texts) Retype(Find(box, dialog), text);
@@ -54,8 +44,7 @@ class ChartWindowTest : public WindowTest {
     // A run on the natal centre: angle_rows_enable_only_on_n_with_a_placed_chart below.
 
     // Saved: the chart typed. (A chart file opened: angle_rows_enable_only_on_n_with_a_placed_chart.)
-    world_->chooser->answers.push_back(world_->file("ann.chart"));
-    Find<QAction>("mnuChartSave")->trigger();
+    Choose(world_->file("ann.chart"), "mnuChartSave");
     const ChartLoad saved = LoadChartFile(world_->file("ann.chart").toStdString());
     QVERIFY2(saved.ok, saved.message.c_str());
     QVERIFY(saved.chart == (NatalChart{"Ann", "03/18/1990", "12:00", "0", "52N31 13E24"}));
@@ -65,8 +54,7 @@ class ChartWindowTest : public WindowTest {
     Open();
     QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("Chart: Ann (n)"));
     QVERIFY(Find<QRadioButton>("opt2_ghd_2")->isEnabled());
-    world_->chooser->answers.push_back(std::nullopt);
-    Find<QAction>("mnuChartSave")->trigger();
+    Choose(std::nullopt, "mnuChartSave");
     QCOMPARE(world_->chooser->requests.back().preset_name, world_->file("ann.chart"));
 
     // A remembered chart whose birth data no longer read is not taken, and the status line
@@ -89,8 +77,7 @@ class ChartWindowTest : public WindowTest {
     bad->reject();
     // A file that is no chart: the status line names it, nothing changes.
     Write(world_->file("bad.chart"), "date=01/01/2000\r\nplanet=Mars\r\n");
-    world_->chooser->answers.push_back(world_->file("bad.chart"));
-    Find<QAction>("mnuChartOpen")->trigger();
+    Choose(world_->file("bad.chart"), "mnuChartOpen");
     QVERIFY2(Status().contains(QStringLiteral("is not a chart: line 2")), qPrintable(Status()));
     QCOMPARE(Find<QLabel>("lblChartName")->text(), QStringLiteral("No chart (n)"));
   }
@@ -100,14 +87,18 @@ class ChartWindowTest : public WindowTest {
   void angle_rows_enable_only_on_n_with_a_placed_chart() {
     struct Row { const char* place; bool natal; bool enabled; };  // place nullptr: no chart; natal: P2 on n
     const Row rows[] = {{nullptr, false, false}, {"52N31 13E24", false, false}, {"52N31 13E24", true, true}, {"", true, false}};
+    // Transiting Saturn over 2025 in zone 0, two-body aspects, no body for P2.
+    RunSettings saturn = OneDay("01/01/2025", "12/31/2025");
+    saturn.txtTZ = "0";
+    saturn.chkP1Planets = BodyList({6});
+    saturn.chkP2Planets = {};
     for (const Row& r : rows) {
       Afresh();
       Open();
-      Load(SaturnIn2025({}));
+      Load(saturn);
       if (r.place) {
         QVERIFY(SaveChartFile(world_->file("ann.chart").toStdString(), {"Ann", "03/18/1990", "12:00", "0", r.place}).ok);
-        world_->chooser->answers.push_back(world_->file("ann.chart"));
-        Find<QAction>("mnuChartOpen")->trigger();
+        Choose(world_->file("ann.chart"), "mnuChartOpen");
       }
       if (r.natal) QTest::mouseClick(Find<QRadioButton>("opt2_ghd_2"), Qt::LeftButton);
       auto* mc = Find<QCheckBox>("chkP2Angles_27");

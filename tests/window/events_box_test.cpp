@@ -11,9 +11,7 @@ class EventsBoxTest : public WindowTest {
 
   QCheckBox* Box(const char* name) { return Find<QCheckBox>(name); }
   // A click on the box's indicator, at its left: a wide box takes no click beyond its label.
-  void Toggle(const char* name) {
-    QTest::mouseClick(Box(name), Qt::LeftButton, {}, QPoint(6, Box(name)->height() / 2));
-  }
+  void Toggle(const char* name) { QTest::mouseClick(Box(name), Qt::LeftButton, {}, QPoint(6, Box(name)->height() / 2)); }
 
  private slots:
   // "Events only" waits for a kind of event. P1 heliocentric: only ingresses are offered; back
@@ -21,14 +19,12 @@ class EventsBoxTest : public WindowTest {
   void events_only_waits_for_a_kind_and_heliocentric_p1_offers_ingresses_only() {
     Open();
     QVERIFY(!Box("chkEventsOnly")->isEnabled());
-    Toggle("chkEventLunations");
-    Toggle("chkEventsOnly");
+    for (const char* box : {"chkEventLunations", "chkEventsOnly"}) Toggle(box);
     QVERIFY(Box("chkEventsOnly")->isChecked());
     Toggle("chkEventLunations");  // no kind left: no calendar either
     QVERIFY(!Box("chkEventsOnly")->isChecked() && !Box("chkEventsOnly")->isEnabled());
 
-    Toggle("chkEventStations");
-    Toggle("chkEventsOnly");
+    for (const char* box : {"chkEventStations", "chkEventsOnly"}) Toggle(box);
     QTest::mouseClick(Find<QRadioButton>("opt1_ghd_1"), Qt::LeftButton);
     // Stations were the only kind chosen: no calendar either.
     QVERIFY(!Box("chkEventStations")->isEnabled() && !Box("chkEventVoc")->isEnabled() && !Box("chkEventsOnly")->isEnabled());
@@ -59,9 +55,8 @@ class EventsBoxTest : public WindowTest {
     // has none in its sign. (Which void periods there are: sky_events_test.cpp.)
     const QStringList voids = PaneText().split('\n').filter(" void ");
     QVERIFY2(!voids.isEmpty(), qPrintable(PaneText()));
-    for (const QString& line : voids) {
+    for (const QString& line : voids)
       QVERIFY2(line.contains("after 105 degrees Jupiter") || line.contains("no aspect in the sign"), qPrintable(line));
-    }
   }
 
   // The events chosen join the report and its file name, each a table row of its own where its
@@ -73,13 +68,10 @@ class EventsBoxTest : public WindowTest {
     Open();
     // Mercury and the Moon against the Sun and Jupiter from 01/20/2008 to 02/25/2008, with
     // stations and lunations.
-    RunSettings s = OneDay();
-    s.txtStartDate = "01/20/2008";
-    s.txtEndDate = "02/25/2008";
+    RunSettings s = OneDay("01/20/2008", "02/25/2008");
     s.chkP1Planets[2] = true;  // Mercury
     Load(s);
-    Toggle("chkEventStations");
-    Toggle("chkEventLunations");
+    for (const char* box : {"chkEventStations", "chkEventLunations"}) Toggle(box);
     Run("cmdAspectarian");
     const QStringList lines = ReportLines();
     ExpectRowsAreLines(lines);

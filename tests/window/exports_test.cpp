@@ -38,8 +38,7 @@ class ExportsTest : public WindowTest {
     QVERIFY(!completer->popup()->isVisible());  // a number opens no list
     Type("txtTZ", "berl");
     QTRY_VERIFY(completer->popup()->isVisible());
-    QTest::keyClick(completer->popup(), Qt::Key_Down);
-    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Return}) QTest::keyClick(completer->popup(), key);
     QCOMPARE(Find("txtTZ")->text(), QString("Europe/Berlin"));
     QVERIFY(!completer->popup()->isVisible());
     Run("cmdAspectarian");
@@ -49,8 +48,7 @@ class ExportsTest : public WindowTest {
     for (const Row& r : rows) {
       if (r.suffix.isEmpty()) continue;
       const QString file = world_->file("data/" + QString(r.action) + "." + r.suffix);
-      world_->chooser->answers = {file};
-      Find<QAction>(r.action)->trigger();
+      Choose(file, r.action);
       const QString preset = world_->chooser->requests.back().preset_name;
       QVERIFY2(preset.endsWith("data/" + name + "." + r.suffix), qPrintable(preset));
       QVERIFY2(Status().contains(QFileInfo(file).fileName()), qPrintable(Status()));
@@ -71,8 +69,7 @@ class ExportsTest : public WindowTest {
   // the selected ones, each as the report writes it; off, or with the whole run shown and
   // nothing selected, the whole report.
   void export_of_the_rows_the_table_shows_or_has_selected() {
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     Type("txtEndDate", "12/07/2007");  // a week of the Moon and Jupiter's partners
     Run("cmdAspectarian");
     const auto report_lines = [](const QStringList& all) { return all.filter(QRegularExpression("^g\\. ")); };
@@ -80,8 +77,7 @@ class ExportsTest : public WindowTest {
     QVERIFY2(lines.size() >= 3, qPrintable(PaneText()));
     Find<QAction>("mnuFileExportTableRows")->setChecked(true);
     const auto exported = [&] {
-      world_->chooser->answers = {world_->file("part.txt")};
-      Find<QAction>("mnuFileExportText")->trigger();
+      Choose(world_->file("part.txt"), "mnuFileExportText");
       return report_lines(Read(world_->file("part.txt")).split("\r\n", Qt::SkipEmptyParts));
     };
     QCOMPARE(exported(), lines);  // the whole run shown, nothing selected

@@ -15,17 +15,12 @@ class GraphViewTest : public WindowTest {
   Q_OBJECT
 
   // A week of Sun to Saturn, two-body aspects: a few dozen rows, markers apart on screen.
-  static RunSettings AWeek() {
-    RunSettings s = OneDay();
-    s.txtEndDate = "12/07/2007";
-    s.chkP1Planets = s.chkP2Planets = BodyRange(0, 6);
-    return s;
-  }
-
   GraphView* OpenGraphOfAWeek() {
     Open();
     window_->resize(1400, 900);  // room for the graph beside the controls
-    Load(AWeek());
+    RunSettings s = OneDay("12/01/2007", "12/07/2007");
+    s.chkP1Planets = s.chkP2Planets = BodyRange(0, 6);
+    Load(s);
     Run("cmdAspectarian");
     Find<QAction>("mnuViewGraph")->trigger();
     auto* view = Find<GraphView>("graphView");
@@ -90,12 +85,9 @@ class GraphViewTest : public WindowTest {
     const auto vermillion_around = [&] {
       const QImage picture = canvas->grab().toImage();
       int count = 0;
-      for (int dx = -7; dx <= 7; ++dx) {
-        for (int dy = -7; dy <= 7; ++dy) {
-          const QColor c = picture.pixelColor(at + QPoint(dx, dy));
-          count += c.red() > 180 && c.green() < 130 && c.blue() < 60 ? 1 : 0;
-        }
-      }
+      const auto vermillion = [](const QColor& c) { return c.red() > 180 && c.green() < 130 && c.blue() < 60; };
+      for (int dx = -7; dx <= 7; ++dx)
+        for (int dy = -7; dy <= 7; ++dy) count += vermillion(picture.pixelColor(at + QPoint(dx, dy))) ? 1 : 0;
       return count;
     };
     const int before = vermillion_around();
@@ -135,8 +127,7 @@ class GraphViewTest : public WindowTest {
   // The picture's content is tested in tests/graph, a failed export in exports_test.cpp.
   void save_graph_writes_the_picture() {
     OpenGraphOfAWeek();
-    world_->chooser->answers = {world_->file("graph.svg")};
-    Find<QAction>("mnuFileSaveGraph")->trigger();
+    Choose(world_->file("graph.svg"), "mnuFileSaveGraph");
     QVERIFY2(world_->chooser->requests.back().preset_name.endsWith("_noRA.svg"),
              qPrintable(world_->chooser->requests.back().preset_name));
     QVERIFY2(Status().contains("graph.svg"), qPrintable(Status()));

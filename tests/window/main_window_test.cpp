@@ -67,8 +67,7 @@ class MainWindowTest : public WindowTest {
     QVERIFY(midpoints->isChecked() && !near_far->isEnabled() && near_far->isChecked());
     QTest::mouseClick(midpoints, Qt::LeftButton);
     QVERIFY(near_far->isEnabled());
-    QTest::mouseClick(near_far, Qt::LeftButton);
-    QTest::mouseClick(midpoints, Qt::LeftButton);
+    for (QCheckBox* box : {near_far, midpoints}) QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(!near_far->isEnabled() && !near_far->isChecked());  // the mark is kept
 
     // A settings file with midpoints off enables it too.
@@ -82,8 +81,7 @@ class MainWindowTest : public WindowTest {
   // is none changes no box and is named in the status line. The date arithmetic itself is
   // tested in tests/store/date_commands_test.cpp.
   void date_commands() {
-    struct Row { DateOrder order; const char* start; const char* end; const char* key; const char* new_start;
-                 const char* new_end; QString status; };
+    struct Row { DateOrder order; const char *start, *end, *key, *new_start, *new_end; QString status; };
     const QString invalid = "Start Date \"13/45/2007\"";
     const Row rows[] = {  // key "": the button cmdEndDateSameAsStartDate
         {DateOrder::MonthDayYear, "12/15/2007", "12/20/2007", "F6", "01/01/2008", "01/31/2008", ""},
@@ -118,8 +116,7 @@ class MainWindowTest : public WindowTest {
     for (const char* box : {"chkP1Planets_0", "chkP3Planets_25", "chkUse_RA", "chkUseP3"}) QTest::mouseClick(Find<QCheckBox>(box), Qt::LeftButton);
     const RunSettings saved = window_->ControlsToSettings();
     QVERIFY(saved.chkP1Planets[0] && saved.chkP3Planets[25] && saved.chkUse_RA && !saved.chkUseP3);
-    world_->chooser->answers = {file};
-    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    Choose(file, Qt::Key_S);
     QCOMPARE(Fields(world_->chooser->requests.at(0)),
              (QStringList{"Save", "Save settings file", "Settings Files (*.opt)", "opt", world_->folder.path(), ""}));
     QCOMPARE(Read(file), QString::fromStdString(SettingsFileText(saved)));
@@ -127,12 +124,10 @@ class MainWindowTest : public WindowTest {
     Type("txtStartDate", "01/01/2001");
     for (const char* control : {"chkP1Planets_0", "opt2_ghd_1"}) QTest::mouseClick(Find<QAbstractButton>(control), Qt::LeftButton);
     const RunSettings changed = window_->ControlsToSettings();
-    world_->chooser->answers = {std::nullopt};
-    QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+    Choose(std::nullopt, Qt::Key_O);
     QVERIFY(window_->ControlsToSettings() == changed);
 
-    world_->chooser->answers = {file};
-    QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+    Choose(file, Qt::Key_O);
     QCOMPARE(Fields(world_->chooser->requests.back()),
              (QStringList{"Load", "Load settings file", "Settings Files (*.opt)", "opt", world_->file("sets"), file}));
     RunSettings expected = saved;
@@ -142,16 +137,14 @@ class MainWindowTest : public WindowTest {
     // A save into a missing folder and a load of a missing file name the file and change
     // nothing: the dialog, and the next start, still offer the file last saved or loaded.
     for (const auto& [key, chosen] : {std::pair<Qt::Key, QString>{Qt::Key_S, "no such folder/mine.opt"}, {Qt::Key_O, "missing.opt"}}) {
-      world_->chooser->answers = {world_->file(chosen)};
-      QTest::keyClick(window_.get(), key, Qt::ControlModifier);
+      Choose(world_->file(chosen), key);
       ExpectMessage(window_.get(), {world_->file(chosen)});
       QCOMPARE(window_->settingsFilePath(), file.toStdString());
     }
     QVERIFY(window_->ControlsToSettings() == expected);
     QVERIFY(window_->close());
     Open();
-    world_->chooser->answers = {std::nullopt};
-    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    Choose(std::nullopt, Qt::Key_S);
     QCOMPARE(world_->chooser->requests.back().preset_name, file);
   }
 
@@ -181,17 +174,15 @@ class MainWindowTest : public WindowTest {
       const RunSettings before = window_->ControlsToSettings();
       QString question;
       AnswerNextMessageBox(r.answer, &question, window_.get());
-      world_->chooser->answers = {file};
-      QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+      Choose(file, Qt::Key_O);
       QCOMPARE(!question.isEmpty(), r.asked);
       if (r.asked) QVERIFY2(question.contains(file) && question.contains("not dates"), qPrintable(question));
+      QCOMPARE(window_->settingsFilePath(), r.start_date.isEmpty() ? std::string() : file.toStdString());
       if (r.start_date.isEmpty()) {
         QVERIFY(window_->ControlsToSettings() == before);
         QVERIFY2(Status().contains("was not loaded"), qPrintable(Status()));
-        QCOMPARE(window_->settingsFilePath(), std::string());
       } else {
         QCOMPARE(Find("txtStartDate")->text(), r.start_date);
-        QCOMPARE(window_->settingsFilePath(), file.toStdString());
       }
     }
   }
@@ -204,9 +195,8 @@ class MainWindowTest : public WindowTest {
         {QRect(0, 0, 700, 1080), QPoint(0, 130)},    // narrow screen: left edge stays on it
         {QRect(1920, 0, 1280, 720), QPoint(1977, 0)},  // second screen to the right
     };
-    for (const auto& [available, top_left] : rows) {
+    for (const auto& [available, top_left] : rows)
       QCOMPARE(BottomPlacement(available, QSize(760, 950), TwipsToPixels(855)), top_left);
-    }
   }
 };
 

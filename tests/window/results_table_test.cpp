@@ -19,8 +19,7 @@ class ResultsTableTest : public WindowTest {
   }
   // The Moon against Mercury, Venus and Jupiter over sixteen days: some forty lines.
   void RunAWeek() {
-    RunSettings s = OneDay();
-    s.txtEndDate = "12/16/2007";
+    RunSettings s = OneDay("12/01/2007", "12/16/2007");
     s.chkP2Planets[2] = s.chkP2Planets[3] = true;
     Load(s);
     Run("cmdAspectarian");
@@ -161,8 +160,7 @@ class ResultsTableTest : public WindowTest {
   // Ctrl+Return and Ctrl+Shift+Return run; Enter in a text box runs the kind run last; Esc
   // cancels a run.
   void keyboard_runs_and_cancels() {
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     QTest::keyClick(window_.get(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->running() && Status().contains("decl"), kRunTimeoutMs);
     QTest::keyClick(window_.get(), Qt::Key_Return, Qt::ControlModifier);
@@ -189,13 +187,11 @@ class ResultsTableTest : public WindowTest {
   void choices_come_back_at_the_next_start() {
     Open();
     // P1 Sun to Pluto, P3 none but the last.
-    for (const char* button : {"cmdP1Planets", "cmdP3None", "chkP3Planets_25", "chkDisplayP1_P2P3_mp_aspects", "chkUse_RA"}) {
+    for (const char* button : {"cmdP1Planets", "cmdP3None", "chkP3Planets_25", "chkDisplayP1_P2P3_mp_aspects", "chkUse_RA"})
       QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
-    }
     Type("txtAspectOrb2", "7");
     Type("txtTZ", "-3");  // a line of the start-up file
-    Find<QAction>("mnuNotationText")->trigger();
-    Find<QAction>("mnuViewReport")->trigger();
+    for (const char* action : {"mnuNotationText", "mnuViewReport"}) Find<QAction>(action)->trigger();
     window_->resize(900, 640);
     Find<QSplitter>("splitMain")->setSizes({350, 500});
     const QList<int> sizes = Find<QSplitter>("splitMain")->sizes();

@@ -12,12 +12,8 @@ using namespace tarnwick;
 class RunTest : public WindowTest {
   Q_OBJECT
 
-  // The "Report text" tab beside the results table, clicked.
-  void ShowReportText() {
-    QTabBar* tabs = Find<QTabWidget>("tabResults")->tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-    QCOMPARE(Find<QTabWidget>("tabResults")->currentWidget(), static_cast<QWidget*>(Pane()));
-  }
+  // What a run leaves: the report pane's text, then the files of the data folder.
+  QStringList Left() { return QStringList{PaneText()} << DataFiles(); }
 
  private slots:
   // The Moon 105 degrees from Jupiter at 11:56 local time (zone 5), as tarnwick-cli prints it
@@ -25,10 +21,12 @@ class RunTest : public WindowTest {
   // keyboard_runs_and_cancels in results_table_test.cpp.)
   void run_fills_the_pane_and_saves_the_report() {
     const QString file_name = "12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt";
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     QTest::mouseClick(Find<QRadioButton>("opt3_ghd_1"), Qt::LeftButton);  // P3 plays no part...
-    ShowReportText();
+    // The "Report text" tab beside the results table, clicked.
+    QTabBar* tabs = Find<QTabWidget>("tabResults")->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QCOMPARE(Find<QTabWidget>("tabResults")->currentWidget(), static_cast<QWidget*>(Pane()));
     Run("cmdAspectarian");
     QCOMPARE(DataFiles(), QStringList{file_name});
     QCOMPARE(Read(world_->file("data/" + file_name)), PaneText().replace('\n', "\r\n"));
@@ -50,10 +48,8 @@ class RunTest : public WindowTest {
       Afresh();
       world_->regional = Get_Regional_Settings();
       QCOMPARE(world_->regional.decimal_separator, ',');
-      Open();
-      Load(OneDay());
-      Type("txtStartDate", "01.12.2007");
-      Type("txtEndDate", "01.12.2007");
+      OpenOnOneDay();
+      for (const char* box : {"txtStartDate", "txtEndDate"}) Type(box, "01.12.2007");
       Type("txtTZ", zone);
       // The Moon 105 degrees from Jupiter at 16:56 UT: 11:56 in zone 5, 22:26 in zone -5.5.
       Run("cmdAspectarian");
@@ -70,22 +66,19 @@ class RunTest : public WindowTest {
   // that is no time of day (refused by the box's name instead of silently emptying the
   // report) and a long run cancelled both keep that report.
   void cancel_or_refusal_keeps_the_old_report() {
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     QTest::mouseClick(Find<QCheckBox>("chkEnableTimePeriod"), Qt::LeftButton);
     Type("txtStartTime", "11:30");
     Type("txtEndTime", "12:00");
     Run("cmdAspectarian");
-    const QString old_report = PaneText();
-    const QStringList old_files = DataFiles(), old_rows = TableRows();
-    QVERIFY2(old_report.contains("12/01/2007 11:56") && !old_rows.isEmpty(), qPrintable(old_report));
+    const QStringList old = Left(), old_rows = TableRows();
+    QVERIFY2(old[0].contains("12/01/2007 11:56") && !old_rows.isEmpty(), qPrintable(old[0]));
     Type("txtEndTime", "2599");
     Run("cmdAspectarian");
     // Bad input is refused in a message, never inside the report text. (Each field's rules,
     // each with its message, are tested in tests/core and tests/store.)
     ExpectMessage(window_.get(), {"End Time: \"2599\" is not a time of day"});
-    QCOMPARE(PaneText(), old_report);
-    QCOMPARE(DataFiles(), old_files);
+    QCOMPARE(Left(), old);
 
     // Two centuries of every triple of the planets: far longer than any test waits.
     RunSettings long_run = LongRun();
@@ -103,9 +96,8 @@ class RunTest : public WindowTest {
     QVERIFY(window_->running());
     Run("cmdCancel");
 
-    QCOMPARE(PaneText(), old_report);
+    QCOMPARE(Left(), old);
     QCOMPARE(TableRows(), old_rows);
-    QCOMPARE(DataFiles(), old_files);
     QVERIFY(Status().contains("cancelled"));
     // The window is usable again, the near/far box still following its rule.
     QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled() && Find("txtStartDate")->isEnabled() &&
@@ -145,11 +137,9 @@ class RunTest : public WindowTest {
   // keeps ticking while the pane fills, and Cancel, clicked once the bar is full or while the
   // report is being shown, still cancels and puts the old report back.
   void large_report_is_shown_in_slices_and_can_be_cancelled() {
-    Open();
-    Load(OneDay());
+    OpenOnOneDay();
     Run("cmdAspectarian");
-    const QString old_report = PaneText();
-    const QStringList old_files = DataFiles();
+    const QStringList old = Left();
     // The Moon to the midpoints of every pair of bodies over three months: about 20,000 lines.
     RunSettings large;
     large.txtStartDate = "01/01/2008";
@@ -181,8 +171,7 @@ class RunTest : public WindowTest {
       Run("cmdAspectarian");
       QVERIFY2(clicked, when);
       QVERIFY2(Status().contains("cancelled"), qPrintable(Status()));
-      QCOMPARE(PaneText(), old_report);
-      QCOMPARE(DataFiles(), old_files);
+      QCOMPARE(Left(), old);
       QVERIFY(Find<QPushButton>("cmdAspectarian")->isEnabled() && !bar->isVisible());
     }
     cancel.clear();
@@ -200,17 +189,13 @@ class RunTest : public WindowTest {
   // lines a set keeps is tested in report_lines_test.cpp and real_sky_test.cpp.
   void aspect_set_names_the_report_and_the_summary() {
     Open();
-    RunSettings s = OneDay();
-    s.txtEndDate = "12/04/2007";
-    Load(s);
+    Load(OneDay("12/01/2007", "12/04/2007"));
     auto* button = Find<QPushButton>("cmdAspectSet");
     QCOMPARE(button->text(), QString("Aspects: all"));
-    Find<QAction>("mnuAspectSetMajor")->trigger();
-    Find<QAction>("mnuAspectSet_0")->trigger();  // and no conjunctions
+    for (const char* action : {"mnuAspectSetMajor", "mnuAspectSet_0"}) Find<QAction>(action)->trigger();  // no conjunctions
     QCOMPARE(button->text(), QString("Aspects: 60 90 120 180"));
     Run("cmdAspectarian");
-    QVERIFY2(DataFiles() == QStringList{"12012007_12042007_5_3.0_15.0_gg_mp_15_noRA_aspects_60-90-120-180.txt"},
-             qPrintable(DataFiles().join(' ')));
+    QCOMPARE(DataFiles(), QStringList{"12012007_12042007_5_3.0_15.0_gg_mp_15_noRA_aspects_60-90-120-180.txt"});
     const QString summary = Find<QLabel>("lblRunSummary")->text();
     QVERIFY2(Find<QLabel>("lblRunSummary")->isVisible() && summary.contains("Aspects: 60, 90, 120, 180") &&
                  summary.contains(QString("Rows: %1 of ").arg(ReportLines().size())),

@@ -61,8 +61,7 @@ struct TestWorld {
     w.today = [d = today] { return d; };
     w.regional = regional;
     // No XDG variables: a writable program folder keeps everything beside the program.
-    w.files = LocateProgramFiles(folder.path().toStdString(), true,
-                                 [](std::string_view) { return std::optional<std::string>(); });
+    w.files = LocateProgramFiles(folder.path().toStdString(), true, [](std::string_view) { return std::nullopt; });
     w.chooser = chooser;
     w.provider_factory = [] { return std::make_unique<SwissEphemeris>(EphemerisSearchPath(ProgramFolder())); };
     w.threads = 2;
@@ -71,10 +70,12 @@ struct TestWorld {
 };
 
 // One day, 12/01/2007, of the Moon against the Sun and Jupiter, two-body aspects only: a run
-// of well under a second with one aspect in its report.
-inline RunSettings OneDay() {
+// of well under a second with one aspect in its report. Tests of longer runs give another
+// `start` and `end` (nullptr: the start's day alone).
+inline RunSettings OneDay(const char* start = "12/01/2007", const char* end = nullptr) {
   RunSettings s;
-  s.txtStartDate = s.txtEndDate = "12/01/2007";
+  s.txtStartDate = start;
+  s.txtEndDate = end ? end : start;
   s.chkUseP3 = false;
   s.chkP1Planets = s.chkP2Planets = BodySelection{};
   s.chkP1Planets[idxMoon] = s.chkP2Planets[idxSun] = s.chkP2Planets[5] = true;
@@ -128,6 +129,8 @@ class WindowTest : public QObject {
     if (!QTest::qWaitForWindowActive(window_.get())) qFatal("the main window never became active");
   }
 
+  // The window opened, with the one day's settings loaded.
+  void OpenOnOneDay() { Open(); Load(OneDay()); }
   // A fresh world with no window, for each case of a table run in one test function.
   void Afresh() {
     window_.reset();
@@ -166,9 +169,8 @@ class WindowTest : public QObject {
   // block" reads as no repeat in it.
   QStringList Blocks(int column) {
     QStringList blocks;
-    for (int r = 0; r < Table()->model()->rowCount(); ++r) {
+    for (int r = 0; r < Table()->model()->rowCount(); ++r)
       if (blocks.isEmpty() || blocks.back() != Cell(r, column)) blocks << Cell(r, column);
-    }
     return blocks;
   }
   // Row r of the table is line r of the report: its date and time, "12/01/2007 11:56", and its
@@ -219,6 +221,20 @@ class WindowTest : public QObject {
   // Files the test prepares or checks, bypassing the window.
   void Write(const QString& path, const std::string& bytes) { QVERIFY(WriteFileAtomically(path.toStdString(), bytes)); }
   static QString Read(const QString& path) { return QString::fromStdString(ReadWholeFile(path.toStdString()).bytes); }
+  // The user opens a file dialog, by a menu item, by Ctrl and a key in the main window or by a
+  // button of `in`, and answers it with `file` (nothing: cancels it).
+  void Choose(const std::optional<QString>& file, const char* action) {
+    world_->chooser->answers = {file};
+    Find<QAction>(action)->trigger();
+  }
+  void Choose(const std::optional<QString>& file, Qt::Key key) {
+    world_->chooser->answers = {file};
+    QTest::keyClick(window_.get(), key, Qt::ControlModifier);
+  }
+  void Choose(const std::optional<QString>& file, const char* button, QObject* in) {
+    world_->chooser->answers = {file};
+    Click(button, in);
+  }
   // Loads settings through the File menu, as a user who prepared them earlier.
   void Load(const RunSettings& s, const QString& name = "prepared.opt") {
     Write(world_->file(name), SettingsFileText(s));

@@ -16,7 +16,11 @@ using namespace tarnwick;
 namespace {
 
 const QString kReason = "No space left on device";
-FileFault DiskFull() { return FileFault{FileCall::Write, ENOSPC, 1, 10}; }
+// Runs `step` while the disk is full after 10 bytes.
+void WhileDiskFull(const std::function<void()>& step) {
+  const ScopedFileFault full(FileFault{FileCall::Write, ENOSPC, 1, 10});
+  step();
+}
 
 }  // namespace
 
@@ -28,12 +32,8 @@ class WriteFailureTest : public WindowTest {
     QDir().mkpath(world_->file("data"));
     const QString report_path = world_->file("data/12012007_12012007_5_3.0_15.0_gg_mp_15_noRA.txt");
     Write(report_path, "old report");
-    Open();
-    Load(OneDay());
-    {
-      const ScopedFileFault full(DiskFull());
-      Run("cmdAspectarian");
-    }
+    OpenOnOneDay();
+    WhileDiskFull([&] { Run("cmdAspectarian"); });
     ExpectMessage(window_.get(), {report_path, kReason});
     QVERIFY(PaneText().contains("g. Moon     g. Jupiter"));
     QCOMPARE(Read(report_path), QString("old report"));
@@ -44,20 +44,14 @@ class WriteFailureTest : public WindowTest {
     Write(help_path, "old help\r\n");
     Find<QAction>("mnuHelp")->trigger();
     HelpWindow* help = window_->helpWindow();
-    QPlainTextEdit* pane = Find<QPlainTextEdit>("RichText1", help);
-    pane->appendPlainText("an edit");
-    world_->chooser->answers = {help_path};
-    {
-      const ScopedFileFault full(DiskFull());
-      Click("cmdSaveAsFile", help);
-    }
+    Find<QPlainTextEdit>("RichText1", help)->appendPlainText("an edit");
+    WhileDiskFull([&] { Choose(help_path, "cmdSaveAsFile", help); });
     ExpectMessage(help, {help_path, kReason});
     QCOMPARE(help->windowTitle(), "Quillmere Help File - " + help_path);
     QCOMPARE(Read(help_path), QString("old help\r\n"));
     // The edit is still marked unsaved, and a later save keeps it.
     QVERIFY(help->hasUnsavedEdits());
-    world_->chooser->answers = {help_path};
-    Click("cmdSaveAsFile", help);
+    Choose(help_path, "cmdSaveAsFile", help);
     QCOMPARE(Read(help_path), QString("old help\r\nan edit\r\n"));
   }
 
@@ -67,10 +61,9 @@ class WriteFailureTest : public WindowTest {
     WindowWorld world = world_->world();
     world.files.startup_file = path.toStdString();
     Open(world);
-    {
-      const ScopedFileFault full(DiskFull());
-      QVERIFY(window_->close());  // the program still ends...
-    }
+    bool closed = false;
+    WhileDiskFull([&] { closed = window_->close(); });
+    QVERIFY(closed);  // the program still ends...
     // ...and tells why the span and time zone will not be remembered.
     const QString problem = window_->shutdownProblem();
     QVERIFY2(problem.contains(path) && problem.contains(kReason), qPrintable(problem));
