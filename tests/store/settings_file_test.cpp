@@ -83,8 +83,10 @@ TEST(settings_file, lines_after_the_93_only_for_what_is_chosen) {
       {"Atlantis", zone("Europe/Atlantis"), {}, "Europe/Atlantis"},
       {"P2 Ascendant", [](RunSettings& s) { s.chkP2Angles = {true, false}; }, {"Natal angles: P2 Asc"}, "-3.5"},
       {"both roles, after a set and a zone name", [](RunSettings& s) {
-         s.chkP2Angles = {true, true}, s.chkP3Angles = {false, true};
-         s.txtAspectSet = "hard", s.txtTZ = "Asia/Kolkata";
+         s.chkP2Angles = {true, true};
+         s.chkP3Angles = {false, true};
+         s.txtAspectSet = "hard";
+         s.txtTZ = "Asia/Kolkata";
        },
        {"Aspects: hard", "Time Zone name: Asia/Kolkata", "Natal angles: P2 Asc MC; P3 MC"}, "-5.5"},
   };
