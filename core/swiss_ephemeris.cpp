@@ -103,12 +103,12 @@ double SwissEphemeris::DeltaT(double jd_ut) {
   const double start = std::floor(jd_ut);
   const auto day = static_cast<long long>(start);
   const double at_start = DeltaTAtNode(day), at_end = DeltaTAtNode(day + 1);
-  DayNode& straight = deltat_straight_[static_cast<size_t>(day) % deltat_straight_.size()];
+  DayCheck& straight = deltat_straight_[static_cast<size_t>(day) % deltat_straight_.size()];
   if (straight.index != day) {
     const double off_line = LibraryDeltaT(start + 0.5) - (at_start + at_end) / 2.0;
-    straight = {day, std::fabs(off_line) <= kStraightDays ? 1.0 : 0.0};
+    straight = {day, std::fabs(off_line) <= kStraightDays};
   }
-  if (straight.value == 0.0) return LibraryDeltaT(jd_ut);
+  if (!straight.line_holds) return LibraryDeltaT(jd_ut);
   return at_start + (at_end - at_start) * (jd_ut - start);
 }
 

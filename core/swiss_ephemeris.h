@@ -91,7 +91,11 @@ class SwissEphemeris final : public PositionProvider {
   double DeltaTAtNode(long long index);
   double LibraryDeltaT(double jd_ut);
   std::array<DayNode, 256> deltat_nodes_{};
-  std::array<DayNode, 256> deltat_straight_{};  // value 1 where the line holds
+  struct DayCheck {
+    long long index = -1;  // the day's start, a whole Julian day (UT); -1 for none
+    bool line_holds = false;
+  };
+  std::array<DayCheck, 256> deltat_straight_{};
 
   std::string search_path_;
   EphemerisCallCount calls_;

@@ -5,14 +5,14 @@
 #include <string_view>
 
 #include "core/bodies.h"
+#include "core/number_text.h"
 
 namespace tarnwick {
 
 namespace {
 
 std::optional<int> BodyIndexOf(const std::string& item) {
-  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  if (!item.empty() && item.size() <= 2 && std::all_of(item.begin(), item.end(), digit)) {
+  if (!item.empty() && item.size() <= 2 && std::all_of(item.begin(), item.end(), IsAsciiDigit)) {
     const int i = std::stoi(item);
     if (IsBodyIndex(i)) return i;
     return std::nullopt;

@@ -40,7 +40,7 @@ std::optional<double> DailyTimeValue(std::string_view text, char decimal_separat
   const std::string_view hours = text.substr(0, point);
   const std::string_view minutes = point == std::string_view::npos ? "" : text.substr(point + 1);
   const auto all_digits = [](std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return std::all_of(s.begin(), s.end(), IsAsciiDigit);
   };
   if (hours.empty() || !all_digits(hours) || minutes.size() > 2 || !all_digits(minutes)) {
     return std::nullopt;

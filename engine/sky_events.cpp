@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/angles.h"
+#include "core/number_text.h"
 #include "engine/body_list.h"
 #include "engine/crossing_search.h"
 #include "engine/motion_bounds.h"
@@ -286,7 +287,7 @@ std::optional<std::vector<int>> ParseAngleList(std::string_view text, std::strin
   std::vector<int> angles;
   for (const std::string& item : Items(text)) {
     const bool digits = !item.empty() && item.size() <= 3 &&
-                        std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; });
+                        std::all_of(item.begin(), item.end(), IsAsciiDigit);
     const int angle = digits ? std::stoi(item) : -1;
     if (angle < 0 || angle > 180) {
       if (bad_item) *bad_item = item;
